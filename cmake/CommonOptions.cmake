@@ -1,0 +1,29 @@
+# One interface target with the warning flags and sanitizer switches; every target links it.
+add_library(orb_options INTERFACE)
+add_library(orb::options ALIAS orb_options)
+target_compile_options(orb_options INTERFACE -Wall -Wextra $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor>)
+if(ORB_WERROR)
+  target_compile_options(orb_options INTERFACE -Werror)
+endif()
+target_include_directories(orb_options INTERFACE ${PROJECT_SOURCE_DIR})
+
+if(ORB_SANITIZE)
+  string(REPLACE "," ";" _sanitizers "${ORB_SANITIZE}")
+  foreach(_s IN LISTS _sanitizers)
+    target_compile_options(orb_options INTERFACE -fsanitize=${_s} -fno-omit-frame-pointer)
+    target_link_options(orb_options INTERFACE -fsanitize=${_s})
+  endforeach()
+  if("undefined" IN_LIST _sanitizers)
+    target_compile_options(orb_options INTERFACE -fno-sanitize-recover=undefined)
+  endif()
+endif()
+
+# orb_add_test(NAME sources... LIBS libs...): one test executable per module, run by ctest.
+function(orb_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main orb::options)
+  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
+                       PROPERTIES ENVIRONMENT "ORB_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/tests/data"
+                       DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,25 @@
+#pragma once
+// Every text the program shows is named by a numeric id. The texts are set once at
+// start-up from the language table and the built-in English defaults, then read by all.
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace core {
+
+class ZGUILanguage;
+
+const std::vector<std::pair<unsigned, std::string>>& BuiltInTexts();
+
+// Fills every program text: the language table's text for the id when it has one (an
+// empty text included), else the built-in default.
+void MergeDefaultTexts(const ZGUILanguage& language);
+
+// The program text of an id; the built-in default before the merge, empty for an id that
+// has no text.
+std::string Text(unsigned id);
+
+// Every program text in table order, after the merge.
+std::vector<std::pair<unsigned, std::string>> AllTexts();
+
+}  // namespace core

@@ -1,0 +1,197 @@
+#include "platform/IniDocument.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "platform/Text.h"
+
+namespace platform {
+namespace {
+
+std::optional<std::string> SectionName(const std::string& line) {
+  const std::string t = Trim(line);
+  if (t.empty() || t[0] != '[') return std::nullopt;
+  const auto close = t.find(']');
+  if (close == std::string::npos) return std::nullopt;
+  return Trim(t.substr(1, close - 1));
+}
+
+bool IsComment(const std::string& line) {
+  const std::string t = Trim(line);
+  return !t.empty() && t[0] == ';';
+}
+
+// Splits "name = value" into its trimmed name and value; a line without "=" is a key with
+// an empty value, as the profile functions treat it.
+void SplitEntry(const std::string& line, std::string& name, std::string& value) {
+  const auto eq = line.find('=');
+  if (eq == std::string::npos) {
+    name = Trim(line);
+    value.clear();
+  } else {
+    name = Trim(line.substr(0, eq));
+    value = Trim(line.substr(eq + 1));
+  }
+}
+
+std::string ReadAll(const std::string& path, bool& ok) {
+  std::ifstream in(path, std::ios::binary);
+  ok = static_cast<bool>(in);
+  if (!ok) return {};
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  return buffer.str();
+}
+
+}  // namespace
+
+IniDocument IniDocument::Empty() { return IniDocument(); }
+
+std::optional<IniDocument> IniDocument::Load(const std::string& path) {
+  bool ok = false;
+  std::string raw = ReadAll(path, ok);
+  if (!ok) return std::nullopt;
+  IniDocument doc;
+  std::string text;
+  if (raw.size() >= 2 && static_cast<unsigned char>(raw[0]) == 0xFF &&
+      static_cast<unsigned char>(raw[1]) == 0xFE) {
+    doc.encoding_ = Encoding::Utf16LeBom;
+    std::u16string wide;
+    wide.reserve(raw.size() / 2);
+    for (std::size_t i = 2; i + 1 < raw.size(); i += 2)
+      wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(raw[i]) |
+                                           (static_cast<unsigned char>(raw[i + 1]) << 8)));
+    text = Utf16ToUtf8(wide);
+  } else if (raw.size() >= 3 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    doc.encoding_ = Encoding::Utf8Bom;
+    text = raw.substr(3);
+  } else {
+    text = std::move(raw);
+  }
+  if (text.find("\r\n") != std::string::npos) doc.newline_ = "\r\n";
+
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const auto nl = text.find('\n', start);
+    Line line;
+    if (nl == std::string::npos) {
+      line.text = text.substr(start);
+      start = text.size();
+    } else {
+      line.text = text.substr(start, nl - start);
+      line.ending = "\n";
+      if (!line.text.empty() && line.text.back() == '\r') {
+        line.text.pop_back();
+        line.ending = "\r\n";
+      }
+      start = nl + 1;
+    }
+    doc.lines_.push_back(std::move(line));
+  }
+  return doc;
+}
+
+std::optional<std::size_t> IniDocument::FindSection(const std::string& section) const {
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const auto name = SectionName(lines_[i].text);
+    if (name && EqualsNoCase(*name, section)) return i;
+  }
+  return std::nullopt;
+}
+
+std::size_t IniDocument::SectionEnd(std::size_t header) const {
+  std::size_t i = header + 1;
+  while (i < lines_.size() && !SectionName(lines_[i].text)) ++i;
+  return i;
+}
+
+std::optional<std::size_t> IniDocument::FindKey(std::size_t header, const std::string& key) const {
+  const std::size_t end = SectionEnd(header);
+  for (std::size_t i = header + 1; i < end; ++i) {
+    if (IsComment(lines_[i].text) || Trim(lines_[i].text).empty()) continue;
+    std::string name, value;
+    SplitEntry(lines_[i].text, name, value);
+    if (EqualsNoCase(name, key)) return i;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> IniDocument::Find(const std::string& section,
+                                             const std::string& key) const {
+  const auto header = FindSection(section);
+  if (!header) return std::nullopt;
+  const auto at = FindKey(*header, key);
+  if (!at) return std::nullopt;
+  std::string name, value;
+  SplitEntry(lines_[*at].text, name, value);
+  return value;
+}
+
+void IniDocument::Set(const std::string& section, const std::string& key,
+                      const std::string& value) {
+  const auto header = FindSection(section);
+  if (!header) {
+    if (!lines_.empty() && lines_.back().ending.empty()) lines_.back().ending = newline_;
+    lines_.push_back({"[" + section + "]", newline_});
+    lines_.push_back({key + "=" + value, newline_});
+    return;
+  }
+  if (const auto at = FindKey(*header, key)) {
+    std::string name, old;
+    SplitEntry(lines_[*at].text, name, old);
+    lines_[*at].text = name + "=" + value;
+    return;
+  }
+  // After the section's last non-blank line, so blank separator lines stay where they are.
+  std::size_t insert = SectionEnd(*header);
+  while (insert > *header + 1 && Trim(lines_[insert - 1].text).empty()) --insert;
+  if (lines_[insert - 1].ending.empty()) lines_[insert - 1].ending = newline_;
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert), Line{key + "=" + value, newline_});
+}
+
+bool IniDocument::Save(const std::string& path) const {
+  std::string text;
+  for (const auto& line : lines_) text += line.text + line.ending;
+  std::string raw;
+  switch (encoding_) {
+    case Encoding::Utf8:
+      raw = std::move(text);
+      break;
+    case Encoding::Utf8Bom:
+      raw = "\xEF\xBB\xBF" + text;
+      break;
+    case Encoding::Utf16LeBom: {
+      raw = "\xFF\xFE";
+      for (char16_t u : Utf8ToUtf16(text)) {
+        raw.push_back(static_cast<char>(u & 0xFF));
+        raw.push_back(static_cast<char>(u >> 8));
+      }
+      break;
+    }
+  }
+  // Written beside the file and renamed over it, so a failed write never leaves half a file.
+  const std::string temp = path + ".tmp" + std::to_string(::getpid());
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(raw.data(), static_cast<std::streamsize>(raw.size()));
+    out.flush();
+    if (!out) {
+      std::remove(temp.c_str());
+      return false;
+    }
+  }
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) ::chmod(temp.c_str(), st.st_mode & 07777);
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    std::remove(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace platform

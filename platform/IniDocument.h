@@ -1,0 +1,35 @@
+#pragma once
+// In-memory form of one INI file: its lines as UTF-8 text plus the encoding and line ending
+// needed to write it back byte for byte.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class IniDocument {
+ public:
+  enum class Encoding { Utf8, Utf8Bom, Utf16LeBom };
+
+  static std::optional<IniDocument> Load(const std::string& path);
+  static IniDocument Empty();
+
+  std::optional<std::string> Find(const std::string& section, const std::string& key) const;
+  void Set(const std::string& section, const std::string& key, const std::string& value);
+  bool Save(const std::string& path) const;
+
+ private:
+  struct Line {
+    std::string text;  // without its line ending
+    std::string ending;
+  };
+  std::optional<std::size_t> FindSection(const std::string& section) const;
+  std::size_t SectionEnd(std::size_t header) const;
+  std::optional<std::size_t> FindKey(std::size_t header, const std::string& key) const;
+
+  std::vector<Line> lines_;
+  Encoding encoding_ = Encoding::Utf8;
+  std::string newline_ = "\n";
+};
+
+}  // namespace platform
