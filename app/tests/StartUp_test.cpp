@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "app/StartUp.h"
+#include "app/ZCoreManager.h"
+#include "core/ProgramTexts.h"
+#include "core/ZConfig.h"
+#include "core/tests/ConfigFixture.h"
+#include "platform/Files.h"
+#include "platform/Processes.h"
+#include "tests/support/ScriptedInteraction.h"
+
+namespace {
+
+class StartUpTest : public ConfigFixture {
+ protected:
+  void SetUp() override {
+    ConfigFixture::SetUp();
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(root.path());
+  }
+  void TearDown() override { std::filesystem::current_path(previous_); }
+  void WriteLanguage(const std::string& name, const std::string& body) {
+    platform::CreateFolders(root / "Language");
+    platform::WriteFile(root / ("Language/" + name), body);
+  }
+
+ private:
+  std::filesystem::path previous_;
+};
+
+// Records the order in which the start-up drives the front end.
+class RecordingShell : public app::ProgramShell {
+ public:
+  std::vector<std::string> calls;
+  void SetResourcePath(const std::string& folder) override { calls.push_back("skin " + folder); }
+  void ConstructMainFrame() override { calls.push_back("construct"); }
+  void StartSplash() override { calls.push_back("splash"); }
+  void CreateMainFrame(const std::string& title) override { calls.push_back("create " + title); }
+  void StopSplash() override { calls.push_back("stop splash"); }
+  void ShowMainWindow() override { calls.push_back("show"); }
+  void RunMessageLoop() override { calls.push_back("loop"); }
+};
+
+TEST_F(StartUpTest, RunsTheStepsInOrderAndEndsTheKillList) {
+  const std::string sleeper = root / "OrbStale";
+  std::filesystem::copy_file("/bin/sleep", sleeper);
+  platform::ProcessHandle stale = platform::StartProgram({sleeper, {"30"}});
+  ASSERT_TRUE(stale.valid());
+  for (int i = 0; i < 200; ++i) {
+    bool seen = false;
+    for (const auto& p : platform::ListProcesses()) seen = seen || p.exeName == "OrbStale";
+    if (seen) break;
+    ::usleep(5000);
+  }
+  WriteConfig("[CONFIG]\nManagerTittle=OrbManager Test\nLANGUAGE=0\n[PK]\nPKCount=3\nPK_1=orbstale\n"
+              "PK_2=NoSuchProgram\nPK_3=\n");
+  platform::WriteFile(root / "Kavora.log", "previous run\n");
+
+  RecordingShell shell;
+  testing_support::ScriptedInteraction ui;
+  EXPECT_EQ(app::RunProgram(shell, ui), 0);
+  EXPECT_EQ(stale.Wait(), 128 + SIGKILL);
+  const std::string skin = platform::ProgramFolder() + "/skin/CS";
+  EXPECT_EQ(shell.calls, (std::vector<std::string>{"skin " + skin, "construct", "splash",
+                                                   "create OrbManager Test", "stop splash", "show",
+                                                   "loop"}));
+  EXPECT_EQ(platform::ReadFile(root / "Kavora.log")->find("previous run"), std::string::npos);
+}
+
+TEST_F(StartUpTest, InitLoadsLanguageAndCommSettingsAndMergesTexts) {
+  WriteConfig("[CONFIG]\nLANGUAGE=1\n");
+  WriteLanguage("EN.xml", "<lang><item id=\"3\" text=\"Adapter not connected\"/></lang>");
+  platform::WriteFile(sdkIni(), "[COMM]\nType=4\nIPAddr=127.0.0.23\n");
+  core::ZConfig::Instance().LoadFrom(root.path());
+  app::ZCoreManager core;
+  testing_support::ScriptedInteraction ui;
+  ASSERT_TRUE(core.Init(ui));
+  EXPECT_TRUE(ui.shown().empty());
+  EXPECT_FALSE(core.online());
+  EXPECT_EQ(core.commSettings()->current().IPAddr, "127.0.0.23");
+  EXPECT_EQ(core::Text(3), "Adapter not connected");
+  EXPECT_EQ(core::Text(4), "Hardware");
+}
+
+TEST_F(StartUpTest, InitStopsWhenTheLanguageFileCannotBeLoaded) {
+  WriteConfig("[CONFIG]\nLANGUAGE=0\n");
+  WriteLanguage("CS.xml", "<broken");
+  core::ZConfig::Instance().LoadFrom(root.path());
+  app::ZCoreManager core;
+  testing_support::ScriptedInteraction ui;
+  EXPECT_FALSE(core.Init(ui));
+  ASSERT_EQ(ui.Texts("message"), std::vector<std::string>{"Load language failed\xEF\xBC\x81"});
+  EXPECT_EQ(ui.shown()[0].icon, core::MessageIcon::Error);
+  EXPECT_EQ(ui.shown()[0].caption, "");
+}
+
+}  // namespace

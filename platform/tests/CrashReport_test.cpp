@@ -1,0 +1,66 @@
+#include "platform/CrashReport.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/Files.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+TEST(CrashReport, NamesTheDumpWithoutLeadingZeros) {
+  EXPECT_EQ(platform::CrashDumpFileName("OrbManager", {2024, 3, 5, 9, 7, 2}),
+            "OrbManager_202435972.dmp");
+  EXPECT_EQ(platform::CrashDumpFileName("OrbManager", {2026, 12, 31, 23, 59, 0}),
+            "OrbManager_2026123123590.dmp");
+  EXPECT_EQ(platform::CrashFatalText("/w", "OrbManager", {2024, 3, 5, 9, 7, 2}),
+            "OrbManager has an internal error and the program has exited. \r\n"
+            "The             error file: /w/OrbManager_202435972.dmp");
+}
+
+TEST(CrashReport, AFatalSignalLeavesTheDumpAndTheText) {
+  testing_support::TempFolder dir;
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(pipeFds[1], STDERR_FILENO);
+    if (::chdir(dir.path().c_str()) != 0) ::_exit(99);
+    platform::InstallCrashReport("OrbManager");
+    volatile int* nowhere = nullptr;
+    *nowhere = 1;  // NOLINT: the crash under test
+    ::_exit(0);
+  }
+  ::close(pipeFds[1]);
+  std::string err;
+  char buffer[512];
+  ssize_t n;
+  while ((n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) err.append(buffer, n);
+  ::close(pipeFds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_NE(WEXITSTATUS(status), 0);
+
+  std::string dump;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) dump = e.path().string();
+  ASSERT_FALSE(dump.empty());
+  const std::string name = std::filesystem::path(dump).filename().string();
+  EXPECT_EQ(name.rfind("OrbManager_", 0), 0u);
+  EXPECT_EQ(name.substr(name.size() - 4), ".dmp");
+  EXPECT_NE(err.find("OrbManager has an internal error and the program has exited. \r\n"
+                     "The             error file: " + dump),
+            std::string::npos)
+      << err;
+  const std::string content = *platform::ReadFile(dump);
+  EXPECT_NE(content.find("SIGSEGV"), std::string::npos);
+  EXPECT_NE(content.find("Faulting address: 0x0"), std::string::npos);
+  EXPECT_NE(content.find("Backtrace"), std::string::npos);
+  EXPECT_NE(content.find("Loaded modules"), std::string::npos);
+}
+
+}  // namespace

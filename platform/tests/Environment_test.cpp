@@ -1,0 +1,76 @@
+#include "platform/Environment.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "platform/Locale.h"
+#include "platform/Text.h"
+
+namespace {
+
+TEST(Environment, ExpandsNamesWithoutCaseAndFallsBackOnLinux) {
+  ::setenv("ORB_TEST_VALUE", "/data", 1);
+  ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
+  ::setenv("TMPDIR", "/scratch", 1);
+  ::unsetenv("SystemRoot");
+  ::unsetenv("windir");
+  ::unsetenv("temp");
+  ::unsetenv("TEMP");
+  struct Case {
+    const char *in, *out;
+  } cases[] = {
+      {"%orb_test_value%/x", "/data/x"},
+      {"%SystemRoot%/KRY.ini", "/cfg/kry/KRY.ini"},
+      {"%WINDIR%/KRY.ini", "/cfg/kry/KRY.ini"},
+      {"%temp%/kry_openwrt.ini", "/scratch/kry_openwrt.ini"},
+      {"%NO_SUCH_NAME%/x", "%NO_SUCH_NAME%/x"},
+      {"100%", "100%"},
+      {"%%", "%%"},
+      {"a%NO_SUCH%%orb_test_value%b", "a%NO_SUCH%/datab"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(platform::ExpandEnvironment(c.in), c.out) << c.in;
+
+  ::setenv("windir", "/win", 1);
+  EXPECT_EQ(platform::ExpandEnvironment("%windir%/KRY.ini"), "/win/KRY.ini");
+  ::unsetenv("windir");
+  ::unsetenv("XDG_CONFIG_HOME");
+  ::setenv("HOME", "/home/tech", 1);
+  EXPECT_EQ(platform::ExpandEnvironment("%windir%"), "/home/tech/.config/kry");
+}
+
+TEST(Locale, WindowsLanguageIdentifiers) {
+  struct Case {
+    const char* locale;
+    unsigned id;
+  } cases[] = {{"zh_CN.UTF-8", 0x0804}, {"zh_TW.UTF-8", 0x0404}, {"en_US.UTF-8", 0x0409},
+               {"de_DE@euro", 0x0407},  {"C", 0x0409},           {"POSIX", 0x0409},
+               {"zh", 0x0804},          {"xx_YY", 0x0409}};
+  for (const auto& c : cases) EXPECT_EQ(platform::LanguageIdOf(c.locale), c.id) << c.locale;
+
+  ::setenv("LC_ALL", "", 1);
+  ::setenv("LC_MESSAGES", "zh_CN.UTF-8", 1);
+  ::setenv("LANG", "en_US.UTF-8", 1);
+  EXPECT_EQ(platform::DefaultLanguageId(), 0x0804);
+  ::setenv("LC_ALL", "en_GB.UTF-8", 1);
+  EXPECT_EQ(platform::DefaultLanguageId(), 0x0809);
+  ::unsetenv("LC_ALL");
+  ::unsetenv("LC_MESSAGES");
+}
+
+TEST(Text, NumbersAndCapacities) {
+  EXPECT_EQ(platform::ParseDecimal("  -12abc"), -12);
+  EXPECT_EQ(platform::ParseDecimal("x1"), 0);
+  EXPECT_EQ(platform::ParseDecimal("99999999999999999999999"), 9223372036854775807LL);
+  EXPECT_EQ(platform::ParseHex("0xff"), 0xffu);
+  EXPECT_EQ(platform::ParseHex("FF"), 0xffu);
+  EXPECT_EQ(platform::ParseHex("0x"), 0u);
+  EXPECT_EQ(platform::CutAtFirstBlank("192.168.8.1 junk"), "192.168.8.1");
+  EXPECT_EQ(platform::Utf16Length("a\xE4\xB8\xAD\xF0\x9F\x98\x80"), 4u);
+  EXPECT_EQ(platform::Utf16ToUtf8(platform::Utf8ToUtf16("\xE4\xB8\xAD\xF0\x9F\x98\x80")),
+            "\xE4\xB8\xAD\xF0\x9F\x98\x80");
+  // Invalid bytes survive a cut without running past the end.
+  EXPECT_EQ(platform::CutToCapacity("\xC3", 5), "\xC3");
+  EXPECT_EQ(platform::CutToCapacity("abc", 0), "");
+}
+
+}  // namespace
