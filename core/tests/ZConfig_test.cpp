@@ -82,6 +82,21 @@ TEST_F(ZConfigTest, ValuesAreCutToTheirCapacitiesAndNumbersReadLeniently) {
   EXPECT_EQ(c.killList[1], "Tool.exe");
 }
 
+TEST_F(ZConfigTest, BinaryOrEmptyFilesGiveDefaultsAndAreNotRewritten) {
+  std::string junk;
+  for (int i = 0; i < 3000; ++i) junk.push_back(static_cast<char>((i * 97 + 13) & 0xFF));
+  for (const std::string& content : {junk, std::string(), std::string("[CONFIG]\nManagerTit")}) {
+    WriteConfig(content);
+    platform::WriteFile(sdkIni(), content);
+    core::ZConfig c;
+    c.LoadFrom(root.path());
+    EXPECT_EQ(c.ManagerTittle, "Manager");
+    EXPECT_EQ(c.sdk.Name, "ZADEZO");
+    EXPECT_EQ(*platform::ReadFile(root / "Config/KavoraC.ini"), content);
+    EXPECT_EQ(*platform::ReadFile(sdkIni()), content);
+  }
+}
+
 TEST_F(ZConfigTest, AHugeKillListCountIsBounded) {
   WriteConfig("[PK]\nPKCount=2000000000\nPK_1=a\n");
   core::ZConfig c;
