@@ -1,0 +1,29 @@
+#pragma once
+// The adapter's text console on TCP port 6822, which lists and drops the connections on
+// its forwarded ports. The dialogue asks for the listing and drops a connection on port
+// 6820 that blocks the adapter.
+#include <cstdint>
+#include <string>
+
+namespace device {
+
+enum ConsoleResult : int {
+  kConsoleNoReply = 0,    // no usable reply
+  kConsoleNothingToDrop = 1,
+  kConsoleDropSent = 2,   // a connection was found and the drop request was sent
+};
+
+struct ConsoleOptions {
+  int port = 6822;
+  // The whole dialogue ends with no usable reply after this long (program time), so an
+  // adapter that never prompts cannot hang the caller.
+  std::int64_t overallTimeoutMs = 10000;
+};
+
+// Runs the dialogue against the adapter's dotted IPv4 address.
+ConsoleResult RunConsoleDialogue(const std::string& address, const ConsoleOptions& options = {});
+
+// What the dialogue decides from a complete reply (exposed for tests and fuzzing).
+ConsoleResult JudgeConsoleReply(const std::string& reply);
+
+}  // namespace device

@@ -1,0 +1,15 @@
+#include "device/UnlockProcedure.h"
+
+#include "core/ProgramTexts.h"
+
+namespace device {
+
+ConsoleResult UnlockDevice(core::Interaction& ui, const std::string& address,
+                           const ConsoleOptions& options) {
+  if (ui.ShowTip("LUWNDTIP", core::Text(80), 1) == 2) return kConsoleNoReply;
+  const ConsoleResult result = RunConsoleDialogue(address, options);
+  ui.ShowTip("LUWNDTIP", core::Text(72), 0);
+  return result;
+}
+
+}  // namespace device
