@@ -14,7 +14,6 @@
 namespace device {
 namespace {
 
-constexpr std::size_t kReplyBuffer = 4096;
 constexpr unsigned char kIac = 0xFF, kDo = 0xFD, kWill = 0xFB, kWont = 0xFC,
                         kWindowSize = 0x1F;
 constexpr char kRequest[] = "showshortport\r\n";
@@ -85,6 +84,40 @@ class Socket {
 
 }  // namespace
 
+std::string ConsoleReplyParser::Feed(unsigned char byte) {
+  if (pending_ == 2) {
+    command_ = byte;
+    pending_ = 1;
+    return {};
+  }
+  if (pending_ == 1) {
+    pending_ = 0;
+    const unsigned char option = byte;
+    if (command_ == kDo && option == kWindowSize) {
+      const unsigned char answer[] = {kIac, kWill, kWindowSize, kIac, 0xFA, kWindowSize,
+                                      0x00, 0x50, 0x00, 0x18, kIac, 0xF0};
+      return std::string(reinterpret_cast<const char*>(answer), sizeof answer);
+    }
+    // DO becomes WON'T and WILL becomes DO, in both bytes as the console expects.
+    const auto swap = [](unsigned char b) -> unsigned char {
+      return b == kDo ? kWont : (b == kWill ? kDo : b);
+    };
+    const unsigned char answer[] = {kIac, swap(command_), swap(option)};
+    return std::string(reinterpret_cast<const char*>(answer), sizeof answer);
+  }
+  if (byte == kIac) {
+    pending_ = 2;
+    return {};
+  }
+  if (reply_.size() >= kReplyBuffer - 1) {
+    overflowed_ = true;
+    return {};
+  }
+  reply_.push_back(static_cast<char>(byte));
+  if (byte == '>' && reply_.size() >= 2 && reply_[reply_.size() - 2] == '-') ++prompts_;
+  return {};
+}
+
 ConsoleResult JudgeConsoleReply(const std::string& reply) {
   const auto cr = reply.find('\r');
   if (cr == std::string::npos) return kConsoleNoReply;
@@ -100,36 +133,15 @@ ConsoleResult RunConsoleDialogue(const std::string& address, const ConsoleOption
   if (!socket.Connect(address, options.port, deadline)) return kConsoleNoReply;
   if (!socket.Send(kRequest, sizeof kRequest - 1)) return kConsoleNoReply;
 
-  std::string reply;
-  int prompts = 0;
-  for (;;) {
+  ConsoleReplyParser parser;
+  while (!parser.complete()) {
     unsigned char byte = 0;
     if (!socket.ReadByte(byte, deadline)) return kConsoleNoReply;
-    if (byte == kIac) {
-      unsigned char command = 0, option = 0;
-      if (!socket.ReadByte(command, deadline) || !socket.ReadByte(option, deadline))
-        return kConsoleNoReply;
-      bool sent;
-      if (command == kDo && option == kWindowSize) {
-        const unsigned char will[] = {kIac, kWill, kWindowSize};
-        const unsigned char size[] = {kIac, 0xFA, kWindowSize, 0x00, 0x50, 0x00, 0x18, kIac, 0xF0};
-        sent = socket.Send(will, sizeof will) && socket.Send(size, sizeof size);
-      } else {
-        // DO becomes WON'T and WILL becomes DO, in both bytes as the console expects.
-        const auto swap = [](unsigned char b) -> unsigned char {
-          return b == kDo ? kWont : (b == kWill ? kDo : b);
-        };
-        const unsigned char answer[] = {kIac, swap(command), swap(option)};
-        sent = socket.Send(answer, sizeof answer);
-      }
-      if (!sent) return kConsoleNoReply;
-      continue;
-    }
-    if (reply.size() >= kReplyBuffer - 1) return kConsoleNoReply;  // never past the buffer
-    reply.push_back(static_cast<char>(byte));
-    if (byte == '>' && reply.size() >= 2 && reply[reply.size() - 2] == '-' && ++prompts == 2) break;
+    const std::string answer = parser.Feed(byte);
+    if (parser.overflowed()) return kConsoleNoReply;
+    if (!answer.empty() && !socket.Send(answer.data(), answer.size())) return kConsoleNoReply;
   }
-  const ConsoleResult result = JudgeConsoleReply(reply);
+  const ConsoleResult result = JudgeConsoleReply(parser.reply());
   if (result == kConsoleDropSent) socket.Send(kDrop, sizeof kDrop - 1);
   return result;
 }

@@ -26,4 +26,24 @@ ConsoleResult RunConsoleDialogue(const std::string& address, const ConsoleOption
 // What the dialogue decides from a complete reply (exposed for tests and fuzzing).
 ConsoleResult JudgeConsoleReply(const std::string& reply);
 
+// The console's byte stream, one byte at a time: option negotiation is answered, text is
+// kept until the second "->" prompt, never beyond the reply buffer.
+class ConsoleReplyParser {
+ public:
+  static constexpr std::size_t kReplyBuffer = 4096;
+
+  // Takes one received byte; returns the bytes to send back (a negotiation answer) or none.
+  std::string Feed(unsigned char byte);
+  bool complete() const { return prompts_ >= 2; }
+  bool overflowed() const { return overflowed_; }
+  const std::string& reply() const { return reply_; }
+
+ private:
+  std::string reply_;
+  int prompts_ = 0;
+  bool overflowed_ = false;
+  int pending_ = 0;  // bytes of an IAC command still to come
+  unsigned char command_ = 0;
+};
+
 }  // namespace device

@@ -55,6 +55,10 @@ std::optional<IniDocument> IniDocument::Load(const std::string& path) {
   bool ok = false;
   std::string raw = ReadAll(path, ok);
   if (!ok) return std::nullopt;
+  return Parse(std::move(raw));
+}
+
+IniDocument IniDocument::Parse(std::string raw) {
   IniDocument doc;
   std::string text;
   if (raw.size() >= 2 && static_cast<unsigned char>(raw[0]) == 0xFF &&

@@ -12,6 +12,8 @@ class IniDocument {
   enum class Encoding { Utf8, Utf8Bom, Utf16LeBom };
 
   static std::optional<IniDocument> Load(const std::string& path);
+  // The file's bytes, in any of the encodings above.
+  static IniDocument Parse(std::string raw);
   static IniDocument Empty();
 
   std::optional<std::string> Find(const std::string& section, const std::string& key) const;
