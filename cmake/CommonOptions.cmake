@@ -20,12 +20,14 @@ if(ORB_SANITIZE)
   endif()
 endif()
 
-# orb_add_test(NAME sources... LIBS libs...): one test executable per module, run by ctest.
+# orb_add_test(NAME SOURCES ... LIBS ... [LABELS ...]): one test executable per module, run by
+# ctest. The label "threads" marks the suites that CI also runs under ThreadSanitizer.
 function(orb_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main orb::options)
   gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
                        PROPERTIES ENVIRONMENT "ORB_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/tests/data"
+                                  LABELS "${T_LABELS}"
                        DISCOVERY_TIMEOUT 60)
 endfunction()
