@@ -1,0 +1,154 @@
+// _DownloadFile and CheckFileMD5 against the loopback file server.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "core/ZConfig.h"
+#include "net/DownloadFile.h"
+#include "net/MD5.h"
+#include "platform/Files.h"
+#include "tests/support/ServedFolder.h"
+
+namespace {
+
+using testing_support::ScratchFolder;
+using testing_support::ServedFolder;
+using testing_support::TestCert;
+
+std::string Pattern(std::size_t size) {
+  std::string s(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 131 + i / 7) & 0xFF);
+  return s;
+}
+
+int FilesIn(const std::string& folder) {
+  int n = 0;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) n += e.is_regular_file() ? 1 : 0;
+  return n;
+}
+
+class DownloadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(web.started());
+    core::ZConfig::Instance().HttpCacert = TestCert("ca.pem");
+  }
+  ServedFolder web{"127.0.0.41"};
+  ScratchFolder local;
+};
+
+TEST_F(DownloadTest, FetchesTheBodyAndFollowsRedirects) {
+  const std::string body = Pattern(3 * 1024 * 1024 + 17);
+  web.Put("fws.xml", body);
+  web.server().SetFault("/old/fws.xml", {sim::FaultKind::Redirect, "/fws.xml"});
+  for (const char* path : {"/fws.xml", "/old/fws.xml"}) {
+    SCOPED_TRACE(path);
+    const std::string target = local / "fws.xml";
+    EXPECT_EQ(net::_DownloadFile(web.Url(path), target), 1);
+    EXPECT_EQ(platform::ReadFile(target).value_or(""), body);
+    EXPECT_EQ(FilesIn(local.path()), 1) << "no part file is left behind";
+  }
+}
+
+// Every way a transfer can fail leaves the previous good file as it was.
+TEST_F(DownloadTest, AFailedDownloadKeepsThePreviousFile) {
+  web.Put("APPS.xml", Pattern(400000));
+  web.server().SetFault("/missing.xml", {sim::FaultKind::NotFound});
+  web.server().SetFault("/broken.xml", {sim::FaultKind::ServerError});
+  web.server().SetFault("/APPS.xml", {sim::FaultKind::Cut});
+  ServedFolder closed{"127.0.0.41"};
+  ASSERT_TRUE(closed.started());
+  const std::string refusedUrl = closed.Url("/APPS.xml");
+  closed.server().Refuse();
+
+  const struct {
+    const char* name;
+    std::string url;
+  } cases[] = {
+      {"404 page", web.Url("/missing.xml")},
+      {"500 page", web.Url("/broken.xml")},
+      {"body cut in the middle", web.Url("/APPS.xml")},
+      {"connection refused", refusedUrl},
+      {"file address", "file:///etc/passwd"},
+      {"ftp address", "ftp://127.0.0.41/APPS.xml"},
+      {"address over 254 bytes", web.Url("/" + std::string(260, 'a'))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string target = local.Put("APPS.xml", "<APPS>kept</APPS>");
+    EXPECT_EQ(net::_DownloadFile(c.url, target), 0);
+    EXPECT_EQ(platform::ReadFile(target).value_or(""), "<APPS>kept</APPS>");
+    EXPECT_EQ(FilesIn(local.path()), 1);
+  }
+  EXPECT_EQ(web.server().RequestCount("/missing.xml"), 1);
+}
+
+TEST_F(DownloadTest, ATargetFolderThatDoesNotExistFails) {
+  web.Put("sps.xml", "<SPS/>");
+  EXPECT_EQ(net::_DownloadFile(web.Url("/sps.xml"), local / "no/such/folder/sps.xml"), 0);
+  EXPECT_EQ(web.server().RequestCount("/sps.xml"), 0) << "nothing is fetched for nowhere";
+}
+
+TEST_F(DownloadTest, ASlowServerIsWaitedFor) {
+  const std::string body = Pattern(40 * 1024);
+  web.Put("slow.bin", body);
+  web.server().SetFault("/slow.bin", {sim::FaultKind::Slow, "", 15});
+  EXPECT_EQ(net::_DownloadFile(web.Url("/slow.bin"), local / "slow.bin"), 1);
+  EXPECT_EQ(platform::ReadFile(local / "slow.bin").value_or(""), body);
+}
+
+TEST(DownloadTls, TheServerCertificateIsChecked) {
+  ServedFolder trusted{"127.0.0.41", true};
+  ServedFolder wrongName{"127.0.0.2", true};  // the certificate does not name this address
+  ASSERT_TRUE(trusted.started() && wrongName.started());
+  trusted.Put("fws.xml", "<FW/>");
+  wrongName.Put("fws.xml", "<FW/>");
+  ScratchFolder local;
+  const struct {
+    const char* name;
+    std::string bundle;
+    std::string url;
+    int result;
+  } cases[] = {
+      {"test CA", TestCert("ca.pem"), trusted.Url("/fws.xml"), 1},
+      {"unknown CA", TestCert("other-ca.pem"), trusted.Url("/fws.xml"), 0},
+      {"no bundle file: system store", local / "cacert.pem", trusted.Url("/fws.xml"), 0},
+      {"host name mismatch", TestCert("ca.pem"), wrongName.Url("/fws.xml"), 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    core::ZConfig::Instance().HttpCacert = c.bundle;
+    platform::DeleteFile(local / "fws.xml");
+    EXPECT_EQ(net::_DownloadFile(c.url, local / "fws.xml"), c.result);
+    EXPECT_EQ(platform::FileExists(local / "fws.xml"), c.result == 1);
+  }
+}
+
+TEST(CheckFileMD5, ComparesTheDigestWithoutRegardToCase) {
+  ScratchFolder local;
+  const std::string file = local.Put("KRY.bin", "firmware image");
+  const std::string digest = net::MD5Text("firmware image");
+  std::string lower = digest;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  ::chmod(file.c_str(), 0444);
+  const struct {
+    std::string path, expected;
+    bool result;
+  } cases[] = {
+      {file, digest, true},
+      {file, lower, true},
+      {file, " " + digest, false},
+      {file, digest + " ", false},
+      {file, digest.substr(0, 31), false},
+      {file, net::MD5Text("other image"), false},
+      {file, "", false},
+      {local / "missing.bin", digest, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("'" + c.expected + "' " + c.path);
+    EXPECT_EQ(net::CheckFileMD5(c.path, c.expected), c.result);
+  }
+}
+
+}  // namespace
