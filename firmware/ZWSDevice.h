@@ -1,0 +1,24 @@
+#pragma once
+// Holds one command channel to the DoIP module: a WebSocket context and its connection.
+#include "firmware/WebSocket.h"
+
+namespace firmware {
+
+class ZWSDevice {
+ public:
+  ZWSDevice() = default;
+  ZWSDevice(const ZWSDevice&) = delete;
+  ZWSDevice& operator=(const ZWSDevice&) = delete;
+  // Closes the channel when there is one.
+  virtual ~ZWSDevice();
+
+  // Closes the connection and frees the context; both are none afterwards.
+  virtual void CloseChannel();
+  bool HasChannel() const { return context_ && conn_; }
+
+ protected:
+  ws_context* context_ = nullptr;
+  ws_conn* conn_ = nullptr;
+};
+
+}  // namespace firmware

@@ -1,0 +1,192 @@
+// The module side of the DoIP system update.
+#include <cstdio>
+#include <cstring>
+
+#include "core/Log.h"
+#include "firmware/ZWSFirmwareUpdate.h"
+#include "platform/Clock.h"
+#include "platform/Environment.h"
+#include "platform/Files.h"
+#include "platform/Ini.h"
+#include "platform/Text.h"
+
+namespace firmware {
+namespace {
+
+constexpr char kMountCheck[] = "ps | grep mount_root | grep -v grep | wc -l";
+constexpr char kReleaseCommand[] = "cat /etc/release";
+constexpr char kToolPath[] = "/bin/kry-fwup";
+constexpr char kToolChmod[] = "chmod 777 /bin/kry-fwup";
+constexpr char kToolDigest[] = "md5sum /bin/kry-fwup";
+constexpr char kImagePath[] = "/tmp/firmware.bin";
+constexpr char kImageDigest[] = "md5sum /tmp/firmware.bin";
+constexpr char kUpgradeStart[] = "ubus call rpc-sys upgrade_start";
+constexpr char kReleaseFile[] = "%temp%/kry_openwrt.ini";
+
+constexpr int kMountPolls = 500;
+constexpr int kCommandTimeoutMs = 1000;
+constexpr int kReleaseTimeoutMs = 200;
+constexpr int kPollPauseMs = 1000;
+constexpr int kAfterImageMs = 500;
+constexpr int kRebootWaitMs = 96000;
+constexpr int kReconnectAttempts = 256;
+constexpr int kReconnectPauseMs = 1000;
+constexpr int kBeforeReleaseMs = 5000;
+constexpr std::size_t kDigestLength = 32;
+constexpr std::size_t kReleaseCapacity = 32;
+
+std::int64_t Ticks() { return platform::TheClock().NowMs(); }
+
+}  // namespace
+
+bool DigestsMatch(const std::string& a, const std::string& b) {
+  return a.size() >= kDigestLength && b.size() >= kDigestLength &&
+         a.compare(0, kDigestLength, b, 0, kDigestLength) == 0;
+}
+
+std::string ZWSFirmwareUpdate::DigestOf(const char* output, std::uint32_t length) {
+  const std::string text(output, length);
+  return text.substr(0, text.find(' '));
+}
+
+bool ZWSFirmwareUpdate::UpdateFirmware_Check(const DoIPUpdateInfo& info) {
+  CloseChannel();
+  if (!Connect(info.address, info.port)) {
+    LOG_ERROR("Failed on connect device.");
+    ShowError("Connect device failed！");
+    return false;
+  }
+  for (int poll = 0; poll < kMountPolls; ++poll) {
+    std::uint32_t length = 0;
+    char output[2048] = {};
+    RunCommand(kMountCheck, kCommandTimeoutMs, output, sizeof output, &length);
+    if (length == 0) {
+      LOG_ERROR("Failed on get mount_root state.");
+      return false;
+    }
+    if (output[0] == '0') {
+      LOG_INFO("mount_root finished.");
+      return true;
+    }
+    if (output[0] == '1') LOG_INFO("mount_root waiting...");
+    platform::SleepMs(kPollPauseMs);
+  }
+  return true;
+}
+
+bool ZWSFirmwareUpdate::GetDeviceDoIPFWVersion(DoIPReleaseInfo* release) {
+  std::uint32_t length = 0;
+  char output[1024] = {};
+  if (!RunCommand(kReleaseCommand, kReleaseTimeoutMs, output, sizeof output, &length)) {
+    LOG_ERROR("failed on get device release version.");
+    return false;
+  }
+  const std::string path = platform::ExpandEnvironment(kReleaseFile);
+  platform::DeleteFile(path);
+  if (!platform::WriteFile(path, std::string(output, length))) return false;
+  *release = DoIPReleaseInfo{};
+  const platform::IniReader ini(path);
+  release->openwrt = ini.ReadString("release", "openwrt", "", kReleaseCapacity);
+  release->uboot = ini.ReadString("release", "uboot", "", kReleaseCapacity);
+  release->device = ini.ReadString("release", "device", "", kReleaseCapacity);
+  release->checksum = ini.ReadString("checksum", "openwrt", "", kReleaseCapacity);
+  return true;
+}
+
+bool ZWSFirmwareUpdate::End(bool result) {
+  if (device_ && device_->IsConnected()) device_->Close();
+  CloseChannel();
+  return result;
+}
+
+bool ZWSFirmwareUpdate::UpdateFirmware(const DoIPUpdateInfo& info) {
+  CloseChannel();
+  if (!Connect(info.address, info.port)) {
+    ShowError("Connect device failed！");
+    return false;
+  }
+  if (!GetDeviceDoIPFWVersion(&release_)) {
+    ShowError("Get device version failed！");
+    return End(false);
+  }
+  if (!PutFile(info.toolPath, kToolPath)) {
+    ShowError("Trans fwup failed！");
+    LOG_ERROR("Failed on trans kry-fwup file.");
+    return End(false);
+  }
+
+  std::uint32_t length = 0;
+  char output[2048] = {};
+  RunCommand(kToolChmod, kCommandTimeoutMs, output, sizeof output, &length);
+  RunCommand(kToolDigest, kCommandTimeoutMs, output, sizeof output, &length);
+  const std::string toolDigest = DigestOf(output, length);
+  if (toolDigest.empty()) {
+    ShowError("md5sum failed！");
+    return false;
+  }
+  LOG_INFO("MD5: {0} {1}", toolDigest, info.toolChecksum);
+  if (!DigestsMatch(toolDigest, info.toolChecksum)) {
+    ShowError("Checksum firmware failed！");
+    return false;
+  }
+
+  LOG_INFO("Upload file begin: {0}", Ticks());
+  if (!PutFile(info.imagePath, kImagePath)) {
+    ShowError("Transfer firmware failed！");
+    return End(false);
+  }
+  LOG_INFO("Upload file finished: {0}", Ticks());
+  platform::SleepMs(kAfterImageMs);
+
+  length = 0;
+  std::memset(output, 0, sizeof output);
+  RunCommand(kImageDigest, kCommandTimeoutMs, output, sizeof output, &length);
+  const std::string imageDigest = platform::ToUpperAscii(DigestOf(output, length));
+  if (imageDigest.empty()) {
+    ShowError("md5sum failed！");
+    return false;
+  }
+  LOG_INFO("Firmware MD5: {0} {1}", imageDigest, info.imageMD5);
+  if (!DigestsMatch(imageDigest, info.imageMD5)) {
+    ShowError("Checksum firmware failed！");
+    return false;
+  }
+
+  LOG_INFO("device IP is {0}.", info.address);
+  LOG_INFO("Execute upgrade command, start firware update. {0}", Ticks());
+  length = 0;
+  RunCommand(kUpgradeStart, kCommandTimeoutMs, output, sizeof output, &length);
+  platform::SleepMs(kRebootWaitMs);
+
+  CloseChannel();
+  if (device_ && device_->IsConnected()) device_->Close();
+  if (!device_ || device_->Open() != 0) {
+    LOG_WARN("Reconnect device failed {0}.", Ticks());
+    return End(false);
+  }
+  device_->ReadHWInfo();
+  LOG_INFO("Wait device reboot complete {0}", Ticks());
+
+  for (int attempt = 0; attempt < kReconnectAttempts; ++attempt) {
+    LOG_INFO("try connect devcie ...");
+    if (Connect(device_->ModuleAddress(), info.port)) {
+      LOG_INFO("okay, update complete.");
+      CloseChannel();
+      break;
+    }
+    LOG_INFO("failed, retry. ");
+    platform::SleepMs(kReconnectPauseMs);
+  }
+  if (!Connect(device_->ModuleAddress(), info.port)) {
+    ShowError("Reconnect device failed！");
+    return End(false);
+  }
+  platform::SleepMs(kBeforeReleaseMs);
+  if (!GetDeviceDoIPFWVersion(&release_)) {
+    ShowError("Get update version failed！");
+    return End(false);
+  }
+  return End(true);
+}
+
+}  // namespace firmware

@@ -1,0 +1,253 @@
+// The module side of the DoIP system update against a module in memory, on virtual time.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+
+#include "core/Log.h"
+#include "firmware/tests/FakeModule.h"
+#include "net/MD5.h"
+#include "platform/Files.h"
+#include "platform/Text.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+using firmware::DoIPUpdateInfo;
+using fwtest::FakeAdapter;
+using fwtest::FakeModule;
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), ::tolower);
+  return s;
+}
+
+class DoIPUpdate : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetClock(&clock);
+    if (const char* old = std::getenv("TMPDIR")) oldTemp_ = old;
+    ::setenv("TMPDIR", temp.path().c_str(), 1);
+    core::SetUpLog(temp / "Kavora.log");
+    platform::WriteFile(temp / "kry-fwup", "#!/bin/sh\necho tool\n");
+    platform::WriteFile(temp / "openwrt.bin", std::string(100000, '\x5a') + "image");
+    info.address = "127.0.0.1";
+    info.port = "7890";
+    info.toolPath = temp / "kry-fwup";
+    info.imagePath = temp / "openwrt.bin";
+    info.toolChecksum = Lower(*net::FileMD5Text(info.toolPath));
+    info.imageMD5 = *net::FileMD5Text(info.imagePath);
+  }
+  void TearDown() override {
+    platform::SetClock(nullptr);
+    if (oldTemp_) {
+      ::setenv("TMPDIR", oldTemp_->c_str(), 1);
+    } else {
+      ::unsetenv("TMPDIR");
+    }
+    core::SetUpLog(temp / "other.log");
+  }
+  std::string LogText() { return platform::ReadFile(temp / "Kavora.log").value_or(""); }
+  int LogCount(const std::string& line) {
+    const std::string text = LogText();
+    int n = 0;
+    for (auto at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) ++n;
+    return n;
+  }
+
+  fwtest::VirtualClock clock;
+  testing_support::TempFolder temp;
+  testing_support::ScriptedInteraction ui;
+  FakeAdapter adapter;
+  FakeModule module{ui, &adapter};
+  DoIPUpdateInfo info;
+
+ private:
+  std::optional<std::string> oldTemp_;
+};
+
+TEST_F(DoIPUpdate, WholeUpdateFromMountWaitToNewRelease) {
+  module.mountStates = {"1\n", "1\n"};
+  adapter.connected = true;
+  ASSERT_TRUE(module.UpdateFirmware_Check(info));
+  EXPECT_EQ(clock.now(), 2000);
+  ASSERT_TRUE(module.UpdateFirmware(info));
+
+  const std::string mount = "ps | grep mount_root | grep -v grep | wc -l";
+  const std::vector<std::string> expected = {
+      "connect 127.0.0.1:7890", mount, mount, mount,
+      "connect 127.0.0.1:7890", "cat /etc/release",
+      "put kry-fwup /bin/kry-fwup", "chmod 777 /bin/kry-fwup", "md5sum /bin/kry-fwup",
+      "put openwrt.bin /tmp/firmware.bin", "md5sum /tmp/firmware.bin",
+      "ubus call rpc-sys upgrade_start",
+      "connect 127.0.0.1:7890", "connect 127.0.0.1:7890", "connect 127.0.0.1:7890",
+      "connect 127.0.0.1:7890",  // back after three refusals
+      "connect 127.0.0.1:7890", "cat /etc/release"};
+  EXPECT_EQ(module.log, expected);
+  EXPECT_EQ(module.files["/bin/kry-fwup"], *platform::ReadFile(info.toolPath));
+  EXPECT_EQ(module.files["/tmp/firmware.bin"], *platform::ReadFile(info.imagePath));
+  // 500 ms after the image, 96 s of reboot, three retries a second apart, 5 s before the read.
+  EXPECT_EQ(clock.now(), 2000 + 500 + 96000 + 3000 + 5000);
+  EXPECT_TRUE(ui.shown().empty());
+  EXPECT_FALSE(adapter.connected);
+  EXPECT_EQ(adapter.opens, 1);
+  EXPECT_FALSE(module.HasChannel());
+
+  EXPECT_EQ(module.release().openwrt, "22.03.5");
+  EXPECT_EQ(module.release().uboot, "2020.04");
+  EXPECT_EQ(module.release().device, "KRY-DoIP");
+  EXPECT_EQ(module.release().checksum, "fedcba9876543210");
+  EXPECT_EQ(platform::ReadFile(temp / "kry_openwrt.ini"), module.releaseTextAfterReboot);
+
+  EXPECT_EQ(LogCount("mount_root waiting..."), 2);
+  EXPECT_EQ(LogCount("mount_root finished."), 1);
+  EXPECT_EQ(LogCount("MD5: " + info.toolChecksum + " " + info.toolChecksum), 1);
+  EXPECT_EQ(LogCount("Firmware MD5: " + info.imageMD5 + " " + info.imageMD5), 1);
+  EXPECT_EQ(LogCount("device IP is 127.0.0.1."), 1);
+  EXPECT_EQ(LogCount("Execute upgrade command, start firware update. "), 1);
+  EXPECT_EQ(LogCount("Wait device reboot complete "), 1);
+  EXPECT_EQ(LogCount("try connect devcie ..."), 4);
+  EXPECT_EQ(LogCount("failed, retry. "), 3);
+  EXPECT_EQ(LogCount("okay, update complete."), 1);
+}
+
+TEST_F(DoIPUpdate, ModuleBackOnTheAddressTheAdapterNowReports) {
+  adapter.addressAfterReboot = module.addressAfterReboot = "127.0.0.2";
+  ASSERT_TRUE(module.UpdateFirmware(info));
+  EXPECT_EQ(module.log.back(), "cat /etc/release");
+  EXPECT_EQ(module.log[module.log.size() - 2], "connect 127.0.0.2:7890");
+}
+
+using Arrange = std::function<void(FakeModule&, FakeAdapter&, DoIPUpdateInfo&)>;
+
+TEST_F(DoIPUpdate, MountCheckOutcomes) {
+  struct Case {
+    const char* name;
+    Arrange arrange;
+    bool result;
+    std::int64_t waited;
+    std::string message;
+    std::string logLine;
+  } cases[] = {
+      {"finished at once", [](auto&, auto&, auto&) {}, true, 0, "", "mount_root finished."},
+      {"another first character repeats the poll",
+       [](FakeModule& m, auto&, auto&) { m.mountStates = {"x\n"}; }, true, 1000, "",
+       "mount_root finished."},
+      {"keeps mounting", [](FakeModule& m, auto&, auto&) { m.lastMountState = "1\n"; }, true,
+       500 * 1000, "", "mount_root waiting..."},
+      {"module unreachable", [](FakeModule& m, auto&, auto&) { m.reachable = false; }, false, 0,
+       "Connect device failed！", "Failed on connect device."},
+      {"mount state unreadable", [](FakeModule& m, auto&, auto&) { m.lastMountState = ""; },
+       false, 0, "", "Failed on get mount_root state."},
+  };
+  for (const auto& c : cases) {
+    FakeModule m(ui, &adapter);
+    ui.Clear();
+    core::SetUpLog(temp / "Kavora.log");
+    const std::int64_t start = clock.now();
+    c.arrange(m, adapter, info);
+    EXPECT_EQ(m.UpdateFirmware_Check(info), c.result) << c.name;
+    EXPECT_EQ(clock.now() - start, c.waited) << c.name;
+    EXPECT_EQ(ui.Texts("message"), c.message.empty() ? std::vector<std::string>{}
+                                                     : std::vector<std::string>{c.message})
+        << c.name;
+    EXPECT_GE(LogCount(c.logLine), 1) << c.name;
+  }
+}
+
+TEST_F(DoIPUpdate, EveryFailureOfTheUpdateEndsWithItsMessage) {
+  struct Case {
+    const char* name;
+    Arrange arrange;
+    std::string message;
+    std::string logLine;
+    bool closesAdapter;
+  } cases[] = {
+      {"module unreachable", [](FakeModule& m, auto&, auto&) { m.reachable = false; },
+       "Connect device failed！", "", false},
+      {"release unreadable before", [](FakeModule& m, auto&, auto&) { m.releaseFails = true; },
+       "Get device version failed！", "failed on get device release version.", true},
+      {"tool transfer fails",
+       [](FakeModule& m, auto&, auto&) { m.failPutFileTo = "/bin/kry-fwup"; },
+       "Trans fwup failed！", "Failed on trans kry-fwup file.", true},
+      {"digest missing", [](FakeModule& m, auto&, auto&) { m.md5sumPrintsNothing = true; },
+       "md5sum failed！", "", false},
+      {"tool checksum none", [](auto&, auto&, DoIPUpdateInfo& i) { i.toolChecksum = "none"; },
+       "Checksum firmware failed！", " none", false},
+      {"tool checksum too short",
+       [](auto&, auto&, DoIPUpdateInfo& i) { i.toolChecksum.resize(20); },
+       "Checksum firmware failed！", "MD5: ", false},
+      {"lower-case catalogue MD5",
+       [](auto&, auto&, DoIPUpdateInfo& i) { i.imageMD5 = Lower(i.imageMD5); },
+       "Checksum firmware failed！", "Firmware MD5: ", false},
+      {"corrupted transfer",
+       [](FakeModule& m, auto&, auto&) { m.corruptPutFileTo = "/tmp/firmware.bin"; },
+       "Checksum firmware failed！", "Firmware MD5: ", false},
+      {"image transfer fails",
+       [](FakeModule& m, auto&, auto&) { m.failPutFileTo = "/tmp/firmware.bin"; },
+       "Transfer firmware failed！", "", true},
+      {"adapter cannot be reopened", [](auto&, FakeAdapter& a, auto&) { a.openResult = 4; }, "",
+       "Reconnect device failed ", true},
+      {"module never back", [](FakeModule& m, auto&, auto&) { m.rebootAttempts = 1000; },
+       "Reconnect device failed！", "failed, retry. ", true},
+      {"release unreadable after the reboot",
+       [](FakeModule& m, auto&, auto&) { m.releaseFailsAfterReboot = true; },
+       "Get update version failed！", "failed on get device release version.", true},
+  };
+  const DoIPUpdateInfo good = info;
+  for (const auto& c : cases) {
+    FakeAdapter a;
+    a.connected = true;
+    FakeModule m(ui, &a);
+    DoIPUpdateInfo i = good;
+    ui.Clear();
+    core::SetUpLog(temp / "Kavora.log");
+    c.arrange(m, a, i);
+    EXPECT_FALSE(m.UpdateFirmware(i)) << c.name;
+    EXPECT_EQ(ui.Texts("message"), c.message.empty() ? std::vector<std::string>{}
+                                                     : std::vector<std::string>{c.message})
+        << c.name;
+    for (const auto& s : ui.shown()) EXPECT_EQ(s.icon, core::MessageIcon::Error) << c.name;
+    if (!c.logLine.empty()) {
+      EXPECT_GE(LogCount(c.logLine), 1) << c.name << "\n" << LogText();
+    }
+    EXPECT_EQ(!a.connected, c.closesAdapter) << c.name;
+    // The module that never came back was tried 256 times and once more.
+    if (m.rebootAttempts == 1000) {
+      EXPECT_EQ(LogCount("try connect devcie ..."), 256);
+    }
+  }
+}
+
+TEST(DoIPDigests, OnlyWholeDigestsMatch) {
+  const std::string d = "d41d8cd98f00b204e9800998ecf8427e";
+  struct Case {
+    std::string a, b;
+    bool match;
+  } cases[] = {
+      {d, d, true},
+      {d + "  /bin/kry-fwup", d, true},  // the first 32 decide
+      {d, "D41D8CD98F00B204E9800998ECF8427E", false},
+      {"none", "none", false},
+      {d.substr(0, 31), d.substr(0, 31), false},
+      {"", "", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(firmware::DigestsMatch(c.a, c.b), c.match) << c.a;
+}
+
+TEST_F(DoIPUpdate, ReleaseValuesAreCutAndTheFileReplaced) {
+  platform::WriteFile(temp / "kry_openwrt.ini", "[release]\nopenwrt=stale old file content\n");
+  module.releaseText = "[release]\nopenwrt=" + std::string(40, '7') + "\n[checksum]\nopenwrt=c\n";
+  ASSERT_TRUE(module.Connect("127.0.0.1", "7890"));
+  firmware::DoIPReleaseInfo release{"x", "y", "z", "w"};
+  ASSERT_TRUE(module.GetDeviceDoIPFWVersion(&release));
+  EXPECT_EQ(release.openwrt, std::string(31, '7'));
+  EXPECT_EQ(release.uboot, "");
+  EXPECT_EQ(release.device, "");
+  EXPECT_EQ(release.checksum, "c");
+  EXPECT_EQ(platform::ReadFile(temp / "kry_openwrt.ini"), module.releaseText);
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+#include "firmware/tests/ScriptedServer.h"
+
+#include <arpa/inet.h>
+#include <openssl/evp.h>
+#include <poll.h>
+
+#include <cstring>
+
+namespace fwtest {
+
+std::string Peer::ReadRequest() {
+  std::string request;
+  char c;
+  while (request.find("\r\n\r\n") == std::string::npos && ::recv(fd_, &c, 1, 0) == 1)
+    request.push_back(c);
+  return request;
+}
+
+std::string Peer::KeyOf(const std::string& request) {
+  const std::string name = "Sec-WebSocket-Key: ";
+  const auto at = request.find(name);
+  if (at == std::string::npos) return {};
+  const auto end = request.find("\r\n", at);
+  return request.substr(at + name.size(), end - at - name.size());
+}
+
+std::string Peer::AcceptFor(const std::string& key) {
+  const std::string text = key + "258EAFA5-E914-47DA-95CA-C5AB0DC85B11";
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  EVP_Digest(text.data(), text.size(), digest, &length, EVP_sha1(), nullptr);
+  unsigned char out[64];
+  const int n = EVP_EncodeBlock(out, digest, static_cast<int>(length));
+  return std::string(reinterpret_cast<char*>(out), n);
+}
+
+void Peer::AcceptHandshake() {
+  const std::string key = KeyOf(ReadRequest());
+  Send("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+       "Sec-WebSocket-Accept: " + AcceptFor(key) + "\r\n\r\n");
+}
+
+void Peer::Send(const std::string& bytes) {
+  std::size_t sent = 0;
+  while (sent < bytes.size()) {
+    const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) return;
+    sent += static_cast<std::size_t>(n);
+  }
+}
+
+std::string Peer::Frame(std::uint8_t opcode, const std::string& payload) {
+  std::string f(1, static_cast<char>(0x80 | opcode));
+  const std::uint64_t n = payload.size();
+  if (n < 126) {
+    f.push_back(static_cast<char>(n));
+  } else if (n <= 0xffff) {
+    f.push_back(126);
+    f.push_back(static_cast<char>(n >> 8));
+    f.push_back(static_cast<char>(n & 0xff));
+  } else {
+    f.push_back(127);
+    for (int shift = 56; shift >= 0; shift -= 8) f.push_back(static_cast<char>((n >> shift) & 0xff));
+  }
+  return f + payload;
+}
+
+bool Peer::ReadExactly(void* data, std::size_t size) {
+  auto* p = static_cast<char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::recv(fd_, p, size, 0);
+    if (n <= 0) return false;
+    p += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+std::optional<ClientFrame> Peer::ReadFrame() {
+  std::uint8_t h[2];
+  if (!ReadExactly(h, 2)) return std::nullopt;
+  ClientFrame frame;
+  frame.opcode = h[0] & 0x0f;
+  frame.masked = (h[1] & 0x80) != 0;
+  std::uint64_t length = h[1] & 0x7f;
+  const int lengthBytes = length == 126 ? 2 : length == 127 ? 8 : 0;
+  if (lengthBytes) {
+    std::uint8_t ext[8];
+    if (!ReadExactly(ext, lengthBytes)) return std::nullopt;
+    length = 0;
+    for (int i = 0; i < lengthBytes; ++i) length = (length << 8) | ext[i];
+  }
+  if (frame.masked && !ReadExactly(frame.mask, 4)) return std::nullopt;
+  frame.payload.resize(length);
+  if (length && !ReadExactly(frame.payload.data(), length)) return std::nullopt;
+  if (frame.masked)
+    for (std::size_t i = 0; i < length; ++i) frame.payload[i] ^= static_cast<char>(frame.mask[i & 3]);
+  return frame;
+}
+
+bool Peer::SeesEnd(int ms) {
+  pollfd p{fd_, POLLIN, 0};
+  char c;
+  while (::poll(&p, 1, ms) == 1) {
+    if (::recv(fd_, &c, 1, 0) <= 0) return true;
+  }
+  return false;
+}
+
+ScriptedServer::ScriptedServer(Script script, const std::string& address) {
+  listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int on = 1;
+  ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  ::inet_pton(AF_INET, address.c_str(), &a.sin_addr);
+  ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  ::listen(listener_, 4);
+  socklen_t size = sizeof a;
+  ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &size);
+  port_ = std::to_string(ntohs(a.sin_port));
+  thread_ = std::thread([this, script = std::move(script)] {
+    const int fd = ::accept(listener_, nullptr, nullptr);
+    if (fd < 0) return;
+    Peer peer(fd);
+    script(peer);
+    ::close(fd);
+  });
+}
+
+void ScriptedServer::Finish() {
+  if (thread_.joinable()) thread_.join();
+}
+
+ScriptedServer::~ScriptedServer() {
+  ::shutdown(listener_, SHUT_RDWR);  // ends an accept that never got a client
+  Finish();
+  ::close(listener_);
+}
+
+}  // namespace fwtest

@@ -1,0 +1,65 @@
+#pragma once
+// A loopback server that accepts one connection and runs a script on it: the frames and
+// responses a friendly server never sends. The script sees the server side of the
+// connection as a blocking socket.
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace fwtest {
+
+struct ClientFrame {
+  std::uint8_t opcode = 0;
+  bool masked = false;
+  std::uint8_t mask[4] = {};
+  std::string payload;  // unmasked
+};
+
+class Peer {
+ public:
+  explicit Peer(int fd) : fd_(fd) {}
+  // Reads the request up to its empty line.
+  std::string ReadRequest();
+  // The Sec-WebSocket-Key of a request.
+  static std::string KeyOf(const std::string& request);
+  // Base64 of SHA-1 of key + GUID, computed here independently of the client.
+  static std::string AcceptFor(const std::string& key);
+  // Reads the request and answers with a plain accepting response.
+  void AcceptHandshake();
+  void Send(const std::string& bytes);
+  // A server frame: FIN, opcode, unmasked, the shortest length form.
+  static std::string Frame(std::uint8_t opcode, const std::string& payload);
+  void SendFrame(std::uint8_t opcode, const std::string& payload) { Send(Frame(opcode, payload)); }
+  // The next frame of the client; none when the connection ended first.
+  std::optional<ClientFrame> ReadFrame();
+  // True when the client closed the connection (reads end) within `ms` real milliseconds.
+  bool SeesEnd(int ms);
+  bool ReadExactly(void* data, std::size_t size);
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+class ScriptedServer {
+ public:
+  using Script = std::function<void(Peer&)>;
+  explicit ScriptedServer(Script script, const std::string& address = "127.0.0.1");
+  ~ScriptedServer();
+  const std::string& port() const { return port_; }
+  // Waits until the script has run to its end.
+  void Finish();
+
+ private:
+  int listener_ = -1;
+  std::string port_;
+  std::thread thread_;
+};
+
+}  // namespace fwtest

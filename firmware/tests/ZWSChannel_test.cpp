@@ -1,0 +1,183 @@
+// The command channel against scripted loopback servers, on a clock scaled down twenty times.
+#include <gtest/gtest.h>
+
+#include "core/Log.h"
+#include "firmware/ModuleMessages.h"
+#include "firmware/ZWSFirmwareUpdate.h"
+#include "firmware/tests/ScriptedServer.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+using firmware::ZWSFirmwareUpdate;
+using fwtest::ClientFrame;
+using fwtest::Peer;
+using fwtest::ScriptedServer;
+
+class Channel : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetClock(&clock);
+    core::SetUpLog(temp / "Kavora.log");
+  }
+  void TearDown() override {
+    platform::SetClock(nullptr);
+    core::SetUpLog(temp / "other.log");
+  }
+  std::string LogText() { return platform::ReadFile(temp / "Kavora.log").value_or(""); }
+
+  platform::ScaledClock clock{0.05};
+  testing_support::TempFolder temp;
+  testing_support::ScriptedInteraction ui;
+  ZWSFirmwareUpdate channel{ui};
+};
+
+TEST(ModuleMessages, TextsAreExactAndValuesEscaped) {
+  EXPECT_EQ(*firmware::ExecCmdMessage("chmod 777 /bin/kry-fwup"),
+            R"({ "cmd":"exec-cmd", "idx":"0", "command":"chmod 777 /bin/kry-fwup"})");
+  EXPECT_EQ(*firmware::ExecCmdMessage("ps | grep mount_root | grep -v grep | wc -l"),
+            R"({ "cmd":"exec-cmd", "idx":"0", "command":"ps | grep mount_root | grep -v grep | wc -l"})");
+  EXPECT_EQ(*firmware::PutFileMessage(16384, "/tmp/firmware.bin"),
+            R"({ "cmd":"put-file", "idx":"0", "size":"16384","file":"/tmp/firmware.bin"})");
+  EXPECT_EQ(*firmware::ExecCmdMessage("echo \"a\\b\"\n\x01"),
+            R"({ "cmd":"exec-cmd", "idx":"0", "command":"echo \"a\\b\"\n\u0001"})");
+  EXPECT_TRUE(firmware::ExecCmdMessage(std::string(979, 'x')));
+  EXPECT_FALSE(firmware::ExecCmdMessage(std::string(980, 'x')));  // would not fit 1024 bytes
+}
+
+TEST_F(Channel, ConnectTwiceTouchesTheNetworkOnce) {
+  int accepted = 0;
+  ScriptedServer server([&](Peer& peer) {
+    ++accepted;
+    peer.AcceptHandshake();
+    peer.SeesEnd(3000);
+  });
+  EXPECT_TRUE(channel.Connect("127.0.0.1", server.port()));
+  EXPECT_TRUE(channel.Connect("127.0.0.1", server.port()));
+  channel.CloseChannel();
+  server.Finish();
+  EXPECT_EQ(accepted, 1);
+  EXPECT_NE(LogText().find("WS: Connect to device."), std::string::npos);
+}
+
+TEST_F(Channel, RefusedConnectFails) {
+  std::string port;
+  {
+    ScriptedServer gone([](Peer&) {});
+    port = gone.port();
+  }
+  EXPECT_FALSE(channel.Connect("127.0.0.1", port));
+  EXPECT_FALSE(channel.HasChannel());
+  EXPECT_NE(LogText().find("[error] [ZWSFirmwareUpdate.cpp"), std::string::npos);
+  EXPECT_NE(LogText().find("WS: Failed on device."), std::string::npos);
+}
+
+// A module that answers each command with the given frames and records what it got.
+ScriptedServer Module(std::vector<std::string> replies, std::vector<ClientFrame>* got) {
+  return ScriptedServer([replies = std::move(replies), got](Peer& peer) {
+    peer.AcceptHandshake();
+    if (auto f = peer.ReadFrame()) got->push_back(*f);
+    for (const auto& r : replies) peer.SendFrame(firmware::kWsText, r);
+    while (auto f = peer.ReadFrame()) got->push_back(*f);
+  });
+}
+
+TEST_F(Channel, RunCommandCollectsOutputAfterWhatIsHeld) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> replies;
+    std::uint32_t lengthBefore;
+    std::size_t capacity;
+    std::string output;
+  } cases[] = {
+      {"no output", {}, 5, 2048, "start"},
+      {"two frames in one time-out", {"abc", "def\n"}, 0, 2048, "abcdef\n"},
+      {"after what an earlier command left", {"d41d  /bin/x\n"}, 5, 2048, "startd41d  /bin/x\n"},
+      {"longer than the buffer is cut", {std::string(1500, 'x'), std::string(1500, 'y')}, 0,
+       2048, std::string(1500, 'x') + std::string(548, 'y')},
+  };
+  for (const auto& c : cases) {
+    std::vector<ClientFrame> got;
+    ScriptedServer server = Module(c.replies, &got);
+    ZWSFirmwareUpdate ws(ui);
+    ASSERT_TRUE(ws.Connect("127.0.0.1", server.port())) << c.name;
+    std::vector<char> output(c.capacity, '\0');
+    std::memcpy(output.data(), "start", 5);
+    std::uint32_t length = c.lengthBefore;
+    EXPECT_TRUE(ws.RunCommand("chmod 777 /tmp/x", 1000, output.data(), c.capacity, &length))
+        << c.name;
+    EXPECT_EQ(std::string(output.data(), length), c.output) << c.name;
+    ws.CloseChannel();
+    server.Finish();
+    ASSERT_GE(got.size(), 1u) << c.name;
+    EXPECT_EQ(got[0].opcode, firmware::kWsText);
+    EXPECT_TRUE(got[0].masked);
+    EXPECT_EQ(got[0].payload, R"({ "cmd":"exec-cmd", "idx":"0", "command":"chmod 777 /tmp/x"})");
+  }
+  EXPECT_TRUE(ui.shown().empty());
+}
+
+TEST_F(Channel, RunCommandWithoutAChannelShowsTheError) {
+  char output[1024] = {};
+  std::uint32_t length = 0;
+  EXPECT_FALSE(channel.RunCommand("cat /etc/release", 200, output, sizeof output, &length));
+  EXPECT_EQ(ui.Texts("message"), std::vector<std::string>{"RunCommand Error!"});
+  EXPECT_EQ(ui.shown()[0].icon, core::MessageIcon::Error);
+  EXPECT_EQ(ui.shown()[0].caption, "");
+}
+
+TEST_F(Channel, PutFileAnnouncesTheSizeAndSendsPieces) {
+  struct Case {
+    std::size_t size;
+    std::vector<std::size_t> pieces;
+  } cases[] = {
+      {0, {}},
+      {16384, {16384}},
+      {40000, {16384, 16384, 7232}},
+  };
+  for (const auto& c : cases) {
+    std::string content;
+    for (std::size_t i = 0; i < c.size; ++i) content.push_back(static_cast<char>(i * 7));
+    platform::WriteFile(temp / "file.bin", content);
+    std::vector<ClientFrame> got;
+    ScriptedServer server = Module({"ok"}, &got);
+    ZWSFirmwareUpdate ws(ui);
+    ASSERT_TRUE(ws.Connect("127.0.0.1", server.port()));
+    EXPECT_TRUE(ws.PutFile(temp / "file.bin", "/tmp/firmware.bin")) << c.size;
+    ws.CloseChannel();
+    server.Finish();
+    ASSERT_EQ(got.size(), c.pieces.size() + 2) << c.size;  // the message, pieces, Close
+    EXPECT_EQ(got[0].payload, "{ \"cmd\":\"put-file\", \"idx\":\"0\", \"size\":\"" +
+                                  std::to_string(c.size) + "\",\"file\":\"/tmp/firmware.bin\"}");
+    std::string received;
+    for (std::size_t i = 0; i < c.pieces.size(); ++i) {
+      EXPECT_EQ(got[i + 1].opcode, firmware::kWsBinary);
+      EXPECT_TRUE(got[i + 1].masked);
+      EXPECT_EQ(got[i + 1].payload.size(), c.pieces[i]);
+      received += got[i + 1].payload;
+    }
+    EXPECT_EQ(received, content);
+  }
+}
+
+TEST_F(Channel, PutFileFailures) {
+  platform::WriteFile(temp / "file.bin", "content");
+  EXPECT_FALSE(channel.PutFile(temp / "missing.bin", "/tmp/x"));
+  EXPECT_FALSE(channel.PutFile(temp / "file.bin", "/tmp/x"));  // no channel
+  EXPECT_NE(LogText().find("WS: failed on conn_send_text."), std::string::npos);
+
+  std::vector<ClientFrame> got;
+  ScriptedServer silent = Module({}, &got);
+  ASSERT_TRUE(channel.Connect("127.0.0.1", silent.port()));
+  EXPECT_FALSE(channel.PutFile(temp / "file.bin", "/tmp/x"));
+  EXPECT_NE(LogText().find("WS: PutFile " + temp / "file.bin" + "."), std::string::npos);
+  EXPECT_NE(LogText().find("WS: failed on conn_read."), std::string::npos);
+  channel.CloseChannel();
+  silent.Finish();
+  EXPECT_EQ(got.size(), 2u);  // the message and the Close: no piece
+}
+
+}  // namespace
