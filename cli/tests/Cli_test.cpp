@@ -6,28 +6,19 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/Files.h"
+#include "tests/support/ShellRun.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
 
-struct CliRun {
-  int code;
-  std::string out;
-};
+using CliRun = testing_support::ShellResult;
 
 CliRun Cli(const testing_support::TempFolder& root, const std::string& args,
         const std::string& input = "") {
   const std::string command = "cd '" + root.path() + "' && XDG_CONFIG_HOME='" + root.path() +
                               "/sdk' LANG=en_US.UTF-8 " + (input.empty() ? "" : "printf '" + input + "' | ") +
                               ORB_CLI + " " + args + " 2>/dev/null";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  CliRun run{-1, ""};
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return testing_support::RunShell(command);
 }
 
 TEST(Cli, ConfigShowsEveryKeyAsUsed) {

@@ -1,4 +1,4 @@
-// The command channel against scripted loopback servers, on a clock scaled down twenty times.
+// The command channel against scripted loopback servers, on a clock scaled down ten times.
 #include <gtest/gtest.h>
 
 #include "core/Log.h"
@@ -29,7 +29,7 @@ class Channel : public ::testing::Test {
   }
   std::string LogText() { return platform::ReadFile(temp / "Kavora.log").value_or(""); }
 
-  platform::ScaledClock clock{0.05};
+  platform::ScaledClock clock{0.1};
   testing_support::TempFolder temp;
   testing_support::ScriptedInteraction ui;
   ZWSFirmwareUpdate channel{ui};

@@ -1,0 +1,93 @@
+// module exec|put|release|update: the DoIP module's command channel and system update.
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "cli/Command.h"
+#include "cli/TerminalInteraction.h"
+#include "core/Log.h"
+#include "core/ZConfig.h"
+#include "firmware/DoIPUpdateInfo.h"
+#include "firmware/ZWSFirmwareUpdate.h"
+
+namespace cli {
+namespace {
+
+using nlohmann::json;
+
+constexpr int kCommandTimeoutMs = 1000;
+
+void Print(const json& j) {
+  // Module output need not be UTF-8: invalid bytes are replaced rather than refused.
+  std::cout << j.dump(2, ' ', false, json::error_handler_t::replace) << std::endl;
+}
+
+// ADDRESS or ADDRESS:PORT; the module's port when none is given.
+std::pair<std::string, std::string> Endpoint(const std::string& text) {
+  const auto colon = text.rfind(':');
+  if (colon == std::string::npos) return {text, firmware::kModulePort};
+  return {text.substr(0, colon), text.substr(colon + 1)};
+}
+
+bool Connect(firmware::ZWSFirmwareUpdate& ws, const std::string& address) {
+  core::SetUpLog("orbmanager-cli.log");
+  const auto [host, port] = Endpoint(address);
+  if (ws.Connect(host, port)) return true;
+  std::cerr << "orbmanager-cli: cannot connect to the module at " << host << ":" << port
+            << std::endl;
+  return false;
+}
+
+int Exec(const std::vector<std::string>& args) {
+  if (args.size() != 2) return BadUsage("module exec takes an address and a command");
+  TerminalInteraction ui;
+  firmware::ZWSFirmwareUpdate ws(ui);
+  if (!Connect(ws, args[0])) return kFailure;
+  char output[2048] = {};
+  std::uint32_t length = 0;
+  if (!ws.RunCommand(args[1], kCommandTimeoutMs, output, sizeof output, &length))
+    return kFailure;
+  Print({{"output", std::string(output, length)}, {"length", length}});
+  return kSuccess;
+}
+
+int Put(const std::vector<std::string>& args) {
+  if (args.size() != 3) return BadUsage("module put takes an address, a local file and a path");
+  TerminalInteraction ui;
+  firmware::ZWSFirmwareUpdate ws(ui);
+  if (!Connect(ws, args[0])) return kFailure;
+  const bool sent = ws.PutFile(args[1], args[2]);
+  Print({{"file", args[1]}, {"path", args[2]}, {"sent", sent}});
+  return sent ? kSuccess : kFailure;
+}
+
+json ReleaseJson(const firmware::DoIPReleaseInfo& r) {
+  return {{"openwrt", r.openwrt}, {"uboot", r.uboot}, {"device", r.device},
+          {"checksum", r.checksum}};
+}
+
+int Release(const std::vector<std::string>& args) {
+  if (args.size() != 1) return BadUsage("module release takes an address");
+  TerminalInteraction ui;
+  firmware::ZWSFirmwareUpdate ws(ui);
+  if (!Connect(ws, args[0])) return kFailure;
+  firmware::DoIPReleaseInfo release;
+  if (!ws.GetDeviceDoIPFWVersion(&release)) return kFailure;
+  Print(ReleaseJson(release));
+  return kSuccess;
+}
+
+int Module(const std::vector<std::string>& args) {
+  const std::vector<std::string> rest(args.empty() ? args.end() : args.begin() + 1, args.end());
+  if (!args.empty() && args[0] == "exec") return Exec(rest);
+  if (!args.empty() && args[0] == "put") return Put(rest);
+  if (!args.empty() && args[0] == "release") return Release(rest);
+  return BadUsage("module takes exec, put, release or update");
+}
+
+const Registrar kModule({"module",
+                         "module exec ADDRESS COMMAND | put ADDRESS LOCAL REMOTE | "
+                         "release ADDRESS | update IMAGE MD5",
+                         Module});
+
+}  // namespace
+}  // namespace cli

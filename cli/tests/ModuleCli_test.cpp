@@ -1,0 +1,87 @@
+// module exec|put|release as a user runs them, against a scripted module on loopback.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "firmware/tests/ScriptedServer.h"
+#include "platform/Files.h"
+#include "tests/support/ShellRun.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+using fwtest::Peer;
+using fwtest::ScriptedServer;
+
+using ModuleRun = testing_support::ShellResult;
+
+ModuleRun Module(const testing_support::TempFolder& root, const std::string& args) {
+  return testing_support::RunShell("cd '" + root.path() + "' && TMPDIR='" + root.path() +
+                                   "' KAVORA_TIME_SCALE=0.05 " + ORB_CLI + " module " + args +
+                                   " 2>/dev/null");
+}
+
+// A module that answers its one command with `reply` and records the frames it got.
+ScriptedServer Answering(const std::string& reply, std::vector<fwtest::ClientFrame>* got) {
+  return ScriptedServer([reply, got](Peer& peer) {
+    peer.AcceptHandshake();
+    if (auto f = peer.ReadFrame()) got->push_back(*f);
+    peer.SendFrame(1, reply);
+    while (auto f = peer.ReadFrame()) got->push_back(*f);
+  });
+}
+
+TEST(ModuleCli, ExecPrintsTheOutputAndItsLength) {
+  testing_support::TempFolder root;
+  std::vector<fwtest::ClientFrame> got;
+  ScriptedServer module = Answering("1\n", &got);
+  const ModuleRun run = Module(root, "exec 127.0.0.1:" + module.port() +
+                                   " 'ps | grep mount_root | grep -v grep | wc -l'");
+  ASSERT_EQ(run.code, 0) << run.out;
+  const auto j = nlohmann::json::parse(run.out);
+  EXPECT_EQ(j["output"], "1\n");
+  EXPECT_EQ(j["length"], 2);
+  module.Finish();
+  ASSERT_FALSE(got.empty());
+  EXPECT_EQ(got[0].payload,
+            R"({ "cmd":"exec-cmd", "idx":"0", "command":"ps | grep mount_root | grep -v grep | wc -l"})");
+}
+
+TEST(ModuleCli, ReleaseReadsTheFourValues) {
+  testing_support::TempFolder root;
+  std::vector<fwtest::ClientFrame> got;
+  ScriptedServer module = Answering(
+      "[release]\nopenwrt=21.02.3\nuboot=2020.04\ndevice=KRY-DoIP\n[checksum]\nopenwrt=abc\n", &got);
+  const ModuleRun run = Module(root, "release 127.0.0.1:" + module.port());
+  ASSERT_EQ(run.code, 0);
+  EXPECT_EQ(nlohmann::json::parse(run.out),
+            nlohmann::json({{"openwrt", "21.02.3"}, {"uboot", "2020.04"}, {"device", "KRY-DoIP"},
+                            {"checksum", "abc"}}));
+  EXPECT_TRUE(platform::FileExists(root / "kry_openwrt.ini"));
+}
+
+TEST(ModuleCli, PutSendsTheFile) {
+  testing_support::TempFolder root;
+  platform::WriteFile(root / "tool", "#!/bin/sh\n");
+  std::vector<fwtest::ClientFrame> got;
+  ScriptedServer module = Answering("ok", &got);
+  const ModuleRun run = Module(root, "put 127.0.0.1:" + module.port() + " tool /bin/kry-fwup");
+  ASSERT_EQ(run.code, 0);
+  EXPECT_EQ(nlohmann::json::parse(run.out)["sent"], true);
+  module.Finish();
+  ASSERT_GE(got.size(), 2u);
+  EXPECT_EQ(got[1].payload, "#!/bin/sh\n");
+}
+
+TEST(ModuleCli, UnreachableModuleAndBadUsage) {
+  testing_support::TempFolder root;
+  std::string port;
+  {
+    ScriptedServer gone([](Peer&) {});
+    port = gone.port();
+  }
+  EXPECT_EQ(Module(root, "release 127.0.0.1:" + port).code, 1);
+  EXPECT_EQ(Module(root, "exec 127.0.0.1").code, 2);
+  EXPECT_EQ(Module(root, "reboot").code, 2);
+}
+
+}  // namespace
