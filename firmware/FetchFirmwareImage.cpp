@@ -1,0 +1,60 @@
+#include "firmware/FetchFirmwareImage.h"
+
+#include <cstdio>
+
+#include "core/Log.h"
+#include "core/ProgramTexts.h"
+#include "net/DownloadFile.h"
+#include "platform/Files.h"
+
+namespace firmware {
+namespace {
+
+constexpr unsigned kTextNotFound = 15;   // "Firmware not found!"
+constexpr unsigned kTextVerifying = 19;  // "Firmware verifying... "
+constexpr unsigned kTextIncorrect = 20;  // "Firmware incorrect "
+
+}  // namespace
+
+std::string KeptImagePath(const std::string& downloadFolder, const std::string& baseName) {
+  return platform::JoinPath(downloadFolder, baseName + ".bin");
+}
+
+bool FetchFirmwareImage(const ZKRYFirmwareManager& catalogue, const FirmwareFetch& where,
+                        core::Interaction& ui, std::uint32_t pid, const std::string& baseName,
+                        const std::string& expectedMD5, const std::string& downloadingText) {
+  const std::string image = KeptImagePath(where.downloadFolder, baseName);
+  const std::string fresh = platform::JoinPath(where.downloadFolder, baseName + ".dlf");
+  if (where.online) {
+    ui.SetStatus(downloadingText);
+    if (catalogue.DownloadFirmware(pid, fresh)) {
+      ui.SetStatus(core::Text(kTextVerifying));
+      if (!net::CheckFileMD5(fresh, expectedMD5)) {
+        LOG_ERROR("Downloaded firmware {0} does not match its MD5.", fresh);
+        platform::DeleteFile(fresh);
+        ui.SetStatus(core::Text(kTextIncorrect));
+        return false;
+      }
+      if (std::rename(fresh.c_str(), image.c_str()) != 0) {
+        LOG_ERROR("Failed to keep the firmware image {0}.", image);
+        ui.SetStatus(core::Text(kTextNotFound));
+        return false;
+      }
+      return true;
+    }
+    LOG_WARN("Firmware download failed; trying the kept image {0}.", image);
+  }
+  if (!platform::FileExists(image)) {
+    ui.SetStatus(core::Text(kTextNotFound));
+    return false;
+  }
+  ui.SetStatus(core::Text(kTextVerifying));
+  if (!net::CheckFileMD5(image, expectedMD5)) {
+    LOG_ERROR("Kept firmware image {0} does not match the catalogue's MD5.", image);
+    ui.SetStatus(core::Text(kTextIncorrect));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace firmware

@@ -1,0 +1,175 @@
+// The firmware catalogue: reading fws.xml, the new-firmware rule, and fetching an image.
+#include <gtest/gtest.h>
+
+#include "core/ZConfig.h"
+#include "firmware/FetchFirmwareImage.h"
+#include "firmware/ZKRYFirmwareManager.h"
+#include "net/MD5.h"
+#include "platform/Files.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/ServedFolder.h"
+
+namespace {
+
+using testing_support::ScratchFolder;
+using testing_support::ServedFolder;
+
+std::string Item(const std::string& body) { return "<ITEM>" + body + "</ITEM>"; }
+
+std::string Catalogue(const std::string& items) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<FWS>" + items + "<OTHER/></FWS>";
+}
+
+TEST(FirmwareCatalogue, ReadsEveryItemInFileOrder) {
+  ScratchFolder dir;
+  const std::string path = dir.Put(
+      "fws.xml",
+      Catalogue(Item("<ID>7x</ID><PID>4097,,4098,</PID><NAME>VCI firmware with a name far too "
+                     "long</NAME><VERSION>V2.1.0</VERSION><SIZE>1024</SIZE><MD5>ABC</MD5>"
+                     "<URL>http://127.0.0.42/a.bin</URL>") +
+                Item("<ID>2</ID><PID>8193</PID><NAME>Système</NAME><VERSION/><SIZE></SIZE>"
+                     "<MD5>DEF</MD5><URL>http://127.0.0.42/b.bin</URL>"
+                     "<UPDATELOGURL>http://127.0.0.42/log.txt</UPDATELOGURL>")));
+  firmware::ZKRYFirmwareManager catalogue;
+  ASSERT_TRUE(catalogue.Load(path));
+  ASSERT_EQ(catalogue.entries().size(), 2u);
+  const auto& a = catalogue.entries()[0];
+  EXPECT_EQ(a.ID, 7);
+  EXPECT_EQ(a.PIDs, (std::vector<std::uint32_t>{4097, 4098}));
+  EXPECT_EQ(a.NAME, "VCI firmware with a name far to") << "31 characters";
+  EXPECT_EQ(a.SIZE, 1024);
+  EXPECT_EQ(a.UPDATELOGURL, a.URL) << "no change log address: the image's own";
+  const auto& b = catalogue.entries()[1];
+  EXPECT_EQ(b.NAME, "Système");
+  EXPECT_EQ(b.VERSION, "");
+  EXPECT_EQ(b.SIZE, 0);
+  EXPECT_EQ(b.UPDATELOGURL, "http://127.0.0.42/log.txt");
+}
+
+TEST(FirmwareCatalogue, UnreadableFilesFailAndAnEmptyOneLoads) {
+  ScratchFolder dir;
+  const struct {
+    const char* name;
+    const char* content;
+    bool loads;
+  } cases[] = {
+      {"missing", nullptr, false},
+      {"not XML", "<FWS><ITEM>", false},
+      {"empty file", "", false},
+      {"no ITEM", "<FWS><LIST/></FWS>", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir / (std::string(c.name) + ".xml");
+    if (c.content) platform::WriteFile(path, c.content);
+    firmware::ZKRYFirmwareManager catalogue;
+    EXPECT_EQ(catalogue.Load(path), c.loads);
+    EXPECT_TRUE(catalogue.entries().empty());
+  }
+}
+
+TEST(FirmwareCatalogue, OnlyTheFirstEntryOfAPidCountsAndVersionsCompareExactly) {
+  ScratchFolder dir;
+  firmware::ZKRYFirmwareManager catalogue;
+  ASSERT_TRUE(catalogue.Load(dir.Put(
+      "fws.xml", Catalogue(Item("<ID>1</ID><PID>10,11</PID><VERSION>V2.1</VERSION>") +
+                           Item("<ID>2</ID><PID>11,12</PID><VERSION>V3.0</VERSION>")))));
+  firmware::ZKRYFirmwareManager empty;
+  const struct {
+    const firmware::ZKRYFirmwareManager* catalogue;
+    std::uint32_t pid;
+    const char* version;
+    bool latest;
+    int foundId;  // 0: none
+  } cases[] = {
+      {&catalogue, 10, "V2.1", true, 1},
+      {&catalogue, 11, "V2.1", true, 1},
+      {&catalogue, 11, "V3.0", false, 1},  // the second entry is never considered
+      {&catalogue, 12, "V3.0", true, 2},
+      {&catalogue, 10, "v2.1", false, 1},
+      {&catalogue, 10, "V2.10", false, 1},
+      {&catalogue, 10, "V2.1 ", false, 1},
+      {&catalogue, 13, "V2.1", false, 0},
+      {&empty, 10, "V2.1", false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.pid) + " " + c.version);
+    EXPECT_EQ(c.catalogue->IsLatestVersion(c.pid, c.version), c.latest);
+    const auto* entry = c.catalogue->FindEntry(c.pid);
+    EXPECT_EQ(entry ? entry->ID : 0, c.foundId);
+  }
+  EXPECT_FALSE(catalogue.DownloadFirmware(13, dir / "x.dlf"));
+}
+
+class FetchImageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(web.started());
+    core::ZConfig::Instance().HttpCacert.clear();
+    web.Put("img/KRY-2.1.bin", kNew);
+    web.server().SetFault("/img/missing.bin", {sim::FaultKind::NotFound});
+  }
+  bool Fetch(const std::string& urlPath, const std::string& md5, bool online) {
+    firmware::ZKRYFirmwareManager catalogue;
+    EXPECT_TRUE(catalogue.Load(local.Put(
+        "fws.xml", Catalogue(Item("<PID>4097</PID><URL>" + web.Url(urlPath) + "</URL>")))));
+    return firmware::FetchFirmwareImage(catalogue, {local.path(), online}, ui, 4097, "KRY", md5,
+                                        "Downloading...");
+  }
+  std::string Kept() { return platform::ReadFile(local / "KRY.bin").value_or("(none)"); }
+
+  const std::string kNew = "new image 2.1";
+  const std::string kOld = "old image 2.0";
+  ServedFolder web{"127.0.0.42"};
+  ScratchFolder local;
+  testing_support::ScriptedInteraction ui;
+};
+
+TEST_F(FetchImageTest, AFreshImageMustMatchItsMD5) {
+  local.Put("KRY.bin", kOld);
+  EXPECT_FALSE(Fetch("/img/KRY-2.1.bin", net::MD5Text("something else"), true));
+  EXPECT_EQ(ui.Texts("status"), (std::vector<std::string>{"Downloading...", "Firmware verifying... ",
+                                                           "Firmware incorrect "}));
+  EXPECT_EQ(Kept(), kOld) << "a bad download never replaces the kept image";
+  EXPECT_FALSE(platform::FileExists(local / "KRY.dlf"));
+
+  ui.Clear();
+  EXPECT_TRUE(Fetch("/img/KRY-2.1.bin", net::MD5Text(kNew), true));
+  EXPECT_EQ(ui.Texts("status"),
+            (std::vector<std::string>{"Downloading...", "Firmware verifying... "}));
+  EXPECT_EQ(Kept(), kNew);
+}
+
+TEST_F(FetchImageTest, TheKeptImageIsUsedOnlyWhenItMatchesTheCatalogue) {
+  const struct {
+    const char* name;
+    bool online;
+    const char* kept;  // nullptr: none
+    std::string md5;
+    bool result;
+    const char* lastStatus;
+  } cases[] = {
+      {"download fails, kept image matches", true, "old image 2.0", net::MD5Text(kOld), true,
+       "Firmware verifying... "},
+      {"download fails, kept image of another model", true, "other model", net::MD5Text(kOld),
+       false, "Firmware incorrect "},
+      {"download fails, nothing kept", true, nullptr, net::MD5Text(kOld), false,
+       "Firmware not found!"},
+      {"offline, kept image matches", false, "old image 2.0", net::MD5Text(kOld), true,
+       "Firmware verifying... "},
+      {"offline, nothing kept", false, nullptr, net::MD5Text(kOld), false, "Firmware not found!"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    platform::DeleteFile(local / "KRY.bin");
+    if (c.kept) local.Put("KRY.bin", c.kept);
+    ui.Clear();
+    web.server().ClearRequests();
+    EXPECT_EQ(Fetch("/img/missing.bin", c.md5, c.online), c.result);
+    EXPECT_EQ(ui.Texts("status").back(), c.lastStatus);
+    EXPECT_EQ(Kept(), c.kept ? c.kept : "(none)") << "the kept image is never changed";
+    EXPECT_EQ(web.server().RequestCount("/img/missing.bin"), c.online ? 1 : 0);
+  }
+}
+
+}  // namespace
