@@ -3,6 +3,8 @@
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
+#include "net/DownloadFile.h"
+#include "platform/Files.h"
 #include "platform/Library.h"
 
 namespace app {
@@ -45,10 +47,93 @@ bool ZCoreManager::Init(core::Interaction& ui) {
   commSettings_ = std::make_unique<core::ZCommSettings>();
   commSettings_->Load();
 
+  // 8. Version check.
+  CheckVersion(ui);
+
+  // 9-11. The three catalogues.
+  if (!LoadAppCatalogue(ui)) return false;
+  LoadFirmwareCatalogue(ui);
+  if (!LoadSpsCatalogue(ui)) return false;
+
   // 12. Program texts from the language table and the built-in defaults.
   core::MergeDefaultTexts(*language_);
 
+  // 13. The download service, unless configured offline (a server that did not answer
+  // this time does not count).
+  if (!config.OfflineMode) {
+    downloadService_ = std::make_unique<net::ZDownloadFileService>();
+    downloadService_->Start();
+  }
+
   // 14.
+  return true;
+}
+
+void ZCoreManager::CheckVersion(core::Interaction& ui) {
+  core::ZConfig& config = core::ZConfig::Instance();
+  if (config.UpdateURL.empty() || offline_) return;
+  const std::string path = platform::JoinPath(config.downloadDir, "update.ini");
+  if (!net::_DownloadFile(config.UpdateURL, path)) {
+    LOG_WARN("Server not reachable; working offline for this run.");
+    offline_ = true;
+    return;
+  }
+  if (!config.ReadUpdateInfo(path)) {
+    offline_ = true;
+    ShowError(ui, "Offline！Connect server failed!");
+    return;
+  }
+  online_ = true;
+  apps::PromptAtStartUp(ui, config, handover_);
+}
+
+bool ZCoreManager::LoadAppCatalogue(core::Interaction& ui) {
+  const core::ZConfig& config = core::ZConfig::Instance();
+  appManager_ = std::make_unique<apps::ZKRYAPPManager>(config.appsDir);
+  const std::string path = platform::JoinPath(config.downloadDir, "APPS.xml");
+  if (!offline_) {
+    if (!net::_DownloadFile(config.ApplicationURL, path) || !appManager_->LoadFromFile(path)) {
+      ShowError(ui, "Download app.xml failed！");
+      online_ = false;
+      return false;
+    }
+  }
+  if (!appManager_->LoadFromFile(path)) {
+    ShowError(ui, "Load app.xml failed！");
+    return false;
+  }
+  return true;
+}
+
+void ZCoreManager::LoadFirmwareCatalogue(core::Interaction& ui) {
+  const core::ZConfig& config = core::ZConfig::Instance();
+  firmwareManager_ = std::make_unique<firmware::ZKRYFirmwareManager>();
+  const std::string path = platform::JoinPath(config.downloadDir, "fws.xml");
+  if (offline_) {
+    if (!firmwareManager_->Load(path)) online_ = false;
+    return;
+  }
+  // A catalogue that failed to download is not replaced by the kept one: every device then
+  // counts as having new firmware, which is the safe side.
+  if (!net::_DownloadFile(config.FirmwareURL, path) || !firmwareManager_->Load(path)) {
+    online_ = false;
+    ShowError(ui, "Download fw.xml failed！");
+  }
+}
+
+bool ZCoreManager::LoadSpsCatalogue(core::Interaction& ui) {
+  const core::ZConfig& config = core::ZConfig::Instance();
+  spsManager_ = std::make_unique<apps::ZSPSManager>();
+  const std::string path = platform::JoinPath(config.downloadDir, "sps.xml");
+  if (offline_) {
+    if (!spsManager_->LoadFromFile(path)) online_ = false;
+    return true;
+  }
+  if (!net::_DownloadFile(config.SPSListURL, path) || !spsManager_->LoadFromFile(path)) {
+    online_ = false;
+    ShowError(ui, "Load sps.xml failed！");
+    return false;
+  }
   return true;
 }
 

@@ -5,9 +5,14 @@
 #include <memory>
 #include <string>
 
+#include "apps/SelfUpdate.h"
+#include "apps/ZKRYAPPManager.h"
+#include "apps/ZSPSManager.h"
 #include "core/Interaction.h"
 #include "core/ZCommSettings.h"
 #include "core/ZGUILanguage.h"
+#include "firmware/ZKRYFirmwareManager.h"
+#include "net/ZDownloadFileService.h"
 
 namespace app {
 
@@ -27,14 +32,32 @@ class ZCoreManager {
 
   core::ZGUILanguage* language() { return language_.get(); }
   core::ZCommSettings* commSettings() { return commSettings_.get(); }
+  apps::ZKRYAPPManager* appManager() { return appManager_.get(); }
+  apps::ZSPSManager* spsManager() { return spsManager_.get(); }
+  firmware::ZKRYFirmwareManager* firmwareManager() { return firmwareManager_.get(); }
+  // Absent when configured offline.
+  net::ZDownloadFileService* downloadService() { return downloadService_.get(); }
+
+  // What starting the updater does; the default ends the program (tests record instead).
+  void SetHandover(apps::Handover handover) { handover_ = std::move(handover); }
+  const apps::Handover& handover() const { return handover_; }
 
  private:
   void ShowError(core::Interaction& ui, const std::string& text);
+  void CheckVersion(core::Interaction& ui);
+  bool LoadAppCatalogue(core::Interaction& ui);
+  void LoadFirmwareCatalogue(core::Interaction& ui);
+  bool LoadSpsCatalogue(core::Interaction& ui);
 
+  std::unique_ptr<apps::ZKRYAPPManager> appManager_;
+  std::unique_ptr<apps::ZSPSManager> spsManager_;
+  std::unique_ptr<firmware::ZKRYFirmwareManager> firmwareManager_;
   std::unique_ptr<core::ZGUILanguage> language_;
   std::unique_ptr<core::ZCommSettings> commSettings_;
   bool online_ = false;
   bool offline_ = false;
+  std::unique_ptr<net::ZDownloadFileService> downloadService_;
+  apps::Handover handover_ = apps::StartUpdaterAndExit;
 };
 
 }  // namespace app

@@ -72,8 +72,10 @@ TEST_F(StartUpTest, RunsTheStepsInOrderAndEndsTheKillList) {
 }
 
 TEST_F(StartUpTest, InitLoadsLanguageAndCommSettingsAndMergesTexts) {
-  WriteConfig("[CONFIG]\nLANGUAGE=1\n");
+  WriteConfig("[CONFIG]\nLANGUAGE=1\nOfflineMode=1\n");
   WriteLanguage("EN.xml", "<lang><item id=\"3\" text=\"Adapter not connected\"/></lang>");
+  platform::CreateFolders(root / "Download");
+  platform::WriteFile(root / "Download/APPS.xml", "<APPS/>");
   platform::WriteFile(sdkIni(), "[COMM]\nType=4\nIPAddr=127.0.0.23\n");
   core::ZConfig::Instance().LoadFrom(root.path());
   app::ZCoreManager core;

@@ -1,0 +1,186 @@
+// Start-up against the loopback file server: the version check, the three catalogues, the
+// online flag, offline work from the kept files, and the download service.
+#include <gtest/gtest.h>
+
+#include "app/ZCoreManager.h"
+#include "core/ZConfig.h"
+#include "core/tests/ConfigFixture.h"
+#include "platform/Files.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/ServedFolder.h"
+
+namespace {
+
+const char kApps[] =
+    "<APPS><CLASS><ITEM><ID>1</ID><NAME>Diagnosis</NAME></ITEM></CLASS><APP>"
+    "<ITEM><ID>101</ID><CLSID>1</CLSID><VERSION>3.2</VERSION></ITEM>"
+    "<ITEM><ID>102</ID><CLSID>1</CLSID><VERSION>1.0</VERSION></ITEM></APP></APPS>";
+const char kFws[] = "<FWS><ITEM><ID>1</ID><PID>4097</PID><VERSION>V2.1</VERSION></ITEM></FWS>";
+const char kSps[] = "<SPS><ITEM><ID>1</ID><URL>http://127.0.0.44/sps</URL></ITEM></SPS>";
+const char kKeptApps[] = "<APPS><APP><ITEM><ID>7</ID></ITEM></APP></APPS>";
+const char kKeptFws[] = "<FWS><ITEM><ID>9</ID><PID>1</PID></ITEM><ITEM><ID>8</ID></ITEM></FWS>";
+
+struct Counts {
+  std::size_t apps, firmware, sps;
+  bool operator==(const Counts& o) const {
+    return apps == o.apps && firmware == o.firmware && sps == o.sps;
+  }
+};
+
+class OnlineStartUpTest : public ConfigFixture {
+ protected:
+  void SetUp() override {
+    ConfigFixture::SetUp();
+    ASSERT_TRUE(web.started());
+    web.Put("update.ini", "[UPDATE]\nManagerVersion=1.0.0\nManagerURL=u\nMD5=M\nSize=5\n");
+    web.Put("APPS.xml", kApps);
+    web.Put("fws.xml", kFws);
+    web.Put("sps.xml", kSps);
+    platform::CreateFolders(root / "Language");
+    platform::WriteFile(root / "Language/EN.xml", "<lang/>");
+    platform::CreateFolders(root / "Download");
+  }
+  void Configure(const std::string& extra, const std::string& updateUrl = "/update.ini") {
+    WriteConfig("[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0.0\nUpdateURL=" +
+                (updateUrl.empty() ? "" : web.Url(updateUrl)) +
+                "\nApplicationURL=" + web.Url("/APPS.xml") + "\nFirmwareURL=" + web.Url("/fws.xml") +
+                "\nSPSListURL=" + web.Url("/sps.xml") + "\n" + extra);
+    core::ZConfig::Instance().LoadFrom(root.path());
+  }
+  void KeepFiles(bool apps, bool fws, bool sps) {
+    if (apps) platform::WriteFile(root / "Download/APPS.xml", kKeptApps);
+    if (fws) platform::WriteFile(root / "Download/fws.xml", kKeptFws);
+    if (sps) platform::WriteFile(root / "Download/sps.xml", kSps);
+  }
+  bool Init() {
+    core.SetHandover([this](const std::string& program, const std::string& parameters) {
+      handedOver.push_back(program + " " + parameters);
+    });
+    return core.Init(ui);
+  }
+  Counts counts() {
+    return {core.appManager()->size(), core.firmwareManager()->entries().size(),
+            core.spsManager()->size()};
+  }
+  std::size_t Requests() { return web.server().requests().size(); }
+
+  testing_support::ServedFolder web{"127.0.0.44"};
+  app::ZCoreManager core;
+  testing_support::ScriptedInteraction ui;
+  std::vector<std::string> handedOver;
+};
+
+TEST_F(OnlineStartUpTest, AnsweringServerMakesTheRunOnline) {
+  Configure("");
+  ASSERT_TRUE(Init());
+  EXPECT_TRUE(ui.shown().empty());
+  EXPECT_TRUE(core.online());
+  EXPECT_EQ(counts(), (Counts{2, 1, 1}));
+  EXPECT_EQ(core.appManager()->classes()[0]->applications.size(), 2u);
+  EXPECT_NE(core.downloadService(), nullptr);
+  EXPECT_EQ(core.downloadService()->state(), core::ZThread::kRunning);
+  EXPECT_EQ(Requests(), 4u);
+}
+
+TEST_F(OnlineStartUpTest, ANewVersionIsOfferedAtStartUp) {
+  web.Put("update.ini", "[UPDATE]\nManagerVersion=1.1.0\nManagerURL=http://127.0.0.44/p\nMD5=AB\nSize=42\n");
+  for (bool ok : {false, true}) {
+    SCOPED_TRACE(ok ? "OK" : "Cancel");
+    Configure("AupdateUpdateProgram=OrbUpdate.exe\n");
+    ui.Clear();
+    ui.Answer({ok});
+    handedOver.clear();
+    ASSERT_TRUE(Init()) << "Cancel goes on with the start-up";
+    EXPECT_EQ(ui.Texts("question"), std::vector<std::string>{"Find new version: 1.1.0, Update now?"});
+    EXPECT_EQ(handedOver, ok ? std::vector<std::string>{"OrbUpdate.exe 1.0.0 1.1.0 http://127.0.0.44/p 42 AB"}
+                             : std::vector<std::string>{});
+  }
+}
+
+TEST_F(OnlineStartUpTest, EmptyUpdateUrlFetchesTheCataloguesButStaysOffline) {
+  Configure("", "");
+  ASSERT_TRUE(Init());
+  EXPECT_FALSE(core.online());
+  EXPECT_FALSE(core.offline());
+  EXPECT_EQ(counts(), (Counts{2, 1, 1}));
+  EXPECT_EQ(web.server().RequestCount("/update.ini"), 0);
+  EXPECT_EQ(Requests(), 3u);
+  EXPECT_TRUE(ui.shown().empty());
+}
+
+TEST_F(OnlineStartUpTest, AnUnreachableServerSwitchesToTheKeptFiles) {
+  web.server().SetFault("/update.ini", {sim::FaultKind::NotFound});
+  Configure("");
+  KeepFiles(true, true, true);
+  ASSERT_TRUE(Init());
+  EXPECT_TRUE(core.offline());
+  EXPECT_FALSE(core.online());
+  EXPECT_EQ(counts(), (Counts{1, 2, 1}));
+  EXPECT_EQ(Requests(), 1u) << "nothing is fetched after the version check failed";
+  EXPECT_NE(core.downloadService(), nullptr) << "only configured offline goes without it";
+  EXPECT_TRUE(ui.shown().empty());
+}
+
+TEST_F(OnlineStartUpTest, ConfiguredOfflineWorksFromTheKeptFilesOnly) {
+  const struct {
+    const char* name;
+    bool apps, fws, sps;
+    bool result;
+    Counts counts;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {"all kept", true, true, true, true, {1, 2, 1}, {}},
+      {"no fws.xml or sps.xml", true, false, false, true, {1, 0, 0}, {}},
+      {"no APPS.xml", false, true, true, false, {0, 0, 0}, {"Load app.xml failed！"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const char* f : {"APPS.xml", "fws.xml", "sps.xml"}) platform::DeleteFile(root / ("Download/" + std::string(f)));
+    KeepFiles(c.apps, c.fws, c.sps);
+    Configure("OfflineMode=1\n");
+    app::ZCoreManager offline;
+    ui.Clear();
+    EXPECT_EQ(offline.Init(ui), c.result);
+    EXPECT_EQ(ui.Texts("message"), c.messages);
+    EXPECT_FALSE(offline.online());
+    EXPECT_EQ(offline.downloadService(), nullptr);
+    if (c.result) {
+      EXPECT_EQ((Counts{offline.appManager()->size(), offline.firmwareManager()->entries().size(),
+                        offline.spsManager()->size()}),
+                c.counts);
+    }
+  }
+  EXPECT_EQ(Requests(), 0u) << "no network access at all";
+}
+
+TEST_F(OnlineStartUpTest, CatalogueFailuresOnline) {
+  const struct {
+    const char* failing;
+    bool result;
+    const char* message;
+  } cases[] = {
+      {"/APPS.xml", false, "Download app.xml failed！"},
+      {"/fws.xml", true, "Download fw.xml failed！"},
+      {"/sps.xml", false, "Load sps.xml failed！"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.failing);
+    web.server().ClearFaults();
+    web.server().SetFault(c.failing, {sim::FaultKind::Cut});
+    KeepFiles(true, true, true);
+    Configure("");
+    app::ZCoreManager run;
+    ui.Clear();
+    EXPECT_EQ(run.Init(ui), c.result);
+    EXPECT_EQ(ui.Texts("message"), std::vector<std::string>{c.message});
+    EXPECT_FALSE(run.online());
+    if (c.result) {
+      EXPECT_TRUE(run.firmwareManager()->entries().empty()) << "the kept fws.xml is not used";
+    }
+    EXPECT_EQ(platform::ReadFile(root / "Download/APPS.xml").value_or(""),
+              std::string(c.failing) == "/APPS.xml" ? kKeptApps : kApps)
+        << "a failed download keeps the previous file";
+  }
+}
+
+}  // namespace
