@@ -1,0 +1,110 @@
+// start, catalogue, update-check, download and fetch-firmware as a user runs them, against
+// the loopback file server.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <nlohmann/json.hpp>
+
+#include "net/MD5.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "tests/support/ServedFolder.h"
+#include "tests/support/ShellRun.h"
+
+namespace {
+
+using nlohmann::json;
+using testing_support::ScratchFolder;
+using testing_support::ServedFolder;
+
+class ServerCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(web.started());
+    web.Put("update.ini", "[UPDATE]\nManagerVersion=1.1.0\nManagerURL=" + web.Url("/p.pkg") +
+                              "\nMD5=ABCD\nSize=99\n");
+    web.Put("APPS.xml",
+            "<APPS><CLASS><ITEM><ID>1</ID><NAME>Diagnosis</NAME></ITEM></CLASS><APP>"
+            "<ITEM><ID>101</ID><CLSID>1</CLSID><NAME>Engine</NAME><VERSION>3.2</VERSION></ITEM>"
+            "<ITEM><ID>102</ID><CLSID>1</CLSID><VERSION>1.0</VERSION></ITEM></APP></APPS>");
+    web.Put("img/KRY.bin", image);
+    web.Put("fws.xml", "<FWS><ITEM><ID>1</ID><PID>4097</PID><VERSION>V2.1</VERSION><MD5>" +
+                           net::MD5Text(image) + "</MD5><URL>" + web.Url("/img/KRY.bin") +
+                           "</URL></ITEM></FWS>");
+    web.Put("sps.xml", "<SPS><ITEM><ID>1</ID><AUTH>1</AUTH></ITEM></SPS>");
+    const std::string updater =
+        root.Put("OrbUpdate", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > " + (root / "args") +
+                                  ".tmp && mv " + (root / "args") + ".tmp " + (root / "args") + "\n");
+    ::chmod(updater.c_str(), 0755);
+    root.Put("Language/EN.xml", "<lang/>");
+    root.Put("Config/KavoraC.ini",
+             "[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0.0\nOfflineMode=0\nUpdateURL=" +
+                 web.Url("/update.ini") + "\nApplicationURL=" + web.Url("/APPS.xml") +
+                 "\nFirmwareURL=" + web.Url("/fws.xml") + "\nSPSListURL=" + web.Url("/sps.xml") +
+                 "\nAupdateUpdateProgram=" + updater + "\n");
+  }
+  testing_support::ShellResult Cli(const std::string& args) {
+    return testing_support::RunShell("cd '" + root.path() + "' && XDG_CONFIG_HOME='" + root.path() +
+                                     "' " + ORB_CLI + " " + args + " 2>'" + (root / "stderr") + "'");
+  }
+  std::string Stderr() { return platform::ReadFile(root / "stderr").value_or(""); }
+
+  const std::string image = "VCI image 2.1";
+  ServedFolder web{"127.0.0.46"};
+  ScratchFolder root;
+};
+
+TEST_F(ServerCliTest, StartFetchesTheCataloguesAndCatalogueShowsThem) {
+  auto run = Cli("start --no");
+  ASSERT_EQ(run.code, 0) << Stderr();
+  auto j = json::parse(run.out);
+  EXPECT_EQ(j["state"], "online");
+  EXPECT_EQ(j["apps"], 2);
+  EXPECT_EQ(j["firmware"], 1);
+  EXPECT_EQ(j["sps"], 1);
+  EXPECT_NE(Stderr().find("Find new version: 1.1.0, Update now? [Cancel]"), std::string::npos);
+
+  run = Cli("catalogue apps");
+  ASSERT_EQ(run.code, 0);
+  j = json::parse(run.out);
+  EXPECT_EQ(j["classes"][0]["applications"], json({101, 102}));
+  EXPECT_EQ(j["applications"][0]["state"], "not installed");
+  EXPECT_EQ(j["applications"][0]["installerPath"], root / "Apps/101/install.exe");
+  EXPECT_EQ(json::parse(Cli("catalogue sps").out)[0]["AUTH"], true);
+  EXPECT_EQ(json::parse(Cli("catalogue firmware").out)[0]["PID"], json({4097}));
+  EXPECT_EQ(Cli("catalogue nothing").code, 2);
+
+  run = Cli("fetch-firmware 4097 vci");
+  EXPECT_EQ(run.code, 0) << Stderr();
+  EXPECT_EQ(platform::ReadFile(root / "Download/KRY.bin").value_or(""), image);
+  EXPECT_EQ(Cli("fetch-firmware 9999 vci").code, 1);
+
+  // Configured offline: nothing is fetched, the kept files serve.
+  web.server().ClearRequests();
+  platform::WriteFile(root / "Config/KavoraC.ini", "[CONFIG]\nLANGUAGE=1\nOfflineMode=1\n");
+  run = Cli("start");
+  ASSERT_EQ(run.code, 0) << Stderr();
+  EXPECT_EQ(json::parse(run.out)["configuredOffline"], true);
+  EXPECT_EQ(json::parse(run.out)["apps"], 2);
+  EXPECT_TRUE(web.server().requests().empty());
+}
+
+TEST_F(ServerCliTest, UpdateCheckHandsOverAndEndsWithZero) {
+  EXPECT_EQ(json::parse(Cli("update-check --no").out)["result"], "declined");
+  EXPECT_EQ(Cli("update-check --yes").code, 0);
+  for (int i = 0; i < 5000 && !platform::FileExists(root / "args"); ++i) platform::SleepMs(1);
+  EXPECT_EQ(platform::ReadFile(root / "args").value_or(""),
+            "1.0.0\n1.1.0\n" + web.Url("/p.pkg") + "\n99\nABCD\n");
+}
+
+TEST_F(ServerCliTest, DownloadKeepsTheOldFileOnFailure) {
+  web.server().SetFault("/gone", {sim::FaultKind::NotFound});
+  const std::string target = root.Put("kept.txt", "kept");
+  EXPECT_EQ(Cli("download " + web.Url("/gone") + " " + target).code, 1);
+  EXPECT_EQ(platform::ReadFile(target).value_or(""), "kept");
+  const auto run = Cli("download " + web.Url("/sps.xml") + " " + target);
+  ASSERT_EQ(run.code, 0);
+  EXPECT_EQ(json::parse(run.out)["md5"], net::MD5Text(*platform::ReadFile(web.files() / "sps.xml")));
+}
+
+}  // namespace
