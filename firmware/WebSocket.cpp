@@ -82,12 +82,12 @@ void SendRequest(ws_conn* conn, const std::string& request) {
 // Sends bytes, retrying after a partial send or a full socket buffer (waiting up to 100 ms
 // for room each time, at most 51 attempts). Returns the bytes sent; `*wouldBlock` tells
 // whether the last attempt found the socket full, `*failed` whether it failed.
-std::size_t SendBytes(int socket, const char* data, std::size_t size, bool* wouldBlock,
-                      bool* failed) {
+std::size_t SendBytes(int socket, const char* data, std::size_t size, int attempts,
+                      bool* wouldBlock, bool* failed) {
   std::size_t sent = 0;
   *wouldBlock = false;
   *failed = false;
-  for (int attempt = 0; attempt < kFrameSendAttempts && sent < size; ++attempt) {
+  for (int attempt = 0; attempt < attempts && sent < size; ++attempt) {
     const ssize_t n = ::send(socket, data + sent, size - sent, MSG_NOSIGNAL);
     if (n > 0) {
       sent += static_cast<std::size_t>(n);
@@ -101,13 +101,63 @@ std::size_t SendBytes(int socket, const char* data, std::size_t size, bool* woul
       *failed = true;
       break;
     }
-    WsWaitSocket(socket, POLLOUT, kFrameRetryMs);
+    if (attempt + 1 < attempts) WsWaitSocket(socket, POLLOUT, kFrameRetryMs);
   }
   return sent;
 }
 
 void MaskInPlace(char* data, std::size_t size, const std::uint8_t mask[4]) {
   for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>(data[i] ^ mask[i & 3]);
+}
+
+
+// conn_send with a limit on the attempts to send the frame.
+std::int64_t SendFrame(ws_conn* conn, bool mask, int opcode, std::int64_t length,
+                       const void* data, int attempts) {
+  if (!conn || length < 0 || (length > 0 && !data)) return -1;
+  if (conn->socket < 0) return 0;
+  bool wouldBlock = false;
+  bool failed = false;
+  if (!conn->pendingSend.empty()) {
+    const std::size_t sent = SendBytes(conn->socket, conn->pendingSend.data(),
+                                       conn->pendingSend.size(), attempts, &wouldBlock, &failed);
+    conn->pendingSend.erase(0, sent);
+    if (!conn->pendingSend.empty()) return wouldBlock ? -2 : 0;
+  }
+
+  const auto size = static_cast<std::uint64_t>(length);
+  std::string frame;
+  frame.reserve(14 + size);
+  frame.push_back(static_cast<char>(0x80 | (opcode & 0x0f)));
+  const char maskBit = mask ? '\x80' : '\0';
+  if (size < 126) {
+    frame.push_back(static_cast<char>(maskBit | static_cast<char>(size)));
+  } else if (size <= 0xffff) {
+    frame.push_back(static_cast<char>(maskBit | 126));
+    frame.push_back(static_cast<char>(size >> 8));
+    frame.push_back(static_cast<char>(size & 0xff));
+  } else {
+    frame.push_back(static_cast<char>(maskBit | 127));
+    for (int shift = 56; shift >= 0; shift -= 8)
+      frame.push_back(static_cast<char>(shift >= 32 ? 0 : (size >> shift) & 0xff));
+  }
+  std::uint8_t key[4] = {0, 0, 0, 0};
+  if (mask) {
+    const int value = WsRandom();
+    key[2] = static_cast<std::uint8_t>(value >> 8);
+    key[3] = static_cast<std::uint8_t>(value & 0xff);
+    frame.append(reinterpret_cast<const char*>(key), 4);
+  }
+  const std::size_t headerSize = frame.size();
+  frame.append(static_cast<const char*>(data), size);
+  if (mask) MaskInPlace(frame.data() + headerSize, size, key);
+
+  const std::size_t sent =
+      SendBytes(conn->socket, frame.data(), frame.size(), attempts, &wouldBlock, &failed);
+  if (sent < frame.size()) conn->pendingSend.assign(frame, sent, std::string::npos);
+  const std::size_t payloadSent = sent > headerSize ? sent - headerSize : 0;
+  if (payloadSent == 0) return wouldBlock ? -2 : 0;
+  return static_cast<std::int64_t>(payloadSent);
 }
 
 }  // namespace
@@ -149,49 +199,7 @@ ws_conn* conn_connect(ws_context* context, const char* host, const char* port) {
 
 std::int64_t conn_send(ws_conn* conn, bool mask, int opcode, std::int64_t length,
                        const void* data) {
-  if (!conn || length < 0 || (length > 0 && !data)) return -1;
-  if (conn->socket < 0) return 0;
-  bool wouldBlock = false;
-  bool failed = false;
-  if (!conn->pendingSend.empty()) {
-    const std::size_t sent = SendBytes(conn->socket, conn->pendingSend.data(),
-                                       conn->pendingSend.size(), &wouldBlock, &failed);
-    conn->pendingSend.erase(0, sent);
-    if (!conn->pendingSend.empty()) return wouldBlock ? -2 : 0;
-  }
-
-  const auto size = static_cast<std::uint64_t>(length);
-  std::string frame;
-  frame.reserve(14 + size);
-  frame.push_back(static_cast<char>(0x80 | (opcode & 0x0f)));
-  const char maskBit = mask ? '\x80' : '\0';
-  if (size < 126) {
-    frame.push_back(static_cast<char>(maskBit | static_cast<char>(size)));
-  } else if (size <= 0xffff) {
-    frame.push_back(static_cast<char>(maskBit | 126));
-    frame.push_back(static_cast<char>(size >> 8));
-    frame.push_back(static_cast<char>(size & 0xff));
-  } else {
-    frame.push_back(static_cast<char>(maskBit | 127));
-    for (int shift = 56; shift >= 0; shift -= 8)
-      frame.push_back(static_cast<char>(shift >= 32 ? 0 : (size >> shift) & 0xff));
-  }
-  std::uint8_t key[4] = {0, 0, 0, 0};
-  if (mask) {
-    const int value = WsRandom();
-    key[2] = static_cast<std::uint8_t>(value >> 8);
-    key[3] = static_cast<std::uint8_t>(value & 0xff);
-    frame.append(reinterpret_cast<const char*>(key), 4);
-  }
-  const std::size_t headerSize = frame.size();
-  frame.append(static_cast<const char*>(data), size);
-  if (mask) MaskInPlace(frame.data() + headerSize, size, key);
-
-  const std::size_t sent = SendBytes(conn->socket, frame.data(), frame.size(), &wouldBlock, &failed);
-  if (sent < frame.size()) conn->pendingSend.assign(frame, sent, std::string::npos);
-  const std::size_t payloadSent = sent > headerSize ? sent - headerSize : 0;
-  if (payloadSent == 0) return wouldBlock ? -2 : 0;
-  return static_cast<std::int64_t>(payloadSent);
+  return SendFrame(conn, mask, opcode, length, data, kFrameSendAttempts);
 }
 
 std::int64_t conn_send_text(ws_conn* conn, const std::string& text) {
@@ -201,8 +209,9 @@ std::int64_t conn_send_text(ws_conn* conn, const std::string& text) {
 void conn_close(ws_conn* conn) {
   if (!conn) return;
   if (conn->socket >= 0) {
+    // One attempt: a peer that reads nothing more must not hold the close up.
     conn->pendingSend.clear();
-    conn_send(conn, true, kWsClose, 0, nullptr);
+    SendFrame(conn, true, kWsClose, 0, nullptr, 1);
     ::shutdown(conn->socket, SHUT_RDWR);
     WsCloseSocket(conn);
   }

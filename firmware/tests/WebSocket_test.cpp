@@ -320,6 +320,22 @@ TEST(WebSocket, SentFramesAreMaskedInTheirLengthForm) {
   EXPECT_EQ(frames[4].payload, "");
 }
 
+TEST(WebSocket, FullSocketBufferIsWaitedOutNotFailed) {
+  const std::string big = Pattern(8u << 20);
+  std::size_t received = 0;
+  ScriptedServer server = Serving([&](Peer& peer) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));  // the client's buffer fills
+    if (auto f = peer.ReadFrame()) received = f->payload == big ? f->payload.size() : 0;
+  });
+  Client client(server);
+  EXPECT_EQ(conn_send(client.conn, true, kWsBinary, static_cast<std::int64_t>(big.size()),
+                      big.data()),
+            static_cast<std::int64_t>(big.size()));
+  EXPECT_TRUE(client.conn->pendingSend.empty());
+  server.Finish();
+  EXPECT_EQ(received, big.size());
+}
+
 TEST(WebSocket, ConnectionsLeaveTheTableAndFreeTheContextLast) {
   ScriptedServer first([](Peer& peer) { peer.SeesEnd(2000); });
   ScriptedServer second([](Peer& peer) { peer.SeesEnd(2000); });
