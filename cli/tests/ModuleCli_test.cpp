@@ -16,7 +16,7 @@ using ModuleRun = testing_support::ShellResult;
 
 ModuleRun Module(const testing_support::TempFolder& root, const std::string& args) {
   return testing_support::RunShell("cd '" + root.path() + "' && TMPDIR='" + root.path() +
-                                   "' KAVORA_TIME_SCALE=0.05 " + ORB_CLI + " module " + args +
+                                   "' KAVORA_TIME_SCALE=0.25 " + ORB_CLI + " module " + args +
                                    " 2>/dev/null");
 }
 
