@@ -95,17 +95,6 @@ TEST_F(SelfUpdateTest, BothPlacesOfferOnlyARealNewVersion) {
   EXPECT_EQ(handedOver.program, "");
 }
 
-TEST_F(SelfUpdateTest, TheUpdaterGetsTheFiveFields) {
-  web.Put("update.ini", UpdateIni("2.2.0"));
-  ui.Answer({true});
-  config.ManagerVersion = "2.0.9";
-  EXPECT_EQ(apps::OnUpdateButton(ui, config, Recorder(&handedOver)),
-            apps::UpdateButtonResult::HandedOver);
-  EXPECT_EQ(handedOver.program, "OrbUpdate.exe");
-  EXPECT_EQ(handedOver.parameters,
-            "2.0.9 2.2.0 http://127.0.0.43/OrbManager.pkg 1048576 0123456789ABCDEF0123456789ABCDEF");
-}
-
 TEST_F(SelfUpdateTest, TheButtonIsSilentWhenTheServerFailsAndOpensTheOemAddress) {
   web.server().SetFault("/update.ini", {sim::FaultKind::NotFound});
   EXPECT_EQ(apps::OnUpdateButton(ui, config, Recorder(&handedOver)),

@@ -78,15 +78,6 @@ TEST_F(ServerCliTest, StartFetchesTheCataloguesAndCatalogueShowsThem) {
   EXPECT_EQ(run.code, 0) << Stderr();
   EXPECT_EQ(platform::ReadFile(root / "Download/KRY.bin").value_or(""), image);
   EXPECT_EQ(Cli("fetch-firmware 9999 vci").code, 1);
-
-  // Configured offline: nothing is fetched, the kept files serve.
-  web.server().ClearRequests();
-  platform::WriteFile(root / "Config/KavoraC.ini", "[CONFIG]\nLANGUAGE=1\nOfflineMode=1\n");
-  run = Cli("start");
-  ASSERT_EQ(run.code, 0) << Stderr();
-  EXPECT_EQ(json::parse(run.out)["configuredOffline"], true);
-  EXPECT_EQ(json::parse(run.out)["apps"], 2);
-  EXPECT_TRUE(web.server().requests().empty());
 }
 
 TEST_F(ServerCliTest, UpdateCheckHandsOverAndEndsWithZero) {
