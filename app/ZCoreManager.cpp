@@ -3,6 +3,7 @@
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
+#include "device/ZKRYSdk.h"
 #include "net/DownloadFile.h"
 #include "platform/Files.h"
 #include "platform/Library.h"
@@ -33,10 +34,17 @@ bool ZCoreManager::Init(core::Interaction& ui) {
     }
   }
 
+  // 3. The device SDK; its loader has shown its own message first.
+  if (!device::ZKRYSdk::Instance().Load(ui)) {
+    ShowError(ui, "Load SDK dll failed！");
+    return false;
+  }
+
   // 4. Run-local copy of the offline switch.
   offline_ = config.OfflineMode;
 
-  // 5. Language table.
+  // 5. Device manager and language table.
+  if (!deviceManager_) deviceManager_ = std::make_unique<device::ZKRYDeviceManager>();
   language_ = std::make_unique<core::ZGUILanguage>(config.language, config.languageFile);
   if (!language_->Load()) {
     ShowError(ui, "Load language failed！");
@@ -46,6 +54,9 @@ bool ZCoreManager::Init(core::Interaction& ui) {
   // 6. Communication settings.
   commSettings_ = std::make_unique<core::ZCommSettings>();
   commSettings_->Load();
+
+  // 7. The one device object the program works with from now on.
+  if (deviceManager_->count() == 0) deviceManager_->Add(std::make_unique<device::ZKRYDevice>());
 
   // 8. Version check.
   CheckVersion(ui);

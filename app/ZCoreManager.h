@@ -11,6 +11,7 @@
 #include "core/Interaction.h"
 #include "core/ZCommSettings.h"
 #include "core/ZGUILanguage.h"
+#include "device/ZKRYDeviceManager.h"
 #include "firmware/ZKRYFirmwareManager.h"
 #include "net/ZDownloadFileService.h"
 
@@ -30,6 +31,7 @@ class ZCoreManager {
   // Offline for this run: configured, or switched on because the server did not answer.
   bool offline() const { return offline_; }
 
+  device::ZKRYDeviceManager* deviceManager() { return deviceManager_.get(); }
   core::ZGUILanguage* language() { return language_.get(); }
   core::ZCommSettings* commSettings() { return commSettings_.get(); }
   apps::ZKRYAPPManager* appManager() { return appManager_.get(); }
@@ -50,6 +52,7 @@ class ZCoreManager {
   bool LoadSpsCatalogue(core::Interaction& ui);
 
   std::unique_ptr<apps::ZKRYAPPManager> appManager_;
+  std::unique_ptr<device::ZKRYDeviceManager> deviceManager_;
   std::unique_ptr<apps::ZSPSManager> spsManager_;
   std::unique_ptr<firmware::ZKRYFirmwareManager> firmwareManager_;
   std::unique_ptr<core::ZGUILanguage> language_;

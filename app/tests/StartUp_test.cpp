@@ -86,6 +86,12 @@ TEST_F(StartUpTest, InitLoadsLanguageAndCommSettingsAndMergesTexts) {
   EXPECT_EQ(core.commSettings()->current().IPAddr, "127.0.0.23");
   EXPECT_EQ(core::Text(3), "Adapter not connected");
   EXPECT_EQ(core::Text(4), "Hardware");
+  // The SDK is bound and the one device object exists, closed.
+  ASSERT_NE(core.deviceManager(), nullptr);
+  EXPECT_EQ(core.deviceManager()->count(), 1u);
+  ASSERT_NE(core.deviceManager()->current(), nullptr);
+  EXPECT_FALSE(core.deviceManager()->current()->connected());
+  EXPECT_NE(core.deviceManager()->current()->sdk().KRY_Open, nullptr);
 }
 
 TEST_F(StartUpTest, InitStopsWhenTheLanguageFileCannotBeLoaded) {

@@ -8,6 +8,7 @@
 #include "platform/Files.h"
 #include "tests/support/ShellRun.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/VciSim.h"
 
 namespace {
 
@@ -76,6 +77,89 @@ TEST(Cli, ModelTextsCodecsAndExitCodes) {
   EXPECT_EQ(Cli(root, "model").code, 2);
   EXPECT_EQ(Cli(root, "base64 sideways").code, 2);
   EXPECT_EQ(Cli(root, "--help").code, 0);
+}
+
+
+// ---- device, device led, device beep, against the simulator ------------------------------
+
+class CliDevice : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::CreateFolders(root / "sdk/kry");
+    ::setenv("KAVORA_TIME_SCALE", "0.01", 1);
+  }
+  testing_support::TempFolder root;
+};
+
+TEST_F(CliDevice, ReportsTheAdapterAndItsModule) {
+  testing_support::VciSim sim({"--profile", ORB_SOURCE_DIR "/sim/profiles/wifi-module.ini"});
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  sim.WriteKryIni(root / "sdk/kry/KRY.ini");
+  const CliRun run = Cli(root, "device");
+  ASSERT_EQ(run.code, 0) << run.out;
+  const auto j = nlohmann::json::parse(run.out);
+  EXPECT_EQ(j["connected"], true);
+  EXPECT_EQ(j["inUse"], false);
+  EXPECT_EQ(j["openResult"], 0);
+  EXPECT_EQ(j["serial"], "K9ABC00258");
+  EXPECT_EQ(j["pid"], 0x0301);
+  EXPECT_EQ(j["hardwareName"], "VCI-X100");
+  EXPECT_EQ(j["firmwareName"], "KRYVCI");
+  EXPECT_EQ(j["firmwareVersion"], "1.2.3.4");
+  EXPECT_EQ(j["firmwareDate"], "2024-03-05");
+  EXPECT_EQ(j["module"]["name"], "DOIPMOD");
+  EXPECT_EQ(j["module"]["ssid"], "KRY-DoIP-0258");
+  EXPECT_EQ(j["module"]["pid"], 0x0401);
+  EXPECT_EQ(j["interface"]["type"], 3);
+  EXPECT_EQ(j["interface"]["port"], 6800);
+  EXPECT_EQ(j["interface"]["address"], sim.address());
+}
+
+TEST_F(CliDevice, NoModuleInUseAndUnreachable) {
+  testing_support::VciSim sim({"--profile", ORB_SOURCE_DIR "/sim/profiles/usb-no-module.ini"});
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  sim.WriteKryIni(root / "sdk/kry/KRY.ini");
+  CliRun run = Cli(root, "device");
+  ASSERT_EQ(run.code, 0) << run.out;
+  EXPECT_TRUE(nlohmann::json::parse(run.out)["module"].is_null());
+
+  testing_support::VciSim held({"--held"});
+  ASSERT_TRUE(held.ok());
+  held.WriteKryIni(root / "sdk/kry/KRY.ini");
+  run = Cli(root, "device");
+  EXPECT_EQ(run.code, 1);
+  auto j = nlohmann::json::parse(run.out);
+  EXPECT_EQ(j["connected"], false);
+  EXPECT_EQ(j["inUse"], true);
+  EXPECT_EQ(j["openResult"], 127);
+  EXPECT_TRUE(j["hardwareName"].is_null());
+
+  held.Stop();
+  run = Cli(root, "device");
+  EXPECT_EQ(run.code, 1);
+  j = nlohmann::json::parse(run.out);
+  EXPECT_EQ(j["inUse"], false);
+  EXPECT_NE(j["openResult"], 0);
+}
+
+TEST_F(CliDevice, LedAndBeepTests) {
+  testing_support::VciSim sim;
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  sim.WriteKryIni(root / "sdk/kry/KRY.ini");
+  CliRun run = Cli(root, "device led");
+  ASSERT_EQ(run.code, 0) << run.out;
+  EXPECT_EQ(nlohmann::json::parse(run.out)["results"], nlohmann::json::array({0}));
+  run = Cli(root, "device beep");
+  ASSERT_EQ(run.code, 0) << run.out;
+  EXPECT_EQ(nlohmann::json::parse(run.out)["results"], nlohmann::json::array({0, 0}));
+  ASSERT_TRUE(sim.WaitFor("beep 0 1"));
+  std::vector<std::string> calls;
+  for (const auto& line : sim.Record())
+    if (line == "open" || line == "close" || line.rfind("led", 0) == 0 || line.rfind("beep", 0) == 0)
+      calls.push_back(line);
+  EXPECT_EQ(calls, (std::vector<std::string>{"open", "led 1 1 1 1", "close", "open", "beep 1 10",
+                                             "beep 0 1", "close"}));
+  EXPECT_EQ(Cli(root, "device blink").code, 2);
 }
 
 }  // namespace

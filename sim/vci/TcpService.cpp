@@ -1,0 +1,62 @@
+#include "sim/vci/TcpService.h"
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "sdk/LinkSocket.h"
+
+namespace vcisim {
+
+TcpService::TcpService(std::string name, std::string address, int port, Handler handler)
+    : name_(std::move(name)), address_(std::move(address)), port_(port), handler_(std::move(handler)) {}
+
+TcpService::~TcpService() {
+  Stop();
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (auto& w : workers_) w.join();
+}
+
+bool TcpService::Listen() {
+  if (listening()) return true;
+  if (acceptor_.joinable()) acceptor_.join();
+  const int fd = kry_link::ListenTcp(address_, port_);
+  if (fd < 0) return false;
+  listener_ = fd;
+  stop_ = false;
+  acceptor_ = std::thread([this] { AcceptLoop(); });
+  return true;
+}
+
+void TcpService::Stop() {
+  stop_ = true;
+  if (acceptor_.joinable()) acceptor_.join();
+  int fd = listener_.exchange(-1);
+  kry_link::CloseSocket(fd);
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (int c : connections_) ::shutdown(c, SHUT_RDWR);
+}
+
+void TcpService::AcceptLoop() {
+  while (!stop_) {
+    const int listener = listener_.load();
+    if (kry_link::WaitReadable(listener, 20) != 1) continue;
+    const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) continue;
+    int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    std::lock_guard<std::mutex> lock(mutex_);
+    connections_.insert(fd);
+    workers_.emplace_back([this, fd] { Serve(fd); });
+  }
+}
+
+void TcpService::Serve(int fd) {
+  handler_(fd);
+  std::lock_guard<std::mutex> lock(mutex_);
+  connections_.erase(fd);
+  ::close(fd);
+}
+
+}  // namespace vcisim

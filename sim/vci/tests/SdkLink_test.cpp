@@ -1,0 +1,254 @@
+// The substitute SDK against the simulator: how the adapter is found, who may hold it, and
+// the firmware write with its progress counter and its failures.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "platform/Files.h"
+#include "sdk/KRY.h"
+#include "sdk/KRYLink.h"
+#include "sdk/LinkSocket.h"
+#include "sim/vci/FirmwareImage.h"
+#include "sim/vci/ModuleShell.h"
+#include "sim/vci/VciProfile.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/VciSim.h"
+
+namespace {
+
+using testing_support::VciSim;
+
+class SdkLinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
+    ::unsetenv("SystemRoot");
+    ::unsetenv("windir");
+    ::unsetenv("KRY_SIM_ENDPOINT");
+    ::setenv("KAVORA_TIME_SCALE", "0.01", 1);
+    platform::CreateFolders(folder / "kry");
+  }
+  std::string Ini() const { return folder / "kry/KRY.ini"; }
+  std::string HardwareName(std::int32_t handle) {
+    std::uint8_t info[KRY_INFO_SIZE] = {};
+    EXPECT_EQ(KRY_DEV_GetInfo(handle, info), 0);
+    return std::string(reinterpret_cast<char*>(info + 28), 8);
+  }
+  testing_support::TempFolder folder;
+};
+
+TEST_F(SdkLinkTest, FindsTheAdapterFromKryIni) {
+  VciSim sim;
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  struct Case {
+    std::string ini;
+    std::string endpoint;  // KRY_SIM_ENDPOINT
+    std::int32_t open;
+  };
+  const std::string lan = "[COMM]\nType=4\nPort=6800\nIPAddr=" + sim.address() + "\n";
+  const std::vector<Case> cases = {
+      {lan, "", KRY_OK},
+      {"[COMM]\nType=3\nPort=6801\nIPAddr=" + sim.address() + "\n", "", KRY_ERR_NOT_CONNECTED},
+      // The network types ignore the simulator endpoint.
+      {"[COMM]\nType=5\nIPAddr=127.0.0.1\nPort=1\n", sim.address() + ":6800", KRY_ERR_NOT_CONNECTED},
+      {"[COMM]\nType=0\nPort=3\n", sim.address() + ":6800", KRY_OK},
+      {"[COMM]\nType=255\n", sim.address(), KRY_OK},
+      {"[COMM]\nType=1\n[SIM]\nIPAddr=" + sim.address() + "\nPort=6800\n", "", KRY_OK},
+      {"[COMM]\nType=4\nIPAddr=not-an-address\n", "", KRY_ERR_NOT_CONNECTED},
+  };
+  for (const Case& c : cases) {
+    platform::WriteFile(Ini(), c.ini);
+    if (c.endpoint.empty()) ::unsetenv("KRY_SIM_ENDPOINT");
+    else ::setenv("KRY_SIM_ENDPOINT", c.endpoint.c_str(), 1);
+    std::int32_t handle = 0;
+    EXPECT_EQ(KRY_Open(&handle), c.open) << c.ini;
+    if (c.open == KRY_OK) {
+      EXPECT_EQ(KRY_Close(handle), KRY_OK);
+    }
+  }
+}
+
+TEST_F(SdkLinkTest, OneHolderAtATimeAndCallsNeedAnOpenHandle) {
+  VciSim sim;
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  sim.WriteKryIni(Ini());
+  std::int32_t first = 0, second = 0;
+  ASSERT_EQ(KRY_Open(&first), KRY_OK);
+  EXPECT_EQ(KRY_Open(&second), KRY_ERR_IN_USE);
+  const std::uint8_t leds[4] = {1, 1, 1, 1}, beep[2] = {1, 10};
+  EXPECT_EQ(KRY_DEV_SetLed(first, leds), KRY_OK);
+  EXPECT_EQ(KRY_DEV_SetBeep(first, beep), KRY_OK);
+  std::int32_t mv = 0;
+  EXPECT_EQ(KRY_DEV_GetPinVol(first, 16, &mv), KRY_OK);
+  EXPECT_EQ(mv, 12340);
+  EXPECT_EQ(KRY_DEV_Reset(first), KRY_OK);
+  EXPECT_EQ(KRY_Close(first), KRY_OK);
+  EXPECT_EQ(KRY_Close(first), KRY_ERR_BAD_HANDLE);
+  EXPECT_EQ(KRY_DEV_SetLed(first, leds), KRY_ERR_BAD_HANDLE);
+  EXPECT_EQ(KRY_Enum(nullptr), KRY_ERR_NOT_SUPPORTED);
+  // Free again once the holder has closed.
+  ASSERT_EQ(KRY_Open(&second), KRY_OK);
+  EXPECT_EQ(KRY_Close(second), KRY_OK);
+  EXPECT_TRUE(sim.WaitFor("close"));
+  for (const char* line : {"open", "open refused: in use", "led 1 1 1 1", "beep 1 10", "reset"})
+    EXPECT_TRUE(sim.Recorded(line)) << line;
+}
+
+TEST_F(SdkLinkTest, LowVoltageSwitch) {
+  VciSim sim({"--low-voltage"});
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  sim.WriteKryIni(Ini());
+  std::int32_t handle = 0, mv = 0;
+  ASSERT_EQ(KRY_Open(&handle), KRY_OK);
+  EXPECT_EQ(KRY_DEV_GetPinVol(handle, 16, &mv), KRY_OK);
+  EXPECT_EQ(mv, 7200);
+  KRY_Close(handle);
+}
+
+TEST_F(SdkLinkTest, FirmwareWriteRaisesProgressAndRunsTheNewFirmware) {
+  const std::string image = folder / "KRY.bin";
+  const std::string broken = folder / "broken.bin";
+  vcisim::VciFirmware fw{"KRYVCI2", {2, 0, 1, 9}, 17, 11, 2025};
+  std::string bytes = vcisim::MakeVciImage(fw, std::string(100000, 'x'));
+  platform::WriteFile(image, bytes);
+  bytes[5000] ^= 1;
+  platform::WriteFile(broken, bytes);
+
+  struct Case {
+    const char* what;
+    std::vector<std::string> switches;
+    std::string path;
+    std::int32_t result;
+    std::string hardwareAfter;
+  };
+  const std::vector<Case> cases = {
+      {"good image", {}, image, KRY_OK, "VCI-X100"},
+      {"broken image", {}, broken, KRY_ERR_FIRMWARE, "VCI-BOOT"},
+      {"write fails halfway", {"--fw-fail-halfway"}, image, KRY_ERR_FIRMWARE, "VCI-BOOT"},
+      {"no image", {}, folder / "missing.bin", KRY_ERR_NO_FILE, "VCI-X100"},
+      {"boot loader, good image", {"--boot-mode"}, image, KRY_OK, "VCI-X100"},
+  };
+  for (const Case& c : cases) {
+    auto switches = c.switches;
+    switches.insert(switches.end(), {"--firmware-write-ms", "3000"});
+    VciSim sim(switches);
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    sim.WriteKryIni(Ini());
+    std::int32_t handle = 0;
+    ASSERT_EQ(KRY_Open(&handle), KRY_OK);
+    std::int32_t progress = -1;
+    std::atomic<bool> done{false};
+    std::vector<std::int32_t> seen;
+    std::thread watcher([&] {
+      while (!done) {
+        const std::int32_t now = *static_cast<volatile std::int32_t*>(&progress);
+        seen.push_back(now);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    });
+    EXPECT_EQ(KRY_DEV_UpdateFirmware(handle, c.path.c_str(), 0, &progress), c.result) << c.what;
+    done = true;
+    watcher.join();
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end())) << c.what;
+    if (c.result == KRY_OK) {
+      EXPECT_EQ(progress, KRY_FIRMWARE_PROGRESS_FULL);
+      std::uint8_t info[KRY_INFO_SIZE] = {};
+      ASSERT_EQ(KRY_DEV_GetInfo(handle, info), 0);
+      EXPECT_EQ(std::string(reinterpret_cast<char*>(info + 44), 7), "KRYVCI2");
+      EXPECT_EQ(std::vector<int>(info + 52, info + 56), (std::vector<int>{9, 1, 0, 2}));
+      EXPECT_EQ(info[57], 17);
+      EXPECT_EQ(info[58], 11);
+      EXPECT_EQ(info[59], 2025 - 1970);
+    } else {
+      EXPECT_LT(progress, KRY_FIRMWARE_PROGRESS_FULL) << c.what;
+    }
+    EXPECT_EQ(HardwareName(handle), c.hardwareAfter) << c.what;
+    KRY_Close(handle);
+  }
+}
+
+TEST_F(SdkLinkTest, ALostLinkDuringTheWriteLeavesTheBootLoader) {
+  VciSim sim;
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  sim.WriteKryIni(Ini());
+  int fd = kry_link::ConnectTcp(sim.address(), VciSim::kSdkPort, 3000);
+  ASSERT_GE(fd, 0);
+  std::int32_t result = -1;
+  std::string reply, size;
+  kry_link::PutU32(size, 50000);
+  ASSERT_TRUE(kry_link::Call(fd, kry_link::kOpen, "", 3000, result, reply));
+  ASSERT_TRUE(kry_link::Call(fd, kry_link::kFirmwareBegin, size, 3000, result, reply));
+  ASSERT_TRUE(kry_link::Call(fd, kry_link::kFirmwareData, std::string(1000, 'x'), 3000, result, reply));
+  kry_link::CloseSocket(fd);
+  ASSERT_TRUE(sim.WaitFor("firmware write interrupted"));
+  std::int32_t handle = 0;
+  ASSERT_EQ(KRY_Open(&handle), KRY_OK);
+  EXPECT_EQ(HardwareName(handle), "VCI-BOOT");
+  KRY_Close(handle);
+}
+
+TEST(VciProfileTest, ReadsTheProfileAndRejectsMalformedValues) {
+  testing_support::TempFolder folder;
+  const std::string path = folder / "p.ini";
+  platform::WriteFile(path, "[Adapter]\nPID=0x1234\nSerialChars=AB\nFirmwareVersion=9.8.7.6\n"
+                            "[Module]\nPresent=1\nMountPolls=5\n[Faults]\nheld=1\nmodule-corrupt=1\n"
+                            "[Release]\nopenwrt=V9\n");
+  vcisim::Profile p;
+  std::string error;
+  ASSERT_TRUE(vcisim::LoadProfile(path, p, error)) << error;
+  EXPECT_EQ(p.pid, 0x1234);
+  EXPECT_EQ(p.serialChars, "AB");
+  EXPECT_EQ(p.firmware.version[0], 9);
+  EXPECT_TRUE(p.hasModule);
+  EXPECT_EQ(p.mountPolls, 5);
+  EXPECT_TRUE(p.faults.held);
+  EXPECT_TRUE(p.faults.moduleCorrupt);
+  EXPECT_FALSE(p.faults.bootMode);
+  EXPECT_NE(p.releaseText.find("openwrt=V9"), std::string::npos);
+
+  for (const char* bad : {"[Adapter]\nVoltage=twelve\n", "[Adapter]\nFirmwareDate=5.3.2024\n",
+                          "[Adapter]\nFirmwareVersion=1.2.3\n"}) {
+    platform::WriteFile(path, bad);
+    vcisim::Profile q;
+    EXPECT_FALSE(vcisim::LoadProfile(path, q, error)) << bad;
+    EXPECT_FALSE(error.empty());
+  }
+  EXPECT_FALSE(vcisim::LoadProfile(folder / "none.ini", p, error));
+}
+
+TEST(VciImageTest, ImagesRoundTripAndDamageIsSeen) {
+  const vcisim::VciFirmware fw{"NAME", {1, 2, 3, 4}, 5, 6, 2020};
+  const std::string image = vcisim::MakeVciImage(fw, "payload");
+  const auto back = vcisim::ParseVciImage(image);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->name, "NAME");
+  EXPECT_EQ(back->year, 2020);
+  EXPECT_FALSE(vcisim::ParseVciImage(image.substr(0, image.size() - 1)));
+  EXPECT_FALSE(vcisim::ParseVciImage("KRYVCIFW"));
+  const std::string doip = vcisim::MakeDoipImage("[release]\nopenwrt=V2\n", "xyz");
+  EXPECT_EQ(vcisim::ParseDoipImage(doip), std::optional<std::string>("[release]\nopenwrt=V2\n"));
+  EXPECT_FALSE(vcisim::ParseDoipImage("KRYOWRT1\nno end"));
+}
+
+TEST(SandboxPathTest, NoPathLeavesTheSandbox) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"/bin/kry-fwup", "/sb/bin/kry-fwup"},
+      {"/tmp/firmware.bin", "/sb/tmp/firmware.bin"},
+      {"../../etc/passwd", "/sb/etc/passwd"},
+      {"/tmp/../../../x", "/sb/x"},
+      {"./a//b/./c", "/sb/a/b/c"},
+      {"\\windows\\x", "/sb/windows/x"},
+      {"/", ""},
+      {"", ""},
+      {"..", ""},
+  };
+  for (const auto& [modulePath, expected] : cases) {
+    const auto got = vcisim::SandboxPath("/sb", modulePath);
+    EXPECT_EQ(got.value_or(""), expected) << modulePath;
+  }
+}
+
+}  // namespace
