@@ -14,8 +14,13 @@ TcpService::TcpService(std::string name, std::string address, int port, Handler 
 
 TcpService::~TcpService() {
   Stop();
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (auto& w : workers_) w.join();
+  // A worker takes the lock to leave, so it is not held while waiting for them.
+  std::list<std::thread> workers;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    workers.swap(workers_);
+  }
+  for (auto& w : workers) w.join();
 }
 
 bool TcpService::Listen() {

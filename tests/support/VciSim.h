@@ -52,12 +52,20 @@ class VciSim {
   std::string sandbox() const { return folder_ / "sandbox"; }
   std::string output() const { return ReadAll(folder_ / "stdout.txt"); }
 
-  // Ends the simulator (SIGTERM) and waits for it.
+  // Ends the simulator (SIGTERM, SIGKILL when it has not ended after 5 s) and waits for it.
   void Stop() {
     if (pid_ <= 0) return;
     ::kill(pid_, SIGTERM);
     int status = 0;
-    ::waitpid(pid_, &status, 0);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (::waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > end) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status, 0);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     pid_ = -1;
   }
 
