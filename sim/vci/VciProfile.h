@@ -53,7 +53,9 @@ struct Profile {
   std::string moduleVersion = "V1.0.3";
   std::string moduleDate = "20240301";
   std::string ssid = "KRY-DoIP";
-  std::string releaseText;          // /etc/release, from [Release] and [Checksum]
+  // /etc/release, from [Release] and [Checksum]
+  std::string releaseText =
+      "[release]\nopenwrt=V1.0.3\nuboot=2020.04\ndevice=DOIPMOD\n[checksum]\nopenwrt=none\n";
   int mountPolls = 2;               // mount checks that answer "1" after each boot
   std::int64_t rebootMs = 30000;    // away after "reboot"
   std::int64_t upgradeMs = 60000;   // away after "ubus call rpc-sys upgrade_start"
