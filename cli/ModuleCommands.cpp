@@ -6,7 +6,10 @@
 #include "cli/TerminalInteraction.h"
 #include "core/Log.h"
 #include "core/ZConfig.h"
+#include "device/ZKRYDevice.h"
+#include "device/ZKRYSdk.h"
 #include "firmware/DoIPUpdateInfo.h"
+#include "firmware/ZKRYDoIPDevice.h"
 #include "firmware/ZWSFirmwareUpdate.h"
 
 namespace cli {
@@ -76,11 +79,57 @@ int Release(const std::vector<std::string>& args) {
   return kSuccess;
 }
 
+// The module's address from the current adapter, which is closed again afterwards.
+bool ModuleAddressOf(device::ZKRYDevice& dev, std::string* address) {
+  if (dev.Open() != KRY_OK) {
+    LOG_WARN("failed on connect device.");
+    std::cerr << "orbmanager-cli: the adapter cannot be opened" << std::endl;
+    return false;
+  }
+  const bool read = dev._ReadHWInfo();
+  *address = dev.address();
+  dev.Close();
+  if (!read) std::cerr << "orbmanager-cli: the adapter's identity cannot be read" << std::endl;
+  return read;
+}
+
+int Update(const std::vector<std::string>& args) {
+  if (args.size() != 2) return BadUsage("module update takes an image and its MD5");
+  TerminalInteraction ui;
+  core::SetUpLog("orbmanager-cli.log");
+  if (!core::ZConfig::Instance().Load()) return kFailure;
+  if (!device::ZKRYSdk::Instance().Load(ui)) {
+    std::cerr << "Load SDK dll failed！" << std::endl;
+    return kFailure;
+  }
+  device::ZKRYDevice dev;
+  std::string address;
+  if (!ModuleAddressOf(dev, &address)) return kFailure;
+  firmware::ZKRYDoIPDevice adapter(dev);
+  firmware::ZWSFirmwareUpdate ws(ui, &adapter);
+  const auto info = firmware::DoIPUpdateInfo::Make(address, args[1], args[0]);
+  ui.SetStatus("Checking DoIP system status...");
+  if (!ws.UpdateFirmware_Check(info)) {
+    ui.SetStatus("Checking DoIP system status ... Failed");
+    return kFailure;
+  }
+  ui.SetStatus("Upgrading system firmware...");
+  if (!ws.UpdateFirmware(info)) {
+    ui.SetStatus("Updating system firmware ... Failed");
+    return kFailure;
+  }
+  json j = ReleaseJson(ws.release());
+  j["address"] = address;
+  Print(j);
+  return kSuccess;
+}
+
 int Module(const std::vector<std::string>& args) {
   const std::vector<std::string> rest(args.empty() ? args.end() : args.begin() + 1, args.end());
   if (!args.empty() && args[0] == "exec") return Exec(rest);
   if (!args.empty() && args[0] == "put") return Put(rest);
   if (!args.empty() && args[0] == "release") return Release(rest);
+  if (!args.empty() && args[0] == "update") return Update(rest);
   return BadUsage("module takes exec, put, release or update");
 }
 

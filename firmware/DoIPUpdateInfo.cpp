@@ -1,7 +1,6 @@
 #include "firmware/DoIPUpdateInfo.h"
 
 #include "core/ZConfig.h"
-#include "platform/Files.h"
 #include "platform/Text.h"
 
 namespace firmware {
@@ -14,7 +13,7 @@ DoIPUpdateInfo DoIPUpdateInfo::Make(const std::string& address, const std::strin
   info.port = kModulePort;
   info.imageMD5 = imageMD5.substr(0, 63);
   info.imagePath = platform::CutToCapacity(imagePath, 256);
-  info.toolPath = platform::CutToCapacity(platform::JoinPath(config.root, config.KRYFwUp), 256);
+  info.toolPath = platform::CutToCapacity(config.KRYFwUp, 256);  // already under the root
   info.toolChecksum = config.KRYFwUpCheckSum.substr(0, 63);
   return info;
 }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/Log.h"
+#include "core/ZConfig.h"
 #include "firmware/tests/FakeModule.h"
 #include "net/MD5.h"
 #include "platform/Files.h"
@@ -219,6 +220,16 @@ TEST_F(DoIPUpdate, EveryFailureOfTheUpdateEndsWithItsMessage) {
       EXPECT_EQ(LogCount("try connect devcie ..."), 256);
     }
   }
+}
+
+TEST_F(DoIPUpdate, RecordTakesTheConfiguredToolAndChecksum) {
+  ASSERT_TRUE(core::ZConfig::Instance().LoadFrom(temp.path()));
+  const auto made = DoIPUpdateInfo::Make(std::string(40, '1'), "ABC", temp / "openwrt.bin");
+  EXPECT_EQ(made.address, std::string(31, '1'));
+  EXPECT_EQ(made.port, "7890");
+  EXPECT_EQ(made.imageMD5, "ABC");
+  EXPECT_EQ(made.toolPath, platform::JoinPath(temp.path(), "kry-fwup"));
+  EXPECT_EQ(made.toolChecksum, "none");
 }
 
 TEST(DoIPDigests, OnlyWholeDigestsMatch) {

@@ -1,0 +1,178 @@
+// The whole DoIP system update against the simulator's module service, through the
+// substitute SDK and the device object. Program pauses and the simulator's waits run 500
+// times faster; read time-outs run 20 times faster, leaving the service time to answer.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <list>
+#include <optional>
+#include <thread>
+
+#include "core/Log.h"
+#include "device/ZKRYDevice.h"
+#include "device/ZKRYSdk.h"
+#include "firmware/ZKRYDoIPDevice.h"
+#include "firmware/ZWSFirmwareUpdate.h"
+#include "net/MD5.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/ShellRun.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/VciSim.h"
+
+namespace {
+
+using testing_support::VciSim;
+
+constexpr double kPauseScale = 0.002;
+
+class FastPausesClock : public platform::ScaledClock {
+ public:
+  FastPausesClock() : ScaledClock(0.05) {}
+  void Sleep(std::int64_t ms) override {
+    std::this_thread::sleep_for(std::chrono::nanoseconds(static_cast<std::int64_t>(ms * 1e6 * kPauseScale)));
+  }
+};
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), ::tolower);
+  return s;
+}
+
+// Sets an environment variable for the life of a test, then restores it.
+class EnvGuard {
+ public:
+  EnvGuard(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~EnvGuard() {
+    if (old_) {
+      ::setenv(name_, old_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+class DoIPSim : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    env_.emplace_back("XDG_CONFIG_HOME", temp / "config");
+    env_.emplace_back("TMPDIR", temp.path());
+    env_.emplace_back("KAVORA_TIME_SCALE", std::to_string(kPauseScale));  // the simulator's
+    platform::CreateFolders(temp / "config/kry");
+    platform::SetClock(&clock);
+    core::SetUpLog(temp / "Kavora.log");
+    ASSERT_TRUE(device::ZKRYSdk::Instance().Load(ui));
+
+    platform::WriteFile(temp / "release.ini",
+                        "[release]\nopenwrt=V1.1.0\nuboot=2020.04\ndevice=DOIPMOD\n"
+                        "[checksum]\nopenwrt=abc\n");
+    const auto made = testing_support::RunShell(std::string(VCI_SIM_PATH) + " --make-doip-image '" +
+                                                (temp / "openwrt.bin") + "' '" +
+                                                (temp / "release.ini") + "' 200000");
+    ASSERT_EQ(made.code, 0);
+    platform::WriteFile(temp / "kry-fwup", "#!/bin/sh\n# update tool\n");
+    info.port = firmware::kModulePort;
+    info.imagePath = temp / "openwrt.bin";
+    info.imageMD5 = *net::FileMD5Text(info.imagePath);
+    info.toolPath = temp / "kry-fwup";
+    info.toolChecksum = Lower(*net::FileMD5Text(info.toolPath));
+  }
+  void TearDown() override {
+    platform::SetClock(nullptr);
+    core::SetUpLog(temp / "other.log");
+    sim.reset();
+    env_.clear();
+  }
+
+  // Starts the simulator with `faults` and runs the check and the update as the firmware
+  // job does.
+  bool Update(const std::vector<std::string>& faults) {
+    std::vector<std::string> args = {"--profile", ORB_SIM_PROFILES "/wifi-module.ini"};
+    args.insert(args.end(), faults.begin(), faults.end());
+    sim = std::make_unique<VciSim>(args);
+    if (!sim->ok()) return false;
+    sim->WriteKryIni(temp / "config/kry/KRY.ini");
+    if (dev.Open() != 0 || !dev._ReadHWInfo()) return false;
+    info.address = dev.address();
+    dev.Close();
+    firmware::ZKRYDoIPDevice adapter(dev);
+    firmware::ZWSFirmwareUpdate ws(ui, &adapter);
+    checked = ws.UpdateFirmware_Check(info);
+    const bool updated = checked && ws.UpdateFirmware(info);
+    release = ws.release();
+    return updated;
+  }
+  std::string LogText() { return platform::ReadFile(temp / "Kavora.log").value_or(""); }
+
+  testing_support::TempFolder temp;
+  FastPausesClock clock;
+  testing_support::ScriptedInteraction ui;
+  std::unique_ptr<VciSim> sim;
+  device::ZKRYDevice dev;
+  firmware::DoIPUpdateInfo info;
+  firmware::DoIPReleaseInfo release;
+  bool checked = false;
+
+ private:
+  std::list<EnvGuard> env_;
+};
+
+TEST_F(DoIPSim, WholeUpdateFromMountWaitToNewRelease) {
+  ASSERT_TRUE(Update({})) << LogText() << sim->output();
+  EXPECT_TRUE(ui.Texts("message").empty());
+  EXPECT_EQ(release.openwrt, "V1.1.0");
+  EXPECT_EQ(release.checksum, "abc");
+  EXPECT_FALSE(dev.connected());
+  const std::string log = LogText();
+  EXPECT_NE(log.find("mount_root waiting..."), std::string::npos);
+  EXPECT_NE(log.find("mount_root finished."), std::string::npos);
+  EXPECT_NE(log.find("okay, update complete."), std::string::npos);
+  EXPECT_EQ(platform::ReadFile(temp / "kry_openwrt.ini")->find("openwrt=V1.1.0"), 10u);
+  EXPECT_EQ(platform::ReadFile(sim->sandbox() + "/bin/kry-fwup"), platform::ReadFile(info.toolPath));
+}
+
+TEST_F(DoIPSim, FailureRows) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> faults;
+    std::function<void(firmware::DoIPUpdateInfo&)> arrange;
+    bool checked;
+    std::string message;
+    std::string logLine;
+  } cases[] = {
+      {"module unreachable", {"--module-refuse"}, [](auto&) {}, false, "Connect device failed！",
+       "Failed on connect device."},
+      {"tool checksum none", {}, [](auto& i) { i.toolChecksum = "none"; }, true,
+       "Checksum firmware failed！", "MD5: "},
+      {"lower-case catalogue MD5", {}, [](auto& i) { i.imageMD5 = Lower(i.imageMD5); }, true,
+       "Checksum firmware failed！", "Firmware MD5: "},
+      // Every file arrives changed, so the tool's digest is the first to differ.
+      {"corrupted transfer", {"--module-corrupt"}, [](auto&) {}, true,
+       "Checksum firmware failed！", "MD5: "},
+      {"module never back", {"--module-never-returns"}, [](auto&) {}, true,
+       "Reconnect device failed！", "failed, retry. "},
+  };
+  const firmware::DoIPUpdateInfo good = info;
+  for (const auto& c : cases) {
+    info = good;
+    c.arrange(info);
+    ui.Clear();
+    core::SetUpLog(temp / "Kavora.log");
+    EXPECT_FALSE(Update(c.faults)) << c.name;
+    EXPECT_EQ(checked, c.checked) << c.name;
+    EXPECT_EQ(ui.Texts("message"), std::vector<std::string>{c.message}) << c.name;
+    EXPECT_NE(LogText().find(c.logLine), std::string::npos) << c.name;
+    EXPECT_FALSE(dev.connected()) << c.name;
+  }
+}
+
+}  // namespace
