@@ -16,6 +16,7 @@
 #include "firmware/tests/ScriptedServer.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "tests/support/VciSim.h"
 
 namespace {
 
@@ -137,6 +138,44 @@ void BM_PutFile64MiB(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kFileBytes));
 }
 
+// The same transfer to the simulator's module service (Boost.Beast), which stores the file.
+void BM_PutFile64MiB_Simulator(benchmark::State& state) {
+  const std::string& path = ImageFile();
+  testing_support::VciSim sim({"--module"});
+  if (!sim.ok()) {
+    state.SkipWithError("vci-sim did not start");
+    return;
+  }
+  NoPauseClock clock;
+  platform::SetClock(&clock);
+  core::SilentInteraction ui;
+  int iteration = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    firmware::ZWSFirmwareUpdate ws(ui);
+    ws.Connect(sim.address(), firmware::kModulePort);
+    state.ResumeTiming();
+    const bool sent = ws.PutFile(path, "/tmp/firmware.bin");
+    // The transfer has ended when the simulator records the stored file.
+    const auto stored = [&] {
+      int n = 0;
+      for (const auto& line : sim.Record()) n += line.find("/tmp/firmware.bin") != std::string::npos;
+      return n;
+    };
+    while (sent && stored() < iteration + 1) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ++iteration;
+    state.PauseTiming();
+    if (!sent) {
+      state.SkipWithError("PutFile failed");
+      break;
+    }
+    ws.CloseChannel();
+    state.ResumeTiming();
+  }
+  platform::SetClock(nullptr);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kFileBytes));
+}
+
 // The peer: one blocking send of the same bytes over a loopback TCP connection.
 void BM_LoopbackPlainSend64MiB(benchmark::State& state) {
   const std::string data(kFileBytes, '\x5a');
@@ -168,6 +207,7 @@ void BM_LoopbackPlainSend64MiB(benchmark::State& state) {
 BENCHMARK(BM_ConnReadIdle)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_ConnReadIdle_SpinningPeer)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_PutFile64MiB)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_PutFile64MiB_Simulator)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_LoopbackPlainSend64MiB)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 }  // namespace
