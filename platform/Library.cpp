@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include "platform/Files.h"
 #include "platform/Text.h"
 
 namespace platform {
@@ -20,7 +21,15 @@ Library::~Library() { Unload(); }
 
 bool Library::Load(const std::string& name) {
   Unload();
-  handle_ = ::dlopen(LinuxLibraryName(name).c_str(), RTLD_NOW | RTLD_LOCAL);
+  // The program's own libraries sit beside it. RPATH would find them too, but not when a
+  // sanitizer runtime stands between the program and dlopen (the runtime is then the
+  // caller whose search path counts).
+  std::string file = LinuxLibraryName(name);
+  if (file.find('/') == std::string::npos) {
+    const std::string beside = JoinPath(ProgramFolder(), file);
+    if (FileExists(beside)) file = beside;
+  }
+  handle_ = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle_) {
     const char* e = ::dlerror();
     error_ = e ? e : "unknown error";
