@@ -1,0 +1,270 @@
+#include "device/CommSettingsPage.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/Ini.h"
+#include "tests/support/ScriptedInteraction.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using device::CommPageState;
+using device::CommSettingsPage;
+using Outcome = CommSettingsPage::SaveOutcome;
+
+// A KRY.ini with distinct values in every per-type section, so copied fields show.
+const char kKryIni[] =
+    "[KRY]\nLogLevel=0x01\nLogFlag=1\nUnlock=0\n"
+    "[COMM]\nType=4\nPort=6000\nDatarate=100M\nTimeout=3000\nDelay=0\nIPAddr=10.0.0.9\n"
+    "[COMM0]\nType=0\nPort=0\nDatarate=921600\nTimeout=1000\nDelay=1\nName=USB\n"
+    "[COMM1]\nType=1\nPort=3\nDatarate=115200\nTimeout=1100\nDelay=2\nName=COM\n"
+    "[COMM2]\nType=2\nPort=5\nDatarate=57600\nTimeout=1200\nDelay=3\nName=Bluetooth\n"
+    "[COMM3]\nType=3\nPort=6801\nDatarate=54\nTimeout=1300\nDelay=4\nIPAddr=192.168.8.1\nName=WiFi\n"
+    "[COMM4]\nType=4\nPort=6801\nDatarate=100\nTimeout=1400\nDelay=5\nIPAddr=192.168.9.1\nName=LAN\n"
+    "[COMM5]\nType=5\nPort=6802\nDatarate=300\nTimeout=1500\nDelay=6\nIPAddr=192.168.10.1\nName=WLAN\n"
+    "[COMM6]\nType=6\nPort=6803\nDatarate=480\nTimeout=1600\nDelay=7\nIPAddr=192.168.11.1\nName=USBLAN\n"
+    "[COMM255]\nType=255\nPort=0\nDatarate=0\nTimeout=1700\nDelay=8\nName=Auto\n";
+
+class CommSettingsPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("orb-commpage-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+    path_ = (dir_ / "KRY.ini").string();
+    Write(kKryIni);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void Write(const std::string& text) { std::ofstream(path_) << text; }
+  std::string Read() const {
+    std::ifstream in(path_);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  std::string Value(const char* section, const char* key) const {
+    return platform::ReadProfileString(section, key, "<none>", 260, path_);
+  }
+  core::ZCommSettings Loaded() const {
+    core::ZCommSettings s(path_);
+    s.Load();
+    return s;
+  }
+
+  fs::path dir_;
+  std::string path_;
+};
+
+TEST_F(CommSettingsPageTest, ShowFillsTheFieldsByStoredType) {
+  struct Case {
+    const char* type;
+    int position;
+    bool port, address;
+    const char* portText;
+    const char* addressText;
+  };
+  const Case cases[] = {
+      {"255", 0, false, false, "", ""},        {"0", 1, false, false, "", ""},
+      {"1", 2, true, false, "6000", ""},       {"2", 3, true, false, "6000", ""},
+      {"3", 4, true, true, "6000", "10.0.0.9"}, {"6", 7, true, true, "6000", "10.0.0.9"},
+  };
+  for (const Case& c : cases) {
+    std::string ini = kKryIni;
+    ini.replace(ini.find("Type=4"), 6, std::string("Type=") + c.type);
+    Write(ini);
+    core::ZCommSettings settings = Loaded();
+    CommPageState state;
+    CommSettingsPage(settings).Show(state);
+    SCOPED_TRACE(c.type);
+    EXPECT_EQ(state.typePosition, c.position);
+    EXPECT_EQ(state.portEnabled, c.port);
+    EXPECT_EQ(state.addressEnabled, c.address);
+    EXPECT_EQ(state.portText, c.portText);
+    EXPECT_EQ(state.addressText, c.addressText);
+    EXPECT_EQ(state.logLevelPosition, 1);
+    EXPECT_EQ(state.logFlagPosition, 1);
+    EXPECT_TRUE(state.picture.empty());
+  }
+}
+
+TEST_F(CommSettingsPageTest, StoredRemoteTypeLeavesTheControlsAsTheyWere) {
+  for (const char* type : {"7", "8", "300"}) {
+    std::string ini = kKryIni;
+    ini.replace(ini.find("Type=4"), 6, std::string("Type=") + type);
+    Write(ini);
+    core::ZCommSettings settings = Loaded();
+    CommPageState state;
+    state.typePosition = 3;
+    state.portText = "typed";
+    CommSettingsPage(settings).Show(state);
+    EXPECT_EQ(state.typePosition, 3) << type;
+    EXPECT_EQ(state.portText, "typed") << type;
+  }
+}
+
+TEST_F(CommSettingsPageTest, SelectTypeShowsThePerTypeDefaults) {
+  core::ZCommSettings settings = Loaded();
+  CommSettingsPage page(settings);
+  struct Case {
+    int position;
+    bool port, address;
+    const char* portText;
+    const char* addressText;
+    const char* picture;
+  };
+  const Case cases[] = {
+      {0, false, false, "0", "", "config_auto.png"},
+      {1, false, false, "0", "", "config_usb.png"},
+      {2, true, false, "3", "", "config_com.png"},
+      {3, true, false, "5", "", "config_bt.png"},
+      {4, true, true, "6801", "192.168.8.1", "config_wifi.png"},
+      {5, true, true, "6801", "192.168.9.1", "config_lan.png"},
+      {6, true, true, "6802", "192.168.10.1", "config_wlan.png"},
+      {7, true, true, "6803", "192.168.11.1", "config_usblan.png"},
+  };
+  for (const Case& c : cases) {
+    CommPageState state;
+    state.addressText = "old";
+    page.SelectType(c.position, state);
+    SCOPED_TRACE(c.position);
+    EXPECT_EQ(state.typePosition, c.position);
+    EXPECT_EQ(state.portEnabled, c.port);
+    EXPECT_EQ(state.addressEnabled, c.address);
+    EXPECT_EQ(state.portText, c.portText);
+    EXPECT_EQ(state.addressText, c.addressText);
+    EXPECT_EQ(state.picture, c.picture);
+  }
+  CommPageState untouched;
+  page.SelectType(8, untouched);
+  page.SelectType(-1, untouched);
+  EXPECT_EQ(untouched.typePosition, -1);
+}
+
+TEST_F(CommSettingsPageTest, SaveWritesTheChosenTypeWithItsStoredFields) {
+  struct Case {
+    const char* name;
+    int position;
+    const char* port;
+    const char* address;
+    int logLevelPosition;
+    // expected file values
+    const char* type;
+    const char* filePort;
+    const char* datarate;
+    const char* timeout;
+    const char* ipaddr;
+    const char* name_;
+    const char* logLevel;
+  };
+  const Case cases[] = {
+      {"bluetooth", 3, "7", "", 3, "2", "7", "57600", "1200", "10.0.0.9", "Bluetooth", "0x03"},
+      {"lan", 5, "5000", "192.168.1.20", 5, "4", "5000", "100M", "1400", "192.168.1.20", "LAN",
+       "0xff"},
+      {"usb keeps address", 1, "99", "", 0, "0", "0", "921600", "1000", "10.0.0.9", "USB", "0x00"},
+      {"serial 12a", 2, "12a", "", 4, "1", "12", "115200", "1100", "10.0.0.9", "COM", "0x04"},
+      {"serial abc", 2, "abc", "", 4, "1", "0", "115200", "1100", "10.0.0.9", "COM", "0x04"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Write(kKryIni);
+    core::ZCommSettings settings = Loaded();
+    CommSettingsPage page(settings);
+    CommPageState state;
+    page.Show(state);
+    page.SelectType(c.position, state);
+    state.portText = c.port;
+    if (*c.address) state.addressText = c.address;
+    state.logLevelPosition = c.logLevelPosition;
+    testing_support::ScriptedInteraction ui;
+    ui.Answer({true, false});
+    EXPECT_EQ(page.Save(state, ui), Outcome::Saved);
+    EXPECT_EQ(Value("COMM", "Type"), c.type);
+    EXPECT_EQ(Value("COMM", "Port"), c.filePort);
+    EXPECT_EQ(Value("COMM", "Datarate"), c.datarate);
+    EXPECT_EQ(Value("COMM", "Timeout"), c.timeout);
+    EXPECT_EQ(Value("COMM", "IPAddr"), c.ipaddr);
+    EXPECT_EQ(Value("COMM", "Name"), c.name_);
+    EXPECT_EQ(Value("KRY", "LogLevel"), c.logLevel);
+    const auto tips = ui.shown();
+    ASSERT_EQ(tips.size(), 2u);
+    EXPECT_EQ(tips[0].windowName, "CUSCFG");
+    EXPECT_EQ(tips[0].text, "Confirm device config !");
+    EXPECT_EQ(tips[1].text, "Config was saved !");
+  }
+}
+
+TEST_F(CommSettingsPageTest, ConfirmationsDecideWhatHappens) {
+  struct Case {
+    std::initializer_list<bool> answers;
+    Outcome outcome;
+    bool written;
+  };
+  const Case cases[] = {
+      {{false}, Outcome::Cancelled, false},
+      {{true, false}, Outcome::Saved, true},
+      {{true, true}, Outcome::EndProgram, true},
+  };
+  for (const Case& c : cases) {
+    Write(kKryIni);
+    core::ZCommSettings settings = Loaded();
+    CommSettingsPage page(settings);
+    CommPageState state;
+    page.Show(state);
+    page.SelectType(3, state);
+    testing_support::ScriptedInteraction ui;
+    ui.Answer(c.answers);
+    EXPECT_EQ(page.Save(state, ui), c.outcome);
+    EXPECT_EQ(Read() != kKryIni, c.written);
+    if (!c.written) EXPECT_EQ(settings.current().Type, 4);
+  }
+}
+
+TEST_F(CommSettingsPageTest, NoSelectedTypeKeepsTheStoredType) {
+  std::string ini = kKryIni;
+  ini.replace(ini.find("Type=4"), 6, "Type=7");
+  Write(ini);
+  core::ZCommSettings settings = Loaded();
+  CommSettingsPage page(settings);
+  CommPageState state;  // the list shows nothing for type 7
+  page.Show(state);
+  ASSERT_EQ(state.typePosition, -1);
+  testing_support::ScriptedInteraction ui;
+  ui.Answer({true, false});
+  EXPECT_EQ(page.Save(state, ui), Outcome::Saved);
+  EXPECT_EQ(Value("COMM", "Type"), "7");
+  EXPECT_EQ(Value("COMM", "Port"), "6000");
+  const auto shown = ui.shown();
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[1].windowName, "A#AEAAE");
+  EXPECT_EQ(shown[1].text, "Unsupported communication interface!");
+  EXPECT_EQ(shown[1].value, 0);
+}
+
+TEST_F(CommSettingsPageTest, UnwritableFileIsReportedAndDoesNotOfferToEnd) {
+  core::ZCommSettings settings((dir_ / "missing-folder" / "KRY.ini").string());
+  settings.Load();
+  CommSettingsPage page(settings);
+  CommPageState state;
+  page.SelectType(3, state);
+  testing_support::ScriptedInteraction ui;
+  ui.SetDefaultAnswer(true);
+  EXPECT_EQ(page.Save(state, ui), Outcome::WriteFailed);
+  EXPECT_EQ(ui.Texts("message").size(), 1u);
+  EXPECT_EQ(ui.Texts("tip").size(), 1u);  // only the first confirmation
+}
+
+TEST(ParsePortText, TakesTheLeadingDigits) {
+  const std::pair<const char*, int> cases[] = {
+      {"", 0}, {"7", 7}, {"12a", 12}, {"abc", 0}, {" 42", 42}, {"-3", -3}, {"99999999999", 2147483647}};
+  for (const auto& c : cases) EXPECT_EQ(device::ParsePortText(c.first), c.second) << c.first;
+}
+
+}  // namespace

@@ -1,0 +1,90 @@
+#include "ui/GuiInteraction.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "ui/CProgressWnd.h"
+#include "ui/CTipWnd.h"
+#include "ui/Controls.h"
+#include "ui/UiThread.h"
+#include "ui/WindowImplBase.h"
+
+namespace ui {
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QMessageBox::Icon IconOf(core::MessageIcon icon) {
+  switch (icon) {
+    case core::MessageIcon::Error: return QMessageBox::Critical;
+    case core::MessageIcon::Information: return QMessageBox::Information;
+    case core::MessageIcon::Warning: return QMessageBox::Warning;
+    default: return QMessageBox::NoIcon;
+  }
+}
+
+int RunBox(const std::string& text, const std::string& caption, core::MessageIcon icon,
+           QMessageBox::StandardButtons buttons) {
+  QMessageBox box(IconOf(icon), Q(caption), Q(text), buttons, QApplication::activeWindow());
+  return box.exec();
+}
+
+// The named control in the active window first, then in any window of the program.
+Control* FindAnywhere(const QString& name) {
+  QList<QWidget*> windows;
+  if (QWidget* active = QApplication::activeWindow()) windows.append(active);
+  windows.append(QApplication::topLevelWidgets());
+  for (QWidget* top : windows) {
+    for (auto* w : top->findChildren<QWidget*>(name))
+      if (Control* c = ControlOf(w)) return c;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void GuiInteraction::ShowMessage(const std::string& text, const std::string& caption,
+                                 core::MessageIcon icon) {
+  RunOnUi([&] { RunBox(text, caption, icon, QMessageBox::Ok); });
+}
+
+bool GuiInteraction::AskOkCancel(const std::string& text, const std::string& caption,
+                                 core::MessageIcon icon) {
+  return CallOnUi<bool>([&] {
+    return RunBox(text, caption, icon, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+  });
+}
+
+int GuiInteraction::ShowTip(const std::string& windowName, const std::string& text, int type) {
+  return CallOnUi<int>(
+      [&] { return CTipWnd::Show(QApplication::activeWindow(), Q(windowName), Q(text), type); });
+}
+
+void GuiInteraction::ShowProgressWindow(const core::ProgressWindowSpec& spec,
+                                        const std::atomic<bool>& done) {
+  RunOnUi([&] {
+    auto* window = new CProgressWnd(Q(spec.tip), Q(spec.title), Q(spec.step), spec.maximum, &done);
+    window->Create(QApplication::activeWindow(), Q(spec.windowName), false);
+    window->CenterWindow();
+    window->ShowModal();
+  });
+}
+
+void GuiInteraction::SetStatus(const std::string& text) { SetLabel(statusControl_.toStdString(), text); }
+
+void GuiInteraction::SetProgress(int value, int maximum) {
+  PostToUi([name = progressControl_, value, maximum] {
+    if (auto* bar = dynamic_cast<Progress*>(FindAnywhere(name))) {
+      bar->SetMaxValue(maximum);
+      bar->SetValue(value);
+    }
+  });
+}
+
+void GuiInteraction::SetLabel(const std::string& control, const std::string& text) {
+  PostToUi([name = Q(control), text = Q(text)] {
+    if (Control* c = FindAnywhere(name)) c->SetText(text);
+  });
+}
+
+}  // namespace ui

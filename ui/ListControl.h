@@ -1,0 +1,82 @@
+#pragma once
+// "List": a header ("ListHeader" with "ListHeaderItem" columns) and rows of texts
+// ("ListTextElement"), one text per column. Rows send "itemclick" and "itemselect" when
+// clicked and "itemactivate" when double-clicked.
+#include <QScrollArea>
+#include <QStringList>
+#include <QVBoxLayout>
+
+#include "ui/Containers.h"
+#include "ui/Control.h"
+
+namespace ui {
+
+class List;
+
+class ListTextElement : public QWidget, public Control {
+ public:
+  explicit ListTextElement(QWidget* parent = nullptr);
+  QWidget* widget() override { return this; }
+  void SetText(int column, const QString& text);
+  QString GetText(int column) const { return texts_.value(column); }
+  bool SetAttribute(const QString& name, const QString& value) override;
+  void SetOwner(List* owner) { owner_ = owner; }
+  void Select(bool selected);
+  int index() const;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void enterEvent(QEnterEvent*) override;
+  void leaveEvent(QEvent*) override;
+
+ private:
+  List* owner_ = nullptr;
+  QStringList texts_;
+  bool hot_ = false;
+  bool selected_ = false;
+};
+
+class List : public QWidget, public Control {
+ public:
+  explicit List(QWidget* parent = nullptr);
+  QWidget* widget() override { return this; }
+  bool SetAttribute(const QString& name, const QString& value) override;
+
+  // The header's columns; a row's text n is drawn in column n.
+  void SetHeader(Container* header);
+  Container* header() const { return header_; }
+  QList<int> ColumnWidths() const;
+
+  void Add(ListTextElement* row);
+  void RemoveAll();
+  int GetCount() const { return rows_.size(); }
+  ListTextElement* GetItemAt(int index) const { return rows_.value(index); }
+  int IndexOf(const ListTextElement* row) const;
+  int GetCurSel() const { return selected_; }
+  bool SelectItem(int index, bool notify = false);
+
+  // The item font used for rows without a font of their own ("itemfont").
+  int itemFont() const { return itemFont_; }
+  void SetItemFont(int index) { itemFont_ = index; }
+  const ControlLook& itemLook() const { return itemLook_; }
+
+  void RowClicked(ListTextElement* row, bool activate);
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  QVBoxLayout* outer_;
+  QScrollArea* scroll_;
+  QWidget* body_;
+  QVBoxLayout* rowsLayout_;
+  Container* header_ = nullptr;
+  QList<ListTextElement*> rows_;
+  int selected_ = -1;
+  int itemFont_ = -1;
+  ControlLook itemLook_;
+};
+
+}  // namespace ui

@@ -1,0 +1,257 @@
+#include "ui/MainFrameWnd.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <chrono>
+
+#include "app/ZCoreManager.h"
+#include "core/Log.h"
+#include "core/ProgramTexts.h"
+#include "core/ZConfig.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/Processes.h"
+#include "ui/Controls.h"
+#include "ui/DeviceBaseWnd.h"
+#include "ui/DeviceInfoWnd.h"
+#include "ui/DeviceWnd.h"
+#include "ui/ProgramExit.h"
+
+namespace ui {
+namespace {
+
+MainFrameWnd*& TheMainFrame() {
+  static MainFrameWnd* frame = nullptr;
+  return frame;
+}
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+const char* const kNavNames[MainFrameWnd::kPageCount] = {
+    "btnNaviDevice", "btnNaviApps", "btnNaviSPS", "btnNaviSale", "btnNaviRemoteDiag"};
+
+struct PageInfo {
+  const char* windowName;
+  const char* layout;
+  const char* className;
+};
+// The four pages after the device page; their own behaviour comes with their windows.
+const PageInfo kOtherPages[] = {
+    {"KRYAPPMANAGERWND", "APPManagerWnd.xml", "APPWndUI"},
+    {"SPSWND", "SPSWnd.xml", ""},
+    {"SALEWND", "SaleWnd.xml", "SPSWND"},
+    {"REMOTEDIAG", "RemoteDiagWnd.xml", "RemoteDiagWnd"},
+};
+
+std::chrono::milliseconds RealMs(int programMs) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+      platform::TheClock().ToReal(programMs));
+}
+
+}  // namespace
+
+MainFrameWnd::MainFrameWnd(core::Interaction& ui, CoreInit coreInit)
+    : ui_(ui), coreInit_(std::move(coreInit)) {
+  if (!coreInit_)
+    coreInit_ = [](core::Interaction& i) { return app::ZCoreManager::Instance().Init(i); };
+  download_ = [](const std::string&, const std::string&) { return false; };
+  TheMainFrame() = this;
+}
+
+MainFrameWnd::~MainFrameWnd() {
+  if (TheMainFrame() == this) TheMainFrame() = nullptr;
+}
+
+MainFrameWnd* MainFrameWnd::Instance() { return TheMainFrame(); }
+
+void MainFrameWnd::InitWindow() {
+  for (int i = 0; i < kPageCount; ++i) navButtons_[i] = FindControl(kNavNames[i]);
+  sysClose_ = FindControl("btnSysClose");
+  sysMin_ = FindControl("btnSysMin");
+  sysMenu_ = FindControl("btnSysMenu");
+  update_ = FindControl("btnDownloadManager");
+  connState_ = FindControl("labelConnState");
+  networkStatus_ = FindControl("labelNetworkStatus");
+  version_ = FindControl("labelVersion");
+  deviceSN_ = FindControl("labelDeviceSN");
+  obdVoltage_ = FindControl("labelOBDVoltage");
+  language_ = Find<Combo>("cboLanguage");
+
+  const core::ZConfig& config = core::ZConfig::Instance();
+  if (version_) version_->SetText(Q(config.ManagerVersion));
+  if (language_) {
+    switch (config.LANGUAGE) {
+      case 255:
+        language_->SelectItem(0);
+        LOG_INFO("Language is automatic.");
+        break;
+      case 0:
+        language_->SelectItem(1);
+        LOG_INFO("Language is chinese.");
+        break;
+      case 1:
+        language_->SelectItem(2);
+        LOG_INFO("Language is english.");
+        break;
+      default: break;
+    }
+  }
+  Init();
+}
+
+void MainFrameWnd::Init() {
+  if (!coreInit_(ui_)) {
+    ui_.ShowMessage("Initialization failed！", "", core::MessageIcon::Error);
+    return;
+  }
+  initialised_ = true;
+  ShowStatus();
+  CreatePages();
+  QPointer<MainFrameWnd> self(this);
+  QTimer::singleShot(RealMs(2000), this, [self] {
+    if (!self || !app::ZCoreManager::Instance().online() || !self->device_) return;
+    self->device_->infoPage()->AutoFirmwareCheck();
+  });
+}
+
+void MainFrameWnd::ShowStatus() {
+  const core::ZConfig& config = core::ZConfig::Instance();
+  if (config.OfflineMode) {
+    if (connState_) {
+      connState_->SetText("Mode");
+      connState_->SetTextColor(QColor::fromRgba(0xFFFFFF66));
+    }
+    if (networkStatus_) {
+      networkStatus_->SetText("Offline");
+      networkStatus_->SetTextColor(QColor::fromRgba(0xFFFFFF66));
+    }
+    LOG_INFO("offline mode");
+  } else if (app::ZCoreManager::Instance().online()) {
+    if (connState_) {
+      connState_->SetText("Online");
+      connState_->SetTextColor(QColor::fromRgba(0xFF00FF00));
+    }
+    LOG_INFO("online mode");
+  } else {
+    if (connState_) {
+      connState_->SetText("Offline");
+      connState_->SetTextColor(QColor::fromRgba(0xFFFF0000));
+    }
+    LOG_INFO("offline mode");
+  }
+}
+
+void MainFrameWnd::CreatePages() {
+  const QRect place(kPageX, kPageY, kPageWidth, kPageHeight);
+  core::ZCommSettings* comm = app::ZCoreManager::Instance().commSettings();
+  static core::ZCommSettings fallback;  // only when the core has no settings of its own
+  device_ = new DeviceWnd(comm ? *comm : fallback, ui_);
+  device_->Create(this, "DEVICEWND", true, place);
+  device_->infoPage()->SetReportListener([this](const device::DeviceReport& r) {
+    if (!r.serialText.empty() && deviceSN_) {
+      deviceSN_->SetText(Q(r.serialText));
+      deviceSN_->SetTextColor(QColor::fromRgba(0xFF00FF00));
+    }
+    if (!r.voltageText.empty() && obdVoltage_) {
+      obdVoltage_->SetText(Q(r.voltageText));
+      obdVoltage_->SetTextColor(QColor::fromRgba(r.voltageInRange ? 0xFF00FF00 : 0xFFFF0000));
+    }
+  });
+  pages_[0] = device_;
+  for (int i = 1; i < kPageCount; ++i) {
+    const PageInfo& info = kOtherPages[i - 1];
+    auto* page = new DeviceBaseWnd(info.layout, info.className);
+    page->Create(this, info.windowName, true, place);
+    pages_[static_cast<std::size_t>(i)] = page;
+  }
+  ShowPage(0);
+}
+
+void MainFrameWnd::ShowPage(int index) {
+  for (int i = 0; i < kPageCount; ++i) {
+    if (pages_[i]) pages_[i]->setVisible(i == index);
+    if (auto* option = dynamic_cast<Option*>(navButtons_[i])) option->Selected(i == index, false);
+  }
+  if (pages_[index]) pages_[index]->raise();
+}
+
+void MainFrameWnd::SetDeviceLabels(const QString& serial, const QColor& serialColor,
+                                   const QString& voltage, const QColor& voltageColor) {
+  if (deviceSN_) {
+    deviceSN_->SetText(serial);
+    deviceSN_->SetTextColor(serialColor);
+  }
+  if (obdVoltage_) {
+    obdVoltage_->SetText(voltage);
+    obdVoltage_->SetTextColor(voltageColor);
+  }
+}
+
+void MainFrameWnd::Notify(TNotifyUI& msg) {
+  if (msg.sType == "itemselect" && msg.pSender && msg.pSender == language_) {
+    OnLanguageSelected(language_->GetCurSel());
+    return;
+  }
+  WindowImplBase::Notify(msg);
+}
+
+void MainFrameWnd::OnClick(TNotifyUI& msg) {
+  Control* sender = msg.pSender;
+  if (!sender) return;
+  for (int i = 0; i < kPageCount; ++i) {
+    if (sender == navButtons_[i]) {
+      if (pages_[i]) ShowPage(i);
+      return;
+    }
+  }
+  if (sender == sysClose_) {
+    OnSystemClose();
+  } else if (sender == sysMin_ || sender == sysMenu_) {
+    showMinimized();
+  } else if (sender == update_) {
+    CheckForUpdate();
+  }
+}
+
+void MainFrameWnd::OnSystemClose() {
+  hide();
+  QCoreApplication::quit();
+}
+
+void MainFrameWnd::OnLanguageSelected(int position) {
+  const int value = position == 0 ? 255 : (position == 1 ? 0 : 1);
+  core::ZConfig& config = core::ZConfig::Instance();
+  if (value == config.LANGUAGE) return;
+  config.SaveLanguage(value);
+  if (ui_.ShowTip("CUSCFG", core::Text(43), 1) == 1) EndProgram(0);
+}
+
+void MainFrameWnd::CheckForUpdate() {
+  core::ZConfig& config = core::ZConfig::Instance();
+  if (config.OfflineMode || config.OEMFlag) {
+    if (config.OEMUpdateURL.find("://") != std::string::npos) platform::ShellOpen(config.OEMUpdateURL);
+    return;
+  }
+  const std::string file = platform::JoinPath(config.downloadDir, "update.ini");
+  if (!download_(config.UpdateURL, file)) {
+    LOG_ERROR("Failed to download the new version information file.");
+    return;
+  }
+  config.ReadUpdateInfo(file);
+  if (config.update.ManagerVersion == config.ManagerVersion) {
+    ui_.ShowMessage("The current version is the latest!", "Update", core::MessageIcon::Information);
+    LOG_INFO("none new version found.");
+    return;
+  }
+  LOG_INFO("new version found, can update it.");
+  if (!ui_.AskOkCancel("Find new version: " + config.update.ManagerVersion + ", Update now?",
+                       "Update", core::MessageIcon::Information))
+    return;
+  const std::string parameters = config.ManagerVersion + " " + config.update.ManagerVersion + " " +
+                                 config.update.ManagerURL + " " +
+                                 std::to_string(config.update.Size) + " " + config.update.MD5;
+  platform::ShellOpen(config.AupdateUpdateProgram, parameters);
+  EndProgram(0);
+}
+
+}  // namespace ui

@@ -1,0 +1,69 @@
+#pragma once
+// The main window: navigation bar with five pages, system buttons, the update button, the
+// language list and the status texts. Its creation runs the application core's start-up
+// and then creates the pages.
+#include <array>
+#include <functional>
+#include <string>
+
+#include "core/Interaction.h"
+#include "ui/WindowImplBase.h"
+
+namespace ui {
+
+class Combo;
+class DeviceWnd;
+
+class MainFrameWnd : public WindowImplBase {
+ public:
+  static constexpr int kPageCount = 5;
+  static constexpr int kPageX = 0, kPageY = 70, kPageWidth = 960, kPageHeight = 570;
+
+  // The application core's start-up, replaceable for tests.
+  using CoreInit = std::function<bool(core::Interaction&)>;
+  // Fetches a file for the update button; replaceable until downloads are wired in.
+  using Download = std::function<bool(const std::string& url, const std::string& file)>;
+
+  explicit MainFrameWnd(core::Interaction& ui, CoreInit coreInit = {});
+  ~MainFrameWnd() override;
+
+  // The program-wide reference (the device report sets the serial and voltage labels).
+  static MainFrameWnd* Instance();
+
+  void SetDownload(Download download) { download_ = std::move(download); }
+  void SetDeviceLabels(const QString& serial, const QColor& serialColor, const QString& voltage,
+                       const QColor& voltageColor);
+  DeviceWnd* devicePage() const { return device_; }
+  QWidget* page(int index) const { return pages_[static_cast<std::size_t>(index)]; }
+  bool initialised() const { return initialised_; }
+
+ protected:
+  QString GetSkinFile() override { return "KavoraG.xml"; }
+  QString GetWindowClassName() const override { return "MainFrameWndUI"; }
+  void InitWindow() override;
+  void Notify(TNotifyUI& msg) override;
+  void OnClick(TNotifyUI& msg) override;
+  void OnSystemClose() override;
+
+ private:
+  void Init();
+  void ShowStatus();
+  void CreatePages();
+  void ShowPage(int index);
+  void OnLanguageSelected(int position);
+  void CheckForUpdate();
+
+  core::Interaction& ui_;
+  CoreInit coreInit_;
+  Download download_;
+  std::array<QWidget*, kPageCount> pages_{};
+  std::array<Control*, kPageCount> navButtons_{};
+  DeviceWnd* device_ = nullptr;
+  Combo* language_ = nullptr;
+  Control *connState_ = nullptr, *networkStatus_ = nullptr, *version_ = nullptr,
+          *deviceSN_ = nullptr, *obdVoltage_ = nullptr;
+  Control *sysClose_ = nullptr, *sysMin_ = nullptr, *sysMenu_ = nullptr, *update_ = nullptr;
+  bool initialised_ = false;
+};
+
+}  // namespace ui

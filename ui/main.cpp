@@ -1,0 +1,28 @@
+// OrbManager: the windowed program.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFont>
+#include <cstdlib>
+
+#include "app/StartUp.h"
+#include "ui/GuiInteraction.h"
+#include "ui/QtProgramShell.h"
+
+int main(int argc, char** argv) {
+  // The web engine's sandbox refuses to start as root (CI and workshop images run so).
+  const bool setSandbox = ::geteuid() == 0 && !std::getenv("QTWEBENGINE_DISABLE_SANDBOX");
+  if (setSandbox) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  app.setApplicationName("OrbManager");
+  app.setQuitOnLastWindowClosed(false);
+  QFont font("Noto Sans CJK SC");
+  font.setPixelSize(13);
+  app.setFont(font);
+
+  ui::GuiInteraction interaction;
+  ui::QtProgramShell shell(app, interaction);
+  if (setSandbox) shell.NoteAtStart("Running as root: the web view's sandbox is switched off.");
+  return app::RunProgram(shell, interaction);
+}

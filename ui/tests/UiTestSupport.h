@@ -1,0 +1,30 @@
+#pragma once
+// Shared by the GUI tests: a program root in a temporary folder, the skins of the build,
+// and helpers that click controls of windows that are running modally.
+#include <QApplication>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "ui/Control.h"
+
+namespace uitest {
+
+// The temporary program root (Config/, Language/, KRY.ini), made once per run.
+const std::string& Root();
+std::string KryIni();
+// Rewrites KavoraC.ini with these CONFIG lines and loads the configuration again.
+void WriteConfig(const std::string& configLines);
+std::string ReadFile(const std::string& path);
+void UseSkin(const char* language);
+
+// The top-level window of that window name, once it is shown.
+QWidget* WindowNamed(const QString& windowName);
+// Clicks a control of the window, as the user would.
+void Click(QWidget* window, const QString& control);
+// Runs `action` once the window of that name is up (the window may be modal).
+void WhenShown(const QString& windowName, std::function<void(QWidget*)> action);
+
+}  // namespace uitest

@@ -1,0 +1,180 @@
+// The window layer and the common windows: layouts, attributes, the message window, the
+// progress window, and changes carried over from worker threads.
+#include <QImage>
+#include <QTest>
+#include <atomic>
+#include <thread>
+
+#include "platform/Clock.h"
+#include "ui/CProgressWnd.h"
+#include "ui/CTipWnd.h"
+#include "ui/Controls.h"
+#include "ui/DeviceBaseWnd.h"
+#include "ui/GuiInteraction.h"
+#include "ui/UiThread.h"
+#include "ui/tests/UiTestSupport.h"
+
+namespace {
+
+class WindowTests : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void tipResults_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("result");
+    QTest::newRow("ok of OK-Cancel") << 1 << "btnClose" << 1;
+    QTest::newRow("cancel of OK-Cancel") << 1 << "btnCancel" << 2;
+    QTest::newRow("ok of OK only") << 0 << "btnClose" << 1;
+    QTest::newRow("OK only closed otherwise") << 0 << "system close" << 1;
+    QTest::newRow("OK-Cancel closed otherwise") << 1 << "system close" << 1;
+  }
+  void tipResults() {
+    QFETCH(int, type);
+    QFETCH(QString, action);
+    QFETCH(int, result);
+    bool hadCancel = false;
+    uitest::WhenShown("CUSCFG", [&](QWidget* w) {
+      auto* window = static_cast<ui::WindowImplBase*>(w);
+      QCOMPARE(window->FindControl("textTip")->text(), QString("Confirm device config !"));
+      hadCancel = window->FindControl("btnCancel") != nullptr;
+      if (action == "system close") window->close();
+      else uitest::Click(w, action);
+    });
+    QCOMPARE(ui::CTipWnd::Show(nullptr, "CUSCFG", "Confirm device config !", type), result);
+    QCOMPARE(hadCancel, type == 1);
+  }
+
+  void progressWindowTickRule_data() {
+    QTest::addColumn<int>("doneAfter");  // -1: the owner never sets done
+    QTest::addColumn<int>("ticks");
+    QTest::newRow("never done") << -1 << 14;
+    QTest::newRow("done after two ticks") << 2 << 3;
+  }
+  void progressWindowTickRule() {
+    QFETCH(int, doneAfter);
+    QFETCH(int, ticks);
+    platform::ScaledClock fast(0.002);  // a tick every 2 ms
+    platform::SetClock(&fast);
+    std::atomic<bool> done{false};
+    auto* window = new ui::CProgressWnd("tip", "title", "step", 5, &done);
+    window->SetTickObserver([&](int n) {
+      if (n == doneAfter) done = true;
+    });
+    window->Create(nullptr, "HWRSTWND", false);
+    QCOMPARE(window->FindControl("labelTitle")->text(), QString("title"));
+    window->ShowModal();
+    platform::SetClock(nullptr);
+    QCOMPARE(window->ticks(), ticks);
+    QCOMPARE(window->barValue(), 5);
+  }
+
+  void workerChangesArriveInOrder() {
+    auto* window = new ui::DeviceBaseWnd("TipWnd.xml");
+    window->Create(nullptr, "ORDER", false);
+    std::vector<int> seen;
+    bool offThread = false;
+    constexpr int kChanges = 400;
+    std::thread worker([&] {
+      for (int i = 0; i < kChanges; ++i)
+        window->PostToControl("textTip", [&, i](ui::Control& c) {
+          offThread = offThread || !ui::IsUiThread();
+          c.SetText(QString::number(i));
+          seen.push_back(i);
+        });
+    });
+    worker.join();
+    QTRY_COMPARE(int(seen.size()), kChanges);
+    QVERIFY(!offThread);
+    for (int i = 0; i < kChanges; ++i) QCOMPARE(seen[i], i);
+    QCOMPARE(window->FindControl("textTip")->text(), QString::number(kChanges - 1));
+    window->Close();
+  }
+
+  void workerQuestionWaitsForTheAnswer() {
+    ui::GuiInteraction interaction;
+    auto* status = new ui::DeviceBaseWnd("ProgressWnd.xml");
+    status->Create(nullptr, "STATUS", false);
+    status->show();
+    QString labelWhenAsked;
+    uitest::WhenShown("LUWNDTIP", [&](QWidget* w) {
+      labelWhenAsked = status->FindControl("labelStep")->text();
+      uitest::Click(w, "btnCancel");
+    });
+    std::atomic<int> answer{0};
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+      interaction.SetLabel("labelStep", "before the question");
+      answer = interaction.ShowTip("LUWNDTIP", "Sure unlock device?", 1);
+      finished = true;
+    });
+    QTRY_VERIFY(finished.load());
+    worker.join();
+    QCOMPARE(answer.load(), 2);
+    QCOMPARE(labelWhenAsked, QString("before the question"));
+    status->Close();
+  }
+
+  void imageDrawsIntoItsDestination() {
+    auto* window = new ui::DeviceBaseWnd("TipWnd2.xml");
+    window->Create(nullptr, "IMAGE", false);
+    ui::Control* text = window->FindControl("textTip");
+    QVERIFY(text);
+    text->SetText("");
+    QVERIFY(text->SetAttribute("bkcolor", "#FFFFFFFF"));
+    QVERIFY(text->SetAttribute("bkimage", "file='conn_usb.png' dest='10,10,42,42'"));
+    QVERIFY(!text->SetAttribute("nosuchattribute", "1"));
+    text->widget()->resize(200, 100);
+    const QImage image = text->widget()->grab().toImage();
+    QCOMPARE(image.pixelColor(5, 5), QColor(Qt::white));    // outside the destination
+    QCOMPARE(image.pixelColor(60, 30), QColor(Qt::white));  // right of it
+    QVERIFY(image.pixelColor(26, 26) != QColor(Qt::white));  // inside: the picture
+    window->Close();
+  }
+
+  void layoutsOfBothSkinsBuild() {
+    const char* layouts[] = {"KavoraG.xml", "DeviceWnd.xml", "DeviceInfoWnd.xml",
+                             "DeviceConfigWnd.xml", "HWFWUpdateWnd.xml", "APPManagerWnd.xml",
+                             "AppWnd.xml", "SPSWnd.xml", "SaleWnd.xml", "RemoteDiagWnd.xml",
+                             "LoadWnd.xml", "ProgressWnd.xml", "TipWnd.xml", "TipWnd2.xml"};
+    for (const char* language : {"CS", "EN"}) {
+      uitest::UseSkin(language);
+      for (const char* layout : layouts) {
+        auto* window = new ui::DeviceBaseWnd(layout);
+        window->Create(nullptr, layout, false);
+        QVERIFY2(window->findChildren<QWidget*>().size() > 1, layout);
+        window->Close();
+      }
+    }
+    uitest::UseSkin("EN");
+  }
+
+  void customElementHoldsItsLayout() {
+    auto* page = new ui::DeviceBaseWnd("APPManagerWnd.xml", "APPWndUI");
+    page->Create(nullptr, "KRYAPPMANAGERWND", false);
+    ui::Control* tiles = page->FindControl("APPListLayout");
+    QVERIFY(tiles);
+    bool insideOwner = false;
+    for (QWidget* w = tiles->widget(); w; w = w->parentWidget())
+      if (ui::Control* c = ui::ControlOf(w)) insideOwner = insideOwner || c->className() == "OwnerUI";
+    QVERIFY(insideOwner);
+    page->Close();
+  }
+
+  void missingLayoutGivesAnEmptyWindow() {
+    auto* window = new ui::DeviceBaseWnd("NoSuchWnd.xml");
+    QVERIFY(window->Create(nullptr, "EMPTY", false));
+    QVERIFY(!window->FindControl("btnClose"));
+    window->Close();
+  }
+};
+
+}  // namespace
+
+int RunWindowTests(int argc, char** argv) {
+  WindowTests tests;
+  return QTest::qExec(&tests, argc, argv);
+}
+
+#include "WindowTests.moc"

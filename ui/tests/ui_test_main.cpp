@@ -1,0 +1,98 @@
+// Runs every GUI test class under one QApplication.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/Log.h"
+#include "core/ZConfig.h"
+#include "ui/PaintManager.h"
+#include "ui/tests/UiTestSupport.h"
+
+int RunWindowTests(int argc, char** argv);
+int RunPageTests(int argc, char** argv);
+
+namespace uitest {
+namespace fs = std::filesystem;
+
+const std::string& Root() {
+  static const std::string root = [] {
+    const fs::path dir = fs::temp_directory_path() / ("orb-ui-test-" + std::to_string(::getpid()));
+    fs::create_directories(dir / "Config");
+    fs::create_directories(dir / "Language");
+    fs::create_directories(dir / "kry");
+    for (const char* f : {"EN.xml", "CS.xml"})
+      fs::copy_file(fs::path(ORB_SOURCE_DIR) / "Language" / f, dir / "Language" / f,
+                    fs::copy_options::overwrite_existing);
+    fs::copy_file(fs::path(ORB_SOURCE_DIR) / "Config" / "DeviceList.xml",
+                  dir / "Config" / "DeviceList.xml", fs::copy_options::overwrite_existing);
+    return dir.string();
+  }();
+  return root;
+}
+
+std::string KryIni() { return Root() + "/kry/KRY.ini"; }
+
+void WriteConfig(const std::string& configLines) {
+  std::ofstream(Root() + "/Config/KavoraC.ini")
+      << "[CONFIG]\nManagerTittle=OrbManager\nManagerVersion=1.0.0\n" << configLines << "\n";
+  core::ZConfig::Instance() = core::ZConfig();
+  core::ZConfig::Instance().LoadFrom(Root());
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void UseSkin(const char* language) {
+  ui::PaintManager::SetResourcePath(QString::fromLocal8Bit(std::getenv("ORB_SKIN_DIR")) + "/" +
+                                    language);
+}
+
+QWidget* WindowNamed(const QString& windowName) {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == windowName && w->isVisible()) return w;
+  return nullptr;
+}
+
+void Click(QWidget* window, const QString& control) {
+  QWidget* target = nullptr;
+  for (QWidget* w : window->findChildren<QWidget*>(control))
+    if (ui::ControlOf(w)) target = w;
+  QVERIFY2(target, qPrintable("no control " + control));
+  QTest::mouseClick(target, Qt::LeftButton);
+}
+
+void WhenShown(const QString& windowName, std::function<void(QWidget*)> action) {
+  auto* timer = new QTimer;
+  timer->setInterval(2);
+  QObject::connect(timer, &QTimer::timeout, [timer, windowName, action] {
+    if (QWidget* w = WindowNamed(windowName)) {
+      timer->stop();
+      timer->deleteLater();
+      action(w);
+    }
+  });
+  timer->start();
+}
+
+}  // namespace uitest
+
+int main(int argc, char** argv) {
+  ::setenv("XDG_CONFIG_HOME", uitest::Root().c_str(), 1);  // %windir% is <root>/kry
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  app.setQuitOnLastWindowClosed(false);
+  core::SetUpLog(uitest::Root() + "/Kavora.log");
+  uitest::UseSkin("EN");
+  int failures = RunWindowTests(argc, argv);
+  failures += RunPageTests(argc, argv);
+  return failures == 0 ? 0 : 1;
+}
