@@ -5,12 +5,11 @@
 #include <chrono>
 
 #include "app/ZCoreManager.h"
+#include "apps/SelfUpdate.h"
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
 #include "platform/Clock.h"
-#include "platform/Files.h"
-#include "platform/Processes.h"
 #include "ui/Controls.h"
 #include "ui/DeviceBaseWnd.h"
 #include "ui/DeviceInfoWnd.h"
@@ -54,7 +53,9 @@ MainFrameWnd::MainFrameWnd(core::Interaction& ui, CoreInit coreInit)
     : ui_(ui), coreInit_(std::move(coreInit)) {
   if (!coreInit_)
     coreInit_ = [](core::Interaction& i) { return app::ZCoreManager::Instance().Init(i); };
-  download_ = [](const std::string&, const std::string&) { return false; };
+  handover_ = [](const std::string& program, const std::string& parameters) {
+    apps::StartUpdaterAndExit(program, parameters);
+  };
   TheMainFrame() = this;
 }
 
@@ -227,31 +228,7 @@ void MainFrameWnd::OnLanguageSelected(int position) {
 }
 
 void MainFrameWnd::CheckForUpdate() {
-  core::ZConfig& config = core::ZConfig::Instance();
-  if (config.OfflineMode || config.OEMFlag) {
-    if (config.OEMUpdateURL.find("://") != std::string::npos) platform::ShellOpen(config.OEMUpdateURL);
-    return;
-  }
-  const std::string file = platform::JoinPath(config.downloadDir, "update.ini");
-  if (!download_(config.UpdateURL, file)) {
-    LOG_ERROR("Failed to download the new version information file.");
-    return;
-  }
-  config.ReadUpdateInfo(file);
-  if (config.update.ManagerVersion == config.ManagerVersion) {
-    ui_.ShowMessage("The current version is the latest!", "Update", core::MessageIcon::Information);
-    LOG_INFO("none new version found.");
-    return;
-  }
-  LOG_INFO("new version found, can update it.");
-  if (!ui_.AskOkCancel("Find new version: " + config.update.ManagerVersion + ", Update now?",
-                       "Update", core::MessageIcon::Information))
-    return;
-  const std::string parameters = config.ManagerVersion + " " + config.update.ManagerVersion + " " +
-                                 config.update.ManagerURL + " " +
-                                 std::to_string(config.update.Size) + " " + config.update.MD5;
-  platform::ShellOpen(config.AupdateUpdateProgram, parameters);
-  EndProgram(0);
+  apps::OnUpdateButton(ui_, core::ZConfig::Instance(), handover_);
 }
 
 }  // namespace ui

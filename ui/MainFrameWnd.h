@@ -21,8 +21,8 @@ class MainFrameWnd : public WindowImplBase {
 
   // The application core's start-up, replaceable for tests.
   using CoreInit = std::function<bool(core::Interaction&)>;
-  // Fetches a file for the update button; replaceable until downloads are wired in.
-  using Download = std::function<bool(const std::string& url, const std::string& file)>;
+  // Starts the updater and ends the program (the update button); replaceable for tests.
+  using Handover = std::function<void(const std::string& program, const std::string& parameters)>;
 
   explicit MainFrameWnd(core::Interaction& ui, CoreInit coreInit = {});
   ~MainFrameWnd() override;
@@ -30,7 +30,7 @@ class MainFrameWnd : public WindowImplBase {
   // The program-wide reference (the device report sets the serial and voltage labels).
   static MainFrameWnd* Instance();
 
-  void SetDownload(Download download) { download_ = std::move(download); }
+  void SetHandover(Handover handover) { handover_ = std::move(handover); }
   void SetDeviceLabels(const QString& serial, const QColor& serialColor, const QString& voltage,
                        const QColor& voltageColor);
   DeviceWnd* devicePage() const { return device_; }
@@ -55,7 +55,7 @@ class MainFrameWnd : public WindowImplBase {
 
   core::Interaction& ui_;
   CoreInit coreInit_;
-  Download download_;
+  Handover handover_;
   std::array<QWidget*, kPageCount> pages_{};
   std::array<Control*, kPageCount> navButtons_{};
   DeviceWnd* device_ = nullptr;

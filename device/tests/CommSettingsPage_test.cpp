@@ -223,7 +223,9 @@ TEST_F(CommSettingsPageTest, ConfirmationsDecideWhatHappens) {
     ui.Answer(c.answers);
     EXPECT_EQ(page.Save(state, ui), c.outcome);
     EXPECT_EQ(Read() != kKryIni, c.written);
-    if (!c.written) EXPECT_EQ(settings.current().Type, 4);
+    if (!c.written) {
+      EXPECT_EQ(settings.current().Type, 4);
+    }
   }
 }
 

@@ -25,6 +25,9 @@ const std::string& Root() {
     fs::create_directories(dir / "Config");
     fs::create_directories(dir / "Language");
     fs::create_directories(dir / "kry");
+    fs::create_directories(dir / "Download");
+    // Offline start-up needs the kept application catalogue; an empty one will do.
+    std::ofstream(dir / "Download" / "APPS.xml") << "<APPS><CLASS /><APP /></APPS>\n";
     for (const char* f : {"EN.xml", "CS.xml"})
       fs::copy_file(fs::path(ORB_SOURCE_DIR) / "Language" / f, dir / "Language" / f,
                     fs::copy_options::overwrite_existing);
