@@ -12,7 +12,7 @@
 namespace platform {
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
+  if (folder.empty() || (!name.empty() && name[0] == '/')) return name;
   if (folder.back() == '/') return folder + name;
   return folder + "/" + name;
 }

@@ -6,6 +6,7 @@
 
 namespace platform {
 
+// An absolute `name` stands for itself.
 std::string JoinPath(const std::string& folder, const std::string& name);
 std::string CurrentDirectory();
 std::string FileNameOf(const std::string& path);  // text after the last separator

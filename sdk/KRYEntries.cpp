@@ -173,8 +173,9 @@ KRY_API int32_t KRY_DEV_UpdateFirmware(int32_t handle, const char* imagePath, in
                                        int32_t* progress) {
   if (!imagePath || !progress) return KRY_ERR_BAD_ARGUMENT;
   // The caller's progress thread reads the counter while this runs.
-  volatile int32_t* counter = progress;
-  *counter = 0;
+  // Atomic stores: the reader polls without a lock.
+  int32_t* counter = progress;
+  __atomic_store_n(counter, 0, __ATOMIC_RELAXED);
   std::ifstream file(imagePath, std::ios::binary);
   if (!file) return KRY_ERR_NO_FILE;
   const std::string image{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -189,10 +190,11 @@ KRY_API int32_t KRY_DEV_UpdateFirmware(int32_t handle, const char* imagePath, in
     if (r != KRY_OK) return r;
     sent += n;
     // Full scale only once the adapter has accepted the whole image.
-    *counter = static_cast<int32_t>(sent * (KRY_FIRMWARE_PROGRESS_FULL - 1) / image.size());
+    __atomic_store_n(counter, static_cast<int32_t>(sent * (KRY_FIRMWARE_PROGRESS_FULL - 1) / image.size()),
+                     __ATOMIC_RELAXED);
   }
   r = Request(handle, kry_link::kFirmwareEnd, "", nullptr);
-  if (r == KRY_OK) *counter = KRY_FIRMWARE_PROGRESS_FULL;
+  if (r == KRY_OK) __atomic_store_n(counter, KRY_FIRMWARE_PROGRESS_FULL, __ATOMIC_RELAXED);
   return r;
 }
 

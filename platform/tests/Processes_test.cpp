@@ -91,7 +91,12 @@ TEST(Processes, ShellOpenHandsAddressesToTheOpener) {
   std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
   ::setenv("ORB_OPEN_COMMAND", opener.c_str(), 1);
   ASSERT_TRUE(platform::ShellOpen("https://example.invalid/page"));
-  for (int i = 0; i < 400 && !platform::FileExists(dir / "opened"); ++i) ::usleep(5000);
+  // The opener may have created the file without having written it yet.
+  for (int i = 0; i < 1000; ++i) {
+    const auto text = platform::ReadFile(dir / "opened");
+    if (text && !text->empty() && text->back() == '\n') break;
+    ::usleep(5000);
+  }
   ::unsetenv("ORB_OPEN_COMMAND");
   EXPECT_EQ(*platform::ReadFile(dir / "opened"), "https://example.invalid/page\n");
   EXPECT_FALSE(platform::ShellOpen(""));

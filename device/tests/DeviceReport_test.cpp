@@ -1,0 +1,197 @@
+#include "device/DeviceReport.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <set>
+
+#include "core/ProgramTexts.h"
+#include "device/ZKRYDevice.h"
+#include "device/ZKRYSdk.h"
+#include "platform/Files.h"
+#include "platform/Ini.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/VciSim.h"
+
+namespace {
+
+using testing_support::VciSim;
+using Kind = device::ReportRow::Kind;
+
+class DeviceReportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
+    ::unsetenv("SystemRoot");
+    ::unsetenv("windir");
+    ::setenv("KAVORA_TIME_SCALE", "0.01", 1);
+    platform::CreateFolders(folder / "kry");
+    platform::CreateFolders(folder / "skin");
+    platform::WriteFile(folder / "skin/pro.png", "png");
+    testing_support::ScriptedInteraction ui;
+    ASSERT_TRUE(device::ZKRYSdk::Instance().Load(ui));
+    config.sdk = {"ZADEZO", "1.1.1", "2015-01-01"};
+    config.deviceModels.push_back({"Pro", "", "K", "#", "#", "pro.png", true});
+    config.deviceModels.push_back({"Ghost", "", "Z", "#", "#", "missing.png", false});
+  }
+  std::string Profile(const std::string& text) {
+    const std::string path = folder / "profile.ini";
+    platform::WriteFile(path, text);
+    return path;
+  }
+  // Runs the report against `sim` with a catalogue in which only `latest` versions are current.
+  device::DeviceReport Report(const VciSim& sim, std::set<std::string> latest = {},
+                              device::DeviceReport state = {}) {
+    sim.WriteKryIni(folder / "kry/KRY.ini");
+    core::ZCommSettings comm;
+    comm.Load();
+    device::ReportContext ctx{config, comm,
+                              [latest](std::uint32_t, const std::string& v) { return latest.count(v) > 0; },
+                              folder / "skin"};
+    device::ZKRYDevice dev;
+    device::UpdateDeviceInfo(dev, ctx, state);
+    EXPECT_FALSE(dev.connected()) << "the report closes the adapter";
+    return state;
+  }
+  static std::vector<std::string> Labels(const device::DeviceReport& r) {
+    std::vector<std::string> out;
+    for (const auto& row : r.rows) out.push_back(row.label + "=" + row.value);
+    return out;
+  }
+
+  testing_support::TempFolder folder;
+  core::ZConfig config;
+};
+
+TEST_F(DeviceReportTest, AnAdapterWithItsModule) {
+  VciSim sim({"--module"});
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  device::DeviceReport r = Report(sim);
+  EXPECT_EQ(Labels(r), (std::vector<std::string>{
+                           "Hardware=", "Name=VCI-X100", "Serial Number=K9ABC00258", "Interface=USB",
+                           "Firmware=", "Name=KRYVCI", "Version=1.2.3.4", "Date=2024-03-05",
+                           "Driver=", "Name=ZADEZO", "Version=1.1.1", "Date=2015-01-01",
+                           "Expansion=", "Name=DOIPMOD", "Version=V1.0.3", "Date=20240301",
+                           "SSID=KRY-DoIP"}));
+  EXPECT_EQ(r.rows[0].kind, Kind::Header);
+  EXPECT_EQ(r.rows[1].kind, Kind::Value);
+  EXPECT_EQ(r.serialText, "K9ABC00258");
+  EXPECT_EQ(r.serialColour, device::kColourGreen);
+  EXPECT_EQ(r.voltageText, " 12.34 V");
+  EXPECT_EQ(r.voltageColour, device::kColourGreen);
+  EXPECT_EQ(r.modelImage, "pro.png");
+  EXPECT_EQ(r.connectionImage, "conn_lan.png");
+  EXPECT_EQ(r.connectionTip, "LAN\r\n" + sim.address() + " : " + std::to_string(VciSim::kSdkPort));
+  EXPECT_TRUE(r.hasDoIP);
+  EXPECT_EQ(r.vciPid, 0x0301u);
+  EXPECT_EQ(r.doipPid, 0x0401u);
+  // Neither version is the catalogue's: the marker once, however often the report runs.
+  EXPECT_TRUE(r.firmwareUpdate);
+  r.firmwareButtonText = "Firmware";
+  r = Report(sim, {}, r);
+  r = Report(sim, {}, r);
+  EXPECT_EQ(r.firmwareButtonText, "Firmware +");
+  // Both current: the marker goes.
+  r = Report(sim, {"1.2.3.4", "V1.0.3"}, r);
+  EXPECT_EQ(r.firmwareButtonText, "Firmware");
+  EXPECT_FALSE(r.firmwareUpdate);
+  // Only the module behind: marked again.
+  r = Report(sim, {"1.2.3.4"}, r);
+  EXPECT_EQ(r.firmwareButtonText, "Firmware +");
+  EXPECT_TRUE(r.firmwareUpdate);
+}
+
+TEST_F(DeviceReportTest, OemVariantsAndAnAdapterWithoutModule) {
+  VciSim sim;
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  struct Case {
+    bool oemFlag;
+    const char* oemString;
+    std::vector<std::string> rows;
+  } cases[] = {
+      {false, "OD",
+       {"Hardware=", "Name=VCI-X100", "Serial Number=K9ABC00258", "Interface=USB", "Firmware=",
+        "Name=KRYVCI", "Version=OD1.2.3.4", "Driver=", "Name=ZADEZO", "Version=OD1.1.1"}},
+      {true, "X",
+       {"Hardware=", "Name=VCI", "Serial Number=K9ABC00258", "Interface=USB", "Firmware=",
+        "Name=VCI", "Version=1.2.3.4", "Date=2024-03-05", "Driver=", "Name=ZADEZO",
+        "Version=1.1.1", "Date=2015-01-01"}},
+  };
+  for (const auto& c : cases) {
+    config.OEMFlag = c.oemFlag;
+    config.OEMString = c.oemString;
+    const device::DeviceReport r = Report(sim, {"1.2.3.4"});
+    EXPECT_EQ(Labels(r), c.rows) << c.oemString;
+    EXPECT_FALSE(r.hasDoIP);
+    EXPECT_FALSE(r.firmwareUpdate);
+  }
+}
+
+TEST_F(DeviceReportTest, InUseNotConnectedAndBootMode) {
+  {
+    VciSim sim({"--held"});
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    const device::DeviceReport r = Report(sim);
+    ASSERT_EQ(r.rows.size(), 1u);
+    EXPECT_EQ(r.rows[0].label, core::Text(104));
+    EXPECT_EQ(r.rows[0].kind, Kind::Notice);
+    EXPECT_TRUE(r.noticeFont);
+    EXPECT_EQ(r.connectionImage, "conn_used.png");
+  }
+  {
+    VciSim sim;
+    ASSERT_TRUE(sim.ok());
+    sim.Stop();
+    const device::DeviceReport r = Report(sim);
+    EXPECT_EQ(Labels(r), std::vector<std::string>{core::Text(3) + "=(USB)"});
+    EXPECT_EQ(r.connectionImage, "conn_unknow.png");
+    EXPECT_TRUE(r.serialText.empty());
+  }
+  {
+    VciSim sim({"--profile", Profile("[Adapter]\nBootMode=1\nHardwareName=vci-boot\n")});
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    const device::DeviceReport r = Report(sim, {"1.2.3.4"});
+    EXPECT_EQ(Labels(r), std::vector<std::string>{"VCI Boot=Mode"});
+    EXPECT_TRUE(r.firmwareUpdate);
+    EXPECT_EQ(r.vciPid, 0x0301u);
+  }
+}
+
+TEST_F(DeviceReportTest, PicturesAndTheRememberedAddress) {
+  VciSim sim({"--profile", Profile("[Adapter]\nSerialChars=Z1XYQ\n[Interface]\nType=3\n")});
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  const device::DeviceReport r = Report(sim);
+  EXPECT_EQ(r.modelImage, "") << "a model picture that does not exist is not shown";
+  EXPECT_EQ(r.connectionTip.rfind("WiFi\r\n", 0), 0u);
+  // The SDK used the simulator's address and port: the record keeps them.
+  EXPECT_EQ(platform::ReadProfileString("COMM", "IPAddr", "", 64, folder / "kry/KRY.ini"),
+            sim.address());
+}
+
+TEST(DeviceReportRules, VoltageLabelsConnectionLabelsAndMarkers) {
+  struct V {
+    int mv;
+    const char* text;
+    std::uint32_t colour;
+  } volts[] = {{7999, "  8.00 V", device::kColourRed},
+               {8000, "  8.00 V", device::kColourGreen},
+               {12340, " 12.34 V", device::kColourGreen},
+               {15000, " 15.00 V", device::kColourGreen},
+               {15001, " 15.00 V", device::kColourRed},
+               {0, "  0.00 V", device::kColourRed}};
+  for (const auto& v : volts) {
+    EXPECT_EQ(device::VoltageText(v.mv), v.text) << v.mv;
+    EXPECT_EQ(device::VoltageColour(v.mv), v.colour) << v.mv;
+  }
+  EXPECT_EQ(device::ConnectionLabel(2, 7, ""), "Bluetooth\r\nPort 7");
+  EXPECT_EQ(device::ConnectionLabel(8, 80, "1.2.3.4"), "Farlink\r\n1.2.3.4 : 80");
+  EXPECT_EQ(device::ConnectionLabel(255, 0, ""), "none device");
+  EXPECT_EQ(device::ConnectionPicture(5), "conn_wifi.png");
+  EXPECT_EQ(device::ConnectionPicture(42), "conn_auto.png");
+  EXPECT_EQ(device::WithMarker("FW +"), "FW +");
+  EXPECT_EQ(device::WithoutMarker("FW +"), "FW");
+  EXPECT_EQ(device::WithoutMarker("FW"), "FW");
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+#include "firmware/DeviceReset.h"
+
+#include <atomic>
+
+#include "core/Log.h"
+#include "core/ProgramTexts.h"
+#include "device/DeviceOPThread.h"
+#include "device/ZKRYDevice.h"
+#include "firmware/ModuleMessages.h"
+#include "firmware/WebSocket.h"
+#include "platform/Clock.h"
+
+namespace firmware {
+namespace {
+
+constexpr char kNoticeWindow[] = "LRESETWNDTIP";
+
+// One timed wait: the progress window runs until the operation thread reports done, or by
+// itself when that thread is busy with an earlier wait.
+void TimedWait(ResetContext& ctx, const core::ProgressWindowSpec& spec, int option) {
+  std::atomic<bool> done{false};
+  const bool handed =
+      ctx.operations.StartOperation(device::DeviceOPThread::kOperationWait, option, &done);
+  ctx.ui.ShowProgressWindow(spec, done);
+  // A handed-over wait still refers to `done`: it must be over before `done` goes away.
+  while (handed && !done.load()) platform::SleepMs(5);
+}
+
+bool SendReboot(const std::string& address, const std::string& port) {
+  ws_context* context = ws_context_new();
+  if (!context) return false;
+  ws_conn* conn = conn_connect(context, address.c_str(), port.c_str());
+  bool sent = false;
+  const auto message = ExecCmdMessage("reboot");
+  if (conn && message) {
+    sent = conn_send_text(conn, *message) == static_cast<std::int64_t>(message->size());
+    if (sent) {
+      // Whatever the module answers is read and dropped until it falls silent.
+      char buffer[kWsReadBufferSize + 1];
+      while (conn_read(conn, buffer, 100) > 0) {
+      }
+    }
+  }
+  if (conn) conn_close(conn);
+  ws_context_free(context);
+  return sent;
+}
+
+}  // namespace
+
+ResetOutcome HWReset(device::ZKRYDevice* device, ResetContext& ctx) {
+  ResetOutcome outcome;
+  if (!device) return outcome;
+  LOG_INFO("Reset device");
+  const std::int32_t opened = device->Open();
+  if (opened != 0) {
+    const bool inUse = opened == 127 || device->inUse();
+    ctx.ui.ShowTip(kNoticeWindow, core::Text(inUse ? 105 : 3), 0);
+    return outcome;
+  }
+  ctx.ui.ShowTip(kNoticeWindow, core::Text(2), 0);
+  device->_ReadHWInfo();
+  const bool hasModule = device->HasDoIPModule();
+  const std::string address = device->address();
+  if (device->sdk().KRY_DEV_Reset) device->sdk().KRY_DEV_Reset(device->handle());
+  outcome.reset = true;
+
+  core::ProgressWindowSpec vci{"HWRSTWND", core::Text(75), core::Text(74), hasModule ? "[1/2]" : "[1/1]", 5};
+  if (hasModule) LOG_INFO("Reset VCI");
+  TimedWait(ctx, vci, device::DeviceOPThread::kOptionAdapter);
+  if (ctx.setConnectionPicture) ctx.setConnectionPicture("conn_unknow.png");
+  device->Close();
+
+  if (hasModule) {
+    LOG_INFO("Reset DoIP");
+    outcome.moduleStep = true;
+    outcome.rebootSent = !address.empty() && SendReboot(address, ctx.modulePort);
+    core::ProgressWindowSpec module{"HWRESETTIP", core::Text(76), core::Text(74), "[2/2]", 40};
+    TimedWait(ctx, module, device::DeviceOPThread::kOptionModule);
+  }
+  if (ctx.refreshReport) ctx.refreshReport();
+  return outcome;
+}
+
+}  // namespace firmware

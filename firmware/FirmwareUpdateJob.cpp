@@ -1,0 +1,415 @@
+#include "firmware/FirmwareUpdateJob.h"
+
+#include "core/Log.h"
+#include "core/ProgramTexts.h"
+#include "device/ZKRYDevice.h"
+#include "firmware/DoIPUpdateInfo.h"
+#include "firmware/ZKRYDoIPDevice.h"
+#include "firmware/ZKRYFirmwareManager.h"
+#include "firmware/ZWSFirmwareUpdate.h"
+#include "platform/Clock.h"
+#include "platform/Processes.h"
+#include "platform/Text.h"
+
+namespace firmware {
+namespace {
+
+constexpr int kVciBarMaximum = 120;
+constexpr int kDoIPBarMaximum = 412;
+constexpr char kQuestionWindow[] = "LRESETWNDTIP";
+
+}  // namespace
+
+// Status texts of the procedures land on the job's status line; questions and message boxes
+// go to the user.
+class FirmwareUpdateJob::StatusTap : public core::Interaction {
+ public:
+  explicit StatusTap(FirmwareUpdateJob& job) : job_(job) {}
+  void ShowMessage(const std::string& t, const std::string& c, core::MessageIcon i) override {
+    job_.setup_.ui.ShowMessage(t, c, i);
+  }
+  bool AskOkCancel(const std::string& t, const std::string& c, core::MessageIcon i) override {
+    return job_.setup_.ui.AskOkCancel(t, c, i);
+  }
+  int ShowTip(const std::string& w, const std::string& t, int type) override {
+    return job_.setup_.ui.ShowTip(w, t, type);
+  }
+  void ShowProgressWindow(const core::ProgressWindowSpec& s, const std::atomic<bool>& d) override {
+    job_.setup_.ui.ShowProgressWindow(s, d);
+  }
+  void SetStatus(const std::string& text) override { job_.SetStatus(text); }
+  void SetProgress(int value, int maximum) override { job_.SetBar(value, maximum); }
+  void SetLabel(const std::string& control, const std::string& text) override {
+    job_.setup_.ui.SetLabel(control, text);
+  }
+
+ private:
+  FirmwareUpdateJob& job_;
+};
+
+FirmwareUpdateJob::FirmwareUpdateJob(FirmwareJobSetup setup)
+    : setup_(std::move(setup)), tap_(std::make_unique<StatusTap>(*this)) {
+  if (!setup_.makeUpdater)
+    setup_.makeUpdater = [](core::Interaction& ui, DoIPDevice* device) {
+      return std::make_unique<ZWSFirmwareUpdate>(ui, device);
+    };
+}
+
+FirmwareUpdateJob::~FirmwareUpdateJob() {
+  quit_ = true;
+  startEvent_.Set();
+  if (worker_.joinable()) worker_.join();
+  StopProgressThread();
+}
+
+void FirmwareUpdateJob::SetObserver(std::function<void()> observer) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  observer_ = std::move(observer);
+}
+
+FirmwareJobState FirmwareUpdateJob::state() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return state_;
+}
+
+void FirmwareUpdateJob::Changed() {
+  std::function<void()> observer;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    observer = observer_;
+  }
+  if (observer) observer();
+}
+
+void FirmwareUpdateJob::SetStatus(const std::string& text) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    state_.status = text;
+  }
+  setup_.ui.SetStatus(text);
+  Changed();
+}
+
+void FirmwareUpdateJob::SetBar(int value, int maximum) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (maximum >= 0) state_.progressMaximum = maximum;
+    if (state_.progress == value && maximum < 0) return;
+    state_.progress = value;
+    maximum = state_.progressMaximum;
+  }
+  setup_.ui.SetProgress(value, maximum);
+  Changed();
+}
+
+std::string FirmwareUpdateJob::Prefixed(const std::string& version) const {
+  const std::string& oem = setup_.config.OEMString;
+  return platform::Utf16Length(oem) >= 2 ? oem + version : version;
+}
+
+void FirmwareUpdateJob::Start() {
+  quit_ = false;
+  progressStop_ = false;
+  busy_ = false;
+  __atomic_store_n(&progress_, 1, __ATOMIC_RELAXED);
+  if (!worker_.joinable()) worker_ = std::thread(&FirmwareUpdateJob::WorkerLoop, this);
+  RefreshFirmwareInfo();
+}
+
+void FirmwareUpdateJob::RefreshFirmwareInfo() {
+  device::ZKRYDevice& device = setup_.device;
+  const auto hideBoth = [this] {
+    std::lock_guard<std::mutex> lock(mutex_);
+    state_.vci.visible = false;
+    state_.system.visible = false;
+  };
+  if (device.Open() != 0) {
+    hideBoth();
+    Changed();
+    return;
+  }
+  device._ReadHWInfo();
+  vciEntry_ = setup_.catalogue.FindEntry(device.pid());
+  const bool hasModule = device.HasDoIPModule();
+  const device::ModuleInfo module = device.module();
+  doipEntry_ = hasModule ? setup_.catalogue.FindEntry(module.pid) : nullptr;
+  if (!vciEntry_ && !doipEntry_) {
+    hideBoth();
+    SetStatus("None firmware found, please contact OrbDiag.");
+    device.Close();  // not left open for the next procedure
+    return;
+  }
+  FirmwareRow vci, system;
+  if (vciEntry_) {
+    vci.visible = true;
+    vci.name = vciEntry_->NAME;
+    vci.currentVersion = Prefixed(device.firmwareVersion());
+    vci.newVersion = Prefixed(vciEntry_->VERSION);
+    vci.ticked = device.firmwareVersion() != vciEntry_->VERSION;
+  }
+  if (doipEntry_) {
+    const std::string current = platform::CutAtFirstBlank(module.version);
+    system.visible = true;
+    system.name = doipEntry_->NAME;
+    system.currentVersion = Prefixed(current);
+    system.newVersion = Prefixed(doipEntry_->VERSION);
+    system.ticked = current != doipEntry_->VERSION;
+  }
+  vciSelected_ = vci.ticked;
+  sysSelected_ = system.ticked;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    state_.vci = vci;
+    state_.system = system;
+  }
+  if (device.connected()) device.Close();
+  Changed();
+}
+
+void FirmwareUpdateJob::SetTicks(bool vci, bool system) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (state_.busy) return;
+    state_.vci.ticked = vci && state_.vci.visible;
+    state_.system.ticked = system && state_.system.visible;
+  }
+  Changed();
+}
+
+bool FirmwareUpdateJob::RequestUpdate() {
+  if (busy_ || !worker_.joinable()) return false;  // a run in progress, or the window closed
+  if (!vciEntry_ && !doipEntry_) {
+    LOG_WARN("invliad firmware file.");
+    return false;
+  }
+  const FirmwareJobState s = state();
+  vciSelected_ = s.vci.ticked;
+  sysSelected_ = s.system.ticked;
+  if (!s.vci.ticked && !s.system.ticked) {
+    LOG_WARN("VCI&DoIP firmware not need update.");
+    return false;
+  }
+  // Busy from the request on, so the window cannot be closed before the worker wakes.
+  busy_ = true;
+  idle_.Reset();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    state_.busy = true;
+  }
+  SetBar(0);
+  quit_ = false;
+  startEvent_.Set();
+  return true;
+}
+
+bool FirmwareUpdateJob::RequestClose() {
+  if (busy_) return false;
+  quit_ = true;
+  startEvent_.Set();
+  platform::SleepMs(5);
+  if (worker_.joinable()) worker_.join();
+  return true;
+}
+
+bool FirmwareUpdateJob::OpenLog(const FirmwareEntry* entry) const {
+  if (setup_.config.OEMFlag || !entry) return false;
+  const std::string& url = entry->UPDATELOGURL;
+  // Only web addresses from the catalogue are handed to the browser.
+  if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0) return false;
+  return platform::ShellOpen(url);
+}
+
+bool FirmwareUpdateJob::OpenVciLog() const { return OpenLog(vciEntry_); }
+bool FirmwareUpdateJob::OpenSystemLog() const { return OpenLog(doipEntry_); }
+
+void FirmwareUpdateJob::WaitIdle() { idle_.Wait(); }
+
+void FirmwareUpdateJob::WorkerLoop() {
+  for (;;) {
+    startEvent_.Wait();
+    if (quit_) break;
+    busy_ = true;
+    idle_.Reset();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      state_.busy = true;
+      state_.updateEnabled = false;
+    }
+    Changed();
+    const bool ok = UpdateVCIFirmware() && UpdateDoIPFirmware();
+    if (ok) {
+      SetStatus(core::Text(25));
+      busy_ = false;
+      RefreshFirmwareInfo();
+    }
+    busy_ = false;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      state_.busy = false;
+      state_.updateEnabled = true;
+      ++state_.runs;
+      state_.lastRunOk = ok;
+    }
+    idle_.Set();
+    Changed();
+  }
+  idle_.Set();
+}
+
+void FirmwareUpdateJob::StartProgressThread(int mode) {
+  StopProgressThread();
+  progressMode_ = mode;
+  progressStop_ = false;
+  progressThread_ = std::thread([this] {
+    while (!progressStop_) {
+      const int mode = progressMode_;
+      if (mode == 1) {
+        SetBar(__atomic_load_n(&progress_, __ATOMIC_RELAXED));
+        platform::SleepMs(20);
+      } else if (mode == 2) {
+        SetBar(__atomic_add_fetch(&progress_, 1, __ATOMIC_RELAXED));
+        platform::SleepMs(500);
+      } else {
+        platform::SleepMs(500);
+      }
+    }
+  });
+}
+
+void FirmwareUpdateJob::StopProgressThread() {
+  progressStop_ = true;
+  if (progressThread_.joinable()) progressThread_.join();
+}
+
+bool FirmwareUpdateJob::AskLowVoltage() {
+  std::int32_t millivolts = 0;
+  device::ZKRYDevice& device = setup_.device;
+  if (!device.sdk().KRY_DEV_GetPinVol ||
+      device.sdk().KRY_DEV_GetPinVol(device.handle(), 16, &millivolts) != 0) {
+    LOG_WARN("get pin16 voltage failed.");
+    millivolts = 0;
+  }
+  if (millivolts >= 9000) return true;
+  return setup_.ui.ShowTip(kQuestionWindow, core::Text(108), 1) != 2;
+}
+
+bool FirmwareUpdateJob::UpdateVCIFirmware() {
+  if (!vciSelected_) return true;
+  device::ZKRYDevice& device = setup_.device;
+  quit_ = false;
+  progressStop_ = false;
+  __atomic_store_n(&progress_, 1, __ATOMIC_RELAXED);
+  progressMode_ = 1;
+  SetBar(0, kVciBarMaximum);
+  if (device.Open() != 0) {
+    LOG_ERROR("device not connect.");
+    return false;
+  }
+  if (!AskLowVoltage()) {
+    LOG_INFO("update vci cancel.");
+    device.Close();
+    return false;
+  }
+  device._ReadHWInfo();
+  if (!vciEntry_ ||
+      !FetchFirmwareImage(setup_.catalogue, setup_.fetch, *tap_, setup_.vciPid, "KRY",
+                          vciEntry_->MD5, core::Text(17))) {
+    device.Close();
+    return false;
+  }
+  StartProgressThread(1);
+  SetStatus(core::Text(23));
+  std::int32_t result = -1;
+  if (device.connected() && device.sdk().KRY_DEV_UpdateFirmware) {
+    const std::string image = KeptImagePath(setup_.fetch.downloadFolder, "KRY");
+    result = device.sdk().KRY_DEV_UpdateFirmware(device.handle(), image.c_str(), 0, &progress_);
+  }
+  if (result == 0) {
+    device.Close();
+    StopProgressThread();
+    platform::SleepMs(1000);
+    SetBar(kVciBarMaximum);
+    return true;
+  }
+  SetStatus("Updating VCI firmware ... Failed");
+  StopProgressThread();
+  device.Close();
+  return false;
+}
+
+bool FirmwareUpdateJob::UpdateDoIPFirmware() {
+  if (!sysSelected_) return true;
+  device::ZKRYDevice& device = setup_.device;
+  if (device.Open() != 0) {
+    LOG_WARN("failed on connect device.");
+    return false;
+  }
+  if (!AskLowVoltage()) {
+    LOG_INFO("update vci cancel.");
+    device.Close();
+    return false;
+  }
+  const std::string address = device.address();
+  device.Close();
+
+  quit_ = false;
+  progressStop_ = false;
+  __atomic_store_n(&progress_, 1, __ATOMIC_RELAXED);
+  SetBar(0, kDoIPBarMaximum);
+  progressMode_ = 2;
+
+  ZKRYDoIPDevice doipDevice(device);
+  std::unique_ptr<ZWSFirmwareUpdate> updater = setup_.makeUpdater(*tap_, &doipDevice);
+  if (!doipEntry_) return false;
+  DoIPUpdateInfo info = DoIPUpdateInfo::Make(address, doipEntry_->MD5, "");
+  info.port = setup_.modulePort;
+  if (!FetchFirmwareImage(setup_.catalogue, setup_.fetch, *tap_, setup_.doipPid, "openwrt",
+                          doipEntry_->MD5, core::Text(63)))
+    return false;
+  info.imagePath = KeptImagePath(setup_.fetch.downloadFolder, "openwrt");
+
+  StartProgressThread(2);
+  SetStatus(core::Text(66));
+  if (!updater->UpdateFirmware_Check(info)) {
+    StopProgressThread();
+    SetStatus("Checking DoIP system status ... Failed");
+    return false;
+  }
+  platform::SleepMs(1000);
+  SetStatus(core::Text(64));
+  quit_ = false;
+  __atomic_store_n(&progress_, 1, __ATOMIC_RELAXED);
+  const bool updated = updater->UpdateFirmware(info);
+  StopProgressThread();
+  if (!updated) {
+    SetStatus("Updating system firmware ... Failed");
+    return false;
+  }
+  platform::SleepMs(1000);
+  SetBar(kDoIPBarMaximum);
+  return true;
+}
+
+}  // namespace firmware
+
+namespace firmware {
+
+bool MayOpenFirmwareWindow(core::Interaction& ui, device::ZKRYDevice& device,
+                           const core::ZCommSettings& comm, const core::ZConfig& config,
+                           bool online) {
+  if (comm.current().Type == core::kCommFarlink) {
+    LOG_WARN("Firmware cannot be updated in farlink mode.");
+    ui.ShowTip("LUWNDTIP", "Upgrade firmware is not allowed in Farlink remote mode!", 0);
+    return false;
+  }
+  if (device.Open() != 0) {
+    ui.ShowMessage(core::Text(3), "", core::MessageIcon::Error);
+    return false;
+  }
+  device.Close();
+  if (!config.OfflineMode && !online)
+    ui.ShowMessage("Offline! Download new Firmware failed!", "Warning", core::MessageIcon::Error);
+  return true;
+}
+
+}  // namespace firmware

@@ -1,0 +1,251 @@
+// The firmware update job and the device reset against the adapter simulator, with the
+// clock scaled so the fixed waits take milliseconds.
+#include "firmware/FirmwareUpdateJob.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cctype>
+
+#include "core/ProgramTexts.h"
+#include "device/DeviceOPThread.h"
+#include "device/ZKRYDevice.h"
+#include "device/ZKRYSdk.h"
+#include "firmware/DeviceReset.h"
+#include "firmware/ZKRYFirmwareManager.h"
+#include "net/MD5.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/VciSim.h"
+
+namespace {
+
+using testing_support::ScriptedInteraction;
+using testing_support::VciSim;
+
+class FirmwareJobTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("XDG_CONFIG_HOME", root.path().c_str(), 1);
+    ::unsetenv("SystemRoot");
+    ::unsetenv("windir");
+    ::setenv("KAVORA_TIME_SCALE", "0.02", 1);
+    platform::SetClock(&clock);
+    platform::CreateFolders(root / "kry");
+    platform::CreateFolders(root / "Download");
+    ScriptedInteraction quiet;
+    ASSERT_TRUE(device::ZKRYSdk::Instance().Load(quiet));
+    // The images the catalogue offers, kept from an earlier fetch (offline here).
+    ASSERT_EQ(std::system((std::string(VCI_SIM_PATH) + " --make-vci-image " + (root / "Download/KRY.bin") +
+                           " KRYVCI 2.0.0.0 2025-01-02 >/dev/null").c_str()), 0);
+    platform::WriteFile(root / "release.txt",
+                        "[release]\nopenwrt=V1.1.0\nuboot=2020.04\ndevice=DOIPMOD\n[checksum]\n"
+                        "openwrt=none\n[module]\nversion=V1.1.0\ndate=20250102\n");
+    ASSERT_EQ(std::system((std::string(VCI_SIM_PATH) + " --make-doip-image " + (root / "Download/openwrt.bin") +
+                           " " + (root / "release.txt") + " >/dev/null").c_str()), 0);
+    platform::WriteFile(root / "kry-fwup", "#!/bin/sh\n# module update tool\n");
+    core::ZConfig& config = core::ZConfig::Instance();
+    config.root = root.path();
+    config.KRYFwUp = root / "kry-fwup";
+    // As md5sum prints it: lower-case hexadecimal.
+    std::string toolSum = *net::FileMD5Text(root / "kry-fwup");
+    for (char& ch : toolSum) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    config.KRYFwUpCheckSum = toolSum;
+    config.OEMString.clear();
+    WriteCatalogue();
+  }
+  void TearDown() override { platform::SetClock(nullptr); }
+
+  void WriteCatalogue(const std::string& vciVersion = "2.0.0.0") {
+    const std::string fws =
+        "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI firmware</NAME><VERSION>" + vciVersion +
+        "</VERSION><MD5>" + *net::FileMD5Text(root / "Download/KRY.bin") +
+        "</MD5><URL>http://127.0.0.1:1/KRY.bin</URL></ITEM>"
+        "<ITEM><ID>2</ID><PID>1025</PID><NAME>DoIP system</NAME><VERSION>V1.1.0</VERSION><MD5>" +
+        *net::FileMD5Text(root / "Download/openwrt.bin") + "</MD5><URL>http://127.0.0.1:1/o.bin</URL></ITEM></FWS>";
+    platform::WriteFile(root / "fws.xml", fws);
+    catalogue = firmware::ZKRYFirmwareManager();
+    ASSERT_TRUE(catalogue.Load(root / "fws.xml"));
+  }
+  std::unique_ptr<firmware::FirmwareUpdateJob> Job(device::ZKRYDevice& dev) {
+    firmware::FirmwareJobSetup setup{dev, catalogue, core::ZConfig::Instance(),
+                                     {root / "Download", false}, ui, 0x0301, 0x0401};
+    auto job = std::make_unique<firmware::FirmwareUpdateJob>(setup);
+    job->SetObserver([this, j = job.get()] {
+      const auto s = j->state();
+      if (s.progressMaximum == 120 && s.progress > maxVciBar) maxVciBar = s.progress;
+    });
+    return job;
+  }
+  std::string Profile(const std::string& text) {
+    platform::WriteFile(root / "profile.ini", text);
+    return root / "profile.ini";
+  }
+
+  testing_support::TempFolder root;
+  platform::ScaledClock clock{0.02};
+  firmware::ZKRYFirmwareManager catalogue;
+  ScriptedInteraction ui;
+  int maxVciBar = 0;
+};
+
+TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
+  VciSim sim({"--module", "--firmware-write-ms", "3000", "--upgrade-ms", "20000"});
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  sim.WriteKryIni(root / "kry/KRY.ini");
+  device::ZKRYDevice dev;
+  auto job = Job(dev);
+  job->Start();
+  auto s = job->state();
+  ASSERT_TRUE(s.vci.visible && s.system.visible);
+  EXPECT_EQ(s.vci.name, "VCI firmware");
+  EXPECT_EQ(s.vci.currentVersion, "1.2.3.4");
+  EXPECT_EQ(s.vci.newVersion, "2.0.0.0");
+  EXPECT_TRUE(s.vci.ticked);
+  EXPECT_EQ(s.system.currentVersion, "V1.0.3");
+  EXPECT_TRUE(s.system.ticked);
+
+  ASSERT_TRUE(job->RequestUpdate());
+  EXPECT_FALSE(job->RequestClose()) << "closing is refused while busy";
+  job->WaitIdle();
+  s = job->state();
+  EXPECT_TRUE(s.lastRunOk) << s.status;
+  EXPECT_EQ(maxVciBar, 120);
+  // The rows are read again: both parts now run the catalogue's versions.
+  EXPECT_EQ(s.vci.currentVersion, "2.0.0.0");
+  EXPECT_FALSE(s.vci.ticked);
+  EXPECT_EQ(s.system.currentVersion, "V1.1.0");
+  EXPECT_FALSE(s.system.ticked);
+  const auto statuses = ui.Texts("status");
+  EXPECT_NE(std::find(statuses.begin(), statuses.end(), core::Text(25)), statuses.end());
+  EXPECT_TRUE(ui.Texts("tip").empty()) << "12.34 V asks nothing";
+  EXPECT_TRUE(job->RequestClose());
+  EXPECT_FALSE(dev.connected());
+}
+
+TEST_F(FirmwareJobTest, LowVoltageQuestionAndCancel) {
+  struct Case {
+    int millivolts;
+    bool asked;
+  } cases[] = {{9000, false}, {8999, true}};
+  for (const auto& c : cases) {
+    VciSim sim({"--profile", Profile("[Adapter]\nVoltage=" + std::to_string(c.millivolts) + "\n")});
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    sim.WriteKryIni(root / "kry/KRY.ini");
+    device::ZKRYDevice dev;
+    ui.Clear();
+    ui.Answer({false});  // Cancel, should it ask
+    auto job = Job(dev);
+    job->Start();
+    ASSERT_TRUE(job->RequestUpdate());
+    job->WaitIdle();
+    EXPECT_EQ(!ui.Texts("tip").empty(), c.asked) << c.millivolts;
+    EXPECT_EQ(job->state().lastRunOk, !c.asked) << c.millivolts;
+    if (c.asked) {
+      EXPECT_EQ(ui.Texts("tip")[0], core::Text(108));
+    }
+    EXPECT_FALSE(dev.connected());
+  }
+}
+
+TEST_F(FirmwareJobTest, AFailedVciWriteStopsBeforeTheModule) {
+  VciSim sim({"--module", "--fw-fail-halfway"});
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  sim.WriteKryIni(root / "kry/KRY.ini");
+  device::ZKRYDevice dev;
+  auto job = Job(dev);
+  job->Start();
+  ASSERT_TRUE(job->RequestUpdate());
+  job->WaitIdle();
+  const auto s = job->state();
+  EXPECT_FALSE(s.lastRunOk);
+  EXPECT_EQ(s.status, "Updating VCI firmware ... Failed");
+  EXPECT_FALSE(sim.WaitFor("put-file", 200)) << "the module was not touched";
+  const auto statuses = ui.Texts("status");
+  EXPECT_EQ(std::find(statuses.begin(), statuses.end(), core::Text(25)), statuses.end());
+  EXPECT_FALSE(dev.connected()) << "the adapter is closed on the failure path too";
+}
+
+TEST_F(FirmwareJobTest, OnlyTheModuleRowTicked) {
+  VciSim sim({"--module", "--upgrade-ms", "20000"});
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  sim.WriteKryIni(root / "kry/KRY.ini");
+  device::ZKRYDevice dev;
+  auto job = Job(dev);
+  job->Start();
+  job->SetTicks(false, true);
+  ASSERT_TRUE(job->RequestUpdate());
+  job->WaitIdle();
+  const auto s = job->state();
+  EXPECT_TRUE(s.lastRunOk) << s.status << "\n" << sim.output() << [&] {
+    std::string all;
+    for (const auto& l : sim.Record()) all += l + "\n";
+    for (const auto& m : ui.shown()) all += m.kind + ": " + m.text + "\n";
+    return all;
+  }();
+  EXPECT_EQ(s.vci.currentVersion, "1.2.3.4") << "the VCI was left alone";
+  EXPECT_EQ(s.system.currentVersion, "V1.1.0");
+  EXPECT_EQ(maxVciBar, 0);
+}
+
+TEST_F(FirmwareJobTest, NothingToOfferAndNothingTicked) {
+  VciSim sim({"--profile", Profile("[Adapter]\nPID=0x0999\n")});
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  sim.WriteKryIni(root / "kry/KRY.ini");
+  device::ZKRYDevice dev;
+  auto job = Job(dev);
+  job->Start();
+  EXPECT_FALSE(job->state().vci.visible);
+  EXPECT_EQ(job->state().status, "None firmware found, please contact OrbDiag.");
+  EXPECT_FALSE(job->RequestUpdate());
+  EXPECT_FALSE(dev.connected());
+}
+
+TEST_F(FirmwareJobTest, ResetWithAndWithoutModule) {
+  device::DeviceOPThread operations;
+  ASSERT_TRUE(operations.Start());
+  for (bool module : {false, true}) {
+    VciSim sim(module ? std::vector<std::string>{"--module"} : std::vector<std::string>{});
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    sim.WriteKryIni(root / "kry/KRY.ini");
+    device::ZKRYDevice dev;
+    ui.Clear();
+    int refreshed = 0;
+    std::string picture;
+    firmware::ResetContext ctx{ui, operations, [&](const std::string& p) { picture = p; },
+                               [&] { ++refreshed; }};
+    const auto outcome = firmware::HWReset(&dev, ctx);
+    EXPECT_TRUE(outcome.reset);
+    EXPECT_EQ(outcome.moduleStep, module);
+    EXPECT_EQ(outcome.rebootSent, module);
+    EXPECT_EQ(refreshed, 1);
+    EXPECT_EQ(picture, "conn_unknow.png");
+    EXPECT_TRUE(sim.WaitFor("reset"));
+    std::vector<std::string> steps;
+    for (const auto& s : ui.shown())
+      if (s.kind == "progresswindow") steps.push_back(s.windowName + " " + s.caption + " " + s.text);
+    if (module)
+      EXPECT_EQ(steps, (std::vector<std::string>{"HWRSTWND Reset Device Restart comm module",
+                                                 "HWRESETTIP Reset Device Restart system"}));
+    else
+      EXPECT_EQ(steps, std::vector<std::string>{"HWRSTWND Reset Device Restart comm module"});
+    EXPECT_FALSE(dev.connected());
+  }
+  {
+    VciSim sim({"--held"});
+    ASSERT_TRUE(sim.ok());
+    sim.WriteKryIni(root / "kry/KRY.ini");
+    device::ZKRYDevice dev;
+    ui.Clear();
+    int refreshed = 0;
+    firmware::ResetContext ctx{ui, operations, nullptr, [&] { ++refreshed; }};
+    EXPECT_FALSE(firmware::HWReset(&dev, ctx).reset);
+    EXPECT_EQ(ui.Texts("tip"), std::vector<std::string>{core::Text(105)});
+    EXPECT_EQ(refreshed, 0);
+  }
+  operations.Stop();
+}
+
+}  // namespace
