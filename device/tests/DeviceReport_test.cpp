@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 #include "platform/Ini.h"
 #include "tests/support/ScriptedInteraction.h"
+#include "tests/support/SimulatedAdapterTest.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VciSim.h"
 
@@ -19,26 +20,15 @@ namespace {
 using testing_support::VciSim;
 using Kind = device::ReportRow::Kind;
 
-class DeviceReportTest : public ::testing::Test {
+class DeviceReportTest : public testing_support::SimulatedAdapterTest {
  protected:
   void SetUp() override {
-    ::setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
-    ::unsetenv("SystemRoot");
-    ::unsetenv("windir");
-    ::setenv("KAVORA_TIME_SCALE", "0.01", 1);
-    platform::CreateFolders(folder / "kry");
+    SimulatedAdapterTest::SetUp();
     platform::CreateFolders(folder / "skin");
     platform::WriteFile(folder / "skin/pro.png", "png");
-    testing_support::ScriptedInteraction ui;
-    ASSERT_TRUE(device::ZKRYSdk::Instance().Load(ui));
     config.sdk = {"ZADEZO", "1.1.1", "2015-01-01"};
     config.deviceModels.push_back({"Pro", "", "K", "#", "#", "pro.png", true});
     config.deviceModels.push_back({"Ghost", "", "Z", "#", "#", "missing.png", false});
-  }
-  std::string Profile(const std::string& text) {
-    const std::string path = folder / "profile.ini";
-    platform::WriteFile(path, text);
-    return path;
   }
   // Runs the report against `sim` with a catalogue in which only `latest` versions are current.
   device::DeviceReport Report(const VciSim& sim, std::set<std::string> latest = {},
@@ -60,7 +50,6 @@ class DeviceReportTest : public ::testing::Test {
     return out;
   }
 
-  testing_support::TempFolder folder;
   core::ZConfig config;
 };
 

@@ -11,6 +11,7 @@
 #include "device/ZKRYSdk.h"
 #include "platform/Files.h"
 #include "tests/support/ScriptedInteraction.h"
+#include "tests/support/SimulatedAdapterTest.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VciSim.h"
 
@@ -204,24 +205,7 @@ TEST(ZKRYDeviceManagerTest, TheFirstDeviceIsCurrent) {
 
 // ---- the device object against the simulator -------------------------------------------
 
-class SimDeviceTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ::setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
-    ::unsetenv("SystemRoot");
-    ::unsetenv("windir");
-    ::setenv("KAVORA_TIME_SCALE", "0.01", 1);
-    platform::CreateFolders(folder / "kry");
-    ScriptedInteraction ui;
-    ASSERT_TRUE(device::ZKRYSdk::Instance().Load(ui));
-  }
-  std::string Profile(const std::string& text) {
-    const std::string path = folder / "profile.ini";
-    platform::WriteFile(path, text);
-    return path;
-  }
-  testing_support::TempFolder folder;
-};
+using SimDeviceTest = testing_support::SimulatedAdapterTest;
 
 TEST_F(SimDeviceTest, ReadsTheAdapterAndItsModule) {
   VciSim sim({"--module"});
