@@ -16,6 +16,7 @@
 #include "net/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "tests/support/FastPausesClock.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VciSim.h"
@@ -85,7 +86,9 @@ class FirmwareJobTest : public ::testing::Test {
   }
 
   testing_support::TempFolder root;
-  platform::ScaledClock clock{0.02};
+  // Read time-outs at a twentieth (1 s lasts 50 ms, enough for a loaded machine), pauses at a
+  // fiftieth like the simulator's.
+  testing_support::FastPausesClock clock{0.05, 0.02};
   firmware::ZKRYFirmwareManager catalogue;
   ScriptedInteraction ui;
   int maxVciBar = 0;

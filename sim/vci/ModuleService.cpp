@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/websocket.hpp>
@@ -18,14 +20,7 @@ namespace websocket = beast::websocket;
 using tcp = asio::ip::tcp;
 
 constexpr char kPutFileReply[] = "put-file ready\n";
-
-// A file announced by put-file whose bytes are still arriving.
-struct PendingFile {
-  std::string path;
-  std::size_t size = 0;
-  std::string bytes;
-  bool active = false;
-};
+constexpr std::size_t kFrameBufferBytes = 1u << 20;
 
 std::string Field(const nlohmann::json& message, const char* name) {
   const auto it = message.find(name);
@@ -53,40 +48,47 @@ void ModuleService::Serve(int fd) {
     return;
   }
   record_.Add("module: client connected");
-  PendingFile file;
+  std::unique_ptr<ReceivedFile> file;  // announced by put-file, bytes still arriving
   auto send = [&](const std::string& text) {
     ws.text(true);
     ws.write(asio::buffer(text), ec);
     return !ec;
   };
   auto finish = [&] {
-    shell_.StoreFile(file.path, file.bytes.substr(0, file.size));
-    file = PendingFile{};
+    std::string line;
+    file->Finish(&line);
+    record_.Add(line);
+    file.reset();
+  };
+  auto abandon = [&] {
+    record_.Add("module: " + file->modulePath() + " incomplete, " + std::to_string(file->received()) +
+                " of " + std::to_string(file->size()) + " bytes");
+    file.reset();
   };
 
+  // One buffer for the whole connection: a fresh one per frame grows, and copies, every time.
+  beast::flat_buffer buffer;
+  buffer.reserve(kFrameBufferBytes);
   for (;;) {
-    beast::flat_buffer buffer;
+    buffer.consume(buffer.size());
     ws.read(buffer, ec);
     if (ec) break;
-    std::string data = beast::buffers_to_string(buffer.data());
     if (!ws.got_text()) {
-      if (!file.active) {
-        record_.Add("module: binary frame of " + std::to_string(data.size()) + " bytes without put-file");
+      if (!file) {
+        record_.Add("module: binary frame of " + std::to_string(buffer.size()) + " bytes without put-file");
         continue;
       }
-      file.bytes += data;
-      if (faults_.moduleDropFile && file.bytes.size() * 2 >= file.size) {
-        record_.Add("module: connection dropped in the middle of " + file.path);
+      const auto* bytes = static_cast<const char*>(buffer.data().data());
+      file->Append(bytes, buffer.size());
+      if (faults_.moduleDropFile && file->received() * 2 >= file->size()) {
+        record_.Add("module: connection dropped in the middle of " + file->modulePath());
         break;
       }
-      if (file.bytes.size() >= file.size) finish();
+      if (file->complete()) finish();
       continue;
     }
-    if (file.active) {
-      record_.Add("module: " + file.path + " incomplete, " + std::to_string(file.bytes.size()) +
-                  " of " + std::to_string(file.size) + " bytes");
-      file = PendingFile{};
-    }
+    const std::string data = beast::buffers_to_string(buffer.data());
+    if (file) abandon();
     const auto message = nlohmann::json::parse(data, nullptr, false);
     const std::string cmd = message.is_object() ? Field(message, "cmd") : "";
     if (cmd == "exec-cmd") {
@@ -97,19 +99,15 @@ void ModuleService::Serve(int fd) {
       const long long size = platform::ParseDecimal(Field(message, "size"));
       record_.Add("module: put-file " + path + " announced, " + std::to_string(size) + " bytes");
       if (!send(kPutFileReply)) break;
-      file.path = path;
-      file.size = size > 0 ? static_cast<std::size_t>(size) : 0;
-      file.active = true;
-      if (file.size == 0) finish();
+      file = shell_.ReceiveFile(path, size > 0 ? static_cast<std::size_t>(size) : 0);
+      if (file->complete()) finish();
     } else {
       record_.Add("module: not a command: " + data.substr(0, 200));
       if (!send("error: not a command\n")) break;
     }
     if (!shell_.Up()) break;  // rebooting: the connection simply ends
   }
-  if (file.active)
-    record_.Add("module: " + file.path + " incomplete, " + std::to_string(file.bytes.size()) + " of " +
-                std::to_string(file.size) + " bytes");
+  if (file) abandon();
   record_.Add("module: client left");
   beast::error_code ignored;
   ws.next_layer().shutdown(tcp::socket::shutdown_both, ignored);

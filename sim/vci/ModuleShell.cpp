@@ -135,6 +135,7 @@ std::string ModuleShell::Run(const std::string& commandLine) {
   const auto words = Words(line);
   if (words.empty()) return "";
   if (line == kMountCheck) {
+    if (profile_.faults.mountUnreadable) return "";
     if (profile_.faults.mountNeverFinishes || mountPollsLeft_ > 0) {
       if (mountPollsLeft_ > 0) --mountPollsLeft_;
       return "1\n";
@@ -161,18 +162,10 @@ std::string ModuleShell::Run(const std::string& commandLine) {
   return "/bin/ash: " + words[0] + ": not found\n";
 }
 
-bool ModuleShell::StoreFile(const std::string& modulePath, std::string bytes) {
+std::unique_ptr<ReceivedFile> ModuleShell::ReceiveFile(const std::string& modulePath, std::size_t size) {
   const auto file = SandboxPath(sandbox_, modulePath);
-  if (!file) {
-    record_.Add("put-file refused: no file in '" + modulePath + "'");
-    return false;
-  }
-  if (profile_.faults.moduleCorrupt && !bytes.empty()) bytes[bytes.size() / 2] ^= 0x5A;
-  platform::CreateFolders(platform::FolderOf(*file));
-  const bool ok = platform::WriteFile(*file, bytes);
-  record_.Add("put-file " + modulePath + ": " + std::to_string(bytes.size()) + " bytes, md5 " +
-              Lower(net::MD5Text(bytes)) + (ok ? "" : " (not stored)"));
-  return ok;
+  if (!file) record_.Add("put-file refused: no file in '" + modulePath + "'");
+  return std::make_unique<ReceivedFile>(modulePath, file.value_or(""), size, profile_.faults.moduleCorrupt);
 }
 
 }  // namespace vcisim

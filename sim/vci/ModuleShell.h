@@ -3,10 +3,12 @@
 // the commands the program sends, a file system kept in a sandbox folder, and the module's
 // comings and goings (boot with its mount phase, reboot, system upgrade).
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 
+#include "sim/vci/ReceivedFile.h"
 #include "sim/vci/SimRecord.h"
 #include "sim/vci/VciProfile.h"
 
@@ -30,8 +32,8 @@ class ModuleShell {
   bool Up();
   // Runs one command line; returns its output, empty for commands that print nothing.
   std::string Run(const std::string& commandLine);
-  // Stores a received file; false (with a record line) when the path leads nowhere.
-  bool StoreFile(const std::string& modulePath, std::string bytes);
+  // A file announced by put-file; its pieces go straight into the sandbox.
+  std::unique_ptr<ReceivedFile> ReceiveFile(const std::string& modulePath, std::size_t size);
 
   const std::string& sandbox() const { return sandbox_; }
 

@@ -16,6 +16,7 @@ const std::vector<FaultSwitch>& FaultSwitches() {
        "the firmware write fails halfway; the adapter stays in its boot loader"},
       {"module-refuse", &Faults::moduleRefuse, "the module's command service refuses connections"},
       {"mount-never-finishes", &Faults::mountNeverFinishes, "the mount check answers \"1\" for ever"},
+      {"mount-unreadable", &Faults::mountUnreadable, "the mount check answers nothing"},
       {"module-never-returns", &Faults::moduleNeverReturns,
        "the module stays away after an upgrade or a reboot"},
       {"module-corrupt", &Faults::moduleCorrupt, "the module flips a byte of every file it receives"},

@@ -18,6 +18,7 @@ struct Faults {
   bool firmwareFailHalfway = false; // the firmware write fails in the middle
   bool moduleRefuse = false;        // the module's command service refuses connections
   bool mountNeverFinishes = false;  // the mount check answers "1" for ever
+  bool mountUnreadable = false;     // the mount check answers nothing
   bool moduleNeverReturns = false;  // the module stays away after an upgrade or reboot
   bool moduleCorrupt = false;       // the module flips a byte of every file it receives
   bool moduleDropFile = false;      // the module drops the connection halfway through a file
