@@ -22,6 +22,9 @@ struct Link {
 
 constexpr int kMaxHandles = 16;
 constexpr std::uint32_t kMaxImageSize = 64u << 20;
+// Flashing a piece of firmware takes the adapter far longer than answering a request; the
+// link's time-out (KRY.ini's Timeout, 3 s by default) would cut a slow flash short.
+constexpr int kFlashTimeoutMs = 60000;
 
 std::mutex g_tableMutex;
 std::array<std::shared_ptr<Link>, kMaxHandles> g_links;
@@ -34,14 +37,14 @@ std::shared_ptr<Link> Find(int32_t handle) {
 
 // One request; a broken link gives KRY_ERR_COMM and stays broken until closed.
 int32_t Request(int32_t handle, std::uint8_t opcode, const std::string& payload, std::string* reply,
-                std::size_t expected = 0) {
+                std::size_t expected = 0, int timeoutMs = 0) {
   const auto link = Find(handle);
   if (!link) return KRY_ERR_BAD_HANDLE;
   std::lock_guard<std::mutex> lock(link->mutex);
   if (link->fd < 0) return KRY_ERR_COMM;
   std::int32_t result = KRY_ERR_COMM;
   std::string data;
-  if (!kry_link::Call(link->fd, opcode, payload, link->timeoutMs, result, data)) {
+  if (!kry_link::Call(link->fd, opcode, payload, std::max(timeoutMs, link->timeoutMs), result, data)) {
     kry_link::CloseSocket(link->fd);
     return KRY_ERR_COMM;
   }
@@ -186,14 +189,14 @@ KRY_API int32_t KRY_DEV_UpdateFirmware(int32_t handle, const char* imagePath, in
   if (r != KRY_OK) return r;
   for (std::size_t sent = 0; sent < image.size();) {
     const std::size_t n = std::min(kry_link::kFirmwareChunk, image.size() - sent);
-    r = Request(handle, kry_link::kFirmwareData, image.substr(sent, n), nullptr);
+    r = Request(handle, kry_link::kFirmwareData, image.substr(sent, n), nullptr, 0, kFlashTimeoutMs);
     if (r != KRY_OK) return r;
     sent += n;
     // Full scale only once the adapter has accepted the whole image.
     __atomic_store_n(counter, static_cast<int32_t>(sent * (KRY_FIRMWARE_PROGRESS_FULL - 1) / image.size()),
                      __ATOMIC_RELAXED);
   }
-  r = Request(handle, kry_link::kFirmwareEnd, "", nullptr);
+  r = Request(handle, kry_link::kFirmwareEnd, "", nullptr, 0, kFlashTimeoutMs);
   if (r == KRY_OK) __atomic_store_n(counter, KRY_FIRMWARE_PROGRESS_FULL, __ATOMIC_RELAXED);
   return r;
 }

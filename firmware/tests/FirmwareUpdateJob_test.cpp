@@ -86,9 +86,9 @@ class FirmwareJobTest : public ::testing::Test {
   }
 
   testing_support::TempFolder root;
-  // Read time-outs at a twentieth (1 s lasts 50 ms, enough for a loaded machine), pauses at a
-  // fiftieth like the simulator's.
-  testing_support::FastPausesClock clock{0.05, 0.02};
+  // Read time-outs at a fifth (1 s lasts 200 ms, enough for a loaded machine or a simulator
+  // under ThreadSanitizer), pauses at a fiftieth like the simulator's.
+  testing_support::FastPausesClock clock{0.2, 0.02};
   firmware::ZKRYFirmwareManager catalogue;
   ScriptedInteraction ui;
   int maxVciBar = 0;
