@@ -1,24 +1,20 @@
 // report, firmware, reset, unlock, test: what a technician does with the adapter, run
-// through the same start-up core and procedures as the device page.
+// through the same start-up core and device page procedures as the program.
 #include <iostream>
+#include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "app/ZCoreManager.h"
+#include "app/ZDeviceProcedures.h"
 #include "cli/Command.h"
 #include "cli/TerminalInteraction.h"
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
+#include "device/DeviceButtons.h"
 #include "device/DeviceOPThread.h"
-#include "device/DeviceReport.h"
-#include "device/HardwareTests.h"
-#include "device/UnlockProcedure.h"
-#include "device/ZKRYDevice.h"
-#include "device/ZKRYDeviceManager.h"
-#include "firmware/DeviceReset.h"
 #include "firmware/FirmwareUpdateJob.h"
-#include "firmware/ZKRYFirmwareManager.h"
-#include "platform/Files.h"
 
 namespace cli {
 namespace {
@@ -31,25 +27,32 @@ std::optional<bool> PresetAnswer(const std::vector<std::string>& args) {
   return std::nullopt;
 }
 
-// The start-up core as the program runs it; every message goes to standard error.
-device::ZKRYDevice* StartCore(core::Interaction& ui) {
-  core::SetUpLog("orbmanager-cli.log");
-  core::ZConfig::Instance().Load();
-  app::ZCoreManager& core = app::ZCoreManager::Instance();
-  if (!core.Init(ui)) return nullptr;
-  return core.deviceManager() ? core.deviceManager()->current() : nullptr;
-}
+// The start-up core as the program runs it, with the device page's procedures and its
+// worker for the timed waits; every message goes to standard error.
+class Session {
+ public:
+  explicit Session(core::Interaction& ui) : ui_(ui) {}
+  ~Session() {
+    procedures_.reset();
+    operations_.Stop();
+  }
 
-device::ReportContext Context() {
-  app::ZCoreManager& core = app::ZCoreManager::Instance();
-  const core::ZConfig& config = core::ZConfig::Instance();
-  firmware::ZKRYFirmwareManager* catalogue = core.firmwareManager();
-  return {config, *core.commSettings(),
-          [catalogue](std::uint32_t pid, const std::string& v) {
-            return catalogue && catalogue->IsLatestVersion(pid, v);
-          },
-          platform::JoinPath(platform::ProgramFolder(), config.english() ? "skin/EN" : "skin/CS")};
-}
+  bool Start() {
+    core::SetUpLog("orbmanager-cli.log");
+    core::ZConfig::Instance().Load();
+    app::ZCoreManager& core = app::ZCoreManager::Instance();
+    if (!core.Init(ui_)) return false;
+    operations_.Start();
+    procedures_ = std::make_unique<app::ZDeviceProcedures>(core, ui_, operations_);
+    return procedures_->device() != nullptr;
+  }
+  app::ZDeviceProcedures& procedures() { return *procedures_; }
+
+ private:
+  core::Interaction& ui_;
+  device::DeviceOPThread operations_;
+  std::unique_ptr<app::ZDeviceProcedures> procedures_;
+};
 
 std::string Colour(std::uint32_t argb) {
   char text[16];
@@ -78,34 +81,39 @@ json ReportJson(const device::DeviceReport& r) {
           {"hasDoIP", r.hasDoIP}};
 }
 
-device::DeviceReport RunReport(device::ZKRYDevice& device) {
-  device::DeviceReport report;
-  report.firmwareButtonText = core::Text(101);
-  device::UpdateDeviceInfo(device, Context(), report);
-  return report;
-}
-
-bool Probe(device::ZKRYDevice& device, core::Interaction& ui) {
-  if (device.Open() != 0) {
-    ui.ShowMessage(core::Text(3), "", core::MessageIcon::Error);
-    return false;
-  }
-  device.Close();
-  return true;
+json RowJson(const firmware::FirmwareRow& row) {
+  return {{"visible", row.visible}, {"name", row.name}, {"currentVersion", row.currentVersion},
+          {"newVersion", row.newVersion}, {"ticked", row.ticked}};
 }
 
 int ReportCommand(const std::vector<std::string>& args) {
   if (!args.empty()) return BadUsage("report takes no arguments");
   TerminalInteraction ui;
-  device::ZKRYDevice* device = StartCore(ui);
-  if (!device) return kFailure;
-  std::cout << ReportJson(RunReport(*device)).dump(2) << std::endl;
+  Session session(ui);
+  if (!session.Start()) return kFailure;
+  std::cout << ReportJson(session.procedures().Report()).dump(2) << std::endl;
   return kSuccess;
 }
 
-json RowJson(const firmware::FirmwareRow& row) {
-  return {{"visible", row.visible}, {"name", row.name}, {"currentVersion", row.currentVersion},
-          {"newVersion", row.newVersion}, {"ticked", row.ticked}};
+// The firmware window on the terminal: the rows as the job fills them, the ticks, the run.
+// True when the run ended with "Update Completed".
+bool RunFirmwareJob(firmware::FirmwareJobSetup setup, std::optional<bool> vci,
+                    std::optional<bool> doip) {
+  firmware::FirmwareUpdateJob job(std::move(setup));
+  job.Start();
+  firmware::FirmwareJobState s = job.state();
+  std::cout << json{{"vci", RowJson(s.vci)}, {"system", RowJson(s.system)}}.dump(2) << std::endl;
+  job.SetTicks(vci.value_or(s.vci.ticked), doip.value_or(s.system.ticked));
+  if (!job.RequestUpdate()) {
+    std::cerr << "orbmanager-cli: nothing to update" << std::endl;
+    job.RequestClose();
+    return false;
+  }
+  job.WaitIdle();
+  s = job.state();
+  job.RequestClose();
+  std::cerr << "[status] " << s.status << std::endl;
+  return s.lastRunOk && s.status == core::Text(25);
 }
 
 int FirmwareCommand(const std::vector<std::string>& args) {
@@ -118,63 +126,46 @@ int FirmwareCommand(const std::vector<std::string>& args) {
     else if (a != "--yes") return BadUsage("firmware takes --vci, --no-vci, --doip, --no-doip, --yes");
   }
   TerminalInteraction ui(PresetAnswer(args));
-  device::ZKRYDevice* device = StartCore(ui);
-  if (!device) return kFailure;
-  app::ZCoreManager& core = app::ZCoreManager::Instance();
-  const core::ZConfig& config = core::ZConfig::Instance();
-  // The page's recorded PIDs come from its last report.
-  const device::DeviceReport report = RunReport(*device);
-  if (!firmware::MayOpenFirmwareWindow(ui, *device, *core.commSettings(), config, core.online()))
-    return kFailure;
-  firmware::ZKRYFirmwareManager empty;
-  firmware::FirmwareJobSetup setup{*device, core.firmwareManager() ? *core.firmwareManager() : empty,
-                                   config, {config.downloadDir, core.online() && !core.offline()},
-                                   ui, report.vciPid, report.doipPid};
-  firmware::FirmwareUpdateJob job(setup);
-  job.Start();
-  firmware::FirmwareJobState s = job.state();
-  std::cout << json{{"vci", RowJson(s.vci)}, {"system", RowJson(s.system)}}.dump(2) << std::endl;
-  job.SetTicks(vci.value_or(s.vci.ticked), doip.value_or(s.system.ticked));
-  if (!job.RequestUpdate()) {
-    std::cerr << "orbmanager-cli: nothing to update" << std::endl;
-    job.RequestClose();
-    return kFailure;
-  }
-  job.WaitIdle();
-  s = job.state();
-  job.RequestClose();
-  std::cerr << "[status] " << s.status << std::endl;
-  return s.lastRunOk && s.status == core::Text(25) ? kSuccess : kFailure;
+  Session session(ui);
+  if (!session.Start()) return kFailure;
+  app::ZDeviceProcedures& procedures = session.procedures();
+  // The job takes the PIDs the page recorded with its last report.
+  procedures.Report();
+  bool completed = false;
+  procedures.SetFirmwareWindow([&](firmware::FirmwareJobSetup setup) {
+    completed = RunFirmwareJob(std::move(setup), vci, doip);
+  });
+  procedures.FirmwareUpdate();
+  return completed ? kSuccess : kFailure;
 }
 
 int ResetCommand(const std::vector<std::string>& args) {
   if (!args.empty()) return BadUsage("reset takes no arguments");
   TerminalInteraction ui;
-  device::ZKRYDevice* device = StartCore(ui);
-  if (!device) return kFailure;
-  if (!Probe(*device, ui)) return kFailure;
-  device::DeviceOPThread operations;
-  operations.Start();
-  firmware::ResetContext ctx{ui, operations, nullptr,
-                             [device] { std::cout << ReportJson(RunReport(*device)).dump(2) << std::endl; }};
-  const firmware::ResetOutcome outcome = firmware::HWReset(device, ctx);
-  operations.Stop();
-  return outcome.reset ? kSuccess : kFailure;
+  Session session(ui);
+  if (!session.Start()) return kFailure;
+  // The reset refreshes the report once it has reset the adapter.
+  bool reset = false;
+  device::DevicePageView view;
+  view.showReport = [&reset](const device::DeviceReport& r) {
+    reset = true;
+    std::cout << ReportJson(r).dump(2) << std::endl;
+  };
+  view.showConnectionPicture = [](const std::string& picture) {
+    std::cerr << "[deviceConnImage] " << picture << std::endl;
+  };
+  session.procedures().BindPage(view);
+  device::RunDeviceButton(session.procedures(), ui, "btnReset", {});
+  return reset ? kSuccess : kFailure;
 }
 
 int UnlockCommand(const std::vector<std::string>& args) {
   for (const auto& a : args)
     if (a != "--yes") return BadUsage("unlock takes --yes");
   TerminalInteraction ui(PresetAnswer(args));
-  device::ZKRYDevice* device = StartCore(ui);
-  if (!device) return kFailure;
-  std::string address;
-  if (device->Open() == 0) {
-    device->_ReadHWInfo();
-    address = device->address();
-    device->Close();
-  }
-  const device::ConsoleResult result = device::UnlockDevice(ui, address);
+  Session session(ui);
+  if (!session.Start()) return kFailure;
+  const device::ConsoleResult result = session.procedures().UnlockAdapter();
   std::cout << json{{"result", static_cast<int>(result)}}.dump() << std::endl;
   return kSuccess;
 }
@@ -182,13 +173,11 @@ int UnlockCommand(const std::vector<std::string>& args) {
 int TestCommand(const std::vector<std::string>& args) {
   if (args.size() != 1 || (args[0] != "self" && args[0] != "hw")) return BadUsage("test takes self or hw");
   TerminalInteraction ui;
-  device::ZKRYDevice* device = StartCore(ui);
-  if (!device) return kFailure;
-  if (!Probe(*device, ui)) return kFailure;
-  device::RunLedTest(*device, ui);
-  device::RunBeepTest(*device, ui);
-  if (args[0] == "self") ui.ShowTip("LUWNDTIP", core::Text(24), 0);
-  return kSuccess;
+  Session session(ui);
+  if (!session.Start()) return kFailure;
+  const device::ButtonOutcome outcome = device::RunDeviceButton(
+      session.procedures(), ui, args[0] == "self" ? "btnSelfTest" : "btnHWTest", {});
+  return outcome == device::ButtonOutcome::Done ? kSuccess : kFailure;
 }
 
 const Registrar kReport({"report", "report", ReportCommand});

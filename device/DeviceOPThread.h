@@ -3,8 +3,10 @@
 // module (40 s) needs time to come back. The wait tells the progress window when it is over.
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "core/ZThread.h"
+#include "device/DeviceUseGuard.h"
 #include "platform/Event.h"
 
 namespace device {
@@ -19,8 +21,9 @@ class DeviceOPThread : public core::ZThread {
   ~DeviceOPThread() override { Stop(); }
 
   // Hands over an operation when none runs; `done` is set when it has finished (may be
-  // null). Returns false when busy.
-  bool StartOperation(int operation, int option, std::atomic<bool>* done);
+  // null). `use` is the caller's share of the adapter, held until the operation is over,
+  // so nobody takes the adapter while it comes back. Returns false when busy.
+  bool StartOperation(int operation, int option, std::atomic<bool>* done, DeviceUse use = {});
   // Sets the stop flag, wakes the thread and waits for it.
   void Stop();
 
@@ -32,6 +35,8 @@ class DeviceOPThread : public core::ZThread {
 
  private:
   platform::Event event_;
+  std::mutex useMutex_;
+  DeviceUse use_;
   std::atomic<std::atomic<bool>*> done_{nullptr};
   std::atomic<bool> busy_{false};
   std::atomic<bool> result_{false};

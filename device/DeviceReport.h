@@ -46,24 +46,6 @@ struct DeviceReport {
   bool hasDoIP = false;
 };
 
-// What the device information page asks of the adapter procedures; the adapter binding
-// implements it. Every call runs on the user-interface thread.
-class DeviceProcedures {
- public:
-  virtual ~DeviceProcedures() = default;
-  // The report of the adapter as it is now.
-  virtual DeviceReport Report() = 0;
-  // Opens and closes the adapter; on failure it has told the user and returns false.
-  virtual bool Probe() = 0;
-  virtual void LedTest() = 0;
-  virtual void BeepTest() = 0;
-  virtual void FirmwareUpdate() = 0;
-  // The firmware window opened by itself after start-up, when its conditions hold.
-  virtual void AutoFirmwareUpdate() = 0;
-  virtual void Reset() = 0;
-  virtual void Unlock() = 0;
-};
-
 struct ReportContext {
   const core::ZConfig& config;
   core::ZCommSettings& comm;

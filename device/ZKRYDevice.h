@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "device/DeviceUseGuard.h"
 #include "device/KRYEntries.h"
 
 namespace device {
@@ -61,6 +62,9 @@ class ZKRYDevice {
   // The interface block's address (the module's address for network connections).
   std::string address() const;
 
+  // Who uses the adapter now: procedures take it here before their first SDK call.
+  DeviceUseGuard& useGuard() { return useGuard_; }
+
  private:
   void ClearBlocks();
 
@@ -73,6 +77,7 @@ class ZKRYDevice {
   bool connected_ = false;
   bool inUse_ = false;
   const KRYEntries& sdk_;
+  DeviceUseGuard useGuard_;
 };
 
 }  // namespace device

@@ -20,7 +20,7 @@ constexpr char kNoticeWindow[] = "LRESETWNDTIP";
 void TimedWait(ResetContext& ctx, const core::ProgressWindowSpec& spec, int option) {
   std::atomic<bool> done{false};
   const bool handed =
-      ctx.operations.StartOperation(device::DeviceOPThread::kOperationWait, option, &done);
+      ctx.operations.StartOperation(device::DeviceOPThread::kOperationWait, option, &done, ctx.use);
   ctx.ui.ShowProgressWindow(spec, done);
   // A handed-over wait still refers to `done`: it must be over before `done` goes away.
   while (handed && !done.load()) platform::SleepMs(5);

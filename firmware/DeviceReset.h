@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/Interaction.h"
+#include "device/DeviceUseGuard.h"
 
 namespace device {
 class DeviceOPThread;
@@ -22,6 +23,8 @@ struct ResetContext {
   // Runs the device report again.
   std::function<void()> refreshReport;
   std::string modulePort = "7890";
+  // The caller's holding of the adapter; the timed waits keep a share of it.
+  device::DeviceUse use;
 };
 
 // What a reset did, for the callers that log or test it.

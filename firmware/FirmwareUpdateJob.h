@@ -14,6 +14,7 @@
 #include "core/Interaction.h"
 #include "core/ZCommSettings.h"
 #include "core/ZConfig.h"
+#include "device/DeviceUseGuard.h"
 #include "firmware/FetchFirmwareImage.h"
 #include "platform/Event.h"
 
@@ -59,6 +60,9 @@ struct FirmwareJobSetup {
   std::string modulePort = "7890";
   // Builds the module side of the DoIP update; tests may hand in their own.
   std::function<std::unique_ptr<ZWSFirmwareUpdate>(core::Interaction&, DoIPDevice*)> makeUpdater;
+  // The opener's holding of the adapter, kept as long as the job lives: nothing else uses
+  // the adapter while the firmware window is open.
+  device::DeviceUse use;
 };
 
 class FirmwareUpdateJob {

@@ -1,12 +1,12 @@
 #include "ui/DeviceInfoWnd.h"
 
+#include <QPointer>
+
 #include "app/ZCoreManager.h"
-#include "core/Log.h"
 #include "core/ProgramTexts.h"
-#include "core/ZConfig.h"
-#include "platform/Files.h"
-#include "platform/Processes.h"
+#include "device/DeviceButtons.h"
 #include "ui/ListControl.h"
+#include "ui/UiThread.h"
 
 namespace ui {
 namespace {
@@ -23,6 +23,29 @@ void DeviceInfoWnd::OnFindControl() {
   list_ = Find<List>("lstDevInfo");
   deviceImage_ = FindControl("deviceImage");
   connImage_ = FindControl("deviceConnImage");
+  firmwareButton_ = FindControl("btnFWUpdate");
+}
+
+void DeviceInfoWnd::SetProcedures(device::DeviceProcedures* procedures) {
+  procedures_ = procedures;
+  if (!procedures_) return;
+  // A reset shows its picture and its refreshed report while it runs; whoever calls, the
+  // page changes on the UI thread.
+  device::DevicePageView view;
+  QPointer<DeviceInfoWnd> self(this);
+  view.showReport = [self](const device::DeviceReport& report) {
+    RunOnUi([&] {
+      if (self) self->ShowReport(report);
+    });
+  };
+  view.showConnectionPicture = [self](const std::string& picture) {
+    RunOnUi([&] {
+      if (self) self->ShowConnectionPicture(picture);
+    });
+  };
+  if (firmwareButton_) view.firmwareButtonText = firmwareButton_->text().toStdString();
+  procedures_->BindPage(std::move(view));
+  if (list_) UpdateDeviceInfo();
 }
 
 device::DeviceReport DeviceInfoWnd::UnboundReport() const {
@@ -78,61 +101,32 @@ void DeviceInfoWnd::ShowReport(const device::DeviceReport& report) {
       connImage_->SetAttribute("bkimage", Q(report.connectionImage));
     connImage_->SetToolTip(Q(report.connectionTip));
   }
+  if (firmwareButton_ && !report.firmwareButtonText.empty())
+    firmwareButton_->SetText(Q(report.firmwareButtonText));
   if (listener_) listener_(report);
 }
 
+void DeviceInfoWnd::ShowConnectionPicture(const std::string& picture) {
+  if (!connImage_) return;
+  connImage_->SetAttribute("bkimage", Q(picture));
+  connImage_->widget()->repaint();
+}
+
 void DeviceInfoWnd::AutoFirmwareCheck() {
-  if (procedures_) procedures_->AutoFirmwareUpdate();
-  UpdateDeviceInfo();
-}
-
-bool DeviceInfoWnd::Probe() {
-  if (procedures_) return procedures_->Probe();
-  ui_.ShowMessage(core::Text(3), "", core::MessageIcon::Error);
-  return false;
-}
-
-void DeviceInfoWnd::StartExternal(const std::string& name) {
-  // The tools lie beside the program's root folder under their configured names.
-  const std::string root = core::ZConfig::Instance().root;
-  const std::string path = platform::JoinPath(root, name);
-  std::string program = platform::ResolveProgram(name, root);
-  if (program.empty()) program = path;
-  if (!platform::ShellOpen(program, "", platform::FolderOf(path)))
-    LOG_WARN("Failed to start {0}.", path);
+  if (!procedures_) return;
+  // A page busy with a procedure keeps what it shows; the procedure refreshes it itself.
+  if (procedures_->AutoFirmwareUpdate() || !procedures_->busy()) UpdateDeviceInfo();
 }
 
 void DeviceInfoWnd::OnClick(TNotifyUI& msg) {
   if (!msg.pSender) return;
-  const QString name = msg.pSender->name();
-  const core::ZConfig& config = core::ZConfig::Instance();
-  if (name == "btnFWUpdate") {
-    if (procedures_) procedures_->FirmwareUpdate();
-    UpdateDeviceInfo();
-  } else if (name == "btnSelfTest") {
-    if (!Probe()) return;
-    procedures_->LedTest();
-    procedures_->BeepTest();
-    ui_.ShowTip("LUWNDTIP", core::Text(24), 0);
-  } else if (name == "btnHWTest") {
-    if (!Probe()) return;
-    procedures_->LedTest();
-    procedures_->BeepTest();
-  } else if (name == "btnReset") {
-    if (Probe()) procedures_->Reset();
-  } else if (name == "btnRefreshDevice") {
-    if (Probe()) UpdateDeviceInfo();
-  } else if (name == "btnDoIPConfig") {
-    StartExternal(config.DoIPSwitchProgram);
-  } else if (name == "btnOBDVoltage") {
-    StartExternal(config.OBDVoltageProgram);
-  } else if (name == "btnLog") {
-    StartExternal(config.CaptureLogProgram);
-  } else if (name == "btnRepairDevice") {
-    StartExternal(config.RepairDeviceProgram);
-  } else if (name == "btnUnLockDevice") {
-    if (procedures_) procedures_->Unlock();
+  const std::string name = msg.pSender->name().toStdString();
+  if (procedures_) {
+    device::RunDeviceButton(*procedures_, ui_, name, [this] { UpdateDeviceInfo(); });
+    return;
   }
+  // Without an adapter binding there is no adapter to work with.
+  if (name.rfind("btn", 0) == 0) ui_.ShowMessage(core::Text(3), "", core::MessageIcon::Error);
 }
 
 }  // namespace ui

@@ -6,7 +6,7 @@
 
 #include "core/Interaction.h"
 #include "device/DeviceOPThread.h"
-#include "device/DeviceReport.h"
+#include "device/DeviceProcedures.h"
 #include "ui/GUIWnd.h"
 
 namespace ui {
@@ -18,8 +18,9 @@ class DeviceInfoWnd : public GUIWnd {
   explicit DeviceInfoWnd(core::Interaction& ui);
   ~DeviceInfoWnd() override;
 
-  // Binds the adapter procedures; without them the page reports no adapter.
-  void SetProcedures(device::DeviceProcedures* procedures) { procedures_ = procedures; }
+  // Binds the adapter procedures (not owned) and shows their report; without them the
+  // page reports no adapter.
+  void SetProcedures(device::DeviceProcedures* procedures);
   // Called with every report shown (the main window's serial and voltage labels).
   void SetReportListener(std::function<void(const device::DeviceReport&)> listener) {
     listener_ = std::move(listener);
@@ -40,8 +41,7 @@ class DeviceInfoWnd : public GUIWnd {
 
  private:
   device::DeviceReport UnboundReport() const;
-  bool Probe();
-  void StartExternal(const std::string& name);
+  void ShowConnectionPicture(const std::string& picture);
 
   core::Interaction& ui_;
   device::DeviceProcedures* procedures_ = nullptr;
@@ -50,6 +50,7 @@ class DeviceInfoWnd : public GUIWnd {
   List* list_ = nullptr;
   Control* deviceImage_ = nullptr;
   Control* connImage_ = nullptr;
+  Control* firmwareButton_ = nullptr;
 };
 
 }  // namespace ui

@@ -60,6 +60,7 @@ MainFrameWnd::MainFrameWnd(core::Interaction& ui, CoreInit coreInit)
 }
 
 MainFrameWnd::~MainFrameWnd() {
+  if (device_) device_->infoPage()->SetProcedures(nullptr);
   if (TheMainFrame() == this) TheMainFrame() = nullptr;
 }
 
@@ -158,6 +159,13 @@ void MainFrameWnd::CreatePages() {
       obdVoltage_->SetTextColor(QColor::fromRgba(r.voltageInRange ? 0xFF00FF00 : 0xFFFF0000));
     }
   });
+  // The page's buttons reach the adapter through the core's procedures, which use the
+  // page's worker for the timed waits.
+  procedures_ = std::make_unique<app::ZDeviceProcedures>(app::ZCoreManager::Instance(), ui_,
+                                                         device_->infoPage()->opThread());
+  procedures_->SetFirmwareWindow(
+      [this](firmware::FirmwareJobSetup setup) { OpenFirmwareWindow(std::move(setup)); });
+  device_->infoPage()->SetProcedures(procedures_.get());
   pages_[0] = device_;
   for (int i = 1; i < kPageCount; ++i) {
     const PageInfo& info = kOtherPages[i - 1];
@@ -225,6 +233,12 @@ void MainFrameWnd::OnLanguageSelected(int position) {
   if (value == config.LANGUAGE) return;
   config.SaveLanguage(value);
   if (ui_.ShowTip("CUSCFG", core::Text(43), 1) == 1) EndProgram(0);
+}
+
+void MainFrameWnd::OpenFirmwareWindow(firmware::FirmwareJobSetup setup) {
+  // HWControlWnd comes with its own change; until then the job is not shown.
+  (void)setup;
+  LOG_WARN("The firmware window is not available yet.");
 }
 
 void MainFrameWnd::CheckForUpdate() {

@@ -4,9 +4,12 @@
 // and then creates the pages.
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "app/ZDeviceProcedures.h"
 #include "core/Interaction.h"
+#include "firmware/FirmwareUpdateJob.h"
 #include "ui/WindowImplBase.h"
 
 namespace ui {
@@ -34,6 +37,8 @@ class MainFrameWnd : public WindowImplBase {
   void SetDeviceLabels(const QString& serial, const QColor& serialColor, const QString& voltage,
                        const QColor& voltageColor);
   DeviceWnd* devicePage() const { return device_; }
+  // The device page's procedures, once the pages exist.
+  app::ZDeviceProcedures* deviceProcedures() const { return procedures_.get(); }
   QWidget* page(int index) const { return pages_[static_cast<std::size_t>(index)]; }
   bool initialised() const { return initialised_; }
 
@@ -52,6 +57,8 @@ class MainFrameWnd : public WindowImplBase {
   void ShowPage(int index);
   void OnLanguageSelected(int position);
   void CheckForUpdate();
+  // Shows the firmware window (HWControlWnd) for the job, modally.
+  void OpenFirmwareWindow(firmware::FirmwareJobSetup setup);
 
   core::Interaction& ui_;
   CoreInit coreInit_;
@@ -59,6 +66,7 @@ class MainFrameWnd : public WindowImplBase {
   std::array<QWidget*, kPageCount> pages_{};
   std::array<Control*, kPageCount> navButtons_{};
   DeviceWnd* device_ = nullptr;
+  std::unique_ptr<app::ZDeviceProcedures> procedures_;
   Combo* language_ = nullptr;
   Control *connState_ = nullptr, *networkStatus_ = nullptr, *version_ = nullptr,
           *deviceSN_ = nullptr, *obdVoltage_ = nullptr;

@@ -15,6 +15,7 @@
 
 int RunWindowTests(int argc, char** argv);
 int RunPageTests(int argc, char** argv);
+int RunDeviceInfoPageTests(int argc, char** argv);
 
 namespace uitest {
 namespace fs = std::filesystem;
@@ -97,5 +98,6 @@ int main(int argc, char** argv) {
   uitest::UseSkin("EN");
   int failures = RunWindowTests(argc, argv);
   failures += RunPageTests(argc, argv);
+  failures += RunDeviceInfoPageTests(argc, argv);
   return failures == 0 ? 0 : 1;
 }

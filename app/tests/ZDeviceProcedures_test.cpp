@@ -1,0 +1,213 @@
+// The device page's procedures over a started core, against the adapter simulator with the
+// clock scaled: what the buttons do, and that one procedure at a time uses the adapter.
+#include "app/ZDeviceProcedures.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <thread>
+
+#include "app/ZCoreManager.h"
+#include "core/ProgramTexts.h"
+#include "core/ZConfig.h"
+#include "core/tests/ConfigFixture.h"
+#include "device/DeviceButtons.h"
+#include "net/MD5.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/VciSim.h"
+
+namespace {
+
+using testing_support::VciSim;
+
+class DeviceProceduresTest : public ConfigFixture {
+ protected:
+  void SetUp() override {
+    ConfigFixture::SetUp();
+    ::setenv("KAVORA_TIME_SCALE", "0.01", 1);
+    platform::SetClock(&clock);
+    platform::CreateFolders(root / "Language");
+    platform::WriteFile(root / "Language/EN.xml", "<lang></lang>");
+    platform::CreateFolders(root / "Download");
+    platform::WriteFile(root / "Download/APPS.xml", "<APPS/>");
+    // The kept VCI image and the kept catalogue that offers it (offline run).
+    ASSERT_EQ(std::system((std::string(VCI_SIM_PATH) + " --make-vci-image " +
+                           (root / "Download/KRY.bin") + " KRYVCI 2.0.0.0 2025-01-02 >/dev/null")
+                              .c_str()),
+              0);
+    platform::WriteFile(root / "Download/fws.xml",
+                        "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI firmware</NAME><VERSION>2.0.0.0"
+                        "</VERSION><MD5>" + *net::FileMD5Text(root / "Download/KRY.bin") +
+                            "</MD5><URL>http://127.0.0.1:1/KRY.bin</URL></ITEM></FWS>");
+  }
+  void TearDown() override {
+    procedures.reset();
+    operations.Stop();
+    platform::SetClock(nullptr);
+  }
+  // Starts the core as the program does, against `sim`, with `configLines` in CONFIG.
+  void StartCore(const VciSim& sim, const std::string& configLines = "") {
+    sim.WriteKryIni(sdkIni());
+    WriteConfig("[CONFIG]\nLANGUAGE=1\nOfflineMode=1\n" + configLines);
+    core::ZConfig::Instance() = core::ZConfig();
+    core::ZConfig::Instance().LoadFrom(root.path());
+    ASSERT_TRUE(core.Init(ui));
+    ui.Clear();
+    ASSERT_TRUE(operations.Start());
+    procedures = std::make_unique<app::ZDeviceProcedures>(core, ui, operations);
+  }
+  std::vector<std::string> Messages() const { return ui.Texts("message"); }
+
+  platform::ScaledClock clock{0.01};
+  app::ZCoreManager core;
+  testing_support::ScriptedInteraction ui;
+  device::DeviceOPThread operations;
+  std::unique_ptr<app::ZDeviceProcedures> procedures;
+};
+
+TEST_F(DeviceProceduresTest, ReportKeepsThePageStateAndTheLayoutsButtonText) {
+  VciSim sim({"--module"});
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  StartCore(sim);
+  procedures->BindPage({nullptr, nullptr, "Update Firmware"});
+  device::DeviceReport r = procedures->Report();
+  ASSERT_GE(r.rows.size(), 12u);
+  EXPECT_EQ(r.rows[2].value, "K9ABC00258");
+  EXPECT_EQ(r.vciPid, 0x0301u);
+  EXPECT_TRUE(r.hasDoIP);
+  EXPECT_TRUE(r.firmwareUpdate) << "1.2.3.4 is not the catalogue's 2.0.0.0";
+  EXPECT_EQ(r.firmwareButtonText, "Update Firmware +");
+  r = procedures->Report();
+  EXPECT_EQ(r.firmwareButtonText, "Update Firmware +") << "the marker is never doubled";
+  EXPECT_EQ(procedures->lastReport().doipPid, 0x0401u);
+  EXPECT_FALSE(procedures->device()->connected());
+}
+
+TEST_F(DeviceProceduresTest, TheButtonsReachTheirProcedures) {
+  VciSim sim;
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  StartCore(sim);
+  int refreshed = 0;
+  const auto press = [&](const char* button) {
+    return device::RunDeviceButton(*procedures, ui, button, [&] { ++refreshed; });
+  };
+  EXPECT_EQ(press("btnSelfTest"), device::ButtonOutcome::Done);
+  EXPECT_EQ(ui.Texts("tip"), std::vector<std::string>{core::Text(24)});
+  ASSERT_TRUE(sim.WaitFor("beep 0 1"));
+  EXPECT_EQ(press("btnRefreshDevice"), device::ButtonOutcome::Done);
+  EXPECT_EQ(refreshed, 1);
+  EXPECT_EQ(press("lstDevInfo"), device::ButtonOutcome::NotAButton);
+
+  // The reset shows its picture and its refreshed report through the page.
+  std::vector<std::string> pictures;
+  std::vector<device::DeviceReport> shown;
+  procedures->BindPage({[&](const device::DeviceReport& r) { shown.push_back(r); },
+                        [&](const std::string& p) { pictures.push_back(p); }, ""});
+  EXPECT_EQ(press("btnReset"), device::ButtonOutcome::Done);
+  EXPECT_TRUE(sim.Recorded("reset"));
+  EXPECT_EQ(pictures, std::vector<std::string>{"conn_unknow.png"});
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].serialText, "K9ABC00258");
+
+  sim.Stop();
+  ui.Clear();
+  EXPECT_EQ(press("btnHWTest"), device::ButtonOutcome::NotConnected);
+  EXPECT_EQ(Messages(), std::vector<std::string>{core::Text(3)});
+}
+
+TEST_F(DeviceProceduresTest, WhileTheFirmwareJobRunsNothingElseTouchesTheAdapter) {
+  VciSim sim({"--firmware-write-ms", "100000"});
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  StartCore(sim);
+  procedures->Report();
+  std::atomic<bool> writing{false}, finish{false};
+  bool completed = false;
+  procedures->SetFirmwareWindow([&](firmware::FirmwareJobSetup setup) {
+    firmware::FirmwareUpdateJob job(std::move(setup));
+    job.Start();
+    ASSERT_TRUE(job.RequestUpdate());
+    writing = true;
+    job.WaitIdle();
+    completed = job.state().lastRunOk;
+    while (!finish) std::this_thread::yield();  // the window stays open a while
+    job.RequestClose();
+  });
+  std::thread window([&] { EXPECT_TRUE(procedures->FirmwareUpdate()); });
+  while (!writing) std::this_thread::yield();
+  ASSERT_TRUE(sim.WaitFor("firmware write begins"));
+  EXPECT_TRUE(procedures->busy());
+
+  const std::size_t before = sim.Record().size();
+  ui.Clear();
+  const device::DeviceReport last = procedures->lastReport();
+  EXPECT_EQ(procedures->Report().rows.size(), last.rows.size()) << "the page keeps what it shows";
+  EXPECT_FALSE(procedures->Probe());
+  procedures->LedTest();
+  procedures->Reset();
+  EXPECT_EQ(procedures->UnlockAdapter(), device::kConsoleNoReply);
+  EXPECT_FALSE(procedures->FirmwareUpdate()) << "one firmware window at a time";
+  EXPECT_FALSE(procedures->AutoFirmwareUpdate());
+  const std::string busy =
+      "The adapter is busy with the firmware update. Please try again when it has finished.";
+  EXPECT_EQ(Messages(), std::vector<std::string>(5, busy));
+  EXPECT_TRUE(ui.Texts("tip").empty()) << "the unlock asked nothing";
+  // Only the write itself went on meanwhile.
+  const auto record = sim.Record();
+  for (std::size_t i = before; i < record.size(); ++i)
+    EXPECT_TRUE(record[i].rfind("firmware", 0) == 0) << record[i];
+
+  finish = true;
+  window.join();
+  EXPECT_TRUE(completed);
+  EXPECT_FALSE(procedures->busy());
+  EXPECT_EQ(procedures->Report().rows[6].value, "2.0.0.0") << "free again once the window closed";
+}
+
+TEST_F(DeviceProceduresTest, TheUnlockReachesAHeldAdapterThroughItsRecordedAddress) {
+  VciSim sim({"--held"});
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  StartCore(sim);
+  ui.Answer({true});
+  EXPECT_EQ(procedures->UnlockAdapter(), device::kConsoleDropSent);
+  EXPECT_TRUE(sim.WaitFor("console: dropped"));
+  EXPECT_EQ(ui.Texts("tip"), (std::vector<std::string>{core::Text(80), core::Text(72)}));
+}
+
+TEST_F(DeviceProceduresTest, ExternalToolsStartByTheirConfiguredNames) {
+  VciSim sim;
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  const std::string tool = root / "OBDVoltage";
+  platform::WriteFile(tool, "#!/bin/sh\npwd > started.txt\n");
+  ASSERT_EQ(::chmod(tool.c_str(), 0755), 0);
+  StartCore(sim, "OBDVoltageProgram=OBDVoltage.exe\nCaptureLogProgram=NoSuchTool.exe\n");
+  EXPECT_TRUE(procedures->StartTool(device::DeviceTool::OBDVoltage));
+  for (int i = 0; i < 2000 && !platform::FileExists(root / "started.txt"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(platform::FileExists(root / "started.txt"));
+  EXPECT_EQ(*platform::ReadFile(root / "started.txt"), root.path() + "\n") << "run in its folder";
+  EXPECT_TRUE(Messages().empty());
+
+  EXPECT_FALSE(procedures->StartTool(device::DeviceTool::CaptureLog));
+  EXPECT_EQ(Messages(), std::vector<std::string>{"The tool NoSuchTool.exe was not found."});
+}
+
+TEST_F(DeviceProceduresTest, NoAutomaticOpeningOfflineAndAtMostOnce) {
+  VciSim sim;
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  StartCore(sim);
+  int opened = 0;
+  procedures->SetFirmwareWindow([&](firmware::FirmwareJobSetup) { ++opened; });
+  procedures->Report();
+  ASSERT_TRUE(procedures->lastReport().firmwareUpdate);
+  EXPECT_FALSE(procedures->AutoFirmwareUpdate()) << "offline";
+  EXPECT_TRUE(ui.shown().empty()) << "the automatic opening never says why not";
+  // The button opens it, offline too (the kept image may serve).
+  EXPECT_TRUE(procedures->FirmwareUpdate());
+  EXPECT_EQ(opened, 1);
+  EXPECT_FALSE(procedures->busy()) << "the window's holding ended with it";
+}
+
+}  // namespace

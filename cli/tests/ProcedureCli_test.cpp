@@ -1,0 +1,254 @@
+// report, firmware, reset, unlock and test as a technician runs them, against the adapter
+// simulator with the clock scaled, offline from the kept catalogue and images.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cctype>
+#include <nlohmann/json.hpp>
+
+#include "net/MD5.h"
+#include "platform/Files.h"
+#include "tests/support/ShellRun.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/VciSim.h"
+
+namespace {
+
+using nlohmann::json;
+using testing_support::VciSim;
+
+class ProcedureCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("KAVORA_TIME_SCALE", "0.01", 1);
+    for (const char* f : {"Config", "Language", "Download", "kry"}) platform::CreateFolders(root / f);
+    platform::WriteFile(root / "Language/EN.xml", "<lang/>");
+    platform::WriteFile(root / "Download/APPS.xml", "<APPS/>");
+    const std::string sim = VCI_SIM_PATH;
+    ASSERT_EQ(std::system((sim + " --make-vci-image " + (root / "Download/KRY.bin") +
+                           " KRYVCI 2.0.0.0 2025-01-02 >/dev/null").c_str()), 0);
+    platform::WriteFile(root / "release.txt",
+                        "[release]\nopenwrt=V1.1.0\nuboot=2020.04\ndevice=DOIPMOD\n[checksum]\n"
+                        "openwrt=none\n[module]\nversion=V1.1.0\ndate=20250102\n");
+    ASSERT_EQ(std::system((sim + " --make-doip-image " + (root / "Download/openwrt.bin") + " " +
+                           (root / "release.txt") + " >/dev/null").c_str()), 0);
+    platform::WriteFile(root / "Download/fws.xml",
+                        "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI firmware</NAME><VERSION>2.0.0.0"
+                        "</VERSION><MD5>" + *net::FileMD5Text(root / "Download/KRY.bin") +
+                            "</MD5><URL>http://127.0.0.1:1/KRY.bin</URL></ITEM><ITEM><ID>2</ID>"
+                            "<PID>1025</PID><NAME>DoIP system</NAME><VERSION>V1.1.0</VERSION><MD5>" +
+                            *net::FileMD5Text(root / "Download/openwrt.bin") +
+                            "</MD5><URL>http://127.0.0.1:1/o.bin</URL></ITEM></FWS>");
+    platform::WriteFile(root / "kry-fwup", "#!/bin/sh\n# module update tool\n");
+    std::string toolSum = *net::FileMD5Text(root / "kry-fwup");
+    for (char& ch : toolSum) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    Config("KRYFwUpCheckSum=" + toolSum);
+  }
+  void Config(const std::string& lines) {
+    platform::WriteFile(root / "Config/KavoraC.ini",
+                        "[CONFIG]\nLANGUAGE=1\nOfflineMode=1\nKRYFwUp=kry-fwup\n" + lines + "\n");
+  }
+  testing_support::ShellResult Cli(const VciSim& sim, const std::string& args) {
+    sim.WriteKryIni(root / "kry/KRY.ini");
+    return testing_support::RunShell("cd '" + root.path() + "' && XDG_CONFIG_HOME='" + root.path() +
+                                     "' " + ORB_CLI + " " + args + " </dev/null 2>'" +
+                                     (root / "stderr") + "'");
+  }
+  std::string Stderr() { return platform::ReadFile(root / "stderr").value_or(""); }
+  bool InStderr(const std::string& text) { return Stderr().find(text) != std::string::npos; }
+  static std::vector<std::string> Rows(const json& report) {
+    std::vector<std::string> out;
+    for (const auto& row : report["rows"])
+      out.push_back(row["kind"].get<std::string>() + " " + row["label"].get<std::string>() + "=" +
+                    row["value"].get<std::string>());
+    return out;
+  }
+  std::string Profile(const std::string& text) {
+    platform::WriteFile(root / "profile.ini", text);
+    return root / "profile.ini";
+  }
+
+  testing_support::TempFolder root;
+};
+
+TEST_F(ProcedureCli, ReportOfAnAdapterWithItsModule) {
+  VciSim sim({"--profile", ORB_SOURCE_DIR "/sim/profiles/wifi-module.ini"});
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  const auto run = Cli(sim, "report");
+  ASSERT_EQ(run.code, 0) << Stderr();
+  const json r = json::parse(run.out);
+  EXPECT_EQ(Rows(r), (std::vector<std::string>{
+                         "header Hardware=", "value Name=VCI-X100", "value Serial Number=K9ABC00258",
+                         "value Interface=USB", "header Firmware=", "value Name=KRYVCI",
+                         "value Version=1.2.3.4", "value Date=2024-03-05", "header Driver=",
+                         "value Name=ZADEZO", "value Version=1.1.1", "value Date=2015-01-01",
+                         "header Expansion=", "value Name=DOIPMOD", "value Version=V1.0.3",
+                         "value Date=20240301", "value SSID=KRY-DoIP-0258"}));
+  EXPECT_EQ(r["serialLabel"], json({{"text", "K9ABC00258"}, {"colour", "#FF00FF00"}}));
+  EXPECT_EQ(r["voltageLabel"], json({{"text", " 12.34 V"}, {"colour", "#FF00FF00"}}));
+  EXPECT_EQ(r["connectionPicture"], "conn_lan.png");
+  EXPECT_EQ(r["toolTip"], "WiFi\r\n" + sim.address() + " : 6800");
+  EXPECT_EQ(r["firmwareUpdate"], true);
+  EXPECT_EQ(r["firmwareButtonText"], "Firmware +");
+  EXPECT_EQ(r["vciPid"], 0x0301);
+  EXPECT_EQ(r["doipPid"], 0x0401);
+}
+
+TEST_F(ProcedureCli, ReportOfAdaptersThatCannotBeRead) {
+  struct Case {
+    std::vector<std::string> sim;
+    bool stop;
+    std::vector<std::string> rows;
+    std::string picture;
+  } cases[] = {
+      {{"--held"}, false, {"notice Device is in use="}, "conn_used.png"},
+      {{}, true, {"notice Device is not connected=(USB)"}, "conn_unknow.png"},
+      {{"--profile", ORB_SOURCE_DIR "/sim/profiles/boot-mode.ini"}, false, {"notice VCI Boot=Mode"}, ""},
+  };
+  for (const auto& c : cases) {
+    VciSim sim(c.sim);
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    if (c.stop) sim.Stop();
+    const auto run = Cli(sim, "report");
+    ASSERT_EQ(run.code, 0) << Stderr();
+    const json r = json::parse(run.out);
+    EXPECT_EQ(Rows(r), c.rows);
+    EXPECT_EQ(r["connectionPicture"], c.picture);
+    EXPECT_EQ(r["firmwareUpdate"], c.picture.empty()) << "boot mode must be updated";
+  }
+}
+
+TEST_F(ProcedureCli, VoltageColoursAtTheBoundaries) {
+  struct Case {
+    int millivolts;
+    const char* text;
+    const char* colour;
+  } cases[] = {{7999, "  8.00 V", "#FFFF0000"}, {15000, " 15.00 V", "#FF00FF00"},
+               {15001, " 15.00 V", "#FFFF0000"}};
+  for (const auto& c : cases) {
+    VciSim sim({"--profile", Profile("[Adapter]\nVoltage=" + std::to_string(c.millivolts) + "\n")});
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    const auto run = Cli(sim, "report");
+    ASSERT_EQ(run.code, 0) << Stderr();
+    EXPECT_EQ(json::parse(run.out)["voltageLabel"], json({{"text", c.text}, {"colour", c.colour}}))
+        << c.millivolts;
+  }
+}
+
+TEST_F(ProcedureCli, FirmwareUpdatesTheVciAndTheModule) {
+  VciSim sim({"--module", "--firmware-write-ms", "3000", "--upgrade-ms", "20000"});
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  const auto run = Cli(sim, "firmware --yes");
+  EXPECT_EQ(run.code, 0) << Stderr();
+  const json rows = json::parse(run.out);
+  EXPECT_EQ(rows["vci"]["currentVersion"], "1.2.3.4");
+  EXPECT_EQ(rows["vci"]["newVersion"], "2.0.0.0");
+  EXPECT_EQ(rows["vci"]["ticked"], true);
+  EXPECT_EQ(rows["system"]["currentVersion"], "V1.0.3");
+  EXPECT_EQ(rows["system"]["ticked"], true);
+  EXPECT_TRUE(InStderr("[status] Updating...")) << Stderr();
+  EXPECT_TRUE(InStderr("[progress] 100%"));
+  EXPECT_TRUE(InStderr("[status] Update Completed"));
+  EXPECT_TRUE(sim.Recorded("firmware written: KRYVCI 2.0.0.0 2025-01-02"));
+  EXPECT_TRUE(sim.WaitFor("module back: version V1.1.0"));
+}
+
+TEST_F(ProcedureCli, FirmwareTicksAndTheLowVoltageQuestion) {
+  {
+    // Only the module: the VCI is left alone.
+    VciSim sim({"--module", "--upgrade-ms", "20000"});
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    const auto run = Cli(sim, "firmware --no-vci --yes");
+    EXPECT_EQ(run.code, 0) << Stderr();
+    EXPECT_FALSE(sim.WaitFor("firmware write begins", 100));
+  }
+  {
+    // 8,999 mV asks; without a terminal to answer, the update is cancelled.
+    VciSim sim({"--profile", Profile("[Adapter]\nVoltage=8999\n")});
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    const auto run = Cli(sim, "firmware");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(InStderr("[LRESETWNDTIP] The OBD voltage is too low")) << Stderr();
+    EXPECT_FALSE(InStderr("Update Completed"));
+    EXPECT_FALSE(sim.WaitFor("firmware write begins", 100));
+  }
+  {
+    VciSim sim;
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    EXPECT_EQ(Cli(sim, "firmware --no-vci --no-doip").code, 1);
+    EXPECT_TRUE(InStderr("nothing to update"));
+    EXPECT_EQ(Cli(sim, "firmware --sideways").code, 2);
+  }
+}
+
+TEST_F(ProcedureCli, FirmwareIsRefusedInFarlinkMode) {
+  VciSim sim;
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  sim.WriteKryIni(root / "kry/KRY.ini");
+  const auto run = testing_support::RunShell(
+      "cd '" + root.path() + "' && sed -i 's/^Type=4/Type=8/' kry/KRY.ini && XDG_CONFIG_HOME='" +
+      root.path() + "' " + ORB_CLI + " firmware --yes 2>'" + (root / "stderr") + "'");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_TRUE(InStderr("[LUWNDTIP] Upgrade firmware is not allowed in Farlink remote mode!")) << Stderr();
+}
+
+TEST_F(ProcedureCli, ResetWithAndWithoutModule) {
+  for (bool module : {false, true}) {
+    VciSim sim(module ? std::vector<std::string>{"--module"} : std::vector<std::string>{});
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    const auto run = Cli(sim, "reset");
+    EXPECT_EQ(run.code, 0) << Stderr();
+    EXPECT_EQ(json::parse(run.out)["serialLabel"]["text"], "K9ABC00258") << "the report is refreshed";
+    EXPECT_TRUE(sim.Recorded("reset"));
+    EXPECT_TRUE(InStderr("[LRESETWNDTIP] Device will reset , are you sure ?"));
+    EXPECT_TRUE(InStderr("[deviceConnImage] conn_unknow.png"));
+    EXPECT_TRUE(InStderr(module ? "[HWRSTWND] Reset Device [1/2] Restart comm module"
+                                : "[HWRSTWND] Reset Device [1/1] Restart comm module"))
+        << Stderr();
+    EXPECT_EQ(InStderr("[HWRESETTIP] Reset Device [2/2] Restart system"), module);
+  }
+  VciSim held({"--held"});
+  ASSERT_TRUE(held.ok());
+  EXPECT_EQ(Cli(held, "reset").code, 1);
+  EXPECT_FALSE(held.Recorded("reset"));
+}
+
+TEST_F(ProcedureCli, UnlockDropsAStaleConnection) {
+  struct Case {
+    std::vector<std::string> sim;
+    const char* args;
+    int result;
+  } cases[] = {
+      {{}, "unlock --yes", 2},                        // connected from 192.168.8.100
+      {{"--console-client", ""}, "unlock --yes", 1},  // "unconnected": nothing to drop
+      {{}, "unlock", 0},                              // no answer at the terminal: cancelled
+  };
+  for (const auto& c : cases) {
+    VciSim sim(c.sim);
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    const auto run = Cli(sim, c.args);
+    ASSERT_EQ(run.code, 0) << Stderr();
+    EXPECT_EQ(json::parse(run.out)["result"], c.result) << c.args;
+    EXPECT_EQ(sim.WaitFor("console: dropped", c.result == 2 ? 2000 : 100), c.result == 2);
+  }
+}
+
+TEST_F(ProcedureCli, SelfAndHardwareTests) {
+  VciSim sim;
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  EXPECT_EQ(Cli(sim, "test self").code, 0) << Stderr();
+  EXPECT_TRUE(InStderr("[LUWNDTIP] Complete"));
+  EXPECT_EQ(Cli(sim, "test hw").code, 0);
+  EXPECT_FALSE(InStderr("Complete"));
+  std::vector<std::string> calls;
+  for (const auto& line : sim.Record())
+    if (line.rfind("led", 0) == 0 || line.rfind("beep", 0) == 0) calls.push_back(line);
+  EXPECT_EQ(calls, (std::vector<std::string>{"led 1 1 1 1", "beep 1 10", "beep 0 1", "led 1 1 1 1",
+                                             "beep 1 10", "beep 0 1"}));
+  sim.Stop();
+  EXPECT_EQ(Cli(sim, "test hw").code, 1);
+  EXPECT_TRUE(InStderr("[error] Device is not connected"));
+  EXPECT_EQ(Cli(sim, "test").code, 2);
+}
+
+}  // namespace

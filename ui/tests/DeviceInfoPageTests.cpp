@@ -1,0 +1,122 @@
+// The device information page of the real program against the adapter simulator: the
+// report it shows and the procedures its buttons reach.
+#include <sys/stat.h>
+
+#include <QTest>
+#include <fstream>
+
+#include "core/ProgramTexts.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/VciSim.h"
+#include "ui/DeviceInfoWnd.h"
+#include "ui/DeviceWnd.h"
+#include "ui/ListControl.h"
+#include "ui/MainFrameWnd.h"
+#include "ui/tests/UiTestSupport.h"
+
+namespace {
+
+class DeviceInfoPageTests : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    ::setenv("KAVORA_TIME_SCALE", "0.01", 1);
+    platform::SetClock(&clock_);
+    sim_ = std::make_unique<testing_support::VciSim>(std::vector<std::string>{"--module"});
+    QVERIFY(sim_->ok());
+    sim_->WriteKryIni(uitest::KryIni());
+    const std::string tool = uitest::Root() + "/CaptureLog";
+    std::ofstream(tool) << "#!/bin/sh\ntouch captured.txt\n";
+    ::chmod(tool.c_str(), 0755);
+    uitest::WriteConfig("LANGUAGE=1\nOfflineMode=1\nCaptureLogProgram=CaptureLog.exe\n"
+                        "OBDVoltageProgram=NoSuchTool.exe");
+    script_ = std::make_unique<testing_support::ScriptedInteraction>();
+    frame_ = new ui::MainFrameWnd(*script_);
+    frame_->Create(nullptr, "OrbManager", false);
+    frame_->show();
+    QVERIFY(frame_->initialised());
+    info_ = frame_->devicePage()->infoPage();
+  }
+  void cleanup() {
+    delete frame_;
+    sim_.reset();
+    platform::SetClock(nullptr);
+    ::unsetenv("KAVORA_TIME_SCALE");
+  }
+
+  void showsTheReportOfTheAdapter() {
+    auto* list = info_->Find<ui::List>("lstDevInfo");
+    QCOMPARE(list->GetCount(), 17);
+    QCOMPARE(list->GetItemAt(0)->GetText(0), QString("Hardware"));
+    QCOMPARE(list->GetItemAt(0)->look().bkImage.file, QString("devinfolist.png"));
+    QCOMPARE(list->GetItemAt(2)->GetText(1), QString("K9ABC00258"));
+    QCOMPARE(list->GetItemAt(16)->GetText(0), QString("SSID"));
+    const QString tip = "LAN\r\n" + QString::fromStdString(sim_->address()) + " : 6800";
+    QCOMPARE(info_->FindControl("deviceConnImage")->widget()->toolTip(), tip);
+    QCOMPARE(info_->FindControl("deviceImage")->widget()->toolTip(), tip);
+    QCOMPARE(frame_->FindControl("labelDeviceSN")->text(), QString("K9ABC00258"));
+    QCOMPARE(frame_->FindControl("labelOBDVoltage")->text(), QString(" 12.34 V"));
+    // No catalogue offline: the firmware counts as new, marked once however often it runs.
+    uitest::Click(info_, "btnRefreshDevice");
+    QCOMPARE(info_->FindControl("btnFWUpdate")->text(), QString("Update Firmware +"));
+  }
+
+  void theButtonsReachTheProcedures() {
+    uitest::Click(info_, "btnSelfTest");
+    QVERIFY(sim_->WaitFor("beep 0 1"));
+    QCOMPARE(script_->Texts("tip"), std::vector<std::string>{core::Text(24)});
+
+    script_->Clear();
+    uitest::Click(info_, "btnReset");
+    QVERIFY(sim_->Recorded("reset"));
+    std::vector<std::string> windows;
+    for (const auto& s : script_->shown())
+      if (s.kind == "progresswindow") windows.push_back(s.windowName);
+    QCOMPARE(windows, (std::vector<std::string>{"HWRSTWND", "HWRESETTIP"}));
+    QCOMPARE(info_->Find<ui::List>("lstDevInfo")->GetCount(), 17);  // refreshed after the reset
+
+    script_->Clear();
+    uitest::Click(info_, "btnOBDVoltage");
+    QCOMPARE(script_->Texts("message"),
+             std::vector<std::string>{"The tool NoSuchTool.exe was not found."});
+    uitest::Click(info_, "btnLog");
+    const std::string captured = uitest::Root() + "/captured.txt";
+    for (int i = 0; i < 2000 && !platform::FileExists(captured); ++i) QTest::qWait(1);
+    QVERIFY(platform::FileExists(captured));
+
+    script_->Clear();
+    script_->Answer({false});
+    uitest::Click(info_, "btnUnLockDevice");
+    QCOMPARE(script_->Texts("tip"), std::vector<std::string>{core::Text(80)});
+
+    int opened = 0;
+    frame_->deviceProcedures()->SetFirmwareWindow([&](firmware::FirmwareJobSetup setup) {
+      ++opened;
+      QCOMPARE(setup.vciPid, 0x0301u);
+      QCOMPARE(setup.doipPid, 0x0401u);
+      QVERIFY(static_cast<bool>(setup.use));
+    });
+    uitest::Click(info_, "btnFWUpdate");
+    QCOMPARE(opened, 1);
+    QVERIFY(!frame_->deviceProcedures()->busy());
+  }
+
+ private:
+  platform::ScaledClock clock_{0.01};
+  std::unique_ptr<testing_support::VciSim> sim_;
+  std::unique_ptr<testing_support::ScriptedInteraction> script_;
+  ui::MainFrameWnd* frame_ = nullptr;
+  ui::DeviceInfoWnd* info_ = nullptr;
+};
+
+}  // namespace
+
+int RunDeviceInfoPageTests(int argc, char** argv) {
+  DeviceInfoPageTests tests;
+  return QTest::qExec(&tests, argc, argv);
+}
+
+#include "DeviceInfoPageTests.moc"
