@@ -180,12 +180,13 @@ TEST_F(DeviceProceduresTest, ExternalToolsStartByTheirConfiguredNames) {
   VciSim sim;
   ASSERT_TRUE(sim.ok()) << sim.output();
   const std::string tool = root / "OBDVoltage";
-  platform::WriteFile(tool, "#!/bin/sh\npwd > started.txt\n");
+  platform::WriteFile(tool, "#!/bin/sh\npwd > started.tmp && mv started.tmp started.txt\n");
   ASSERT_EQ(::chmod(tool.c_str(), 0755), 0);
   StartCore(sim, "OBDVoltageProgram=OBDVoltage.exe\nCaptureLogProgram=NoSuchTool.exe\n");
-  EXPECT_TRUE(procedures->StartTool(device::DeviceTool::OBDVoltage));
-  for (int i = 0; i < 2000 && !platform::FileExists(root / "started.txt"); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_TRUE(procedures->StartTool(device::DeviceTool::OBDVoltage)) << ::testing::PrintToString(Messages());
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!platform::FileExists(root / "started.txt") && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   ASSERT_TRUE(platform::FileExists(root / "started.txt"));
   EXPECT_EQ(*platform::ReadFile(root / "started.txt"), root.path() + "\n") << "run in its folder";
   EXPECT_TRUE(Messages().empty());

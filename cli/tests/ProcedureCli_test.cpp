@@ -63,6 +63,9 @@ class ProcedureCli : public ::testing::Test {
                     row["value"].get<std::string>());
     return out;
   }
+  // The module's commands time out after a second, scaled: on a loaded machine 10 ms is
+  // too short for the simulator to answer, so the runs that meet the module take longer.
+  static void ModuleTime() { ::setenv("KAVORA_TIME_SCALE", "0.05", 1); }
   std::string Profile(const std::string& text) {
     platform::WriteFile(root / "profile.ini", text);
     return root / "profile.ini";
@@ -136,6 +139,7 @@ TEST_F(ProcedureCli, VoltageColoursAtTheBoundaries) {
 }
 
 TEST_F(ProcedureCli, FirmwareUpdatesTheVciAndTheModule) {
+  ModuleTime();
   VciSim sim({"--module", "--firmware-write-ms", "3000", "--upgrade-ms", "20000"});
   ASSERT_TRUE(sim.ok()) << sim.output();
   const auto run = Cli(sim, "firmware --yes");
@@ -156,6 +160,7 @@ TEST_F(ProcedureCli, FirmwareUpdatesTheVciAndTheModule) {
 TEST_F(ProcedureCli, FirmwareTicksAndTheLowVoltageQuestion) {
   {
     // Only the module: the VCI is left alone.
+    ModuleTime();
     VciSim sim({"--module", "--upgrade-ms", "20000"});
     ASSERT_TRUE(sim.ok()) << sim.output();
     const auto run = Cli(sim, "firmware --no-vci --yes");
@@ -164,6 +169,7 @@ TEST_F(ProcedureCli, FirmwareTicksAndTheLowVoltageQuestion) {
   }
   {
     // 8,999 mV asks; without a terminal to answer, the update is cancelled.
+    ::setenv("KAVORA_TIME_SCALE", "0.01", 1);
     VciSim sim({"--profile", Profile("[Adapter]\nVoltage=8999\n")});
     ASSERT_TRUE(sim.ok()) << sim.output();
     const auto run = Cli(sim, "firmware");
