@@ -92,7 +92,9 @@ int Spawn(std::vector<std::string> args, const std::string& folder) {
   return pid;
 }
 
+// Ends the one process we started; never a process group or every process (pid <= 0).
 void End(int pid) {
+  if (pid <= 0) return;
   ::kill(pid, SIGTERM);
   for (int i = 0; i < 500; ++i) {
     if (::waitpid(pid, nullptr, WNOHANG) == pid) return;
@@ -132,7 +134,7 @@ int main(int argc, char** argv) {
   if (!adapter.ok()) return 1;
   adapter.WriteKryIni(root / "kry/KRY.ini");
 
-  const int program = Spawn({ORB_PROGRAM}, root.path());
+  const int program = Spawn({ORB_PROGRAM}, root.path());  // an absolute path
   if (program <= 0) return 1;
   bool shown = false;
   for (int i = 0; i < 3000 && !shown; ++i) {
@@ -149,7 +151,11 @@ int main(int argc, char** argv) {
   Measure("OrbManager, idle after start-up", program);
   End(program);
 
-  const int peer = Spawn({argv[0], "--peer"}, root.path());
+  // The peer is this very program, found by its absolute path (the child starts in root).
+  char self[4096] = {};
+  if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return 1;
+  const int peer = Spawn({self, "--peer"}, root.path());
+  if (peer <= 0) return 1;
   std::this_thread::sleep_for(std::chrono::seconds(5));
   Measure("peer: one web view, empty page", peer);
   End(peer);
