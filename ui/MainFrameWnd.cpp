@@ -236,7 +236,10 @@ void MainFrameWnd::OnLanguageSelected(int position) {
 }
 
 void MainFrameWnd::OpenFirmwareWindow(firmware::FirmwareJobSetup setup) {
-  // HWControlWnd comes with its own change; until then the job is not shown.
+  // The firmware window (HWControlWnd, "FWUPWND") belongs here: build a FirmwareUpdateJob
+  // from `setup`, show the window modally as a child of the device page and return when it
+  // has closed; the setup's `use` keeps the adapter for the job meanwhile. Until the window
+  // exists the job is not shown.
   (void)setup;
   LOG_WARN("The firmware window is not available yet.");
 }
