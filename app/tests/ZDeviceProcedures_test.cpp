@@ -17,6 +17,7 @@
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/ScriptedInteraction.h"
+#include "tests/support/ServedFolder.h"
 #include "tests/support/VciSim.h"
 
 namespace {
@@ -49,9 +50,10 @@ class DeviceProceduresTest : public ConfigFixture {
     platform::SetClock(nullptr);
   }
   // Starts the core as the program does, against `sim`, with `configLines` in CONFIG.
-  void StartCore(const VciSim& sim, const std::string& configLines = "") {
+  void StartCore(const VciSim& sim, const std::string& configLines = "", bool offline = true) {
     sim.WriteKryIni(sdkIni());
-    WriteConfig("[CONFIG]\nLANGUAGE=1\nOfflineMode=1\n" + configLines);
+    WriteConfig("[CONFIG]\nLANGUAGE=1\nOfflineMode=" + std::string(offline ? "1" : "0") + "\n" +
+                configLines);
     core::ZConfig::Instance() = core::ZConfig();
     core::ZConfig::Instance().LoadFrom(root.path());
     ASSERT_TRUE(core.Init(ui));
@@ -209,6 +211,50 @@ TEST_F(DeviceProceduresTest, NoAutomaticOpeningOfflineAndAtMostOnce) {
   EXPECT_TRUE(procedures->FirmwareUpdate());
   EXPECT_EQ(opened, 1);
   EXPECT_FALSE(procedures->busy()) << "the window's holding ended with it";
+}
+
+// Online, with new firmware in the catalogue: the window opens by itself once, and not at
+// all while the page is busy or in Farlink mode.
+TEST_F(DeviceProceduresTest, AutomaticOpeningOnlyWhenEveryConditionHolds) {
+  testing_support::ServedFolder web("127.0.0.48");
+  ASSERT_TRUE(web.started());
+  web.Put("update.ini", "[UPDATE]\nManagerVersion=1.0.0\nManagerURL=u\nMD5=M\nSize=5\n");
+  web.Put("APPS.xml", "<APPS/>");
+  web.Put("fws.xml", *platform::ReadFile(root / "Download/fws.xml"));
+  web.Put("sps.xml", "<SPS/>");
+  VciSim sim;
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  StartCore(sim,
+            "ManagerVersion=1.0.0\nUpdateURL=" + web.Url("/update.ini") + "\nApplicationURL=" +
+                web.Url("/APPS.xml") + "\nFirmwareURL=" + web.Url("/fws.xml") +
+                "\nSPSListURL=" + web.Url("/sps.xml"),
+            false);
+  ASSERT_TRUE(core.online());
+  int opened = 0;
+  const auto fresh = [&] {
+    procedures = std::make_unique<app::ZDeviceProcedures>(core, ui, operations);
+    procedures->SetFirmwareWindow([&](firmware::FirmwareJobSetup) { ++opened; });
+    procedures->Report();
+  };
+  fresh();
+  ASSERT_TRUE(procedures->lastReport().firmwareUpdate);
+  EXPECT_TRUE(procedures->AutoFirmwareUpdate());
+  EXPECT_FALSE(procedures->AutoFirmwareUpdate()) << "once per program start";
+  EXPECT_EQ(opened, 1);
+
+  fresh();
+  std::atomic<bool> done{false};
+  ASSERT_TRUE(operations.StartOperation(device::DeviceOPThread::kOperationWait,
+                                        device::DeviceOPThread::kOptionModule, &done));
+  EXPECT_FALSE(procedures->AutoFirmwareUpdate()) << "the page waits after a reset";
+  EXPECT_FALSE(procedures->AutoFirmwareUpdate()) << "and does not try again later";
+  while (!done) std::this_thread::yield();
+
+  fresh();
+  core.commSettings()->current().Type = core::kCommFarlink;
+  EXPECT_FALSE(procedures->AutoFirmwareUpdate());
+  EXPECT_EQ(opened, 1);
+  EXPECT_TRUE(ui.Texts("message").empty());
 }
 
 }  // namespace
