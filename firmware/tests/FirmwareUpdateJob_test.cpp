@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <atomic>
 #include <cctype>
 
 #include "core/ProgramTexts.h"
@@ -76,7 +77,10 @@ class FirmwareJobTest : public ::testing::Test {
     auto job = std::make_unique<firmware::FirmwareUpdateJob>(setup);
     job->SetObserver([this, j = job.get()] {
       const auto s = j->state();
-      if (s.progressMaximum == 120 && s.progress > maxVciBar) maxVciBar = s.progress;
+      if (s.progressMaximum != 120) return;
+      int seen = maxVciBar.load();
+      while (s.progress > seen && !maxVciBar.compare_exchange_weak(seen, s.progress)) {
+      }
     });
     return job;
   }
@@ -91,7 +95,7 @@ class FirmwareJobTest : public ::testing::Test {
   testing_support::FastPausesClock clock{0.2, 0.02};
   firmware::ZKRYFirmwareManager catalogue;
   ScriptedInteraction ui;
-  int maxVciBar = 0;
+  std::atomic<int> maxVciBar{0};  // the observer runs on the worker and the progress thread
 };
 
 TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
