@@ -1,5 +1,8 @@
 #include "app/StartUp.h"
 
+#include <csignal>
+#include <cstdlib>
+
 #include "core/Log.h"
 #include "core/ZConfig.h"
 #include "platform/CrashReport.h"
@@ -44,6 +47,8 @@ int RunProgram(ProgramShell& shell, core::Interaction& ui) {
   shell.StopSplash();
   // 14-16.
   shell.ShowMainWindow();
+  // Test-only: the end-to-end tests check that a crash leaves its dump file.
+  if (std::getenv("ORB_TEST_CRASH")) std::raise(SIGSEGV);
   shell.RunMessageLoop();
   return 0;
 }
