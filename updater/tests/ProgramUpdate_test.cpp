@@ -176,7 +176,8 @@ TEST_F(ProgramUpdateTest, AnyFailureLeavesTheOldVersionWhole) {
 }
 
 TEST_F(ProgramUpdateTest, StartsTheInstalledProgramInTheRootFolder) {
-  local.Put("program/OrbManager", "#!/bin/sh\npwd > started-in\n");
+  // Written aside and renamed, so the file appears whole.
+  local.Put("program/OrbManager", "#!/bin/sh\npwd > started-in.part && mv started-in.part started-in\n");
   ASSERT_TRUE(StartInstalledProgram(places));
   for (int i = 0; i < 200 && !fs::exists(local / "root/started-in"); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
