@@ -3,6 +3,7 @@
 // itself with the new version and starts OrbManager again; after any failure the old
 // version is started.
 #include <QApplication>
+#include <QScreen>
 #include <QTimer>
 #include <chrono>
 #include <string>
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
   const auto request = updater::ParseUpdateRequest(fields, &reason);
   updater::UpdateWindow window(QString::fromStdString(request ? request->ownVersion : ""),
                                QString::fromStdString(request ? request->newVersion : "?"));
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    window.move(screen->availableGeometry().center() - window.rect().center());
   window.show();
 
   const auto finish = [&](bool ok, const std::string& why) {
