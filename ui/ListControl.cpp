@@ -39,7 +39,8 @@ void ListTextElement::paintEvent(QPaintEvent*) {
   state.selected = selected_;
   // Row colours fall back to the list's item colours.
   ControlLook saved = look_;
-  look_.bk = item.bk;  // rows are drawn in the list's item colours, as the library does
+  // Rows are drawn in the list's item colours, as the library does, unless given their own.
+  look_.bk = rowColor_.isValid() ? rowColor_ : item.bk;
   if (hot_ && !look_.hotBk.isValid()) look_.hotBk = item.hotBk;
   if (selected_ && !look_.selectedBk.isValid()) look_.selectedBk = item.selectedBk;
   PaintBox(painter, rect(), state);

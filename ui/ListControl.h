@@ -19,6 +19,12 @@ class ListTextElement : public QWidget, public Control {
   QWidget* widget() override { return this; }
   void SetText(int column, const QString& text);
   QString GetText(int column) const { return texts_.value(column); }
+  // A background of the row's own instead of the list's item colour.
+  void SetRowColor(const QColor& color) {
+    rowColor_ = color;
+    update();
+  }
+  const QColor& rowColor() const { return rowColor_; }
   bool SetAttribute(const QString& name, const QString& value) override;
   void SetOwner(List* owner) { owner_ = owner; }
   void Select(bool selected);
@@ -34,6 +40,7 @@ class ListTextElement : public QWidget, public Control {
  private:
   List* owner_ = nullptr;
   QStringList texts_;
+  QColor rowColor_;
   bool hot_ = false;
   bool selected_ = false;
 };

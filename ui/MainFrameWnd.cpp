@@ -15,6 +15,9 @@
 #include "ui/DeviceInfoWnd.h"
 #include "ui/DeviceWnd.h"
 #include "ui/ProgramExit.h"
+#include "ui/RemoteDiagWnd.h"
+#include "ui/SPSWnd.h"
+#include "ui/SaleWnd.h"
 
 namespace ui {
 namespace {
@@ -28,19 +31,6 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 const char* const kNavNames[MainFrameWnd::kPageCount] = {
     "btnNaviDevice", "btnNaviApps", "btnNaviSPS", "btnNaviSale", "btnNaviRemoteDiag"};
-
-struct PageInfo {
-  const char* windowName;
-  const char* layout;
-  const char* className;
-};
-// The four pages after the device page; their own behaviour comes with their windows.
-const PageInfo kOtherPages[] = {
-    {"KRYAPPMANAGERWND", "APPManagerWnd.xml", "APPWndUI"},
-    {"SPSWND", "SPSWnd.xml", ""},
-    {"SALEWND", "SaleWnd.xml", "SPSWND"},
-    {"REMOTEDIAG", "RemoteDiagWnd.xml", "RemoteDiagWnd"},
-};
 
 std::chrono::milliseconds RealMs(int programMs) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -167,11 +157,14 @@ void MainFrameWnd::CreatePages() {
       [this](firmware::FirmwareJobSetup setup) { OpenFirmwareWindow(std::move(setup)); });
   device_->infoPage()->SetProcedures(procedures_.get());
   pages_[0] = device_;
+  // The applications page has no behaviour of its own yet.
+  GUIWnd* pages[] = {new DeviceBaseWnd("APPManagerWnd.xml", "APPWndUI"),
+                     new SPSWnd(app::ZCoreManager::Instance().spsManager()), new SaleWnd,
+                     new RemoteDiagWnd};
+  const char* const names[] = {"KRYAPPMANAGERWND", "SPSWND", "SALEWND", "REMOTEDIAG"};
   for (int i = 1; i < kPageCount; ++i) {
-    const PageInfo& info = kOtherPages[i - 1];
-    auto* page = new DeviceBaseWnd(info.layout, info.className);
-    page->Create(this, info.windowName, true, place);
-    pages_[static_cast<std::size_t>(i)] = page;
+    pages[i - 1]->Create(this, names[i - 1], true, place);
+    pages_[static_cast<std::size_t>(i)] = pages[i - 1];
   }
   ShowPage(0);
 }

@@ -1,16 +1,22 @@
 #include "ui/WebBrowser.h"
 
 #include <QVBoxLayout>
+#include <QWebEngineCertificateError>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
 namespace ui {
 namespace {
 
-// A page that keeps script errors and dialogs to itself.
+// A page that keeps script errors and dialogs to itself: no alerts, questions, file
+// choosers or certificate prompts; a page with a bad certificate is not shown, and
+// downloads are not offered (the engine cancels those nobody accepts).
 class SilentPage : public QWebEnginePage {
  public:
-  using QWebEnginePage::QWebEnginePage;
+  explicit SilentPage(QObject* parent) : QWebEnginePage(parent) {
+    connect(this, &QWebEnginePage::certificateError,
+            [](QWebEngineCertificateError error) { error.rejectCertificate(); });
+  }
 
  protected:
   void javaScriptAlert(const QUrl&, const QString&) override {}
@@ -20,6 +26,9 @@ class SilentPage : public QWebEnginePage {
   }
   void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
                                 const QString&) override {}
+  QStringList chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) override {
+    return {};
+  }
 };
 
 }  // namespace

@@ -61,7 +61,8 @@ TEXTS = {
         "apps_class": "Categories", "myapps": "My Apps",
         "app_install": "Install", "app_update": "Update", "app_remove": "Remove", "app_run": "Run",
         "app_detail": "Details",
-        "sps_title": "SPS links", "sps_name": "Name", "sps_link": "Address",
+        "sps_title": "SPS links", "sps_name": "Name", "sps_link": "Address", "sps_id": "No.",
+        "sps_desc": "Description", "sps_auth": "Account",
         "rd_remote": "Remote diagnosis", "rd_help": "Help",
     },
     "CS": {
@@ -94,7 +95,8 @@ TEXTS = {
         "apps_class": "分类", "myapps": "我的应用",
         "app_install": "安装", "app_update": "更新", "app_remove": "卸载", "app_run": "运行",
         "app_detail": "详情",
-        "sps_title": "SPS 链接", "sps_name": "名称", "sps_link": "地址",
+        "sps_title": "SPS 链接", "sps_name": "名称", "sps_link": "地址", "sps_id": "编号",
+        "sps_desc": "描述", "sps_auth": "需要账号",
         "rd_remote": "远程诊断", "rd_help": "帮助",
     },
 }
@@ -381,8 +383,10 @@ LAYOUTS["SPSWnd.xml"] = window("960,570", f"""  <VerticalLayout bkcolor="#FFF5F7
     <VerticalLayout {CARD} inset="1,1,1,6">
       <List name="lstSPS" itemfont="0" itembkcolor="#FFFFFFFF" itemhotbkcolor="#FFF8FAFC" itemlinecolor="#FFF1F5F9" itemtextpadding="16,0,8,0">
         <ListHeader height="38" bkcolor="#FFFFFFFF">
-          <ListHeaderItem text="${{sps_name}}" width="320" font="2" textcolor="#FF64748B" textpadding="16,0,0,0" />
-          <ListHeaderItem text="${{sps_link}}" font="2" textcolor="#FF64748B" textpadding="16,0,0,0" />
+          <ListHeaderItem text="${{sps_id}}" width="80" font="2" textcolor="#FF64748B" textpadding="16,0,0,0" />
+          <ListHeaderItem text="${{sps_desc}}" width="320" font="2" textcolor="#FF64748B" textpadding="16,0,0,0" />
+          <ListHeaderItem text="${{sps_link}}" width="400" font="2" textcolor="#FF64748B" textpadding="16,0,0,0" />
+          <ListHeaderItem text="${{sps_auth}}" font="2" textcolor="#FF64748B" textpadding="16,0,0,0" />
         </ListHeader>
       </List>
     </VerticalLayout>

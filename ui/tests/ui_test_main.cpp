@@ -16,6 +16,8 @@
 int RunWindowTests(int argc, char** argv);
 int RunPageTests(int argc, char** argv);
 int RunDeviceInfoPageTests(int argc, char** argv);
+int RunFirmwareWindowTests(int argc, char** argv);
+int RunLinkPageTests(int argc, char** argv);
 
 namespace uitest {
 namespace fs = std::filesystem;
@@ -99,5 +101,7 @@ int main(int argc, char** argv) {
   int failures = RunWindowTests(argc, argv);
   failures += RunPageTests(argc, argv);
   failures += RunDeviceInfoPageTests(argc, argv);
+  failures += RunFirmwareWindowTests(argc, argv);
+  failures += RunLinkPageTests(argc, argv);
   return failures == 0 ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 // orb-screenshot: starts the program like OrbManager does, then saves pictures of the main
-// window, the device information page and the communication settings page, and ends.
+// window, the device pages, the SPS, sale and remote diagnosis pages and the firmware
+// window, and ends.
 // Usage: orb-screenshot OUTPUT_FOLDER NAME_PREFIX (run in the program's root folder).
 #include <unistd.h>
 
@@ -9,10 +10,17 @@
 #include <QTimer>
 #include <cstdio>
 
+#include <functional>
+#include <vector>
+
 #include "app/StartUp.h"
+#include "app/ZCoreManager.h"
+#include "core/ZConfig.h"
+#include "firmware/FirmwareUpdateJob.h"
 #include "ui/Controls.h"
 #include "ui/DeviceWnd.h"
 #include "ui/GuiInteraction.h"
+#include "ui/HWControlWnd.h"
 #include "ui/MainFrameWnd.h"
 #include "ui/QtProgramShell.h"
 #include "ui/UiThread.h"
@@ -22,7 +30,7 @@ namespace {
 class ScreenshotShell : public ui::QtProgramShell {
  public:
   ScreenshotShell(QApplication& app, core::Interaction& ui, QString folder, QString prefix)
-      : QtProgramShell(app, ui), folder_(std::move(folder)), prefix_(std::move(prefix)) {}
+      : QtProgramShell(app, ui), ui_(ui), folder_(std::move(folder)), prefix_(std::move(prefix)) {}
 
   void RunMessageLoop() override {
     QTimer::singleShot(700, [this] { Take(); });
@@ -30,31 +38,68 @@ class ScreenshotShell : public ui::QtProgramShell {
   }
 
  private:
-  void Save(const char* name) {
+  void Save(const char* name, QWidget* window = nullptr) {
     const QString path = folder_ + "/" + prefix_ + "-" + name + ".png";
-    if (!mainFrame()->grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    if (!(window ? window : mainFrame())->grab().save(path))
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     else std::printf("%s\n", qPrintable(path));
   }
   void Click(QWidget* window, const char* name) {
     if (auto* w = static_cast<ui::WindowImplBase*>(window))
       if (ui::Control* c = w->FindControl(name)) static_cast<ui::Button*>(c)->Activate();
   }
+  // The firmware window over the adapter and the kept catalogue, shown without a run.
+  void SaveFirmwareWindow() {
+    app::ZCoreManager& core = app::ZCoreManager::Instance();
+    device::ZKRYDevice* device = core.deviceManager() ? core.deviceManager()->current() : nullptr;
+    if (!device || !core.firmwareManager()) return;
+    const core::ZConfig& config = core::ZConfig::Instance();
+    firmware::FirmwareJobSetup setup{*device, *core.firmwareManager(), config,
+                                     {config.downloadDir, false}, ui_};
+    auto* window = new ui::HWControlWnd(setup);
+    window->Create(mainFrame(), "FWUPWND", false);
+    window->CenterWindow();
+    window->show();
+    QApplication::processEvents();
+    Save("firmware", window);
+    window->Close();
+  }
+  // Each step after the one before it has had time to draw (web pages load meanwhile).
   void Take() {
     QDir().mkpath(folder_);
-    Save("main");
-    ui::DeviceWnd* device = mainFrame()->devicePage();
-    if (device) {
-      Save("device-info");
-      Click(device, "btnTabDeviceConfig");
-      QApplication::processEvents();
-      Save("comm-settings");
-      Click(device, "btnTabDeviceHelp");
-      QApplication::processEvents();
-      Save("device-help");
+    std::vector<std::function<void()>> steps;
+    steps.push_back([this] { Save("main"); });
+    if (ui::DeviceWnd* device = mainFrame()->devicePage()) {
+      steps.push_back([this] { Save("device-info"); });
+      steps.push_back([this, device] { Click(device, "btnTabDeviceConfig"); });
+      steps.push_back([this] { Save("comm-settings"); });
+      steps.push_back([this, device] { Click(device, "btnTabDeviceHelp"); });
+      steps.push_back([this] { Save("device-help"); });
+      steps.push_back([this, device] { Click(device, "btnTabDeviceInfo"); });
     }
-    QApplication::quit();
+    const std::pair<const char*, const char*> pages[] = {
+        {"btnNaviSPS", "sps"}, {"btnNaviSale", "sale"}, {"btnNaviRemoteDiag", "remote"}};
+    for (const auto& [button, name] : pages) {
+      steps.push_back([this, button = button] { Click(mainFrame(), button); });
+      steps.push_back([this, name = name] { Save(name); });
+    }
+    steps.push_back([this] {
+      if (auto* page = mainFrame()->page(4)) Click(page, "btnTabRemoteHelp");
+    });
+    steps.push_back([this] { Save("remote-help"); });
+    steps.push_back([this] {
+      Click(mainFrame(), "btnNaviDevice");
+      SaveFirmwareWindow();
+    });
+    steps.push_back([] { QApplication::quit(); });
+    int delay = 0;
+    for (auto& step : steps) {
+      QTimer::singleShot(delay, step);
+      delay += 400;
+    }
   }
 
+  core::Interaction& ui_;
   QString folder_, prefix_;
 };
 

@@ -1,0 +1,141 @@
+#include "ui/HWControlWnd.h"
+
+#include <QApplication>
+#include <QPointer>
+
+#include "ui/Controls.h"
+#include "ui/UiThread.h"
+
+namespace ui {
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+// The job's status and bar reach the window through its state; passing them on to the
+// caller's interaction as well would write them into whatever window is active (a question
+// window has a "textTip" of its own). Questions and messages go through unchanged.
+class HWControlWnd::QuietStatus : public core::Interaction {
+ public:
+  explicit QuietStatus(core::Interaction& ui) : ui_(ui) {}
+  void ShowMessage(const std::string& t, const std::string& c, core::MessageIcon i) override {
+    ui_.ShowMessage(t, c, i);
+  }
+  bool AskOkCancel(const std::string& t, const std::string& c, core::MessageIcon i) override {
+    return ui_.AskOkCancel(t, c, i);
+  }
+  int ShowTip(const std::string& w, const std::string& t, int type) override {
+    return ui_.ShowTip(w, t, type);
+  }
+  void ShowProgressWindow(const core::ProgressWindowSpec& s, const std::atomic<bool>& d) override {
+    ui_.ShowProgressWindow(s, d);
+  }
+  void SetStatus(const std::string&) override {}
+  void SetProgress(int, int) override {}
+  void SetLabel(const std::string& control, const std::string& text) override {
+    ui_.SetLabel(control, text);
+  }
+
+ private:
+  core::Interaction& ui_;
+};
+
+HWControlWnd::HWControlWnd(const firmware::FirmwareJobSetup& setup)
+    : quiet_(std::make_unique<QuietStatus>(setup.ui)) {
+  firmware::FirmwareJobSetup own{setup.device,  setup.catalogue,  setup.config,
+                                 setup.fetch,   *quiet_,          setup.vciPid,
+                                 setup.doipPid, setup.modulePort, setup.makeUpdater};
+  job_ = std::make_unique<firmware::FirmwareUpdateJob>(std::move(own));
+}
+
+HWControlWnd::~HWControlWnd() {
+  job_->SetObserver({});
+  job_.reset();  // ends the worker before the controls go
+}
+
+void HWControlWnd::OnFindControl() {
+  vciRow_ = FindControl("layoutVCIUpdate");
+  sysRow_ = FindControl("layoutSysUpdate");
+  vciName_ = FindControl("labelVCI");
+  vciCurrent_ = FindControl("labelVCICurVer");
+  vciNew_ = FindControl("btnVCINewVer");
+  vciCheck_ = Find<Option>("checkVCIUpdate");
+  sysName_ = FindControl("labelSystem");
+  sysCurrent_ = FindControl("labelSysCurVer");
+  sysNew_ = FindControl("btnSysNewVer");
+  sysCheck_ = Find<Option>("checkSysUpdate");
+  status_ = FindControl("textTip");
+  bar_ = Find<Progress>("UpdateProgress");
+  close_ = FindControl("btnClose");
+  update_ = FindControl("btnUpdateFW");
+  updateLog_ = FindControl("btnUpdateLog");
+}
+
+void HWControlWnd::OnPrepare() {
+  job_->SetObserver([this] { JobChanged(); });
+  job_->Start();
+  ShowState();
+}
+
+void HWControlWnd::JobChanged() {
+  if (refreshQueued_->exchange(true)) return;  // the queued refresh will read this change too
+  QPointer<HWControlWnd> self(this);
+  PostToUi([self, queued = refreshQueued_] {
+    queued->store(false);
+    if (self) self->ShowState();
+  });
+}
+
+void HWControlWnd::ShowState() {
+  const firmware::FirmwareJobState s = job_->state();
+  const auto showRow = [](const firmware::FirmwareRow& row, Control* layout, Control* name,
+                          Control* current, Control* link, Option* check) {
+    if (layout) layout->SetVisible(row.visible);
+    if (!row.visible) return;
+    if (name) name->SetText(Q(row.name));
+    if (current) current->SetText(Q(row.currentVersion));
+    if (link) link->SetText(Q(row.newVersion));
+    if (check) check->Selected(row.ticked, false);
+  };
+  showRow(s.vci, vciRow_, vciName_, vciCurrent_, vciNew_, vciCheck_);
+  showRow(s.system, sysRow_, sysName_, sysCurrent_, sysNew_, sysCheck_);
+  if (status_) status_->SetText(Q(s.status));
+  if (bar_) {
+    bar_->SetMaxValue(s.progressMaximum);
+    bar_->SetValue(s.progress);
+  }
+  if (update_) update_->SetEnabled(s.updateEnabled && !s.busy);
+}
+
+void HWControlWnd::CloseUnlessBusy() {
+  if (job_->RequestClose()) Close(IDOK);
+}
+
+void HWControlWnd::OnClick(TNotifyUI& msg) {
+  Control* sender = msg.pSender;
+  if (!sender) return;
+  if (sender == close_) {
+    CloseUnlessBusy();
+  } else if (sender == updateLog_ || sender == vciNew_) {
+    job_->OpenVciLog();  // does nothing in OEM mode
+  } else if (sender == sysNew_) {
+    job_->OpenSystemLog();
+  } else if (sender == vciCheck_ || sender == sysCheck_) {
+    // The job keeps the ticks; during a run it refuses the change and the boxes go back.
+    job_->SetTicks(vciCheck_ && vciCheck_->IsSelected(), sysCheck_ && sysCheck_->IsSelected());
+    ShowState();
+  } else if (sender == update_) {
+    job_->RequestUpdate();
+    ShowState();
+  }
+}
+
+void OpenFirmwareWindow(const firmware::FirmwareJobSetup& setup, QWidget* owner) {
+  auto* window = new HWControlWnd(setup);
+  window->Create(owner ? owner : QApplication::activeWindow(), "FWUPWND", false);
+  window->CenterWindow();
+  window->ShowModal();
+}
+
+}  // namespace ui

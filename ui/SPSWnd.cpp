@@ -1,0 +1,63 @@
+#include "ui/SPSWnd.h"
+
+#include <QUrl>
+
+#include "core/Log.h"
+#include "platform/Processes.h"
+#include "ui/ListControl.h"
+
+namespace ui {
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Addresses come from the server's file: only web pages go to the browser, never local
+// files, scripts or other programs.
+bool IsWebPage(const std::string& address) {
+  const QUrl url(Q(address), QUrl::StrictMode);
+  const QString scheme = url.scheme().toLower();
+  return url.isValid() && (scheme == "http" || scheme == "https") && !url.host().isEmpty();
+}
+
+}  // namespace
+
+void SPSWnd::OnFindControl() { list_ = Find<List>("lstSPS"); }
+
+void SPSWnd::OnPrepare() {
+  if (!list_) return;
+  list_->RemoveAll();
+  if (!links_) return;
+  for (const auto& item : links_->objects()) {
+    auto* row = new ListTextElement;
+    row->SetManager(&paintManager());
+    row->SetAttribute("minheight", "50");
+    row->SetText(0, QString::number(item->ID));
+    row->SetText(1, Q(item->DESC));
+    row->SetText(2, Q(item->URL));
+    row->SetText(3, item->AUTH ? "Yes" : "No");
+    row->SetRowColor(QColor::fromRgba(item->AUTH ? kAccountRow : kOpenRow));
+    list_->Add(row);
+  }
+}
+
+bool SPSWnd::OpenRow(int row) {
+  if (!list_ || !links_) return false;
+  const ListTextElement* element = list_->GetItemAt(row);
+  if (!element) return false;
+  // As the page always did: the number in the first column names the link, so of two
+  // links with one number the first is opened.
+  const apps::ZSPSItem* item = links_->FindByID(element->GetText(0).toInt());
+  if (!item) return false;
+  if (!IsWebPage(item->URL)) {
+    LOG_WARN("SPS link {0} is not a web address: {1}", item->ID, item->URL);
+    return false;
+  }
+  return platform::ShellOpen(item->URL);
+}
+
+void SPSWnd::Notify(TNotifyUI& msg) {
+  if (msg.sType == "itemselect" && msg.pSender && msg.pSender == list_) OpenRow(msg.wParam);
+  GUIWnd::Notify(msg);
+}
+
+}  // namespace ui

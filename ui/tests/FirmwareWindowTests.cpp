@@ -1,0 +1,274 @@
+// The firmware window against the adapter simulator (with its DoIP module) and the
+// loopback file server that offers the images, with the clock scaled.
+#include <stdlib.h>
+
+#include <QTest>
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "core/ZConfig.h"
+#include "device/ZKRYDevice.h"
+#include "device/ZKRYSdk.h"
+#include "firmware/ZKRYFirmwareManager.h"
+#include "net/MD5.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/ServedFolder.h"
+#include "tests/support/VciSim.h"
+#include "ui/Controls.h"
+#include "ui/HWControlWnd.h"
+#include "ui/tests/UiTestSupport.h"
+
+namespace {
+
+using testing_support::VciSim;
+
+constexpr double kScale = 0.02;
+
+class FirmwareWindowTests : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    ::setenv("KAVORA_TIME_SCALE", "0.02", 1);  // the simulator's waits
+    platform::SetClock(&clock_);
+    server_ = std::make_unique<testing_support::ServedFolder>(VciSim::UniqueAddress());
+    QVERIFY(server_->started());
+    const std::string images = scratch_ / "images";
+    platform::CreateFolders(images);
+    platform::CreateFolders(server_->files() / "fw");
+    const std::string sim = VCI_SIM_PATH;
+    QCOMPARE(std::system((sim + " --make-vci-image " + server_->files() / "fw/KRY.bin" +
+                          " KRYVCI 2.0.0.0 2025-01-02 >/dev/null")
+                             .c_str()),
+             0);
+    platform::WriteFile(images + "/release.txt",
+                        "[release]\nopenwrt=V1.1.0\nuboot=2020.04\ndevice=DOIPMOD\n[checksum]\n"
+                        "openwrt=none\n[module]\nversion=V1.1.0\ndate=20250102\n");
+    QCOMPARE(std::system((sim + " --make-doip-image " + server_->files() / "fw/openwrt.bin" + " " +
+                          images + "/release.txt >/dev/null")
+                             .c_str()),
+             0);
+    platform::WriteFile(scratch_ / "kry-fwup", "#!/bin/sh\n# module update tool\n");
+    testing_support::ScriptedInteraction quiet;
+    QVERIFY(device::ZKRYSdk::Instance().Load(quiet));
+  }
+  void cleanupTestCase() {
+    platform::SetClock(nullptr);
+    ::unsetenv("KAVORA_TIME_SCALE");
+    ::unsetenv("ORB_OPEN_COMMAND");
+  }
+  void init() {
+    uitest::WriteConfig("OfflineMode=0");
+    core::ZConfig& config = core::ZConfig::Instance();
+    config.KRYFwUp = scratch_ / "kry-fwup";
+    // As md5sum prints it: lower-case hexadecimal.
+    std::string toolSum = *net::FileMD5Text(config.KRYFwUp);
+    for (char& ch : toolSum) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    config.KRYFwUpCheckSum = toolSum;
+    std::filesystem::remove_all(scratch_ / "Download");
+    platform::CreateFolders(scratch_ / "Download");
+    WriteCatalogue("2.0.0.0");
+    opened_ = scratch_ / "opened.txt";
+    platform::DeleteFile(opened_);
+    const std::string opener = scratch_ / "opener";
+    platform::WriteFile(opener, "#!/bin/sh\necho \"$1\" >> " + opened_ + "\n");
+    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+    ::setenv("ORB_OPEN_COMMAND", opener.c_str(), 1);
+    script_.Clear();
+  }
+  // Closed windows go now, so none is left to own the next one.
+  void cleanup() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+  // Both rows from the adapter and the catalogue; a row is ticked when its version differs,
+  // ticks follow the boxes, and the version links open the change log unless in OEM mode.
+  void rowsTicksAndLinks_data() {
+    QTest::addColumn<QString>("catalogueVersion");
+    QTest::addColumn<QString>("oemString");
+    QTest::addColumn<bool>("oemFlag");
+    QTest::addColumn<bool>("vciTicked");
+    QTest::addColumn<QString>("shownCurrent");
+    QTest::newRow("newer VCI firmware") << "2.0.0.0"
+                                        << "" << false << true << "1.2.3.4";
+    QTest::newRow("VCI current, OEM") << "1.2.3.4"
+                                      << "X-" << true << false << "X-1.2.3.4";
+    QTest::newRow("one-character OEM text") << "1.2.3.4"
+                                            << "X" << false << false << "1.2.3.4";
+  }
+  void rowsTicksAndLinks() {
+    QFETCH(QString, catalogueVersion);
+    QFETCH(QString, oemString);
+    QFETCH(bool, oemFlag);
+    QFETCH(bool, vciTicked);
+    QFETCH(QString, shownCurrent);
+    VciSim sim({"--module"});
+    QVERIFY2(sim.ok(), sim.output().c_str());
+    sim.WriteKryIni(uitest::KryIni());
+    WriteCatalogue(catalogueVersion.toStdString());
+    core::ZConfig::Instance().OEMString = oemString.toStdString();
+    core::ZConfig::Instance().OEMFlag = oemFlag;
+    device::ZKRYDevice dev;
+    ui::HWControlWnd* window = Open(dev);
+
+    QVERIFY(window->FindControl("layoutVCIUpdate")->IsVisible());
+    QVERIFY(window->FindControl("layoutSysUpdate")->IsVisible());
+    QCOMPARE(window->FindControl("labelVCI")->text(), QString("VCI firmware"));
+    QCOMPARE(window->FindControl("labelVCICurVer")->text(), shownCurrent);
+    QCOMPARE(window->FindControl("btnVCINewVer")->text(),
+             (oemString.size() >= 2 ? oemString : QString()) + catalogueVersion);
+    QCOMPARE(window->FindControl("labelSystem")->text(), QString("DoIP system"));
+    auto* vciCheck = window->Find<ui::Option>("checkVCIUpdate");
+    auto* sysCheck = window->Find<ui::Option>("checkSysUpdate");
+    QCOMPARE(vciCheck->IsSelected(), vciTicked);
+    QVERIFY(sysCheck->IsSelected());
+
+    uitest::Click(window, "checkVCIUpdate");
+    uitest::Click(window, "checkSysUpdate");
+    QCOMPARE(vciCheck->IsSelected(), !vciTicked);
+    QVERIFY(!sysCheck->IsSelected());
+    QCOMPARE(window->job().state().vci.ticked, !vciTicked);
+    QVERIFY(!window->job().state().system.ticked);
+
+    uitest::Click(window, "btnVCINewVer");
+    uitest::Click(window, "btnSysNewVer");
+    uitest::Click(window, "btnUpdateLog");
+    if (oemFlag) {
+      QTest::qWait(100);
+      QVERIFY(!platform::FileExists(opened_));
+    } else {
+      // The openers run side by side, so their lines may come in any order.
+      QTRY_COMPARE(OpenedLines(), 3);
+      const std::string opened = *platform::ReadFile(opened_);
+      QCOMPARE(Count(opened, "http://logs.invalid/vci\n"), 2);
+      QCOMPARE(Count(opened, "http://logs.invalid/doip\n"), 1);
+    }
+    uitest::Click(window, "btnClose");
+    QVERIFY(!window->isVisible());
+    QVERIFY(!dev.connected());
+  }
+
+  // The full run through the window: the images come from the server, the VCI is written,
+  // the module updated, and the rows show the new versions; closing is refused meanwhile.
+  void updateRunThroughTheWindow() {
+    VciSim sim({"--module", "--firmware-write-ms", "3000", "--upgrade-ms", "20000"});
+    QVERIFY2(sim.ok(), sim.output().c_str());
+    sim.WriteKryIni(uitest::KryIni());
+    server_->server().ClearRequests();
+    device::ZKRYDevice dev;
+    QPointer<ui::HWControlWnd> window = Open(dev);
+    auto* bar = window->Find<ui::Progress>("UpdateProgress");
+    int highestVciBar = 0;
+    connect(&barWatch_, &QTimer::timeout, [&] {
+      if (window && bar->GetMaxValue() == 120)
+        highestVciBar = std::max(highestVciBar, bar->GetValue());
+    });
+    barWatch_.start(1);
+
+    uitest::Click(window, "btnUpdateFW");
+    QVERIFY(!window->FindControl("btnUpdateFW")->IsEnabled());
+    uitest::Click(window, "btnClose");
+    window->close();  // the window manager's close as well
+    QVERIFY2(window && window->isVisible(), "closing is refused during the run");
+    uitest::Click(window, "checkVCIUpdate");
+    QVERIFY2(window->Find<ui::Option>("checkVCIUpdate")->IsSelected(), "ticks stay during the run");
+
+    QTRY_VERIFY_WITH_TIMEOUT(window->job().state().runs == 1, 60000);
+    barWatch_.stop();
+    const firmware::FirmwareJobState s = window->job().state();
+    QVERIFY2(s.lastRunOk, s.status.c_str());
+    QTRY_COMPARE(window->FindControl("textTip")->text(), QString("Update Completed"));
+    QVERIFY(window->FindControl("btnUpdateFW")->IsEnabled());
+    QCOMPARE(window->FindControl("labelVCICurVer")->text(), QString("2.0.0.0"));
+    QCOMPARE(window->FindControl("labelSysCurVer")->text(), QString("V1.1.0"));
+    QVERIFY(!window->Find<ui::Option>("checkVCIUpdate")->IsSelected());
+    QVERIFY(!window->Find<ui::Option>("checkSysUpdate")->IsSelected());
+    QCOMPARE(highestVciBar, 120);
+    QCOMPARE(bar->GetValue(), bar->GetMaxValue());
+    QCOMPARE(server_->server().RequestCount("/fw/KRY.bin"), 1);
+    QCOMPARE(server_->server().RequestCount("/fw/openwrt.bin"), 1);
+    QVERIFY(script_.Texts("tip").empty());  // 12.34 V asks nothing
+
+    uitest::Click(window, "btnClose");
+    QVERIFY(!window->isVisible());
+  }
+
+  // The modal entry: the window shows under its name and returns once closed.
+  void opensModally() {
+    VciSim sim({"--profile", Profile("[Adapter]\nPID=0x0999\n")});
+    QVERIFY2(sim.ok(), sim.output().c_str());
+    sim.WriteKryIni(uitest::KryIni());
+    device::ZKRYDevice dev;
+    QString status;
+    bool rowsHidden = false;
+    uitest::WhenShown("FWUPWND", [&](QWidget* w) {
+      auto* window = static_cast<ui::HWControlWnd*>(w);
+      status = window->FindControl("textTip")->text();
+      rowsHidden = !window->FindControl("layoutVCIUpdate")->IsVisible() &&
+                   !window->FindControl("layoutSysUpdate")->IsVisible();
+      uitest::Click(window, "btnUpdateFW");  // nothing to update: nothing happens
+      uitest::Click(window, "btnClose");
+    });
+    ui::OpenFirmwareWindow(Setup(dev));
+    QCOMPARE(status, QString("None firmware found, please contact OrbDiag."));
+    QVERIFY(rowsHidden);
+    QVERIFY(!uitest::WindowNamed("FWUPWND"));
+  }
+
+ private:
+  void WriteCatalogue(const std::string& vciVersion) {
+    const std::string fws =
+        "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI firmware</NAME><VERSION>" + vciVersion +
+        "</VERSION><MD5>" + *net::FileMD5Text(server_->files() / "fw/KRY.bin") + "</MD5><URL>" +
+        server_->Url("/fw/KRY.bin") +
+        "</URL><UPDATELOGURL>http://logs.invalid/vci</UPDATELOGURL></ITEM>"
+        "<ITEM><ID>2</ID><PID>1025</PID><NAME>DoIP system</NAME><VERSION>V1.1.0</VERSION><MD5>" +
+        *net::FileMD5Text(server_->files() / "fw/openwrt.bin") + "</MD5><URL>" +
+        server_->Url("/fw/openwrt.bin") +
+        "</URL><UPDATELOGURL>http://logs.invalid/doip</UPDATELOGURL></ITEM></FWS>";
+    platform::WriteFile(scratch_ / "fws.xml", fws);
+    catalogue_ = firmware::ZKRYFirmwareManager();
+    QVERIFY(catalogue_.Load(scratch_ / "fws.xml"));
+  }
+  std::string Profile(const std::string& text) {
+    platform::WriteFile(scratch_ / "profile.ini", text);
+    return scratch_ / "profile.ini";
+  }
+  firmware::FirmwareJobSetup Setup(device::ZKRYDevice& dev) {
+    return {dev,    catalogue_, core::ZConfig::Instance(), {scratch_ / "Download", true}, script_,
+            0x0301, 0x0401};
+  }
+  ui::HWControlWnd* Open(device::ZKRYDevice& dev) {
+    auto* window = new ui::HWControlWnd(Setup(dev));
+    window->Create(nullptr, "FWUPWND", false);
+    window->show();
+    return window;
+  }
+  static int Count(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+  }
+  int OpenedLines() const {
+    const auto text = platform::ReadFile(opened_);
+    return text ? static_cast<int>(std::count(text->begin(), text->end(), '\n')) : 0;
+  }
+
+  platform::ScaledClock clock_{kScale};
+  testing_support::ScratchFolder scratch_;
+  std::unique_ptr<testing_support::ServedFolder> server_;
+  firmware::ZKRYFirmwareManager catalogue_;
+  testing_support::ScriptedInteraction script_;
+  std::string opened_;
+  QTimer barWatch_;
+};
+
+}  // namespace
+
+int RunFirmwareWindowTests(int argc, char** argv) {
+  FirmwareWindowTests tests;
+  return QTest::qExec(&tests, argc, argv);
+}
+
+#include "FirmwareWindowTests.moc"
