@@ -14,6 +14,7 @@
 #include "net/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "tests/support/FastPausesClock.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/ServedFolder.h"
 #include "tests/support/VciSim.h"
@@ -24,8 +25,6 @@
 namespace {
 
 using testing_support::VciSim;
-
-constexpr double kScale = 0.02;
 
 class FirmwareWindowTests : public QObject {
   Q_OBJECT
@@ -255,7 +254,9 @@ class FirmwareWindowTests : public QObject {
     return text ? static_cast<int>(std::count(text->begin(), text->end(), '\n')) : 0;
   }
 
-  platform::ScaledClock clock_{kScale};
+  // Read time-outs at a fifth (enough for a loaded machine), pauses at a fiftieth like the
+  // simulator's.
+  testing_support::FastPausesClock clock_{0.2, 0.02};
   testing_support::ScratchFolder scratch_;
   std::unique_ptr<testing_support::ServedFolder> server_;
   firmware::ZKRYFirmwareManager catalogue_;
