@@ -41,11 +41,18 @@ class HWControlWnd::QuietStatus : public core::Interaction {
   core::Interaction& ui_;
 };
 
-HWControlWnd::HWControlWnd(const firmware::FirmwareJobSetup& setup)
+HWControlWnd::HWControlWnd(firmware::FirmwareJobSetup setup)
     : quiet_(std::make_unique<QuietStatus>(setup.ui)) {
-  firmware::FirmwareJobSetup own{setup.device,  setup.catalogue,  setup.config,
-                                 setup.fetch,   *quiet_,          setup.vciPid,
-                                 setup.doipPid, setup.modulePort, setup.makeUpdater};
+  firmware::FirmwareJobSetup own{setup.device,
+                                 setup.catalogue,
+                                 setup.config,
+                                 std::move(setup.fetch),
+                                 *quiet_,
+                                 setup.vciPid,
+                                 setup.doipPid,
+                                 std::move(setup.modulePort),
+                                 std::move(setup.makeUpdater)};
+  own.use = std::move(setup.use);  // the adapter stays held while the window is open
   job_ = std::make_unique<firmware::FirmwareUpdateJob>(std::move(own));
 }
 
@@ -131,8 +138,8 @@ void HWControlWnd::OnClick(TNotifyUI& msg) {
   }
 }
 
-void OpenFirmwareWindow(const firmware::FirmwareJobSetup& setup, QWidget* owner) {
-  auto* window = new HWControlWnd(setup);
+void OpenFirmwareWindow(firmware::FirmwareJobSetup setup, QWidget* owner) {
+  auto* window = new HWControlWnd(std::move(setup));
   window->Create(owner ? owner : QApplication::activeWindow(), "FWUPWND", false);
   window->CenterWindow();
   window->ShowModal();

@@ -15,7 +15,7 @@ class Progress;
 
 class HWControlWnd : public GUIWnd {
  public:
-  explicit HWControlWnd(const firmware::FirmwareJobSetup& setup);
+  explicit HWControlWnd(firmware::FirmwareJobSetup setup);
   ~HWControlWnd() override;
 
   firmware::FirmwareUpdateJob& job() { return *job_; }
@@ -49,6 +49,6 @@ class HWControlWnd : public GUIWnd {
 
 // Shows the firmware window modally until the user closes it, owned by `owner` (none: the
 // active window).
-void OpenFirmwareWindow(const firmware::FirmwareJobSetup& setup, QWidget* owner = nullptr);
+void OpenFirmwareWindow(firmware::FirmwareJobSetup setup, QWidget* owner = nullptr);
 
 }  // namespace ui

@@ -14,6 +14,7 @@
 #include "ui/DeviceBaseWnd.h"
 #include "ui/DeviceInfoWnd.h"
 #include "ui/DeviceWnd.h"
+#include "ui/HWControlWnd.h"
 #include "ui/ProgramExit.h"
 #include "ui/RemoteDiagWnd.h"
 #include "ui/SPSWnd.h"
@@ -229,12 +230,10 @@ void MainFrameWnd::OnLanguageSelected(int position) {
 }
 
 void MainFrameWnd::OpenFirmwareWindow(firmware::FirmwareJobSetup setup) {
-  // The firmware window (HWControlWnd, "FWUPWND") belongs here: build a FirmwareUpdateJob
-  // from `setup`, show the window modally as a child of the device page and return when it
-  // has closed; the setup's `use` keeps the adapter for the job meanwhile. Until the window
-  // exists the job is not shown.
-  (void)setup;
-  LOG_WARN("The firmware window is not available yet.");
+  // A modal child of the device page; the setup's `use` keeps the adapter for the job
+  // until the window has closed.
+  QWidget* owner = device_ ? static_cast<QWidget*>(device_->infoPage()) : this;
+  ui::OpenFirmwareWindow(std::move(setup), owner);
 }
 
 void MainFrameWnd::CheckForUpdate() {
