@@ -29,6 +29,38 @@ std::vector<std::string> Words(const std::string& line) {
   return words;
 }
 
+// The module's LAN as it leaves the factory.
+const std::vector<std::pair<std::string, std::string>> kFactoryNetwork = {
+    {"network.loopback", "interface"},       {"network.loopback.ifname", "lo"},
+    {"network.loopback.proto", "static"},    {"network.loopback.ipaddr", "127.0.0.1"},
+    {"network.loopback.netmask", "255.0.0.0"}, {"network.lan", "interface"},
+    {"network.lan.ifname", "eth0"},          {"network.lan.proto", "static"},
+    {"network.lan.ipaddr", "192.168.8.1"},   {"network.lan.netmask", "255.255.255.0"}};
+
+void SetEntry(std::vector<std::pair<std::string, std::string>>& entries, const std::string& key,
+              const std::string& value) {
+  for (auto& e : entries)
+    if (e.first == key) {
+      e.second = value;
+      return;
+    }
+  entries.emplace_back(key, value);
+}
+
+// uci's quoting of a value: 'text', with a quote inside written as '\''.
+std::string Quoted(const std::string& value) {
+  std::string out = "'";
+  for (char c : value) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+std::string Unquoted(std::string value) {
+  if (value.size() >= 2 && (value.front() == '\'' || value.front() == '"') &&
+      value.back() == value.front())
+    value = value.substr(1, value.size() - 2);
+  return value;
+}
+
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -61,7 +93,7 @@ std::optional<std::string> SandboxPath(const std::string& sandbox, const std::st
 
 ModuleShell::ModuleShell(const Profile& profile, std::string sandbox, SimRecord& record)
     : profile_(profile), sandbox_(std::move(sandbox)), record_(record),
-      mountPollsLeft_(profile.mountPolls) {
+      mountPollsLeft_(profile.mountPolls), network_(kFactoryNetwork) {
   identity_ = {profile.modulePid, profile.moduleName, profile.moduleVersion, profile.moduleDate,
                profile.ssid};
   platform::CreateFolders(sandbox_);
@@ -154,12 +186,76 @@ std::string ModuleShell::Run(const std::string& commandLine) {
     return "";
   }
   if (words[0] == "md5sum" && words.size() == 2) return Md5Sum(words[1]);
+  if (words[0] == "uci") return Uci(words);
+  if (line == "/etc/init.d/network restart") {
+    record_.Add("network restarted");
+    return "";
+  }
   if (words == std::vector<std::string>{"ubus", "call", "rpc-sys", "upgrade_start"}) return Upgrade();
   if (line == "reboot") {
     Leave(profile_.rebootMs, "reboot");
     return "";
   }
   return "/bin/ash: " + words[0] + ": not found\n";
+}
+
+// The part of uci the module's network settings need: show, get, set, delete and commit of the
+// "network" configuration. Values are taken as given, as uci itself does.
+std::string ModuleShell::Uci(const std::vector<std::string>& words) {
+  const std::string verb = words.size() > 1 ? words[1] : "";
+  const std::string arg = words.size() > 2 ? words[2] : "";
+  const auto inNetwork = [](const std::string& key) {
+    return key == "network" || key.rfind("network.", 0) == 0;
+  };
+  auto current = network_;
+  for (const auto& [key, value] : staged_) SetEntry(current, key, value);
+  if (verb == "show" && words.size() <= 3) {
+    if (!arg.empty() && !inNetwork(arg)) return "uci: Entry not found\n";
+    std::string out;
+    for (const auto& [key, value] : current)
+      if (!value.empty() && (arg.empty() || key == arg || key.rfind(arg + ".", 0) == 0))
+        out += key + "=" + (std::count(key.begin(), key.end(), '.') == 1 ? value : Quoted(value)) +
+               "\n";
+    return out.empty() ? "uci: Entry not found\n" : out;
+  }
+  if (verb == "get" && words.size() == 3) {
+    for (const auto& [key, value] : current)
+      if (key == arg && !value.empty()) return value + "\n";
+    return "uci: Entry not found\n";
+  }
+  if (verb == "set" && words.size() == 3) {
+    const auto eq = arg.find('=');
+    const std::string key = arg.substr(0, eq);
+    if (eq == std::string::npos || !inNetwork(key) ||
+        std::count(key.begin(), key.end(), '.') != 2)
+      return "uci: Invalid argument\n";
+    SetEntry(staged_, key, Unquoted(arg.substr(eq + 1)));
+    return "";
+  }
+  if (verb == "delete" && words.size() == 3 && inNetwork(arg) &&
+      std::count(arg.begin(), arg.end(), '.') == 2) {
+    SetEntry(staged_, arg, "");  // an empty value is dropped at the commit
+    return "";
+  }
+  if (verb == "commit" && words.size() <= 3 && (arg.empty() || arg == "network")) {
+    network_.clear();
+    for (const auto& entry : current)
+      if (!entry.second.empty()) network_.push_back(entry);
+    staged_.clear();
+    SaveNetworkConfig();
+    record_.Add("uci commit network");
+    return "";
+  }
+  return "uci: Invalid argument\n";
+}
+
+// /etc/config/network in the sandbox, as `uci show` prints it, for anyone who looks.
+void ModuleShell::SaveNetworkConfig() const {
+  std::string text;
+  for (const auto& [key, value] : network_) text += key + "=" + value + "\n";
+  const std::string path = sandbox_ + "/etc/config/network";
+  platform::CreateFolders(platform::FolderOf(path));
+  platform::WriteFile(path, text);
 }
 
 std::unique_ptr<ReceivedFile> ModuleShell::ReceiveFile(const std::string& modulePath, std::size_t size) {

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "sim/vci/ReceivedFile.h"
 #include "sim/vci/SimRecord.h"
@@ -42,6 +44,8 @@ class ModuleShell {
   std::string Md5Sum(const std::string& path) const;
   std::string Upgrade();
   void WriteRelease(const std::string& text);
+  std::string Uci(const std::vector<std::string>& words);
+  void SaveNetworkConfig() const;
 
   const Profile profile_;
   const std::string sandbox_;
@@ -54,6 +58,8 @@ class ModuleShell {
   std::int64_t backAtMs_ = 0;
   int mountPollsLeft_;
   std::string pendingRelease_;  // the release the module runs after its upgrade
+  // The "network" configuration as `uci show` prints it, and changes set but not committed.
+  std::vector<std::pair<std::string, std::string>> network_, staged_;
 };
 
 }  // namespace vcisim

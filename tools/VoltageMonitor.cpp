@@ -1,0 +1,68 @@
+#include "tools/VoltageMonitor.h"
+
+#include "core/Log.h"
+#include "core/ProgramTexts.h"
+#include "device/DeviceReport.h"
+
+namespace tools {
+namespace {
+
+constexpr std::uint32_t kRed = 0xFFFF0000;
+constexpr int kBatteryPin = 16;
+
+}  // namespace
+
+VoltageReading ReadVoltage(device::ZKRYDevice& device) {
+  VoltageReading r;
+  r.colour = kRed;
+  const std::int32_t opened = device.Open();
+  if (opened != KRY_OK) {
+    r.kind = opened == KRY_ERR_IN_USE ? VoltageReading::Kind::InUse
+                                      : VoltageReading::Kind::NotConnected;
+    r.text = core::Text(opened == KRY_ERR_IN_USE ? 104 : 3);
+    return r;
+  }
+  std::int32_t millivolts = 0;
+  const auto read = device.sdk().KRY_DEV_GetPinVol;
+  const bool ok = read && read(device.handle(), kBatteryPin, &millivolts) == KRY_OK;
+  device.Close();
+  if (!ok) {
+    LOG_WARN("get pin16 voltage failed.");
+    r.kind = VoltageReading::Kind::ReadFailed;
+    r.text = "No voltage reading";
+    return r;
+  }
+  r.kind = VoltageReading::Kind::Volts;
+  r.millivolts = millivolts;
+  r.text = device::VoltageText(millivolts);
+  r.colour = device::VoltageColour(millivolts);
+  return r;
+}
+
+VoltageMonitor::VoltageMonitor(device::ZKRYDevice& device,
+                               std::function<void(const VoltageReading&)> onReading, int periodMs)
+    : device_(device), onReading_(std::move(onReading)), periodMs_(periodMs) {}
+
+VoltageMonitor::~VoltageMonitor() { Stop(); }
+
+void VoltageMonitor::Start() {
+  if (thread_.joinable()) return;
+  stop_ = false;
+  thread_ = std::thread([this] {
+    while (!stop_) {
+      const VoltageReading reading = ReadVoltage(device_);
+      if (stop_) break;
+      onReading_(reading);
+      wake_.Wait(periodMs_);
+    }
+  });
+}
+
+void VoltageMonitor::Stop() {
+  stop_ = true;
+  wake_.Set();
+  if (thread_.joinable()) thread_.join();
+  wake_.Reset();
+}
+
+}  // namespace tools

@@ -1,0 +1,59 @@
+#include "tools/gui/ToolInteraction.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QThread>
+
+namespace tools {
+namespace {
+
+QMessageBox::Icon IconOf(core::MessageIcon icon) {
+  switch (icon) {
+    case core::MessageIcon::Error: return QMessageBox::Critical;
+    case core::MessageIcon::Information: return QMessageBox::Information;
+    case core::MessageIcon::Warning: return QMessageBox::Warning;
+    default: return QMessageBox::NoIcon;
+  }
+}
+
+bool Ask(QWidget* owner, const std::string& text, const std::string& caption,
+         core::MessageIcon icon, bool withCancel) {
+  bool ok = true;
+  OnGuiThread([&] {
+    QMessageBox box(IconOf(icon), QString::fromStdString(caption), QString::fromStdString(text),
+                    withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, owner);
+    ok = box.exec() != QMessageBox::Cancel;
+  });
+  return ok;
+}
+
+}  // namespace
+
+void OnGuiThread(const std::function<void()>& work) {
+  if (QThread::currentThread() == qApp->thread()) {
+    work();
+    return;
+  }
+  QMetaObject::invokeMethod(qApp, work, Qt::BlockingQueuedConnection);
+}
+
+void PostToGui(QObject* receiver, std::function<void()> work) {
+  QMetaObject::invokeMethod(receiver, std::move(work), Qt::QueuedConnection);
+}
+
+void ToolInteraction::ShowMessage(const std::string& text, const std::string& caption,
+                                  core::MessageIcon icon) {
+  Ask(owner_, text, caption, icon, false);
+}
+
+bool ToolInteraction::AskOkCancel(const std::string& text, const std::string& caption,
+                                  core::MessageIcon icon) {
+  return Ask(owner_, text, caption, icon, true);
+}
+
+int ToolInteraction::ShowTip(const std::string&, const std::string& text, int type) {
+  return Ask(owner_, text, "", core::MessageIcon::Warning, type == 1) ? 1 : 2;
+}
+
+}  // namespace tools

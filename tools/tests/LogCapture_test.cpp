@@ -1,0 +1,86 @@
+#include "tools/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/Files.h"
+#include "tests/support/ShellRun.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+using testing_support::RunShell;
+using testing_support::TempFolder;
+
+class LogCaptureTest : public ::testing::Test {
+ protected:
+  std::vector<std::string> Listing(const std::string& archive) {
+    const auto run = RunShell("tar -tzf '" + archive + "' | sort");
+    EXPECT_EQ(run.code, 0);
+    std::vector<std::string> names;
+    std::string line;
+    for (char c : run.out) {
+      if (c != '\n') {
+        line += c;
+        continue;
+      }
+      if (line.back() != '/') names.push_back(line);
+      line.clear();
+    }
+    return names;
+  }
+  std::string Extracted(const std::string& archive, const std::string& name) {
+    return RunShell("tar -xzOf '" + archive + "' '" + name + "'").out;
+  }
+
+  TempFolder root, sdk;
+};
+
+TEST_F(LogCaptureTest, TakesLogsRotatedFilesSettingsAndDumps) {
+  platform::WriteFile(root / "Kavora.log", "current");
+  platform::WriteFile(root / "Kavora.1.log", "older");
+  platform::WriteFile(root / "Kavora.3.log", "oldest");
+  platform::WriteFile(root / "RepairDevice.log", "tool");
+  platform::WriteFile(root / "OrbManager_2026126223011.dmp", "dump");
+  platform::WriteFile(root / "notes.txt", "not taken");
+  platform::WriteFile(sdk / "KRY.ini", "[COMM]\nType=4\n");
+  platform::CreateFolders(sdk / "other");
+  platform::WriteFile(sdk / "other/KRY.ini", "[SDK]\nName=KRY\n");
+
+  const auto result = tools::CaptureLogs(
+      {root.path(), root / "Logs", {sdk / "KRY.ini", sdk / "KRY.ini", sdk / "other/KRY.ini"},
+       "20261206_223000"});
+  ASSERT_TRUE(result.ok) << result.error;
+  EXPECT_EQ(result.archive, root / "Logs/KavoraLog_20261206_223000.tar.gz");
+  const std::string top = "KavoraLog_20261206_223000/";
+  EXPECT_EQ(Listing(result.archive),
+            (std::vector<std::string>{top + "dumps/OrbManager_2026126223011.dmp",
+                                      top + "log/Kavora.1.log", top + "log/Kavora.3.log",
+                                      top + "log/Kavora.log", top + "log/RepairDevice.log",
+                                      top + "manifest.txt", top + "sdk/2/KRY.ini",
+                                      top + "sdk/KRY.ini"}));
+  EXPECT_EQ(Extracted(result.archive, top + "log/Kavora.1.log"), "older");
+  EXPECT_EQ(Extracted(result.archive, top + "sdk/2/KRY.ini"), "[SDK]\nName=KRY\n");
+  // Nothing is left behind but the archive.
+  EXPECT_EQ(RunShell("ls -A '" + root / "Logs" + "'").out, "KavoraLog_20261206_223000.tar.gz\n");
+}
+
+TEST_F(LogCaptureTest, AnEmptyFolderStillGivesAnArchiveThatSaysWhatWasMissing) {
+  const auto result =
+      tools::CaptureLogs({root.path(), root / "out/deeper", {sdk / "KRY.ini"}, "1"});
+  ASSERT_TRUE(result.ok) << result.error;
+  const std::string manifest = Extracted(result.archive, "KavoraLog_1/manifest.txt");
+  EXPECT_NE(manifest.find("missing: " + root / "Kavora.log"), std::string::npos) << manifest;
+  EXPECT_NE(manifest.find("missing: " + sdk / "KRY.ini"), std::string::npos);
+  EXPECT_NE(manifest.find("no crash dumps"), std::string::npos);
+}
+
+TEST_F(LogCaptureTest, AnOutputFolderThatCannotBeMadeIsReported) {
+  platform::WriteFile(root / "file", "x");
+  const auto result = tools::CaptureLogs({root.path(), root / "file/Logs", {}, "1"});
+  EXPECT_FALSE(result.ok);
+  EXPECT_NE(result.error.find("cannot be created"), std::string::npos);
+}
+
+}  // namespace

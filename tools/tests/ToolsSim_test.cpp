@@ -1,0 +1,243 @@
+// The tools' work against the adapter simulator.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+
+#include "core/ProgramTexts.h"
+#include "device/ZKRYDevice.h"
+#include "net/MD5.h"
+#include "platform/Files.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/SimulatedAdapterTest.h"
+#include "tests/support/VciSim.h"
+#include "tools/DeviceRepair.h"
+#include "tools/DoIPConfigTool.h"
+#include "tools/VoltageMonitor.h"
+
+namespace {
+
+using testing_support::ScriptedInteraction;
+using testing_support::VciSim;
+using tools::ModuleNetwork;
+
+class ToolsSimTest : public testing_support::SimulatedAdapterTest {
+ protected:
+  void Meet(const VciSim& sim) {
+    ASSERT_TRUE(sim.ok());
+    sim.WriteKryIni(folder / "kry/KRY.ini");
+  }
+  int Count(const VciSim& sim, const std::string& part) {
+    const auto lines = sim.Record();
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
+      return l.find(part) != std::string::npos;
+    }));
+  }
+  ScriptedInteraction ui;
+  device::ZKRYDevice device;
+};
+
+TEST_F(ToolsSimTest, DoIPConfigReadsAndChangesTheModulesLan) {
+  VciSim sim({"--module"});
+  Meet(sim);
+  tools::DoIPConfigTool tool(ui, device);
+  std::string error;
+  ASSERT_TRUE(tool.ReadAdapter(&error)) << error;
+  EXPECT_EQ(tool.adapter().module.name, "DOIPMOD");
+  EXPECT_EQ(tool.adapter().address, sim.address());
+  EXPECT_FALSE(device.connected());  // the adapter is left free for the program
+  ASSERT_TRUE(tool.ReadModule(&error)) << error;
+  EXPECT_EQ(tool.network(), (ModuleNetwork{"static", "192.168.8.1", "255.255.255.0", ""}));
+
+  ASSERT_TRUE(tool.Apply({"static", "10.1.2.3", "255.255.0.0", "10.1.0.1"}, &error)) << error;
+  EXPECT_EQ(tool.network(), (ModuleNetwork{"static", "10.1.2.3", "255.255.0.0", "10.1.0.1"}));
+  EXPECT_TRUE(sim.Recorded("uci commit network"));
+  EXPECT_TRUE(sim.Recorded("network restarted"));
+  const auto saved = platform::ReadFile(sim.sandbox() + "/etc/config/network");
+  ASSERT_TRUE(saved);
+  EXPECT_NE(saved->find("network.lan.ipaddr=10.1.2.3\n"), std::string::npos) << *saved;
+
+  ASSERT_TRUE(tool.Apply({"dhcp", "", "", ""}, &error)) << error;
+  EXPECT_EQ(tool.network().proto, "dhcp");
+  EXPECT_EQ(tool.network().ipaddr, "10.1.2.3");
+
+  // A refused value never reaches the module's shell.
+  const int commands = Count(sim, "exec-cmd:");
+  EXPECT_FALSE(tool.Apply({"static", "10.0.0.1;reboot", "255.255.255.0", ""}, &error));
+  EXPECT_EQ(error, "The IP address is not a valid IPv4 address.");
+  EXPECT_EQ(Count(sim, "exec-cmd:"), commands);
+}
+
+TEST_F(ToolsSimTest, DoIPConfigSaysWhyItCannotReachTheModule) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> sim;
+    bool adapterRead;
+    std::string error;
+  } cases[] = {
+      {"no module", {}, false, "The adapter has no DoIP module."},
+      {"held", {"--module", "--held"}, false, core::Text(104)},
+      {"module refuses", {"--module", "--module-refuse"}, true, "does not answer"},
+  };
+  for (const auto& c : cases) {
+    VciSim sim(c.sim);
+    Meet(sim);
+    tools::DoIPConfigTool tool(ui, device);
+    std::string error;
+    const bool read = tool.ReadAdapter(&error);
+    EXPECT_EQ(read, c.adapterRead) << c.name;
+    if (read) {
+      EXPECT_FALSE(tool.ReadModule(&error)) << c.name;
+    }
+    EXPECT_NE(error.find(c.error), std::string::npos) << c.name << ": " << error;
+    EXPECT_FALSE(tool.Apply({"dhcp", "", "", ""}, &error)) << c.name;
+  }
+}
+
+TEST_F(ToolsSimTest, VoltageReadings) {
+  using Kind = tools::VoltageReading::Kind;
+  struct Case {
+    std::vector<std::string> sim;
+    Kind kind;
+    int millivolts;
+    std::string text;
+    std::uint32_t colour;
+  } cases[] = {
+      {{}, Kind::Volts, 12340, " 12.34 V", 0xFF00FF00},
+      {{"--low-voltage"}, Kind::Volts, 7200, "  7.20 V", 0xFFFF0000},
+      {{"--held"}, Kind::InUse, 0, core::Text(104), 0xFFFF0000},
+      {{"--unreachable"}, Kind::NotConnected, 0, core::Text(3), 0xFFFF0000},
+  };
+  for (const auto& c : cases) {
+    VciSim sim(c.sim);
+    Meet(sim);
+    const auto r = tools::ReadVoltage(device);
+    EXPECT_EQ(r.kind, c.kind) << c.text;
+    EXPECT_EQ(r.millivolts, c.millivolts);
+    EXPECT_EQ(r.text, c.text);
+    EXPECT_EQ(r.colour, c.colour) << c.text;
+    EXPECT_FALSE(device.connected());
+  }
+}
+
+TEST_F(ToolsSimTest, VoltageMonitorPollsAndStopsPromptly) {
+  VciSim sim;
+  Meet(sim);
+  std::mutex mutex;
+  std::vector<int> seen;
+  tools::VoltageMonitor monitor(device, [&](const tools::VoltageReading& r) {
+    std::lock_guard<std::mutex> lock(mutex);
+    seen.push_back(r.millivolts);
+  }, 10);
+  monitor.Start();
+  for (int i = 0; i < 500; ++i) {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (seen.size() >= 3) break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  monitor.Stop();
+  EXPECT_FALSE(monitor.running());
+  std::lock_guard<std::mutex> lock(mutex);
+  ASSERT_GE(seen.size(), 3u);
+  EXPECT_EQ(seen[0], 12340);
+  // Every read opened and closed the adapter again.
+  EXPECT_EQ(Count(sim, "open"), Count(sim, "close"));
+}
+
+class RepairTest : public ToolsSimTest {
+ protected:
+  void SetUp() override {
+    ToolsSimTest::SetUp();
+    platform::CreateFolders(folder / "Download");
+    ASSERT_EQ(std::system((std::string(VCI_SIM_PATH) + " --make-vci-image " +
+                           (folder / "Download/KRY.bin") + " KRYVCI 2.0.0.0 2025-01-02 >/dev/null")
+                              .c_str()),
+              0);
+  }
+  tools::DeviceRepair Repairer() {
+    return tools::DeviceRepair({device, folder / "Download", ui, [this](int value, int maximum) {
+                                  if (maximum == 120 && value > highest) highest = value;
+                                }, nullptr});
+  }
+  void Catalogue(const std::string& md5) {
+    platform::WriteFile(folder / "Download/fws.xml",
+                        "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI</NAME><VERSION>2.0.0.0"
+                        "</VERSION><MD5>" + md5 + "</MD5><URL>http://127.0.0.1:1/K.bin</URL>"
+                        "</ITEM></FWS>");
+  }
+  std::atomic<int> highest{0};
+};
+
+TEST_F(RepairTest, WritesTheKeptImageIntoAnAdapterInBootMode) {
+  VciSim sim({"--boot-mode"});
+  Meet(sim);
+  Catalogue(*net::FileMD5Text(folder / "Download/KRY.bin"));
+  auto repairer = Repairer();
+  std::string error;
+  ASSERT_TRUE(repairer.Find(&error)) << error;
+  EXPECT_EQ(repairer.adapter().hardwareName, "VCI-BOOT");
+  ASSERT_TRUE(repairer.Repair(&error)) << error;
+  EXPECT_EQ(highest, 120);
+  EXPECT_FALSE(repairer.adapter().bootLoader);
+  EXPECT_EQ(repairer.adapter().firmwareVersion, "2.0.0.0");
+  EXPECT_TRUE(sim.WaitFor("firmware written: KRYVCI 2.0.0.0", 1000));
+  EXPECT_TRUE(ui.Texts("tip").empty());  // 12.34 V asks nothing
+  EXPECT_FALSE(device.connected());
+}
+
+TEST_F(RepairTest, AFailedWriteLeavesTheAdapterReadyForAnotherTry) {
+  VciSim sim({"--fw-fail-halfway"});
+  Meet(sim);
+  // A firmware update that failed halfway left the adapter in its boot loader.
+  ASSERT_EQ(device.Open(), KRY_OK);
+  std::int32_t counter = 0;
+  const std::string image = folder / "Download/KRY.bin";
+  EXPECT_NE(device.sdk().KRY_DEV_UpdateFirmware(device.handle(), image.c_str(), 0, &counter), KRY_OK);
+  device.Close();
+  auto repairer = Repairer();
+  std::string error;
+  ASSERT_TRUE(repairer.Find(&error)) << error;
+  EXPECT_FALSE(repairer.Repair(&error));
+  EXPECT_NE(error.find("stays in boot mode"), std::string::npos) << error;
+  EXPECT_LT(highest, 120);
+  EXPECT_FALSE(device.connected());
+  EXPECT_TRUE(repairer.Find(&error)) << error;
+}
+
+TEST_F(RepairTest, RefusesWhatWouldNotRepair) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> sim;
+    std::function<void()> prepare;
+    std::string error;
+  } cases[] = {
+      {"runs its firmware", {}, [] {}, "needs no repair"},
+      {"not connected", {"--unreachable"}, [] {}, core::Text(3)},
+      {"image of another model", {"--boot-mode"},
+       [this] { Catalogue("00112233445566778899AABBCCDDEEFF"); },
+       "does not match firmware 2.0.0.0"},
+      {"low voltage, cancelled", {"--boot-mode", "--low-voltage"},
+       [this] { ui.Answer({false}); }, "Cancelled."},
+      {"no kept image", {"--boot-mode"},
+       [this] { platform::DeleteFile(folder / "Download/KRY.bin"); },
+       "no kept VCI image"},
+  };
+  for (const auto& c : cases) {
+    VciSim sim(c.sim);
+    Meet(sim);
+    c.prepare();
+    auto repairer = Repairer();
+    std::string error;
+    EXPECT_FALSE(repairer.Repair(&error)) << c.name;
+    EXPECT_NE(error.find(c.error), std::string::npos) << c.name << ": " << error;
+    EXPECT_EQ(Count(sim, "firmware write begins"), 0) << c.name;
+    EXPECT_FALSE(device.connected()) << c.name;
+    platform::DeleteFile(folder / "Download/fws.xml");
+  }
+}
+
+}  // namespace
