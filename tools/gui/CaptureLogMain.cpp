@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
   QObject::connect(&openFolder, &QPushButton::clicked,
                    [&] { platform::ShellOpen(platform::FolderOf(last.archive)); });
   window.show();
+  tools::ScreenshotIfAsked(&window);
   capture();
   return app.exec();
 }

@@ -114,6 +114,7 @@ int main(int argc, char** argv) {
     w.status.setText(ok ? "The module took the new settings." : Q(why));
   });
   w.widget.show();
+  tools::ScreenshotIfAsked(&w.widget);
   read();
   return app.exec();
 }

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     });
   });
   window.show();
+  tools::ScreenshotIfAsked(&window);
   if (sdk)
     monitor.Start();
   else

@@ -102,6 +102,7 @@ int main(int argc, char** argv) {
     });
   });
   window.show();
+  tools::ScreenshotIfAsked(&window);
   find();
   const int code = app.exec();
   if (worker.joinable()) worker.join();

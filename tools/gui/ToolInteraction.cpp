@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QThread>
+#include <QTimer>
+#include <cstdlib>
 
 namespace tools {
 namespace {
@@ -54,6 +56,16 @@ bool ToolInteraction::AskOkCancel(const std::string& text, const std::string& ca
 
 int ToolInteraction::ShowTip(const std::string&, const std::string& text, int type) {
   return Ask(owner_, text, "", core::MessageIcon::Warning, type == 1) ? 1 : 2;
+}
+
+void ScreenshotIfAsked(QWidget* window) {
+  const char* path = std::getenv("ORB_TOOL_SCREENSHOT");
+  if (!path || !*path) return;
+  const QString file = QString::fromLocal8Bit(path);
+  QTimer::singleShot(1500, window, [window, file] {
+    window->grab().save(file);
+    QApplication::quit();
+  });
 }
 
 }  // namespace tools

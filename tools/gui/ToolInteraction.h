@@ -32,3 +32,11 @@ void OnGuiThread(const std::function<void()>& work);
 void PostToGui(QObject* receiver, std::function<void()> work);
 
 }  // namespace tools
+
+namespace tools {
+
+// With ORB_TOOL_SCREENSHOT=FILE.png the window is saved there once it has settled, and the
+// tool ends: pictures for reviews and the end-to-end runs.
+void ScreenshotIfAsked(QWidget* window);
+
+}  // namespace tools
