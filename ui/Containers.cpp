@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace ui {
 
@@ -10,6 +11,11 @@ Container::Container(const QString& className, Kind kind, QWidget* parent)
   if (kind == Kind::Tab) {
     stack_ = new QStackedLayout(this);
     stack_->setContentsMargins(0, 0, 0, 0);
+  } else if (kind == Kind::Tile) {
+    grid_ = new QGridLayout(this);
+    grid_->setContentsMargins(0, 0, 0, 0);
+    grid_->setSpacing(0);
+    grid_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   } else {
     box_ = new QBoxLayout(kind == Kind::Horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom,
                           this);
@@ -23,8 +29,12 @@ bool Container::SetAttribute(const QString& name, const QString& value) {
     const QMargins m = ParseMargins(value);
     if (box_) box_->setContentsMargins(m);
     if (stack_) stack_->setContentsMargins(m);
+    if (grid_) grid_->setContentsMargins(m);
   } else if (name == "childpadding") {
     if (box_) box_->setSpacing(value.toInt());
+    if (grid_) grid_->setSpacing(value.toInt());
+  } else if (name == "columns") {
+    columns_ = std::max(1, value.toInt());
   } else if (name == "selectedid") {
     pendingSelection_ = value.toInt();
   } else {
@@ -41,7 +51,10 @@ void Container::Add(Control* child, bool floating) {
     w->show();
     return;
   }
-  if (stack_) {
+  if (grid_) {
+    const int at = grid_->count();
+    grid_->addWidget(w, at / columns_, at % columns_);
+  } else if (stack_) {
     stack_->addWidget(w);
     if (stack_->count() - 1 == pendingSelection_) stack_->setCurrentIndex(pendingSelection_);
   } else {

@@ -36,6 +36,7 @@ Control* CreateBuiltIn(const QString& tag) {
   if (tag == "HorizontalLayout" || tag == "ListHeader")
     return new Container(tag + "UI", K::Horizontal);
   if (tag == "TabLayout") return new Container("TabLayoutUI", K::Tab);
+  if (tag == "TileLayout") return new Container("TileLayoutUI", K::Tile);
   if (tag == "WebBrowser" || tag == "ActiveX") return new WebBrowser;
   return nullptr;
 }

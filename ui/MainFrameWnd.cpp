@@ -15,6 +15,7 @@
 #include "ui/DeviceInfoWnd.h"
 #include "ui/DeviceWnd.h"
 #include "ui/HWControlWnd.h"
+#include "ui/KRYAPPManagerWnd.h"
 #include "ui/ProgramExit.h"
 #include "ui/RemoteDiagWnd.h"
 #include "ui/SPSWnd.h"
@@ -158,10 +159,11 @@ void MainFrameWnd::CreatePages() {
       [this](firmware::FirmwareJobSetup setup) { OpenFirmwareWindow(std::move(setup)); });
   device_->infoPage()->SetProcedures(procedures_.get());
   pages_[0] = device_;
-  // The applications page has no behaviour of its own yet.
-  GUIWnd* pages[] = {new DeviceBaseWnd("APPManagerWnd.xml", "APPWndUI"),
-                     new SPSWnd(app::ZCoreManager::Instance().spsManager()), new SaleWnd,
-                     new RemoteDiagWnd};
+  const core::ZConfig& config = core::ZConfig::Instance();
+  app::ZCoreManager& coreManager = app::ZCoreManager::Instance();
+  apps_ = new KRYAPPManagerWnd(coreManager.appManager(), ui_,
+                               {config.OfflineMode, config.OEMFlag}, coreManager.downloadService());
+  GUIWnd* pages[] = {apps_, new SPSWnd(coreManager.spsManager()), new SaleWnd, new RemoteDiagWnd};
   const char* const names[] = {"KRYAPPMANAGERWND", "SPSWND", "SALEWND", "REMOTEDIAG"};
   for (int i = 1; i < kPageCount; ++i) {
     pages[i - 1]->Create(this, names[i - 1], true, place);
@@ -203,6 +205,7 @@ void MainFrameWnd::OnClick(TNotifyUI& msg) {
   if (!sender) return;
   for (int i = 0; i < kPageCount; ++i) {
     if (sender == navButtons_[i]) {
+      if (i == 1 && apps_) apps_->Refresh();
       if (pages_[i]) ShowPage(i);
       return;
     }

@@ -16,6 +16,7 @@ namespace ui {
 
 class Combo;
 class DeviceWnd;
+class KRYAPPManagerWnd;
 
 class MainFrameWnd : public WindowImplBase {
  public:
@@ -39,6 +40,7 @@ class MainFrameWnd : public WindowImplBase {
   DeviceWnd* devicePage() const { return device_; }
   // The device page's procedures, once the pages exist.
   app::ZDeviceProcedures* deviceProcedures() const { return procedures_.get(); }
+  KRYAPPManagerWnd* appsPage() const { return apps_; }
   QWidget* page(int index) const { return pages_[static_cast<std::size_t>(index)]; }
   bool initialised() const { return initialised_; }
 
@@ -67,6 +69,7 @@ class MainFrameWnd : public WindowImplBase {
   std::array<Control*, kPageCount> navButtons_{};
   DeviceWnd* device_ = nullptr;
   std::unique_ptr<app::ZDeviceProcedures> procedures_;
+  KRYAPPManagerWnd* apps_ = nullptr;
   Combo* language_ = nullptr;
   Control *connState_ = nullptr, *networkStatus_ = nullptr, *version_ = nullptr,
           *deviceSN_ = nullptr, *obdVoltage_ = nullptr;

@@ -169,3 +169,30 @@ write("dev_unknown.svg", svg(160, 120,
 # The selected navigation button: an accent line under the entry.
 write("nav_sel.svg", svg(92, 70, f'<rect x="22" y="66" width="48" height="4" rx="2" fill="{ACCENT}"/>'))
 write("sys_close_dark.svg", svg(16, 16, glyph("close", 0, 0, 16, "#475569", 1.6)))
+
+# Demo catalogue logos: class entries of the applications page (32 px) and the tiles'
+# application logos (96 px), each a glyph on a coloured rounded square.
+G.update({
+    "pulse": '<path d="M3 12h4l2-5 3 10 2.5-7 1.5 2H21"/>',
+    "wrench": '<path d="M14.5 4.5a4.5 4.5 0 0 0-4.2 6.1L4 17l3 3 6.4-6.3a4.5 4.5 0 0 0 6.1-4.2l-2.8 2.8-2.8-.7-.7-2.8z"/>',
+    "engine": '<path d="M4 10h2V8h3V6h6v2h2l2 2h1v6h-1l-2 2H9l-2-2H6v2H4z"/><path d="M11 10v3h2l-1 3"/>',
+    "car": '<path d="M4 15.5V12l2-4.5h12l2 4.5v3.5z"/><path d="M4 12h16"/><circle cx="7.5" cy="17" r="1.8"/>'
+           '<circle cx="16.5" cy="17" r="1.8"/>',
+    "key": '<circle cx="8" cy="14" r="4"/><path d="M11 11.2 19 4M15.5 7.3l2 2M17.5 5.5l2 2"/>',
+    "truck": '<path d="M3 6h11v10H3zM14 9.5h4l3 3.5V16h-7"/><circle cx="7" cy="17.5" r="1.8"/>'
+             '<circle cx="17" cy="17.5" r="1.8"/>',
+})
+
+
+def logo(size, g, color):
+    pad = size * 0.2
+    return svg(size, size, f'<rect width="{size}" height="{size}" rx="{size * 0.24:.1f}" fill="{color}"/>' +
+               glyph(g, pad, pad, size - 2 * pad, "#FFFFFF", 1.7))
+
+
+write("logos/class_diag.svg", logo(32, "pulse", "#0EA5E9"))
+write("logos/class_tools.svg", logo(32, "wrench", "#F59E0B"))
+write("logos/app101.svg", logo(96, "engine", "#DC2626"))
+write("logos/app102.svg", logo(96, "car", "#2563EB"))
+write("logos/app201.svg", logo(96, "key", "#7C3AED"))
+write("logos/app301.svg", logo(96, "truck", "#059669"))

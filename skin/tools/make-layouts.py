@@ -351,7 +351,7 @@ LAYOUTS["APPManagerWnd.xml"] = window("960,570", """  <HorizontalLayout bkcolor=
 """)
 LAYOUTS["AppManagerWnd.xml"] = """<?xml version="1.0" encoding="UTF-8"?>
 <VerticalLayout inset="20,20,20,20">
-  <HorizontalLayout name="APPListLayout" childpadding="16" />
+  <TileLayout name="APPListLayout" columns="5" childpadding="16" />
 </VerticalLayout>
 """
 
@@ -365,7 +365,7 @@ LAYOUTS["AppWnd.xml"] = window("620,440", f"""  <VerticalLayout bkcolor="#FFFFFF
       <Label name="labelSize" height="20" textcolor="#FF334155" />
       <Label name="labelStatus" height="20" textcolor="#FF334155" />
       <Text name="labelDesc" height="48" textcolor="#FF64748B" align="left" valign="top" wordbreak="true" />
-      <Edit name="edtAPPUpdateLog" height="140" readonly="true" />
+      <Text name="edtAPPUpdateLog" height="140" bkcolor="#FFF8FAFC" bordercolor="#FFE2E8F0" bordersize="1" borderround="4" textpadding="10,8,10,8" textcolor="#FF334155" align="left" valign="top" wordbreak="true" />
       <Control />
       <HorizontalLayout height="36" childpadding="10">
         <Button name="btnDetail" width="96" text="${{app_detail}}" />

@@ -18,6 +18,7 @@ int RunPageTests(int argc, char** argv);
 int RunDeviceInfoPageTests(int argc, char** argv);
 int RunFirmwareWindowTests(int argc, char** argv);
 int RunLinkPageTests(int argc, char** argv);
+int RunAppTests(int argc, char** argv);
 
 namespace uitest {
 namespace fs = std::filesystem;
@@ -103,5 +104,6 @@ int main(int argc, char** argv) {
   failures += RunDeviceInfoPageTests(argc, argv);
   failures += RunFirmwareWindowTests(argc, argv);
   failures += RunLinkPageTests(argc, argv);
+  failures += RunAppTests(argc, argv);
   return failures == 0 ? 0 : 1;
 }

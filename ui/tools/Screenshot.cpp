@@ -1,6 +1,6 @@
 // orb-screenshot: starts the program like OrbManager does, then saves pictures of the main
-// window, the device pages, the SPS, sale and remote diagnosis pages and the firmware
-// window, and ends.
+// window, the device pages, the applications page and an application window, the SPS, sale
+// and remote diagnosis pages and the firmware window, and ends.
 // Usage: orb-screenshot OUTPUT_FOLDER NAME_PREFIX (run in the program's root folder).
 #include <unistd.h>
 
@@ -17,10 +17,12 @@
 #include "app/ZCoreManager.h"
 #include "core/ZConfig.h"
 #include "firmware/FirmwareUpdateJob.h"
+#include "ui/APPWnd.h"
 #include "ui/Controls.h"
 #include "ui/DeviceWnd.h"
 #include "ui/GuiInteraction.h"
 #include "ui/HWControlWnd.h"
+#include "ui/KRYAPPManagerWnd.h"
 #include "ui/MainFrameWnd.h"
 #include "ui/QtProgramShell.h"
 #include "ui/UiThread.h"
@@ -43,6 +45,21 @@ class ScreenshotShell : public ui::QtProgramShell {
     if (!(window ? window : mainFrame())->grab().save(path))
       std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     else std::printf("%s\n", qPrintable(path));
+  }
+  // The applications page, and the application window of its first tile.
+  void SaveApplications() {
+    ui::KRYAPPManagerWnd* apps = mainFrame()->appsPage();
+    if (!apps) return;
+    Click(mainFrame(), "btnNaviApps");
+    QApplication::processEvents();
+    Save("apps");
+    if (apps->tiles().empty()) return;
+    auto* window = new ui::APPWnd(*apps->tiles().front().second, silent_, {true, false}, nullptr);
+    window->Create(mainFrame(), "APPWND", false);
+    window->show();
+    QApplication::processEvents();
+    Save("app-window", window);
+    window->Close();
   }
   void Click(QWidget* window, const char* name) {
     if (auto* w = static_cast<ui::WindowImplBase*>(window))
@@ -91,6 +108,7 @@ class ScreenshotShell : public ui::QtProgramShell {
       Click(mainFrame(), "btnNaviDevice");
       SaveFirmwareWindow();
     });
+    steps.push_back([this] { SaveApplications(); });
     steps.push_back([] { QApplication::quit(); });
     int delay = 0;
     for (auto& step : steps) {
@@ -101,6 +119,7 @@ class ScreenshotShell : public ui::QtProgramShell {
 
   core::Interaction& ui_;
   QString folder_, prefix_;
+  core::SilentInteraction silent_;
 };
 
 }  // namespace

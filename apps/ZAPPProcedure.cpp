@@ -1,0 +1,209 @@
+#include "apps/ZAPPProcedure.h"
+
+#include "core/Log.h"
+#include "core/ProgramTexts.h"
+#include "net/CurlTransfer.h"
+#include "net/DownloadFile.h"
+#include "platform/Environment.h"
+#include "platform/Files.h"
+#include "platform/Processes.h"
+#include "platform/Text.h"
+
+namespace apps {
+
+class ZAPPProcedure::Forwarder : public net::ZDownloadFileServiceNotify {
+ public:
+  explicit Forwarder(ZAPPProcedure& procedure) : procedure_(procedure) {}
+  void OnNotify(net::ZDownloadTask* task, std::uint32_t event, std::uint32_t value) override {
+    procedure_.OnDownloadEvent(task, event, value);
+  }
+
+ private:
+  ZAPPProcedure& procedure_;
+};
+
+std::string InstallerParameters(const char* mode, bool oem) {
+  return std::string(mode) + (oem ? " s" : "");
+}
+
+ZAPPProcedure::ZAPPProcedure(ZKRYApp& app, core::Interaction& ui, Modes modes, Queue queue)
+    : app_(app),
+      ui_(ui),
+      modes_(modes),
+      queue_(std::move(queue)),
+      forwarder_(std::make_unique<Forwarder>(*this)),
+      observer_(forwarder_.get()) {}
+
+ZAPPProcedure::~ZAPPProcedure() = default;
+
+AppButtons ZAPPProcedure::buttons() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return buttons_;
+}
+
+void ZAPPProcedure::Publish(const AppButtons& buttons) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    buttons_ = buttons;
+  }
+  if (listener_) listener_(buttons);
+}
+
+void ZAPPProcedure::OnOwner(const std::function<void()>& step) {
+  if (owner_)
+    owner_(step);
+  else
+    step();
+}
+
+AppButtons ZAPPProcedure::Refresh() {
+  AppButtons b;
+  OnOwner([&] { b = ButtonsFor(app_); });
+  Publish(b);
+  return b;
+}
+
+void ZAPPProcedure::SetInstallText(const std::string& text) { ui_.SetLabel("btnInstall", text); }
+
+std::string ZAPPProcedure::FetchDescription() const {
+  if (modes_.offline || !net::IsDownloadAddress(app_.DESCURL)) return {};
+  const std::string path =
+      platform::CutToCapacity(platform::ExpandEnvironment("%temp%/mcdltf.dfl"), 260);
+  if (!net::_DownloadFile(app_.DESCURL, path)) return {};
+  return platform::ReadFile(path).value_or(std::string());
+}
+
+void ZAPPProcedure::Install() {
+  if (modes_.offline) {
+    InstallStep();
+    return;
+  }
+  StartInstall();
+}
+
+void ZAPPProcedure::Update() {
+  if (modes_.offline) return;
+  Remove();
+  StartInstall();
+}
+
+void ZAPPProcedure::StartInstall() {
+  AppButtons b = buttons();
+  b.install = false;
+  Publish(b);
+  bool current = false;
+  OnOwner([&] { current = app_.appInfo.Installed && app_.CheckInstaller(); });
+  if (current) return;
+  busy_ = true;
+  SetInstallText(core::Text(17));
+  auto task = std::make_unique<net::ZDownloadTask>();
+  task->name = app_.NAME;
+  task->url = app_.DOWNLOADURL;
+  task->path = app_.installerPath;
+  task->size = static_cast<std::uint32_t>(app_.SIZE);
+  task->notify = observer_;
+  if (!queue_) {
+    // No download service (it is not started when configured offline): the finished
+    // event still comes, so the check reports the missing file.
+    LOG_WARN("No download service for {0}.", app_.NAME);
+    OnDownloadEvent(task.release(), net::ZDownloadFileServiceNotify::kFinished, 0);
+    return;
+  }
+  queue_(task.release());
+}
+
+void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t event,
+                                    std::uint32_t value) {
+  switch (event) {
+    case net::ZDownloadFileServiceNotify::kStarted:
+      SetInstallText(core::Text(17));
+      break;
+    case net::ZDownloadFileServiceNotify::kProgress:
+      SetInstallText(PercentText(value, app_.SIZE));
+      break;
+    case net::ZDownloadFileServiceNotify::kFinished:
+      delete task;  // the service closed its file already
+      InstallStep();
+      break;
+    default:
+      break;
+  }
+}
+
+bool ZAPPProcedure::InstallStep() {
+  busy_ = true;
+  SetInstallText(core::Text(35));
+  bool intact = false;
+  OnOwner([&] { intact = app_.CheckInstaller(); });
+  if (!intact) {
+    platform::DeleteFile(app_.installerPath);
+    LOG_WARN("The installer of {0} failed its check.", app_.NAME);
+    ui_.ShowTip("FCFWND", core::Text(107), 0);
+    AppButtons b = buttons();
+    b.install = true;
+    Publish(b);
+    SetInstallText(core::Text(37));
+    busy_ = false;
+    return false;
+  }
+  SetInstallText(core::Text(36));
+  std::string workDir;
+  OnOwner([&] { workDir = app_.appInfo.WorkDir; });
+  RunInstaller("i", "Installing ...", workDir);
+  AppButtons b;
+  OnOwner([&] {
+    app_.ReadAppInfo(false);
+    b = ButtonsFor(app_);
+  });
+  SetInstallText(core::Text(37));
+  Publish(b);
+  busy_ = false;
+  return true;
+}
+
+void ZAPPProcedure::Remove() {
+  std::string workDir;
+  OnOwner([&] {
+    workDir = app_.appInfo.WorkDir;
+    platform::DeleteFile(app_.appInfoPath());
+  });
+  RunInstaller("u", "Removing ...", workDir);
+  OnOwner([&] { app_.ReadAppInfo(false); });
+  SetInstallText(core::Text(37));
+  AppButtons b;
+  b.install = true;  // whatever the installer left behind: its AppInfo.ini is gone
+  Publish(b);
+}
+
+void ZAPPProcedure::RunInstaller(const char* mode, const char* caption,
+                                 const std::string& workDir) {
+  if (modes_.oem) {
+    // Nobody sets done: the window runs its full time before the installer starts.
+    const std::atomic<bool> done{false};
+    ui_.ShowProgressWindow({"", "", caption, "", 5}, done);
+  }
+  platform::StartRequest request;
+  request.program = app_.installerPath;
+  request.arguments = platform::SplitParameters(InstallerParameters(mode, modes_.oem));
+  request.workingFolder = workDir;
+  request.makeExecutable = true;  // a downloaded file has no execute bit
+  platform::ProcessHandle installer = platform::StartProgram(request);
+  if (!installer.valid()) {
+    LOG_WARN("Cannot start the installer {0}.", app_.installerPath);
+    return;
+  }
+  installer.Wait();
+}
+
+bool ZAPPProcedure::Run() const {
+  const AppInfo& info = app_.appInfo;
+  if (info.Target.empty()) return false;
+  return platform::ShellOpen(info.Target, info.Param, info.WorkDir);
+}
+
+bool ZAPPProcedure::Detail() const {
+  if (modes_.oem || !net::IsDownloadAddress(app_.DESCURL)) return false;
+  return platform::ShellOpen(app_.DESCURL);
+}
+
+}  // namespace apps

@@ -1,0 +1,323 @@
+// The application window's procedures against the loopback file server, with real
+// installer scripts that record how they were run.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+
+#include "apps/AppPresentation.h"
+#include "apps/ZAPPProcedure.h"
+#include "apps/ZKRYAPPManager.h"
+#include "core/ProgramTexts.h"
+#include "net/MD5.h"
+#include "net/ZDownloadFileService.h"
+#include "platform/Files.h"
+#include "tests/support/RecordingInstaller.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/ServedFolder.h"
+
+namespace {
+
+using testing_support::ScratchFolder;
+using testing_support::ScriptedInteraction;
+using testing_support::ServedFolder;
+
+const std::string kInstaller = testing_support::RecordingInstaller();
+
+class AppProcedureTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server.started());
+    server.Put("apps/7/install.exe", kInstaller);
+    platform::CreateFolder(dir / "Apps");
+  }
+
+  // Loads a catalogue of one application whose SIZE and MD5 are the served installer's,
+  // unless `size` says otherwise.
+  apps::ZKRYApp& Load(int size = -1, const std::string& version = "2.0") {
+    const std::string xml =
+        "<APPS><APP><ITEM><ID>7</ID><CLSID>1</CLSID><NAME>Scope</NAME><VERSION>" + version +
+        "</VERSION><SIZE>" + std::to_string(size < 0 ? int(kInstaller.size()) : size) +
+        "</SIZE><MD5>" + net::MD5Text(kInstaller) + "</MD5><DOWNLOADURL>" +
+        server.Url("/apps/7/install.exe") + "</DOWNLOADURL><DESCURL>" + server.Url("/desc.txt") +
+        "</DESCURL></ITEM></APP></APPS>";
+    EXPECT_TRUE(catalogue.LoadFromFile(dir.Put("APPS.xml", xml)));
+    return *catalogue.objects().at(0);
+  }
+  std::unique_ptr<apps::ZAPPProcedure> Procedure(apps::ZKRYApp& app, bool offline = false,
+                                                 bool oem = false) {
+    auto p = std::make_unique<apps::ZAPPProcedure>(
+        app, script, apps::ZAPPProcedure::Modes{offline, oem},
+        [this](net::ZDownloadTask* task) { service.Download(task); });
+    p->SetButtonsListener([this](const apps::AppButtons& b) { published.push_back(b); });
+    return p;
+  }
+  std::string Runs() { return platform::ReadFile(dir / "Apps/7/runs.log").value_or(""); }
+  std::vector<std::string> InstallTexts() {
+    std::vector<std::string> out;
+    for (const auto& s : script.shown())
+      if (s.kind == "label" && s.windowName == "btnInstall") out.push_back(s.text);
+    return out;
+  }
+
+  ScratchFolder dir;
+  ServedFolder server{"127.0.0.61"};
+  apps::ZKRYAPPManager catalogue{dir / "Apps"};
+  ScriptedInteraction script;
+  net::ZDownloadFileService service;
+  std::vector<apps::AppButtons> published;
+};
+
+const apps::AppButtons kInstallOnly{true, false, false, false};
+const apps::AppButtons kInstalledCurrent{false, false, true, true};
+
+TEST_F(AppProcedureTest, InstallDownloadsChecksRunsTheInstallerAndRereadsTheState) {
+  apps::ZKRYApp& app = Load();
+  auto p = Procedure(app);
+  EXPECT_EQ(p->Refresh(), kInstallOnly);
+  p->Install();
+  EXPECT_EQ(Runs(), "i\n");
+  EXPECT_EQ(app.state(), apps::ZKRYApp::State::Current);
+  EXPECT_EQ(published.back(), kInstalledCurrent);
+  const auto texts = InstallTexts();
+  ASSERT_GE(texts.size(), 6u);
+  EXPECT_EQ(texts.front(), core::Text(17));
+  EXPECT_EQ(texts[1], core::Text(17)) << "the started event";
+  EXPECT_EQ(texts[texts.size() - 4], "100%");
+  EXPECT_EQ(texts[texts.size() - 3], core::Text(35));
+  EXPECT_EQ(texts[texts.size() - 2], core::Text(36));
+  EXPECT_EQ(texts.back(), core::Text(37));
+  EXPECT_FALSE(p->busy());
+  EXPECT_TRUE(script.Texts("tip").empty());
+}
+
+TEST_F(AppProcedureTest, ASizeBelowTheDownloadShowsMoreThanAHundredPercentThenFailsTheCheck) {
+  apps::ZKRYApp& app = Load(40);
+  auto p = Procedure(app);
+  p->Refresh();
+  p->Install();
+  const auto texts = InstallTexts();
+  int highest = 0;
+  for (const auto& t : texts)
+    if (!t.empty() && t.back() == '%') highest = std::max(highest, std::stoi(t));
+  EXPECT_GT(highest, 100);
+  const auto shown = script.shown();
+  const auto tip =
+      std::find_if(shown.begin(), shown.end(), [](const auto& s) { return s.kind == "tip"; });
+  ASSERT_NE(tip, shown.end());
+  EXPECT_EQ(tip->windowName, "FCFWND");
+  EXPECT_EQ(tip->text, "The file check failed, please try again ！");
+  EXPECT_EQ(tip->value, 0) << "OK only";
+  EXPECT_EQ(texts.back(), core::Text(37));
+  EXPECT_FALSE(platform::FileExists(app.installerPath)) << "a file that failed is deleted";
+  EXPECT_EQ(Runs(), "") << "never run";
+  EXPECT_TRUE(published.back().install);
+  EXPECT_FALSE(p->busy());
+}
+
+TEST_F(AppProcedureTest, AFailedDownloadEndsInTheCheckMessage) {
+  apps::ZKRYApp& app = Load();
+  app.DOWNLOADURL = server.Url("/apps/none/install.exe");
+  auto p = Procedure(app);
+  p->Install();
+  EXPECT_EQ(script.Texts("tip"), std::vector<std::string>{core::Text(107)});
+  EXPECT_EQ(app.state(), apps::ZKRYApp::State::NotInstalled);
+}
+
+TEST_F(AppProcedureTest, UpdateRemovesFirstThenDownloadsAndInstalls) {
+  apps::ZKRYApp& app = Load();
+  Procedure(app)->Install();
+  ASSERT_TRUE(catalogue.LoadFromFile(dir / "APPS.xml"));
+  apps::ZKRYApp& again = Load(-1, "2.1");
+  ASSERT_EQ(again.state(), apps::ZKRYApp::State::UpdateAvailable);
+  auto p = Procedure(again);
+  EXPECT_EQ(p->Refresh(), (apps::AppButtons{false, true, true, true}));
+  p->Update();
+  EXPECT_EQ(Runs(), "i\nu\ni\n");
+  EXPECT_EQ(again.appInfo.Version, "2.0");
+  EXPECT_EQ(again.state(), apps::ZKRYApp::State::UpdateAvailable) << "the installer decides";
+}
+
+TEST_F(AppProcedureTest, RemovalWithoutAnInstallerStillLeavesTheApplicationNotInstalled) {
+  apps::ZKRYApp& app = Load();
+  dir.Put("Apps/7/AppInfo.ini", "[AppInfo]\nVersion=2.0\nInstalled=1\nTarget=/bin/sh\n");
+  app.ReadAppInfo(false);
+  ASSERT_EQ(app.state(), apps::ZKRYApp::State::Current);
+  auto p = Procedure(app);
+  p->Remove();
+  EXPECT_FALSE(platform::FileExists(app.appInfoPath()));
+  EXPECT_EQ(app.state(), apps::ZKRYApp::State::NotInstalled);
+  EXPECT_EQ(published.back(), kInstallOnly);
+  EXPECT_EQ(InstallTexts(), std::vector<std::string>{core::Text(37)});
+}
+
+// Records whether the installer had run when the progress window came up.
+class OrderCheckingInteraction : public ScriptedInteraction {
+ public:
+  explicit OrderCheckingInteraction(std::string log) : log_(std::move(log)) {}
+  void ShowProgressWindow(const core::ProgressWindowSpec& spec,
+                          const std::atomic<bool>& done) override {
+    installerRanBefore.push_back(platform::FileExists(log_));
+    ScriptedInteraction::ShowProgressWindow(spec, done);
+  }
+  std::vector<bool> installerRanBefore;
+
+ private:
+  std::string log_;
+};
+
+TEST_F(AppProcedureTest, OemModeShowsTheTimedProgressWindowBeforeEachSilentRun) {
+  apps::ZKRYApp& app = Load();
+  OrderCheckingInteraction oem(dir / "Apps/7/runs.log");
+  apps::ZAPPProcedure p(app, oem, {false, true},
+                        [this](net::ZDownloadTask* task) { service.Download(task); });
+  p.Install();
+  platform::DeleteFile(dir / "Apps/7/runs.log");
+  p.Remove();
+  EXPECT_EQ(Runs(), "u s\n");
+  EXPECT_EQ(oem.installerRanBefore, (std::vector<bool>{false, false}));
+  std::vector<std::string> captions;
+  for (const auto& s : oem.shown())
+    if (s.kind == "progresswindow") {
+      captions.push_back(s.caption);
+      EXPECT_EQ(s.maximum, 5);
+      EXPECT_EQ(s.windowName, "");
+    }
+  EXPECT_EQ(captions, (std::vector<std::string>{"Installing ...", "Removing ..."}));
+  EXPECT_FALSE(p.Detail()) << "no web page in OEM mode";
+}
+
+TEST_F(AppProcedureTest, OfflineInstallUsesTheInstallerOnDiskOrShowsTheCheckMessage) {
+  apps::ZKRYApp& app = Load();
+  auto p = Procedure(app, /*offline=*/true);
+  p->Install();
+  EXPECT_EQ(script.Texts("tip"), std::vector<std::string>{core::Text(107)});
+  EXPECT_EQ(Runs(), "");
+
+  script.Clear();
+  dir.Put("Apps/7/install.exe", kInstaller);
+  p->Install();
+  EXPECT_TRUE(script.Texts("tip").empty());
+  EXPECT_EQ(Runs(), "i\n");
+  EXPECT_EQ(app.state(), apps::ZKRYApp::State::Current);
+  EXPECT_EQ(InstallTexts(),
+            (std::vector<std::string>{core::Text(35), core::Text(36), core::Text(37)}));
+
+  p->Update();
+  EXPECT_EQ(Runs(), "i\n") << "no update offline";
+  EXPECT_EQ(p->FetchDescription(), "") << "nothing fetched offline";
+}
+
+TEST_F(AppProcedureTest, EventsFromTheServiceThreadKeepTheirOrderAndTheStepRunsThere) {
+  apps::ZKRYApp& app = Load();
+  net::ZDownloadFileService threaded;
+  ASSERT_TRUE(threaded.Start());
+  std::thread::id stepThread;
+  apps::ZAPPProcedure p(app, script, {false, false},
+                        [&](net::ZDownloadTask* task) { threaded.AddTask(task); });
+  std::atomic<bool> finished{false};
+  p.SetButtonsListener([&](const apps::AppButtons& b) {
+    if (b.uninstall) {
+      stepThread = std::this_thread::get_id();
+      finished = true;
+    }
+  });
+  p.Install();
+  for (int i = 0; i < 500 && !finished; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(finished);
+  EXPECT_NE(stepThread, std::this_thread::get_id());
+  const auto texts = InstallTexts();
+  EXPECT_EQ(texts.back(), core::Text(37));
+  EXPECT_EQ(texts[texts.size() - 2], core::Text(36));
+  EXPECT_EQ(texts[texts.size() - 3], core::Text(35));
+  threaded.Stop();
+}
+
+TEST_F(AppProcedureTest, TheDescriptionComesFromWebAddressesOnly) {
+  server.Put("desc.txt", "Scope reads live data.\n");
+  apps::ZKRYApp& app = Load();
+  auto p = Procedure(app);
+  EXPECT_EQ(p->FetchDescription(), "Scope reads live data.\n");
+  app.DESCURL = "file://" + dir / "APPS.xml";
+  EXPECT_EQ(p->FetchDescription(), "");
+  EXPECT_FALSE(p->Detail());
+  app.DESCURL = server.Url("/none.txt");
+  EXPECT_EQ(p->FetchDescription(), "");
+}
+
+TEST(AppPresentation, ButtonsStateWordsAndBadges) {
+  ScratchFolder dir;
+  const std::string target = dir.Put("run.sh", "");
+  const struct {
+    bool installed;
+    const char* version;
+    std::string target;
+    apps::AppButtons buttons;
+    std::string word;
+    std::string badge;
+  } cases[] = {
+      {false, "1.0", target, kInstallOnly, core::Text(37), "app_uninstalled.png"},
+      {true, "1.0", target, kInstalledCurrent, core::Text(32), "app_installed.png"},
+      {true,
+       "1.0",
+       dir / "missing",
+       {false, false, true, false},
+       core::Text(32),
+       "app_installed.png"},
+      {true, "0.9", target, {false, true, true, true}, core::Text(31), "app_update.png"},
+      {true, "0.9", "", {false, true, true, false}, core::Text(31), "app_update.png"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.version) + " " + c.target);
+    apps::ZKRYApp app;
+    app.VERSION = "1.0";
+    app.SIZE = 2048;
+    app.appInfo.Installed = c.installed;
+    app.appInfo.Version = c.version;
+    app.appInfo.Target = c.target;
+    EXPECT_EQ(apps::ButtonsFor(app), c.buttons);
+    EXPECT_EQ(apps::StateWord(app), c.word);
+    EXPECT_EQ(apps::StatusLabel(app), core::Text(42) + c.word);
+    EXPECT_EQ(apps::BadgeFile(app), c.badge);
+    EXPECT_EQ(apps::SizeLabel(app), "Size: 2048  Byte");
+    EXPECT_EQ(apps::VersionLabel(app), "Version: 1.0");
+  }
+}
+
+TEST(AppPresentation, PercentagesAndPictureNames) {
+  EXPECT_EQ(apps::PercentText(0, 200), "0%");
+  EXPECT_EQ(apps::PercentText(199, 200), "99%");
+  EXPECT_EQ(apps::PercentText(200, 200), "100%");
+  EXPECT_EQ(apps::PercentText(500, 200), "250%");
+  EXPECT_EQ(apps::PercentText(4000000000u, 1), "399999991808%") << "single precision, no overflow";
+  EXPECT_EQ(apps::PercentText(10, 0), "0%");
+
+  const struct {
+    const char* name;
+    const char* path;  // nullptr: no picture
+  } names[] = {
+      {"app101.png", "logos/app101.png"},
+      {"sub\\a.png", "logos/sub/a.png"},
+      {"a..b.png", "logos/a..b.png"},
+      {"", nullptr},
+      {"../KavoraG.xml", nullptr},
+      {"x/../../y.png", nullptr},
+      {"..", nullptr},
+      {"/etc/passwd", nullptr},
+      {"\\\\host\\x.png", nullptr},
+      {"C:\\x.png", nullptr},
+      {"a.png' dest='0,0,1,1", nullptr},
+  };
+  for (const auto& n : names) {
+    SCOPED_TRACE(n.name);
+    const auto path = apps::SkinPicture("logos", n.name);
+    EXPECT_EQ(path.has_value(), n.path != nullptr);
+    if (n.path && path) {
+      EXPECT_EQ(*path, n.path);
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// app list|show|install|update|remove|run as a user runs them, against the loopback file
+// server and an installer that records how it was run.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "net/MD5.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "tests/support/RecordingInstaller.h"
+#include "tests/support/ServedFolder.h"
+#include "tests/support/ShellRun.h"
+
+namespace {
+
+using nlohmann::json;
+
+const std::string kInstaller = testing_support::RecordingInstaller("3.0");
+
+class AppCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(web.started());
+    web.Put("apps/5/install.exe", kInstaller);
+    root.Put("Language/EN.xml", "<lang/>");
+    root.Put("Config/KavoraC.ini", "[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0.0\nOfflineMode=0\n");
+    Catalogue("3.0");
+  }
+  void Catalogue(const std::string& version) {
+    root.Put("Download/APPS.xml",
+             "<APPS><CLASS><ITEM><ID>1</ID><NAME>Diagnosis</NAME></ITEM></CLASS><APP>"
+             "<ITEM><ID>5</ID><CLSID>1</CLSID><NAME>Scope</NAME><VERSION>" +
+                 version + "</VERSION><SIZE>" + std::to_string(kInstaller.size()) + "</SIZE><MD5>" +
+                 net::MD5Text(kInstaller) + "</MD5><DOWNLOADURL>" + web.Url("/apps/5/install.exe") +
+                 "</DOWNLOADURL></ITEM><ITEM><ID>6</ID><CLSID>4</CLSID><NAME>Loose</NAME></ITEM>"
+                 "</APP></APPS>");
+  }
+  testing_support::ShellResult Cli(const std::string& args) {
+    return testing_support::RunShell("cd '" + root.path() + "' && XDG_CONFIG_HOME='" + root.path() +
+                                     "' KAVORA_TIME_SCALE=0.001 " + ORB_CLI + " " + args + " 2>'" +
+                                     (root / "stderr") + "'");
+  }
+  std::string Stderr() { return platform::ReadFile(root / "stderr").value_or(""); }
+  std::string Runs() { return platform::ReadFile(root / "Apps/5/runs.log").value_or(""); }
+
+  testing_support::ServedFolder web{"127.0.0.63"};
+  testing_support::ScratchFolder root;
+};
+
+TEST_F(AppCliTest, InstallRunUpdateAndRemoveLikeTheWindow) {
+  auto run = Cli("app list");
+  ASSERT_EQ(run.code, 0) << Stderr();
+  auto j = json::parse(run.out);
+  ASSERT_EQ(j.size(), 2u);
+  EXPECT_EQ(j[0]["class"], "Diagnosis");
+  EXPECT_TRUE(j[1]["class"].is_null());
+  EXPECT_EQ(j[0]["state"], "not installed");
+
+  j = json::parse(Cli("app show 5").out);
+  EXPECT_EQ(j["labelSize"], "Size: " + std::to_string(kInstaller.size()) + "  Byte");
+  EXPECT_EQ(j["buttons"],
+            json({{"install", true}, {"update", false}, {"uninstall", false}, {"run", false}}));
+  EXPECT_EQ(Cli("app run 5").code, 1) << "not startable";
+  EXPECT_EQ(Cli("app remove 5").code, 1) << "not installed";
+
+  run = Cli("app install 5");
+  ASSERT_EQ(run.code, 0) << Stderr();
+  EXPECT_EQ(json::parse(run.out)["state"], "current");
+  EXPECT_NE(Stderr().find("[download] 100%"), std::string::npos) << Stderr();
+  EXPECT_EQ(Runs(), "i\n");
+  EXPECT_EQ(Cli("app install 5").code, 1) << "installed already";
+  EXPECT_EQ(Cli("app update 5").code, 1) << "no update";
+
+  ASSERT_EQ(Cli("app run 5").code, 0) << Stderr();
+  for (int i = 0; i < 3000 && !platform::FileExists(root / "Apps/5/started"); ++i)
+    platform::SleepMs(1);
+  EXPECT_EQ(platform::ReadFile(root / "Apps/5/started").value_or(""), "--demo\n") << "in WorkDir";
+
+  Catalogue("3.1");
+  run = Cli("app update 5");
+  EXPECT_EQ(run.code, 0) << Stderr();
+  EXPECT_EQ(Runs(), "i\nu\ni\n");
+  EXPECT_EQ(json::parse(run.out)["state"], "update available") << "the installer wrote 3.0";
+
+  run = Cli("app remove 5");
+  EXPECT_EQ(run.code, 0) << Stderr();
+  EXPECT_EQ(json::parse(run.out)["state"], "not installed");
+  EXPECT_EQ(Runs(), "i\nu\ni\nu\n");
+}
+
+TEST_F(AppCliTest, BadInstallersAndBadUsage) {
+  root.Put("Download/APPS.xml", "<APPS><APP><ITEM><ID>5</ID><SIZE>3</SIZE><DOWNLOADURL>" +
+                                    web.Url("/apps/5/install.exe") +
+                                    "</DOWNLOADURL></ITEM></APP></APPS>");
+  EXPECT_EQ(Cli("app install 5").code, 1);
+  EXPECT_NE(Stderr().find("[FCFWND] The file check failed, please try again ！"), std::string::npos)
+      << Stderr();
+  EXPECT_FALSE(platform::FileExists(root / "Apps/5/install.exe"));
+  EXPECT_EQ(Cli("app show 99").code, 1);
+  for (const char* bad : {"app", "app list 5", "app show", "app explode 5"})
+    EXPECT_EQ(Cli(bad).code, 2) << bad;
+}
+
+}  // namespace

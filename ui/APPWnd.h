@@ -1,0 +1,62 @@
+#pragma once
+// The application window: one catalogue application with its version, size, state and
+// description, and the buttons that install, update, remove and start it or open its
+// web page. The procedures behind the buttons are shared with the command line; this
+// window binds their labels and button states to its controls, on the UI thread in order.
+#include <memory>
+
+#include "apps/ZAPPProcedure.h"
+#include "net/ZDownloadFileService.h"
+#include "net/ZDownloadFileServiceNotify.h"
+#include "ui/WindowImplBase.h"
+
+namespace ui {
+
+class APPWnd : public WindowImplBase {
+ public:
+  // The download observer of the window's install: its events arrive on the download
+  // service's thread and go to the procedure there, so the install step that follows a
+  // download (check, message window, installer wait) runs off the UI thread.
+  class ZDownloadAPPFileServiceNotify : public net::ZDownloadFileServiceNotify {
+   public:
+    explicit ZDownloadAPPFileServiceNotify(APPWnd* window) : window_(window) {}
+    void OnNotify(net::ZDownloadTask* task, std::uint32_t event, std::uint32_t value) override;
+
+   private:
+    APPWnd* window_;
+  };
+
+  // `service` may be none (configured offline).
+  APPWnd(apps::ZKRYApp& app, core::Interaction& ui, apps::ZAPPProcedure::Modes modes,
+         net::ZDownloadFileService* service);
+  ~APPWnd() override;
+
+  // The page's use: created owned by `owner`, centred and run modally.
+  static int Show(QWidget* owner, apps::ZKRYApp& app, core::Interaction& ui,
+                  apps::ZAPPProcedure::Modes modes, net::ZDownloadFileService* service);
+
+  QString GetSkinFolder() const { return "Skin"; }
+  QString GetZIPFileName() const { return "skin.zip"; }
+  apps::ZAPPProcedure& procedure() { return procedure_; }
+
+ protected:
+  QString GetSkinFile() override { return "AppWnd.xml"; }
+  QString GetWindowClassName() const override { return "APPWndUI"; }
+  void InitWindow() override;
+  void OnClick(TNotifyUI& msg) override;
+  // Closing is refused while an install runs: its download and installer report here.
+  void OnSystemClose() override;
+
+ private:
+  class WindowInteraction;
+
+  void ApplyButtons(const apps::AppButtons& buttons);
+
+  apps::ZKRYApp& app_;
+  apps::ZAPPProcedure::Modes modes_;
+  std::unique_ptr<WindowInteraction> interaction_;
+  ZDownloadAPPFileServiceNotify observer_{this};
+  apps::ZAPPProcedure procedure_;
+};
+
+}  // namespace ui

@@ -1,0 +1,225 @@
+// The applications page and the application window against the loopback file server,
+// with an installer script that records how it was run.
+#include <QTest>
+
+#include "apps/ZKRYAPPManager.h"
+#include "core/ProgramTexts.h"
+#include "net/MD5.h"
+#include "net/ZDownloadFileService.h"
+#include "platform/Files.h"
+#include "tests/support/RecordingInstaller.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/ServedFolder.h"
+#include "ui/APPWnd.h"
+#include "ui/Containers.h"
+#include "ui/GuiInteraction.h"
+#include "ui/KRYAPPManagerWnd.h"
+#include "ui/MainFrameWnd.h"
+#include "ui/tests/UiTestSupport.h"
+
+namespace {
+
+const std::string kInstaller = testing_support::RecordingInstaller();
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+class AppTests : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    QVERIFY(server_.started());
+    server_.Put("apps/7/install.exe", kInstaller);
+    server_.Put("desc/7.txt", "Scope reads live data.");
+    uitest::WriteConfig("LANGUAGE=1\nOfflineMode=1");
+    dir_ = std::make_unique<testing_support::ScratchFolder>();
+    platform::CreateFolder(*dir_ / "Apps");
+    catalogue_ = std::make_unique<apps::ZKRYAPPManager>(*dir_ / "Apps");
+    Load(int(kInstaller.size()), "2.0");
+    service_ = std::make_unique<net::ZDownloadFileService>();
+    QVERIFY(service_->Start());
+  }
+  void cleanup() {
+    service_->Stop();
+    service_.reset();
+  }
+
+  void installThroughTheWindowRunsOffTheUiThreadAndTheBadgeFollows() {
+    host_ = std::make_unique<QWidget>();
+    auto* page = new ui::KRYAPPManagerWnd(catalogue_.get(), gui_, {false, false}, service_.get());
+    host_->resize(960, 640);
+    QVERIFY(page->Create(host_.get(), "KRYAPPMANAGERWND", true, QRect(0, 70, 960, 570)));
+    host_->show();
+    QCOMPARE(int(page->entries().size()), 2);
+    QCOMPARE(page->entries()[0].first->text(), Q(core::Text(28)));
+    QCOMPARE(page->entries()[1].first->text(), QString("Diagnosis"));
+    QCOMPARE(Badges(*page), QStringList({"app_uninstalled.png", "app_uninstalled.png"}));
+    QCOMPARE(page->tiles()[0].first->look().bkImage.file, QString("logos/app7.png"));
+    QVERIFY2(page->tiles()[1].first->look().bkImage.empty(),
+             "a logo outside the skin shows nothing");
+
+    uitest::WhenShown("APPWND", [&](QWidget* w) {
+      auto* window = static_cast<ui::APPWnd*>(w);
+      QCOMPARE(window->FindControl("labelTitle")->text(), QString("Scope"));
+      QCOMPARE(window->FindControl("labelSize")->text(),
+               QString("Size: %1  Byte").arg(kInstaller.size()));
+      QCOMPARE(window->FindControl("labelStatus")->text(), Q(core::Text(42) + core::Text(37)));
+      QCOMPARE(window->FindControl("edtAPPUpdateLog")->text(), QString("Scope reads live data."));
+      QTRY_VERIFY(window->FindControl("btnInstall")->IsEnabled());
+      QVERIFY(!window->FindControl("btnRun")->IsEnabled());
+      uitest::Click(w, "btnInstall");
+      QTRY_VERIFY_WITH_TIMEOUT(catalogue_->objects()[0]->appInfo.Installed, 10000);
+      QTRY_COMPARE(window->FindControl("btnInstall")->text(), Q(core::Text(37)));
+      QTRY_VERIFY(window->FindControl("btnRun")->IsEnabled());
+      QVERIFY(window->FindControl("btnUnInstall")->IsEnabled());
+      QVERIFY(!window->FindControl("btnInstall")->IsEnabled());
+      QVERIFY(!window->FindControl("btnUpdate")->IsEnabled());
+      uitest::Click(w, "btnAppClose");
+    });
+    QTest::mouseClick(page->tiles()[0].first->widget(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(Badges(*page).value(0) == "app_installed.png", 15000);
+    QCOMPARE(Runs(), QString("i\n"));
+
+    // An installed application whose catalogue version differs shows the update badge.
+    catalogue_->objects()[0]->VERSION = "2.1";
+    page->Refresh();
+    QCOMPARE(Badges(*page).value(0), QString("app_update.png"));
+
+    // Only the class's applications under its entry; the one of no class only in My Apps.
+    QTest::mouseClick(page->entries()[1].first->widget(), Qt::LeftButton);
+    QCOMPARE(page->selectedValue(), 1);
+    QCOMPARE(int(page->tiles().size()), 1);
+    QCOMPARE(page->tiles()[0].second->ID, 7);
+    QCOMPARE(page->entries()[1].first->look().bk, QColor::fromRgba(0xFF028CF1));
+    QCOMPARE(page->entries()[0].first->look().bk, QColor::fromRgba(0xFFFFFFFF));
+    QTest::mouseClick(page->entries()[0].first->widget(), Qt::LeftButton);
+    QCOMPARE(int(page->tiles().size()), 2);
+    host_.reset();
+  }
+
+  void aDownloadLargerThanSizeFailsTheCheckWithItsMessage() {
+    Load(40, "2.0");
+    auto* window = Open({false, false});
+    bool shown = false;
+    uitest::WhenShown("FCFWND", [&](QWidget* tip) {
+      shown = true;
+      QCOMPARE(static_cast<ui::WindowImplBase*>(tip)->FindControl("textTip")->text(),
+               Q(core::Text(107)));
+      QVERIFY2(!static_cast<ui::WindowImplBase*>(tip)->FindControl("btnCancel"), "OK only");
+      QTRY_COMPARE(window->FindControl("btnInstall")->text(), Q(core::Text(35)));
+      QVERIFY2(window->procedure().busy(), "the window waits for its install step");
+      uitest::Click(tip, "btnClose");
+    });
+    uitest::Click(window, "btnInstall");
+    QTRY_VERIFY_WITH_TIMEOUT(shown, 10000);
+    QTRY_COMPARE(window->FindControl("btnInstall")->text(), Q(core::Text(37)));
+    QTRY_VERIFY(window->FindControl("btnInstall")->IsEnabled());
+    QVERIFY(!platform::FileExists(catalogue_->objects()[0]->installerPath));
+    QCOMPARE(Runs(), QString());
+    window->Close();
+  }
+
+  void offlineTheDescriptionIsHiddenAndTheInstallerOnDiskIsUsed() {
+    auto* window = Open({true, false});
+    QVERIFY(!window->FindControl("edtAPPUpdateLog")->IsVisible());
+    QCOMPARE(window->height(), 440 - 200);
+    QCOMPARE(window->width(), 620);
+    bool shown = false;
+    uitest::WhenShown("FCFWND", [&](QWidget* tip) {
+      shown = true;
+      uitest::Click(tip, "btnClose");
+    });
+    uitest::Click(window, "btnInstall");
+    QTRY_VERIFY(shown);
+    QCOMPARE(Runs(), QString());
+
+    dir_->Put("Apps/7/install.exe", kInstaller);
+    uitest::Click(window, "btnInstall");
+    QTRY_VERIFY(catalogue_->objects()[0]->appInfo.Installed);
+    QCOMPARE(Runs(), QString("i\n"));
+    QTRY_VERIFY(window->FindControl("btnRun")->IsEnabled());
+    window->Close();
+  }
+
+  void updateRemovesThenInstallsAndRunNeedsTheTarget() {
+    dir_->Put("Apps/7/AppInfo.ini",
+              "[AppInfo]\nVersion=1.0\nInstalled=1\nTarget=" + (*dir_ / "Apps/7/missing") + "\n");
+    dir_->Put("Apps/7/install.exe", kInstaller);
+    catalogue_->objects()[0]->ReadAppInfo(false);
+    auto* window = Open({false, false});
+    QTRY_VERIFY(window->FindControl("btnUpdate")->IsEnabled());
+    QVERIFY2(!window->FindControl("btnRun")->IsEnabled(), "Target is missing");
+    QVERIFY(window->FindControl("btnUnInstall")->IsEnabled());
+    QCOMPARE(window->FindControl("labelStatus")->text(), Q(core::Text(42) + core::Text(31)));
+    uitest::Click(window, "btnUpdate");
+    QTRY_COMPARE_WITH_TIMEOUT(Runs(), QString("u\ni\n"), 10000);
+    QTRY_VERIFY(window->FindControl("btnRun")->IsEnabled());
+    QVERIFY(!window->FindControl("btnUpdate")->IsEnabled());
+
+    uitest::Click(window, "btnUnInstall");
+    QCOMPARE(Runs(), QString("u\ni\nu\n"));
+    QVERIFY(!catalogue_->objects()[0]->appInfo.Installed);
+    QTRY_VERIFY(window->FindControl("btnInstall")->IsEnabled());
+    QVERIFY(!window->FindControl("btnRun")->IsEnabled());
+    window->Close();
+  }
+
+  void theMainFrameShowsTheApplicationsPage() {
+    testing_support::ScriptedInteraction script;
+    auto* frame = new ui::MainFrameWnd(script);
+    frame->Create(nullptr, "OrbManager", false);
+    frame->show();
+    QVERIFY(frame->initialised());
+    QVERIFY(frame->appsPage());
+    QCOMPARE(frame->page(1), static_cast<QWidget*>(frame->appsPage()));
+    QCOMPARE(frame->appsPage()->entries().size(), std::size_t(1));
+    uitest::Click(frame, "btnNaviApps");
+    QVERIFY(frame->appsPage()->isVisible());
+    delete frame;
+  }
+
+ private:
+  void Load(int size, const std::string& version) {
+    const std::string xml =
+        "<APPS><CLASS><ITEM><ID>1</ID><NAME>Diagnosis</NAME><LOGO>../KavoraG.xml</LOGO></ITEM></"
+        "CLASS>"
+        "<APP><ITEM><ID>7</ID><CLSID>1</CLSID><NAME>Scope</NAME><VERSION>" +
+        version + "</VERSION><SIZE>" + std::to_string(size) + "</SIZE><MD5>" +
+        net::MD5Text(kInstaller) + "</MD5><LOGO>app7.png</LOGO><DOWNLOADURL>" +
+        server_.Url("/apps/7/install.exe") + "</DOWNLOADURL><DESCURL>" +
+        server_.Url("/desc/7.txt") +
+        "</DESCURL></ITEM>"
+        "<ITEM><ID>8</ID><CLSID>9</CLSID><NAME>Orphan</NAME><LOGO>/etc/passwd</LOGO></ITEM>"
+        "</APP></APPS>";
+    QVERIFY(catalogue_->LoadFromFile(dir_->Put("APPS.xml", xml)));
+  }
+  ui::APPWnd* Open(apps::ZAPPProcedure::Modes modes) {
+    auto* window = new ui::APPWnd(*catalogue_->objects()[0], gui_, modes, service_.get());
+    window->Create(nullptr, "APPWND", false);
+    window->show();
+    QApplication::processEvents();
+    return window;
+  }
+  QString Runs() { return Q(platform::ReadFile(*dir_ / "Apps/7/runs.log").value_or("")); }
+  static QStringList Badges(const ui::KRYAPPManagerWnd& page) {
+    QStringList out;
+    for (const auto& [tile, app] : page.tiles()) out << tile->look().normalImage.file;
+    return out;
+  }
+
+  testing_support::ServedFolder server_{"127.0.0.62"};
+  std::unique_ptr<testing_support::ScratchFolder> dir_;
+  std::unique_ptr<apps::ZKRYAPPManager> catalogue_;
+  std::unique_ptr<net::ZDownloadFileService> service_;
+  std::unique_ptr<QWidget> host_;
+  ui::GuiInteraction gui_;
+};
+
+}  // namespace
+
+int RunAppTests(int argc, char** argv) {
+  AppTests tests;
+  return QTest::qExec(&tests, argc, argv);
+}
+
+#include "AppTests.moc"
