@@ -6,6 +6,7 @@
 #include "ui/CProgressWnd.h"
 #include "ui/CTipWnd.h"
 #include "ui/Controls.h"
+#include "ui/MessageBoxIcon.h"
 #include "ui/UiThread.h"
 #include "ui/WindowImplBase.h"
 
@@ -14,18 +15,9 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-QMessageBox::Icon IconOf(core::MessageIcon icon) {
-  switch (icon) {
-    case core::MessageIcon::Error: return QMessageBox::Critical;
-    case core::MessageIcon::Information: return QMessageBox::Information;
-    case core::MessageIcon::Warning: return QMessageBox::Warning;
-    default: return QMessageBox::NoIcon;
-  }
-}
-
 int RunBox(const std::string& text, const std::string& caption, core::MessageIcon icon,
            QMessageBox::StandardButtons buttons) {
-  QMessageBox box(IconOf(icon), Q(caption), Q(text), buttons, QApplication::activeWindow());
+  QMessageBox box(ui::MessageBoxIcon(icon), Q(caption), Q(text), buttons, QApplication::activeWindow());
   return box.exec();
 }
 

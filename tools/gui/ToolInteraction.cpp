@@ -7,23 +7,16 @@
 #include <QTimer>
 #include <cstdlib>
 
+#include "ui/MessageBoxIcon.h"
+
 namespace tools {
 namespace {
-
-QMessageBox::Icon IconOf(core::MessageIcon icon) {
-  switch (icon) {
-    case core::MessageIcon::Error: return QMessageBox::Critical;
-    case core::MessageIcon::Information: return QMessageBox::Information;
-    case core::MessageIcon::Warning: return QMessageBox::Warning;
-    default: return QMessageBox::NoIcon;
-  }
-}
 
 bool Ask(QWidget* owner, const std::string& text, const std::string& caption,
          core::MessageIcon icon, bool withCancel) {
   bool ok = true;
   OnGuiThread([&] {
-    QMessageBox box(IconOf(icon), QString::fromStdString(caption), QString::fromStdString(text),
+    QMessageBox box(ui::MessageBoxIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
                     withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, owner);
     ok = box.exec() != QMessageBox::Cancel;
   });
