@@ -29,7 +29,7 @@ struct ControlLook {
   QColor border, focusBorder;
   int borderSize = 0;
   int borderRound = 0;
-  QColor text{0xFF, 0x1F, 0x29, 0x37};
+  QColor text{0x1F, 0x29, 0x37};  // the skins' #FF1F2937
   QColor hotText, pushedText, selectedText, disabledText{0x9C, 0xA3, 0xAF};
   int font = -1;
   Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;

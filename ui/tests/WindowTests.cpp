@@ -11,6 +11,7 @@
 #include "ui/Controls.h"
 #include "ui/DeviceBaseWnd.h"
 #include "ui/GuiInteraction.h"
+#include "ui/Look.h"
 #include "ui/UiThread.h"
 #include "ui/tests/UiTestSupport.h"
 
@@ -131,6 +132,13 @@ class WindowTests : public QObject {
     QCOMPARE(image.pixelColor(60, 30), QColor(Qt::white));  // right of it
     QVERIFY(image.pixelColor(26, 26) != QColor(Qt::white));  // inside: the picture
     window->Close();
+  }
+
+  // A control without a text colour of its own draws in the skins' dark grey, opaque.
+  void defaultTextColourIsTheSkinsOwn() {
+    ui::Label label("Label");
+    QCOMPARE(label.look().text, ui::ParseColor("#FF1F2937"));
+    QCOMPARE(ui::ParseColor("#80FF0000"), QColor(255, 0, 0, 128));
   }
 
   void layoutsOfBothSkinsBuild() {
