@@ -1,9 +1,6 @@
 // The module side of the DoIP system update against a module in memory, on virtual time.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <optional>
 
 #include "core/Log.h"
 #include "core/ZConfig.h"
@@ -11,6 +8,8 @@
 #include "net/MD5.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "tests/support/EnvGuard.h"
+#include "tests/support/Md5sum.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/TempFolder.h"
 
@@ -20,17 +19,12 @@ using firmware::DoIPUpdateInfo;
 using fwtest::FakeAdapter;
 using fwtest::FakeModule;
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), ::tolower);
-  return s;
-}
+using testing_support::LowerHex;
 
 class DoIPUpdate : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::SetClock(&clock);
-    if (const char* old = std::getenv("TMPDIR")) oldTemp_ = old;
-    ::setenv("TMPDIR", temp.path().c_str(), 1);
     core::SetUpLog(temp / "Kavora.log");
     platform::WriteFile(temp / "kry-fwup", "#!/bin/sh\necho tool\n");
     platform::WriteFile(temp / "openwrt.bin", std::string(100000, '\x5a') + "image");
@@ -38,16 +32,11 @@ class DoIPUpdate : public ::testing::Test {
     info.port = "7890";
     info.toolPath = temp / "kry-fwup";
     info.imagePath = temp / "openwrt.bin";
-    info.toolChecksum = Lower(*net::FileMD5Text(info.toolPath));
+    info.toolChecksum = testing_support::Md5sumOf(info.toolPath);
     info.imageMD5 = *net::FileMD5Text(info.imagePath);
   }
   void TearDown() override {
     platform::SetClock(nullptr);
-    if (oldTemp_) {
-      ::setenv("TMPDIR", oldTemp_->c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
-    }
     core::SetUpLog(temp / "other.log");
   }
   std::string LogText() { return platform::ReadFile(temp / "Kavora.log").value_or(""); }
@@ -60,13 +49,11 @@ class DoIPUpdate : public ::testing::Test {
 
   fwtest::VirtualClock clock;
   testing_support::TempFolder temp;
+  testing_support::EnvGuard tempDir_{"TMPDIR", temp.path()};
   testing_support::ScriptedInteraction ui;
   FakeAdapter adapter;
   FakeModule module{ui, &adapter};
   DoIPUpdateInfo info;
-
- private:
-  std::optional<std::string> oldTemp_;
 };
 
 TEST_F(DoIPUpdate, WholeUpdateFromMountWaitToNewRelease) {
@@ -181,7 +168,7 @@ TEST_F(DoIPUpdate, EveryFailureOfTheUpdateEndsWithItsMessage) {
        [](auto&, auto&, DoIPUpdateInfo& i) { i.toolChecksum.resize(20); },
        "Checksum firmware failed！", "MD5: ", false},
       {"lower-case catalogue MD5",
-       [](auto&, auto&, DoIPUpdateInfo& i) { i.imageMD5 = Lower(i.imageMD5); },
+       [](auto&, auto&, DoIPUpdateInfo& i) { i.imageMD5 = LowerHex(i.imageMD5); },
        "Checksum firmware failed！", "Firmware MD5: ", false},
       {"corrupted transfer",
        [](FakeModule& m, auto&, auto&) { m.corruptPutFileTo = "/tmp/firmware.bin"; },

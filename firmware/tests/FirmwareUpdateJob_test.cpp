@@ -6,7 +6,6 @@
 #include <stdlib.h>
 
 #include <atomic>
-#include <cctype>
 
 #include "core/ProgramTexts.h"
 #include "device/DeviceOPThread.h"
@@ -14,10 +13,10 @@
 #include "device/ZKRYSdk.h"
 #include "firmware/DeviceReset.h"
 #include "firmware/ZKRYFirmwareManager.h"
-#include "net/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/FastPausesClock.h"
+#include "tests/support/KeptFirmware.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VciSim.h"
@@ -40,36 +39,29 @@ class FirmwareJobTest : public ::testing::Test {
     ScriptedInteraction quiet;
     ASSERT_TRUE(device::ZKRYSdk::Instance().Load(quiet));
     // The images the catalogue offers, kept from an earlier fetch (offline here).
-    ASSERT_EQ(std::system((std::string(VCI_SIM_PATH) + " --make-vci-image " + (root / "Download/KRY.bin") +
-                           " KRYVCI 2.0.0.0 2025-01-02 >/dev/null").c_str()), 0);
-    platform::WriteFile(root / "release.txt",
-                        "[release]\nopenwrt=V1.1.0\nuboot=2020.04\ndevice=DOIPMOD\n[checksum]\n"
-                        "openwrt=none\n[module]\nversion=V1.1.0\ndate=20250102\n");
-    ASSERT_EQ(std::system((std::string(VCI_SIM_PATH) + " --make-doip-image " + (root / "Download/openwrt.bin") +
-                           " " + (root / "release.txt") + " >/dev/null").c_str()), 0);
-    platform::WriteFile(root / "kry-fwup", "#!/bin/sh\n# module update tool\n");
+    ASSERT_TRUE(testing_support::WriteKeptFirmware(root / "Download", true));
+    ASSERT_TRUE(catalogue.Load(root / "Download/fws.xml"));
     core::ZConfig& config = core::ZConfig::Instance();
     config.root = root.path();
     config.KRYFwUp = root / "kry-fwup";
-    // As md5sum prints it: lower-case hexadecimal.
-    std::string toolSum = *net::FileMD5Text(root / "kry-fwup");
-    for (char& ch : toolSum) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    config.KRYFwUpCheckSum = toolSum;
+    config.KRYFwUpCheckSum = testing_support::WriteModuleTool(config.KRYFwUp);
     config.OEMString.clear();
-    WriteCatalogue();
   }
   void TearDown() override { platform::SetClock(nullptr); }
 
-  void WriteCatalogue(const std::string& vciVersion = "2.0.0.0") {
-    const std::string fws =
-        "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI firmware</NAME><VERSION>" + vciVersion +
-        "</VERSION><MD5>" + *net::FileMD5Text(root / "Download/KRY.bin") +
-        "</MD5><URL>http://127.0.0.1:1/KRY.bin</URL></ITEM>"
-        "<ITEM><ID>2</ID><PID>1025</PID><NAME>DoIP system</NAME><VERSION>V1.1.0</VERSION><MD5>" +
-        *net::FileMD5Text(root / "Download/openwrt.bin") + "</MD5><URL>http://127.0.0.1:1/o.bin</URL></ITEM></FWS>";
-    platform::WriteFile(root / "fws.xml", fws);
-    catalogue = firmware::ZKRYFirmwareManager();
-    ASSERT_TRUE(catalogue.Load(root / "fws.xml"));
+  // A simulator with `arguments`, the SDK settings pointing at it.
+  std::unique_ptr<VciSim> Sim(std::vector<std::string> arguments) {
+    auto sim = std::make_unique<VciSim>(std::move(arguments));
+    if (sim->ok()) sim->WriteKryIni(root / "kry/KRY.ini");
+    return sim;
+  }
+  // Starts a job on `dev` and runs the update as the button does.
+  std::unique_ptr<firmware::FirmwareUpdateJob> Update(device::ZKRYDevice& dev) {
+    auto job = Job(dev);
+    job->Start();
+    EXPECT_TRUE(job->RequestUpdate());
+    job->WaitIdle();
+    return job;
   }
   std::unique_ptr<firmware::FirmwareUpdateJob> Job(device::ZKRYDevice& dev) {
     firmware::FirmwareJobSetup setup{dev, catalogue, core::ZConfig::Instance(),
@@ -99,9 +91,8 @@ class FirmwareJobTest : public ::testing::Test {
 };
 
 TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
-  VciSim sim({"--module", "--firmware-write-ms", "3000", "--upgrade-ms", "20000"});
-  ASSERT_TRUE(sim.ok()) << sim.output();
-  sim.WriteKryIni(root / "kry/KRY.ini");
+  auto sim = Sim({"--module", "--firmware-write-ms", "3000", "--upgrade-ms", "20000"});
+  ASSERT_TRUE(sim->ok()) << sim->output();
   device::ZKRYDevice dev;
   auto job = Job(dev);
   job->Start();
@@ -138,16 +129,12 @@ TEST_F(FirmwareJobTest, LowVoltageQuestionAndCancel) {
     bool asked;
   } cases[] = {{9000, false}, {8999, true}};
   for (const auto& c : cases) {
-    VciSim sim({"--profile", Profile("[Adapter]\nVoltage=" + std::to_string(c.millivolts) + "\n")});
-    ASSERT_TRUE(sim.ok()) << sim.output();
-    sim.WriteKryIni(root / "kry/KRY.ini");
+    auto sim = Sim({"--profile", Profile("[Adapter]\nVoltage=" + std::to_string(c.millivolts) + "\n")});
+    ASSERT_TRUE(sim->ok()) << sim->output();
     device::ZKRYDevice dev;
     ui.Clear();
     ui.Answer({false});  // Cancel, should it ask
-    auto job = Job(dev);
-    job->Start();
-    ASSERT_TRUE(job->RequestUpdate());
-    job->WaitIdle();
+    auto job = Update(dev);
     EXPECT_EQ(!ui.Texts("tip").empty(), c.asked) << c.millivolts;
     EXPECT_EQ(job->state().lastRunOk, !c.asked) << c.millivolts;
     if (c.asked) {
@@ -158,27 +145,21 @@ TEST_F(FirmwareJobTest, LowVoltageQuestionAndCancel) {
 }
 
 TEST_F(FirmwareJobTest, AFailedVciWriteStopsBeforeTheModule) {
-  VciSim sim({"--module", "--fw-fail-halfway"});
-  ASSERT_TRUE(sim.ok()) << sim.output();
-  sim.WriteKryIni(root / "kry/KRY.ini");
+  auto sim = Sim({"--module", "--fw-fail-halfway"});
+  ASSERT_TRUE(sim->ok()) << sim->output();
   device::ZKRYDevice dev;
-  auto job = Job(dev);
-  job->Start();
-  ASSERT_TRUE(job->RequestUpdate());
-  job->WaitIdle();
-  const auto s = job->state();
+  const auto s = Update(dev)->state();
   EXPECT_FALSE(s.lastRunOk);
   EXPECT_EQ(s.status, "Updating VCI firmware ... Failed");
-  EXPECT_FALSE(sim.WaitFor("put-file", 200)) << "the module was not touched";
+  EXPECT_FALSE(sim->WaitFor("put-file", 200)) << "the module was not touched";
   const auto statuses = ui.Texts("status");
   EXPECT_EQ(std::find(statuses.begin(), statuses.end(), core::Text(25)), statuses.end());
   EXPECT_FALSE(dev.connected()) << "the adapter is closed on the failure path too";
 }
 
 TEST_F(FirmwareJobTest, OnlyTheModuleRowTicked) {
-  VciSim sim({"--module", "--upgrade-ms", "20000"});
-  ASSERT_TRUE(sim.ok()) << sim.output();
-  sim.WriteKryIni(root / "kry/KRY.ini");
+  auto sim = Sim({"--module", "--upgrade-ms", "20000"});
+  ASSERT_TRUE(sim->ok()) << sim->output();
   device::ZKRYDevice dev;
   auto job = Job(dev);
   job->Start();
@@ -186,9 +167,9 @@ TEST_F(FirmwareJobTest, OnlyTheModuleRowTicked) {
   ASSERT_TRUE(job->RequestUpdate());
   job->WaitIdle();
   const auto s = job->state();
-  EXPECT_TRUE(s.lastRunOk) << s.status << "\n" << sim.output() << [&] {
+  EXPECT_TRUE(s.lastRunOk) << s.status << "\n" << sim->output() << [&] {
     std::string all;
-    for (const auto& l : sim.Record()) all += l + "\n";
+    for (const auto& l : sim->Record()) all += l + "\n";
     for (const auto& m : ui.shown()) all += m.kind + ": " + m.text + "\n";
     return all;
   }();
@@ -198,9 +179,8 @@ TEST_F(FirmwareJobTest, OnlyTheModuleRowTicked) {
 }
 
 TEST_F(FirmwareJobTest, NothingToOfferAndNothingTicked) {
-  VciSim sim({"--profile", Profile("[Adapter]\nPID=0x0999\n")});
-  ASSERT_TRUE(sim.ok()) << sim.output();
-  sim.WriteKryIni(root / "kry/KRY.ini");
+  auto sim = Sim({"--profile", Profile("[Adapter]\nPID=0x0999\n")});
+  ASSERT_TRUE(sim->ok()) << sim->output();
   device::ZKRYDevice dev;
   auto job = Job(dev);
   job->Start();
@@ -214,9 +194,8 @@ TEST_F(FirmwareJobTest, ResetWithAndWithoutModule) {
   device::DeviceOPThread operations;
   ASSERT_TRUE(operations.Start());
   for (bool module : {false, true}) {
-    VciSim sim(module ? std::vector<std::string>{"--module"} : std::vector<std::string>{});
-    ASSERT_TRUE(sim.ok()) << sim.output();
-    sim.WriteKryIni(root / "kry/KRY.ini");
+    auto sim = Sim(module ? std::vector<std::string>{"--module"} : std::vector<std::string>{});
+    ASSERT_TRUE(sim->ok()) << sim->output();
     device::ZKRYDevice dev;
     ui.Clear();
     int refreshed = 0;
@@ -229,7 +208,7 @@ TEST_F(FirmwareJobTest, ResetWithAndWithoutModule) {
     EXPECT_EQ(outcome.rebootSent, module);
     EXPECT_EQ(refreshed, 1);
     EXPECT_EQ(picture, "conn_unknow.png");
-    EXPECT_TRUE(sim.WaitFor("reset"));
+    EXPECT_TRUE(sim->WaitFor("reset"));
     std::vector<std::string> steps;
     for (const auto& s : ui.shown())
       if (s.kind == "progresswindow") steps.push_back(s.windowName + " " + s.caption + " " + s.text);
@@ -241,9 +220,8 @@ TEST_F(FirmwareJobTest, ResetWithAndWithoutModule) {
     EXPECT_FALSE(dev.connected());
   }
   {
-    VciSim sim({"--held"});
-    ASSERT_TRUE(sim.ok());
-    sim.WriteKryIni(root / "kry/KRY.ini");
+    auto sim = Sim({"--held"});
+    ASSERT_TRUE(sim->ok());
     device::ZKRYDevice dev;
     ui.Clear();
     int refreshed = 0;

@@ -35,13 +35,8 @@ class Channel : public ::testing::Test {
   ZWSFirmwareUpdate channel{ui};
 };
 
-TEST(ModuleMessages, TextsAreExactAndValuesEscaped) {
-  EXPECT_EQ(*firmware::ExecCmdMessage("chmod 777 /bin/kry-fwup"),
-            R"({ "cmd":"exec-cmd", "idx":"0", "command":"chmod 777 /bin/kry-fwup"})");
-  EXPECT_EQ(*firmware::ExecCmdMessage("ps | grep mount_root | grep -v grep | wc -l"),
-            R"({ "cmd":"exec-cmd", "idx":"0", "command":"ps | grep mount_root | grep -v grep | wc -l"})");
-  EXPECT_EQ(*firmware::PutFileMessage(16384, "/tmp/firmware.bin"),
-            R"({ "cmd":"put-file", "idx":"0", "size":"16384","file":"/tmp/firmware.bin"})");
+// The plain texts are checked on the wire by the channel tests below.
+TEST(ModuleMessages, ValuesAreEscapedAndBounded) {
   EXPECT_EQ(*firmware::ExecCmdMessage("echo \"a\\b\"\n\x01"),
             R"({ "cmd":"exec-cmd", "idx":"0", "command":"echo \"a\\b\"\n\u0001"})");
   EXPECT_TRUE(firmware::ExecCmdMessage(std::string(979, 'x')));
