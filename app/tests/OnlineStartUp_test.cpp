@@ -58,9 +58,9 @@ class OnlineStartUpTest : public ConfigFixture {
     });
     return core.Init(ui);
   }
-  Counts counts() {
-    return {core.appManager()->size(), core.firmwareManager()->entries().size(),
-            core.spsManager()->size()};
+  static Counts CountsOf(app::ZCoreManager& run) {
+    return {run.appManager()->size(), run.firmwareManager()->entries().size(),
+            run.spsManager()->size()};
   }
   std::size_t Requests() { return web.server().requests().size(); }
 
@@ -70,16 +70,25 @@ class OnlineStartUpTest : public ConfigFixture {
   std::vector<std::string> handedOver;
 };
 
+// An answering server makes the run online; without an update address the catalogues are
+// still fetched but the run is not online.
 TEST_F(OnlineStartUpTest, AnsweringServerMakesTheRunOnline) {
-  Configure("");
-  ASSERT_TRUE(Init());
-  EXPECT_TRUE(ui.shown().empty());
-  EXPECT_TRUE(core.online());
-  EXPECT_EQ(counts(), (Counts{2, 1, 1}));
-  EXPECT_EQ(core.appManager()->classes()[0]->applications.size(), 2u);
-  EXPECT_NE(core.downloadService(), nullptr);
-  EXPECT_EQ(core.downloadService()->state(), core::ZThread::kRunning);
-  EXPECT_EQ(Requests(), 4u);
+  for (bool withUpdateUrl : {true, false}) {
+    SCOPED_TRACE(withUpdateUrl ? "with UpdateURL" : "empty UpdateURL");
+    web.server().ClearRequests();
+    Configure("", withUpdateUrl ? "/update.ini" : "");
+    app::ZCoreManager run;
+    ASSERT_TRUE(run.Init(ui));
+    EXPECT_TRUE(ui.shown().empty());
+    EXPECT_EQ(run.online(), withUpdateUrl);
+    EXPECT_FALSE(run.offline());
+    EXPECT_EQ(CountsOf(run), (Counts{2, 1, 1}));
+    EXPECT_EQ(run.appManager()->classes()[0]->applications.size(), 2u);
+    ASSERT_NE(run.downloadService(), nullptr);
+    EXPECT_EQ(run.downloadService()->state(), core::ZThread::kRunning);
+    EXPECT_EQ(web.server().RequestCount("/update.ini"), withUpdateUrl ? 1 : 0);
+    EXPECT_EQ(Requests(), withUpdateUrl ? 4u : 3u);
+  }
 }
 
 TEST_F(OnlineStartUpTest, ANewVersionIsOfferedAtStartUp) {
@@ -97,17 +106,6 @@ TEST_F(OnlineStartUpTest, ANewVersionIsOfferedAtStartUp) {
   }
 }
 
-TEST_F(OnlineStartUpTest, EmptyUpdateUrlFetchesTheCataloguesButStaysOffline) {
-  Configure("", "");
-  ASSERT_TRUE(Init());
-  EXPECT_FALSE(core.online());
-  EXPECT_FALSE(core.offline());
-  EXPECT_EQ(counts(), (Counts{2, 1, 1}));
-  EXPECT_EQ(web.server().RequestCount("/update.ini"), 0);
-  EXPECT_EQ(Requests(), 3u);
-  EXPECT_TRUE(ui.shown().empty());
-}
-
 TEST_F(OnlineStartUpTest, AnUnreachableServerSwitchesToTheKeptFiles) {
   web.server().SetFault("/update.ini", {sim::FaultKind::NotFound});
   Configure("");
@@ -115,7 +113,7 @@ TEST_F(OnlineStartUpTest, AnUnreachableServerSwitchesToTheKeptFiles) {
   ASSERT_TRUE(Init());
   EXPECT_TRUE(core.offline());
   EXPECT_FALSE(core.online());
-  EXPECT_EQ(counts(), (Counts{1, 2, 1}));
+  EXPECT_EQ(CountsOf(core), (Counts{1, 2, 1}));
   EXPECT_EQ(Requests(), 1u) << "nothing is fetched after the version check failed";
   EXPECT_NE(core.downloadService(), nullptr) << "only configured offline goes without it";
   EXPECT_TRUE(ui.shown().empty());
@@ -145,9 +143,7 @@ TEST_F(OnlineStartUpTest, ConfiguredOfflineWorksFromTheKeptFilesOnly) {
     EXPECT_FALSE(offline.online());
     EXPECT_EQ(offline.downloadService(), nullptr);
     if (c.result) {
-      EXPECT_EQ((Counts{offline.appManager()->size(), offline.firmwareManager()->entries().size(),
-                        offline.spsManager()->size()}),
-                c.counts);
+      EXPECT_EQ(CountsOf(offline), c.counts);
     }
   }
   EXPECT_EQ(Requests(), 0u) << "no network access at all";
