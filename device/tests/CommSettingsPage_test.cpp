@@ -1,19 +1,14 @@
 #include "device/CommSettingsPage.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
+#include "platform/Files.h"
 #include "platform/Ini.h"
 #include "tests/support/ScriptedInteraction.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using device::CommPageState;
 using device::CommSettingsPage;
 using Outcome = CommSettingsPage::SaveOutcome;
@@ -33,23 +28,16 @@ const char kKryIni[] =
 
 class CommSettingsPageTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("orb-commpage-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-    path_ = (dir_ / "KRY.ini").string();
-    Write(kKryIni);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { Write(kKryIni); }
 
-  void Write(const std::string& text) { std::ofstream(path_) << text; }
-  std::string Read() const {
-    std::ifstream in(path_);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+  void Write(const std::string& text) { platform::WriteFile(path_, text); }
+  // The file with `type` as the stored type.
+  void WriteWithType(const std::string& type) {
+    std::string ini = kKryIni;
+    ini.replace(ini.find("Type=4"), 6, "Type=" + type);
+    Write(ini);
   }
+  std::string Read() const { return platform::ReadFile(path_).value_or(""); }
   std::string Value(const char* section, const char* key) const {
     return platform::ReadProfileString(section, key, "<none>", 260, path_);
   }
@@ -59,8 +47,8 @@ class CommSettingsPageTest : public ::testing::Test {
     return s;
   }
 
-  fs::path dir_;
-  std::string path_;
+  testing_support::TempFolder dir_;
+  std::string path_ = dir_ / "KRY.ini";
 };
 
 TEST_F(CommSettingsPageTest, ShowFillsTheFieldsByStoredType) {
@@ -77,9 +65,7 @@ TEST_F(CommSettingsPageTest, ShowFillsTheFieldsByStoredType) {
       {"3", 4, true, true, "6000", "10.0.0.9"}, {"6", 7, true, true, "6000", "10.0.0.9"},
   };
   for (const Case& c : cases) {
-    std::string ini = kKryIni;
-    ini.replace(ini.find("Type=4"), 6, std::string("Type=") + c.type);
-    Write(ini);
+    WriteWithType(c.type);
     core::ZCommSettings settings = Loaded();
     CommPageState state;
     CommSettingsPage(settings).Show(state);
@@ -97,9 +83,7 @@ TEST_F(CommSettingsPageTest, ShowFillsTheFieldsByStoredType) {
 
 TEST_F(CommSettingsPageTest, StoredRemoteTypeLeavesTheControlsAsTheyWere) {
   for (const char* type : {"7", "8", "300"}) {
-    std::string ini = kKryIni;
-    ini.replace(ini.find("Type=4"), 6, std::string("Type=") + type);
-    Write(ini);
+    WriteWithType(type);
     core::ZCommSettings settings = Loaded();
     CommPageState state;
     state.typePosition = 3;
@@ -155,22 +139,15 @@ TEST_F(CommSettingsPageTest, SaveWritesTheChosenTypeWithItsStoredFields) {
     const char* port;
     const char* address;
     int logLevelPosition;
-    // expected file values
-    const char* type;
-    const char* filePort;
-    const char* datarate;
-    const char* timeout;
-    const char* ipaddr;
-    const char* name_;
-    const char* logLevel;
+    // [COMM] Type, Port, Datarate, Timeout, IPAddr and Name as written, then [KRY] LogLevel
+    const char* written;
   };
   const Case cases[] = {
-      {"bluetooth", 3, "7", "", 3, "2", "7", "57600", "1200", "10.0.0.9", "Bluetooth", "0x03"},
-      {"lan", 5, "5000", "192.168.1.20", 5, "4", "5000", "100M", "1400", "192.168.1.20", "LAN",
-       "0xff"},
-      {"usb keeps address", 1, "99", "", 0, "0", "0", "921600", "1000", "10.0.0.9", "USB", "0x00"},
-      {"serial 12a", 2, "12a", "", 4, "1", "12", "115200", "1100", "10.0.0.9", "COM", "0x04"},
-      {"serial abc", 2, "abc", "", 4, "1", "0", "115200", "1100", "10.0.0.9", "COM", "0x04"},
+      {"bluetooth", 3, "7", "", 3, "2 7 57600 1200 10.0.0.9 Bluetooth 0x03"},
+      {"lan", 5, "5000", "192.168.1.20", 5, "4 5000 100M 1400 192.168.1.20 LAN 0xff"},
+      {"usb keeps address", 1, "99", "", 0, "0 0 921600 1000 10.0.0.9 USB 0x00"},
+      {"serial 12a", 2, "12a", "", 4, "1 12 115200 1100 10.0.0.9 COM 0x04"},
+      {"serial abc", 2, "abc", "", 4, "1 0 115200 1100 10.0.0.9 COM 0x04"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -186,13 +163,10 @@ TEST_F(CommSettingsPageTest, SaveWritesTheChosenTypeWithItsStoredFields) {
     testing_support::ScriptedInteraction ui;
     ui.Answer({true, false});
     EXPECT_EQ(page.Save(state, ui), Outcome::Saved);
-    EXPECT_EQ(Value("COMM", "Type"), c.type);
-    EXPECT_EQ(Value("COMM", "Port"), c.filePort);
-    EXPECT_EQ(Value("COMM", "Datarate"), c.datarate);
-    EXPECT_EQ(Value("COMM", "Timeout"), c.timeout);
-    EXPECT_EQ(Value("COMM", "IPAddr"), c.ipaddr);
-    EXPECT_EQ(Value("COMM", "Name"), c.name_);
-    EXPECT_EQ(Value("KRY", "LogLevel"), c.logLevel);
+    std::string written;
+    for (const char* key : {"Type", "Port", "Datarate", "Timeout", "IPAddr", "Name"})
+      written += Value("COMM", key) + " ";
+    EXPECT_EQ(written + Value("KRY", "LogLevel"), c.written);
     const auto tips = ui.shown();
     ASSERT_EQ(tips.size(), 2u);
     EXPECT_EQ(tips[0].windowName, "CUSCFG");
@@ -209,8 +183,7 @@ TEST_F(CommSettingsPageTest, ConfirmationsDecideWhatHappens) {
   };
   const Case cases[] = {
       {{false}, Outcome::Cancelled, false},
-      {{true, false}, Outcome::Saved, true},
-      {{true, true}, Outcome::EndProgram, true},
+      {{true, true}, Outcome::EndProgram, true},  // OK then Cancel: the save test's rows
   };
   for (const Case& c : cases) {
     Write(kKryIni);
@@ -230,9 +203,7 @@ TEST_F(CommSettingsPageTest, ConfirmationsDecideWhatHappens) {
 }
 
 TEST_F(CommSettingsPageTest, NoSelectedTypeKeepsTheStoredType) {
-  std::string ini = kKryIni;
-  ini.replace(ini.find("Type=4"), 6, "Type=7");
-  Write(ini);
+  WriteWithType("7");
   core::ZCommSettings settings = Loaded();
   CommSettingsPage page(settings);
   CommPageState state;  // the list shows nothing for type 7
@@ -251,7 +222,7 @@ TEST_F(CommSettingsPageTest, NoSelectedTypeKeepsTheStoredType) {
 }
 
 TEST_F(CommSettingsPageTest, UnwritableFileIsReportedAndDoesNotOfferToEnd) {
-  core::ZCommSettings settings((dir_ / "missing-folder" / "KRY.ini").string());
+  core::ZCommSettings settings(dir_ / "missing-folder/KRY.ini");
   settings.Load();
   CommSettingsPage page(settings);
   CommPageState state;
