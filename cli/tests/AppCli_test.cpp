@@ -4,12 +4,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/tests/CliRun.h"
 #include "net/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/RecordingInstaller.h"
 #include "tests/support/ServedFolder.h"
-#include "tests/support/ShellRun.h"
 
 namespace {
 
@@ -36,11 +36,10 @@ class AppCliTest : public ::testing::Test {
                  "</APP></APPS>");
   }
   testing_support::ShellResult Cli(const std::string& args) {
-    return testing_support::RunShell("cd '" + root.path() + "' && XDG_CONFIG_HOME='" + root.path() +
-                                     "' KAVORA_TIME_SCALE=0.001 " + ORB_CLI + " " + args + " 2>'" +
-                                     (root / "stderr") + "'");
+    return clitest::RunCli(root.path(), args,
+                           "XDG_CONFIG_HOME='" + root.path() + "' KAVORA_TIME_SCALE=0.001");
   }
-  std::string Stderr() { return platform::ReadFile(root / "stderr").value_or(""); }
+  std::string Stderr() { return clitest::CliStderr(root.path()); }
   std::string Runs() { return platform::ReadFile(root / "Apps/5/runs.log").value_or(""); }
 
   testing_support::ServedFolder web{"127.0.0.63"};

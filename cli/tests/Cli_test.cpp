@@ -1,12 +1,10 @@
 // orbmanager-cli as a user runs it: JSON out, exit codes, the configuration it reads.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "cli/tests/CliRun.h"
 #include "platform/Files.h"
-#include "tests/support/ShellRun.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VciSim.h"
 
@@ -15,11 +13,9 @@ namespace {
 using CliRun = testing_support::ShellResult;
 
 CliRun Cli(const testing_support::TempFolder& root, const std::string& args,
-        const std::string& input = "") {
-  const std::string command = "cd '" + root.path() + "' && XDG_CONFIG_HOME='" + root.path() +
-                              "/sdk' LANG=en_US.UTF-8 " + (input.empty() ? "" : "printf '" + input + "' | ") +
-                              ORB_CLI + " " + args + " 2>/dev/null";
-  return testing_support::RunShell(command);
+           const std::string& input = "") {
+  return clitest::RunCli(root.path(), args,
+                         "XDG_CONFIG_HOME='" + root.path() + "/sdk' LANG=en_US.UTF-8", input);
 }
 
 TEST(Cli, ConfigShowsEveryKeyAsUsed) {

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "cli/tests/CliRun.h"
 #include "firmware/tests/ScriptedServer.h"
 #include "platform/Files.h"
-#include "tests/support/ShellRun.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -18,9 +18,8 @@ using ModuleRun = testing_support::ShellResult;
 // machine to schedule the scripted module's answer.
 ModuleRun Module(const testing_support::TempFolder& root, const std::string& args,
                  const std::string& timeScale = "0.25") {
-  return testing_support::RunShell("cd '" + root.path() + "' && TMPDIR='" + root.path() +
-                                   "' KAVORA_TIME_SCALE=" + timeScale + " " + ORB_CLI + " module " + args +
-                                   " 2>/dev/null");
+  return clitest::RunCli(root.path(), "module " + args,
+                         "TMPDIR='" + root.path() + "' KAVORA_TIME_SCALE=" + timeScale);
 }
 
 // A module that answers its one command with `reply` and records the frames it got.

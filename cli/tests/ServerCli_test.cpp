@@ -5,11 +5,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/tests/CliRun.h"
 #include "net/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/ServedFolder.h"
-#include "tests/support/ShellRun.h"
 
 namespace {
 
@@ -44,10 +44,9 @@ class ServerCliTest : public ::testing::Test {
                  "\nAupdateUpdateProgram=" + updater + "\n");
   }
   testing_support::ShellResult Cli(const std::string& args) {
-    return testing_support::RunShell("cd '" + root.path() + "' && XDG_CONFIG_HOME='" + root.path() +
-                                     "' " + ORB_CLI + " " + args + " 2>'" + (root / "stderr") + "'");
+    return clitest::RunCli(root.path(), args, "XDG_CONFIG_HOME='" + root.path() + "'");
   }
-  std::string Stderr() { return platform::ReadFile(root / "stderr").value_or(""); }
+  std::string Stderr() { return clitest::CliStderr(root.path()); }
 
   const std::string image = "VCI image 2.1";
   ServedFolder web{"127.0.0.46"};
