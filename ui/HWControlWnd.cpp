@@ -139,10 +139,14 @@ void HWControlWnd::OnClick(TNotifyUI& msg) {
 }
 
 void OpenFirmwareWindow(firmware::FirmwareJobSetup setup, QWidget* owner) {
-  auto* window = new HWControlWnd(std::move(setup));
+  QPointer<HWControlWnd> window = new HWControlWnd(std::move(setup));
   window->Create(owner ? owner : QApplication::activeWindow(), "FWUPWND", false);
   window->CenterWindow();
   window->ShowModal();
+  // The job holds the adapter until it goes: it goes now, with the window, and not later
+  // from the event loop, so that the page's report right after the window finds the
+  // adapter free instead of "busy with the firmware update".
+  delete window.data();
 }
 
 }  // namespace ui

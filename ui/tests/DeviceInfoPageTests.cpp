@@ -104,6 +104,21 @@ class DeviceInfoPageTests : public QObject {
     QVERIFY(!frame_->deviceProcedures()->busy());
   }
 
+  // The real firmware window: once it is closed, the page's report right after it finds
+  // the adapter free (the window's job held it until the window went).
+  void theClosedFirmwareWindowLeavesTheAdapterFree() {
+    script_->Clear();
+    bool shown = false;
+    uitest::WhenShown("FWUPWND", [&](QWidget* window) {
+      shown = true;
+      uitest::Click(window, "btnClose");
+    });
+    uitest::Click(info_, "btnFWUpdate");
+    QVERIFY(shown);
+    QCOMPARE(script_->Texts("message"), std::vector<std::string>{});
+    QVERIFY(!frame_->deviceProcedures()->busy());
+  }
+
  private:
   platform::ScaledClock clock_{0.01};
   std::unique_ptr<testing_support::VciSim> sim_;
