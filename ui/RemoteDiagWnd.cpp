@@ -31,8 +31,10 @@ void RemoteDiagWnd::SelectTab(bool help) {
 }
 
 void RemoteDiagWnd::Navigate(const std::string& address) {
-  // No address configured: nothing to show, and the web engine is not started for it.
-  if (browser_ && !address.empty()) browser_->Navigate(QString::fromStdString(address));
+  // No address configured, or configured offline (the program then reaches no server at
+  // all): nothing to show, and the web engine is not started for it.
+  if (browser_ && !address.empty() && !core::ZConfig::Instance().OfflineMode)
+    browser_->Navigate(QString::fromStdString(address));
 }
 
 void RemoteDiagWnd::OnClick(TNotifyUI& msg) {

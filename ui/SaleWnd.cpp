@@ -8,9 +8,11 @@ namespace ui {
 void SaleWnd::OnFindControl() { browser_ = Find<WebBrowser>("sale"); }
 
 void SaleWnd::OnPrepare() {
-  const std::string& address = core::ZConfig::Instance().SaleURL;
-  // No address configured: the page stays blank, and the web engine is not started for it.
-  if (browser_ && !address.empty()) browser_->Navigate(QString::fromStdString(address));
+  const core::ZConfig& config = core::ZConfig::Instance();
+  // No address configured, or configured offline (the program then reaches no server at
+  // all): the page stays blank, and the web engine is not started for it.
+  if (browser_ && !config.SaleURL.empty() && !config.OfflineMode)
+    browser_->Navigate(QString::fromStdString(config.SaleURL));
 }
 
 }  // namespace ui

@@ -132,6 +132,33 @@ class LinkPageTests : public QObject {
     delete page;
   }
 
+  // Configured offline the program reaches no server: both web pages stay blank, also
+  // when a tab is chosen.
+  void webPagesStayBlankOffline() {
+    uitest::WriteConfig("OfflineMode=1\nSaleURL=" + server_->Url("/sale.html") +
+                        "\nRemoteURL=" + server_->Url("/remote.html") +
+                        "\nRemoteHelpURL=" + server_->Url("/help.html"));
+    const auto requests = [this] {
+      return server_->server().RequestCount("/sale.html") +
+             server_->server().RequestCount("/remote.html") +
+             server_->server().RequestCount("/help.html");
+    };
+    const auto before = requests();
+    auto* sale = new ui::SaleWnd;
+    sale->Create(nullptr, "SALEWND", false);
+    sale->show();
+    auto* remote = new ui::RemoteDiagWnd;
+    remote->Create(nullptr, "REMOTEDIAG", false);
+    remote->show();
+    uitest::Click(remote, "btnTabRemoteHelp");
+    QTest::qWait(300);
+    QCOMPARE(requests(), before);
+    QVERIFY(sale->browser()->url().isEmpty());
+    QVERIFY(remote->browser()->url().isEmpty());
+    delete remote;
+    delete sale;
+  }
+
   // The remote page: the first tab selected and loaded; every tab click navigates again.
   void remoteTabsNavigateEveryTime() {
     auto* page = new ui::RemoteDiagWnd;
