@@ -43,6 +43,10 @@ std::string ContentType(const std::string& path) {
   if (ext == "xml") return "application/xml";
   if (ext == "ini" || ext == "txt") return "text/plain; charset=utf-8";
   if (ext == "html" || ext == "htm") return "text/html; charset=utf-8";
+  // A web view applies style sheets and shows pictures only under their own types.
+  if (ext == "css") return "text/css; charset=utf-8";
+  if (ext == "png") return "image/png";
+  if (ext == "svg") return "image/svg+xml";
   return "application/octet-stream";
 }
 
