@@ -23,16 +23,14 @@ class AppCatalogueTest : public ::testing::Test {
   std::string Write(const std::string& classes, const std::string& apps) {
     return dir.Put("APPS.xml", "<?xml version=\"1.0\"?><ROOT>" + classes + apps + "</ROOT>");
   }
-  std::vector<int> Ids(const std::vector<apps::ZKRYApp*>& list) {
+  // The IDs of a class's applications, or of the whole catalogue.
+  template <typename List>
+  static std::vector<int> Ids(const List& list) {
     std::vector<int> ids;
-    for (const auto* a : list) ids.push_back(a->ID);
+    for (const auto& a : list) ids.push_back(a->ID);
     return ids;
   }
-  std::vector<int> Ids() {
-    std::vector<int> ids;
-    for (const auto& a : catalogue.objects()) ids.push_back(a->ID);
-    return ids;
-  }
+  std::vector<int> Ids() const { return Ids(catalogue.objects()); }
   ScratchFolder dir;
   apps::ZKRYAPPManager catalogue{dir / "Apps"};
 };

@@ -125,20 +125,7 @@ TEST_F(AppProcedureTest, AFailedDownloadEndsInTheCheckMessage) {
   EXPECT_EQ(app.state(), apps::ZKRYApp::State::NotInstalled);
 }
 
-TEST_F(AppProcedureTest, UpdateRemovesFirstThenDownloadsAndInstalls) {
-  apps::ZKRYApp& app = Load();
-  Procedure(app)->Install();
-  ASSERT_TRUE(catalogue.LoadFromFile(dir / "APPS.xml"));
-  apps::ZKRYApp& again = Load(-1, "2.1");
-  ASSERT_EQ(again.state(), apps::ZKRYApp::State::UpdateAvailable);
-  auto p = Procedure(again);
-  EXPECT_EQ(p->Refresh(), (apps::AppButtons{false, true, true, true}));
-  p->Update();
-  EXPECT_EQ(Runs(), "i\nu\ni\n");
-  EXPECT_EQ(again.appInfo.Version, "2.0");
-  EXPECT_EQ(again.state(), apps::ZKRYApp::State::UpdateAvailable) << "the installer decides";
-}
-
+// The update (remove, download, install, read again) runs through the app command's test.
 TEST_F(AppProcedureTest, RemovalWithoutAnInstallerStillLeavesTheApplicationNotInstalled) {
   apps::ZKRYApp& app = Load();
   dir.Put("Apps/7/AppInfo.ini", "[AppInfo]\nVersion=2.0\nInstalled=1\nTarget=/bin/sh\n");
