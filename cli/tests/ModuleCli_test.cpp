@@ -22,20 +22,11 @@ ModuleRun Module(const testing_support::TempFolder& root, const std::string& arg
                          "TMPDIR='" + root.path() + "' KAVORA_TIME_SCALE=" + timeScale);
 }
 
-// A module that answers its one command with `reply` and records the frames it got.
-ScriptedServer Answering(const std::string& reply, std::vector<fwtest::ClientFrame>* got) {
-  return ScriptedServer([reply, got](Peer& peer) {
-    peer.AcceptHandshake();
-    if (auto f = peer.ReadFrame()) got->push_back(*f);
-    peer.SendFrame(1, reply);
-    while (auto f = peer.ReadFrame()) got->push_back(*f);
-  });
-}
 
 TEST(ModuleCli, ExecPrintsTheOutputAndItsLength) {
   testing_support::TempFolder root;
   std::vector<fwtest::ClientFrame> got;
-  ScriptedServer module = Answering("1\n", &got);
+  ScriptedServer module = fwtest::AnsweringModule({"1\n"}, &got);
   const ModuleRun run = Module(root, "exec 127.0.0.1:" + module.port() +
                                    " 'ps | grep mount_root | grep -v grep | wc -l'");
   ASSERT_EQ(run.code, 0) << run.out;
@@ -51,8 +42,8 @@ TEST(ModuleCli, ExecPrintsTheOutputAndItsLength) {
 TEST(ModuleCli, ReleaseReadsTheFourValues) {
   testing_support::TempFolder root;
   std::vector<fwtest::ClientFrame> got;
-  ScriptedServer module = Answering(
-      "[release]\nopenwrt=21.02.3\nuboot=2020.04\ndevice=KRY-DoIP\n[checksum]\nopenwrt=abc\n", &got);
+  ScriptedServer module = fwtest::AnsweringModule(
+      {"[release]\nopenwrt=21.02.3\nuboot=2020.04\ndevice=KRY-DoIP\n[checksum]\nopenwrt=abc\n"}, &got);
   // The release is read for 200 ms only: at full length.
   const ModuleRun run = Module(root, "release 127.0.0.1:" + module.port(), "1");
   ASSERT_EQ(run.code, 0);
@@ -66,7 +57,7 @@ TEST(ModuleCli, PutSendsTheFile) {
   testing_support::TempFolder root;
   platform::WriteFile(root / "tool", "#!/bin/sh\n");
   std::vector<fwtest::ClientFrame> got;
-  ScriptedServer module = Answering("ok", &got);
+  ScriptedServer module = fwtest::AnsweringModule({"ok"}, &got);
   const ModuleRun run = Module(root, "put 127.0.0.1:" + module.port() + " tool /bin/kry-fwup");
   ASSERT_EQ(run.code, 0);
   EXPECT_EQ(nlohmann::json::parse(run.out)["sent"], true);

@@ -147,4 +147,13 @@ ScriptedServer::~ScriptedServer() {
   ::close(listener_);
 }
 
+ScriptedServer AnsweringModule(std::vector<std::string> replies, std::vector<ClientFrame>* got) {
+  return ScriptedServer([replies = std::move(replies), got](Peer& peer) {
+    peer.AcceptHandshake();
+    if (auto f = peer.ReadFrame()) got->push_back(*f);
+    for (const auto& r : replies) peer.SendFrame(1, r);  // text
+    while (auto f = peer.ReadFrame()) got->push_back(*f);
+  });
+}
+
 }  // namespace fwtest

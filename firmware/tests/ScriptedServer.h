@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace fwtest {
 
@@ -61,5 +62,9 @@ class ScriptedServer {
   std::string port_;
   std::thread thread_;
 };
+
+// A module that accepts the handshake, records the first frame it gets, answers it with
+// `replies` as text frames and records every frame after.
+ScriptedServer AnsweringModule(std::vector<std::string> replies, std::vector<ClientFrame>* got);
 
 }  // namespace fwtest

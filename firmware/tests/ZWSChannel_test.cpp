@@ -13,6 +13,7 @@
 namespace {
 
 using firmware::ZWSFirmwareUpdate;
+using fwtest::AnsweringModule;
 using fwtest::ClientFrame;
 using fwtest::Peer;
 using fwtest::ScriptedServer;
@@ -70,16 +71,6 @@ TEST_F(Channel, RefusedConnectFails) {
   EXPECT_NE(LogText().find("WS: Failed on device."), std::string::npos);
 }
 
-// A module that answers each command with the given frames and records what it got.
-ScriptedServer Module(std::vector<std::string> replies, std::vector<ClientFrame>* got) {
-  return ScriptedServer([replies = std::move(replies), got](Peer& peer) {
-    peer.AcceptHandshake();
-    if (auto f = peer.ReadFrame()) got->push_back(*f);
-    for (const auto& r : replies) peer.SendFrame(firmware::kWsText, r);
-    while (auto f = peer.ReadFrame()) got->push_back(*f);
-  });
-}
-
 TEST_F(Channel, RunCommandCollectsOutputAfterWhatIsHeld) {
   struct Case {
     const char* name;
@@ -96,7 +87,7 @@ TEST_F(Channel, RunCommandCollectsOutputAfterWhatIsHeld) {
   };
   for (const auto& c : cases) {
     std::vector<ClientFrame> got;
-    ScriptedServer server = Module(c.replies, &got);
+    ScriptedServer server = AnsweringModule(c.replies, &got);
     ZWSFirmwareUpdate ws(ui);
     ASSERT_TRUE(ws.Connect("127.0.0.1", server.port())) << c.name;
     std::vector<char> output(c.capacity, '\0');
@@ -138,7 +129,7 @@ TEST_F(Channel, PutFileAnnouncesTheSizeAndSendsPieces) {
     for (std::size_t i = 0; i < c.size; ++i) content.push_back(static_cast<char>(i * 7));
     platform::WriteFile(temp / "file.bin", content);
     std::vector<ClientFrame> got;
-    ScriptedServer server = Module({"ok"}, &got);
+    ScriptedServer server = AnsweringModule({"ok"}, &got);
     ZWSFirmwareUpdate ws(ui);
     ASSERT_TRUE(ws.Connect("127.0.0.1", server.port()));
     EXPECT_TRUE(ws.PutFile(temp / "file.bin", "/tmp/firmware.bin")) << c.size;
@@ -165,7 +156,7 @@ TEST_F(Channel, PutFileFailures) {
   EXPECT_NE(LogText().find("WS: failed on conn_send_text."), std::string::npos);
 
   std::vector<ClientFrame> got;
-  ScriptedServer silent = Module({}, &got);
+  ScriptedServer silent = AnsweringModule({}, &got);
   ASSERT_TRUE(channel.Connect("127.0.0.1", silent.port()));
   EXPECT_FALSE(channel.PutFile(temp / "file.bin", "/tmp/x"));
   EXPECT_NE(LogText().find("WS: PutFile " + temp / "file.bin" + "."), std::string::npos);
