@@ -48,6 +48,13 @@ void KRYAPPManagerWnd::OnPrepare() {
   if (catalogue_)
     for (const auto& c : catalogue_->classes())
       AddEntry(QString::fromStdString(c->NAME), LogoImage(c->LOGO, "5,16,37,48"), c->ID);
+  if (leftNavi_) {
+    // The rest of the column, as the layouts' trailing <Control />: the entries stack from
+    // the top instead of spreading over the column's height.
+    auto* rest = new Label("ControlUI");
+    rest->SetManager(&paintManager());
+    leftNavi_->Add(rest);
+  }
   if (!entries_.empty()) {
     entries_.front().first->widget()->setFocus();
     Select(entries_.front().first);

@@ -53,6 +53,9 @@ class AppTests : public QObject {
     QCOMPARE(int(page->entries().size()), 2);
     QCOMPARE(page->entries()[0].first->text(), Q(core::Text(28)));
     QCOMPARE(page->entries()[1].first->text(), QString("Diagnosis"));
+    // The entries stack from the top, each under the separator of the one before.
+    QTRY_COMPARE(page->entries()[1].first->widget()->y(), 65);
+    QCOMPARE(page->entries()[0].first->widget()->y(), 0);
     QCOMPARE(Badges(*page), QStringList({"app_uninstalled.png", "app_uninstalled.png"}));
     QCOMPARE(page->tiles()[0].first->look().bkImage.file, QString("logos/app7.png"));
     QVERIFY2(page->tiles()[1].first->look().bkImage.empty(),
