@@ -154,6 +154,11 @@ gone() {  # gone SECONDS WINDOW_NAME
 }
 # Lines of the log that match, for "it happened again" checks.
 log_count() { grep -c -- "$1" "$root/Kavora.log" || true; }
+# The device page has read the adapter again since the log held COUNT reports.
+reported_since() { [ "$(log_count 'List device info')" -gt "$1" ]; }
+# N windows of the program are shown: a drop-down list is a window of its own, with no
+# name to search for.
+program_windows() { [ "$(xdotool search --onlyvisible --class '^OrbManager$' | wc -l)" -eq "$1" ]; }
 # PATTERN2 logged after the first PATTERN1.
 logged_after() { sed -n "/$1/,\$p" "$root/Kavora.log" | grep -q -- "$2"; }
 
