@@ -95,6 +95,9 @@ UpdateOutcome RunUpdate(const UpdateRequest& request, const UpdatePlaces& places
     return Failed("cannot write in the program folder " + places.programFolder);
 
   const std::string package = platform::JoinPath(downloads, "package");
+  // Reported here too: a package that arrives before the watch's first look would
+  // otherwise never show its download at all.
+  report(UpdateStage::Downloading, 0, request.size);
   {
     DownloadWatch watch(downloads, request.size, progress);
     const net::TransferResult fetched = net::DownloadFileTo(request.url, package);
