@@ -2,6 +2,7 @@
 
 #include "apps/CatalogueXml.h"
 #include "core/Log.h"
+#include "core/XmlFile.h"
 #include "platform/Text.h"
 
 namespace apps {
@@ -13,7 +14,7 @@ bool ZKRYAPPManager::LoadFromFile(const std::string& path) {
   DeleteAll();
   classes_.clear();
   TiXmlDocument doc;
-  if (!doc.LoadFile(path.c_str(), TIXML_ENCODING_UTF8)) {
+  if (!core::LoadXmlFile(doc, path)) {
     LOG_ERROR("Failed to load application catalogue {0}.", path);
     return false;
   }

@@ -2,12 +2,13 @@
 
 #include "apps/CatalogueXml.h"
 #include "core/Log.h"
+#include "core/XmlFile.h"
 
 namespace apps {
 
 bool ZSPSManager::LoadFromFile(const std::string& path) {
   TiXmlDocument doc;
-  if (!doc.LoadFile(path.c_str(), TIXML_ENCODING_UTF8)) {
+  if (!core::LoadXmlFile(doc, path)) {
     LOG_ERROR("Failed to load SPS catalogue {0}.", path);
     return false;
   }

@@ -7,6 +7,7 @@
 
 #include "core/ConfigKeys.h"
 #include "core/Log.h"
+#include "core/XmlFile.h"
 #include "net/Base64.h"
 #include "platform/Environment.h"
 #include "platform/Files.h"
@@ -125,7 +126,7 @@ void ZConfig::ChooseLanguage() {
 std::vector<DeviceModel> ReadDeviceModels(const std::string& path) {
   std::vector<DeviceModel> models;
   TiXmlDocument doc;
-  if (!doc.LoadFile(path.c_str(), TIXML_ENCODING_UTF8)) {
+  if (!LoadXmlFile(doc, path)) {
     LOG_WARN("Failed to read device list {0}.", path);
     return models;
   }

@@ -3,6 +3,7 @@
 #include <tinyxml.h>
 
 #include "core/Log.h"
+#include "core/XmlFile.h"
 #include "platform/Text.h"
 
 namespace core {
@@ -13,7 +14,7 @@ ZGUILanguage::ZGUILanguage(int languageFlag, std::string path)
 bool ZGUILanguage::Load() {
   table_.clear();
   TiXmlDocument doc;
-  if (!doc.LoadFile(path_.c_str(), TIXML_ENCODING_UTF8)) {
+  if (!LoadXmlFile(doc, path_)) {
     LOG_ERROR("Failed to load language file {0}.", path_);
     return false;
   }

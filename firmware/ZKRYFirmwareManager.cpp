@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/Log.h"
+#include "core/XmlFile.h"
 #include "net/DownloadFile.h"
 #include "platform/Text.h"
 
@@ -45,7 +46,7 @@ bool FirmwareEntry::AppliesTo(std::uint32_t pid) const {
 
 bool ZKRYFirmwareManager::Load(const std::string& path) {
   TiXmlDocument doc;
-  if (!doc.LoadFile(path.c_str(), TIXML_ENCODING_UTF8)) {
+  if (!core::LoadXmlFile(doc, path)) {
     LOG_ERROR("Failed to load firmware catalogue {0}.", path);
     return false;
   }

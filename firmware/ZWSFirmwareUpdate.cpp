@@ -9,6 +9,7 @@
 
 #include "core/Log.h"
 #include "firmware/ModuleMessages.h"
+#include "firmware/WsSocket.h"
 #include "platform/Clock.h"
 
 namespace firmware {
@@ -18,6 +19,9 @@ constexpr std::size_t kPieceBytes = 16384;
 constexpr int kPutFileReplyMs = 1000;
 constexpr int kBeforePiecesMs = 3000;
 constexpr int kBetweenPiecesMs = 32;
+// A reply that is still arriving after this long never ends: a module in a loop, or a
+// peer that is not the module.
+constexpr std::int64_t kReplyLimitMs = 60000;
 
 // conn_send_text as the callers use it: no text, no connection or a closed role send nothing.
 std::int64_t SendText(ws_conn* conn, const std::string& text) {
@@ -60,7 +64,14 @@ bool ZWSFirmwareUpdate::RunCommand(const std::string& command, int timeoutMs, ch
     return false;
   }
   char buffer[kWsReadBufferSize];
+  const std::int64_t start = platform::TheClock().NowMs();
   for (;;) {
+    if (platform::TheClock().NowMs() - start > kReplyLimitMs) {
+      // What is left of it would be read as the next command's reply.
+      LOG_ERROR("WS: the reply to {0} does not end; the channel is closed.", command);
+      WsCloseSocket(conn_);
+      break;
+    }
     const int n = conn_read(conn_, buffer, timeoutMs);
     if (n <= 0) break;
     const std::size_t held = std::min<std::size_t>(*outputLength, capacity);

@@ -25,7 +25,8 @@ class ZWSFirmwareUpdate : public ZWSDevice {
   // Runs a shell command on the module and appends its output to `output` (room for
   // `capacity` bytes) after the `*outputLength` bytes already there; output beyond the room
   // is cut, and `*outputLength` counts the bytes held. Collects until a read of
-  // `timeoutMs` brings nothing more. False when the command cannot be sent.
+  // `timeoutMs` brings nothing more; a reply still arriving after a minute closes the
+  // channel. False when the command cannot be sent.
   virtual bool RunCommand(const std::string& command, int timeoutMs, char* output,
                           std::size_t capacity, std::uint32_t* outputLength);
   // Sends a local file to `modulePath` on the module; true when all of it was sent.

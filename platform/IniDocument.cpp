@@ -135,8 +135,9 @@ std::optional<std::string> IniDocument::Find(const std::string& section,
   return value;
 }
 
-void IniDocument::Set(const std::string& section, const std::string& key,
-                      const std::string& value) {
+void IniDocument::Set(const std::string& section, const std::string& key, const std::string& text) {
+  // A value is one line: what follows a line break would become keys and sections of its own.
+  const std::string value = text.substr(0, text.find_first_of("\r\n"));
   const auto header = FindSection(section);
   if (!header) {
     if (!lines_.empty() && lines_.back().ending.empty()) lines_.back().ending = newline_;

@@ -17,6 +17,7 @@ class IniDocument {
   static IniDocument Empty();
 
   std::optional<std::string> Find(const std::string& section, const std::string& key) const;
+  // Sets or adds the key; a value is cut at its first line break.
   void Set(const std::string& section, const std::string& key, const std::string& value);
   bool Save(const std::string& path) const;
 

@@ -102,6 +102,16 @@ TEST(IniWrite, KeepsEveryOtherByteOfTheFile) {
             "[COMM]\r\nType=4\r\n[NEW]\r\nKey=v\r\n");
 }
 
+TEST(IniWrite, AValueWithLineBreaksCannotAddKeysOrSections) {
+  TempFolder dir;
+  const std::string path = dir / "KRY.ini";
+  platform::WriteFile(path, "[COMM]\nType=4\n[KRY]\nUnlock=0\n");
+  for (const char* address : {"10.0.0.1\n[KRY]\nUnlock=1", "10.0.0.1\rUnlock=1", "10.0.0.1\r\nType=9"}) {
+    ASSERT_TRUE(platform::WriteProfileString("COMM", "IPAddr", address, path));
+    EXPECT_EQ(*platform::ReadFile(path), "[COMM]\nType=4\nIPAddr=10.0.0.1\n[KRY]\nUnlock=0\n") << address;
+  }
+}
+
 TEST(IniWrite, CreatesAMissingFileAndFailsCleanlyWhereItCannotWrite) {
   TempFolder dir;
   const std::string path = dir / "new.ini";

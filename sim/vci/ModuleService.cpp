@@ -80,7 +80,9 @@ void ModuleService::Serve(int fd) {
       }
       const auto* bytes = static_cast<const char*>(buffer.data().data());
       file->Append(bytes, buffer.size());
-      if (faults_.moduleDropFile && file->received() * 2 >= file->size()) {
+      const bool drops = faults_.moduleDropFile ||
+                         (faults_.moduleDropImage && file->modulePath() == "/tmp/firmware.bin");
+      if (drops && file->received() * 2 >= file->size()) {
         record_.Add("module: connection dropped in the middle of " + file->modulePath());
         break;
       }

@@ -22,6 +22,8 @@ const std::vector<FaultSwitch>& FaultSwitches() {
       {"module-corrupt", &Faults::moduleCorrupt, "the module flips a byte of every file it receives"},
       {"module-drop-file", &Faults::moduleDropFile,
        "the module drops the connection halfway through a file"},
+      {"module-drop-image", &Faults::moduleDropImage,
+       "the module drops the connection halfway through the system image (/tmp/firmware.bin)"},
       {"console-no-prompt", &Faults::consoleNoPrompt, "the console never sends its prompt \"->\""},
   };
   return switches;

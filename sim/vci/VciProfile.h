@@ -22,6 +22,7 @@ struct Faults {
   bool moduleNeverReturns = false;  // the module stays away after an upgrade or reboot
   bool moduleCorrupt = false;       // the module flips a byte of every file it receives
   bool moduleDropFile = false;      // the module drops the connection halfway through a file
+  bool moduleDropImage = false;     // the same, only for the system image
   bool consoleNoPrompt = false;     // the console never sends its prompt
 };
 

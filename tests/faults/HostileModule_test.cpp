@@ -1,0 +1,115 @@
+// A peer on the module's command port that is not a friendly module: it announces 4 GiB
+// frames, streams continuation frames without end, or says nothing. Each command ends in
+// bounded time with a clear outcome; nothing is kept from the hostile stream beyond the
+// reply buffer. The clock runs a thousand times faster, so the minute-long reply bound
+// lasts 60 ms.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+
+#include "core/Log.h"
+#include "firmware/WebSocket.h"
+#include "firmware/ZWSFirmwareUpdate.h"
+#include "firmware/tests/ScriptedServer.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "tests/support/ScriptedInteraction.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+using fwtest::Peer;
+using fwtest::ScriptedServer;
+
+class HostileModule : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetClock(&clock);
+    core::SetUpLog(temp / "Kavora.log");
+  }
+  void TearDown() override {
+    platform::SetClock(nullptr);
+    core::SetUpLog(temp / "other.log");
+  }
+  std::string LogText() { return platform::ReadFile(temp / "Kavora.log").value_or(""); }
+
+  platform::ScaledClock clock{0.001};
+  testing_support::TempFolder temp;
+  testing_support::ScriptedInteraction ui;
+};
+
+std::string LengthFrame(std::uint64_t length) {
+  std::string header("\x81\x7f", 2);
+  for (int shift = 56; shift >= 0; shift -= 8)
+    header.push_back(static_cast<char>(length >> shift & 0xff));
+  return header;
+}
+
+TEST_F(HostileModule, EveryCommandEndsBoundedAndTheNextOneFailsClearly) {
+  const struct {
+    const char* name;
+    std::function<void(Peer&)> behave;
+    bool channelSurvives;
+  } cases[] = {
+      {"4 GiB frame length", [](Peer& p) { p.Send(LengthFrame(1ull << 32) + "xx"); }, false},
+      {"4 GiB less one", [](Peer& p) { p.Send(LengthFrame((1ull << 32) - 1) + "xx"); }, false},
+      {"endless continuation frames",
+       [](Peer& p) {
+         p.Send(std::string("\x01\x03", 2) + "abc");  // text, not final
+         const std::string piece = Peer::Frame(firmware::kWsContinuation, std::string(1000, 'c'));
+         std::string unfinal = piece;
+         unfinal[0] = static_cast<char>(firmware::kWsContinuation);  // clear FIN
+         for (int i = 0; i < 1000000 && !p.SeesEnd(0); ++i) p.Send(unfinal);
+       },
+       false},
+      {"nothing at all", [](Peer& p) { p.SeesEnd(5000); }, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ui.Clear();
+    core::SetUpLog(temp / "Kavora.log");
+    ScriptedServer server([&](Peer& peer) {
+      peer.AcceptHandshake();
+      if (peer.ReadFrame()) c.behave(peer);
+      peer.SeesEnd(5000);
+    });
+    firmware::ZWSFirmwareUpdate ws(ui);
+    ASSERT_TRUE(ws.Connect("127.0.0.1", server.port()));
+    char output[2048];
+    std::uint32_t length = 0;
+    const auto start = std::chrono::steady_clock::now();
+    // Each read waits up to 100 s, so only the reply bound can end an endless stream.
+    EXPECT_TRUE(ws.RunCommand("cat /etc/release", 100000, output, sizeof output, &length));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_LE(length, sizeof output);
+    EXPECT_TRUE(ui.shown().empty()) << "the command itself was sent";
+    // With the channel closed the next command cannot go out, and says so.
+    const bool next =
+        ws.RunCommand("md5sum /tmp/firmware.bin", 1000, output, sizeof output, &length);
+    EXPECT_EQ(next, c.channelSurvives);
+    EXPECT_EQ(ui.Texts("message"), c.channelSurvives
+                                       ? std::vector<std::string>{}
+                                       : std::vector<std::string>{"RunCommand Error!"});
+    const bool endless = std::string(c.name) == "endless continuation frames";
+    EXPECT_EQ(LogText().find("does not end; the channel is closed.") != std::string::npos, endless);
+    ws.CloseChannel();
+    server.Finish();
+  }
+}
+
+TEST_F(HostileModule, AFileOfferNeverAnsweredFailsThePut) {
+  platform::WriteFile(temp / "kry-fwup", std::string(100000, 't'));
+  ScriptedServer server([](Peer& peer) {
+    peer.AcceptHandshake();
+    peer.SeesEnd(5000);
+  });
+  firmware::ZWSFirmwareUpdate ws(ui);
+  ASSERT_TRUE(ws.Connect("127.0.0.1", server.port()));
+  EXPECT_FALSE(ws.PutFile(temp / "kry-fwup", "/bin/kry-fwup"));
+  EXPECT_NE(LogText().find("WS: failed on conn_read."), std::string::npos);
+  ws.CloseChannel();
+  server.Finish();
+}
+
+}  // namespace
