@@ -1,4 +1,5 @@
-// The command channel against scripted loopback servers, on a clock scaled down ten times.
+// The command channel against scripted loopback servers: pauses ten times shorter, reply
+// time-outs only in part, so a loaded machine still hears the scripted replies.
 #include <gtest/gtest.h>
 
 #include "core/Log.h"
@@ -6,6 +7,7 @@
 #include "firmware/ZWSFirmwareUpdate.h"
 #include "firmware/tests/ScriptedServer.h"
 #include "platform/Clock.h"
+#include "tests/support/FastPausesClock.h"
 #include "platform/Files.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/TempFolder.h"
@@ -30,7 +32,7 @@ class Channel : public ::testing::Test {
   }
   std::string LogText() { return platform::ReadFile(temp / "Kavora.log").value_or(""); }
 
-  platform::ScaledClock clock{0.1};
+  testing_support::FastPausesClock clock{0.4, 0.1};
   testing_support::TempFolder temp;
   testing_support::ScriptedInteraction ui;
   ZWSFirmwareUpdate channel{ui};

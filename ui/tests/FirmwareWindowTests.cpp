@@ -248,7 +248,7 @@ class FirmwareWindowTests : public QObject {
 
   // Read time-outs at a fifth (enough for a loaded machine), pauses at a fiftieth like the
   // simulator's.
-  testing_support::FastPausesClock clock_{0.2, 0.02};
+  testing_support::FastPausesClock clock_{0.5, 0.02};  // replies heard on a loaded machine
   testing_support::ScratchFolder scratch_;
   std::unique_ptr<testing_support::ServedFolder> server_;
   firmware::ZKRYFirmwareManager catalogue_;
