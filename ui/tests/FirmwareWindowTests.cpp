@@ -171,11 +171,12 @@ class FirmwareWindowTests : public QObject {
     const firmware::FirmwareJobState s = window->job().state();
     QVERIFY2(s.lastRunOk, s.status.c_str());
     QTRY_COMPARE(window->FindControl("textTip")->text(), QString("Update Completed"));
-    QVERIFY(window->FindControl("btnUpdateFW")->IsEnabled());
-    QCOMPARE(window->FindControl("labelVCICurVer")->text(), QString("2.0.0.0"));
-    QCOMPARE(window->FindControl("labelSysCurVer")->text(), QString("V1.1.0"));
-    QVERIFY(!window->Find<ui::Option>("checkVCIUpdate")->IsSelected());
-    QVERIFY(!window->Find<ui::Option>("checkSysUpdate")->IsSelected());
+    // The job's state is ahead of the window, which follows on the UI thread.
+    QTRY_VERIFY(window->FindControl("btnUpdateFW")->IsEnabled());
+    QTRY_COMPARE(window->FindControl("labelVCICurVer")->text(), QString("2.0.0.0"));
+    QTRY_COMPARE(window->FindControl("labelSysCurVer")->text(), QString("V1.1.0"));
+    QTRY_VERIFY(!window->Find<ui::Option>("checkVCIUpdate")->IsSelected());
+    QTRY_VERIFY(!window->Find<ui::Option>("checkSysUpdate")->IsSelected());
     QCOMPARE(bar->GetValue(), bar->GetMaxValue());
     QCOMPARE(server_->server().RequestCount("/fw/KRY.bin"), 1);
     QCOMPARE(server_->server().RequestCount("/fw/openwrt.bin"), 1);
