@@ -58,10 +58,13 @@ Setup& TheSetup() {
   return setup;
 }
 
-// A root folder as a first offline start finds it: configuration and language files only.
+// A root folder as an offline start finds it: configuration and language files, and the
+// application catalogue an online run kept (without it the program refuses to start).
 void LayOutRoot(const std::string& root) {
   platform::CreateFolders(root + "/Config");
   platform::CreateFolders(root + "/Language");
+  platform::CreateFolders(root + "/Download");
+  platform::WriteFile(root + "/Download/APPS.xml", "<APPS><CLASS /><APP /></APPS>");
   for (const char* file : {"Config/KavoraC.ini", "Config/DeviceList.xml", "Language/EN.xml",
                            "Language/CS.xml"}) {
     const auto text = platform::ReadFile(std::string(ORB_SOURCE_DIR) + "/" + file);
