@@ -8,7 +8,7 @@
 
 namespace {
 
-using testing_support::ScratchFolder;
+using testing_support::TempFolder;
 
 std::string App(const std::string& id, const std::string& clsid, const std::string& extra = "") {
   return "<ITEM><ID>" + id + "</ID><CLSID>" + clsid + "</CLSID><NAME>App " + id +
@@ -31,7 +31,7 @@ class AppCatalogueTest : public ::testing::Test {
     return ids;
   }
   std::vector<int> Ids() const { return Ids(catalogue.objects()); }
-  ScratchFolder dir;
+  TempFolder dir;
   apps::ZKRYAPPManager catalogue{dir / "Apps"};
 };
 

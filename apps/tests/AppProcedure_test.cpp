@@ -19,7 +19,7 @@
 
 namespace {
 
-using testing_support::ScratchFolder;
+using testing_support::TempFolder;
 using testing_support::ScriptedInteraction;
 using testing_support::ServedFolder;
 
@@ -61,7 +61,7 @@ class AppProcedureTest : public ::testing::Test {
     return out;
   }
 
-  ScratchFolder dir;
+  TempFolder dir;
   ServedFolder server{"127.0.0.61"};
   apps::ZKRYAPPManager catalogue{dir / "Apps"};
   ScriptedInteraction script;
@@ -235,7 +235,7 @@ TEST_F(AppProcedureTest, TheDescriptionComesFromWebAddressesOnly) {
 }
 
 TEST(AppPresentation, ButtonsStateWordsAndBadges) {
-  ScratchFolder dir;
+  TempFolder dir;
   const std::string target = dir.Put("run.sh", "");
   const struct {
     bool installed;

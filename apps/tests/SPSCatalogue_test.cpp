@@ -12,7 +12,7 @@ std::string Item(const std::string& id, const std::string& auth, const std::stri
 }
 
 TEST(SPSCatalogue, ReadsItemsAndTheirAccountMark) {
-  testing_support::ScratchFolder dir;
+  testing_support::TempFolder dir;
   const std::string path = dir.Put(
       "sps.xml", "<SPS>" + Item("1", "0", "http://127.0.0.43/a") + Item("2", "") + Item("3", "1") +
                      Item("x", "2") + Item("1", "1", "http://127.0.0.43/b") + "<OTHER/></SPS>");
@@ -40,7 +40,7 @@ TEST(SPSCatalogue, ReadsItemsAndTheirAccountMark) {
 }
 
 TEST(SPSCatalogue, AnEmptyListLoadsAndBadFilesFail) {
-  testing_support::ScratchFolder dir;
+  testing_support::TempFolder dir;
   apps::ZSPSManager sps;
   EXPECT_TRUE(sps.LoadFromFile(dir.Put("empty.xml", "<SPS><LIST/></SPS>")));
   EXPECT_EQ(sps.size(), 0u);

@@ -12,7 +12,7 @@
 
 namespace {
 
-using testing_support::ScratchFolder;
+using testing_support::TempFolder;
 using testing_support::ServedFolder;
 
 struct Recorded {
@@ -45,7 +45,7 @@ class SelfUpdateTest : public ::testing::Test {
     config.UpdateURL = web.Url("/update.ini");
   }
   ServedFolder web{"127.0.0.43"};
-  ScratchFolder local;
+  TempFolder local;
   core::ZConfig config;
   testing_support::ScriptedInteraction ui;
   Recorded handedOver;
@@ -129,7 +129,7 @@ TEST_F(SelfUpdateTest, TheButtonIsSilentWhenTheServerFailsAndOpensTheOemAddress)
 }
 
 TEST(SelfUpdateHandover, StartsTheUpdaterWithFiveArgumentsAndEndsWithZero) {
-  ScratchFolder local;
+  TempFolder local;
   const std::string out = local / "args.txt";
   const std::string updater = local.Put(
       "OrbUpdate", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > " + out + ".tmp\n"

@@ -43,7 +43,7 @@ class AppCliTest : public ::testing::Test {
   std::string Runs() { return platform::ReadFile(root / "Apps/5/runs.log").value_or(""); }
 
   testing_support::ServedFolder web{"127.0.0.63"};
-  testing_support::ScratchFolder root;
+  testing_support::TempFolder root;
 };
 
 TEST_F(AppCliTest, InstallRunUpdateAndRemoveLikeTheWindow) {

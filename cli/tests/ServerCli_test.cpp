@@ -14,7 +14,7 @@
 namespace {
 
 using nlohmann::json;
-using testing_support::ScratchFolder;
+using testing_support::TempFolder;
 using testing_support::ServedFolder;
 
 class ServerCliTest : public ::testing::Test {
@@ -50,7 +50,7 @@ class ServerCliTest : public ::testing::Test {
 
   const std::string image = "VCI image 2.1";
   ServedFolder web{"127.0.0.46"};
-  ScratchFolder root;
+  TempFolder root;
 };
 
 TEST_F(ServerCliTest, StartFetchesTheCataloguesAndCatalogueShowsThem) {

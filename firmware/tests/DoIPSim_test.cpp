@@ -20,6 +20,7 @@
 #include "tests/support/ShellRun.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VciSim.h"
+#include "tests/support/LoggedTest.h"
 
 namespace {
 
@@ -33,15 +34,15 @@ struct FastPausesClock : testing_support::FastPausesClock {
   FastPausesClock() : testing_support::FastPausesClock(0.1, kPauseScale) {}
 };
 
-class DoIPSim : public ::testing::Test {
+class DoIPSim : public testing_support::LoggedTest {
  protected:
+  platform::Clock& TestClock() override { return clock; }
   void SetUp() override {
     env_.emplace_back("XDG_CONFIG_HOME", temp / "config");
     env_.emplace_back("TMPDIR", temp.path());
     env_.emplace_back("KAVORA_TIME_SCALE", std::to_string(kPauseScale));  // the simulator's
     platform::CreateFolders(temp / "config/kry");
-    platform::SetClock(&clock);
-    core::SetUpLog(temp / "Kavora.log");
+    LoggedTest::SetUp();
     ASSERT_TRUE(device::ZKRYSdk::Instance().Load(ui));
 
     platform::WriteFile(temp / "release.ini",
@@ -59,8 +60,7 @@ class DoIPSim : public ::testing::Test {
     info.toolChecksum = testing_support::Md5sumOf(info.toolPath);
   }
   void TearDown() override {
-    platform::SetClock(nullptr);
-    core::SetUpLog(temp / "other.log");
+    LoggedTest::TearDown();
     sim.reset();
     env_.clear();
   }
@@ -83,9 +83,6 @@ class DoIPSim : public ::testing::Test {
     release = ws.release();
     return updated;
   }
-  std::string LogText() { return platform::ReadFile(temp / "Kavora.log").value_or(""); }
-
-  testing_support::TempFolder temp;
   FastPausesClock clock;
   testing_support::ScriptedInteraction ui;
   std::unique_ptr<VciSim> sim;

@@ -12,6 +12,7 @@
 #include "tests/support/Md5sum.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/LoggedTest.h"
 
 namespace {
 
@@ -21,11 +22,11 @@ using fwtest::FakeModule;
 
 using testing_support::LowerHex;
 
-class DoIPUpdate : public ::testing::Test {
+class DoIPUpdate : public testing_support::LoggedTest {
  protected:
+  platform::Clock& TestClock() override { return clock; }
   void SetUp() override {
-    platform::SetClock(&clock);
-    core::SetUpLog(temp / "Kavora.log");
+    LoggedTest::SetUp();
     platform::WriteFile(temp / "kry-fwup", "#!/bin/sh\necho tool\n");
     platform::WriteFile(temp / "openwrt.bin", std::string(100000, '\x5a') + "image");
     info.address = "127.0.0.1";
@@ -35,11 +36,6 @@ class DoIPUpdate : public ::testing::Test {
     info.toolChecksum = testing_support::Md5sumOf(info.toolPath);
     info.imageMD5 = *net::FileMD5Text(info.imagePath);
   }
-  void TearDown() override {
-    platform::SetClock(nullptr);
-    core::SetUpLog(temp / "other.log");
-  }
-  std::string LogText() { return platform::ReadFile(temp / "Kavora.log").value_or(""); }
   int LogCount(const std::string& line) {
     const std::string text = LogText();
     int n = 0;
@@ -48,7 +44,6 @@ class DoIPUpdate : public ::testing::Test {
   }
 
   fwtest::VirtualClock clock;
-  testing_support::TempFolder temp;
   testing_support::EnvGuard tempDir_{"TMPDIR", temp.path()};
   testing_support::ScriptedInteraction ui;
   FakeAdapter adapter;

@@ -11,7 +11,7 @@
 
 namespace {
 
-using testing_support::ScratchFolder;
+using testing_support::TempFolder;
 using testing_support::ServedFolder;
 
 std::string Item(const std::string& body) { return "<ITEM>" + body + "</ITEM>"; }
@@ -21,7 +21,7 @@ std::string Catalogue(const std::string& items) {
 }
 
 TEST(FirmwareCatalogue, ReadsEveryItemInFileOrder) {
-  ScratchFolder dir;
+  TempFolder dir;
   const std::string path = dir.Put(
       "fws.xml",
       Catalogue(Item("<ID>7x</ID><PID>4097,,4098,</PID><NAME>VCI firmware with a name far too "
@@ -47,7 +47,7 @@ TEST(FirmwareCatalogue, ReadsEveryItemInFileOrder) {
 }
 
 TEST(FirmwareCatalogue, UnreadableFilesFailAndAnEmptyOneLoads) {
-  ScratchFolder dir;
+  TempFolder dir;
   const struct {
     const char* name;
     const char* content;
@@ -69,7 +69,7 @@ TEST(FirmwareCatalogue, UnreadableFilesFailAndAnEmptyOneLoads) {
 }
 
 TEST(FirmwareCatalogue, OnlyTheFirstEntryOfAPidCountsAndVersionsCompareExactly) {
-  ScratchFolder dir;
+  TempFolder dir;
   firmware::ZKRYFirmwareManager catalogue;
   ASSERT_TRUE(catalogue.Load(dir.Put(
       "fws.xml", Catalogue(Item("<ID>1</ID><PID>10,11</PID><VERSION>V2.1</VERSION>") +
@@ -121,7 +121,7 @@ class FetchImageTest : public ::testing::Test {
   const std::string kNew = "new image 2.1";
   const std::string kOld = "old image 2.0";
   ServedFolder web{"127.0.0.42"};
-  ScratchFolder local;
+  TempFolder local;
   testing_support::ScriptedInteraction ui;
 };
 

@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/LoggedTest.h"
 
 namespace {
 
@@ -20,20 +21,11 @@ using fwtest::ClientFrame;
 using fwtest::Peer;
 using fwtest::ScriptedServer;
 
-class Channel : public ::testing::Test {
+class Channel : public testing_support::LoggedTest {
  protected:
-  void SetUp() override {
-    platform::SetClock(&clock);
-    core::SetUpLog(temp / "Kavora.log");
-  }
-  void TearDown() override {
-    platform::SetClock(nullptr);
-    core::SetUpLog(temp / "other.log");
-  }
-  std::string LogText() { return platform::ReadFile(temp / "Kavora.log").value_or(""); }
+  platform::Clock& TestClock() override { return clock; }
 
   testing_support::FastPausesClock clock{0.4, 0.1};
-  testing_support::TempFolder temp;
   testing_support::ScriptedInteraction ui;
   ZWSFirmwareUpdate channel{ui};
 };

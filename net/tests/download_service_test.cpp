@@ -12,7 +12,7 @@
 
 namespace {
 
-using testing_support::ScratchFolder;
+using testing_support::TempFolder;
 using testing_support::ServedFolder;
 
 struct Seen {
@@ -76,7 +76,7 @@ class DownloadServiceTest : public ::testing::Test {
     return t;
   }
   ServedFolder web{"127.0.0.41"};
-  ScratchFolder local;
+  TempFolder local;
   Recorder recorder;
 };
 

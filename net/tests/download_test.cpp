@@ -12,7 +12,7 @@
 
 namespace {
 
-using testing_support::ScratchFolder;
+using testing_support::TempFolder;
 using testing_support::ServedFolder;
 using testing_support::TestCert;
 
@@ -35,7 +35,7 @@ class DownloadTest : public ::testing::Test {
     core::ZConfig::Instance().HttpCacert = TestCert("ca.pem");
   }
   ServedFolder web{"127.0.0.41"};
-  ScratchFolder local;
+  TempFolder local;
 };
 
 TEST_F(DownloadTest, FetchesTheBodyAndFollowsRedirects) {
@@ -104,7 +104,7 @@ TEST(DownloadTls, TheServerCertificateIsChecked) {
   ASSERT_TRUE(trusted.started() && wrongName.started());
   trusted.Put("fws.xml", "<FW/>");
   wrongName.Put("fws.xml", "<FW/>");
-  ScratchFolder local;
+  TempFolder local;
   const struct {
     const char* name;
     std::string bundle;
@@ -126,7 +126,7 @@ TEST(DownloadTls, TheServerCertificateIsChecked) {
 }
 
 TEST(CheckFileMD5, ComparesTheDigestWithoutRegardToCase) {
-  ScratchFolder local;
+  TempFolder local;
   const std::string file = local.Put("KRY.bin", "firmware image");
   const std::string digest = net::MD5Text("firmware image");
   std::string lower = digest;

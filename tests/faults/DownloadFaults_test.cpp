@@ -18,7 +18,7 @@
 
 namespace {
 
-using testing_support::ScratchFolder;
+using testing_support::TempFolder;
 using testing_support::ServedFolder;
 
 const char kKeptApps[] = "<APPS><APP><ITEM><ID>7</ID><VERSION>1.0</VERSION></ITEM></APP></APPS>";
@@ -75,8 +75,8 @@ class DownloadFaults : public ::testing::Test {
   std::string Url(const std::string& path) { return web.Url(path); }
 
   ServedFolder web{"127.0.0.61"};
-  ScratchFolder root;
-  ScratchFolder out;  // beside the root folder, which may be read-only
+  TempFolder root;
+  TempFolder out;  // beside the root folder, which may be read-only
   std::vector<std::pair<std::string, std::string>> kept;
 };
 

@@ -16,26 +16,18 @@
 #include "platform/Files.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/LoggedTest.h"
 
 namespace {
 
 using fwtest::Peer;
 using fwtest::ScriptedServer;
 
-class HostileModule : public ::testing::Test {
+class HostileModule : public testing_support::LoggedTest {
  protected:
-  void SetUp() override {
-    platform::SetClock(&clock);
-    core::SetUpLog(temp / "Kavora.log");
-  }
-  void TearDown() override {
-    platform::SetClock(nullptr);
-    core::SetUpLog(temp / "other.log");
-  }
-  std::string LogText() { return platform::ReadFile(temp / "Kavora.log").value_or(""); }
+  platform::Clock& TestClock() override { return clock; }
 
   platform::ScaledClock clock{0.001};
-  testing_support::TempFolder temp;
   testing_support::ScriptedInteraction ui;
 };
 

@@ -1,44 +1,13 @@
 #pragma once
-// A scratch folder for one test, and a loopback file server over another one. The test
-// certificates are made at build time into ORB_TEST_CERTS.
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
+// A loopback file server over a scratch folder of its own. The test certificates are made at build time into ORB_TEST_CERTS.
 #include <memory>
 #include <string>
 
 #include "platform/Files.h"
 #include "sim/fileserver/FileServer.h"
+#include "tests/support/TempFolder.h"
 
 namespace testing_support {
-
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orb-test-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return platform::JoinPath(path_, name); }
-  // Writes a file below the folder, making its folders.
-  std::string Put(const std::string& name, const std::string& bytes) const {
-    const std::string p = *this / name;
-    platform::CreateFolders(platform::FolderOf(p));
-    platform::WriteFile(p, bytes);
-    return p;
-  }
-
- private:
-  std::string path_;
-};
 
 inline std::string TestCert(const std::string& name) {
   return std::string(ORB_TEST_CERTS) + "/" + name;
@@ -60,7 +29,7 @@ class ServedFolder {
   }
 
   bool started() const { return started_; }
-  const ScratchFolder& files() const { return files_; }
+  const TempFolder& files() const { return files_; }
   sim::FileServer& server() { return *server_; }
   std::string Url(const std::string& path) const { return server_->Url(path); }
   std::string Put(const std::string& name, const std::string& bytes) const {
@@ -68,7 +37,7 @@ class ServedFolder {
   }
 
  private:
-  ScratchFolder files_;
+  TempFolder files_;
   std::unique_ptr<sim::FileServer> server_;
   bool started_ = false;
 };

@@ -32,7 +32,7 @@ class AppTests : public QObject {
     server_.Put("apps/7/install.exe", kInstaller);
     server_.Put("desc/7.txt", "Scope reads live data.");
     uitest::WriteConfig("LANGUAGE=1\nOfflineMode=1");
-    dir_ = std::make_unique<testing_support::ScratchFolder>();
+    dir_ = std::make_unique<testing_support::TempFolder>();
     platform::CreateFolder(*dir_ / "Apps");
     catalogue_ = std::make_unique<apps::ZKRYAPPManager>(*dir_ / "Apps");
     Load(int(kInstaller.size()), "2.0");
@@ -211,7 +211,7 @@ class AppTests : public QObject {
   }
 
   testing_support::ServedFolder server_{"127.0.0.62"};
-  std::unique_ptr<testing_support::ScratchFolder> dir_;
+  std::unique_ptr<testing_support::TempFolder> dir_;
   std::unique_ptr<apps::ZKRYAPPManager> catalogue_;
   std::unique_ptr<net::ZDownloadFileService> service_;
   std::unique_ptr<QWidget> host_;

@@ -250,7 +250,7 @@ class FirmwareWindowTests : public QObject {
   // Read time-outs at a fifth (enough for a loaded machine), pauses at a fiftieth like the
   // simulator's.
   testing_support::FastPausesClock clock_{0.5, 0.02};  // replies heard on a loaded machine
-  testing_support::ScratchFolder scratch_;
+  testing_support::TempFolder scratch_;
   std::unique_ptr<testing_support::ServedFolder> server_;
   firmware::ZKRYFirmwareManager catalogue_;
   testing_support::ScriptedInteraction script_;

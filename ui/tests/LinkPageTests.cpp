@@ -230,7 +230,7 @@ class LinkPageTests : public QObject {
     return lines.join('\n').toStdString();
   }
 
-  testing_support::ScratchFolder scratch_;
+  testing_support::TempFolder scratch_;
   std::unique_ptr<testing_support::ServedFolder> server_;
   apps::ZSPSManager links_;
   std::string opened_;

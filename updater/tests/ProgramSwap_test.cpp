@@ -9,7 +9,7 @@
 namespace updater {
 namespace {
 
-using testing_support::ScratchFolder;
+using testing_support::TempFolder;
 namespace fs = std::filesystem;
 
 std::string Read(const std::string& path) { return platform::ReadFile(path).value_or("<none>"); }
@@ -32,7 +32,7 @@ class ProgramSwapTest : public ::testing::Test {
     EXPECT_FALSE(fs::exists(folder / "program/skin/CS"));
   }
 
-  ScratchFolder folder;
+  TempFolder folder;
 };
 
 TEST_F(ProgramSwapTest, PutsEveryFileOfThePackageInPlaceAndKeepsTheOthers) {

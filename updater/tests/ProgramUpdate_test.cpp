@@ -15,7 +15,7 @@ namespace updater {
 namespace {
 
 using testing_support::RunShell;
-using testing_support::ScratchFolder;
+using testing_support::TempFolder;
 using testing_support::ServedFolder;
 namespace fs = std::filesystem;
 
@@ -71,7 +71,7 @@ class ProgramUpdateTest : public ::testing::Test {
   }
 
   ServedFolder server{kAddress};
-  ScratchFolder local;
+  TempFolder local;
   UpdatePlaces places;
 };
 
