@@ -21,11 +21,10 @@
 #include <thread>
 #include <vector>
 
+#include "bench/QuietSpawn.h"
 #include "platform/Files.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VciSim.h"
-
-extern char** environ;
 
 namespace {
 
@@ -78,18 +77,7 @@ void Measure(const char* what, int pid) {
 }
 
 int Spawn(std::vector<std::string> args, const std::string& folder) {
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
+  return SpawnQuiet(std::move(args), folder, false);
 }
 
 // Ends the one process we started; never a process group or every process (pid <= 0).

@@ -20,11 +20,10 @@
 #include <thread>
 #include <vector>
 
+#include "bench/QuietSpawn.h"
 #include "platform/Files.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VciSim.h"
-
-extern char** environ;
 
 namespace {
 
@@ -76,24 +75,9 @@ void LayOutRoot(const std::string& root) {
 // then ends the group. Seconds taken, or a negative value when it never got there.
 double TimeUntil(std::vector<std::string> argv, const std::string& folder,
                  const std::function<bool()>& done) {
-  std::vector<char*> args;
-  for (auto& a : argv) args.push_back(a.data());
-  args.push_back(nullptr);
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
-  posix_spawnattr_setpgroup(&attr, 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
   const auto start = Clock::now();
-  const int rc = ::posix_spawn(&pid, args[0], &actions, &attr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attr);
-  if (rc != 0) return -1;
+  const pid_t pid = SpawnQuiet(std::move(argv), folder, true);
+  if (pid < 0) return -1;
   double seconds = -1;
   int status = 0;
   while (Clock::now() - start < kGiveUp) {
