@@ -34,6 +34,17 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 const char* const kNavNames[MainFrameWnd::kPageCount] = {
     "btnNaviDevice", "btnNaviApps", "btnNaviSPS", "btnNaviSale", "btnNaviRemoteDiag"};
 
+// The language list's entry of a stored LANGUAGE value (automatic, Chinese, English); -1
+// for a value the list has no entry for.
+int LanguagePosition(int value) {
+  switch (value) {
+    case 255: return 0;
+    case 0: return 1;
+    case 1: return 2;
+    default: return -1;
+  }
+}
+
 std::chrono::milliseconds RealMs(int programMs) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
       platform::TheClock().ToReal(programMs));
@@ -74,21 +85,11 @@ void MainFrameWnd::InitWindow() {
   const core::ZConfig& config = core::ZConfig::Instance();
   if (version_) version_->SetText(Q(config.ManagerVersion));
   if (language_) {
-    switch (config.LANGUAGE) {
-      case 255:
-        language_->SelectItem(0);
-        LOG_INFO("Language is automatic.");
-        break;
-      case 0:
-        language_->SelectItem(1);
-        LOG_INFO("Language is chinese.");
-        break;
-      case 1:
-        language_->SelectItem(2);
-        LOG_INFO("Language is english.");
-        break;
-      default: break;
-    }
+    const int position = LanguagePosition(config.LANGUAGE);
+    if (position >= 0) language_->SelectItem(position);
+    if (position == 0) LOG_INFO("Language is automatic.");
+    if (position == 1) LOG_INFO("Language is chinese.");
+    if (position == 2) LOG_INFO("Language is english.");
   }
   Init();
 }
@@ -228,7 +229,17 @@ void MainFrameWnd::OnLanguageSelected(int position) {
   const int value = position == 0 ? 255 : (position == 1 ? 0 : 1);
   core::ZConfig& config = core::ZConfig::Instance();
   if (value == config.LANGUAGE) return;
-  config.SaveLanguage(value);
+  // A language that did not reach the file would not apply at the next start either: say
+  // so rather than offering a restart.
+  const int stored = config.LANGUAGE;
+  if (!config.SaveLanguage(value)) {
+    // The file still holds the old value: so do the flag and the list.
+    config.LANGUAGE = stored;
+    language_->SelectItem(LanguagePosition(stored));
+    ui_.ShowMessage("Failed to save the language to " + config.configFile + " !", "",
+                    core::MessageIcon::Error);
+    return;
+  }
   if (ui_.ShowTip("CUSCFG", core::Text(43), 1) == 1) EndProgram(0);
 }
 

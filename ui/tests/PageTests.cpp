@@ -1,5 +1,6 @@
 // The main frame and the device pages, built from the real skins.
 #include <QTest>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 
@@ -104,19 +105,44 @@ class PageTests : public QObject {
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QString>("written");
     QTest::addColumn<QString>("logLine");
-    QTest::newRow("english, cancelled") << 2 << false << "1" << "Save language [english].";
-    QTest::newRow("chinese, confirmed") << 1 << true << "0" << "Save language [chinese].";
-    QTest::newRow("the active entry") << 0 << true << "255" << "";
+    QTest::addColumn<bool>("unwritable");
+    QTest::newRow("english, cancelled") << 2 << false << "1" << "Save language [english]." << false;
+    QTest::newRow("chinese, confirmed") << 1 << true << "0" << "Save language [chinese]." << false;
+    QTest::newRow("the active entry") << 0 << true << "255" << "" << false;
+    QTest::newRow("file cannot be written") << 2 << true << "255" << "" << true;
   }
   void languageChange() {
     QFETCH(int, position);
     QFETCH(bool, ok);
     QFETCH(QString, written);
     QFETCH(QString, logLine);
-    const std::string configFile = core::ZConfig::Instance().configFile;
+    QFETCH(bool, unwritable);
+    core::ZConfig& config = core::ZConfig::Instance();
+    const std::string configFile = config.configFile;
     const std::string before = uitest::ReadFile(configFile);
+    auto* languages = static_cast<ui::Combo*>(frame_->FindControl("cboLanguage"));
     script_->Answer({ok});
-    static_cast<ui::Combo*>(frame_->FindControl("cboLanguage"))->ChooseItem(position);
+    if (unwritable) {
+      // A folder where the file should be: no write succeeds, not even as root.
+      const std::string folder = uitest::Root() + "/Config/Unwritable.ini";
+      std::filesystem::create_directories(folder);
+      config.configFile = folder;
+      languages->ChooseItem(position);
+      config.configFile = configFile;
+      const auto shown = script_->shown();
+      QCOMPARE(int(shown.size()), 1);
+      QCOMPARE(QString::fromStdString(shown[0].kind), QString("message"));
+      QCOMPARE(QString::fromStdString(shown[0].text),
+               QString::fromStdString("Failed to save the language to " + folder + " !"));
+      QVERIFY(shown[0].icon == core::MessageIcon::Error);
+      QVERIFY(!exitCode_);
+      // Nothing changed: the list shows the stored entry, and choosing it writes nothing.
+      QCOMPARE(config.LANGUAGE, 255);
+      QCOMPARE(languages->GetCurSel(), 0);
+      QVERIFY(uitest::ReadFile(configFile) == before);
+      return;
+    }
+    languages->ChooseItem(position);
     const std::string value =
         platform::ReadProfileString("CONFIG", "LANGUAGE", "", 16, configFile);
     QCOMPARE(QString::fromStdString(value), written);
