@@ -8,6 +8,7 @@
 #include "core/ZConfig.h"
 #include "platform/Ini.h"
 #include "tests/support/ScriptedInteraction.h"
+#include "tests/support/ServedFolder.h"
 #include "ui/Controls.h"
 #include "ui/DeviceBaseWnd.h"
 #include "ui/DeviceConfigWnd.h"
@@ -40,14 +41,12 @@ class PageTests : public QObject {
     uitest::WriteConfig("LANGUAGE=255\nOfflineMode=1");
     exitCode_.reset();
     ui::SetProgramExit([this](int code) { exitCode_ = code; });
-    script_ = std::make_unique<testing_support::ScriptedInteraction>();
-    frame_ = new ui::MainFrameWnd(*script_);
-    frame_->Create(nullptr, "OrbManager", false);
-    frame_->show();
+    StartFrame();
     QVERIFY(frame_->initialised());
   }
   void cleanup() {
     delete frame_;
+    frame_ = nullptr;
     ui::SetProgramExit({});
   }
 
@@ -162,44 +161,146 @@ class PageTests : public QObject {
   }
 
   void commSettingsSavedThroughThePage_data() {
+    QTest::addColumn<QString>("storedType");
+    QTest::addColumn<int>("position");  // the list entry chosen; -1 leaves the list alone
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<int>("logLevel");
     QTest::addColumn<QList<bool>>("answers");
-    QTest::addColumn<QString>("type");
+    QTest::addColumn<QStringList>("written");  // "SECTION/Key=value"; empty: file untouched
+    QTest::addColumn<bool>("unsupported");
     QTest::addColumn<bool>("ends");
-    QTest::newRow("saved and ended") << QList<bool>{true, true} << "4" << true;
-    QTest::newRow("saved, keeps running") << QList<bool>{true, false} << "4" << false;
-    QTest::newRow("cancelled") << QList<bool>{false} << "0" << false;
+    const QStringList lan{"COMM/Type=4", "COMM/IPAddr=192.168.1.20", "COMM/Port=5000",
+                          "COMM/Datarate=100M", "KRY/LogLevel=0xff"};
+    QTest::newRow("LAN, saved and ended")
+        << "0" << 5 << "192.168.1.20" << "5000" << 5 << QList<bool>{true, true} << lan << false
+        << true;
+    QTest::newRow("LAN, saved, keeps running")
+        << "0" << 5 << "192.168.1.20" << "5000" << 5 << QList<bool>{true, false} << lan << false
+        << false;
+    QTest::newRow("cancelled") << "0" << 5 << "192.168.1.20" << "5000" << 5 << QList<bool>{false}
+                               << QStringList() << false << false;
+    QTest::newRow("Bluetooth on port 7")
+        << "0" << 3 << "" << "7" << 3 << QList<bool>{true, false}
+        << QStringList{"COMM/Type=2", "COMM/Port=7", "COMM/Datarate=57600", "COMM/Timeout=1200",
+                       "COMM/Delay=3", "KRY/LogLevel=0x03"}
+        << false << false;
+    // A type the list has no entry for stays as it is, after the warning.
+    QTest::newRow("stored type 7") << "7" << -1 << "" << "" << -1 << QList<bool>{true, false}
+                                   << QStringList{"COMM/Type=7", "KRY/LogLevel=0x01"} << true
+                                   << false;
   }
   void commSettingsSavedThroughThePage() {
+    QFETCH(QString, storedType);
+    QFETCH(int, position);
+    QFETCH(QString, address);
+    QFETCH(QString, port);
+    QFETCH(int, logLevel);
     QFETCH(QList<bool>, answers);
-    QFETCH(QString, type);
+    QFETCH(QStringList, written);
+    QFETCH(bool, unsupported);
     QFETCH(bool, ends);
+    std::string stored = kKryIni;
+    if (storedType != "0") {
+      stored.replace(stored.find("[COMM]\nType=0"), 13, "[COMM]\nType=" + storedType.toStdString());
+      std::ofstream(uitest::KryIni()) << stored;
+      StartFrame();  // the settings are read at start-up
+    }
     ui::DeviceConfigWnd* page = frame_->devicePage()->configPage();
     auto* typeList = page->Find<ui::Combo>("cboConnType");
-    QCOMPARE(typeList->GetCurSel(), 1);  // stored type 0: USB
-    QVERIFY(!page->FindControl("edtPort")->IsEnabled());
-    typeList->ChooseItem(5);  // LAN
-    QVERIFY(page->FindControl("edtIPAddr")->IsEnabled());
-    QCOMPARE(page->FindControl("edtIPAddr")->text(), QString("192.168.9.1"));
-    page->FindControl("edtIPAddr")->SetText("192.168.1.20");
-    page->FindControl("edtPort")->SetText("5000");
-    page->Find<ui::Combo>("cboLogLevel")->SelectItem(5);
+    QCOMPARE(typeList->GetCurSel(), storedType == "0" ? 1 : -1);  // 0: USB; 7: no entry
+    if (storedType == "0") QVERIFY(!page->FindControl("edtPort")->IsEnabled());
+    if (position >= 0) typeList->ChooseItem(position);
+    if (position == 5) {
+      QVERIFY(page->FindControl("edtIPAddr")->IsEnabled());
+      QCOMPARE(page->FindControl("edtIPAddr")->text(), QString("192.168.9.1"));
+    }
+    if (position == 3) {
+      QVERIFY(page->FindControl("edtPort")->IsEnabled());
+      QVERIFY(!page->FindControl("edtIPAddr")->IsEnabled());
+      QCOMPARE(page->FindControl("edtPort")->text(), QString("5"));  // the Bluetooth record's
+    }
+    if (!address.isEmpty()) page->FindControl("edtIPAddr")->SetText(address);
+    if (!port.isEmpty()) page->FindControl("edtPort")->SetText(port);
+    if (logLevel >= 0) page->Find<ui::Combo>("cboLogLevel")->SelectItem(logLevel);
     for (bool a : answers) script_->Answer({a});
     uitest::Click(page, "btnSave");
     const std::string ini = uitest::KryIni();
-    QCOMPARE(QString::fromStdString(platform::ReadProfileString("COMM", "Type", "", 16, ini)), type);
-    if (type == "4") {
-      QCOMPARE(QString::fromStdString(platform::ReadProfileString("COMM", "IPAddr", "", 64, ini)),
-               QString("192.168.1.20"));
-      QCOMPARE(QString::fromStdString(platform::ReadProfileString("COMM", "Port", "", 16, ini)),
-               QString("5000"));
-      QCOMPARE(QString::fromStdString(platform::ReadProfileString("COMM", "Datarate", "", 16, ini)),
-               QString("100M"));
-      QCOMPARE(QString::fromStdString(platform::ReadProfileString("KRY", "LogLevel", "", 16, ini)),
-               QString("0xff"));
-    } else {
-      QVERIFY(uitest::ReadFile(ini) == kKryIni);
+    if (written.isEmpty()) QVERIFY(uitest::ReadFile(ini) == stored);
+    for (const QString& entry : written) {
+      const QString key = entry.section('=', 0, 0);
+      const std::string value = platform::ReadProfileString(
+          key.section('/', 0, 0).toStdString(), key.section('/', 1).toStdString(), "", 64, ini);
+      QCOMPARE(key + "=" + QString::fromStdString(value), entry);
     }
+    bool warned = false;
+    for (const auto& shown : script_->shown())
+      if (shown.kind == "tip" && shown.windowName == "A#AEAAE") {
+        warned = true;
+        QCOMPARE(QString::fromStdString(shown.text), QString("Unsupported communication interface!"));
+        QCOMPARE(shown.value, 0);
+      }
+    QCOMPARE(warned, unsupported);
     QCOMPARE(exitCode_.has_value(), ends);
+    if (!unsupported) return;
+    // The page shown again after the save still has no entry for the type.
+    QCOMPARE(typeList->GetCurSel(), -1);
+  }
+
+  void startUp_data() {
+    QTest::addColumn<QString>("configLines");  // {server}: the loopback server's address
+    QTest::addColumn<bool>("coreFails");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<quint32>("colour");
+    QTest::addColumn<int>("languagePosition");
+    const QString urls =
+        "UpdateURL={server}/update.ini\nApplicationURL={server}/APPS.xml\n"
+        "FirmwareURL={server}/fws.xml\nSPSListURL={server}/sps.xml";
+    QTest::newRow("initialisation fails") << "LANGUAGE=1\nOfflineMode=1" << true << "" << 0u << 2;
+    QTest::newRow("online") << "LANGUAGE=0\nOfflineMode=0\n" + urls << false << "Online"
+                            << 0xFF00FF00u << 1;
+    // Nothing listens on that port: the run goes offline.
+    QTest::newRow("server not answering")
+        << "LANGUAGE=7\nOfflineMode=0\nUpdateURL=http://127.0.0.64:9/update.ini" << false
+        << "Offline" << 0xFFFF0000u << -1;
+  }
+  void startUp() {
+    QFETCH(QString, configLines);
+    QFETCH(bool, coreFails);
+    QFETCH(QString, state);
+    QFETCH(quint32, colour);
+    QFETCH(int, languagePosition);
+    testing_support::ServedFolder web("127.0.0.64");
+    QVERIFY(web.started());
+    web.Put("update.ini", "[UPDATE]\nManagerVersion=1.0.0\n");
+    web.Put("APPS.xml", "<APPS><CLASS /><APP /></APPS>");
+    web.Put("fws.xml", "<FWS><ITEM><ID>1</ID><PID>4097</PID><VERSION>V2.1</VERSION></ITEM></FWS>");
+    web.Put("sps.xml", "<SPS/>");
+    configLines.replace("{server}", QString::fromStdString(web.Url("")));
+    uitest::WriteConfig(configLines.toStdString());
+    ui::MainFrameWnd::CoreInit coreInit;
+    if (coreFails) coreInit = [](core::Interaction&) { return false; };
+    StartFrame(coreInit);
+    // What the online start-up downloaded is not left for the tests after this one.
+    for (const char* f : {"update.ini", "fws.xml", "sps.xml"})
+      std::filesystem::remove(uitest::Root() + "/Download/" + f);
+
+    QCOMPARE(static_cast<ui::Combo*>(frame_->FindControl("cboLanguage"))->GetCurSel(),
+             languagePosition);
+    if (coreFails) {
+      const auto shown = script_->shown();
+      QCOMPARE(int(shown.size()), 1);
+      QCOMPARE(QString::fromStdString(shown[0].text), QString("Initialization failed！"));
+      QVERIFY(shown[0].icon == core::MessageIcon::Error);
+      QVERIFY(!frame_->initialised());
+      for (int i = 0; i < ui::MainFrameWnd::kPageCount; ++i) QVERIFY(!frame_->page(i));
+      QVERIFY(!frame_->devicePage());
+      return;
+    }
+    QVERIFY(frame_->initialised());
+    QVERIFY(frame_->devicePage());
+    QCOMPARE(frame_->FindControl("labelConnState")->text(), state);
+    QCOMPARE(frame_->FindControl("labelConnState")->look().text, QColor::fromRgba(colour));
   }
 
   void deviceReportRows() {
@@ -229,6 +330,15 @@ class PageTests : public QObject {
   }
 
  private:
+  // A new main frame (and a new script), running the start-up again.
+  void StartFrame(ui::MainFrameWnd::CoreInit coreInit = {}) {
+    delete frame_;
+    script_ = std::make_unique<testing_support::ScriptedInteraction>();
+    frame_ = new ui::MainFrameWnd(*script_, std::move(coreInit));
+    frame_->Create(nullptr, "OrbManager", false);
+    frame_->show();
+  }
+
   std::unique_ptr<testing_support::ScriptedInteraction> script_;
   ui::MainFrameWnd* frame_ = nullptr;
   std::optional<int> exitCode_;
