@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "app/StartUp.h"
@@ -26,6 +27,7 @@
 #include "ui/MainFrameWnd.h"
 #include "ui/QtProgramShell.h"
 #include "ui/UiThread.h"
+#include "ui/WebBrowser.h"
 
 namespace {
 
@@ -81,6 +83,14 @@ class ScreenshotShell : public ui::QtProgramShell {
     Save("firmware", window);
     window->Close();
   }
+  // An offline program loads no web page of its own (it reaches no server): the pictures
+  // show the configured pages, opened here in the page's browser.
+  void Open(int pageIndex, const char* browserName, const std::string& address) {
+    auto* page = static_cast<ui::WindowImplBase*>(mainFrame()->page(pageIndex));
+    if (!page || address.empty()) return;
+    if (auto* browser = page->Find<ui::WebBrowser>(browserName))
+      browser->Navigate(QString::fromStdString(address));
+  }
   // Each step after the one before it has had time to draw (web pages load meanwhile).
   void Take() {
     QDir().mkpath(folder_);
@@ -96,13 +106,21 @@ class ScreenshotShell : public ui::QtProgramShell {
     }
     const std::pair<const char*, const char*> pages[] = {
         {"btnNaviSPS", "sps"}, {"btnNaviSale", "sale"}, {"btnNaviRemoteDiag", "remote"}};
+    const core::ZConfig& config = core::ZConfig::Instance();
     for (const auto& [button, name] : pages) {
-      steps.push_back([this, button = button] { Click(mainFrame(), button); });
+      steps.push_back([this, button = button, name = std::string(name), &config] {
+        Click(mainFrame(), button);
+        if (name == "sale") Open(3, "sale", config.SaleURL);
+        if (name == "remote") Open(4, "web", config.RemoteURL);
+      });
+      if (std::string(name) != "sps") steps.push_back([] {});  // the page loads
       steps.push_back([this, name = name] { Save(name); });
     }
-    steps.push_back([this] {
+    steps.push_back([this, &config] {
       if (auto* page = mainFrame()->page(4)) Click(page, "btnTabRemoteHelp");
+      Open(4, "web", config.RemoteHelpURL);
     });
+    steps.push_back([] {});
     steps.push_back([this] { Save("remote-help"); });
     steps.push_back([this] {
       Click(mainFrame(), "btnNaviDevice");
