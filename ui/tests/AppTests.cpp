@@ -1,16 +1,19 @@
 // The applications page and the application window against the loopback file server,
 // with an installer script that records how it was run.
 #include <QTest>
+#include <QTimer>
 
 #include "apps/ZKRYAPPManager.h"
 #include "core/ProgramTexts.h"
 #include "net/MD5.h"
 #include "net/ZDownloadFileService.h"
+#include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/RecordingInstaller.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/ServedFolder.h"
 #include "ui/APPWnd.h"
+#include "ui/CProgressWnd.h"
 #include "ui/Containers.h"
 #include "ui/GuiInteraction.h"
 #include "ui/KRYAPPManagerWnd.h"
@@ -165,6 +168,70 @@ class AppTests : public QObject {
     QTRY_VERIFY(window->FindControl("btnInstall")->IsEnabled());
     QVERIFY(!window->FindControl("btnRun")->IsEnabled());
     window->Close();
+  }
+
+  void oemModeShowsTheProgressWindowBeforeTheInstaller() {
+    platform::ScaledClock fast(0.01);  // the window's full run of 14 one-second ticks
+    platform::SetClock(&fast);
+    auto* window = Open({false, true});
+    QString caption, runsMeanwhile = "not shown";
+    auto* timer = new QTimer(window);
+    timer->setInterval(1);
+    QObject::connect(timer, &QTimer::timeout, [&, timer] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* progress = dynamic_cast<ui::CProgressWnd*>(w); progress && progress->isVisible()) {
+          timer->stop();
+          QVERIFY(progress->isModal());
+          caption = progress->FindControl("labelTitle")->text();
+          runsMeanwhile = Runs();
+        }
+    });
+    timer->start();
+    QTRY_VERIFY(window->FindControl("btnInstall")->IsEnabled());
+    uitest::Click(window, "btnInstall");
+    QTRY_VERIFY_WITH_TIMEOUT(catalogue_->objects()[0]->appInfo.Installed, 10000);
+    platform::SetClock(nullptr);
+    QCOMPARE(caption, QString("Installing ..."));
+    QCOMPARE(runsMeanwhile, QString());
+    QCOMPARE(Runs(), QString("i s\n"));
+    window->Close();
+  }
+
+  void removalWithoutAnInstallerLeavesOnlyInstall() {
+    dir_->Put("Apps/7/AppInfo.ini", "[AppInfo]\nVersion=2.0\nInstalled=1\n");
+    catalogue_->objects()[0]->ReadAppInfo(false);
+    auto* window = Open({false, false});
+    QTRY_VERIFY(window->FindControl("btnUnInstall")->IsEnabled());
+    uitest::Click(window, "btnUnInstall");
+    QTRY_VERIFY(window->FindControl("btnInstall")->IsEnabled());
+    QVERIFY(!platform::FileExists(*dir_ / "Apps/7/AppInfo.ini"));
+    QVERIFY(!catalogue_->objects()[0]->appInfo.Installed);
+    for (const char* other : {"btnUnInstall", "btnUpdate", "btnRun"})
+      QVERIFY2(!window->FindControl(other)->IsEnabled(), other);
+    QCOMPARE(Runs(), QString());
+    window->Close();
+  }
+
+  void updateFromTheWindowTurnsTheBadgeToInstalled() {
+    dir_->Put("Apps/7/AppInfo.ini", "[AppInfo]\nVersion=1.0\nInstalled=1\n");
+    dir_->Put("Apps/7/install.exe", kInstaller);
+    catalogue_->objects()[0]->ReadAppInfo(false);
+    host_ = std::make_unique<QWidget>();
+    auto* page = new ui::KRYAPPManagerWnd(catalogue_.get(), gui_, {false, false}, service_.get());
+    QVERIFY(page->Create(host_.get(), "KRYAPPMANAGERWND", true, QRect(0, 70, 960, 570)));
+    host_->show();
+    QCOMPARE(Badges(*page).value(0), QString("app_update.png"));
+    uitest::WhenShown("APPWND", [&](QWidget* w) {
+      auto* window = static_cast<ui::APPWnd*>(w);
+      QTRY_VERIFY(window->FindControl("btnUpdate")->IsEnabled());
+      uitest::Click(w, "btnUpdate");
+      QTRY_COMPARE_WITH_TIMEOUT(Runs(), QString("u\ni\n"), 10000);
+      QTRY_VERIFY(window->FindControl("btnRun")->IsEnabled());
+      uitest::Click(w, "btnAppClose");
+    });
+    QTest::mouseClick(page->tiles()[0].first->widget(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(Badges(*page).value(0) == "app_installed.png", 15000);
+    host_.reset();
   }
 
   void theMainFrameShowsTheApplicationsPage() {
