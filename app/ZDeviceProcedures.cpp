@@ -222,22 +222,30 @@ void ZDeviceProcedures::Reset() {
 device::ConsoleResult ZDeviceProcedures::UnlockAdapter() {
   device::ZKRYDevice* dev = device();
   if (!dev) return device::kConsoleNoReply;
-  std::string address;
   {
-    const device::DeviceUse use = TakeDevice(kUnlock);
-    if (!use) return device::kConsoleNoReply;
-    if (dev->Open() == 0) {
-      dev->_ReadHWInfo();
-      address = dev->address();
-      dev->Close();
+    // A busy adapter is said so at once, before the question.
+    const device::DeviceUse free = TakeDevice(kUnlock);
+    if (!free) return device::kConsoleNoReply;
+  }
+  const auto address = [this, dev]() -> std::string {
+    std::string found;
+    {
+      const device::DeviceUse use = TakeDevice(kUnlock);
+      if (!use) return found;
+      if (dev->Open() == 0) {
+        dev->_ReadHWInfo();
+        found = dev->address();
+        dev->Close();
+      }
     }
-  }
-  // An adapter held by a stale connection cannot be opened, which is when it needs
-  // freeing most: its address is then the one the last report recorded.
-  if (address.empty() && core_.commSettings()) {
-    const core::CommRecord& record = core_.commSettings()->current();
-    if (record.Type >= core::kCommWifi && record.Type <= core::kCommFarlink) address = record.IPAddr;
-  }
+    // An adapter held by a stale connection cannot be opened, which is when it needs
+    // freeing most: its address is then the one the last report recorded.
+    if (found.empty() && core_.commSettings()) {
+      const core::CommRecord& record = core_.commSettings()->current();
+      if (record.Type >= core::kCommWifi && record.Type <= core::kCommFarlink) found = record.IPAddr;
+    }
+    return found;
+  };
   return device::UnlockDevice(ui_, address);
 }
 

@@ -4,10 +4,10 @@
 
 namespace device {
 
-ConsoleResult UnlockDevice(core::Interaction& ui, const std::string& address,
+ConsoleResult UnlockDevice(core::Interaction& ui, const std::function<std::string()>& address,
                            const ConsoleOptions& options) {
   if (ui.ShowTip("LUWNDTIP", core::Text(80), 1) == 2) return kConsoleNoReply;
-  const ConsoleResult result = RunConsoleDialogue(address, options);
+  const ConsoleResult result = RunConsoleDialogue(address(), options);
   ui.ShowTip("LUWNDTIP", core::Text(72), 0);
   return result;
 }

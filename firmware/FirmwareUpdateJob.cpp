@@ -7,6 +7,7 @@
 #include "firmware/ZKRYDoIPDevice.h"
 #include "firmware/ZKRYFirmwareManager.h"
 #include "firmware/ZWSFirmwareUpdate.h"
+#include "net/CurlTransfer.h"
 #include "platform/Clock.h"
 #include "platform/Processes.h"
 #include "platform/Text.h"
@@ -215,7 +216,7 @@ bool FirmwareUpdateJob::OpenLog(const FirmwareEntry* entry) const {
   if (setup_.config.OEMFlag || !entry) return false;
   const std::string& url = entry->UPDATELOGURL;
   // Only web addresses from the catalogue are handed to the browser.
-  if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0) return false;
+  if (!net::IsWebAddress(url)) return false;
   return platform::ShellOpen(url);
 }
 

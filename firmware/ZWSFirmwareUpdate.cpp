@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -83,10 +84,15 @@ bool ZWSFirmwareUpdate::RunCommand(const std::string& command, int timeoutMs, ch
 }
 
 bool ZWSFirmwareUpdate::PutFile(const std::string& localPath, const std::string& modulePath) {
+  // A folder opens as a stream too, with an absurd size: only regular files are sent.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(localPath, error)) return false;
   std::ifstream file(localPath, std::ios::binary);
   if (!file) return false;
   file.seekg(0, std::ios::end);
-  const auto size = static_cast<std::uint64_t>(file.tellg());
+  const std::streamoff end = file.tellg();
+  if (end < 0) return false;
+  const auto size = static_cast<std::uint64_t>(end);
   file.seekg(0, std::ios::beg);
   LOG_INFO("WS: PutFile {0}.", localPath);
 

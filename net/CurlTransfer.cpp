@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "core/Log.h"
 #include "core/ZConfig.h"
 #include "platform/Files.h"
 
@@ -44,11 +45,22 @@ bool StartsWithNoCase(const std::string& text, const char* prefix) {
 
 }  // namespace
 
+bool IsWebAddress(const std::string& url) {
+  std::size_t rest = 0;
+  if (StartsWithNoCase(url, "http://"))
+    rest = 7;
+  else if (StartsWithNoCase(url, "https://"))
+    rest = 8;
+  else
+    return false;
+  return rest < url.size() && url[rest] != '/';  // a host follows
+}
+
 bool IsDownloadAddress(const std::string& url, std::string* reason) {
   std::string why;
   if (url.size() > kMaxUrlBytes)
     why = "address longer than 254 bytes";
-  else if (!StartsWithNoCase(url, "http://") && !StartsWithNoCase(url, "https://"))
+  else if (!IsWebAddress(url))
     why = "not an http or https address";
   if (reason) *reason = why;
   return why.empty();
@@ -65,6 +77,7 @@ TransferResult RunTransfer(const std::string& url, const ChunkSink& sink) {
   GlobalInit();
   CURL* curl = curl_easy_init();
   if (!curl) {
+    LOG_ERROR("Failed on curl init.");
     result.reason = "curl init failed";
     return result;
   }

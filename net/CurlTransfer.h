@@ -19,6 +19,10 @@ struct TransferResult {
 // Receives the body in pieces; false stops the transfer (a failed write).
 using ChunkSink = std::function<bool(const char* data, std::size_t size)>;
 
+// An http:// or https:// address (any case) naming a host: the only addresses from server
+// files the program fetches or hands to the browser.
+bool IsWebAddress(const std::string& url);
+
 // Addresses the program fetches from: http:// and https:// only, at most 254 bytes (the
 // size of the buffer the addresses were always handed over in).
 bool IsDownloadAddress(const std::string& url, std::string* reason = nullptr);

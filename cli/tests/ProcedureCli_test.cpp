@@ -2,11 +2,15 @@
 // simulator with the clock scaled, offline from the kept catalogue and images.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cctype>
 #include <nlohmann/json.hpp>
 
 #include "cli/tests/CliRun.h"
 #include "platform/Files.h"
 #include "tests/support/KeptFirmware.h"
+#include "tests/support/Md5sum.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VciSim.h"
 
@@ -210,6 +214,10 @@ TEST_F(ProcedureCli, UnlockDropsAStaleConnection) {
     ASSERT_EQ(run.code, 0) << Stderr();
     EXPECT_EQ(json::parse(run.out)["result"], c.result) << c.args;
     EXPECT_EQ(sim.WaitFor("console: dropped", c.result == 2 ? 2000 : 100), c.result == 2);
+    // A cancelled unlock never touches the adapter, not even to learn its address.
+    if (c.result == 0) {
+      EXPECT_FALSE(sim.Recorded("open"));
+    }
   }
 }
 
@@ -229,6 +237,83 @@ TEST_F(ProcedureCli, SelfAndHardwareTests) {
   EXPECT_EQ(Cli(sim, "test hw").code, 1);
   EXPECT_TRUE(InStderr("[error] Device is not connected"));
   EXPECT_EQ(Cli(sim, "test").code, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProcedureCli, CommSettingsShownAndSaved) {
+  const std::string ini = root / "kry/KRY.ini";
+  platform::WriteFile(ini, "[COMM]\nType=7\nIPAddr=10.1.2.3\n");
+  auto show = Cli("comm show");
+  ASSERT_EQ(show.code, 0) << Stderr();
+  EXPECT_EQ(json::parse(show.out)["page"]["typePosition"], -1) << "a type the page does not list";
+  EXPECT_EQ(json::parse(show.out)["page"]["picture"], "");
+
+  struct Case {
+    const char* args;
+    std::vector<std::string> written;
+  } cases[] = {
+      {"comm save --position 3 --port 7 --loglevel 3",
+       {"Type=2", "Port=7", "IPAddr=10.1.2.3", "LogLevel=0x03"}},
+      {"comm save --position 5 --address 192.168.1.20 --port 5000 --loglevel 5",
+       {"Type=4", "IPAddr=192.168.1.20", "Port=5000", "Datarate=921600M", "LogLevel=0xff"}},
+  };
+  for (const auto& c : cases) {
+    const auto run = Cli(c.args);
+    ASSERT_EQ(run.code, 0) << c.args << "\n" << Stderr();
+    const std::string text = platform::ReadFile(ini).value_or("");
+    for (const auto& line : c.written) EXPECT_NE(text.find(line + "\n"), std::string::npos) << line;
+  }
+  const std::string kept = platform::ReadFile(ini).value_or("");
+  for (const char* bad : {"comm save --position 9", "comm save --position 3 --port", "comm"})
+    EXPECT_EQ(Cli(bad).code, 2) << bad;
+  EXPECT_EQ(platform::ReadFile(ini).value_or(""), kept) << "bad usage writes nothing";
+
+  // A file that cannot be written (its folder is gone; root ignores permissions) fails.
+  platform::DeleteFile(ini);
+  ::rmdir((root / "kry").c_str());
+  EXPECT_EQ(Cli("comm save --position 3 --port 7").code, 1);
+  EXPECT_TRUE(InStderr("cannot write")) << Stderr();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProcedureCli, ModuleUpdateAndItsFailures) {
+  ModuleTime();
+  const std::string image = root / "Download/openwrt.bin";
+  const std::string md5 = testing_support::Md5sumOf(image);  // lower case
+  std::string upper = md5;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  struct Case {
+    std::vector<std::string> sim;
+    std::string digest;
+    int code;
+    std::vector<std::string> shown;
+  } cases[] = {
+      {{}, upper, 0, {"[status] Upgrading system firmware..."}},
+      {{"--module-refuse"}, upper, 1,
+       {"Connect device failed！", "[status] Checking DoIP system status ... Failed"}},
+      {{}, md5, 1, {"Checksum firmware failed！", "[status] Updating system firmware ... Failed"}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"--profile", ORB_SOURCE_DIR "/sim/profiles/wifi-module.ini",
+                                     "--upgrade-ms", "2000"};
+    args.insert(args.end(), c.sim.begin(), c.sim.end());
+    VciSim sim(args);
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    const auto run = Cli(sim, "module update '" + image + "' " + c.digest);
+    EXPECT_EQ(run.code, c.code) << c.digest << "\n" << Stderr();
+    for (const auto& text : c.shown) EXPECT_TRUE(InStderr(text)) << text << "\n" << Stderr();
+    if (c.code == 0) {
+      const json release = json::parse(run.out);
+      EXPECT_EQ(release["openwrt"], "V1.1.0");
+      EXPECT_EQ(release["address"], sim.address());
+    }
+  }
 }
 
 }  // namespace

@@ -109,12 +109,14 @@ TEST(AdapterConsole, BoundedAgainstSilentFloodingAndMissingConsoles) {
   platform::SetClock(nullptr);
 }
 
+std::string Loopback() { return "127.0.0.1"; }
+
 TEST(UnlockProcedure, AsksFirstAndAlwaysTellsTheUserToRefresh) {
   {
     Console console("showshortport\r\n6820 192.168.8.9\r\n->->");
     testing_support::ScriptedInteraction ui;
     ui.Answer({true});
-    EXPECT_EQ(device::UnlockDevice(ui, "127.0.0.1", console.options()), device::kConsoleDropSent);
+    EXPECT_EQ(device::UnlockDevice(ui, Loopback, console.options()), device::kConsoleDropSent);
     const auto shown = ui.shown();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].windowName, "LUWNDTIP");
@@ -127,14 +129,14 @@ TEST(UnlockProcedure, AsksFirstAndAlwaysTellsTheUserToRefresh) {
     Console console("showshortport\r\n6820 192.168.8.9\r\n->->");
     testing_support::ScriptedInteraction ui;
     ui.Answer({false});
-    EXPECT_EQ(device::UnlockDevice(ui, "127.0.0.1", console.options()), device::kConsoleNoReply);
+    EXPECT_EQ(device::UnlockDevice(ui, Loopback, console.options()), device::kConsoleNoReply);
     EXPECT_EQ(ui.shown().size(), 1u);
   }  // the console saw no connection at all: its server times out waiting for one
   {
     testing_support::ScriptedInteraction ui;
     device::ConsoleOptions nowhere;
     nowhere.port = 1;
-    device::UnlockDevice(ui, "127.0.0.1", nowhere);
+    device::UnlockDevice(ui, Loopback, nowhere);
     EXPECT_EQ(ui.Texts("tip").back(), core::Text(72));
   }
 }

@@ -115,6 +115,14 @@ TEST_F(DeviceReportTest, OemVariantsAndAnAdapterWithoutModule) {
     EXPECT_FALSE(r.hasDoIP);
     EXPECT_FALSE(r.firmwareUpdate);
   }
+  // "OD" leaves out the module's date too.
+  VciSim withModule({"--module"});
+  ASSERT_TRUE(withModule.ok()) << withModule.output();
+  config.OEMFlag = false;
+  config.OEMString = "OD";
+  const device::DeviceReport r = Report(withModule, {"1.2.3.4"});
+  ASSERT_TRUE(r.hasDoIP);
+  for (const auto& label : Labels(r)) EXPECT_NE(label.rfind("Date=", 0), 0u) << label;
 }
 
 TEST_F(DeviceReportTest, InUseNotConnectedAndBootMode) {

@@ -3,6 +3,10 @@
 // times faster; read time-outs run 10 times faster, leaving the service time to answer.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
+#include <functional>
+
 #include <list>
 
 #include "core/Log.h"
@@ -107,26 +111,45 @@ TEST_F(DoIPSim, WholeUpdateFromMountWaitToNewRelease) {
   EXPECT_EQ(platform::ReadFile(sim->sandbox() + "/bin/kry-fwup"), platform::ReadFile(info.toolPath));
 }
 
-// The module's own failures through the real channel; the rest are the in-memory module's.
+// Each failure through the real channel and the simulator's own module.
 TEST_F(DoIPSim, FailureRows) {
+  const auto lower = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
   struct Case {
     const char* name;
     std::vector<std::string> faults;
-    std::string message;
+    std::function<void(firmware::DoIPUpdateInfo&)> change;
+    bool checked;
+    std::string message;  // empty: none shown
     std::string logLine;
   } cases[] = {
+      {"module unreachable", {"--module-refuse"}, nullptr, false, "Connect device failed！",
+       "Failed on connect device."},
+      {"mount state unreadable", {"--mount-unreadable"}, nullptr, false, "",
+       "Failed on get mount_root state."},
+      {"tool checksum none", {}, [](auto& i) { i.toolChecksum = "none"; }, true,
+       "Checksum firmware failed！", " none"},
+      {"lower-case catalogue MD5", {}, [&](auto& i) { i.imageMD5 = lower(i.imageMD5); }, true,
+       "Checksum firmware failed！", "Firmware MD5: "},
       // Every file arrives changed, so the tool's digest is the first to differ.
-      {"corrupted transfer", {"--module-corrupt"}, "Checksum firmware failed！", "MD5: "},
-      {"module never back", {"--module-never-returns"}, "Reconnect device failed！",
+      {"corrupted transfer", {"--module-corrupt"}, nullptr, true, "Checksum firmware failed！",
+       "MD5: "},
+      {"module never back", {"--module-never-returns"}, nullptr, true, "Reconnect device failed！",
        "failed, retry. "},
   };
+  const firmware::DoIPUpdateInfo original = info;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ui.Clear();
     core::SetUpLog(temp / "Kavora.log");
+    info = original;
+    if (c.change) c.change(info);
     EXPECT_FALSE(Update(c.faults));
-    EXPECT_TRUE(checked);
-    EXPECT_EQ(ui.Texts("message"), std::vector<std::string>{c.message});
+    EXPECT_EQ(checked, c.checked);
+    EXPECT_EQ(ui.Texts("message"),
+              c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
     EXPECT_NE(LogText().find(c.logLine), std::string::npos);
     EXPECT_FALSE(dev.connected());
   }

@@ -6,8 +6,10 @@
 #include <stdlib.h>
 
 #include <atomic>
+#include <cstdio>
 
 #include "core/ProgramTexts.h"
+#include "core/ZCommSettings.h"
 #include "device/DeviceOPThread.h"
 #include "device/ZKRYDevice.h"
 #include "device/ZKRYSdk.h"
@@ -70,6 +72,7 @@ class FirmwareJobTest : public ::testing::Test {
     job->SetObserver([this, j = job.get()] {
       const auto s = j->state();
       if (s.progressMaximum != 120) return;
+      if (s.progress > 0 && s.progress < 120) ++vciBarsBetween;
       int seen = maxVciBar.load();
       while (s.progress > seen && !maxVciBar.compare_exchange_weak(seen, s.progress)) {
       }
@@ -88,6 +91,7 @@ class FirmwareJobTest : public ::testing::Test {
   firmware::ZKRYFirmwareManager catalogue;
   ScriptedInteraction ui;
   std::atomic<int> maxVciBar{0};  // the observer runs on the worker and the progress thread
+  std::atomic<int> vciBarsBetween{0};  // bars seen between empty and full: the write's counter
 };
 
 TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
@@ -111,6 +115,7 @@ TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
   s = job->state();
   EXPECT_TRUE(s.lastRunOk) << s.status;
   EXPECT_EQ(maxVciBar, 120);
+  EXPECT_GT(vciBarsBetween, 0) << "the bar follows the write, not only its end";
   // The rows are read again: both parts now run the catalogue's versions.
   EXPECT_EQ(s.vci.currentVersion, "2.0.0.0");
   EXPECT_FALSE(s.vci.ticked);
@@ -126,10 +131,14 @@ TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
 TEST_F(FirmwareJobTest, LowVoltageQuestionAndCancel) {
   struct Case {
     int millivolts;
+    bool unreadable;
     bool asked;
-  } cases[] = {{9000, false}, {8999, true}};
+  } cases[] = {{9000, false, false}, {8999, false, true}, {12000, true, true}};
   for (const auto& c : cases) {
-    auto sim = Sim({"--profile", Profile("[Adapter]\nVoltage=" + std::to_string(c.millivolts) + "\n")});
+    std::vector<std::string> args = {
+        "--profile", Profile("[Adapter]\nVoltage=" + std::to_string(c.millivolts) + "\n")};
+    if (c.unreadable) args.push_back("--voltage-unreadable");
+    auto sim = Sim(args);
     ASSERT_TRUE(sim->ok()) << sim->output();
     device::ZKRYDevice dev;
     ui.Clear();
@@ -188,6 +197,78 @@ TEST_F(FirmwareJobTest, NothingToOfferAndNothingTicked) {
   EXPECT_EQ(job->state().status, "None firmware found, please contact OrbDiag.");
   EXPECT_FALSE(job->RequestUpdate());
   EXPECT_FALSE(dev.connected());
+}
+
+TEST_F(FirmwareJobTest, AMissingOrForeignKeptImageIsNeverWritten) {
+  for (bool missing : {true, false}) {
+    auto sim = Sim({});
+    ASSERT_TRUE(sim->ok()) << sim->output();
+    const std::string image = root / "Download/KRY.bin";
+    if (missing)
+      std::remove(image.c_str());
+    else
+      platform::WriteFile(image, "an image for another adapter");
+    device::ZKRYDevice dev;
+    ui.Clear();
+    const auto s = Update(dev)->state();
+    EXPECT_FALSE(s.lastRunOk) << missing;
+    EXPECT_FALSE(sim->WaitFor("firmware write", 100)) << missing;
+    EXPECT_FALSE(dev.connected()) << "the adapter is closed again, missing=" << missing;
+  }
+}
+
+TEST_F(FirmwareJobTest, OpeningOfflineWarnsUnlessConfiguredOffline) {
+  auto sim = Sim({});
+  ASSERT_TRUE(sim->ok()) << sim->output();
+  core::ZCommSettings comm(root / "kry/KRY.ini");
+  ASSERT_TRUE(comm.Load());
+  core::ZConfig& config = core::ZConfig::Instance();
+  struct Case {
+    bool online, configuredOffline, warned;
+  } cases[] = {{true, false, false}, {false, false, true}, {false, true, false}};
+  for (const auto& c : cases) {
+    config.OfflineMode = c.configuredOffline;
+    device::ZKRYDevice dev;
+    ui.Clear();
+    EXPECT_TRUE(firmware::MayOpenFirmwareWindow(ui, dev, comm, config, c.online));
+    const auto messages = ui.Texts("message");
+    EXPECT_EQ(!messages.empty(), c.warned) << c.online << c.configuredOffline;
+    if (c.warned) {
+      EXPECT_EQ(messages[0], "Offline! Download new Firmware failed!");
+      EXPECT_EQ(ui.shown()[0].caption, "Warning");
+    }
+    EXPECT_FALSE(dev.connected());
+  }
+  config.OfflineMode = false;
+}
+
+TEST_F(FirmwareJobTest, OnlyWebAddressesOfTheCatalogueAreOpened) {
+  auto sim = Sim({});
+  ASSERT_TRUE(sim->ok()) << sim->output();
+  ::setenv("ORB_OPEN_COMMAND", "/bin/true", 1);
+  struct Case {
+    const char* url;
+    bool opened;
+  } cases[] = {{"http://127.0.0.42/log.txt", true}, {"HTTPS://127.0.0.42/log", true},
+               {"file:///etc/passwd", false},       {"javascript:alert(1)", false},
+               {"http://", false},                  {"http:///etc/passwd", false}};
+  for (const auto& c : cases) {
+    const std::string fws = root / "links.xml";
+    platform::WriteFile(fws, std::string("<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI</NAME>"
+                                         "<VERSION>2.0.0.0</VERSION><MD5>0</MD5><URL>"
+                                         "http://127.0.0.1:1/KRY.bin</URL><UPDATELOGURL>") +
+                                 c.url + "</UPDATELOGURL></ITEM></FWS>");
+    firmware::ZKRYFirmwareManager links;
+    ASSERT_TRUE(links.Load(fws));
+    device::ZKRYDevice dev;
+    firmware::FirmwareJobSetup setup{dev, links, core::ZConfig::Instance(),
+                                     {root / "Download", false}, ui, 0x0301, 0x0401};
+    firmware::FirmwareUpdateJob job(setup);
+    job.Start();
+    EXPECT_EQ(job.OpenVciLog(), c.opened) << c.url;
+    EXPECT_TRUE(job.RequestClose());
+  }
+  ::unsetenv("ORB_OPEN_COMMAND");
 }
 
 TEST_F(FirmwareJobTest, ResetWithAndWithoutModule) {

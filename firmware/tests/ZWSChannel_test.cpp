@@ -152,6 +152,7 @@ TEST_F(Channel, PutFileFailures) {
   std::vector<ClientFrame> got;
   ScriptedServer silent = AnsweringModule({}, &got);
   ASSERT_TRUE(channel.Connect("127.0.0.1", silent.port()));
+  EXPECT_FALSE(channel.PutFile(temp.path(), "/tmp/x")) << "a folder is not sent";
   EXPECT_FALSE(channel.PutFile(temp / "file.bin", "/tmp/x"));
   EXPECT_NE(LogText().find("WS: PutFile " + temp / "file.bin" + "."), std::string::npos);
   EXPECT_NE(LogText().find("WS: failed on conn_read."), std::string::npos);

@@ -1,5 +1,7 @@
 // _DownloadFile and CheckFileMD5 against the loopback file server.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -57,6 +59,7 @@ TEST_F(DownloadTest, AFailedDownloadKeepsThePreviousFile) {
   web.server().SetFault("/missing.xml", {sim::FaultKind::NotFound});
   web.server().SetFault("/broken.xml", {sim::FaultKind::ServerError});
   web.server().SetFault("/APPS.xml", {sim::FaultKind::Cut});
+  web.server().SetFault("/elsewhere.xml", {sim::FaultKind::Redirect, "file:///etc/passwd"});
   ServedFolder closed{"127.0.0.41"};
   ASSERT_TRUE(closed.started());
   const std::string refusedUrl = closed.Url("/APPS.xml");
@@ -72,6 +75,8 @@ TEST_F(DownloadTest, AFailedDownloadKeepsThePreviousFile) {
       {"connection refused", refusedUrl},
       {"file address", "file:///etc/passwd"},
       {"ftp address", "ftp://127.0.0.41/APPS.xml"},
+      {"redirect to a file address", web.Url("/elsewhere.xml")},
+      {"address without a host", "http:///etc/passwd"},
       {"address over 254 bytes", web.Url("/" + std::string(260, 'a'))},
   };
   for (const auto& c : cases) {
@@ -131,7 +136,6 @@ TEST(CheckFileMD5, ComparesTheDigestWithoutRegardToCase) {
   const std::string digest = net::MD5Text("firmware image");
   std::string lower = digest;
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  ::chmod(file.c_str(), 0444);
   const struct {
     std::string path, expected;
     bool result;
@@ -149,6 +153,33 @@ TEST(CheckFileMD5, ComparesTheDigestWithoutRegardToCase) {
     SCOPED_TRACE("'" + c.expected + "' " + c.path);
     EXPECT_EQ(net::CheckFileMD5(c.path, c.expected), c.result);
   }
+}
+
+// The digest is read from files the user may not write, such as an image kept by another
+// account: the check never asks for write access.
+TEST(CheckFileMD5, ReadsAFileItMayNotWrite) {
+  TempFolder local;
+  const std::string file = local.Put("KRY.bin", "firmware image");
+  ::chmod(local.path().c_str(), 0755);
+  ::chmod(file.c_str(), 0444);
+  const std::string digest = net::MD5Text("firmware image");
+  if (::geteuid() != 0) {
+    EXPECT_TRUE(net::CheckFileMD5(file, digest));
+    return;
+  }
+  // Root may write any file, so the check runs as an account without that power.
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+    if (::access(file.c_str(), R_OK) != 0) ::_exit(3);  // a folder above is closed to it
+    ::_exit(net::CheckFileMD5(file, digest) ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "the scratch folder is out of the account's reach";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "2: the account could not be changed";
 }
 
 }  // namespace

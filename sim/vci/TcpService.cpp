@@ -51,6 +51,7 @@ void TcpService::AcceptLoop() {
     if (fd < 0) continue;
     int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    JoinFinishedWorkers();
     std::lock_guard<std::mutex> lock(mutex_);
     connections_.insert(fd);
     workers_.emplace_back([this, fd] { Serve(fd); });
@@ -62,6 +63,32 @@ void TcpService::Serve(int fd) {
   std::lock_guard<std::mutex> lock(mutex_);
   connections_.erase(fd);
   ::close(fd);
+  finished_.push_back(std::this_thread::get_id());
+}
+
+// Every SDK call opens a connection of its own, so a simulator left running for hours
+// would otherwise keep thousands of spent threads (and their stacks) until it ends.
+void TcpService::JoinFinishedWorkers() {
+  std::list<std::thread> done;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const std::thread::id id : finished_) {
+      for (auto it = workers_.begin(); it != workers_.end(); ++it) {
+        if (it->get_id() == id) {
+          done.splice(done.end(), workers_, it);
+          break;
+        }
+      }
+    }
+    finished_.clear();
+  }
+  for (auto& w : done) w.join();
+}
+
+std::size_t TcpService::WorkerCount() {
+  JoinFinishedWorkers();
+  std::lock_guard<std::mutex> lock(mutex_);
+  return workers_.size();
 }
 
 }  // namespace vcisim

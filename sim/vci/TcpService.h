@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vcisim {
 
@@ -28,10 +29,13 @@ class TcpService {
   void Stop();
   bool listening() const { return listener_.load() >= 0; }
   const std::string& name() const { return name_; }
+  // Connections being served now: spent ones are never kept.
+  std::size_t WorkerCount();
 
  private:
   void AcceptLoop();
   void Serve(int fd);
+  void JoinFinishedWorkers();
 
   const std::string name_, address_;
   const int port_;
@@ -42,6 +46,7 @@ class TcpService {
   std::mutex mutex_;
   std::set<int> connections_;
   std::list<std::thread> workers_;
+  std::vector<std::thread::id> finished_;  // workers that have returned, to be joined
 };
 
 }  // namespace vcisim

@@ -107,6 +107,7 @@ std::int32_t VciAdapter::Handle(int link, std::uint8_t opcode, const std::string
     case kry_link::kGetPinVol: {
       if (payload.size() != 4) return KRY_ERR_BAD_ARGUMENT;
       const std::uint32_t pin = kry_link::GetU32(payload.data());
+      if (profile_.faults.voltageUnreadable) return KRY_ERR_COMM;
       const std::int32_t mv = pin != 16 ? 0 : profile_.faults.lowVoltage ? kLowVoltageMv : profile_.voltageMv;
       kry_link::PutU32(reply, static_cast<std::uint32_t>(mv));
       return KRY_OK;

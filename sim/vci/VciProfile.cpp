@@ -12,6 +12,7 @@ const std::vector<FaultSwitch>& FaultSwitches() {
       {"held", &Faults::held, "another program holds the adapter: every KRY_Open gives 127"},
       {"boot-mode", &Faults::bootMode, "the adapter runs its boot loader (\"VCI-BOOT\")"},
       {"low-voltage", &Faults::lowVoltage, "the OBD voltage reads 7200 mV"},
+      {"voltage-unreadable", &Faults::voltageUnreadable, "reading the OBD voltage fails"},
       {"fw-fail-halfway", &Faults::firmwareFailHalfway,
        "the firmware write fails halfway; the adapter stays in its boot loader"},
       {"module-refuse", &Faults::moduleRefuse, "the module's command service refuses connections"},

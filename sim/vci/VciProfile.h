@@ -15,6 +15,7 @@ struct Faults {
   bool held = false;                // another program holds the adapter: every open gets 127
   bool bootMode = false;            // the adapter runs its boot loader
   bool lowVoltage = false;          // the OBD voltage reads 7.2 V
+  bool voltageUnreadable = false;   // the voltage read gives an error
   bool firmwareFailHalfway = false; // the firmware write fails in the middle
   bool moduleRefuse = false;        // the module's command service refuses connections
   bool mountNeverFinishes = false;  // the mount check answers "1" for ever

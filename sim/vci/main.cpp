@@ -188,6 +188,11 @@ int main(int argc, char** argv) {
     return MakeImage(args);
   const auto options = ParseOptions(args);
   if (!options) return 2;
+  // It stands in for hardware on this computer only: nothing beyond it may reach it.
+  if (options->address.rfind("127.", 0) != 0) {
+    std::cerr << "vci-sim: serves loopback addresses (127.x.x.x) only\n";
+    return 2;
+  }
   Profile profile;
   std::string error;
   if (!options->profile.empty() && !LoadProfile(options->profile, profile, error)) {
