@@ -8,6 +8,7 @@
 #include "apps/ZAPPProcedure.h"
 #include "apps/ZKRYAPPManager.h"
 #include "cli/Command.h"
+#include "cli/PrintJson.h"
 #include "cli/TerminalInteraction.h"
 #include "core/Log.h"
 #include "core/ZConfig.h"
@@ -108,14 +109,14 @@ int AppCommand(const std::vector<std::string>& args) {
         }
       j.push_back(s);
     }
-    std::cout << j.dump(2) << std::endl;
+    PrintJson(j);
     return kSuccess;
   }
 
   apps::ZKRYApp* app = catalogue.FindByID(static_cast<int>(platform::ParseDecimal(args[1])));
   if (!app) return Fail("no application " + args[1] + " in " + file);
   if (action == "show") {
-    std::cout << Details(*app).dump(2) << std::endl;
+    PrintJson(Details(*app));
     return kSuccess;
   }
 
@@ -145,7 +146,7 @@ int AppCommand(const std::vector<std::string>& args) {
   }
   json j = Details(*app);
   j["ok"] = ok;
-  std::cout << j.dump(2) << std::endl;
+  PrintJson(j);
   return ok ? kSuccess : kFailure;
 }
 

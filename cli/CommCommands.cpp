@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Command.h"
+#include "cli/PrintJson.h"
 #include "core/Log.h"
 #include "core/ZCommSettings.h"
 #include "core/ZConfig.h"
@@ -52,7 +53,7 @@ int ShowCommand(const std::vector<std::string>& args) {
   LoadSettings(comm);
   CommPageState state;
   CommSettingsPage(comm).Show(state);
-  std::cout << PageJson(comm, state).dump(2) << std::endl;
+  PrintJson(PageJson(comm, state));
   return kSuccess;
 }
 
@@ -94,7 +95,7 @@ int SaveCommand(const std::vector<std::string>& args) {
     return kFailure;
   }
   page.Show(state);
-  std::cout << PageJson(comm, state).dump(2) << std::endl;
+  PrintJson(PageJson(comm, state));
   return kSuccess;
 }
 

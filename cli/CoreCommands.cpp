@@ -5,6 +5,7 @@
 
 #include "app/StartUp.h"
 #include "cli/Command.h"
+#include "cli/PrintJson.h"
 #include "cli/TerminalInteraction.h"
 #include "core/ConfigKeys.h"
 #include "core/Log.h"
@@ -71,7 +72,7 @@ bool LoadConfig() {
   return core::ZConfig::Instance().Load();
 }
 
-void Print(const json& j) { std::cout << j.dump(2) << std::endl; }
+void Print(const json& j) { PrintJson(j); }
 
 int ConfigCommand(const std::vector<std::string>& args) {
   if (!args.empty()) return BadUsage("config takes no arguments");

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Command.h"
+#include "cli/PrintJson.h"
 #include "cli/TerminalInteraction.h"
 #include "core/Log.h"
 #include "core/ZConfig.h"
@@ -62,7 +63,7 @@ int Report(device::ZKRYDevice& dev) {
     LOG_ERROR("Filed on connect device.");
   }
   // Printed before closing: closing clears the blocks.
-  std::cout << ReportJson(dev, openResult, read).dump(2) << std::endl;
+  PrintJson(ReportJson(dev, openResult, read));
   dev.Close();
   if (!read) std::cerr << (dev.inUse() ? "Device is in use" : "Device is not connected") << std::endl;
   return read ? kSuccess : kFailure;
@@ -73,10 +74,8 @@ int HardwareTest(device::ZKRYDevice& dev, TerminalInteraction& ui, const std::st
       which == "led" ? device::RunLedTest(dev, ui) : device::RunBeepTest(dev, ui);
   bool ok = r.openResult == KRY_OK;
   for (std::int32_t c : r.callResults) ok = ok && c == KRY_OK;
-  std::cout << json{{"test", which}, {"openResult", r.openResult}, {"inUse", dev.inUse()},
-                    {"results", r.callResults}}
-                   .dump(2)
-            << std::endl;
+  PrintJson({{"test", which}, {"openResult", r.openResult}, {"inUse", dev.inUse()},
+             {"results", r.callResults}});
   return ok ? kSuccess : kFailure;
 }
 

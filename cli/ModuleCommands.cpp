@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Command.h"
+#include "cli/PrintJson.h"
 #include "cli/TerminalInteraction.h"
 #include "core/Log.h"
 #include "core/ZConfig.h"
@@ -19,10 +20,7 @@ using nlohmann::json;
 
 constexpr int kCommandTimeoutMs = 1000;
 
-void Print(const json& j) {
-  // Module output need not be UTF-8: invalid bytes are replaced rather than refused.
-  std::cout << j.dump(2, ' ', false, json::error_handler_t::replace) << std::endl;
-}
+void Print(const json& j) { PrintJson(j); }
 
 // ADDRESS or ADDRESS:PORT; the module's port when none is given.
 std::pair<std::string, std::string> Endpoint(const std::string& text) {

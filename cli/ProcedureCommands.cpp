@@ -8,6 +8,7 @@
 #include "app/ZCoreManager.h"
 #include "app/ZDeviceProcedures.h"
 #include "cli/Command.h"
+#include "cli/PrintJson.h"
 #include "cli/TerminalInteraction.h"
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
@@ -91,7 +92,7 @@ int ReportCommand(const std::vector<std::string>& args) {
   TerminalInteraction ui;
   Session session(ui);
   if (!session.Start()) return kFailure;
-  std::cout << ReportJson(session.procedures().Report()).dump(2) << std::endl;
+  PrintJson(ReportJson(session.procedures().Report()));
   return kSuccess;
 }
 
@@ -102,7 +103,7 @@ bool RunFirmwareJob(firmware::FirmwareJobSetup setup, std::optional<bool> vci,
   firmware::FirmwareUpdateJob job(std::move(setup));
   job.Start();
   firmware::FirmwareJobState s = job.state();
-  std::cout << json{{"vci", RowJson(s.vci)}, {"system", RowJson(s.system)}}.dump(2) << std::endl;
+  PrintJson({{"vci", RowJson(s.vci)}, {"system", RowJson(s.system)}});
   job.SetTicks(vci.value_or(s.vci.ticked), doip.value_or(s.system.ticked));
   if (!job.RequestUpdate()) {
     std::cerr << "orbmanager-cli: nothing to update" << std::endl;
@@ -149,7 +150,7 @@ int ResetCommand(const std::vector<std::string>& args) {
   device::DevicePageView view;
   view.showReport = [&reset](const device::DeviceReport& r) {
     reset = true;
-    std::cout << ReportJson(r).dump(2) << std::endl;
+    PrintJson(ReportJson(r));
   };
   view.showConnectionPicture = [](const std::string& picture) {
     std::cerr << "[deviceConnImage] " << picture << std::endl;
@@ -166,7 +167,7 @@ int UnlockCommand(const std::vector<std::string>& args) {
   Session session(ui);
   if (!session.Start()) return kFailure;
   const device::ConsoleResult result = session.procedures().UnlockAdapter();
-  std::cout << json{{"result", static_cast<int>(result)}}.dump() << std::endl;
+  PrintJson({{"result", static_cast<int>(result)}}, -1);
   return kSuccess;
 }
 

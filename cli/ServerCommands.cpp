@@ -8,6 +8,7 @@
 #include "apps/ZKRYAPPManager.h"
 #include "apps/ZSPSManager.h"
 #include "cli/Command.h"
+#include "cli/PrintJson.h"
 #include "cli/TerminalInteraction.h"
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
@@ -24,7 +25,7 @@ namespace {
 
 using nlohmann::json;
 
-void Print(const json& j) { std::cout << j.dump(2) << std::endl; }
+void Print(const json& j) { PrintJson(j); }
 
 bool LoadConfig() {
   core::SetUpLog("orbmanager-cli.log");

@@ -5,6 +5,7 @@
 
 #include "core/Log.h"
 #include "platform/Environment.h"
+#include "platform/Files.h"
 #include "platform/Ini.h"
 #include "platform/Text.h"
 
@@ -93,6 +94,9 @@ bool ZCommSettings::Save(const CommRecord* record) {
       {"COMM", {"Delay", Format("%lld", r.Delay)}},
       {"COMM", {"IPAddr", r.IPAddr}},
   };
+  // The settings folder stands in for the system folder, which always exists; on a fresh
+  // account it has yet to be made.
+  platform::CreateFolders(platform::FolderOf(path_));
   bool ok = true;
   for (const auto& w : writes)
     ok = platform::WriteProfileString(w.first, w.second.first, w.second.second, path_) && ok;

@@ -30,7 +30,8 @@ std::string CutBytes(const std::string& text, std::size_t capacity) {
 
 std::string Base64OrPlain(const std::string& stored) {
   const std::string decoded = net::Base64Decode(stored);
-  if (net::Base64Encode(decoded) == stored) return decoded;
+  // The decoded bytes are read as text, which ends at its first NUL.
+  if (net::Base64Encode(decoded) == stored) return decoded.substr(0, decoded.find('\0'));
   return stored;
 }
 

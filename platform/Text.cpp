@@ -154,13 +154,15 @@ long long ParseDecimal(std::string_view text) {
   unsigned long long value = 0;
   constexpr unsigned long long kMax = std::numeric_limits<long long>::max();
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + static_cast<unsigned>(text[i] - '0');
-    if (value > kMax) {
+    const unsigned digit = static_cast<unsigned>(text[i] - '0');
+    // Checked before the step, which could otherwise wrap past the unsigned range.
+    if (value > (kMax - digit) / 10) {
       value = kMax;
       for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
       }
       break;
     }
+    value = value * 10 + digit;
   }
   const auto v = static_cast<long long>(value);
   return negative ? -v : v;

@@ -75,6 +75,23 @@ TEST(Cli, ModelTextsCodecsAndExitCodes) {
   EXPECT_EQ(Cli(root, "--help").code, 0);
 }
 
+// Bytes that are not UTF-8 in the files a user or a server left are printed replaced, and a
+// Base64 address that decodes to a NUL is empty, as text ends there.
+TEST(Cli, TextsThatAreNotUtf8AndAddressesThatDecodeToNothing) {
+  testing_support::TempFolder root;
+  for (const char* f : {"Config", "Language"}) platform::CreateFolders(root / f);
+  platform::WriteFile(root / "Config/KavoraC.ini",
+                      "[CONFIG]\nOEMString=O\xff\nUpdateURL=AA==\nLANGUAGE=1\n");
+  platform::WriteFile(root / "Language/EN.xml", "<l><item id=\"28\" text=\"bad\xfe\"/></l>");
+  const CliRun config = Cli(root, "config");
+  ASSERT_EQ(config.code, 0);
+  const auto j = nlohmann::json::parse(config.out);
+  EXPECT_EQ(j["OEMString"], "O\xef\xbf\xbd");
+  EXPECT_EQ(j["UpdateURL"], "");
+  const CliRun texts = Cli(root, "texts");
+  ASSERT_EQ(texts.code, 0);
+  EXPECT_EQ(nlohmann::json::parse(texts.out)["28"], "bad\xef\xbf\xbd");
+}
 
 // ---- device, device led, device beep, against the simulator ------------------------------
 

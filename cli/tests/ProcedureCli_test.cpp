@@ -271,9 +271,11 @@ TEST_F(ProcedureCli, CommSettingsShownAndSaved) {
     EXPECT_EQ(Cli(bad).code, 2) << bad;
   EXPECT_EQ(platform::ReadFile(ini).value_or(""), kept) << "bad usage writes nothing";
 
-  // A file that cannot be written (its folder is gone; root ignores permissions) fails.
+  // A file that cannot be written (a file stands where its folder should; root ignores
+  // permissions) fails.
   platform::DeleteFile(ini);
   ::rmdir((root / "kry").c_str());
+  platform::WriteFile(root / "kry", "");
   EXPECT_EQ(Cli("comm save --position 3 --port 7").code, 1);
   EXPECT_TRUE(InStderr("cannot write")) << Stderr();
 }

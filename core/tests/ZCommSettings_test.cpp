@@ -112,8 +112,14 @@ TEST_F(ZCommSettingsTest, SetCurrentAddressWritesOnlyChanges) {
   EXPECT_EQ(s.current().IPAddr.size(), 63u);
 }
 
-TEST_F(ZCommSettingsTest, SaveReportsAFileItCannotWrite) {
-  core::ZCommSettings s(root / "missing-folder/KRY.ini");
+TEST_F(ZCommSettingsTest, SaveMakesItsFolderAndReportsAFileItCannotWrite) {
+  core::ZCommSettings fresh(root / "config/kry/KRY.ini");  // a fresh account: no folder yet
+  fresh.Load();
+  EXPECT_TRUE(fresh.Save());
+  EXPECT_TRUE(platform::FileExists(root / "config/kry/KRY.ini"));
+
+  platform::WriteFile(root / "not-a-folder", "");  // in its folder's place: root cannot write
+  core::ZCommSettings s(root / "not-a-folder/KRY.ini");
   s.Load();
   EXPECT_FALSE(s.Save());
 }

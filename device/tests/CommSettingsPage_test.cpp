@@ -222,7 +222,8 @@ TEST_F(CommSettingsPageTest, NoSelectedTypeKeepsTheStoredType) {
 }
 
 TEST_F(CommSettingsPageTest, UnwritableFileIsReportedAndDoesNotOfferToEnd) {
-  core::ZCommSettings settings(dir_ / "missing-folder/KRY.ini");
+  platform::WriteFile(dir_ / "not-a-folder", "");  // in its folder's place: root cannot write
+  core::ZCommSettings settings(dir_ / "not-a-folder/KRY.ini");
   settings.Load();
   CommSettingsPage page(settings);
   CommPageState state;

@@ -5,13 +5,16 @@
 
 #include "platform/Locale.h"
 #include "platform/Text.h"
+#include "tests/support/EnvGuard.h"
 
 namespace {
 
+using testing_support::EnvGuard;
+
 TEST(Environment, ExpandsNamesWithoutCaseAndFallsBackOnLinux) {
-  ::setenv("ORB_TEST_VALUE", "/data", 1);
-  ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
-  ::setenv("TMPDIR", "/scratch", 1);
+  // Restored afterwards: later tests of this program need a real scratch folder.
+  EnvGuard value("ORB_TEST_VALUE", "/data"), config("XDG_CONFIG_HOME", "/cfg"),
+      scratch("TMPDIR", "/scratch"), home("HOME", "/home/tech"), windir("windir", "");
   ::unsetenv("SystemRoot");
   ::unsetenv("windir");
   ::unsetenv("temp");
@@ -34,7 +37,6 @@ TEST(Environment, ExpandsNamesWithoutCaseAndFallsBackOnLinux) {
   EXPECT_EQ(platform::ExpandEnvironment("%windir%/KRY.ini"), "/win/KRY.ini");
   ::unsetenv("windir");
   ::unsetenv("XDG_CONFIG_HOME");
-  ::setenv("HOME", "/home/tech", 1);
   EXPECT_EQ(platform::ExpandEnvironment("%windir%"), "/home/tech/.config/kry");
 }
 
@@ -47,20 +49,19 @@ TEST(Locale, WindowsLanguageIdentifiers) {
                {"zh", 0x0804},          {"xx_YY", 0x0409}};
   for (const auto& c : cases) EXPECT_EQ(platform::LanguageIdOf(c.locale), c.id) << c.locale;
 
-  ::setenv("LC_ALL", "", 1);
-  ::setenv("LC_MESSAGES", "zh_CN.UTF-8", 1);
-  ::setenv("LANG", "en_US.UTF-8", 1);
+  EnvGuard all("LC_ALL", ""), messages("LC_MESSAGES", "zh_CN.UTF-8"), lang("LANG", "en_US.UTF-8");
   EXPECT_EQ(platform::DefaultLanguageId(), 0x0804);
   ::setenv("LC_ALL", "en_GB.UTF-8", 1);
   EXPECT_EQ(platform::DefaultLanguageId(), 0x0809);
-  ::unsetenv("LC_ALL");
-  ::unsetenv("LC_MESSAGES");
 }
 
 TEST(Text, NumbersAndCapacities) {
   EXPECT_EQ(platform::ParseDecimal("  -12abc"), -12);
   EXPECT_EQ(platform::ParseDecimal("x1"), 0);
-  EXPECT_EQ(platform::ParseDecimal("99999999999999999999999"), 9223372036854775807LL);
+  for (const char* huge : {"99999999999999999999999", "18446744073709551617", "20000000000000000000",
+                           "9223372036854775808"})
+    EXPECT_EQ(platform::ParseDecimal(huge), 9223372036854775807LL) << huge;
+  EXPECT_EQ(platform::ParseDecimal("9223372036854775807"), 9223372036854775807LL);
   EXPECT_EQ(platform::ParseHex("0xff"), 0xffu);
   EXPECT_EQ(platform::ParseHex("FF"), 0xffu);
   EXPECT_EQ(platform::ParseHex("0x"), 0u);

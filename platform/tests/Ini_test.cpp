@@ -77,13 +77,13 @@ TEST(IniRead, IntegersAsTheProfileFunctionReadsThem) {
   const std::string path = dir / "a.ini";
   platform::WriteFile(path,
                       "[S]\nplain=42\nblanks=   17\nsigned=-5\nplus=+8\ntrailing=100M\n"
-                      "word=abc\nempty=\nhuge=99999999999999\nhex=0x10\n");
+                      "word=abc\nempty=\nhuge=99999999999999\nhex=0x10\nwraps=18446744073709551617\n");
   struct Case {
     const char* key;
     int expected;
   } cases[] = {{"plain", 42},  {"blanks", 17}, {"signed", -5},         {"plus", 8},
                {"trailing", 100}, {"word", 0},   {"empty", 7},           {"missing", 7},
-               {"huge", 2147483647}, {"hex", 0}};
+               {"huge", 2147483647}, {"hex", 0},      {"wraps", 2147483647}};
   for (const auto& c : cases)
     EXPECT_EQ(platform::ReadProfileInt("S", c.key, 7, path), c.expected) << c.key;
 }
