@@ -95,7 +95,7 @@ class FirmwareJobTest : public ::testing::Test {
 };
 
 TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
-  auto sim = Sim({"--module", "--firmware-write-ms", "3000", "--upgrade-ms", "20000"});
+  auto sim = Sim({"--module", "--firmware-write-ms", "20000", "--upgrade-ms", "20000"});
   ASSERT_TRUE(sim->ok()) << sim->output();
   device::ZKRYDevice dev;
   auto job = Job(dev);

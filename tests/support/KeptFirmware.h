@@ -21,7 +21,7 @@ inline std::string WriteModuleTool(const std::string& path) {
 inline bool WriteKeptFirmware(const std::string& download, bool withModule) {
   const std::string sim = VCI_SIM_PATH;
   const std::string vci = download + "/KRY.bin";
-  if (std::system((sim + " --make-vci-image '" + vci + "' KRYVCI 2.0.0.0 2025-01-02 >/dev/null")
+  if (std::system((sim + " --make-vci-image '" + vci + "' KRYVCI 2.0.0.0 2025-01-02 163840 >/dev/null")
                       .c_str()) != 0)
     return false;
   std::string items = "<ITEM><ID>1</ID><PID>769</PID><NAME>VCI firmware</NAME><VERSION>2.0.0.0"
