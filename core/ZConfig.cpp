@@ -205,9 +205,12 @@ bool ZConfig::SaveLanguage(int value) {
     LOG_INFO("Save language [english].");
   else
     LOG_INFO("Save language [chinese].");
-  if (!written) LOG_ERROR("Failed to write {0}.", configFile);
+  if (!written) {
+    LOG_ERROR("Failed to write {0}.", configFile);
+    return false;  // the file keeps the old value, and so does the program
+  }
   LANGUAGE = value;
-  return written;
+  return true;
 }
 
 }  // namespace core

@@ -107,8 +107,12 @@ bool CommSettingsPage::Apply(const CommPageState& state) {
 CommSettingsPage::SaveOutcome CommSettingsPage::Save(const CommPageState& state,
                                                      core::Interaction& ui) {
   if (ui.ShowTip("CUSCFG", core::Text(65), 1) != 1) return SaveOutcome::Cancelled;
+  const core::CommRecord stored = settings_.current();
   if (!Apply(state)) ui.ShowTip("A#AEAAE", "Unsupported communication interface!", 0);
   if (!settings_.Save()) {
+    // What the file does not hold is not kept either: a later write-back of the adapter's
+    // address would otherwise save these settings without a word.
+    settings_.current() = stored;
     ui.ShowMessage("Failed to save the communication settings to " + settings_.path() + " !",
                    "", core::MessageIcon::Error);
     return SaveOutcome::WriteFailed;

@@ -231,11 +231,9 @@ void MainFrameWnd::OnLanguageSelected(int position) {
   if (value == config.LANGUAGE) return;
   // A language that did not reach the file would not apply at the next start either: say
   // so rather than offering a restart.
-  const int stored = config.LANGUAGE;
   if (!config.SaveLanguage(value)) {
     // The file still holds the old value: so do the flag and the list.
-    config.LANGUAGE = stored;
-    language_->SelectItem(LanguagePosition(stored));
+    language_->SelectItem(LanguagePosition(config.LANGUAGE));
     ui_.ShowMessage("Failed to save the language to " + config.configFile + " !", "",
                     core::MessageIcon::Error);
     return;

@@ -179,6 +179,12 @@ TEST_F(ZConfigTest, SdkIdentityUpdateInfoAndSavedLanguage) {
     EXPECT_EQ(c.language, 1);  // the flag changes only at the next start
   }
   EXPECT_EQ(platform::ReadProfileString("CONFIG", "ManagerVersion", "", 64, c.configFile), "1.0");
+
+  const std::string written = c.configFile;
+  c.configFile = root.path();  // a folder: nothing can be written there, not even by root
+  EXPECT_FALSE(c.SaveLanguage(0));
+  EXPECT_EQ(c.LANGUAGE, 9) << "a value the file does not hold is not taken";
+  c.configFile = written;
 }
 
 }  // namespace

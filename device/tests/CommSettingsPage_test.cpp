@@ -230,7 +230,9 @@ TEST_F(CommSettingsPageTest, UnwritableFileIsReportedAndDoesNotOfferToEnd) {
   page.SelectType(3, state);
   testing_support::ScriptedInteraction ui;
   ui.SetDefaultAnswer(true);
+  const auto before = settings.current().Type;
   EXPECT_EQ(page.Save(state, ui), Outcome::WriteFailed);
+  EXPECT_EQ(settings.current().Type, before) << "the unsaved choice is not kept";
   EXPECT_EQ(ui.Texts("message").size(), 1u);
   EXPECT_EQ(ui.Texts("tip").size(), 1u);  // only the first confirmation
 }
