@@ -9,6 +9,7 @@
 #include "net/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/Ini.h"
 #include "tests/support/ServedFolder.h"
 
 namespace {
@@ -52,6 +53,29 @@ class ServerCliTest : public ::testing::Test {
   ServedFolder web{"127.0.0.46"};
   TempFolder root;
 };
+
+// Offline by configuration the start works from the kept files without a request; a server
+// that does not answer the version check switches this run offline.
+TEST_F(ServerCliTest, StartOfflineConfiguredAndSwitched) {
+  ASSERT_EQ(Cli("start --no").code, 0) << Stderr();  // keeps the catalogues
+  platform::WriteProfileString("CONFIG", "OfflineMode", "1", root / "Config/KavoraC.ini");
+  const int before = web.server().RequestCount("/APPS.xml");
+  auto run = Cli("start --no");
+  ASSERT_EQ(run.code, 0) << Stderr();
+  auto j = json::parse(run.out);
+  EXPECT_EQ(j["configuredOffline"], true);
+  EXPECT_EQ(j["switchedOffline"], false);
+  EXPECT_EQ(j["apps"], 2) << "from the kept catalogue";
+  EXPECT_EQ(web.server().RequestCount("/APPS.xml"), before);
+
+  platform::WriteProfileString("CONFIG", "OfflineMode", "0", root / "Config/KavoraC.ini");
+  web.server().SetFault("/update.ini", {sim::FaultKind::NotFound});
+  run = Cli("start --no");
+  ASSERT_EQ(run.code, 0) << Stderr();
+  j = json::parse(run.out);
+  EXPECT_EQ(j["configuredOffline"], false);
+  EXPECT_EQ(j["switchedOffline"], true);
+}
 
 TEST_F(ServerCliTest, StartFetchesTheCataloguesAndCatalogueShowsThem) {
   auto run = Cli("start --no");

@@ -166,7 +166,8 @@ TEST_F(DeviceReportTest, PicturesAndTheRememberedAddress) {
             sim.address());
 }
 
-TEST(DeviceReportRules, VoltageLabelsConnectionLabelsAndMarkers) {
+// The voltage label as the adapter reports it, at the edges of the good range.
+TEST_F(DeviceReportTest, TheVoltageLabelOfTheAdapter) {
   struct V {
     int mv;
     const char* text;
@@ -178,9 +179,15 @@ TEST(DeviceReportRules, VoltageLabelsConnectionLabelsAndMarkers) {
                {15001, " 15.00 V", device::kColourRed},
                {0, "  0.00 V", device::kColourRed}};
   for (const auto& v : volts) {
-    EXPECT_EQ(device::VoltageText(v.mv), v.text) << v.mv;
-    EXPECT_EQ(device::VoltageColour(v.mv), v.colour) << v.mv;
+    VciSim sim({"--profile", Profile("[Adapter]\nVoltage=" + std::to_string(v.mv) + "\n")});
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    const device::DeviceReport r = Report(sim);
+    EXPECT_EQ(r.voltageText, v.text) << v.mv;
+    EXPECT_EQ(r.voltageColour, v.colour) << v.mv;
   }
+}
+
+TEST(DeviceReportRules, ConnectionLabelsAndMarkers) {
   EXPECT_EQ(device::ConnectionLabel(2, 7, ""), "Bluetooth\r\nPort 7");
   EXPECT_EQ(device::ConnectionLabel(8, 80, "1.2.3.4"), "Farlink\r\n1.2.3.4 : 80");
   EXPECT_EQ(device::ConnectionLabel(255, 0, ""), "none device");
