@@ -72,14 +72,12 @@ bool LoadConfig() {
   return core::ZConfig::Instance().Load();
 }
 
-void Print(const json& j) { PrintJson(j); }
-
 int ConfigCommand(const std::vector<std::string>& args) {
   if (!args.empty()) return BadUsage("config takes no arguments");
   if (!LoadConfig()) return kFailure;
   core::ZCommSettings comm;
   comm.Load();
-  Print(ConfigJson(core::ZConfig::Instance(), comm));
+  PrintJson(ConfigJson(core::ZConfig::Instance(), comm));
   return kSuccess;
 }
 
@@ -95,7 +93,7 @@ int TextsCommand(const std::vector<std::string>& args) {
   core::MergeDefaultTexts(language);
   json j = json::object();
   for (const auto& [id, text] : core::AllTexts()) j[std::to_string(id)] = text;
-  Print(j);
+  PrintJson(j);
   return kSuccess;
 }
 
@@ -103,7 +101,7 @@ int ModelCommand(const std::vector<std::string>& args) {
   if (args.size() != 1) return BadUsage("model takes one serial number");
   if (!LoadConfig()) return kFailure;
   const auto model = core::ZConfig::Instance().FindDeviceModel(args[0]);
-  Print(model ? ModelJson(*model) : json(nullptr));
+  PrintJson(model ? ModelJson(*model) : json(nullptr));
   return kSuccess;
 }
 
@@ -114,7 +112,7 @@ int Md5Command(const std::vector<std::string>& args) {
     std::cerr << "orbmanager-cli: cannot read " << args[0] << std::endl;
     return kFailure;
   }
-  Print(*digest);
+  PrintJson(*digest);
   return kSuccess;
 }
 
@@ -122,7 +120,7 @@ int Base64Command(const std::vector<std::string>& args) {
   if (args.empty()) return BadUsage("base64 takes encode, decode or canonical TEXT");
   if (args[0] == "canonical") {
     if (args.size() != 2) return BadUsage("base64 canonical takes one text");
-    Print(net::IsCanonicalBase64(args[1]));
+    PrintJson(net::IsCanonicalBase64(args[1]));
     return kSuccess;
   }
   if (args.size() != 1 || (args[0] != "encode" && args[0] != "decode"))

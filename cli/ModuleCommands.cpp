@@ -20,8 +20,6 @@ using nlohmann::json;
 
 constexpr int kCommandTimeoutMs = 1000;
 
-void Print(const json& j) { PrintJson(j); }
-
 // ADDRESS or ADDRESS:PORT; the module's port when none is given.
 std::pair<std::string, std::string> Endpoint(const std::string& text) {
   const auto colon = text.rfind(':');
@@ -47,7 +45,7 @@ int Exec(const std::vector<std::string>& args) {
   std::uint32_t length = 0;
   if (!ws.RunCommand(args[1], kCommandTimeoutMs, output, sizeof output, &length))
     return kFailure;
-  Print({{"output", std::string(output, length)}, {"length", length}});
+  PrintJson({{"output", std::string(output, length)}, {"length", length}});
   return kSuccess;
 }
 
@@ -57,7 +55,7 @@ int Put(const std::vector<std::string>& args) {
   firmware::ZWSFirmwareUpdate ws(ui);
   if (!Connect(ws, args[0])) return kFailure;
   const bool sent = ws.PutFile(args[1], args[2]);
-  Print({{"file", args[1]}, {"path", args[2]}, {"sent", sent}});
+  PrintJson({{"file", args[1]}, {"path", args[2]}, {"sent", sent}});
   return sent ? kSuccess : kFailure;
 }
 
@@ -73,7 +71,7 @@ int Release(const std::vector<std::string>& args) {
   if (!Connect(ws, args[0])) return kFailure;
   firmware::DoIPReleaseInfo release;
   if (!ws.GetDeviceDoIPFWVersion(&release)) return kFailure;
-  Print(ReleaseJson(release));
+  PrintJson(ReleaseJson(release));
   return kSuccess;
 }
 
@@ -118,7 +116,7 @@ int Update(const std::vector<std::string>& args) {
   }
   json j = ReleaseJson(ws.release());
   j["address"] = address;
-  Print(j);
+  PrintJson(j);
   return kSuccess;
 }
 

@@ -25,8 +25,6 @@ namespace {
 
 using nlohmann::json;
 
-void Print(const json& j) { PrintJson(j); }
-
 bool LoadConfig() {
   core::SetUpLog("orbmanager-cli.log");
   return core::ZConfig::Instance().Load();
@@ -111,7 +109,7 @@ int StartCommand(const std::vector<std::string>& args) {
   }
   if (core.firmwareManager()) j["firmware"] = core.firmwareManager()->entries().size();
   if (core.spsManager()) j["sps"] = core.spsManager()->size();
-  Print(j);
+  PrintJson(j);
   return started ? kSuccess : kFailure;
 }
 
@@ -127,15 +125,15 @@ int CatalogueCommand(const std::vector<std::string>& args) {
   if (args[0] == "firmware") {
     firmware::ZKRYFirmwareManager catalogue;
     if (!catalogue.Load(Kept("fws.xml"))) return fail(Kept("fws.xml"));
-    Print(FirmwareJson(catalogue));
+    PrintJson(FirmwareJson(catalogue));
   } else if (args[0] == "apps") {
     apps::ZKRYAPPManager catalogue(config.appsDir);
     if (!catalogue.LoadFromFile(Kept("APPS.xml"))) return fail(Kept("APPS.xml"));
-    Print(AppsJson(catalogue));
+    PrintJson(AppsJson(catalogue));
   } else if (args[0] == "sps") {
     apps::ZSPSManager catalogue;
     if (!catalogue.LoadFromFile(Kept("sps.xml"))) return fail(Kept("sps.xml"));
-    Print(SpsJson(catalogue));
+    PrintJson(SpsJson(catalogue));
   } else {
     return BadUsage("catalogue takes firmware, apps or sps");
   }
@@ -160,9 +158,9 @@ int UpdateCheckCommand(const std::vector<std::string>& args) {
   if (!LoadConfig()) return kFailure;
   auto& config = core::ZConfig::Instance();
   const auto result = apps::OnUpdateButton(ui, config, apps::StartUpdaterAndExit);
-  Print({{"result", ButtonResultText(result)},
-         {"ownVersion", config.ManagerVersion},
-         {"serverVersion", config.update.ManagerVersion}});
+  PrintJson({{"result", ButtonResultText(result)},
+             {"ownVersion", config.ManagerVersion},
+             {"serverVersion", config.update.ManagerVersion}});
   return result == apps::UpdateButtonResult::DownloadFailed ? kFailure : kSuccess;
 }
 
@@ -172,14 +170,14 @@ int DownloadCommand(const std::vector<std::string>& args) {
   const net::TransferResult r = net::DownloadFileTo(args[0], args[1]);
   if (!r.ok) {
     std::cerr << "orbmanager-cli: download failed: " << r.reason << std::endl;
-    Print({{"ok", false}, {"status", r.status}, {"reason", r.reason}});
+    PrintJson({{"ok", false}, {"status", r.status}, {"reason", r.reason}});
     return kFailure;
   }
-  Print({{"ok", true},
-         {"status", r.status},
-         {"path", args[1]},
-         {"size", platform::FileSize(args[1]).value_or(0)},
-         {"md5", net::FileMD5Text(args[1]).value_or("")}});
+  PrintJson({{"ok", true},
+             {"status", r.status},
+             {"path", args[1]},
+             {"size", platform::FileSize(args[1]).value_or(0)},
+             {"md5", net::FileMD5Text(args[1]).value_or("")}});
   return kSuccess;
 }
 
@@ -204,7 +202,7 @@ int FetchFirmwareCommand(const std::vector<std::string>& args) {
       catalogue, {config.downloadDir, loaded && !config.OfflineMode}, ui, pid, base, entry->MD5,
       core::Text(vci ? 17 : 63));
   const std::string image = firmware::KeptImagePath(config.downloadDir, base);
-  Print({{"ok", ok}, {"image", image}, {"VERSION", entry->VERSION}, {"MD5", entry->MD5}});
+  PrintJson({{"ok", ok}, {"image", image}, {"VERSION", entry->VERSION}, {"MD5", entry->MD5}});
   return ok ? kSuccess : kFailure;
 }
 

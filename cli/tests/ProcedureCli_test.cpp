@@ -239,9 +239,6 @@ TEST_F(ProcedureCli, SelfAndHardwareTests) {
   EXPECT_EQ(Cli(sim, "test").code, 2);
 }
 
-}  // namespace
-
-namespace {
 
 TEST_F(ProcedureCli, CommSettingsShownAndSaved) {
   const std::string ini = root / "kry/KRY.ini";
@@ -280,9 +277,6 @@ TEST_F(ProcedureCli, CommSettingsShownAndSaved) {
   EXPECT_TRUE(InStderr("cannot write")) << Stderr();
 }
 
-}  // namespace
-
-namespace {
 
 TEST_F(ProcedureCli, ModuleUpdateAndItsFailures) {
   ModuleTime();
