@@ -15,16 +15,23 @@ std::map<unsigned, std::string>& Merged() {
 }
 bool g_merged = false;
 
+// Both tables in order: the original one first, then the project's own.
+template <typename F>
+void ForEachDefault(F&& f) {
+  for (const auto& entry : BuiltInTexts()) f(entry);
+  for (const auto& entry : ProjectTexts()) f(entry);
+}
+
 }  // namespace
 
 void MergeDefaultTexts(const ZGUILanguage& language) {
   std::lock_guard<std::mutex> lock(g_mutex);
   auto& texts = Merged();
   texts.clear();
-  for (const auto& [id, text] : BuiltInTexts()) {
-    const auto fromFile = language.GetText(id);
-    texts[id] = fromFile ? *fromFile : text;
-  }
+  ForEachDefault([&](const auto& entry) {
+    const auto fromFile = language.GetText(entry.first);
+    texts[entry.first] = fromFile ? *fromFile : entry.second;
+  });
   g_merged = true;
 }
 
@@ -34,14 +41,16 @@ std::string Text(unsigned id) {
     const auto it = Merged().find(id);
     return it == Merged().end() ? std::string() : it->second;
   }
-  for (const auto& [key, text] : BuiltInTexts())
-    if (key == id) return text;
-  return {};
+  std::string found;
+  ForEachDefault([&](const auto& entry) {
+    if (entry.first == id) found = entry.second;
+  });
+  return found;
 }
 
 std::vector<std::pair<unsigned, std::string>> AllTexts() {
   std::vector<std::pair<unsigned, std::string>> out;
-  for (const auto& entry : BuiltInTexts()) out.emplace_back(entry.first, Text(entry.first));
+  ForEachDefault([&](const auto& entry) { out.emplace_back(entry.first, Text(entry.first)); });
   return out;
 }
 

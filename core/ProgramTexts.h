@@ -9,7 +9,9 @@ namespace core {
 
 class ZGUILanguage;
 
+// The original table of texts (ids below 1000) and the project's own (ids from 1000 up).
 const std::vector<std::pair<unsigned, std::string>>& BuiltInTexts();
+const std::vector<std::pair<unsigned, std::string>>& ProjectTexts();
 
 // Fills every program text: the language table's text for the id when it has one (an
 // empty text included), else the built-in default.

@@ -16,6 +16,10 @@ TEST(Texts, TheBuiltInTableHasEveryTextOnce) {
   EXPECT_EQ(table.size(), 74u);
   std::set<unsigned> ids;
   for (const auto& [id, text] : table) EXPECT_TRUE(ids.insert(id).second) << id;
+  for (const auto& [id, text] : core::ProjectTexts()) {
+    EXPECT_GE(id, 1000u);
+    EXPECT_TRUE(ids.insert(id).second) << id;
+  }
   EXPECT_EQ(core::Text(28), "My Apps");
   EXPECT_EQ(core::Text(44), "Failed,Retry\xEF\xBC\x81");  // full-width mark
   EXPECT_EQ(core::Text(19), "Firmware verifying... ");   // trailing blank kept
@@ -68,7 +72,10 @@ TEST(Texts, ShippedLanguageFilesTranslateEveryText) {
   for (const char* name : {"EN.xml", "CS.xml"}) {
     core::ZGUILanguage language(1, std::string(ORB_SOURCE_DIR) + "/Language/" + name);
     ASSERT_TRUE(language.Load()) << name;
-    for (const auto& [id, text] : core::BuiltInTexts()) {
+    auto table = core::BuiltInTexts();
+    const auto& own = core::ProjectTexts();
+    table.insert(table.end(), own.begin(), own.end());
+    for (const auto& [id, text] : table) {
       const auto t = language.GetText(id);
       ASSERT_TRUE(t.has_value()) << name << " lacks " << id;
       if (std::string(name) == "EN.xml") EXPECT_EQ(*t, text) << id;
