@@ -141,6 +141,7 @@ void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t even
       break;
     case net::ZDownloadFileServiceNotify::kFinished: {
       const bool cancelled = task->cancelled;
+      if (task->succeeded) arrived_ = task->arrived;
       delete task;  // the service closed its file already
       downloading_ = false;
       if (cancelled)
@@ -158,7 +159,10 @@ bool ZAPPProcedure::InstallStep() {
   busy_ = true;
   SetInstallText(core::Text(35));
   bool intact = false;
-  OnOwner([&] { intact = app_.CheckInstaller(); });
+  // A download just done was hashed as it arrived; an installer already on disk is read.
+  const std::optional<net::FileDigests> arrived = std::move(arrived_);
+  arrived_.reset();
+  OnOwner([&] { intact = arrived ? app_.CheckInstaller(*arrived) : app_.CheckInstaller(); });
   if (!intact) {
     platform::DeleteFile(app_.installerPath);
     LOG_WARN("The installer of {0} failed its check.", app_.NAME);

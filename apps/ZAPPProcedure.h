@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "apps/AppPresentation.h"
@@ -94,6 +95,7 @@ class ZAPPProcedure {
   std::atomic<bool> busy_{false};
   std::atomic<bool> downloading_{false};
   std::atomic<bool> cancel_{false};
+  std::optional<net::FileDigests> arrived_;  // of the installer just downloaded
 };
 
 // The installer's parameter text: "i" or "u", with " s" in OEM mode.

@@ -31,7 +31,13 @@ bool ZKRYApp::CheckInstaller() const {
   const auto size = platform::FileSize(installerPath);
   if (!size || *size != static_cast<std::uint64_t>(static_cast<unsigned>(SIZE)) || SIZE < 0)
     return false;
-  return net::CheckFileMD5(installerPath, MD5);
+  const auto digests = net::DigestsOfFile(installerPath, false);
+  return digests && CheckInstaller(*digests);
+}
+
+bool ZKRYApp::CheckInstaller(const net::FileDigests& arrived) const {
+  return SIZE >= 0 && arrived.size == static_cast<std::uint64_t>(SIZE) &&
+         net::DigestsMatch(arrived, MD5);
 }
 
 ZKRYApp::State ZKRYApp::state() const {

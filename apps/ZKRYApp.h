@@ -3,6 +3,7 @@
 #include <string>
 
 #include "apps/AppInfo.h"
+#include "net/ArrivingDigests.h"
 
 namespace apps {
 
@@ -12,14 +13,14 @@ class ZKRYApp {
 
   int ID = 0;
   int CLSID = 0;
-  std::string NAME;         // 64
+  std::string NAME;  // 64
   int SIZE = 0;
-  std::string VERSION;      // 24
-  std::string DESC;         // 64
-  std::string MD5;          // 64
-  std::string LOGO;         // 260
-  std::string DOWNLOADURL;  // 260
-  std::string DESCURL;      // 260
+  std::string VERSION;        // 24
+  std::string DESC;           // 64
+  std::string MD5;            // 64
+  std::string LOGO;           // 260
+  std::string DOWNLOADURL;    // 260
+  std::string DESCURL;        // 260
   std::string installFolder;  // the catalogue's root until ReadAppInfo(true) adds the ID
   std::string installerPath;
   AppInfo appInfo;
@@ -29,6 +30,8 @@ class ZKRYApp {
   void ReadAppInfo(bool first);
   // True when the installer exists, has SIZE bytes and matches MD5.
   bool CheckInstaller() const;
+  // The same judged by the digests computed while the installer arrived (nothing is read).
+  bool CheckInstaller(const net::FileDigests& arrived) const;
 
   State state() const;
   // Installed, with a Target that exists.

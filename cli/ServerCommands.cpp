@@ -18,6 +18,7 @@
 #include "firmware/ZKRYFirmwareManager.h"
 #include "net/DownloadFile.h"
 #include "net/MD5.h"
+#include "net/ResumableDownload.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -169,7 +170,10 @@ int UpdateCheckCommand(const std::vector<std::string>& args) {
 int DownloadCommand(const std::vector<std::string>& args) {
   if (args.size() != 2) return BadUsage("download takes URL PATH");
   if (!LoadConfig()) return kFailure;
-  const net::TransferResult r = net::DownloadFileTo(args[0], args[1]);
+  net::ResumableRequest request;
+  request.url = args[0];
+  request.path = args[1];
+  const net::ResumableResult r = net::DownloadResumable(request);
   if (!r.ok) {
     std::cerr << "orbmanager-cli: download failed: " << r.reason << std::endl;
     PrintJson({{"ok", false}, {"status", r.status}, {"reason", r.reason}});
@@ -178,8 +182,9 @@ int DownloadCommand(const std::vector<std::string>& args) {
   PrintJson({{"ok", true},
              {"status", r.status},
              {"path", args[1]},
-             {"size", platform::FileSize(args[1]).value_or(0)},
-             {"md5", net::FileMD5Text(args[1]).value_or("")}});
+             {"size", r.digests.size},
+             {"resumedFrom", r.resumedFrom},
+             {"md5", r.digests.md5}});
   return kSuccess;
 }
 

@@ -27,9 +27,10 @@ bool FetchFirmwareImage(const ZKRYFirmwareManager& catalogue, const FirmwareFetc
   const std::string fresh = platform::JoinPath(where.downloadFolder, baseName + ".dlf");
   if (where.online) {
     ui.SetStatus(downloadingText);
-    if (catalogue.DownloadFirmware(pid, fresh)) {
+    net::FileDigests arrived;
+    if (catalogue.DownloadFirmware(pid, fresh, &arrived)) {
       ui.SetStatus(core::Text(kTextVerifying));
-      if (!net::CheckFileMD5(fresh, expectedMD5)) {
+      if (!net::DigestsMatch(arrived, expectedMD5)) {
         LOG_ERROR("Downloaded firmware {0} does not match its MD5.", fresh);
         platform::DeleteFile(fresh);
         ui.SetStatus(core::Text(kTextIncorrect));

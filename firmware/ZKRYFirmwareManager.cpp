@@ -7,6 +7,7 @@
 #include "core/Log.h"
 #include "core/XmlFile.h"
 #include "net/DownloadFile.h"
+#include "net/ResumableDownload.h"
 #include "platform/Text.h"
 
 namespace firmware {
@@ -81,13 +82,20 @@ bool ZKRYFirmwareManager::IsLatestVersion(std::uint32_t pid, const std::string& 
   return e && e->VERSION == version;
 }
 
-bool ZKRYFirmwareManager::DownloadFirmware(std::uint32_t pid, const std::string& path) const {
+bool ZKRYFirmwareManager::DownloadFirmware(std::uint32_t pid, const std::string& path,
+                                           net::FileDigests* arrived) const {
   const FirmwareEntry* e = FindEntry(pid);
   if (!e) {
     LOG_ERROR("No firmware for PID {0} in the catalogue.", pid);
     return false;
   }
-  return net::_DownloadFile(e->URL, path, net::AnnouncedSizeTransfer(e->SIZE)) != 0;
+  net::ResumableRequest request;
+  request.url = e->URL;
+  request.path = path;
+  request.options = net::AnnouncedSizeTransfer(e->SIZE);
+  const net::ResumableResult result = net::DownloadResumable(request);
+  if (arrived) *arrived = result.digests;
+  return result.ok;
 }
 
 }  // namespace firmware

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "firmware/FirmwareEntry.h"
+#include "net/ArrivingDigests.h"
 
 namespace firmware {
 
@@ -23,7 +24,10 @@ class ZKRYFirmwareManager {
   // version text. False means new firmware is available.
   bool IsLatestVersion(std::uint32_t pid, const std::string& version) const;
   // Downloads the entry's image for `pid` to `path`; false when there is no entry.
-  bool DownloadFirmware(std::uint32_t pid, const std::string& path) const;
+  // Downloads the PID's image to `path`, resuming an earlier cut transfer; `arrived` gets the
+  // digests computed on the way.
+  bool DownloadFirmware(std::uint32_t pid, const std::string& path,
+                        net::FileDigests* arrived = nullptr) const;
 
   const std::vector<FirmwareEntry>& entries() const { return entries_; }
 

@@ -52,6 +52,7 @@ bool Answered(TransferState* state) {
   curl_easy_getinfo(state->curl, CURLINFO_RESPONSE_CODE, &start.status);
   start.etag = HeaderValue(state->curl, "ETag");
   start.lastModified = HeaderValue(state->curl, "Last-Modified");
+  start.contentRange = HeaderValue(state->curl, "Content-Range");
   return state->options->onResponse(start);
 }
 

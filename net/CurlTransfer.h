@@ -25,6 +25,7 @@ struct ResponseStart {
   long status = 0;
   std::string etag;          // empty when the server sent none
   std::string lastModified;  // empty when the server sent none
+  std::string contentRange;  // of a 206: "bytes FIRST-LAST/SIZE"
 };
 
 // Receives the body in pieces; false stops the transfer (a failed write).

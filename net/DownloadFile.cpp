@@ -1,9 +1,8 @@
 #include "net/DownloadFile.h"
 
 #include "core/Log.h"
-#include "net/MD5.h"
+#include "net/ArrivingDigests.h"
 #include "net/PartFile.h"
-#include "platform/Text.h"
 
 namespace net {
 
@@ -49,9 +48,8 @@ int _DownloadFile(const std::string& url, const std::string& path, const Transfe
 }
 
 bool CheckFileMD5(const std::string& path, const std::string& expected) {
-  const std::string wanted = platform::ToUpperAscii(expected.substr(0, 127));
-  const auto digest = FileMD5Text(path);
-  return digest && *digest == wanted;
+  const auto digests = DigestsOfFile(path, false);
+  return digests && DigestsMatch(*digests, expected);
 }
 
 }  // namespace net

@@ -2,7 +2,7 @@
 
 #include "core/Log.h"
 #include "net/CurlTransfer.h"
-#include "net/PartFile.h"
+#include "net/ResumableDownload.h"
 #include "net/ZDownloadFileServiceNotify.h"
 
 namespace net {
@@ -48,35 +48,30 @@ void ZDownloadFileService::Download(ZDownloadTask* task) {
   task->succeeded = false;
   task->cancelled = false;
   task->reason.clear();
-  PartFile file(task->path);
-  task->fileOpen = file.Open();
-  if (!task->fileOpen) LOG_ERROR("Failed create new file.");
+  task->arrived = {};
+  task->fileOpen = true;
   if (notify) notify->OnNotify(task, ZDownloadFileServiceNotify::kStarted, 0);
 
+  ResumableRequest request;
+  request.url = task->url;
+  request.path = task->path;
   // The announced size bounds the transfer: a longer body is cut at once, never written out.
-  TransferOptions options = AnnouncedSizeTransfer(task->size);
-  options.cancel = task->cancel;
-  TransferResult result;
+  request.options = AnnouncedSizeTransfer(task->size);
+  request.options.cancel = task->cancel;
+  request.sha256 = task->withSha256;
+  request.progress = [&](std::uint64_t held) {
+    task->received = static_cast<std::uint32_t>(held);
+    if (notify) notify->OnNotify(task, ZDownloadFileServiceNotify::kProgress, task->received);
+  };
+  ResumableResult result;
   result.cancelled = task->cancel && task->cancel->load();  // cancelled while queued
   result.reason = "cancelled";
-  if (!result.cancelled)
-    result = RunTransfer(
-        task->url,
-        [&](const char* data, std::size_t size) {
-          if (!file.Write(data, size)) return false;  // nothing written does not count
-          task->received += static_cast<std::uint32_t>(size);
-          if (notify) notify->OnNotify(task, ZDownloadFileServiceNotify::kProgress, task->received);
-          return true;
-        },
-        options);
-  task->cancelled = result.cancelled;
-  task->succeeded = result.ok && file.Commit();
+  if (!result.cancelled) result = DownloadResumable(request);
   task->fileOpen = false;
-  if (!task->succeeded) {
-    file.Discard();
-    task->reason = result.ok ? "cannot put the file in place" : result.reason;
-    LOG_ERROR("Failed to download {0}: {1}.", task->url, task->reason);
-  }
+  task->cancelled = result.cancelled;
+  task->succeeded = result.ok;
+  task->arrived = result.digests;
+  if (!task->succeeded) task->reason = result.reason;
   if (notify) notify->OnNotify(task, ZDownloadFileServiceNotify::kFinished, 0);
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "net/ArrivingDigests.h"
+
 namespace net {
 
 class ZDownloadFileServiceNotify;
@@ -19,8 +21,10 @@ struct ZDownloadTask {
   ZDownloadFileServiceNotify* notify = nullptr;  // not owned, may be null
   const std::atomic<bool>* cancel = nullptr;     // set by the requester to stop; not owned
   bool succeeded = false;                        // set before the finished event
-  bool cancelled = false;  // set before the finished event; nothing is kept then
-  std::string reason;      // why it failed, for the log
+  bool cancelled = false;   // set before the finished event; nothing is kept then
+  bool withSha256 = false;  // compute the SHA-256 too (the catalogue gives one)
+  FileDigests arrived;      // of the file as it arrived, when succeeded
+  std::string reason;       // why it failed, for the log
 };
 
 }  // namespace net

@@ -118,6 +118,35 @@ TEST_F(AppProcedureTest, AnInstallerLongerThanItsSizeIsCutAndFailsTheCheck) {
   EXPECT_FALSE(p->busy());
 }
 
+// An installer cut by the server is resumed at the next Install; a kept share that does not
+// belong to the file (changed on disk) makes the whole fail its check, and nothing stays.
+TEST_F(AppProcedureTest, ACutInstallerIsResumedAndAResumedFileThatFailsItsCheckIsDeleted) {
+  for (bool spoiled : {false, true}) {
+    SCOPED_TRACE(spoiled ? "spoiled share" : "good share");
+    apps::ZKRYApp& app = Load();
+    platform::DeleteFile(dir / "Apps/7/runs.log");
+    auto p = Procedure(app);
+    server.server().SetFault("/apps/7/install.exe", {sim::FaultKind::Cut});
+    p->Refresh();
+    p->Install();
+    server.server().ClearFaults();
+    const std::string share = app.installerPath + ".resume";
+    const std::string kept = platform::ReadFile(share).value_or("");
+    ASSERT_EQ(kept.size(), kInstaller.size() / 2);
+    if (spoiled) platform::WriteFile(share, std::string(kept.size(), '#'));
+    script.Clear();
+    p->Install();
+    EXPECT_EQ(server.server().requests().back().range,
+              "bytes=" + std::to_string(kept.size()) + "-");
+    EXPECT_EQ(Runs(), spoiled ? "" : "i\n");
+    EXPECT_EQ(script.Texts("tip").size(), spoiled ? 1u : 0u);
+    EXPECT_EQ(platform::FileExists(app.installerPath), !spoiled);
+    EXPECT_FALSE(platform::FileExists(share));
+    platform::DeleteFile(app.installerPath);
+    platform::DeleteFile(app.appInfoPath());
+  }
+}
+
 // Closing the window during the download: the finished event still comes, but nothing is
 // installed or checked, no part of the file stays and Install is offered again.
 TEST_F(AppProcedureTest, ACancelledDownloadInstallsNothingAndOffersInstallAgain) {

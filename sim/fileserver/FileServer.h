@@ -1,6 +1,7 @@
 #pragma once
 // A file server for tests and trials: serves one folder over HTTP or HTTPS on a loopback
-// address, records every request, and can be told to misbehave per path (error status with
+// address with a strong ETag per file (so a cut download can be resumed with Range and
+// If-Range), records every request, and can be told to misbehave per path (error status with
 // an HTML page, a slow body, a body cut in the middle, a redirect) or to refuse
 // connections altogether.
 #include <cstdint>
@@ -34,6 +35,7 @@ struct RequestRecord {
   std::string method;
   std::string path;
   int status = 0;
+  std::string range;  // the Range header as asked, empty when none
 };
 
 struct FileServerOptions {
@@ -76,7 +78,8 @@ class FileServer {
 
  private:
   Fault FaultFor(const std::string& path) const;
-  void Record(const std::string& method, const std::string& path, int status);
+  void Record(const std::string& method, const std::string& path, int status,
+              const std::string& range = {});
   void InstallHandlers();
 
   FileServerOptions options_;

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "net/MD5.h"
@@ -153,28 +154,33 @@ TEST_F(DownloadFaults, ReadOnlyRootFolderRunsFromTheKeptFiles) {
   ExpectNothingLost();
 }
 
-TEST_F(DownloadFaults, ProcessKilledMidTransferLeavesTheKeptFilesForTheNextStart) {
-  web.server().SetFault("/APPS.xml", {sim::FaultKind::Slow, "", 50});
+// Runs the CLI with `args` and kills it once `arriving` says its download has begun.
+bool KilledWhenArriving(const std::string& line, const std::function<bool()>& arriving) {
   const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
+  if (child < 0) return false;
   if (child == 0) {
-    ::execl("/bin/sh", "sh", "-c", CliLine("start --no").c_str(), static_cast<char*>(nullptr));
+    ::execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
   }
-  // Killed once the catalogue has started arriving.
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  bool arriving = false;
-  while (!arriving && std::chrono::steady_clock::now() < end) {
-    for (const auto& entry : std::filesystem::directory_iterator(root / "Download"))
-      arriving = arriving || (entry.path().filename().string().rfind("APPS.xml.part-", 0) == 0 &&
-                              entry.file_size() > 0);
+  bool began = false;
+  while (!(began = arriving()) && std::chrono::steady_clock::now() < end)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
   ::kill(child, SIGKILL);
   int status = 0;
   ::waitpid(child, &status, 0);
-  ASSERT_TRUE(arriving) << "the download never began";
-  EXPECT_TRUE(WIFSIGNALED(status));
+  return began && WIFSIGNALED(status);
+}
+
+TEST_F(DownloadFaults, ProcessKilledMidTransferLeavesTheKeptFilesForTheNextStart) {
+  web.server().SetFault("/APPS.xml", {sim::FaultKind::Slow, "", 50});
+  ASSERT_TRUE(KilledWhenArriving(CliLine("start --no"), [&] {
+    for (const auto& entry : std::filesystem::directory_iterator(root / "Download"))
+      if (entry.path().filename().string().rfind("APPS.xml.part-", 0) == 0 &&
+          entry.file_size() > 0)
+        return true;
+    return false;
+  }));
   // The half-written part file is the only trace; the kept files are whole.
   ExpectNothingLost(true);
 
@@ -183,6 +189,24 @@ TEST_F(DownloadFaults, ProcessKilledMidTransferLeavesTheKeptFilesForTheNextStart
   const auto next = Cli("start --no");
   EXPECT_EQ(next.code, 0) << Stderr();
   EXPECT_NE(next.out.find("\"apps\": 1"), std::string::npos) << next.out;
+  ExpectNothingLost();
+}
+
+// A download killed halfway continues at the next run, fetching only the rest.
+TEST_F(DownloadFaults, AKilledDownloadResumesAtItsNextRun) {
+  web.server().SetFault("/img/KRY.bin", {sim::FaultKind::Slow, "", 5});
+  const std::string target = root / "Download/KRY.dlf";
+  const std::string args = "download " + Url("/img/KRY.bin") + " " + Quoted(target);
+  ASSERT_TRUE(KilledWhenArriving(CliLine(args), [&] {
+    return platform::FileSize(target + ".resume").value_or(0) > 64 * 1024;
+  }));
+  web.server().ClearFaults();
+  const auto next = Cli(args);
+  EXPECT_EQ(next.code, 0) << Stderr();
+  EXPECT_EQ(next.out.find("\"resumedFrom\": 0,"), std::string::npos) << next.out;
+  EXPECT_NE(next.out.find(net::MD5Text(std::string(1 << 20, 'n'))), std::string::npos) << next.out;
+  EXPECT_EQ(platform::ReadFile(target).value_or(""), std::string(1 << 20, 'n'));
+  EXPECT_EQ(web.server().requests().back().status, 206);
   ExpectNothingLost();
 }
 

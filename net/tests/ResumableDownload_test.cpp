@@ -1,0 +1,170 @@
+// Resumable downloads against the loopback file server: a cut transfer continues where it
+// stopped, and everything that makes the kept share useless starts over or keeps nothing.
+#include "net/ResumableDownload.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <atomic>
+#include <ctime>
+
+#include "core/ZConfig.h"
+#include "net/MD5.h"
+#include "platform/Files.h"
+#include "tests/support/ServedFolder.h"
+
+namespace {
+
+using testing_support::ServedFolder;
+using testing_support::TempFolder;
+
+std::string Pattern(std::size_t size, int seed) {
+  std::string s(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 131 + i / 7 + seed) & 0xFF);
+  return s;
+}
+
+void Age(const std::string& path, int days) {
+  const time_t then = std::time(nullptr) - days * 24 * 60 * 60;
+  const utimbuf times{then, then};
+  ::utime(path.c_str(), &times);
+}
+
+class ResumableDownloadTest : public ::testing::Test {
+ public:
+  void SetUp() override { ASSERT_TRUE(web.started()); }
+  net::ResumableResult Fetch(const std::string& name, net::TransferOptions options = {}) {
+    net::ResumableRequest request;
+    request.url = web.Url("/" + name);
+    request.path = target;
+    request.options = options;
+    request.sha256 = true;
+    return net::DownloadResumable(request);
+  }
+  // The first transfer of `name` cut at half by the server: its share stays for the next.
+  void CutOnce(const std::string& name) {
+    web.server().SetFault("/" + name, {sim::FaultKind::Cut});
+    EXPECT_FALSE(Fetch(name).ok);
+    web.server().ClearFaults();
+    ASSERT_EQ(platform::FileSize(net::ResumePath(target)).value_or(0), kSize / 2);
+  }
+  std::string LastRange() { return web.server().requests().back().range; }
+
+  static constexpr std::size_t kSize = 3 * 1024 * 1024 + 5;
+  ServedFolder web{"127.0.0.45"};
+  TempFolder local;
+  std::string target = local / "KRY.bin";
+};
+
+TEST_F(ResumableDownloadTest, ACutTransferAsksOnlyForTheRestAndEndsWithTheExactFile) {
+  const std::string body = Pattern(kSize, 1);
+  web.Put("KRY.bin", body);
+  CutOnce("KRY.bin");
+  const net::ResumableResult r = Fetch("KRY.bin");
+  ASSERT_TRUE(r.ok) << r.reason;
+  EXPECT_EQ(LastRange(), "bytes=" + std::to_string(kSize / 2) + "-");
+  EXPECT_EQ(web.server().requests().back().status, 206);
+  EXPECT_EQ(r.resumedFrom, kSize / 2);
+  EXPECT_EQ(platform::ReadFile(target).value_or(""), body);
+  EXPECT_EQ(r.digests.md5, net::MD5Text(body)) << "the kept share is hashed too";
+  EXPECT_EQ(r.digests.size, kSize);
+  EXPECT_EQ(r.digests.sha256, net::DigestsOfFile(target, true)->sha256);
+  EXPECT_FALSE(platform::FileExists(net::ResumePath(target)));
+  EXPECT_FALSE(platform::FileExists(net::ResumeInfoPath(target)));
+}
+
+// Whatever makes the kept share useless: the whole file is fetched again and is exact.
+TEST_F(ResumableDownloadTest, AKeptShareThatNoLongerFitsStartsOver) {
+  const struct {
+    const char* name;
+    std::function<void(ResumableDownloadTest&)> change;
+    bool rangeAsked;
+  } cases[] = {
+      {"file changed on the server (If-Range no longer matches)",
+       [](ResumableDownloadTest& t) { t.web.Put("KRY.bin", Pattern(kSize + 9, 2)); }, true},
+      {"another address into the same file",
+       [](ResumableDownloadTest& t) {
+         t.web.Put("KRY.bin", Pattern(kSize + 9, 2));
+         platform::WriteFile(net::ResumeInfoPath(t.target), "http://127.0.0.45:1/x\n\"1-2\"\n");
+       },
+       false},
+      {"kept for more than seven days",
+       [](ResumableDownloadTest& t) {
+         t.web.Put("KRY.bin", Pattern(kSize + 9, 2));
+         Age(net::ResumePath(t.target), 8);
+       },
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    web.Put("KRY.bin", Pattern(kSize, 1));
+    CutOnce("KRY.bin");
+    c.change(*this);
+    const net::ResumableResult r = Fetch("KRY.bin");
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(!LastRange().empty(), c.rangeAsked);
+    EXPECT_EQ(r.resumedFrom, 0u);
+    EXPECT_EQ(platform::ReadFile(target).value_or(""), Pattern(kSize + 9, 2));
+    EXPECT_EQ(r.digests.md5, net::MD5Text(Pattern(kSize + 9, 2)));
+  }
+}
+
+// A transfer that is cancelled, passes its bound or gets an error keeps no share to resume,
+// and the previous file stays.
+TEST_F(ResumableDownloadTest, FailuresThatCannotBeContinuedKeepNothing) {
+  web.Put("KRY.bin", Pattern(kSize, 1));
+  std::atomic<bool> cancel{true};
+  net::TransferOptions cancelled;
+  cancelled.cancel = &cancel;
+  const struct {
+    const char* name;
+    const char* served;
+    net::TransferOptions options;
+  } cases[] = {
+      {"cancelled", "KRY.bin", cancelled},
+      {"longer than announced", "KRY.bin", net::AnnouncedSizeTransfer(1000)},
+      {"not found", "missing.bin", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    platform::WriteFile(target, "kept image");
+    EXPECT_FALSE(Fetch(c.served, c.options).ok);
+    EXPECT_EQ(platform::ReadFile(target).value_or(""), "kept image");
+    EXPECT_FALSE(platform::FileExists(net::ResumePath(target)));
+  }
+}
+
+TEST_F(ResumableDownloadTest, OnlyExpiredSharesNoTransferHoldsAreRemoved) {
+  const std::string fresh = local.Put("fresh.bin.resume", "x");
+  const std::string old = local.Put("old.bin.resume", "x");
+  const std::string oldInfo = local.Put("old.bin.resume.info", "x");
+  Age(old, 8);
+  EXPECT_EQ(net::RemoveExpiredResumeFiles(local.path()), 2);
+  EXPECT_TRUE(platform::FileExists(fresh));
+  EXPECT_FALSE(platform::FileExists(old) || platform::FileExists(oldInfo));
+}
+
+TEST(DigestsMatch, BothDigestsMustMatchWhereGiven) {
+  TempFolder local;
+  const auto abc = net::DigestsOfFile(local.Put("abc", "abc"), true);
+  ASSERT_TRUE(abc.has_value());
+  const std::string md5 = "900150983cd24fb0d6963f7d28e17f72";
+  const std::string sha = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+  const struct {
+    std::string md5, sha256;
+    bool match;
+  } cases[] = {
+      {md5, "", true},
+      {md5, sha, true},
+      {md5, std::string(64, 'a'), false},
+      {std::string(32, '0'), sha, false},
+      {" " + md5, "", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.md5 + " " + c.sha256);
+    EXPECT_EQ(net::DigestsMatch(*abc, c.md5, c.sha256), c.match);
+  }
+}
+
+}  // namespace
