@@ -97,6 +97,7 @@ void ArrivingDigests::Hash() {
     changed_.notify_all();  // room for Add
     contexts_->Update(bytes);
     lock.lock();
+    spare_.push_back(std::move(bytes));
     hashing_ = false;
     changed_.notify_all();
   }
@@ -106,7 +107,13 @@ void ArrivingDigests::Add(const char* data, std::size_t size) {
   if (size == 0) return;
   std::unique_lock<std::mutex> lock(mutex_);
   changed_.wait(lock, [this] { return pendingBytes_ < kMaxPendingBytes; });
-  pending_.emplace_back(data, data + size);
+  std::vector<char> bytes;
+  if (!spare_.empty()) {
+    bytes = std::move(spare_.back());
+    spare_.pop_back();
+  }
+  bytes.assign(data, data + size);
+  pending_.push_back(std::move(bytes));
   pendingBytes_ += size;
   size_ += size;
   lock.unlock();

@@ -53,6 +53,9 @@ class ArrivingDigests {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<std::vector<char>> pending_;
+  // Hashed buffers kept for the next pieces: fresh large blocks would each be mapped and
+  // faulted in anew by the allocator.
+  std::vector<std::vector<char>> spare_;
   std::size_t pendingBytes_ = 0;
   bool hashing_ = false;
   bool stop_ = false;
