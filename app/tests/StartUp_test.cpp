@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
+#include <utime.h>
 
+#include <ctime>
 #include <filesystem>
 
 #include "app/StartUp.h"
@@ -111,8 +113,8 @@ TEST_F(StartUpTest, InitStopsWhenTheLanguageFileCannotBeLoaded) {
 
 namespace {
 
-// Part files of downloads that ended with their process go at start; a transfer still
-// running (its part file locked) and every other file stay.
+// Part files of downloads that ended with their process and resumable shares older than a
+// week go at start; a transfer still running (its part file locked) and every other file stay.
 TEST_F(StartUpTest, UnfinishedDownloadsAreRemovedUnlessStillBeingWritten) {
   const struct {
     const char* name;
@@ -121,11 +123,16 @@ TEST_F(StartUpTest, UnfinishedDownloadsAreRemovedUnlessStillBeingWritten) {
       {"Download/APPS.xml.part-a1B2c3", false},
       {"Download/APPS.xml", true},
       {"Download/KRY.bin.resume", true},
+      {"Download/old.bin.resume", false},  // kept for more than a week
+      {"Download/old.bin.resume.info", false},
       {"Apps/7/install.exe.part-x9Y8z7", false},
       {"Apps/7/install.exe", true},
       {"Apps/part-of-nothing.txt", true},
   };
   for (const auto& f : files) root.Put(f.name, "bytes");
+  const time_t weekAgo = std::time(nullptr) - 8 * 24 * 60 * 60;
+  const utimbuf aged{weekAgo, weekAgo};
+  ::utime((root / "Download/old.bin.resume").c_str(), &aged);
   std::filesystem::create_directory_symlink(root / "Download", root / "Apps/link");
   net::PartFile running(root / "Download/fws.xml");
   ASSERT_TRUE(running.Open());
@@ -135,7 +142,7 @@ TEST_F(StartUpTest, UnfinishedDownloadsAreRemovedUnlessStillBeingWritten) {
   ASSERT_TRUE(app::PrepareProgram(ui));
   for (const auto& f : files) EXPECT_EQ(platform::FileExists(root / f.name), f.stays) << f.name;
   EXPECT_TRUE(platform::FileExists(running.partPath())) << "another transfer still writes it";
-  EXPECT_NE(platform::ReadFile(root / "Kavora.log").value_or("").find("Removed 2 unfinished"),
+  EXPECT_NE(platform::ReadFile(root / "Kavora.log").value_or("").find("Removed 4 unfinished"),
             std::string::npos);
 }
 

@@ -20,9 +20,9 @@
 
 namespace {
 
-using testing_support::TempFolder;
 using testing_support::ScriptedInteraction;
 using testing_support::ServedFolder;
+using testing_support::TempFolder;
 
 const std::string kInstaller = testing_support::RecordingInstaller();
 
@@ -165,13 +165,11 @@ TEST_F(AppProcedureTest, ACancelledDownloadInstallsNothingAndOffersInstallAgain)
   p->SetObserver(&observer);
   p->Refresh();
   p->Install();
-  EXPECT_EQ(Runs(), "");
-  EXPECT_TRUE(script.Texts("tip").empty()) << "no check message";
+  EXPECT_EQ(Runs() + std::to_string(script.Texts("tip").size()), "0") << "no run, no check";
   EXPECT_EQ(InstallTexts().back(), core::Text(37));
   EXPECT_TRUE(std::filesystem::is_empty(app.installFolder)) << "no installer, no part file";
   EXPECT_EQ(published.back(), kInstallOnly);
-  EXPECT_FALSE(p->busy());
-  EXPECT_FALSE(p->CancelDownload()) << "nothing left to cancel";
+  EXPECT_FALSE(p->busy() || p->CancelDownload()) << "nothing left to cancel";
 }
 
 TEST_F(AppProcedureTest, AFailedDownloadEndsInTheCheckMessage) {

@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <sys/socket.h>
 
-#include <atomic>
 #include <thread>
 
 #include "net/DownloadFile.h"
@@ -88,24 +87,6 @@ TEST(TransferBounds, HostilePeersFailWithinTheirBound) {
     EXPECT_LE(r.received, std::max<std::uint64_t>(c.options.maxBytes, 1 << 20));
     EXPECT_EQ(platform::ReadFile(kept).value_or(""), "kept");
   }
-}
-
-TEST(TransferBounds, ACancelledTransferStopsAndSaysSo) {
-  std::atomic<bool> cancel{false};
-  ScriptedTcpServer peer([](int fd) { SendUntilClosed(fd, kChunkedHead, Chunk(4096), 100); });
-  net::TransferOptions options;
-  options.cancel = &cancel;
-  std::uint64_t seen = 0;
-  const net::TransferResult r = net::RunTransfer(
-      "http://127.0.0.1:" + std::to_string(peer.port()) + "/installer",
-      [&](const char*, std::size_t n) {
-        if ((seen += n) > 100000) cancel = true;
-        return true;
-      },
-      options);
-  EXPECT_FALSE(r.ok);
-  EXPECT_TRUE(r.cancelled);
-  EXPECT_EQ(r.reason, "cancelled");
 }
 
 }  // namespace
