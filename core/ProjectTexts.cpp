@@ -15,6 +15,24 @@ const std::vector<std::pair<unsigned, std::string>>& ProjectTexts() {
       // applications (1100-1119)
       // windows, pages and packaging (1120-1159)
       // history and signatures (1160-1199)
+      // update history (1180-1199)
+      {1180, "VCI firmware update"},
+      {1181, "DoIP system update"},
+      {1182, "Device reset"},
+      {1183, "Adapter unlock"},
+      {1184, "Application install"},
+      {1185, "Application update"},
+      {1186, "Application removal"},
+      {1187, "Program update"},
+      {1188, "Done"},
+      {1189, "Failed"},
+      {1190, "No adapter has been read yet."},
+      {1191, "Nothing has been recorded for this adapter yet."},
+      {1192, "Update history of %s"},
+      {1193, "The installer ended without installing the application."},
+      {1194, "The installer ended without removing the application."},
+      {1195, "The adapter's console did not answer."},
+      {1196, "The update history cannot be read."},
   };
   return texts;
 }
