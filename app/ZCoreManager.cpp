@@ -84,7 +84,7 @@ void ZCoreManager::CheckVersion(core::Interaction& ui) {
   core::ZConfig& config = core::ZConfig::Instance();
   if (config.UpdateURL.empty() || offline_) return;
   const std::string path = platform::JoinPath(config.downloadDir, "update.ini");
-  if (!net::_DownloadFile(config.UpdateURL, path)) {
+  if (!net::_DownloadFile(config.UpdateURL, path, net::UpdateInfoTransfer())) {
     LOG_WARN("Server not reachable; working offline for this run.");
     offline_ = true;
     return;
@@ -103,7 +103,7 @@ bool ZCoreManager::LoadAppCatalogue(core::Interaction& ui) {
   appManager_ = std::make_unique<apps::ZKRYAPPManager>(config.appsDir);
   const std::string path = platform::JoinPath(config.downloadDir, "APPS.xml");
   if (!offline_) {
-    if (!net::_DownloadFile(config.ApplicationURL, path) || !appManager_->LoadFromFile(path)) {
+    if (!net::_DownloadFile(config.ApplicationURL, path, net::CatalogueTransfer()) || !appManager_->LoadFromFile(path)) {
       ShowError(ui, "Download app.xml failed！");
       online_ = false;
       return false;
@@ -126,7 +126,7 @@ void ZCoreManager::LoadFirmwareCatalogue(core::Interaction& ui) {
   }
   // A catalogue that failed to download is not replaced by the kept one: every device then
   // counts as having new firmware, which is the safe side.
-  if (!net::_DownloadFile(config.FirmwareURL, path) || !firmwareManager_->Load(path)) {
+  if (!net::_DownloadFile(config.FirmwareURL, path, net::CatalogueTransfer()) || !firmwareManager_->Load(path)) {
     online_ = false;
     ShowError(ui, "Download fw.xml failed！");
   }
@@ -140,7 +140,7 @@ bool ZCoreManager::LoadSpsCatalogue(core::Interaction& ui) {
     if (!spsManager_->LoadFromFile(path)) online_ = false;
     return true;
   }
-  if (!net::_DownloadFile(config.SPSListURL, path) || !spsManager_->LoadFromFile(path)) {
+  if (!net::_DownloadFile(config.SPSListURL, path, net::CatalogueTransfer()) || !spsManager_->LoadFromFile(path)) {
     online_ = false;
     ShowError(ui, "Load sps.xml failed！");
     return false;

@@ -62,7 +62,7 @@ UpdateButtonResult OnUpdateButton(core::Interaction& ui, core::ZConfig& config,
     return UpdateButtonResult::OpenedOemAddress;
   }
   const std::string path = UpdateIniPath(config);
-  if (!net::_DownloadFile(config.UpdateURL, path)) {
+  if (!net::_DownloadFile(config.UpdateURL, path, net::UpdateInfoTransfer())) {
     LOG_ERROR("Failed to download the new version information file.");
     return UpdateButtonResult::DownloadFailed;
   }
