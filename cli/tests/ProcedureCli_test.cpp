@@ -5,10 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <nlohmann/json.hpp>
 
 #include "cli/tests/CliRun.h"
+#include "core/ZCommSettings.h"
+#include "device/AdapterLock.h"
 #include "platform/Files.h"
 #include "tests/support/KeptFirmware.h"
 #include "tests/support/Md5sum.h"
@@ -260,6 +263,34 @@ TEST_F(ProcedureCli, UnlockDropsAStaleConnection) {
       EXPECT_FALSE(sim.Recorded("open"));
     }
   }
+}
+
+// Another program (this test) holds the adapter: each command is refused and told by whom,
+// and works once the adapter is free.
+TEST_F(ProcedureCli, AnotherProgramHoldingTheAdapterIsNamed) {
+  VciSim sim;
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  sim.WriteKryIni(root / "kry/KRY.ini");
+  core::ZCommSettings comm(root / "kry/KRY.ini");
+  comm.Load();
+  const std::string lockFile = device::AdapterLockPath(comm.path(), comm.current());
+  const auto opens = [&sim] {
+    const auto record = sim.Record();
+    return std::count(record.begin(), record.end(), "open");
+  };
+  for (const char* args : {"report", "device", "test hw", "reset"}) {
+    const auto before = opens();
+    device::AdapterLock held = device::AdapterLock::Take(lockFile, "the firmware update", 0);
+    ASSERT_TRUE(held);
+    const auto run = Cli(args);
+    EXPECT_EQ(run.code, 1) << args;
+    EXPECT_TRUE(InStderr("The adapter is busy with the firmware update.")) << args << "\n" << Stderr();
+    EXPECT_EQ(json::parse(run.out)["ok"], false);
+    EXPECT_EQ(opens(), before) << args << ": the adapter was opened";
+    held.Release();
+    EXPECT_EQ(Cli(std::string(args) == "reset" ? "report" : args).code, 0) << args << Stderr();
+  }
+  EXPECT_GT(opens(), 0) << "the simulator records its opens";
 }
 
 TEST_F(ProcedureCli, SelfAndHardwareTests) {
