@@ -1,7 +1,7 @@
 // OrbUpdate: the program's updater. Started by OrbManager in its root folder with the five
 // fields "OWN-VERSION NEW-VERSION URL SIZE MD5", it replaces the program files beside
 // itself with the new version and starts OrbManager again; after any failure the old
-// version is started.
+// version is started, and OrbUpdate exits with 1.
 #include <QApplication>
 #include <QScreen>
 #include <QTimer>
@@ -46,7 +46,9 @@ int main(int argc, char** argv) {
     window.move(screen->availableGeometry().center() - window.rect().center());
   window.show();
 
+  bool updated = false;
   const auto finish = [&](bool ok, const std::string& why) {
+    updated = ok;
     updater::StartInstalledProgram(places);  // the new version, or the old one again
     if (ok) {
       window.ShowSuccess();
@@ -74,5 +76,5 @@ int main(int argc, char** argv) {
   }
   const int code = app.exec();
   if (worker.joinable()) worker.join();
-  return code;
+  return code != 0 ? code : updated ? 0 : 1;
 }
