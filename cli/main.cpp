@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/Command.h"
+#include "updater/UpdateRecovery.h"
 
 namespace cli {
 
@@ -19,6 +20,8 @@ int BadUsage(const std::string& message) {
 }  // namespace cli
 
 int main(int argc, char** argv) {
+  // An update cut short is undone or finished before any command runs.
+  updater::RecoverInterruptedUpdateAtStart(argv);
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::ostream& out = args.empty() ? std::cerr : std::cout;

@@ -10,11 +10,13 @@
 #include <thread>
 #include <vector>
 
+#include "core/ContinueLog.h"
 #include "core/Log.h"
 #include "core/ZConfig.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "updater/ProgramUpdate.h"
+#include "updater/UpdateRecovery.h"
 #include "updater/UpdateWindow.h"
 
 namespace {
@@ -24,14 +26,18 @@ constexpr std::int64_t kFailureShownMs = 15000;
 
 int Milliseconds(std::int64_t ms) {
   return static_cast<int>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(platform::TheClock().ToReal(ms)).count());
+      std::chrono::duration_cast<std::chrono::milliseconds>(platform::TheClock().ToReal(ms))
+          .count());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  updater::RecoverInterruptedUpdateAtStart(argv);
   QApplication app(argc, argv);
-  core::SetUpLog("OrbUpdate.log");  // beside Kavora.log, which stays the program's own
+  // Beside Kavora.log, which stays the program's own; kept across runs, so the lines of an
+  // update that was cut short, and of its recovery, are still there to read.
+  core::ContinueLog("OrbUpdate.log");
   const std::vector<std::string> fields(argv + 1, argv + argc);
   updater::UpdatePlaces places;
   places.programFolder = platform::ProgramFolder();
@@ -66,12 +72,12 @@ int main(int argc, char** argv) {
     QTimer::singleShot(0, &app, [&] { finish(false, reason); });
   } else {
     worker = std::thread([&] {
-      const updater::UpdateOutcome outcome = updater::RunUpdate(
-          *request, places, [&](updater::UpdateStage stage, std::uint64_t done, std::uint64_t total) {
-            window.PostProgress(stage, done, total);
-          });
-      QMetaObject::invokeMethod(&app, [&, outcome] { finish(outcome.ok, outcome.reason); },
-                                Qt::QueuedConnection);
+      const updater::UpdateOutcome outcome =
+          updater::RunUpdate(*request, places,
+                             [&](updater::UpdateStage stage, std::uint64_t done,
+                                 std::uint64_t total) { window.PostProgress(stage, done, total); });
+      QMetaObject::invokeMethod(
+          &app, [&, outcome] { finish(outcome.ok, outcome.reason); }, Qt::QueuedConnection);
     });
   }
   const int code = app.exec();
