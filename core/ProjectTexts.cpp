@@ -14,6 +14,8 @@ const std::vector<std::pair<unsigned, std::string>>& ProjectTexts() {
       // program update (1080-1099)
       // applications (1100-1119)
       // windows, pages and packaging (1120-1159)
+      {1140, "Install version %s through the package manager."},
+      {1141, "Open folder"},
       // history and signatures (1160-1199)
   };
   return texts;
