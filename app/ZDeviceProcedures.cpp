@@ -7,6 +7,7 @@
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
+#include "device/AdapterLock.h"
 #include "device/HardwareTests.h"
 #include "device/UnlockProcedure.h"
 #include "device/ZKRYDevice.h"
@@ -39,6 +40,14 @@ ZDeviceProcedures::ZDeviceProcedures(ZCoreManager& core, core::Interaction& ui,
   const core::ZConfig& config = core::ZConfig::Instance();
   skinFolder_ = platform::JoinPath(platform::ProgramFolder(), config.english() ? "skin/EN" : "skin/CS");
   report_.firmwareButtonText = core::Text(101);
+  if (device::ZKRYDevice* dev = device()) {
+    // The core outlives the device object's users; the procedures may not.
+    ZCoreManager* owner = &core_;
+    dev->useGuard().SetLockFile([owner]() -> std::string {
+      const core::ZCommSettings* comm = owner->commSettings();
+      return comm ? device::AdapterLockPath(comm->path(), comm->current()) : std::string();
+    });
+  }
 }
 
 ZDeviceProcedures::~ZDeviceProcedures() = default;
@@ -67,14 +76,15 @@ device::DeviceReport ZDeviceProcedures::lastReport() const {
 device::DeviceUse ZDeviceProcedures::TakeDevice(const std::string& procedure, bool quiet) {
   device::ZKRYDevice* dev = device();
   if (!dev) return {};
-  device::DeviceUse use = dev->useGuard().Take(procedure, kBusyWaitMs);
+  // A short read may wait for another program's procedure to end; anything longer would
+  // leave the user looking at a frozen page.
+  const std::int64_t otherProgramWaitMs = procedure == kReport ? kShortReadWaitMs : 0;
+  std::string holder;
+  device::DeviceUse use =
+      dev->useGuard().Take(procedure, kBusyWaitMs, otherProgramWaitMs, &holder);
   if (use) return use;
-  std::string holder = dev->useGuard().holder();
-  if (holder.empty()) holder = "another procedure";
   LOG_WARN("The adapter is busy with {0}; {1} was refused.", holder, procedure);
-  if (!quiet)
-    ui_.ShowMessage("The adapter is busy with " + holder + ". Please try again when it has finished.",
-                    "", core::MessageIcon::Information);
+  if (!quiet) ui_.ShowMessage(device::AdapterBusyText(holder), "", core::MessageIcon::Information);
   return {};
 }
 

@@ -27,6 +27,10 @@ std::string UpdateQuestion(const std::string& newVersion);
 bool OfferUpdate(core::Interaction& ui, const core::ZConfig& config, const Handover& handover,
                  const std::string& programFolder = platform::ProgramFolder());
 
+// Fetches UpdateURL into `path` (update.ini in the Download folder). The kept file is
+// replaced only by one that loads, that is, has an [UPDATE] section.
+bool FetchUpdateInfo(const core::ZConfig& config, const std::string& path);
+
 // The start-up prompt, after update.ini was read: only for a new version that is not empty.
 void PromptAtStartUp(core::Interaction& ui, const core::ZConfig& config, const Handover& handover,
                      const std::string& programFolder = platform::ProgramFolder());
