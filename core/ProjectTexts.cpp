@@ -17,6 +17,8 @@ const std::vector<std::pair<unsigned, std::string>>& ProjectTexts() {
       // applications (1100-1119)
       {1100, "%s is being installed by another program."},
       // windows, pages and packaging (1120-1159)
+      {1140, "Install version %s through the package manager."},
+      {1141, "Open folder"},
       // history and signatures (1160-1199)
       // update history (1180-1199)
       {1180, "VCI firmware update"},
