@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/Log.h"
+#include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
 #include "platform/CrashReport.h"
 #include "platform/Files.h"
@@ -13,7 +14,7 @@ namespace app {
 
 const char kProgramTitle[] = "OrbManager";
 
-bool PrepareProgram(core::Interaction&) {
+bool PrepareProgram(core::Interaction& ui) {
   // 1-2. Each run starts a fresh log.
   core::SetUpLog(platform::JoinPath(platform::CurrentDirectory(), "Kavora.log"));
   // 3-4. COM and the debug privilege have no counterpart here: they succeed and do nothing.
@@ -22,6 +23,10 @@ bool PrepareProgram(core::Interaction&) {
   // 7. Configuration.
   core::ZConfig& config = core::ZConfig::Instance();
   if (!config.Load()) {
+    // Working on from defaults would look like a broken server ("Download app.xml
+    // failed！" from empty addresses); the user is told which file and why.
+    ui.ShowMessage(core::Text(1060) + "\n" + config.configFile + "\n" + config.loadError(), "",
+                   core::MessageIcon::Error);
     LOG_ERROR("Failed to read configuration file.");
     return false;
   }

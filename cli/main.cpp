@@ -3,6 +3,9 @@
 #include <iostream>
 
 #include "cli/Command.h"
+#include "core/ProgramTexts.h"
+#include "core/ZConfig.h"
+#include "platform/Files.h"
 
 namespace cli {
 
@@ -27,7 +30,15 @@ int main(int argc, char** argv) {
     return args.empty() ? cli::kBadUsage : cli::kSuccess;
   }
   for (const auto& c : cli::Registry()) {
-    if (c.name == args[0]) return c.run({args.begin() + 1, args.end()});
+    if (c.name != args[0]) continue;
+    // No command works on from defaults in place of a configuration it cannot read.
+    const std::string root = platform::CurrentDirectory();
+    if (const std::string why = core::ZConfig::ReadErrorAt(root); !why.empty()) {
+      std::cerr << core::Text(1060) << " " << core::ZConfig::ConfigFileAt(root) << ": " << why
+                << std::endl;
+      return cli::kFailure;
+    }
+    return c.run({args.begin() + 1, args.end()});
   }
   return cli::BadUsage("unknown command '" + args[0] + "'");
 }

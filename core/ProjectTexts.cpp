@@ -11,6 +11,7 @@ const std::vector<std::pair<unsigned, std::string>>& ProjectTexts() {
       // downloads and catalogues (1020-1039)
       // adapter use across processes and the command line (1040-1059)
       // settings files and configuration (1060-1079)
+      {1060, "The configuration file cannot be read:"},
       // program update (1080-1099)
       // applications (1100-1119)
       // windows, pages and packaging (1120-1159)
