@@ -71,7 +71,7 @@ std::string ZAPPProcedure::FetchDescription() const {
   if (!scratch) return {};
   const std::string path = platform::CutToCapacity(*scratch, 260);
   // The download renames its part file over the name, which replaces a link there too.
-  if (!net::_DownloadFile(app_.DESCURL, path)) return {};
+  if (!net::_DownloadFile(app_.DESCURL, path, net::DescriptionTransfer())) return {};
   return platform::ReadFileNoFollow(path).value_or(std::string());
 }
 
@@ -104,6 +104,8 @@ void ZAPPProcedure::StartInstall() {
   task->path = app_.installerPath;
   task->size = static_cast<std::uint32_t>(app_.SIZE);
   task->notify = observer_;
+  cancel_ = false;
+  task->cancel = &cancel_;
   if (!queue_) {
     // No download service (it is not started when configured offline): the finished
     // event still comes, so the check reports the missing file.
@@ -111,7 +113,23 @@ void ZAPPProcedure::StartInstall() {
     OnDownloadEvent(task.release(), net::ZDownloadFileServiceNotify::kFinished, 0);
     return;
   }
+  downloading_ = true;
   queue_(task.release());
+}
+
+bool ZAPPProcedure::CancelDownload() {
+  if (!downloading_) return false;
+  cancel_ = true;
+  return true;
+}
+
+void ZAPPProcedure::DownloadCancelled() {
+  LOG_INFO("The download of {0} was cancelled.", app_.NAME);
+  AppButtons b = buttons();
+  b.install = true;
+  SetInstallText(core::Text(37));
+  busy_ = false;
+  Publish(b);
 }
 
 void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t event,
@@ -123,10 +141,16 @@ void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t even
     case net::ZDownloadFileServiceNotify::kProgress:
       SetInstallText(PercentText(value, app_.SIZE));
       break;
-    case net::ZDownloadFileServiceNotify::kFinished:
+    case net::ZDownloadFileServiceNotify::kFinished: {
+      const bool cancelled = task->cancelled;
       delete task;  // the service closed its file already
-      InstallStep();
+      downloading_ = false;
+      if (cancelled)
+        DownloadCancelled();
+      else
+        InstallStep();
       break;
+    }
     default:
       break;
   }

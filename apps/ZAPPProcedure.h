@@ -62,6 +62,10 @@ class ZAPPProcedure {
   void OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t event, std::uint32_t value);
   // Check, installer run with "i" and state re-read; false when the check failed.
   bool InstallStep();
+  // Stops the installer download under way: its finished event then skips the install step,
+  // nothing is kept and Install is offered again. False when no download runs (an installer
+  // that runs already is never stopped).
+  bool CancelDownload();
 
   // From the start of an install until its installer has ended or its check failed.
   bool busy() const { return busy_.load(); }
@@ -71,6 +75,7 @@ class ZAPPProcedure {
   class Forwarder;
 
   void StartInstall();
+  void DownloadCancelled();
   void RunInstaller(const char* mode, const char* caption, const std::string& workDir);
   void SetInstallText(const std::string& text);
   void Publish(const AppButtons& buttons);
@@ -87,6 +92,8 @@ class ZAPPProcedure {
   mutable std::mutex mutex_;
   AppButtons buttons_;
   std::atomic<bool> busy_{false};
+  std::atomic<bool> downloading_{false};
+  std::atomic<bool> cancel_{false};
 };
 
 // The installer's parameter text: "i" or "u", with " s" in OEM mode.

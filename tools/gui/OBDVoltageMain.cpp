@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "core/ZCommSettings.h"
+#include "device/AdapterLock.h"
 #include "device/ZKRYDevice.h"
 #include "tools/ToolStart.h"
 #include "tools/VoltageMonitor.h"
@@ -39,6 +41,9 @@ int main(int argc, char** argv) {
       note.setText(volts ? "Green from 8.00 V to 15.00 V." : QString::fromStdString(r.text));
     });
   });
+  core::ZCommSettings comm;
+  comm.Load();
+  monitor.SetLockFile(device::AdapterLockPath(comm.path(), comm.current()));
   window.show();
   tools::ScreenshotIfAsked(&window);
   if (sdk)

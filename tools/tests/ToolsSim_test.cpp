@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "core/ProgramTexts.h"
+#include "device/AdapterLock.h"
 #include "device/ZKRYDevice.h"
 #include "net/MD5.h"
 #include "platform/Clock.h"
@@ -133,6 +134,15 @@ TEST_F(ToolsSimTest, VoltageReadings) {
     EXPECT_EQ(r.colour, c.colour) << c.text;
     EXPECT_FALSE(device.connected());
   }
+  // Another program's procedure keeps the reading out and is named.
+  VciSim sim;
+  Meet(sim);
+  const std::string lockFile = folder / "kry/adapter.lock";
+  const device::AdapterLock held = device::AdapterLock::Take(lockFile, "the firmware update", 0);
+  const auto r = tools::ReadVoltage(device, lockFile);
+  EXPECT_EQ(r.kind, Kind::InUse);
+  EXPECT_EQ(r.text, device::AdapterBusyText("the firmware update"));
+  EXPECT_EQ(Count(sim, "open"), 0);
 }
 
 TEST_F(ToolsSimTest, VoltageMonitorPollsAndStopsPromptly) {
