@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "app/StartUpCleanUp.h"
 #include "core/Log.h"
 #include "core/ZConfig.h"
 #include "platform/CrashReport.h"
@@ -14,8 +15,11 @@ namespace app {
 const char kProgramTitle[] = "OrbManager";
 
 bool PrepareProgram(core::Interaction&) {
+  // Downloads that ended with their process leave part files; said in the new log below.
+  const int leftovers = RemoveUnfinishedDownloads(platform::CurrentDirectory());
   // 1-2. Each run starts a fresh log.
   core::SetUpLog(platform::JoinPath(platform::CurrentDirectory(), "Kavora.log"));
+  if (leftovers > 0) LOG_INFO("Removed {0} unfinished download file(s).", leftovers);
   // 3-4. COM and the debug privilege have no counterpart here: they succeed and do nothing.
   // 5-6. The crash report names its dump after the program.
   platform::InstallCrashReport(kProgramTitle);

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "app/ToolLaunch.h"
 #include "app/ZCoreManager.h"
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
@@ -261,32 +262,13 @@ device::ConsoleResult ZDeviceProcedures::UnlockAdapter() {
 
 bool ZDeviceProcedures::StartTool(device::DeviceTool tool) {
   const core::ZConfig& config = core::ZConfig::Instance();
-  const std::string* name = nullptr;
-  switch (tool) {
-    case device::DeviceTool::DoIPSwitch: name = &config.DoIPSwitchProgram; break;
-    case device::DeviceTool::OBDVoltage: name = &config.OBDVoltageProgram; break;
-    case device::DeviceTool::CaptureLog: name = &config.CaptureLogProgram; break;
-    case device::DeviceTool::RepairDevice: name = &config.RepairDeviceProgram; break;
-  }
-  if (!name) return false;
-  const std::string program = platform::ResolveProgram(*name, config.root);
-  if (program.empty()) {
-    LOG_WARN("The tool {0} was not found.", *name);
-    ui_.ShowMessage("The tool " + *name + " was not found.", "", core::MessageIcon::Error);
+  LaunchedTool launched = LaunchTool(ToolProgramName(tool, config), config.root, false);
+  if (!launched.process.valid()) {
+    ui_.ShowMessage(launched.error, "", core::MessageIcon::Error);
     return false;
   }
-  platform::StartRequest request;
-  request.program = program;
-  request.workingFolder = platform::FolderOf(program);
-  platform::ProcessHandle started = platform::StartProgram(request);
-  if (!started.valid()) {
-    LOG_WARN("The tool {0} could not be started.", program);
-    ui_.ShowMessage("The tool " + *name + " could not be started.", "", core::MessageIcon::Error);
-    return false;
-  }
-  LOG_INFO("Started {0}.", program);
   // Nobody waits for the tool; a thread of its own collects it when it ends.
-  std::thread([handle = std::move(started)]() mutable { handle.Wait(); }).detach();
+  std::thread([handle = std::move(launched.process)]() mutable { handle.Wait(); }).detach();
   return true;
 }
 

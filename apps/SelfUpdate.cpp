@@ -8,6 +8,7 @@
 #include "net/DownloadFile.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
+#include "platform/Text.h"
 
 namespace apps {
 namespace {
@@ -18,7 +19,30 @@ std::string UpdateIniPath(const core::ZConfig& config) {
   return platform::JoinPath(config.downloadDir, "update.ini");
 }
 
+// An error page or a cut file has no such section; the profile rules trim blanks and ignore
+// letter case in section names.
+bool HasUpdateSection(const std::string& path) {
+  const std::string text = platform::ReadFile(path).value_or("");
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = platform::Trim(std::string_view(text).substr(start, end - start));
+    if (line.size() >= 2 && line.front() == '[' && line.back() == ']' &&
+        platform::EqualsNoCase(platform::Trim(line.substr(1, line.size() - 2)), "UPDATE"))
+      return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 }  // namespace
+
+bool FetchUpdateInfo(const core::ZConfig& config, const std::string& path) {
+  return net::DownloadLoadedFile(config.UpdateURL, path, net::UpdateInfoTransfer(),
+                                 HasUpdateSection)
+      .ok;
+}
 
 void StartUpdaterAndExit(const std::string& program, const std::string& parameters) {
   const std::string resolved = platform::ResolveProgram(program);
@@ -62,7 +86,7 @@ UpdateButtonResult OnUpdateButton(core::Interaction& ui, core::ZConfig& config,
     return UpdateButtonResult::OpenedOemAddress;
   }
   const std::string path = UpdateIniPath(config);
-  if (!net::_DownloadFile(config.UpdateURL, path)) {
+  if (!FetchUpdateInfo(config, path)) {
     LOG_ERROR("Failed to download the new version information file.");
     return UpdateButtonResult::DownloadFailed;
   }

@@ -23,6 +23,10 @@ std::string UpdateQuestion(const std::string& newVersion);
 // Asks "Find new version: ..., Update now?"; OK hands over. False when declined.
 bool OfferUpdate(core::Interaction& ui, const core::ZConfig& config, const Handover& handover);
 
+// Fetches UpdateURL into `path` (update.ini in the Download folder). The kept file is
+// replaced only by one that loads, that is, has an [UPDATE] section.
+bool FetchUpdateInfo(const core::ZConfig& config, const std::string& path);
+
 // The start-up prompt, after update.ini was read: only for a new version that is not empty.
 void PromptAtStartUp(core::Interaction& ui, const core::ZConfig& config, const Handover& handover);
 

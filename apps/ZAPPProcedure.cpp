@@ -124,7 +124,7 @@ std::string ZAPPProcedure::FetchDescription() const {
   if (modes_.offline || !net::IsDownloadAddress(app_.DESCURL)) return {};
   const std::string path =
       platform::CutToCapacity(platform::ExpandEnvironment("%temp%/mcdltf.dfl"), 260);
-  if (!net::_DownloadFile(app_.DESCURL, path)) return {};
+  if (!net::_DownloadFile(app_.DESCURL, path, net::DescriptionTransfer())) return {};
   return platform::ReadFile(path).value_or(std::string());
 }
 
@@ -173,6 +173,8 @@ void ZAPPProcedure::QueueDownload(const std::string& path) {
   task->path = path;
   task->size = static_cast<std::uint32_t>(app_.SIZE);
   task->notify = observer_;
+  cancel_ = false;
+  task->cancel = &cancel_;
   if (!queue_) {
     // No download service (it is not started when configured offline): the finished
     // event still comes, so the check reports the missing file.
@@ -180,7 +182,26 @@ void ZAPPProcedure::QueueDownload(const std::string& path) {
     OnDownloadEvent(task.release(), net::ZDownloadFileServiceNotify::kFinished, 0);
     return;
   }
+  downloading_ = true;
   queue_(task.release());
+}
+
+bool ZAPPProcedure::CancelDownload() {
+  if (!downloading_) return false;
+  cancel_ = true;
+  return true;
+}
+
+void ZAPPProcedure::DownloadCancelled() {
+  LOG_INFO("The download of {0} was cancelled.", app_.NAME);
+  // Nothing installed was touched (an update had not begun its removal): the buttons follow
+  // the state as it is.
+  AppButtons b;
+  OnOwner([&] { b = ButtonsFor(app_); });
+  SetInstallText(core::Text(37));
+  ReleaseInstallFolder();
+  busy_ = false;
+  Publish(b);
 }
 
 void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t event,
@@ -192,13 +213,21 @@ void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t even
     case net::ZDownloadFileServiceNotify::kProgress:
       SetInstallText(PercentText(value, app_.SIZE));
       break;
-    case net::ZDownloadFileServiceNotify::kFinished:
+    case net::ZDownloadFileServiceNotify::kFinished: {
+      const bool cancelled = task->cancelled;
       delete task;  // the service closed its file already
-      if (updating_.exchange(false))
+      downloading_ = false;
+      const bool update = updating_.exchange(false);
+      if (cancelled) {
+        if (update) platform::DeleteFile(UpdateInstallerPath());  // never kept for later
+        DownloadCancelled();
+      } else if (update) {
         UpdateStep();
-      else
+      } else {
         InstallStep();
+      }
       break;
+    }
     default:
       break;
   }

@@ -70,6 +70,10 @@ class ZAPPProcedure {
   bool InstallStep();
   // Where an update downloads the new installer: Download/app-<ID>-install.exe.
   std::string UpdateInstallerPath() const;
+  // Stops the installer download under way: its finished event then skips the install step,
+  // nothing is kept and Install is offered again (an update leaves the installed application
+  // as it was). False when no download runs (an installer that runs already is never stopped).
+  bool CancelDownload();
 
   // From the start of an install until its installer has ended or its check failed.
   bool busy() const { return busy_.load(); }
@@ -85,6 +89,7 @@ class ZAPPProcedure {
   void RemoveInstalled();
   bool TakeInstallFolder();
   void ReleaseInstallFolder();
+  void DownloadCancelled();
   void RunInstaller(const char* mode, const char* caption, const std::string& workDir);
   void SetInstallText(const std::string& text);
   void Publish(const AppButtons& buttons);
@@ -103,6 +108,8 @@ class ZAPPProcedure {
   std::atomic<bool> busy_{false};
   std::atomic<bool> updating_{false};  // the download under way is an update's
   int installFolderLock_ = -1;         // under mutex_
+  std::atomic<bool> downloading_{false};
+  std::atomic<bool> cancel_{false};
 };
 
 // The installer's parameter text: "i" or "u", with " s" in OEM mode.

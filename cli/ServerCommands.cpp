@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/StartUp.h"
+#include "app/StartUpCleanUp.h"
 #include "app/ZCoreManager.h"
 #include "apps/SelfUpdate.h"
 #include "apps/ZKRYAPPManager.h"
@@ -101,6 +102,7 @@ int StartCommand(const std::vector<std::string>& args) {
   if (!args.empty() && args[0] != "--yes" && args[0] != "--no")
     return BadUsage("start takes [--yes|--no] (the answer to the update question)");
   TerminalInteraction ui(args.empty() ? std::nullopt : std::optional<bool>(args[0] == "--yes"));
+  app::RemoveUnfinishedDownloads(platform::CurrentDirectory());
   if (!LoadConfig()) return kFailure;
   app::ZCoreManager& core = app::ZCoreManager::Instance();
   core.SetHandover(PrintAndHandOver);

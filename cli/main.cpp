@@ -4,6 +4,7 @@
 
 #include "cli/Command.h"
 #include "cli/PrintJson.h"
+#include "updater/UpdateRecovery.h"
 
 namespace cli {
 
@@ -20,6 +21,8 @@ int BadUsage(const std::string& message) {
 }  // namespace cli
 
 int main(int argc, char** argv) {
+  // An update cut short is undone or finished before any command runs.
+  updater::RecoverInterruptedUpdateAtStart(argv);
   cli::SetAsideStandardOutput();
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {

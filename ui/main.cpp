@@ -8,8 +8,12 @@
 #include "app/StartUp.h"
 #include "ui/GuiInteraction.h"
 #include "ui/QtProgramShell.h"
+#include "updater/UpdateRecovery.h"
 
 int main(int argc, char** argv) {
+  // Before anything reads a file of the program folder: an update cut short is undone or
+  // finished first.
+  updater::RecoverInterruptedUpdateAtStart(argv);
   // The web engine's sandbox refuses to start as root (CI and workshop images run so).
   const bool setSandbox = ::geteuid() == 0 && !std::getenv("QTWEBENGINE_DISABLE_SANDBOX");
   if (setSandbox) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);

@@ -149,34 +149,58 @@ TEST_F(OnlineStartUpTest, ConfiguredOfflineWorksFromTheKeptFilesOnly) {
   EXPECT_EQ(Requests(), 0u) << "no network access at all";
 }
 
-TEST_F(OnlineStartUpTest, CatalogueFailuresOnline) {
+// A catalogue that arrives cut, or whole but not loading, leaves the kept file exactly as it
+// was, and the run fails as for a failed download.
+TEST_F(OnlineStartUpTest, CatalogueFailuresOnlineKeepTheKeptFile) {
   const struct {
     const char* failing;
+    const char* kept;
     bool result;
     const char* message;
   } cases[] = {
-      {"/APPS.xml", false, "Download app.xml failed！"},
-      {"/fws.xml", true, "Download fw.xml failed！"},
-      {"/sps.xml", false, "Load sps.xml failed！"},
+      {"APPS.xml", kKeptApps, false, "Download app.xml failed！"},
+      {"fws.xml", kKeptFws, true, "Download fw.xml failed！"},
+      {"sps.xml", kSps, false, "Load sps.xml failed！"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.failing);
-    web.server().ClearFaults();
-    web.server().SetFault(c.failing, {sim::FaultKind::Cut});
-    KeepFiles(true, true, true);
-    Configure("");
-    app::ZCoreManager run;
-    ui.Clear();
-    EXPECT_EQ(run.Init(ui), c.result);
-    EXPECT_EQ(ui.Texts("message"), std::vector<std::string>{c.message});
-    EXPECT_FALSE(run.online());
-    if (c.result) {
-      EXPECT_TRUE(run.firmwareManager()->entries().empty()) << "the kept fws.xml is not used";
+  for (bool cut : {true, false}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.failing) + (cut ? " cut" : " that does not load"));
+      web.server().ClearFaults();
+      web.Put("APPS.xml", kApps);
+      web.Put("fws.xml", kFws);
+      web.Put("sps.xml", kSps);
+      if (cut)
+        web.server().SetFault(std::string("/") + c.failing, {sim::FaultKind::Cut});
+      else
+        web.Put(c.failing, "<APPS><ITEM><ID>1</ID>");
+      KeepFiles(true, true, true);
+      Configure("");
+      app::ZCoreManager run;
+      ui.Clear();
+      EXPECT_EQ(run.Init(ui), c.result);
+      EXPECT_EQ(ui.Texts("message"), std::vector<std::string>{c.message});
+      EXPECT_FALSE(run.online());
+      if (c.result) {
+        EXPECT_TRUE(run.firmwareManager()->entries().empty()) << "the kept fws.xml is not used";
+      }
+      EXPECT_EQ(platform::ReadFile(root / ("Download/" + std::string(c.failing))).value_or(""),
+                c.kept);
     }
-    EXPECT_EQ(platform::ReadFile(root / "Download/APPS.xml").value_or(""),
-              std::string(c.failing) == "/APPS.xml" ? kKeptApps : kApps)
-        << "a failed download keeps the previous file";
   }
+}
+
+// An update.ini without its section (an error page sent as 200) counts as no answer: offline
+// from the kept files, and the kept update.ini is untouched.
+TEST_F(OnlineStartUpTest, AnUpdateInfoThatDoesNotLoadKeepsTheKeptOne) {
+  web.Put("update.ini", "<html><body>Service Unavailable</body></html>\n");
+  const std::string kept = "[UPDATE]\nManagerVersion=1.0.0\n";
+  platform::WriteFile(root / "Download/update.ini", kept);
+  KeepFiles(true, true, true);
+  Configure("");
+  ASSERT_TRUE(Init());
+  EXPECT_TRUE(core.offline());
+  EXPECT_EQ(CountsOf(core), (Counts{1, 2, 1}));
+  EXPECT_EQ(platform::ReadFile(root / "Download/update.ini").value_or(""), kept);
 }
 
 }  // namespace

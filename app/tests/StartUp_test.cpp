@@ -9,6 +9,7 @@
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
 #include "core/tests/ConfigFixture.h"
+#include "net/PartFile.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
 #include "tests/support/ScriptedInteraction.h"
@@ -104,6 +105,38 @@ TEST_F(StartUpTest, InitStopsWhenTheLanguageFileCannotBeLoaded) {
   ASSERT_EQ(ui.Texts("message"), std::vector<std::string>{"Load language failed\xEF\xBC\x81"});
   EXPECT_EQ(ui.shown()[0].icon, core::MessageIcon::Error);
   EXPECT_EQ(ui.shown()[0].caption, "");
+}
+
+}  // namespace
+
+namespace {
+
+// Part files of downloads that ended with their process go at start; a transfer still
+// running (its part file locked) and every other file stay.
+TEST_F(StartUpTest, UnfinishedDownloadsAreRemovedUnlessStillBeingWritten) {
+  const struct {
+    const char* name;
+    bool stays;
+  } files[] = {
+      {"Download/APPS.xml.part-a1B2c3", false},
+      {"Download/APPS.xml", true},
+      {"Download/KRY.bin.resume", true},
+      {"Apps/7/install.exe.part-x9Y8z7", false},
+      {"Apps/7/install.exe", true},
+      {"Apps/part-of-nothing.txt", true},
+  };
+  for (const auto& f : files) root.Put(f.name, "bytes");
+  std::filesystem::create_directory_symlink(root / "Download", root / "Apps/link");
+  net::PartFile running(root / "Download/fws.xml");
+  ASSERT_TRUE(running.Open());
+
+  WriteConfig("[CONFIG]\nLANGUAGE=1\n");
+  testing_support::ScriptedInteraction ui;
+  ASSERT_TRUE(app::PrepareProgram(ui));
+  for (const auto& f : files) EXPECT_EQ(platform::FileExists(root / f.name), f.stays) << f.name;
+  EXPECT_TRUE(platform::FileExists(running.partPath())) << "another transfer still writes it";
+  EXPECT_NE(platform::ReadFile(root / "Kavora.log").value_or("").find("Removed 2 unfinished"),
+            std::string::npos);
 }
 
 }  // namespace
