@@ -134,15 +134,6 @@ TEST_F(ToolsSimTest, VoltageReadings) {
     EXPECT_EQ(r.colour, c.colour) << c.text;
     EXPECT_FALSE(device.connected());
   }
-  // Another program's procedure keeps the reading out and is named.
-  VciSim sim;
-  Meet(sim);
-  const std::string lockFile = folder / "kry/adapter.lock";
-  const device::AdapterLock held = device::AdapterLock::Take(lockFile, "the firmware update", 0);
-  const auto r = tools::ReadVoltage(device, lockFile);
-  EXPECT_EQ(r.kind, Kind::InUse);
-  EXPECT_EQ(r.text, device::AdapterBusyText("the firmware update"));
-  EXPECT_EQ(Count(sim, "open"), 0);
 }
 
 TEST_F(ToolsSimTest, VoltageMonitorPollsAndStopsPromptly) {
