@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "core/ZCommSettings.h"
 #include "device/AdapterLock.h"
 #include "device/ZKRYDevice.h"
 #include "tools/ToolStart.h"
@@ -41,9 +40,7 @@ int main(int argc, char** argv) {
       note.setText(volts ? "Green from 8.00 V to 15.00 V." : QString::fromStdString(r.text));
     });
   });
-  core::ZCommSettings comm;
-  comm.Load();
-  monitor.SetLockFile(device::AdapterLockPath(comm.path(), comm.current()));
+  monitor.SetLockFile(device::CurrentAdapterLockPath());
   window.show();
   tools::ScreenshotIfAsked(&window);
   if (sdk)
