@@ -187,6 +187,39 @@ TEST_F(FirmwareJobTest, OnlyTheModuleRowTicked) {
   EXPECT_EQ(maxVciBar, 0);
 }
 
+// A module that refuses the upgrade, or comes back with its old system: the run fails with
+// its message, the bar stays where the update stopped and the rows keep the old version.
+TEST_F(FirmwareJobTest, AModuleUpdateThatDidNotHappenFailsTheRun) {
+  const struct {
+    const char* fault;
+    const char* message;
+  } cases[] = {
+      {"--upgrade-refused", "The module refused the upgrade: Command failed: Permission denied"},
+      {"--comes-back-old", "After the update the module reports version V1.0.3 instead of V1.1.0."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    ui.Clear();
+    auto sim = Sim({"--module", "--upgrade-ms", "20000", c.fault});
+    ASSERT_TRUE(sim->ok()) << sim->output();
+    device::ZKRYDevice dev;
+    auto job = Job(dev);
+    job->Start();
+    job->SetTicks(false, true);
+    ASSERT_TRUE(job->RequestUpdate());
+    job->WaitIdle();
+    const auto s = job->state();
+    EXPECT_FALSE(s.lastRunOk);
+    EXPECT_EQ(s.status, "Updating system firmware ... Failed");
+    EXPECT_EQ(ui.Texts("message"), std::vector<std::string>{c.message});
+    EXPECT_EQ(s.progressMaximum, 412);
+    EXPECT_GT(s.progress, 0);
+    EXPECT_LT(s.progress, 412);
+    EXPECT_EQ(s.system.currentVersion, "V1.0.3");
+    EXPECT_FALSE(dev.connected());
+  }
+}
+
 TEST_F(FirmwareJobTest, NothingToOfferAndNothingTicked) {
   auto sim = Sim({"--profile", Profile("[Adapter]\nPID=0x0999\n")});
   ASSERT_TRUE(sim->ok()) << sim->output();
