@@ -57,10 +57,13 @@ class FirmwareJobTest : public ::testing::Test {
     if (sim->ok()) sim->WriteKryIni(root / "kry/KRY.ini");
     return sim;
   }
-  // Starts a job on `dev` and runs the update as the button does.
-  std::unique_ptr<firmware::FirmwareUpdateJob> Update(device::ZKRYDevice& dev) {
+  // Starts a job on `dev` and runs the update as the button does, with only the module's
+  // row ticked when `moduleOnly`.
+  std::unique_ptr<firmware::FirmwareUpdateJob> Update(device::ZKRYDevice& dev,
+                                                      bool moduleOnly = false) {
     auto job = Job(dev);
     job->Start();
+    if (moduleOnly) job->SetTicks(false, true);
     EXPECT_TRUE(job->RequestUpdate());
     job->WaitIdle();
     return job;
@@ -170,12 +173,7 @@ TEST_F(FirmwareJobTest, OnlyTheModuleRowTicked) {
   auto sim = Sim({"--module", "--upgrade-ms", "20000"});
   ASSERT_TRUE(sim->ok()) << sim->output();
   device::ZKRYDevice dev;
-  auto job = Job(dev);
-  job->Start();
-  job->SetTicks(false, true);
-  ASSERT_TRUE(job->RequestUpdate());
-  job->WaitIdle();
-  const auto s = job->state();
+  const auto s = Update(dev, true)->state();
   EXPECT_TRUE(s.lastRunOk) << s.status << "\n" << sim->output() << [&] {
     std::string all;
     for (const auto& l : sim->Record()) all += l + "\n";
@@ -203,12 +201,7 @@ TEST_F(FirmwareJobTest, AModuleUpdateThatDidNotHappenFailsTheRun) {
     auto sim = Sim({"--module", "--upgrade-ms", "20000", c.fault});
     ASSERT_TRUE(sim->ok()) << sim->output();
     device::ZKRYDevice dev;
-    auto job = Job(dev);
-    job->Start();
-    job->SetTicks(false, true);
-    ASSERT_TRUE(job->RequestUpdate());
-    job->WaitIdle();
-    const auto s = job->state();
+    const auto s = Update(dev, true)->state();
     EXPECT_FALSE(s.lastRunOk);
     EXPECT_EQ(s.status, "Updating system firmware ... Failed");
     EXPECT_EQ(ui.Texts("message"), std::vector<std::string>{c.message});
