@@ -30,6 +30,15 @@ std::pair<std::string, std::string> Endpoint(const std::string& text) {
   return {text.substr(0, colon), text.substr(colon + 1)};
 }
 
+// A peer that never completes the handshake leaves every command without a reply: that is
+// no empty output but a failure.
+bool Accepted(const firmware::ZWSFirmwareUpdate& ws, const std::string& address) {
+  if (ws.ChannelAccepted()) return true;
+  std::cerr << "orbmanager-cli: " << address << " did not accept the module's channel"
+            << std::endl;
+  return false;
+}
+
 bool Connect(firmware::ZWSFirmwareUpdate& ws, const std::string& address) {
   core::SetUpLog("orbmanager-cli.log");
   const auto [host, port] = Endpoint(address);
@@ -46,7 +55,8 @@ int Exec(const std::vector<std::string>& args) {
   if (!Connect(ws, args[0])) return kFailure;
   char output[2048] = {};
   std::uint32_t length = 0;
-  if (!ws.RunCommand(args[1], kCommandTimeoutMs, output, sizeof output, &length))
+  if (!ws.RunCommand(args[1], kCommandTimeoutMs, output, sizeof output, &length) ||
+      !Accepted(ws, args[0]))
     return kFailure;
   PrintJson({{"output", std::string(output, length)}, {"length", length}});
   return kSuccess;
@@ -73,7 +83,7 @@ int Release(const std::vector<std::string>& args) {
   firmware::ZWSFirmwareUpdate ws(ui);
   if (!Connect(ws, args[0])) return kFailure;
   firmware::DoIPReleaseInfo release;
-  if (!ws.GetDeviceDoIPFWVersion(&release)) return kFailure;
+  if (!ws.GetDeviceDoIPFWVersion(&release) || !Accepted(ws, args[0])) return kFailure;
   PrintJson(ReleaseJson(release));
   return kSuccess;
 }
