@@ -8,6 +8,9 @@ namespace core {
 const std::vector<std::pair<unsigned, std::string>>& ProjectTexts() {
   static const std::vector<std::pair<unsigned, std::string>> texts = {
       // module update results (1000-1019)
+      {1000, "The module refused the upgrade: %s"},
+      {1001, "After the update the module reports version %s instead of %s."},
+      {1002, "After the update the version of the module could not be read."},
       // downloads and catalogues (1020-1039)
       // adapter use across processes and the command line (1040-1059)
       {1040, "The adapter is busy with %s. Please try again when it has finished."},
