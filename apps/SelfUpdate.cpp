@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "core/Log.h"
+#include "net/CatalogueSignature.h"
 #include "net/DownloadFile.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
@@ -39,8 +40,9 @@ bool HasUpdateSection(const std::string& path) {
 }  // namespace
 
 bool FetchUpdateInfo(const core::ZConfig& config, const std::string& path) {
+  const net::CatalogueSignature signature(config.CatalogueKey);
   return net::DownloadLoadedFile(config.UpdateURL, path, net::UpdateInfoTransfer(),
-                                 HasUpdateSection)
+                                 signature.Guard(config.UpdateURL, HasUpdateSection))
       .ok;
 }
 
