@@ -14,6 +14,12 @@ const std::vector<std::pair<unsigned, std::string>>& ProjectTexts() {
       // program update (1080-1099)
       // applications (1100-1119)
       // windows, pages and packaging (1120-1159)
+      {1120, "OK"},
+      {1121, "Cancel"},
+      {1122, "Offline mode: this page needs the network and is not loaded."},
+      {1123, "No address is configured for this page."},
+      {1124, "The page could not be loaded: %s"},
+      {1125, "Try again"},
       // history and signatures (1160-1199)
   };
   return texts;
