@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 #include <QWebEngineCertificateError>
 #include <QWebEnginePage>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include "core/ProgramTexts.h"
@@ -88,6 +89,9 @@ QWebEngineView* WebBrowser::view() {
   if (!view_) {
     view_ = new QWebEngineView(this);
     view_->setPage(new SilentPage(view_));
+    // A failed load shows the local page; the engine's own error page would only cost a
+    // renderer of its own behind it.
+    view_->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     view_->setContextMenuPolicy(Qt::NoContextMenu);
     // A later load that works replaces the local page of one that failed, whichever
     // finishes first.
