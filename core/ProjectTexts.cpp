@@ -21,6 +21,12 @@ const std::vector<std::pair<unsigned, std::string>>& ProjectTexts() {
       // applications (1100-1119)
       {1100, "%s is being installed by another program."},
       // windows, pages and packaging (1120-1159)
+      {1120, "OK"},
+      {1121, "Cancel"},
+      {1122, "Offline mode: this page needs the network and is not loaded."},
+      {1123, "No address is configured for this page."},
+      {1124, "The page could not be loaded: %s"},
+      {1125, "Try again"},
       {1140, "Install version %s through the package manager."},
       {1141, "Open folder"},
       // history and signatures (1160-1199)
