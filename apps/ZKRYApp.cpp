@@ -27,11 +27,11 @@ void ZKRYApp::ReadAppInfo(bool first) {
   appInfo.Installed = platform::ParseDecimal(ini.ReadString("AppInfo", "Installed", "", 64)) != 0;
 }
 
-bool ZKRYApp::CheckInstaller() const {
-  const auto size = platform::FileSize(installerPath);
+bool ZKRYApp::CheckInstaller(const std::string& path) const {
+  const auto size = platform::FileSize(path);
   if (!size || *size != static_cast<std::uint64_t>(static_cast<unsigned>(SIZE)) || SIZE < 0)
     return false;
-  const auto digests = net::DigestsOfFile(installerPath, false);
+  const auto digests = net::DigestsOfFile(path, false);
   return digests && CheckInstaller(*digests);
 }
 
