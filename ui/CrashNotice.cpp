@@ -14,10 +14,14 @@ namespace ui {
 namespace {
 
 constexpr unsigned kOpenFolderText = 1141;
+bool g_enabled = false;
 
 }  // namespace
 
+void EnableCrashNotice() { g_enabled = true; }
+
 void SetUpCrashNotice(const std::string& languageFile) {
+  if (!g_enabled) return;
   platform::SetCrashNotice(QCoreApplication::applicationFilePath().toStdString(),
                            {kCrashNoticeFlag, languageFile});
 }

@@ -9,7 +9,11 @@ namespace ui {
 
 constexpr char kCrashNoticeFlag[] = "--crash-notice";
 
-// Has the crash handler start this program as the notice, with the texts of this language.
+// Only the program itself answers kCrashNoticeFlag: other programs over the same windows
+// (the screenshot tool) leave the notice unset.
+void EnableCrashNotice();
+// Has the crash handler start this program as the notice, with the texts of this language,
+// once enabled.
 void SetUpCrashNotice(const std::string& languageFile);
 
 // argv: PROGRAM --crash-notice LANGUAGE_FILE TEXT DUMP_PATH. Returns the exit code.
