@@ -8,6 +8,7 @@
 #include "cli/TerminalInteraction.h"
 #include "core/Log.h"
 #include "core/ZConfig.h"
+#include "device/AdapterLock.h"
 #include "device/ZKRYDevice.h"
 #include "device/ZKRYSdk.h"
 #include "firmware/DoIPUpdateInfo.h"
@@ -126,6 +127,14 @@ int Update(const std::vector<std::string>& args) {
   if (!core::ZConfig::Instance().Load()) return kFailure;
   if (!device::ZKRYSdk::Instance().Load(ui)) {
     std::cerr << "Load SDK dll failed！" << std::endl;
+    return kFailure;
+  }
+  // The module update reads the adapter before and after: no other program may use it.
+  std::string holder;
+  const device::AdapterLock lock =
+      device::AdapterLock::Take(device::CurrentAdapterLockPath(), "the firmware update", 0, &holder);
+  if (!lock) {
+    std::cerr << device::AdapterBusyText(holder) << std::endl;
     return kFailure;
   }
   device::ZKRYDevice dev;

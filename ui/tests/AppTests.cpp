@@ -1,6 +1,7 @@
 // The applications page and the application window against the loopback file server,
 // with an installer script that records how it was run.
 #include <QTest>
+#include <QPointer>
 #include <QTimer>
 
 #include "apps/ZKRYAPPManager.h"
@@ -98,6 +99,7 @@ class AppTests : public QObject {
     QCOMPARE(page->tiles()[0].second->ID, 7);
     QCOMPARE(page->entries()[1].first->look().bk, QColor::fromRgba(0xFF028CF1));
     QCOMPARE(page->entries()[0].first->look().bk, QColor::fromRgba(0xFFFFFFFF));
+    UITEST_VERIFY_READABLE(page, "applications page");
     QTest::mouseClick(page->entries()[0].first->widget(), Qt::LeftButton);
     QCOMPARE(int(page->tiles().size()), 2);
     host_.reset();
@@ -123,6 +125,21 @@ class AppTests : public QObject {
     QVERIFY(!platform::FileExists(catalogue_->objects()[0]->installerPath));
     QCOMPARE(Runs(), QString());
     window->Close();
+  }
+
+  // Escape during the download stops it; the window closes once the download has ended.
+  void closingDuringTheDownloadCancelsItAndNothingIsInstalled() {
+    server_.Put("apps/7/install.exe", std::string(1 << 20, 'i'));
+    server_.server().SetFault("/apps/7/install.exe", {sim::FaultKind::Slow, "", 5});
+    Load(0, "2.0");
+    QPointer<ui::APPWnd> window = Open({false, false});
+    uitest::Click(window, "btnInstall");
+    QTRY_VERIFY(window->FindControl("btnInstall")->text().endsWith('%'));
+    QTest::keyClick(window, Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 10000);
+    QCOMPARE(Runs(), QString());
+    QVERIFY(!platform::FileExists(catalogue_->objects()[0]->installerPath));
+    server_.server().ClearFaults();
   }
 
   void offlineTheDescriptionIsHiddenAndTheInstallerOnDiskIsUsed() {
