@@ -83,7 +83,9 @@ TEST(ModuleCli, UnreachableModuleAndBadUsage) {
     });
     std::string args = command;
     args.replace(args.find("%s"), 2, flood.port());
-    EXPECT_EQ(Module(root, args).code, 1) << args;
+    const ModuleRun run = Module(root, args);
+    EXPECT_EQ(run.code, 1) << args;
+    EXPECT_EQ(nlohmann::json::parse(run.out)["ok"], false) << args;
   }
   EXPECT_EQ(Module(root, "exec 127.0.0.1").code, 2);
   EXPECT_EQ(Module(root, "reboot").code, 2);
