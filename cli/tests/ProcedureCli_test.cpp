@@ -224,7 +224,7 @@ TEST_F(ProcedureCli, ResetWithAndWithoutModule) {
   for (bool module : {false, true}) {
     VciSim sim(module ? std::vector<std::string>{"--module"} : std::vector<std::string>{});
     ASSERT_TRUE(sim.ok()) << sim.output();
-    const auto run = Cli(sim, "reset");
+    const auto run = Cli(sim, "reset --yes");
     EXPECT_EQ(run.code, 0) << Stderr();
     EXPECT_EQ(json::parse(run.out)["serialLabel"]["text"], "K9ABC00258") << "the report is refreshed";
     EXPECT_TRUE(sim.Recorded("reset"));
@@ -237,8 +237,13 @@ TEST_F(ProcedureCli, ResetWithAndWithoutModule) {
   }
   VciSim held({"--held"});
   ASSERT_TRUE(held.ok());
-  EXPECT_EQ(Cli(held, "reset").code, 1);
+  EXPECT_EQ(Cli(held, "reset --yes").code, 1);
   EXPECT_FALSE(held.Recorded("reset"));
+  // Without --yes and without a terminal to answer, the question is cancelled.
+  VciSim unanswered;
+  ASSERT_TRUE(unanswered.ok());
+  EXPECT_EQ(Cli(unanswered, "reset").code, 1);
+  EXPECT_FALSE(unanswered.Recorded("reset"));
 }
 
 TEST_F(ProcedureCli, UnlockDropsAStaleConnection) {
@@ -296,10 +301,10 @@ TEST_F(ProcedureCli, AnotherProgramHoldingTheAdapterIsNamed) {
 TEST_F(ProcedureCli, SelfAndHardwareTests) {
   VciSim sim;
   ASSERT_TRUE(sim.ok()) << sim.output();
-  EXPECT_EQ(Cli(sim, "test self").code, 0) << Stderr();
-  EXPECT_TRUE(InStderr("[LUWNDTIP] Complete"));
-  EXPECT_EQ(Cli(sim, "test hw").code, 0);
-  EXPECT_FALSE(InStderr("Complete"));
+  for (const char* test : {"test self", "test hw"}) {
+    EXPECT_EQ(Cli(sim, test).code, 0) << Stderr();
+    EXPECT_TRUE(InStderr("[LUWNDTIP] Complete")) << test;
+  }
   std::vector<std::string> calls;
   for (const auto& line : sim.Record())
     if (line.rfind("led", 0) == 0 || line.rfind("beep", 0) == 0) calls.push_back(line);
@@ -381,6 +386,39 @@ TEST_F(ProcedureCli, ModuleUpdateAndItsFailures) {
       EXPECT_EQ(release["openwrt"], "V1.1.0");
       EXPECT_EQ(release["address"], sim.address());
     }
+  }
+}
+
+// An upgrade the module refused, or one it came back from running its old system, fails
+// from either command, and the report afterwards shows the version the module really runs.
+TEST_F(ProcedureCli, AModuleUpdateThatDidNotHappenFails) {
+  ModuleTime();
+  const std::string image = root / "Download/openwrt.bin";
+  std::string md5 = testing_support::Md5sumOf(image);
+  for (char& c : md5) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const struct {
+    const char* fault;
+    std::string command;
+    std::string message;
+  } cases[] = {
+      {"--upgrade-refused", "firmware --no-vci --yes",
+       "The module refused the upgrade: Command failed: Permission denied"},
+      {"--comes-back-old", "module update '" + image + "' " + md5,
+       "After the update the module reports version V1.0.3 instead of V1.1.0."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    VciSim sim({"--profile", ORB_SOURCE_DIR "/sim/profiles/wifi-module.ini", "--upgrade-ms",
+                "2000", c.fault});
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    EXPECT_EQ(Cli(sim, c.command).code, 1) << Stderr();
+    EXPECT_TRUE(InStderr(c.message)) << Stderr();
+    EXPECT_TRUE(InStderr("[status] Updating system firmware ... Failed")) << Stderr();
+    EXPECT_FALSE(InStderr("Update Completed")) << Stderr();
+    const auto report = Cli(sim, "report");
+    ASSERT_EQ(report.code, 0) << Stderr();
+    const auto rows = Rows(json::parse(report.out));
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "value Version=V1.0.3"), rows.end());
   }
 }
 
