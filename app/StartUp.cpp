@@ -3,7 +3,9 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "app/StartUpCleanUp.h"
 #include "core/Log.h"
+#include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
 #include "platform/CrashReport.h"
 #include "platform/Files.h"
@@ -13,15 +15,22 @@ namespace app {
 
 const char kProgramTitle[] = "OrbManager";
 
-bool PrepareProgram(core::Interaction&) {
+bool PrepareProgram(core::Interaction& ui) {
+  // Downloads that ended with their process leave part files; said in the new log below.
+  const int leftovers = RemoveUnfinishedDownloads(platform::CurrentDirectory());
   // 1-2. Each run starts a fresh log.
   core::SetUpLog(platform::JoinPath(platform::CurrentDirectory(), "Kavora.log"));
+  if (leftovers > 0) LOG_INFO("Removed {0} unfinished download file(s).", leftovers);
   // 3-4. COM and the debug privilege have no counterpart here: they succeed and do nothing.
   // 5-6. The crash report names its dump after the program.
   platform::InstallCrashReport(kProgramTitle);
   // 7. Configuration.
   core::ZConfig& config = core::ZConfig::Instance();
   if (!config.Load()) {
+    // Working on from defaults would look like a broken server ("Download app.xml
+    // failed！" from empty addresses); the user is told which file and why.
+    ui.ShowMessage(core::Text(1060) + "\n" + config.configFile + "\n" + config.loadError(), "",
+                   core::MessageIcon::Error);
     LOG_ERROR("Failed to read configuration file.");
     return false;
   }

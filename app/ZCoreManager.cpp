@@ -4,11 +4,24 @@
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
 #include "device/ZKRYSdk.h"
+#include "net/CatalogueSignature.h"
 #include "net/DownloadFile.h"
 #include "platform/Files.h"
 #include "platform/Library.h"
 
 namespace app {
+namespace {
+
+// A catalogue is fetched beside the kept one and loaded from there; only one that loads takes
+// the kept one's place, so a broken file on the server never spoils the next offline start.
+// With CatalogueKey set, its signature must verify before it is even loaded.
+bool FetchCatalogue(const std::string& url, const std::string& path, const net::FileCheck& loads) {
+  const net::CatalogueSignature signature(core::ZConfig::Instance().CatalogueKey);
+  return net::DownloadLoadedFile(url, path, net::CatalogueTransfer(), signature.Guard(url, loads))
+      .ok;
+}
+
+}  // namespace
 
 ZCoreManager& ZCoreManager::Instance() {
   static ZCoreManager* core = new ZCoreManager();  // never destroyed before exit
@@ -84,7 +97,7 @@ void ZCoreManager::CheckVersion(core::Interaction& ui) {
   core::ZConfig& config = core::ZConfig::Instance();
   if (config.UpdateURL.empty() || offline_) return;
   const std::string path = platform::JoinPath(config.downloadDir, "update.ini");
-  if (!net::_DownloadFile(config.UpdateURL, path)) {
+  if (!apps::FetchUpdateInfo(config, path)) {
     LOG_WARN("Server not reachable; working offline for this run.");
     offline_ = true;
     return;
@@ -103,7 +116,8 @@ bool ZCoreManager::LoadAppCatalogue(core::Interaction& ui) {
   appManager_ = std::make_unique<apps::ZKRYAPPManager>(config.appsDir);
   const std::string path = platform::JoinPath(config.downloadDir, "APPS.xml");
   if (!offline_) {
-    if (!net::_DownloadFile(config.ApplicationURL, path) || !appManager_->LoadFromFile(path)) {
+    if (!FetchCatalogue(config.ApplicationURL, path,
+                        [&](const std::string& f) { return appManager_->LoadFromFile(f); })) {
       ShowError(ui, "Download app.xml failed！");
       online_ = false;
       return false;
@@ -126,7 +140,9 @@ void ZCoreManager::LoadFirmwareCatalogue(core::Interaction& ui) {
   }
   // A catalogue that failed to download is not replaced by the kept one: every device then
   // counts as having new firmware, which is the safe side.
-  if (!net::_DownloadFile(config.FirmwareURL, path) || !firmwareManager_->Load(path)) {
+  if (!FetchCatalogue(config.FirmwareURL, path,
+                      [&](const std::string& f) { return firmwareManager_->Load(f); })) {
+    firmwareManager_ = std::make_unique<firmware::ZKRYFirmwareManager>();  // nothing half-read
     online_ = false;
     ShowError(ui, "Download fw.xml failed！");
   }
@@ -140,7 +156,8 @@ bool ZCoreManager::LoadSpsCatalogue(core::Interaction& ui) {
     if (!spsManager_->LoadFromFile(path)) online_ = false;
     return true;
   }
-  if (!net::_DownloadFile(config.SPSListURL, path) || !spsManager_->LoadFromFile(path)) {
+  if (!FetchCatalogue(config.SPSListURL, path,
+                      [&](const std::string& f) { return spsManager_->LoadFromFile(f); })) {
     online_ = false;
     ShowError(ui, "Load sps.xml failed！");
     return false;

@@ -2,10 +2,12 @@
 
 #include <thread>
 
+#include "app/ToolLaunch.h"
 #include "app/ZCoreManager.h"
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
+#include "device/AdapterLock.h"
 #include "device/HardwareTests.h"
 #include "device/UnlockProcedure.h"
 #include "device/ZKRYDevice.h"
@@ -38,6 +40,14 @@ ZDeviceProcedures::ZDeviceProcedures(ZCoreManager& core, core::Interaction& ui,
   const core::ZConfig& config = core::ZConfig::Instance();
   skinFolder_ = platform::JoinPath(platform::ProgramFolder(), config.english() ? "skin/EN" : "skin/CS");
   report_.firmwareButtonText = core::Text(101);
+  if (device::ZKRYDevice* dev = device()) {
+    // The core outlives the device object's users; the procedures may not.
+    ZCoreManager* owner = &core_;
+    dev->useGuard().SetLockFile([owner]() -> std::string {
+      const core::ZCommSettings* comm = owner->commSettings();
+      return comm ? device::AdapterLockPath(comm->path(), comm->current()) : std::string();
+    });
+  }
 }
 
 ZDeviceProcedures::~ZDeviceProcedures() = default;
@@ -66,14 +76,15 @@ device::DeviceReport ZDeviceProcedures::lastReport() const {
 device::DeviceUse ZDeviceProcedures::TakeDevice(const std::string& procedure, bool quiet) {
   device::ZKRYDevice* dev = device();
   if (!dev) return {};
-  device::DeviceUse use = dev->useGuard().Take(procedure, kBusyWaitMs);
+  // A short read may wait for another program's procedure to end; anything longer would
+  // leave the user looking at a frozen page.
+  const std::int64_t otherProgramWaitMs = procedure == kReport ? kShortReadWaitMs : 0;
+  std::string holder;
+  device::DeviceUse use =
+      dev->useGuard().Take(procedure, kBusyWaitMs, otherProgramWaitMs, &holder);
   if (use) return use;
-  std::string holder = dev->useGuard().holder();
-  if (holder.empty()) holder = "another procedure";
   LOG_WARN("The adapter is busy with {0}; {1} was refused.", holder, procedure);
-  if (!quiet)
-    ui_.ShowMessage("The adapter is busy with " + holder + ". Please try again when it has finished.",
-                    "", core::MessageIcon::Information);
+  if (!quiet) ui_.ShowMessage(device::AdapterBusyText(holder), "", core::MessageIcon::Information);
   return {};
 }
 
@@ -251,32 +262,13 @@ device::ConsoleResult ZDeviceProcedures::UnlockAdapter() {
 
 bool ZDeviceProcedures::StartTool(device::DeviceTool tool) {
   const core::ZConfig& config = core::ZConfig::Instance();
-  const std::string* name = nullptr;
-  switch (tool) {
-    case device::DeviceTool::DoIPSwitch: name = &config.DoIPSwitchProgram; break;
-    case device::DeviceTool::OBDVoltage: name = &config.OBDVoltageProgram; break;
-    case device::DeviceTool::CaptureLog: name = &config.CaptureLogProgram; break;
-    case device::DeviceTool::RepairDevice: name = &config.RepairDeviceProgram; break;
-  }
-  if (!name) return false;
-  const std::string program = platform::ResolveProgram(*name, config.root);
-  if (program.empty()) {
-    LOG_WARN("The tool {0} was not found.", *name);
-    ui_.ShowMessage("The tool " + *name + " was not found.", "", core::MessageIcon::Error);
+  LaunchedTool launched = LaunchTool(ToolProgramName(tool, config), config.root, false);
+  if (!launched.process.valid()) {
+    ui_.ShowMessage(launched.error, "", core::MessageIcon::Error);
     return false;
   }
-  platform::StartRequest request;
-  request.program = program;
-  request.workingFolder = platform::FolderOf(program);
-  platform::ProcessHandle started = platform::StartProgram(request);
-  if (!started.valid()) {
-    LOG_WARN("The tool {0} could not be started.", program);
-    ui_.ShowMessage("The tool " + *name + " could not be started.", "", core::MessageIcon::Error);
-    return false;
-  }
-  LOG_INFO("Started {0}.", program);
   // Nobody waits for the tool; a thread of its own collects it when it ends.
-  std::thread([handle = std::move(started)]() mutable { handle.Wait(); }).detach();
+  std::thread([handle = std::move(launched.process)]() mutable { handle.Wait(); }).detach();
   return true;
 }
 

@@ -30,6 +30,8 @@ class ZDeviceProcedures : public device::DeviceProcedures {
   using FirmwareWindow = std::function<void(firmware::FirmwareJobSetup)>;
   // How long a procedure waits for the adapter before it is refused (program time).
   static constexpr std::int64_t kBusyWaitMs = 100;
+  // How long a short read waits for a procedure of another program.
+  static constexpr std::int64_t kShortReadWaitMs = 2000;
 
   // `operations` is the device page's worker for the timed waits.
   ZDeviceProcedures(ZCoreManager& core, core::Interaction& ui, device::DeviceOPThread& operations);

@@ -1,24 +1,62 @@
 #include "apps/SelfUpdate.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
 #include "core/Log.h"
+#include "core/ProgramTexts.h"
+#include "net/CatalogueSignature.h"
 #include "net/DownloadFile.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
+#include "platform/Text.h"
 
 namespace apps {
 namespace {
 
 constexpr const char* kCaption = "Update";
+constexpr unsigned kInstallThroughPackageManager = 1140;
 
 std::string UpdateIniPath(const core::ZConfig& config) {
   return platform::JoinPath(config.downloadDir, "update.ini");
 }
 
+// The text comes from the language file, so its "%s" is replaced, never formatted.
+std::string PackageManagerText(const std::string& version) {
+  std::string text = core::Text(kInstallThroughPackageManager);
+  const std::size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, version);
+  return text;
+}
+
+// An error page or a cut file has no such section; the profile rules trim blanks and ignore
+// letter case in section names.
+bool HasUpdateSection(const std::string& path) {
+  const std::string text = platform::ReadFile(path).value_or("");
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = platform::Trim(std::string_view(text).substr(start, end - start));
+    if (line.size() >= 2 && line.front() == '[' && line.back() == ']' &&
+        platform::EqualsNoCase(platform::Trim(line.substr(1, line.size() - 2)), "UPDATE"))
+      return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 }  // namespace
+
+bool FetchUpdateInfo(const core::ZConfig& config, const std::string& path) {
+  const net::CatalogueSignature signature(config.CatalogueKey);
+  return net::DownloadLoadedFile(config.UpdateURL, path, net::UpdateInfoTransfer(),
+                                 signature.Guard(config.UpdateURL, HasUpdateSection))
+      .ok;
+}
 
 void StartUpdaterAndExit(const std::string& program, const std::string& parameters) {
   const std::string resolved = platform::ResolveProgram(program);
@@ -40,29 +78,39 @@ std::string UpdateQuestion(const std::string& newVersion) {
   return "Find new version: " + newVersion + ", Update now?";
 }
 
-bool OfferUpdate(core::Interaction& ui, const core::ZConfig& config, const Handover& handover) {
+bool OfferUpdate(core::Interaction& ui, const core::ZConfig& config, const Handover& handover,
+                 const std::string& programFolder) {
   if (!ui.AskOkCancel(UpdateQuestion(config.update.ManagerVersion), kCaption,
                       core::MessageIcon::Information))
     return false;
+  // The package manager owns a folder the user cannot write; an updater started there would
+  // fail after the program has already ended.
+  if (::access(programFolder.c_str(), W_OK) != 0) {
+    LOG_INFO("The program folder {0} cannot be written: no updater.", programFolder);
+    ui.ShowMessage(PackageManagerText(config.update.ManagerVersion), kCaption,
+                   core::MessageIcon::Information);
+    return false;
+  }
   handover(config.AupdateUpdateProgram, UpdaterParameters(config.ManagerVersion, config.update));
   return true;
 }
 
-void PromptAtStartUp(core::Interaction& ui, const core::ZConfig& config, const Handover& handover) {
+void PromptAtStartUp(core::Interaction& ui, const core::ZConfig& config, const Handover& handover,
+                     const std::string& programFolder) {
   const std::string& offered = config.update.ManagerVersion;
   if (!offered.empty() && IsNewVersion(config.ManagerVersion, offered))
-    OfferUpdate(ui, config, handover);
+    OfferUpdate(ui, config, handover, programFolder);
 }
 
 UpdateButtonResult OnUpdateButton(core::Interaction& ui, core::ZConfig& config,
-                                  const Handover& handover) {
+                                  const Handover& handover, const std::string& programFolder) {
   if (config.OfflineMode || config.OEMFlag) {
     if (config.OEMUpdateURL.find("://") == std::string::npos) return UpdateButtonResult::NothingToDo;
     platform::ShellOpen(config.OEMUpdateURL);
     return UpdateButtonResult::OpenedOemAddress;
   }
   const std::string path = UpdateIniPath(config);
-  if (!net::_DownloadFile(config.UpdateURL, path)) {
+  if (!FetchUpdateInfo(config, path)) {
     LOG_ERROR("Failed to download the new version information file.");
     return UpdateButtonResult::DownloadFailed;
   }
@@ -75,7 +123,7 @@ UpdateButtonResult OnUpdateButton(core::Interaction& ui, core::ZConfig& config,
     return UpdateButtonResult::Latest;
   }
   LOG_INFO("new version found, can update it.");
-  return OfferUpdate(ui, config, handover) ? UpdateButtonResult::HandedOver
+  return OfferUpdate(ui, config, handover, programFolder) ? UpdateButtonResult::HandedOver
                                            : UpdateButtonResult::Declined;
 }
 

@@ -1,7 +1,16 @@
 #include "apps/ZAPPProcedure.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
+#include "core/ZConfig.h"
 #include "net/CurlTransfer.h"
 #include "net/DownloadFile.h"
 #include "platform/Environment.h"
@@ -34,7 +43,53 @@ ZAPPProcedure::ZAPPProcedure(ZKRYApp& app, core::Interaction& ui, Modes modes, Q
       forwarder_(std::make_unique<Forwarder>(*this)),
       observer_(forwarder_.get()) {}
 
-ZAPPProcedure::~ZAPPProcedure() = default;
+ZAPPProcedure::~ZAPPProcedure() { ReleaseInstallFolder(); }
+
+// Two programs running installers of one application at once would leave neither install
+// whole: the install folder's own descriptor carries the lock, so it needs no file of its own.
+bool ZAPPProcedure::TakeInstallFolder() {
+  std::string folder, name;
+  OnOwner([&] {
+    folder = app_.installFolder;
+    name = app_.NAME;
+  });
+  {
+    // Still held from an earlier run that ended without its step (a cancelled download).
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (installFolderLock_ >= 0) return true;
+  }
+  platform::CreateFolders(folder);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    // The download or the installer will fail on this folder and say so.
+    LOG_WARN("Cannot open the install folder {0} (errno {1}).", folder, errno);
+    return true;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    LOG_WARN("{0} is being installed by another program.", name);
+    ui_.ShowMessage(core::TextWith(1100, name), "", core::MessageIcon::Error);
+    Publish(buttons());  // the window enables its buttons again
+    return false;
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  installFolderLock_ = fd;
+  return true;
+}
+
+void ZAPPProcedure::ReleaseInstallFolder() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (installFolderLock_ < 0) return;
+  ::close(installFolderLock_);
+  installFolderLock_ = -1;
+}
+
+std::string ZAPPProcedure::UpdateInstallerPath() const {
+  std::string folder = modes_.downloadFolder;
+  if (folder.empty()) folder = core::ZConfig::Instance().downloadDir;
+  if (folder.empty()) folder = platform::FolderOf(app_.installFolder);
+  return platform::JoinPath(folder, "app-" + std::to_string(app_.ID) + "-install.exe");
+}
 
 AppButtons ZAPPProcedure::buttons() const {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -67,13 +122,17 @@ void ZAPPProcedure::SetInstallText(const std::string& text) { ui_.SetLabel("btnI
 
 std::string ZAPPProcedure::FetchDescription() const {
   if (modes_.offline || !net::IsDownloadAddress(app_.DESCURL)) return {};
-  const std::string path =
-      platform::CutToCapacity(platform::ExpandEnvironment("%temp%/mcdltf.dfl"), 260);
-  if (!net::_DownloadFile(app_.DESCURL, path)) return {};
-  return platform::ReadFile(path).value_or(std::string());
+  const auto scratch = platform::ScratchFile("mcdltf.dfl");
+  if (!scratch) return {};
+  const std::string path = platform::CutToCapacity(*scratch, 260);
+  // The download renames its part file over the name, which replaces a link there too.
+  if (!net::_DownloadFile(app_.DESCURL, path, net::DescriptionTransfer())) return {};
+  return platform::ReadFileNoFollow(path).value_or(std::string());
 }
 
 void ZAPPProcedure::Install() {
+  if (!TakeInstallFolder()) return;
+  updating_ = false;
   if (modes_.offline) {
     InstallStep();
     return;
@@ -83,8 +142,15 @@ void ZAPPProcedure::Install() {
 
 void ZAPPProcedure::Update() {
   if (modes_.offline) return;
-  Remove();
-  StartInstall();
+  if (!TakeInstallFolder()) return;
+  AppButtons b = buttons();
+  b.install = b.update = b.uninstall = false;
+  Publish(b);
+  const std::string path = UpdateInstallerPath();
+  platform::CreateFolders(platform::FolderOf(path));
+  platform::DeleteFile(path);  // a left-over of an earlier update is not this version
+  updating_ = true;
+  QueueDownload(path);
 }
 
 void ZAPPProcedure::StartInstall() {
@@ -93,15 +159,24 @@ void ZAPPProcedure::StartInstall() {
   Publish(b);
   bool current = false;
   OnOwner([&] { current = app_.appInfo.Installed && app_.CheckInstaller(); });
-  if (current) return;
+  if (current) {
+    ReleaseInstallFolder();
+    return;
+  }
+  QueueDownload(app_.installerPath);
+}
+
+void ZAPPProcedure::QueueDownload(const std::string& path) {
   busy_ = true;
   SetInstallText(core::Text(17));
   auto task = std::make_unique<net::ZDownloadTask>();
   task->name = app_.NAME;
   task->url = app_.DOWNLOADURL;
-  task->path = app_.installerPath;
+  task->path = path;
   task->size = static_cast<std::uint32_t>(app_.SIZE);
   task->notify = observer_;
+  cancel_ = false;
+  task->cancel = &cancel_;
   if (!queue_) {
     // No download service (it is not started when configured offline): the finished
     // event still comes, so the check reports the missing file.
@@ -109,7 +184,26 @@ void ZAPPProcedure::StartInstall() {
     OnDownloadEvent(task.release(), net::ZDownloadFileServiceNotify::kFinished, 0);
     return;
   }
+  downloading_ = true;
   queue_(task.release());
+}
+
+bool ZAPPProcedure::CancelDownload() {
+  if (!downloading_) return false;
+  cancel_ = true;
+  return true;
+}
+
+void ZAPPProcedure::DownloadCancelled() {
+  LOG_INFO("The download of {0} was cancelled.", app_.NAME);
+  // Nothing installed was touched (an update had not begun its removal): the buttons follow
+  // the state as it is.
+  AppButtons b;
+  OnOwner([&] { b = ButtonsFor(app_); });
+  SetInstallText(core::Text(37));
+  ReleaseInstallFolder();
+  busy_ = false;
+  Publish(b);
 }
 
 void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t event,
@@ -121,10 +215,21 @@ void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t even
     case net::ZDownloadFileServiceNotify::kProgress:
       SetInstallText(PercentText(value, app_.SIZE));
       break;
-    case net::ZDownloadFileServiceNotify::kFinished:
+    case net::ZDownloadFileServiceNotify::kFinished: {
+      const bool cancelled = task->cancelled;
       delete task;  // the service closed its file already
-      InstallStep();
+      downloading_ = false;
+      const bool update = updating_.exchange(false);
+      if (cancelled) {
+        if (update) platform::DeleteFile(UpdateInstallerPath());  // never kept for later
+        DownloadCancelled();
+      } else if (update) {
+        UpdateStep();
+      } else {
+        InstallStep();
+      }
       break;
+    }
     default:
       break;
   }
@@ -143,6 +248,7 @@ bool ZAPPProcedure::InstallStep() {
     b.install = true;
     Publish(b);
     SetInstallText(core::Text(37));
+    ReleaseInstallFolder();
     busy_ = false;
     return false;
   }
@@ -157,11 +263,58 @@ bool ZAPPProcedure::InstallStep() {
   });
   SetInstallText(core::Text(37));
   Publish(b);
+  ReleaseInstallFolder();
   busy_ = false;
   return true;
 }
 
+bool ZAPPProcedure::UpdateStep() {
+  SetInstallText(core::Text(35));
+  const std::string fresh = UpdateInstallerPath();
+  bool intact = false;
+  std::string installer;
+  OnOwner([&] {
+    intact = app_.CheckInstaller(fresh);
+    installer = app_.installerPath;
+  });
+  if (!intact) {
+    // Nothing of the installed application has been touched yet.
+    platform::DeleteFile(fresh);
+    LOG_WARN("The new installer of {0} failed its check; the installed version stays.", app_.NAME);
+    ui_.ShowTip("FCFWND", core::Text(107), 0);
+    AppButtons b;
+    OnOwner([&] { b = ButtonsFor(app_); });
+    SetInstallText(core::Text(37));
+    Publish(b);
+    ReleaseInstallFolder();
+    busy_ = false;
+    return false;
+  }
+  RemoveInstalled();
+  platform::CreateFolders(platform::FolderOf(installer));  // an uninstaller may take its folder
+  std::error_code error;
+  std::filesystem::rename(fresh, installer, error);
+  if (error) {
+    // Download and Apps on different file systems: copy, then drop the downloaded one.
+    std::filesystem::copy_file(fresh, installer, std::filesystem::copy_options::overwrite_existing,
+                               error);
+    if (!error) platform::DeleteFile(fresh);
+  }
+  if (error) LOG_ERROR("Cannot put the new installer in place: {0}", error.message());
+  return InstallStep();  // its check reports an installer that is not in place
+}
+
 void ZAPPProcedure::Remove() {
+  if (!TakeInstallFolder()) return;
+  RemoveInstalled();
+  SetInstallText(core::Text(37));
+  AppButtons b;
+  b.install = true;  // whatever the installer left behind: its AppInfo.ini is gone
+  Publish(b);
+  ReleaseInstallFolder();
+}
+
+void ZAPPProcedure::RemoveInstalled() {
   std::string workDir;
   OnOwner([&] {
     workDir = app_.appInfo.WorkDir;
@@ -169,10 +322,6 @@ void ZAPPProcedure::Remove() {
   });
   RunInstaller("u", "Removing ...", workDir);
   OnOwner([&] { app_.ReadAppInfo(false); });
-  SetInstallText(core::Text(37));
-  AppButtons b;
-  b.install = true;  // whatever the installer left behind: its AppInfo.ini is gone
-  Publish(b);
 }
 
 void ZAPPProcedure::RunInstaller(const char* mode, const char* caption,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "apps/AppPresentation.h"
 #include "apps/ZAPPProcedure.h"
@@ -26,10 +27,17 @@ constexpr const char* kUsage = "app list | app show|install|update|remove|run ID
 // The Install button's percentages become one progress line on the terminal.
 class AppTerminal : public TerminalInteraction {
  public:
+  // A server whose file outgrows its announced SIZE makes the button count past 100 %; the
+  // terminal's bar ends at 100 %.
+  static std::string WithinBar(const std::string& percentText) {
+    const long long value = platform::ParseDecimal(percentText);
+    return std::to_string(value < 0 ? 0 : (value > 100 ? 100 : value)) + "%";
+  }
+
   void SetLabel(const std::string& control, const std::string& text) override {
     const bool percent = !text.empty() && text.back() == '%';
     if (percent) {
-      if (text != last_) std::cerr << "\r[download] " << text << std::flush;
+      if (text != last_) std::cerr << "\r[download] " << WithinBar(text) << std::flush;
       inBar_ = true;
     } else {
       if (inBar_) std::cerr << std::endl;
@@ -122,11 +130,12 @@ int AppCommand(const std::vector<std::string>& args) {
 
   AppTerminal ui;
   net::ZDownloadFileService downloads;  // not started: each download runs here, in order
-  apps::ZAPPProcedure procedure(*app, ui, {config.OfflineMode, config.OEMFlag},
+  apps::ZAPPProcedure procedure(*app, ui, {config.OfflineMode, config.OEMFlag, config.downloadDir},
                                 [&](net::ZDownloadTask* task) { downloads.Download(task); });
   const apps::AppButtons offered = procedure.Refresh();
   // The window offers a button only in these states; so does the terminal.
   bool ok = false;
+  std::optional<bool> versionChanged;
   if (action == "install") {
     if (!offered.install) return Fail(app->NAME + " is installed already");
     procedure.Install();
@@ -134,8 +143,11 @@ int AppCommand(const std::vector<std::string>& args) {
   } else if (action == "update") {
     if (!offered.update) return Fail(app->NAME + " has no update");
     if (config.OfflineMode) return Fail("updates need the server (OfflineMode is set)");
+    const std::string before = app->appInfo.Version;
     procedure.Update();
-    ok = app->appInfo.Installed;
+    // An installer that ran but left the old version in place did not update anything.
+    versionChanged = app->appInfo.Version != before;
+    ok = app->appInfo.Installed && *versionChanged;
   } else if (action == "remove") {
     if (!offered.uninstall) return Fail(app->NAME + " is not installed");
     procedure.Remove();
@@ -146,6 +158,7 @@ int AppCommand(const std::vector<std::string>& args) {
   }
   json j = Details(*app);
   j["ok"] = ok;
+  if (versionChanged) j["versionChanged"] = *versionChanged;
   PrintJson(j);
   return ok ? kSuccess : kFailure;
 }

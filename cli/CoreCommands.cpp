@@ -127,8 +127,7 @@ int Base64Command(const std::vector<std::string>& args) {
     return BadUsage("base64 takes encode, decode or canonical TEXT");
   const std::string input{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
   const std::string output = args[0] == "encode" ? net::Base64Encode(input) : net::Base64Decode(input);
-  std::cout.write(output.data(), static_cast<std::streamsize>(output.size()));
-  std::cout.flush();
+  PrintRaw(output);
   return kSuccess;
 }
 

@@ -7,6 +7,7 @@
 #include "cli/TerminalInteraction.h"
 #include "core/Log.h"
 #include "core/ZConfig.h"
+#include "device/AdapterLock.h"
 #include "device/HardwareTests.h"
 #include "device/ZKRYDevice.h"
 #include "device/ZKRYSdk.h"
@@ -79,11 +80,24 @@ int HardwareTest(device::ZKRYDevice& dev, TerminalInteraction& ui, const std::st
   return ok ? kSuccess : kFailure;
 }
 
+// Keeps the adapter from other programs' procedures while this command uses it; the read
+// waits a moment for one to end, the tests do not.
+device::AdapterLock TakeAdapter(bool read) {
+  std::string holder;
+  device::AdapterLock lock = device::AdapterLock::Take(
+      device::CurrentAdapterLockPath(), read ? "the device report" : "the device test",
+      read ? 2000 : 0, &holder);
+  if (!lock) std::cerr << device::AdapterBusyText(holder) << std::endl;
+  return lock;
+}
+
 int DeviceCommand(const std::vector<std::string>& args) {
   if (args.size() > 1 || (args.size() == 1 && args[0] != "led" && args[0] != "beep"))
     return BadUsage("device takes nothing, led or beep");
   TerminalInteraction ui;
   if (!Prepare(ui)) return kFailure;
+  const device::AdapterLock lock = TakeAdapter(args.empty());
+  if (!lock) return kFailure;
   device::ZKRYDevice dev;
   return args.empty() ? Report(dev) : HardwareTest(dev, ui, args[0]);
 }

@@ -2,6 +2,7 @@
 // through the same start-up core and device page procedures as the program.
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
 
@@ -32,7 +33,7 @@ std::optional<bool> PresetAnswer(const std::vector<std::string>& args) {
 // worker for the timed waits; every message goes to standard error.
 class Session {
  public:
-  explicit Session(core::Interaction& ui) : ui_(ui) {}
+  explicit Session(TerminalInteraction& ui) : ui_(ui) {}
   ~Session() {
     procedures_.reset();
     operations_.Stop();
@@ -42,7 +43,16 @@ class Session {
     core::SetUpLog("orbmanager-cli.log");
     core::ZConfig::Instance().Load();
     app::ZCoreManager& core = app::ZCoreManager::Instance();
-    if (!core.Init(ui_)) return false;
+    // These commands were asked to work on the adapter, not to replace the program: the
+    // start-up question is answered Cancel whatever --yes says for their own questions.
+    core.SetHandover([](const std::string&, const std::string&) {
+      LOG_WARN("The updater is only started by the start and update-check commands.");
+    });
+    const std::optional<bool> ownAnswer = ui_.presetAnswer();
+    ui_.SetPresetAnswer(false);
+    const bool started = core.Init(ui_);
+    ui_.SetPresetAnswer(ownAnswer);
+    if (!started) return false;
     operations_.Start();
     procedures_ = std::make_unique<app::ZDeviceProcedures>(core, ui_, operations_);
     return procedures_->device() != nullptr;
@@ -50,7 +60,7 @@ class Session {
   app::ZDeviceProcedures& procedures() { return *procedures_; }
 
  private:
-  core::Interaction& ui_;
+  TerminalInteraction& ui_;
   device::DeviceOPThread operations_;
   std::unique_ptr<app::ZDeviceProcedures> procedures_;
 };
@@ -92,29 +102,35 @@ int ReportCommand(const std::vector<std::string>& args) {
   TerminalInteraction ui;
   Session session(ui);
   if (!session.Start()) return kFailure;
-  PrintJson(ReportJson(session.procedures().Report()));
+  const device::DeviceReport report = session.procedures().Report();
+  // Every report has a row; none means the adapter was busy and nothing was read.
+  if (report.rows.empty()) return kFailure;
+  PrintJson(ReportJson(report));
   return kSuccess;
 }
 
-// The firmware window on the terminal: the rows as the job fills them, the ticks, the run.
-// True when the run ended with "Update Completed".
-bool RunFirmwareJob(firmware::FirmwareJobSetup setup, std::optional<bool> vci,
+// The firmware window on the terminal: the rows as the job filled them, the ticks, the run.
+// The job shows its status lines itself; the result carries the last one.
+json RunFirmwareJob(firmware::FirmwareJobSetup setup, std::optional<bool> vci,
                     std::optional<bool> doip) {
   firmware::FirmwareUpdateJob job(std::move(setup));
   job.Start();
   firmware::FirmwareJobState s = job.state();
-  PrintJson({{"vci", RowJson(s.vci)}, {"system", RowJson(s.system)}});
+  json j = {{"vci", RowJson(s.vci)}, {"system", RowJson(s.system)}};
   job.SetTicks(vci.value_or(s.vci.ticked), doip.value_or(s.system.ticked));
   if (!job.RequestUpdate()) {
     std::cerr << "orbmanager-cli: nothing to update" << std::endl;
     job.RequestClose();
-    return false;
+    j["status"] = s.status;
+    j["completed"] = false;
+    return j;
   }
   job.WaitIdle();
   s = job.state();
   job.RequestClose();
-  std::cerr << "[status] " << s.status << std::endl;
-  return s.lastRunOk && s.status == core::Text(25);
+  j["status"] = s.status;
+  j["completed"] = s.lastRunOk && s.status == core::Text(25);
+  return j;
 }
 
 int FirmwareCommand(const std::vector<std::string>& args) {
@@ -132,12 +148,14 @@ int FirmwareCommand(const std::vector<std::string>& args) {
   app::ZDeviceProcedures& procedures = session.procedures();
   // The job takes the PIDs the page recorded with its last report.
   procedures.Report();
-  bool completed = false;
+  json result;
   procedures.SetFirmwareWindow([&](firmware::FirmwareJobSetup setup) {
-    completed = RunFirmwareJob(std::move(setup), vci, doip);
+    result = RunFirmwareJob(std::move(setup), vci, doip);
   });
   procedures.FirmwareUpdate();
-  return completed ? kSuccess : kFailure;
+  if (result.is_null()) return kFailure;  // refused before the window opened
+  PrintJson(result);
+  return result["completed"].get<bool>() ? kSuccess : kFailure;
 }
 
 int ResetCommand(const std::vector<std::string>& args) {
@@ -146,19 +164,23 @@ int ResetCommand(const std::vector<std::string>& args) {
   TerminalInteraction ui(PresetAnswer(args));
   Session session(ui);
   if (!session.Start()) return kFailure;
-  // The reset refreshes the report once it has reset the adapter.
-  bool reset = false;
+  // The reset refreshes the report once it has reset the adapter; the last one is printed.
+  std::optional<device::DeviceReport> refreshed;
+  std::mutex refreshedMutex;
   device::DevicePageView view;
-  view.showReport = [&reset](const device::DeviceReport& r) {
-    reset = true;
-    PrintJson(ReportJson(r));
+  view.showReport = [&](const device::DeviceReport& r) {
+    std::lock_guard<std::mutex> lock(refreshedMutex);
+    refreshed = r;
   };
   view.showConnectionPicture = [](const std::string& picture) {
     std::cerr << "[deviceConnImage] " << picture << std::endl;
   };
   session.procedures().BindPage(view);
   device::RunDeviceButton(session.procedures(), ui, "btnReset", {});
-  return reset ? kSuccess : kFailure;
+  std::lock_guard<std::mutex> lock(refreshedMutex);
+  if (!refreshed) return kFailure;
+  PrintJson(ReportJson(*refreshed));
+  return kSuccess;
 }
 
 int UnlockCommand(const std::vector<std::string>& args) {
@@ -169,7 +191,8 @@ int UnlockCommand(const std::vector<std::string>& args) {
   if (!session.Start()) return kFailure;
   const device::ConsoleResult result = session.procedures().UnlockAdapter();
   PrintJson({{"result", static_cast<int>(result)}}, -1);
-  return kSuccess;
+  // No usable reply (also a cancelled or refused unlock): nothing was freed.
+  return result == device::kConsoleNoReply ? kFailure : kSuccess;
 }
 
 int TestCommand(const std::vector<std::string>& args) {

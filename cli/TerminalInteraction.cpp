@@ -75,7 +75,9 @@ void TerminalInteraction::SetStatus(const std::string& text) {
 }
 
 void TerminalInteraction::SetProgress(int value, int maximum) {
-  const int percent = maximum > 0 ? static_cast<int>(100LL * value / maximum) : 0;
+  // A counter past its maximum (or below zero) still draws a bar within 0 to 100 %.
+  const long long raw = maximum > 0 ? 100LL * value / maximum : 0;
+  const int percent = static_cast<int>(raw < 0 ? 0 : (raw > 100 ? 100 : raw));
   if (percent == lastPercent_) return;
   lastPercent_ = percent;
   std::cerr << "\r[progress] " << percent << "%" << (percent >= 100 ? "\n" : "") << std::flush;

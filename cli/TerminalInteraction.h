@@ -12,6 +12,8 @@ class TerminalInteraction : public core::Interaction {
   // `presetAnswer`: true answers OK, false Cancel; none asks at the terminal.
   explicit TerminalInteraction(std::optional<bool> presetAnswer = std::nullopt)
       : answer_(presetAnswer) {}
+  void SetPresetAnswer(std::optional<bool> answer) { answer_ = answer; }
+  std::optional<bool> presetAnswer() const { return answer_; }
 
   void ShowMessage(const std::string& text, const std::string& caption,
                    core::MessageIcon icon) override;

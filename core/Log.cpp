@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include "core/ContinueLog.h"
+
 namespace core {
 namespace {
 
@@ -15,13 +17,11 @@ std::shared_ptr<spdlog::logger> g_logger;
 constexpr std::size_t kMaxFileSize = 5 * 1024 * 1024;
 constexpr std::size_t kMaxFiles = 3;
 
-}  // namespace
-
-void SetUpLog(const std::string& path) {
+void OpenLog(const std::string& path, bool startFresh) {
   std::lock_guard<std::mutex> lock(g_mutex);
   if (g_logger) spdlog::drop(g_logger->name());
   g_logger.reset();
-  std::remove(path.c_str());
+  if (startFresh) std::remove(path.c_str());
   try {
     auto sink = std::make_shared<spdlog::sinks::rotating_file_sink_mt>(path, kMaxFileSize, kMaxFiles,
                                                                       false);
@@ -34,6 +34,12 @@ void SetUpLog(const std::string& path) {
   g_logger->set_level(spdlog::level::info);
   g_logger->flush_on(spdlog::level::err);
 }
+
+}  // namespace
+
+void SetUpLog(const std::string& path) { OpenLog(path, true); }
+
+void ContinueLog(const std::string& path) { OpenLog(path, false); }
 
 std::shared_ptr<spdlog::logger> Log() {
   std::lock_guard<std::mutex> lock(g_mutex);

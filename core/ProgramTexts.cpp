@@ -48,6 +48,13 @@ std::string Text(unsigned id) {
   return found;
 }
 
+std::string TextWith(unsigned id, const std::string& value) {
+  std::string text = Text(id);
+  const std::size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, value);
+  return text;
+}
+
 std::vector<std::pair<unsigned, std::string>> AllTexts() {
   std::vector<std::pair<unsigned, std::string>> out;
   ForEachDefault([&](const auto& entry) { out.emplace_back(entry.first, Text(entry.first)); });

@@ -20,6 +20,8 @@ void MergeDefaultTexts(const ZGUILanguage& language);
 // The program text of an id; the built-in default before the merge, empty for an id that
 // has no text.
 std::string Text(unsigned id);
+// Text(id) with its "%s" replaced by `value` (a language file may move it, not drop it).
+std::string TextWith(unsigned id, const std::string& value);
 
 // Every program text in table order, after the merge.
 std::vector<std::pair<unsigned, std::string>> AllTexts();

@@ -87,7 +87,7 @@ bool ZKRYFirmwareManager::DownloadFirmware(std::uint32_t pid, const std::string&
     LOG_ERROR("No firmware for PID {0} in the catalogue.", pid);
     return false;
   }
-  return net::_DownloadFile(e->URL, path) != 0;
+  return net::_DownloadFile(e->URL, path, net::AnnouncedSizeTransfer(e->SIZE)) != 0;
 }
 
 }  // namespace firmware

@@ -7,7 +7,8 @@
 
 namespace net {
 
-TransferResult DownloadFileTo(const std::string& url, const std::string& path) {
+TransferResult DownloadLoadedFile(const std::string& url, const std::string& path,
+                                  const TransferOptions& options, const FileCheck& loads) {
   LOG_INFO("Download file: {0}.", url);
   TransferResult result;
   if (!IsDownloadAddress(url, &result.reason)) {
@@ -20,9 +21,12 @@ TransferResult DownloadFileTo(const std::string& url, const std::string& path) {
     result.reason = "cannot create " + path;
     return result;
   }
-  result = RunTransfer(url, [&](const char* data, std::size_t size) {
-    return file.Write(data, size);
-  });
+  result = RunTransfer(
+      url, [&](const char* data, std::size_t size) { return file.Write(data, size); }, options);
+  if (result.ok && loads && !loads(file.partPath())) {
+    result.ok = false;
+    result.reason = "the file does not load";
+  }
   if (result.ok && !file.Commit()) {
     result.ok = false;
     result.reason = "cannot put the file in place at " + path;
@@ -31,8 +35,17 @@ TransferResult DownloadFileTo(const std::string& url, const std::string& path) {
   return result;
 }
 
+TransferResult DownloadFileTo(const std::string& url, const std::string& path,
+                              const TransferOptions& options) {
+  return DownloadLoadedFile(url, path, options, {});
+}
+
 int _DownloadFile(const std::string& url, const std::string& path) {
   return DownloadFileTo(url, path).ok ? 1 : 0;
+}
+
+int _DownloadFile(const std::string& url, const std::string& path, const TransferOptions& options) {
+  return DownloadFileTo(url, path, options).ok ? 1 : 0;
 }
 
 bool CheckFileMD5(const std::string& path, const std::string& expected) {

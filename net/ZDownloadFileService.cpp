@@ -46,18 +46,30 @@ void ZDownloadFileService::Run(void*) {
 void ZDownloadFileService::Download(ZDownloadTask* task) {
   ZDownloadFileServiceNotify* notify = task->notify;
   task->succeeded = false;
+  task->cancelled = false;
   task->reason.clear();
   PartFile file(task->path);
   task->fileOpen = file.Open();
   if (!task->fileOpen) LOG_ERROR("Failed create new file.");
   if (notify) notify->OnNotify(task, ZDownloadFileServiceNotify::kStarted, 0);
 
-  const TransferResult result = RunTransfer(task->url, [&](const char* data, std::size_t size) {
-    if (!file.Write(data, size)) return false;  // nothing written does not count
-    task->received += static_cast<std::uint32_t>(size);
-    if (notify) notify->OnNotify(task, ZDownloadFileServiceNotify::kProgress, task->received);
-    return true;
-  });
+  // The announced size bounds the transfer: a longer body is cut at once, never written out.
+  TransferOptions options = AnnouncedSizeTransfer(task->size);
+  options.cancel = task->cancel;
+  TransferResult result;
+  result.cancelled = task->cancel && task->cancel->load();  // cancelled while queued
+  result.reason = "cancelled";
+  if (!result.cancelled)
+    result = RunTransfer(
+        task->url,
+        [&](const char* data, std::size_t size) {
+          if (!file.Write(data, size)) return false;  // nothing written does not count
+          task->received += static_cast<std::uint32_t>(size);
+          if (notify) notify->OnNotify(task, ZDownloadFileServiceNotify::kProgress, task->received);
+          return true;
+        },
+        options);
+  task->cancelled = result.cancelled;
   task->succeeded = result.ok && file.Commit();
   task->fileOpen = false;
   if (!task->succeeded) {

@@ -1,6 +1,7 @@
 #pragma once
 // One queued download, created by the requester and destroyed by its observer after the
 // finished event. The observer judges the result by `succeeded`, the file and its own checks.
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -13,11 +14,13 @@ struct ZDownloadTask {
   std::uint32_t received = 0;  // bytes written so far
   std::string name;            // what is downloaded, for display
   std::string url;
-  std::string path;            // target file
-  std::uint32_t size = 0;      // expected size from the catalogue, for percentages
+  std::string path;        // target file
+  std::uint32_t size = 0;  // expected size from the catalogue: percentages and a bound
   ZDownloadFileServiceNotify* notify = nullptr;  // not owned, may be null
-  bool succeeded = false;      // set before the finished event
-  std::string reason;          // why it failed, for the log
+  const std::atomic<bool>* cancel = nullptr;     // set by the requester to stop; not owned
+  bool succeeded = false;                        // set before the finished event
+  bool cancelled = false;  // set before the finished event; nothing is kept then
+  std::string reason;      // why it failed, for the log
 };
 
 }  // namespace net

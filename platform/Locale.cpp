@@ -1,7 +1,10 @@
 #include "platform/Locale.h"
 
+#include <time.h>
+
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 namespace platform {
 namespace {
@@ -44,6 +47,14 @@ std::uint16_t DefaultLanguageId() {
     if (v && *v) return LanguageIdOf(v);
   }
   return 0x0409;
+}
+
+std::string LocalTimeText(const char* format) {
+  const time_t now = ::time(nullptr);
+  struct tm local {};
+  ::localtime_r(&now, &local);
+  char text[64];
+  return std::string(text, std::strftime(text, sizeof text, format, &local));
 }
 
 }  // namespace platform

@@ -9,4 +9,7 @@ namespace platform {
 std::uint16_t DefaultLanguageId();
 std::uint16_t LanguageIdOf(const std::string& localeName);
 
+// The local time now, formatted by strftime's rules ("%Y%m%d_%H%M%S").
+std::string LocalTimeText(const char* format);
+
 }  // namespace platform

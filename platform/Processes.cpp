@@ -128,6 +128,10 @@ ProcessHandle StartProgram(const StartRequest& request) {
   if (!folder.empty() && !program.empty() && program[0] != '/' &&
       program.find('/') != std::string::npos)
     program = JoinPath(CurrentDirectory(), program);
+  if (request.discardOutput) {
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  }
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 29))
   if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
 #endif
@@ -173,7 +177,7 @@ bool ShellOpen(const std::string& target, const std::string& parameters,
   return true;
 }
 
-std::string ResolveProgram(const std::string& name, const std::string& folder) {
+std::string FindProgramIn(const std::string& name, const std::vector<std::string>& folders) {
   if (name.empty()) return {};
   std::vector<std::string> candidates{name};
   const std::string exe = ".exe";
@@ -182,29 +186,31 @@ std::string ResolveProgram(const std::string& name, const std::string& folder) {
   const auto executable = [](const std::string& p) {
     return FileExists(p) && ::access(p.c_str(), X_OK) == 0;
   };
-  for (const auto& c : candidates) {
-    if (c.find('/') != std::string::npos) {
+  if (name.find('/') != std::string::npos) {
+    for (const auto& c : candidates)
       if (executable(c)) return c;
-      continue;
-    }
-    for (const auto& dir : {folder, CurrentDirectory(), ProgramFolder()}) {
-      if (dir.empty()) continue;
+    return {};
+  }
+  // Each folder in turn, with both spellings, so an earlier folder always wins.
+  for (const auto& dir : folders) {
+    if (dir.empty()) continue;
+    for (const auto& c : candidates) {
       const std::string p = JoinPath(dir, c);
       if (executable(p)) return p;
     }
-    if (const char* path = std::getenv("PATH")) {
-      for (const auto& dir : SplitParameters([&] {
-             std::string s(path);
-             for (char& ch : s)
-               if (ch == ':') ch = ' ';
-             return s;
-           }())) {
-        const std::string p = JoinPath(dir, c);
-        if (executable(p)) return p;
-      }
-    }
   }
   return {};
+}
+
+std::string ResolveProgram(const std::string& name, const std::string& folder) {
+  std::vector<std::string> folders{folder, CurrentDirectory(), ProgramFolder()};
+  if (const char* path = std::getenv("PATH")) {
+    std::string list(path);
+    for (char& ch : list)
+      if (ch == ':') ch = ' ';
+    for (auto& dir : SplitParameters(list)) folders.push_back(std::move(dir));
+  }
+  return FindProgramIn(name, folders);
 }
 
 }  // namespace platform

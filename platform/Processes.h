@@ -50,6 +50,7 @@ struct StartRequest {
   std::string workingFolder;          // empty: the caller's
   ShowState show = ShowState::Normal;
   bool makeExecutable = false;        // a downloaded program gets its execute bit first
+  bool discardOutput = false;         // its standard output and error go to /dev/null
 };
 
 // Starts a program directly. Returns an invalid handle when it could not be started.
@@ -64,8 +65,11 @@ bool ShellOpen(const std::string& target, const std::string& parameters = "",
 // Splits a parameter line at its blanks, as the started programs receive it.
 std::vector<std::string> SplitParameters(const std::string& line);
 
-// Looks a configured program name ("Tool.exe") up: as given, without ".exe", beside the
-// running program, then on PATH. Empty when not found.
+// Looks a configured program name ("Tool.exe", also without ".exe") up in `folders`, in
+// their order; a name with a folder in it is taken as it stands. Empty when not found.
+std::string FindProgramIn(const std::string& name, const std::vector<std::string>& folders);
+
+// FindProgramIn over `folder`, the current folder, beside the running program, then PATH.
 std::string ResolveProgram(const std::string& name, const std::string& folder = "");
 
 }  // namespace platform

@@ -1,7 +1,5 @@
 #include "tools/LogCapture.h"
 
-#include <time.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -9,8 +7,10 @@
 #include <system_error>
 
 #include "core/Log.h"
+#include "history/UpdateHistory.h"
 #include "platform/Environment.h"
 #include "platform/Files.h"
+#include "platform/Locale.h"
 #include "platform/Processes.h"
 
 namespace fs = std::filesystem;
@@ -45,14 +45,7 @@ std::vector<std::string> DefaultSdkSettings() {
           platform::ExpandEnvironment("%windir%/KRY.ini")};
 }
 
-std::string TimeStamp() {
-  const time_t now = ::time(nullptr);
-  struct tm local{};
-  ::localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%d_%H%M%S", &local);
-  return text;
-}
+std::string TimeStamp() { return platform::LocalTimeText("%Y%m%d_%H%M%S"); }
 
 CaptureResult CaptureLogs(const CaptureRequest& request) {
   CaptureResult result;
@@ -114,6 +107,22 @@ CaptureResult CaptureLogs(const CaptureRequest& request) {
   const auto dumps = FilesEndingIn(request.rootFolder, ".dmp");
   if (dumps.empty()) manifest.push_back("no crash dumps in " + request.rootFolder);
   for (const auto& dump : dumps) take(dump, "dumps");
+
+  // The update history as one consistent file, even while a program writes it.
+  const fs::path db = fs::path(request.rootFolder) / history::UpdateHistory::kFileName;
+  if (!fs::exists(db, ec)) {
+    manifest.push_back("missing: " + db.string());
+  } else {
+    fs::create_directories(top / "history", ec);
+    if (history::CopyHistory(db.string(), (top / "history" / db.filename()).string())) {
+      const std::string entry = name + "/history/" + db.filename().string();
+      result.entries.push_back(entry);
+      manifest.push_back(entry + " <- " + db.string());
+    } else {
+      manifest.push_back("not copied: " + db.string());
+      copyFailed = true;
+    }
+  }
 
   fs::create_directories(top, ec);
   {

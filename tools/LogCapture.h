@@ -1,6 +1,6 @@
 #pragma once
-// CaptureLog's work: the program's logs with their rotated files, the SDK's settings and
-// any crash dumps, gathered into one tar.gz archive for a support request.
+// CaptureLog's work: the program's logs with their rotated files, the SDK's settings, any
+// crash dumps and the update history, gathered into one tar.gz archive for a support request.
 #include <string>
 #include <vector>
 
@@ -29,7 +29,7 @@ std::string TimeStamp();
 
 // Copies the files into a staging folder, packs it with the tar program and removes the
 // staging folder again. The archive holds one folder named after it, with log/, sdk/,
-// dumps/ and a manifest listing what was found and what was missing.
+// dumps/, history/ and a manifest listing what was found and what was missing.
 CaptureResult CaptureLogs(const CaptureRequest& request);
 
 }  // namespace tools

@@ -2,6 +2,7 @@
 
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
+#include "device/AdapterLock.h"
 #include "device/DeviceReport.h"
 
 namespace tools {
@@ -9,12 +10,23 @@ namespace {
 
 constexpr std::uint32_t kRed = 0xFFFF0000;
 constexpr int kBatteryPin = 16;
+constexpr std::int64_t kBusyWaitMs = 2000;
 
 }  // namespace
 
-VoltageReading ReadVoltage(device::ZKRYDevice& device) {
+VoltageReading ReadVoltage(device::ZKRYDevice& device, const std::string& lockFile) {
   VoltageReading r;
   r.colour = kRed;
+  device::AdapterLock lock;
+  if (!lockFile.empty()) {
+    std::string holder;
+    lock = device::AdapterLock::Take(lockFile, "the voltage reading", kBusyWaitMs, &holder);
+    if (!lock) {
+      r.kind = VoltageReading::Kind::InUse;
+      r.text = device::AdapterBusyText(holder);
+      return r;
+    }
+  }
   const std::int32_t opened = device.Open();
   if (opened != KRY_OK) {
     r.kind = opened == KRY_ERR_IN_USE ? VoltageReading::Kind::InUse
@@ -50,7 +62,7 @@ void VoltageMonitor::Start() {
   stop_ = false;
   thread_ = std::thread([this] {
     while (!stop_) {
-      const VoltageReading reading = ReadVoltage(device_);
+      const VoltageReading reading = ReadVoltage(device_, lockFile_);
       if (stop_) break;
       onReading_(reading);
       wake_.Wait(periodMs_);

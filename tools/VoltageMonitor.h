@@ -20,8 +20,9 @@ struct VoltageReading {
   std::uint32_t colour;   // ARGB: green 8,000 to 15,000 mV, red otherwise and without value
 };
 
-// One visit to the adapter.
-VoltageReading ReadVoltage(device::ZKRYDevice& device);
+// One visit to the adapter. With a `lockFile` (AdapterLockPath) the visit waits up to 2 s
+// for another program's procedure and is refused as InUse, with its name, after that.
+VoltageReading ReadVoltage(device::ZKRYDevice& device, const std::string& lockFile = {});
 
 class VoltageMonitor {
  public:
@@ -34,6 +35,8 @@ class VoltageMonitor {
   VoltageMonitor(const VoltageMonitor&) = delete;
   VoltageMonitor& operator=(const VoltageMonitor&) = delete;
 
+  // The adapter's lock file, shared with the other programs; set before Start.
+  void SetLockFile(std::string lockFile) { lockFile_ = std::move(lockFile); }
   void Start();
   // Ends the thread after the read in progress, without waiting out the pause.
   void Stop();
@@ -43,6 +46,7 @@ class VoltageMonitor {
   device::ZKRYDevice& device_;
   std::function<void(const VoltageReading&)> onReading_;
   int periodMs_;
+  std::string lockFile_;
   std::atomic<bool> stop_{false};
   platform::Event wake_{false, false};
   std::thread thread_;

@@ -1,5 +1,7 @@
 #include "ui/APPWnd.h"
 
+#include <QKeyEvent>
+#include <QPointer>
 #include <algorithm>
 
 #include "ui/Controls.h"
@@ -59,7 +61,15 @@ APPWnd::APPWnd(apps::ZKRYApp& app, core::Interaction& ui, apps::ZAPPProcedure::M
   procedure_.SetObserver(&observer_);
   // The catalogue belongs to the UI thread; the install step reaches it from there.
   procedure_.SetOwnerThread([](const std::function<void()>& step) { RunOnUi(step); });
-  procedure_.SetButtonsListener([this](const apps::AppButtons& b) { ApplyButtons(b); });
+  procedure_.SetButtonsListener([this](const apps::AppButtons& b) {
+    ApplyButtons(b);
+    if (closeWhenIdle_ && !procedure_.busy()) {
+      QPointer<APPWnd> self(this);
+      PostToUi([self] {
+        if (self) self->Close(IDOK);
+      });
+    }
+  });
 }
 
 APPWnd::~APPWnd() = default;
@@ -115,8 +125,18 @@ void APPWnd::OnClick(TNotifyUI& msg) {
 }
 
 void APPWnd::OnSystemClose() {
-  if (procedure_.busy()) return;
+  if (procedure_.busy()) {
+    if (procedure_.CancelDownload()) closeWhenIdle_ = true;
+    return;
+  }
   Close(IDOK);
+}
+
+void APPWnd::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape)
+    OnSystemClose();
+  else
+    WindowImplBase::keyPressEvent(event);
 }
 
 }  // namespace ui

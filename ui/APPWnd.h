@@ -3,6 +3,7 @@
 // description, and the buttons that install, update, remove and start it or open its
 // web page. The procedures behind the buttons are shared with the command line; this
 // window binds their labels and button states to its controls, on the UI thread in order.
+#include <atomic>
 #include <memory>
 
 #include "apps/ZAPPProcedure.h"
@@ -44,14 +45,18 @@ class APPWnd : public WindowImplBase {
   QString GetWindowClassName() const override { return "APPWndUI"; }
   void InitWindow() override;
   void OnClick(TNotifyUI& msg) override;
-  // Closing is refused while an install runs: its download and installer report here.
+  // Closing during the installer's download cancels it, and the window closes once the
+  // download has ended (its events report to this window); while the installer runs,
+  // closing is refused.
   void OnSystemClose() override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   class WindowInteraction;
 
   void ApplyButtons(const apps::AppButtons& buttons);
 
+  std::atomic<bool> closeWhenIdle_{false};
   apps::ZKRYApp& app_;
   apps::ZAPPProcedure::Modes modes_;
   std::unique_ptr<WindowInteraction> interaction_;

@@ -65,6 +65,7 @@ void DeviceInfoWnd::UpdateDeviceInfo() {
 }
 
 void DeviceInfoWnd::ShowReport(const device::DeviceReport& report) {
+  if (!report.serialText.empty()) shownSerial_ = report.serialText;
   if (list_) {
     list_->RemoveAll();
     list_->SetItemFont(report.noticeFont ? 1 : 0);

@@ -31,6 +31,8 @@ class DeviceInfoWnd : public GUIWnd {
   // The main frame's timer after start-up: the firmware window when due, then the report.
   void AutoFirmwareCheck();
   device::DeviceOPThread& opThread() { return opThread_; }
+  // The serial number of the adapter the page read last; empty before the first one.
+  const std::string& shownSerial() const { return shownSerial_; }
 
  protected:
   QString GetSkinFile() override { return "DeviceInfoWnd.xml"; }
@@ -51,6 +53,7 @@ class DeviceInfoWnd : public GUIWnd {
   Control* deviceImage_ = nullptr;
   Control* connImage_ = nullptr;
   Control* firmwareButton_ = nullptr;
+  std::string shownSerial_;
 };
 
 }  // namespace ui

@@ -2,6 +2,7 @@
 
 #include "ui/DeviceBaseWnd.h"
 #include "ui/DeviceConfigWnd.h"
+#include "ui/DeviceHistoryWnd.h"
 #include "ui/DeviceInfoWnd.h"
 
 namespace ui {
@@ -16,15 +17,20 @@ void DeviceWnd::OnFindControl() {
   config_ = new DeviceConfigWnd(settings_, ui_);
   config_->Create(this, "DeviceConfigWnd", true, SubPagePlace());
   config_->hide();
+  history_ = new DeviceHistoryWnd;
+  history_->Create(this, "DeviceHistoryWnd", true, SubPagePlace());
+  history_->hide();
 
   nav_ = FindControl("navDevice");
   tabInfo_ = FindControl("btnTabDeviceInfo");
   tabConfig_ = FindControl("btnTabDeviceConfig");
+  tabHistory_ = FindControl("btnTabDeviceHistory");
   normalBk_ = nav_ && nav_->look().bk.isValid() ? nav_->look().bk : QColor::fromRgba(0xFFFFFFFF);
   selectedBk_ = nav_ && nav_->look().focusBorder.isValid() ? nav_->look().focusBorder
                                                            : QColor::fromRgba(0xFF028CF1);
   normalText_ = tabInfo_ ? tabInfo_->look().text : QColor::fromRgba(0xFF000000);
   SetTabLook(tabConfig_, false);
+  SetTabLook(tabHistory_, false);
   SetTabLook(tabInfo_, true);
 }
 
@@ -45,23 +51,30 @@ void DeviceWnd::SetTabLook(Control* tab, bool selected) {
   tab->widget()->update();
 }
 
-void DeviceWnd::ShowFixedPage(Control* tab, bool info) {
+void DeviceWnd::ShowFixedPage(Control* tab, GUIWnd* shown) {
   for (auto& [button, page] : extra_) {
     page->hide();
     SetTabLook(button, false);
   }
   SetTabLook(tabInfo_, false);
   SetTabLook(tabConfig_, false);
-  info_->setVisible(info);
-  config_->setVisible(!info);
+  SetTabLook(tabHistory_, false);
+  info_->setVisible(shown == info_);
+  config_->setVisible(shown == config_);
+  history_->setVisible(shown == history_);
   SetTabLook(tab, true);
 }
 
 void DeviceWnd::OnClick(TNotifyUI& msg) {
   Control* sender = msg.pSender;
   if (!sender) return;
-  if (sender == tabInfo_) return ShowFixedPage(tabInfo_, true);
-  if (sender == tabConfig_) return ShowFixedPage(tabConfig_, false);
+  if (sender == tabInfo_) return ShowFixedPage(tabInfo_, info_);
+  if (sender == tabConfig_) return ShowFixedPage(tabConfig_, config_);
+  if (sender == tabHistory_) {
+    // Read afresh each time: the other pages, the command line and the tools add records.
+    history_->ShowFor(info_->shownSerial());
+    return ShowFixedPage(tabHistory_, history_);
+  }
   if (sender->className() != "ButtonUI") return;
   auto found = std::find_if(extra_.begin(), extra_.end(),
                             [sender](const auto& entry) { return entry.first == sender; });
@@ -76,8 +89,10 @@ void DeviceWnd::OnClick(TNotifyUI& msg) {
   }
   SetTabLook(tabInfo_, false);
   SetTabLook(tabConfig_, false);
+  SetTabLook(tabHistory_, false);
   info_->hide();
   config_->hide();
+  history_->hide();
   for (auto& [button, page] : extra_) {
     const bool shown = button == sender;
     page->setVisible(shown);

@@ -1,7 +1,7 @@
 #pragma once
 // The device page: a tab bar on the left ("navDevice") and one sub-page at a time on the
-// right: the information page, the communication settings page, or an extra page built
-// from the layout file its tab button names in its user data.
+// right: the information page, the communication settings page, the history page, or an
+// extra page built from the layout file its tab button names in its user data.
 #include <QColor>
 #include <QHash>
 #include <utility>
@@ -15,6 +15,7 @@ namespace ui {
 
 class DeviceBaseWnd;
 class DeviceConfigWnd;
+class DeviceHistoryWnd;
 class DeviceInfoWnd;
 
 class DeviceWnd : public GUIWnd {
@@ -25,6 +26,7 @@ class DeviceWnd : public GUIWnd {
 
   DeviceInfoWnd* infoPage() const { return info_; }
   DeviceConfigWnd* configPage() const { return config_; }
+  DeviceHistoryWnd* historyPage() const { return history_; }
   // The extra pages in the order they were first opened.
   const std::vector<std::pair<Control*, DeviceBaseWnd*>>& extraPages() const { return extra_; }
   QColor normalTabColor() const { return normalBk_; }
@@ -38,7 +40,7 @@ class DeviceWnd : public GUIWnd {
 
  private:
   void SetTabLook(Control* tab, bool selected);
-  void ShowFixedPage(Control* tab, bool info);
+  void ShowFixedPage(Control* tab, GUIWnd* page);
   QRect SubPagePlace() const { return QRect(kSubPageX, kSubPageY, kSubPageWidth, kSubPageHeight); }
 
   core::ZCommSettings& settings_;
@@ -46,8 +48,10 @@ class DeviceWnd : public GUIWnd {
   std::vector<std::pair<Control*, DeviceBaseWnd*>> extra_;
   DeviceInfoWnd* info_ = nullptr;
   DeviceConfigWnd* config_ = nullptr;
+  DeviceHistoryWnd* history_ = nullptr;
   Control* tabInfo_ = nullptr;
   Control* tabConfig_ = nullptr;
+  Control* tabHistory_ = nullptr;
   Control* nav_ = nullptr;
   QColor normalBk_, selectedBk_, normalText_;
   QHash<Control*, ControlLook> tabLooks_;  // each tab as its layout drew it

@@ -1,40 +1,54 @@
 #pragma once
 // Puts the files of an unpacked package in place of the installed ones by renames within one
-// file system, keeping each replaced file aside until the whole set is in. Any failure
-// renames everything back, so the installed program is either all old or all new.
+// file system, keeping each replaced file aside until the whole set is in. Every swap is
+// written to a journal before the first file moves, so that a swap cut short (by a failure,
+// a kill or a power cut) is undone, or finished once every file is in, here or by the next
+// program that starts: the installed program is either all old or all new, and the version
+// in the root folder's configuration says which.
+//
+// The work folder `.OrbUpdate` below the program folder holds the unpacked package (`new`),
+// the replaced files (`old`) and the journal.
 #include <string>
-#include <vector>
+
+#include "updater/SwapJournal.h"
 
 namespace updater {
 
+std::string WorkFolderOf(const std::string& programFolder);
+std::string StagedFolderOf(const std::string& programFolder);
+std::string JournalPathOf(const std::string& programFolder);
+// ManagerVersion as the root folder's configuration records it.
+std::string RecordedVersion(const std::string& rootFolder);
+
 class ProgramSwap {
  public:
-  // `backupFolder` takes the replaced files; it must be on the program folder's file system.
-  ProgramSwap(std::string stagedFolder, std::string programFolder, std::string backupFolder);
-  ~ProgramSwap();  // an applied swap that was neither committed nor rolled back is rolled back
+  explicit ProgramSwap(std::string programFolder);
+  ~ProgramSwap();  // a swap neither finished nor rolled back is rolled back
   ProgramSwap(const ProgramSwap&) = delete;
   ProgramSwap& operator=(const ProgramSwap&) = delete;
 
-  // Moves every file of the staged folder to the same place below the program folder. On
-  // failure everything already moved goes back, and `reason` says what failed.
-  bool Apply(std::string* reason);
-  // Puts the old files back after a successful Apply.
+  // Records the swap of every staged file and moves them in. Nothing moves when the package
+  // does not fit the installed folder; a later failure moves everything back.
+  bool Apply(const std::string& rootFolder, const std::string& oldVersion,
+             const std::string& newVersion, std::string* reason);
+  // Records the new version in the root folder's configuration and ends the swap. When the
+  // version cannot be recorded the swap is rolled back, so files and version still agree.
+  bool Finish(std::string* reason);
+  // Puts every old file back, leaves the old version recorded and ends the swap. On failure
+  // the journal stays, with everything still needed to try again.
   bool Rollback(std::string* reason = nullptr);
-  // Drops the old files; the swap can no longer be undone.
-  void Commit();
 
-  // Relative paths of the files Apply moved in, in order.
-  std::vector<std::string> movedFiles() const;
+  // Takes up the swap that the journal in the work folder records.
+  bool Resume(std::string* reason);
+  const SwapJournal& journal() const { return journal_; }
 
  private:
-  struct Move {
-    std::string relative;
-    bool replaced = false;  // an old file was set aside
-  };
+  bool SaveJournal(std::string* reason);
+  bool EndJournal(std::string* reason);
+  bool RecordVersion(const std::string& version, std::string* reason) const;
 
-  std::string staged_, program_, backup_;
-  std::vector<Move> moves_;
-  std::vector<std::string> createdFolders_;  // below the program folder, in creation order
+  std::string program_;
+  SwapJournal journal_;
   bool open_ = false;
 };
 

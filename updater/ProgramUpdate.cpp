@@ -8,8 +8,8 @@
 #include "core/Log.h"
 #include "net/DownloadFile.h"
 #include "platform/Files.h"
-#include "platform/Ini.h"
 #include "platform/Processes.h"
+#include "updater/ProgramFolderLock.h"
 #include "updater/ProgramPackage.h"
 #include "updater/ProgramSwap.h"
 
@@ -58,15 +58,19 @@ class DownloadWatch {
   std::thread thread_;
 };
 
-// Removes what an interrupted update left, and the folder itself however the update ends.
+// Removes what an earlier update left, and the folder itself however this one ends; never
+// while a journal still needs the files kept there.
 struct ScratchWorkFolder {
-  explicit ScratchWorkFolder(std::string folder) : path(std::move(folder)) { Remove(); }
+  explicit ScratchWorkFolder(std::string programFolder) : program(std::move(programFolder)) {
+    Remove();
+  }
   ~ScratchWorkFolder() { Remove(); }
   void Remove() const {
+    if (platform::FileExists(JournalPathOf(program))) return;
     std::error_code ignored;
-    fs::remove_all(path, ignored);
+    fs::remove_all(WorkFolderOf(program), ignored);
   }
-  std::string path;
+  std::string program;
 };
 
 UpdateOutcome Failed(std::string reason) {
@@ -76,8 +80,13 @@ UpdateOutcome Failed(std::string reason) {
 
 }  // namespace
 
-std::string WorkFolder(const UpdatePlaces& places) {
-  return platform::JoinPath(places.programFolder, ".OrbUpdate");
+std::string WorkFolder(const UpdatePlaces& places) { return WorkFolderOf(places.programFolder); }
+
+bool InstallStagedFiles(const UpdatePlaces& places, const std::string& newVersion,
+                        std::string* reason) {
+  ProgramSwap swap(places.programFolder);
+  return swap.Apply(places.rootFolder, RecordedVersion(places.rootFolder), newVersion, reason) &&
+         swap.Finish(reason);
 }
 
 UpdateOutcome RunUpdate(const UpdateRequest& request, const UpdatePlaces& places,
@@ -85,12 +94,15 @@ UpdateOutcome RunUpdate(const UpdateRequest& request, const UpdatePlaces& places
   const auto report = [&](UpdateStage stage, std::uint64_t done = 0, std::uint64_t total = 0) {
     if (progress) progress(stage, done, total);
   };
-  LOG_INFO("Update {0} from {1} to {2}.", places.programFolder, request.ownVersion, request.newVersion);
-  const std::string work = WorkFolder(places);
-  const std::string downloads = platform::JoinPath(work, "download");
-  const std::string staged = platform::JoinPath(work, "new");
-  const std::string backup = platform::JoinPath(work, "old");
-  const ScratchWorkFolder cleanUp{work};
+  LOG_INFO("Update {0} from {1} to {2}.", places.programFolder, request.ownVersion,
+           request.newVersion);
+  ProgramFolderLock lock(places.programFolder);
+  if (!lock.TryLock()) return Failed("another update of " + places.programFolder + " is running");
+  if (platform::FileExists(JournalPathOf(places.programFolder)))
+    return Failed("an unfinished update still needs the files kept in " + WorkFolder(places));
+  const ScratchWorkFolder cleanUp{places.programFolder};
+  const std::string downloads = platform::JoinPath(WorkFolder(places), "download");
+  const std::string staged = StagedFolderOf(places.programFolder);
   if (!platform::CreateFolders(downloads) || !platform::CreateFolder(staged))
     return Failed("cannot write in the program folder " + places.programFolder);
 
@@ -100,7 +112,7 @@ UpdateOutcome RunUpdate(const UpdateRequest& request, const UpdatePlaces& places
   report(UpdateStage::Downloading, 0, request.size);
   {
     DownloadWatch watch(downloads, request.size, progress);
-    const net::TransferResult fetched = net::DownloadFileTo(request.url, package);
+    const net::TransferResult fetched = net::DownloadFileTo(request.url, package, net::AnnouncedSizeTransfer(static_cast<long long>(request.size)));
     if (!fetched.ok) return Failed("cannot download " + request.url + ": " + fetched.reason);
   }
   report(UpdateStage::Checking, request.size, request.size);
@@ -118,16 +130,7 @@ UpdateOutcome RunUpdate(const UpdateRequest& request, const UpdatePlaces& places
     return Failed(reason);
 
   report(UpdateStage::Replacing);
-  ProgramSwap swap(staged, places.programFolder, backup);
-  if (!swap.Apply(&reason)) return Failed(reason);
-  // The program knows its version from its configuration: without it the new program
-  // would offer the same update again.
-  const std::string config = platform::JoinPath(places.rootFolder, "Config/KavoraC.ini");
-  if (!platform::WriteProfileString("CONFIG", "ManagerVersion", request.newVersion, config)) {
-    swap.Rollback();
-    return Failed("cannot record the new version in " + config);
-  }
-  swap.Commit();
+  if (!InstallStagedFiles(places, request.newVersion, &reason)) return Failed(reason);
   LOG_INFO("Updated to version {0}.", request.newVersion);
   report(UpdateStage::Finished);
   return {true, ""};
@@ -138,8 +141,10 @@ bool StartInstalledProgram(const UpdatePlaces& places) {
   start.program = platform::JoinPath(places.programFolder, places.programName);
   start.workingFolder = places.rootFolder;
   const bool started = platform::StartProgram(start).valid();
-  if (started) LOG_INFO("Started {0}.", start.program);
-  else LOG_ERROR("Failed to start {0}.", start.program);
+  if (started)
+    LOG_INFO("Started {0}.", start.program);
+  else
+    LOG_ERROR("Failed to start {0}.", start.program);
   return started;
 }
 

@@ -30,9 +30,14 @@ struct UpdateOutcome {
 UpdateOutcome RunUpdate(const UpdateRequest& request, const UpdatePlaces& places,
                         const UpdateProgress& progress);
 
-// The folder below the program folder that holds the package, the unpacked files and the
-// replaced ones while an update runs; gone afterwards.
+// The folder below the program folder that holds the package, the unpacked files, the
+// replaced ones and the swap's journal while an update runs; gone afterwards.
 std::string WorkFolder(const UpdatePlaces& places);
+
+// Swaps the files unpacked into the work folder's `new` in and records `newVersion`: all or
+// nothing, even when the process is killed on the way (see UpdateRecovery).
+bool InstallStagedFiles(const UpdatePlaces& places, const std::string& newVersion,
+                        std::string* reason);
 
 // Starts the installed program in the root folder, as the user would have started it.
 bool StartInstalledProgram(const UpdatePlaces& places);

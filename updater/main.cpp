@@ -1,7 +1,7 @@
 // OrbUpdate: the program's updater. Started by OrbManager in its root folder with the five
 // fields "OWN-VERSION NEW-VERSION URL SIZE MD5", it replaces the program files beside
 // itself with the new version and starts OrbManager again; after any failure the old
-// version is started.
+// version is started, and OrbUpdate exits with 1.
 #include <QApplication>
 #include <QScreen>
 #include <QTimer>
@@ -10,11 +10,13 @@
 #include <thread>
 #include <vector>
 
+#include "core/ContinueLog.h"
 #include "core/Log.h"
 #include "core/ZConfig.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "updater/ProgramUpdate.h"
+#include "updater/UpdateRecovery.h"
 #include "updater/UpdateWindow.h"
 
 namespace {
@@ -24,14 +26,18 @@ constexpr std::int64_t kFailureShownMs = 15000;
 
 int Milliseconds(std::int64_t ms) {
   return static_cast<int>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(platform::TheClock().ToReal(ms)).count());
+      std::chrono::duration_cast<std::chrono::milliseconds>(platform::TheClock().ToReal(ms))
+          .count());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  updater::RecoverInterruptedUpdateAtStart(argv);
   QApplication app(argc, argv);
-  core::SetUpLog("OrbUpdate.log");  // beside Kavora.log, which stays the program's own
+  // Beside Kavora.log, which stays the program's own; kept across runs, so the lines of an
+  // update that was cut short, and of its recovery, are still there to read.
+  core::ContinueLog("OrbUpdate.log");
   const std::vector<std::string> fields(argv + 1, argv + argc);
   updater::UpdatePlaces places;
   places.programFolder = platform::ProgramFolder();
@@ -46,7 +52,9 @@ int main(int argc, char** argv) {
     window.move(screen->availableGeometry().center() - window.rect().center());
   window.show();
 
+  bool updated = false;
   const auto finish = [&](bool ok, const std::string& why) {
+    updated = ok;
     updater::StartInstalledProgram(places);  // the new version, or the old one again
     if (ok) {
       window.ShowSuccess();
@@ -64,15 +72,15 @@ int main(int argc, char** argv) {
     QTimer::singleShot(0, &app, [&] { finish(false, reason); });
   } else {
     worker = std::thread([&] {
-      const updater::UpdateOutcome outcome = updater::RunUpdate(
-          *request, places, [&](updater::UpdateStage stage, std::uint64_t done, std::uint64_t total) {
-            window.PostProgress(stage, done, total);
-          });
-      QMetaObject::invokeMethod(&app, [&, outcome] { finish(outcome.ok, outcome.reason); },
-                                Qt::QueuedConnection);
+      const updater::UpdateOutcome outcome =
+          updater::RunUpdate(*request, places,
+                             [&](updater::UpdateStage stage, std::uint64_t done,
+                                 std::uint64_t total) { window.PostProgress(stage, done, total); });
+      QMetaObject::invokeMethod(
+          &app, [&, outcome] { finish(outcome.ok, outcome.reason); }, Qt::QueuedConnection);
     });
   }
   const int code = app.exec();
   if (worker.joinable()) worker.join();
-  return code;
+  return code != 0 ? code : updated ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
 #include "core/tests/ConfigFixture.h"
+#include "net/PartFile.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
 #include "tests/support/ScriptedInteraction.h"
@@ -71,6 +72,20 @@ TEST_F(StartUpTest, RunsTheStepsInOrderAndEndsTheKillList) {
   EXPECT_EQ(platform::ReadFile(root / "Kavora.log")->find("previous run"), std::string::npos);
 }
 
+TEST_F(StartUpTest, AConfigurationThatCannotBeReadIsNamedAndEndsTheStart) {
+  platform::CreateFolders(root / "Config/KavoraC.ini");  // a folder in the file's place
+  RecordingShell shell;
+  testing_support::ScriptedInteraction ui;
+  EXPECT_EQ(app::RunProgram(shell, ui), 0);
+  EXPECT_TRUE(shell.calls.empty());
+  ASSERT_EQ(ui.Texts("message").size(), 1u);
+  EXPECT_EQ(ui.Texts("message")[0],
+            core::Text(1060) + "\n" + (root / "Config/KavoraC.ini") + "\nit is a folder");
+  EXPECT_NE(platform::ReadFile(root / "Kavora.log")->find("Failed to read configuration file."),
+            std::string::npos);
+  EXPECT_TRUE(platform::IsDirectory(root / "Config/KavoraC.ini"));
+}
+
 TEST_F(StartUpTest, InitLoadsLanguageAndCommSettingsAndMergesTexts) {
   WriteConfig("[CONFIG]\nLANGUAGE=1\nOfflineMode=1\n");
   WriteLanguage("EN.xml", "<lang><item id=\"3\" text=\"Adapter not connected\"/></lang>");
@@ -104,6 +119,38 @@ TEST_F(StartUpTest, InitStopsWhenTheLanguageFileCannotBeLoaded) {
   ASSERT_EQ(ui.Texts("message"), std::vector<std::string>{"Load language failed\xEF\xBC\x81"});
   EXPECT_EQ(ui.shown()[0].icon, core::MessageIcon::Error);
   EXPECT_EQ(ui.shown()[0].caption, "");
+}
+
+}  // namespace
+
+namespace {
+
+// Part files of downloads that ended with their process go at start; a transfer still
+// running (its part file locked) and every other file stay.
+TEST_F(StartUpTest, UnfinishedDownloadsAreRemovedUnlessStillBeingWritten) {
+  const struct {
+    const char* name;
+    bool stays;
+  } files[] = {
+      {"Download/APPS.xml.part-a1B2c3", false},
+      {"Download/APPS.xml", true},
+      {"Download/KRY.bin.resume", true},
+      {"Apps/7/install.exe.part-x9Y8z7", false},
+      {"Apps/7/install.exe", true},
+      {"Apps/part-of-nothing.txt", true},
+  };
+  for (const auto& f : files) root.Put(f.name, "bytes");
+  std::filesystem::create_directory_symlink(root / "Download", root / "Apps/link");
+  net::PartFile running(root / "Download/fws.xml");
+  ASSERT_TRUE(running.Open());
+
+  WriteConfig("[CONFIG]\nLANGUAGE=1\n");
+  testing_support::ScriptedInteraction ui;
+  ASSERT_TRUE(app::PrepareProgram(ui));
+  for (const auto& f : files) EXPECT_EQ(platform::FileExists(root / f.name), f.stays) << f.name;
+  EXPECT_TRUE(platform::FileExists(running.partPath())) << "another transfer still writes it";
+  EXPECT_NE(platform::ReadFile(root / "Kavora.log").value_or("").find("Removed 2 unfinished"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -170,21 +170,52 @@ TEST_F(DeviceProceduresTest, TheUnlockReachesAHeldAdapterThroughItsRecordedAddre
   EXPECT_EQ(ui.Texts("tip"), (std::vector<std::string>{core::Text(80), core::Text(72)}));
 }
 
-TEST_F(DeviceProceduresTest, ExternalToolsStartByTheirConfiguredNames) {
+// Each tool records where it ran and which copy ran: the tools work on the root's logs and
+// Download folder, so the root is their working folder wherever they were found.
+TEST_F(DeviceProceduresTest, ExternalToolsRunInTheRootFolderFoundThereFirst) {
   VciSim sim;
   ASSERT_TRUE(sim.ok()) << sim.output();
-  const std::string tool = root / "OBDVoltage";
-  platform::WriteFile(tool, "#!/bin/sh\npwd > started.tmp && mv started.tmp started.txt\n");
-  ASSERT_EQ(::chmod(tool.c_str(), 0755), 0);
-  StartCore(sim, "OBDVoltageProgram=OBDVoltage.exe\nCaptureLogProgram=NoSuchTool.exe\n");
-  EXPECT_TRUE(procedures->StartTool(device::DeviceTool::OBDVoltage)) << ::testing::PrintToString(Messages());
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!platform::FileExists(root / "started.txt") && std::chrono::steady_clock::now() < end)
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  ASSERT_TRUE(platform::FileExists(root / "started.txt"));
-  EXPECT_EQ(*platform::ReadFile(root / "started.txt"), root.path() + "\n") << "run in its folder";
+  // Two tools beside the test program; the second also in the root, where it must win.
+  const std::string name = "OrbToolTest" + std::to_string(::getpid());
+  const std::string beside = platform::JoinPath(platform::ProgramFolder(), name);
+  struct Removed {
+    std::string path;
+    ~Removed() {
+      ::unlink(path.c_str());
+      ::unlink((path + "B").c_str());
+    }
+  } removed{beside};
+  const auto writeTool = [](const std::string& path, const std::string& copy) {
+    platform::CreateFolders(platform::FolderOf(path));
+    platform::WriteFile(path, "#!/bin/sh\necho \"$(pwd) " + copy + "\" > ran.tmp && mv ran.tmp ran.txt\n");
+    return ::chmod(path.c_str(), 0755) == 0;
+  };
+  ASSERT_TRUE(writeTool(root / "OBDVoltage", "root"));
+  ASSERT_TRUE(writeTool(root / "tools/Repair", "subfolder"));
+  ASSERT_TRUE(writeTool(beside, "beside"));
+  ASSERT_TRUE(writeTool(beside + "B", "beside"));
+  ASSERT_TRUE(writeTool(root / (name + "B"), "root"));
+  StartCore(sim, "OBDVoltageProgram=OBDVoltage.exe\nRepairDeviceProgram=" + (root / "tools/Repair") +
+                     "\nDoIPSwitchProgram=" + name + ".exe\nCaptureLogProgram=" + name + "B\n");
+  struct Case {
+    device::DeviceTool tool;
+    const char* copy;
+  };
+  const Case cases[] = {{device::DeviceTool::OBDVoltage, "root"},
+                        {device::DeviceTool::RepairDevice, "subfolder"},
+                        {device::DeviceTool::DoIPSwitch, "beside"},
+                        {device::DeviceTool::CaptureLog, "root"}};
+  for (const Case& c : cases) {
+    ::unlink((root / "ran.txt").c_str());
+    EXPECT_TRUE(procedures->StartTool(c.tool)) << ::testing::PrintToString(Messages());
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!platform::FileExists(root / "ran.txt") && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_EQ(platform::ReadFile(root / "ran.txt").value_or(""), root.path() + " " + c.copy + "\n");
+  }
   EXPECT_TRUE(Messages().empty());
 
+  core::ZConfig::Instance().CaptureLogProgram = "NoSuchTool.exe";
   EXPECT_FALSE(procedures->StartTool(device::DeviceTool::CaptureLog));
   EXPECT_EQ(Messages(), std::vector<std::string>{"The tool NoSuchTool.exe was not found."});
 }

@@ -2,15 +2,20 @@
 // simulator with the clock scaled, offline from the kept catalogue and images.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <nlohmann/json.hpp>
 
 #include "cli/tests/CliRun.h"
+#include "core/ZCommSettings.h"
+#include "device/AdapterLock.h"
 #include "platform/Files.h"
 #include "tests/support/KeptFirmware.h"
 #include "tests/support/Md5sum.h"
+#include "tests/support/ServedFolder.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VciSim.h"
 
@@ -129,9 +134,48 @@ TEST_F(ProcedureCli, FirmwareUpdatesTheVci) {
   EXPECT_EQ(rows["system"]["ticked"], true);
   EXPECT_TRUE(InStderr("[status] Updating...")) << Stderr();
   EXPECT_TRUE(InStderr("[progress] 100%"));
-  EXPECT_TRUE(InStderr("[status] Update Completed"));
+  const std::string err = Stderr();
+  EXPECT_EQ(err.find("Update Completed"), err.rfind("Update Completed")) << "printed once";
+  EXPECT_NE(err.find("[status] Update Completed"), std::string::npos);
   EXPECT_TRUE(sim.Recorded("firmware written: KRYVCI 2.0.0.0 2025-01-02"));
   EXPECT_FALSE(sim.WaitFor("put-file", 100)) << "the module was left alone";
+}
+
+// A newer program on the server does not take the adapter's work away: only start and
+// update-check hand over to the updater.
+TEST_F(ProcedureCli, FirmwareOnlineWithANewerProgramNeverStartsTheUpdater) {
+  testing_support::ServedFolder web(VciSim::UniqueAddress());
+  ASSERT_TRUE(web.started());
+  std::string fws = *platform::ReadFile(root / "Download/fws.xml");
+  fws.replace(fws.find("http://127.0.0.1:1/KRY.bin"), 26, web.Url("/KRY.bin"));
+  web.Put("fws.xml", fws);
+  web.Put("KRY.bin", *platform::ReadFile(root / "Download/KRY.bin"));
+  platform::DeleteFile(root / "Download/KRY.bin");  // fetched from the server this time
+  web.Put("update.ini", "[UPDATE]\nManagerVersion=9.9.9\nManagerURL=" + web.Url("/p.pkg") +
+                            "\nMD5=ABCD\nSize=99\n");
+  web.Put("APPS.xml", "<APPS/>");
+  web.Put("sps.xml", "<SPS/>");
+  const std::string started = root / "updater-started";
+  const std::string recorder = root / "OrbUpdate";
+  platform::WriteFile(recorder, "#!/bin/sh\necho \"$@\" >'" + started + "'\n");
+  ::chmod(recorder.c_str(), 0755);
+  platform::WriteFile(root / "Config/KavoraC.ini",
+                      "[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0.0\nOfflineMode=0\nKRYFwUp=kry-fwup\n"
+                      "KRYFwUpCheckSum=" + testing_support::Md5sumOf(root / "kry-fwup") +
+                      "\nUpdateURL=" + web.Url("/update.ini") + "\nApplicationURL=" +
+                      web.Url("/APPS.xml") + "\nFirmwareURL=" + web.Url("/fws.xml") +
+                      "\nSPSListURL=" + web.Url("/sps.xml") + "\nAupdateUpdateProgram=" + recorder +
+                      "\n");
+  VciSim sim({"--firmware-write-ms", "3000"});
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  const auto run = Cli(sim, "firmware --no-doip --yes");
+  EXPECT_EQ(run.code, 0) << Stderr();
+  EXPECT_TRUE(InStderr("Find new version: 9.9.9, Update now? [Cancel]")) << Stderr();
+  EXPECT_TRUE(sim.Recorded("firmware written: KRYVCI 2.0.0.0 2025-01-02"));
+  EXPECT_FALSE(platform::FileExists(started)) << "the updater was started";
+  const json result = json::parse(run.out);  // one document
+  EXPECT_EQ(result["completed"], true);
+  EXPECT_EQ(result["status"], "Update Completed");
 }
 
 TEST_F(ProcedureCli, FirmwareTicksAndTheLowVoltageQuestion) {
@@ -216,7 +260,7 @@ TEST_F(ProcedureCli, UnlockDropsAStaleConnection) {
     VciSim sim(c.sim);
     ASSERT_TRUE(sim.ok()) << sim.output();
     const auto run = Cli(sim, c.args);
-    ASSERT_EQ(run.code, 0) << Stderr();
+    EXPECT_EQ(run.code, c.result == 0 ? 1 : 0) << "nothing freed without a reply\n" << Stderr();
     EXPECT_EQ(json::parse(run.out)["result"], c.result) << c.args;
     EXPECT_EQ(sim.WaitFor("console: dropped", c.result == 2 ? 2000 : 100), c.result == 2);
     // A cancelled unlock never touches the adapter, not even to learn its address.
@@ -224,6 +268,34 @@ TEST_F(ProcedureCli, UnlockDropsAStaleConnection) {
       EXPECT_FALSE(sim.Recorded("open"));
     }
   }
+}
+
+// Another program (this test) holds the adapter: each command is refused and told by whom,
+// and works once the adapter is free.
+TEST_F(ProcedureCli, AnotherProgramHoldingTheAdapterIsNamed) {
+  VciSim sim;
+  ASSERT_TRUE(sim.ok()) << sim.output();
+  sim.WriteKryIni(root / "kry/KRY.ini");
+  core::ZCommSettings comm(root / "kry/KRY.ini");
+  comm.Load();
+  const std::string lockFile = device::AdapterLockPath(comm.path(), comm.current());
+  const auto opens = [&sim] {
+    const auto record = sim.Record();
+    return std::count(record.begin(), record.end(), "open");
+  };
+  for (const char* args : {"report", "device", "test hw", "reset"}) {
+    const auto before = opens();
+    device::AdapterLock held = device::AdapterLock::Take(lockFile, "the firmware update", 0);
+    ASSERT_TRUE(held);
+    const auto run = Cli(args);
+    EXPECT_EQ(run.code, 1) << args;
+    EXPECT_TRUE(InStderr("The adapter is busy with the firmware update.")) << args << "\n" << Stderr();
+    EXPECT_EQ(json::parse(run.out)["ok"], false);
+    EXPECT_EQ(opens(), before) << args << ": the adapter was opened";
+    held.Release();
+    EXPECT_EQ(Cli(std::string(args) == "reset" ? "report" : args).code, 0) << args << Stderr();
+  }
+  EXPECT_GT(opens(), 0) << "the simulator records its opens";
 }
 
 TEST_F(ProcedureCli, SelfAndHardwareTests) {
@@ -314,6 +386,39 @@ TEST_F(ProcedureCli, ModuleUpdateAndItsFailures) {
       EXPECT_EQ(release["openwrt"], "V1.1.0");
       EXPECT_EQ(release["address"], sim.address());
     }
+  }
+}
+
+// An upgrade the module refused, or one it came back from running its old system, fails
+// from either command, and the report afterwards shows the version the module really runs.
+TEST_F(ProcedureCli, AModuleUpdateThatDidNotHappenFails) {
+  ModuleTime();
+  const std::string image = root / "Download/openwrt.bin";
+  std::string md5 = testing_support::Md5sumOf(image);
+  for (char& c : md5) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const struct {
+    const char* fault;
+    std::string command;
+    std::string message;
+  } cases[] = {
+      {"--upgrade-refused", "firmware --no-vci --yes",
+       "The module refused the upgrade: Command failed: Permission denied"},
+      {"--comes-back-old", "module update '" + image + "' " + md5,
+       "After the update the module reports version V1.0.3 instead of V1.1.0."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    VciSim sim({"--profile", ORB_SOURCE_DIR "/sim/profiles/wifi-module.ini", "--upgrade-ms",
+                "2000", c.fault});
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    EXPECT_EQ(Cli(sim, c.command).code, 1) << Stderr();
+    EXPECT_TRUE(InStderr(c.message)) << Stderr();
+    EXPECT_TRUE(InStderr("[status] Updating system firmware ... Failed")) << Stderr();
+    EXPECT_FALSE(InStderr("Update Completed")) << Stderr();
+    const auto report = Cli(sim, "report");
+    ASSERT_EQ(report.code, 0) << Stderr();
+    const auto rows = Rows(json::parse(report.out));
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "value Version=V1.0.3"), rows.end());
   }
 }
 

@@ -4,6 +4,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "device/AdapterLock.h"
 #include "device/ZKRYDevice.h"
 #include "tools/ToolStart.h"
 #include "tools/VoltageMonitor.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
                          : QString::fromStdString(r.text));
     });
   });
+  monitor.SetLockFile(device::CurrentAdapterLockPath());
   window.show();
   tools::ScreenshotIfAsked(&window);
   if (sdk)

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "core/ZConfig.h"
+#include "device/AdapterLock.h"
 #include "device/ZKRYDevice.h"
 #include "tools/DeviceRepair.h"
 #include "tools/ToolStart.h"
@@ -78,7 +79,8 @@ int main(int argc, char** argv) {
                                 [&](const std::string& text) {
                                   tools::PostToGui(&status,
                                                    [&status, text] { status.setText(Q(text)); });
-                                }});
+                                },
+                                device::CurrentAdapterLockPath()});
   std::thread worker;
   const auto find = [&] {
     std::string why;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "history/UpdateHistory.h"
 #include "platform/Files.h"
 #include "tests/support/ShellRun.h"
 #include "tests/support/TempFolder.h"
@@ -47,6 +48,9 @@ TEST_F(LogCaptureTest, TakesLogsRotatedFilesSettingsAndDumps) {
   platform::WriteFile(sdk / "KRY.ini", "[COMM]\nType=4\n");
   platform::CreateFolders(sdk / "other");
   platform::WriteFile(sdk / "other/KRY.ini", "[SDK]\nName=KRY\n");
+  // Held open by a writer: its last record still lies in the WAL.
+  history::UpdateHistory writer(root / "History.db");
+  ASSERT_TRUE(writer.Add({"", "K9ABC00258", 0x0301, history::kVciFirmware}));
 
   const auto result = tools::CaptureLogs(
       {root.path(), root / "Logs", {sdk / "KRY.ini", sdk / "KRY.ini", sdk / "other/KRY.ini"},
@@ -56,12 +60,14 @@ TEST_F(LogCaptureTest, TakesLogsRotatedFilesSettingsAndDumps) {
   const std::string top = "KavoraLog_20261206_223000/";
   EXPECT_EQ(Listing(result.archive),
             (std::vector<std::string>{top + "dumps/OrbManager_2026126223011.dmp",
-                                      top + "log/Kavora.1.log", top + "log/Kavora.3.log",
+                                      top + "history/History.db", top + "log/Kavora.1.log", top + "log/Kavora.3.log",
                                       top + "log/Kavora.log", top + "log/RepairDevice.log",
                                       top + "manifest.txt", top + "sdk/2/KRY.ini",
                                       top + "sdk/KRY.ini"}));
   EXPECT_EQ(Extracted(result.archive, top + "log/Kavora.1.log"), "older");
   EXPECT_EQ(Extracted(result.archive, top + "sdk/2/KRY.ini"), "[SDK]\nName=KRY\n");
+  platform::WriteFile(sdk / "History.db", Extracted(result.archive, top + "history/History.db"));
+  EXPECT_EQ(history::UpdateHistory(sdk / "History.db").List("K9ABC00258")->size(), 1u);
   // Nothing is left behind but the archive.
   EXPECT_EQ(RunShell("ls -A '" + root / "Logs" + "'").out, "KavoraLog_20261206_223000.tar.gz\n");
 }

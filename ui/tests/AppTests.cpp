@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
+#include <QPointer>
 #include <QTimer>
 
 #include "apps/ZKRYAPPManager.h"
@@ -137,6 +138,21 @@ class AppTests : public QObject {
     QVERIFY(!platform::FileExists(catalogue_->objects()[0]->installerPath));
     QCOMPARE(Runs(), QString());
     window->Close();
+  }
+
+  // Escape during the download stops it; the window closes once the download has ended.
+  void closingDuringTheDownloadCancelsItAndNothingIsInstalled() {
+    server_.Put("apps/7/install.exe", std::string(1 << 20, 'i'));
+    server_.server().SetFault("/apps/7/install.exe", {sim::FaultKind::Slow, "", 5});
+    Load(0, "2.0");
+    QPointer<ui::APPWnd> window = Open({false, false});
+    uitest::Click(window, "btnInstall");
+    QTRY_VERIFY(window->FindControl("btnInstall")->text().endsWith('%'));
+    QTest::keyClick(window, Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 10000);
+    QCOMPARE(Runs(), QString());
+    QVERIFY(!platform::FileExists(catalogue_->objects()[0]->installerPath));
+    server_.server().ClearFaults();
   }
 
   void offlineTheDescriptionIsHiddenAndTheInstallerOnDiskIsUsed() {

@@ -1,4 +1,5 @@
 // The main frame and the device pages, built from the real skins.
+#include <QDir>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -6,12 +7,15 @@
 
 #include "app/ZCoreManager.h"
 #include "core/ZConfig.h"
+#include "history/UpdateHistory.h"
 #include "platform/Ini.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/ServedFolder.h"
+#include "tests/support/TempFolder.h"
 #include "ui/Controls.h"
 #include "ui/DeviceBaseWnd.h"
 #include "ui/DeviceConfigWnd.h"
+#include "ui/DeviceHistoryWnd.h"
 #include "ui/DeviceInfoWnd.h"
 #include "ui/DeviceWnd.h"
 #include "ui/ListControl.h"
@@ -103,6 +107,58 @@ class PageTests : public QObject {
     uitest::Click(device, "btnTabDeviceInfo");
     QVERIFY(!extra->isVisible() && info->isVisible());
     QCOMPARE(device->FindControl("btnTabDeviceHelp")->look().bk, QColor(Qt::white));
+  }
+
+  // A fixed page like the settings page, listing the records of the adapter read last.
+  void historyPage() {
+    ui::DeviceWnd* device = frame_->devicePage();
+    ui::DeviceHistoryWnd* page = device->historyPage();
+    QCOMPARE(page->objectName(), QString("DeviceHistoryWnd"));
+    QCOMPARE(page->geometry(), QRect(180, 0, 779, 569));
+    auto* list = page->Find<ui::List>("lstHistory");
+    ui::Control* notice = page->FindControl("labelHistoryEmpty");
+    QVERIFY(list && notice && page->FindControl("labelHistoryTitle"));
+
+    uitest::Click(device, "btnTabDeviceHistory");
+    QVERIFY(page->isVisible() && !Child(device, "InfoWnd")->isVisible());
+    QCOMPARE(device->FindControl("btnTabDeviceHistory")->look().bk, QColor::fromRgba(0xFF028CF1));
+    QCOMPARE(list->GetCount(), 0);
+    QCOMPARE(notice->text(), QString("No adapter has been read yet."));
+
+    history::UpdateHistory& store = history::ProgramHistory();  // in the test's root folder
+    QVERIFY(store.Add({"", "HISTPAGE01", 0x0301, history::kVciFirmware, "", "1.0", "2.0", true,
+                       "Update Completed"}));
+    QVERIFY(store.Add({"", "HISTPAGE02", 0x0301, history::kDeviceReset, "", "", "", true, ""}));
+    QVERIFY(store.Add({"", "HISTPAGE01", 0x0401, history::kDoIPSystem, "", "1.0", "1.0", false,
+                       "Checksum firmware failed！"}));
+    device::DeviceReport report;
+    report.serialText = "HISTPAGE01";
+    device->infoPage()->ShowReport(report);
+    uitest::Click(device, "btnTabDeviceHistory");
+    QCOMPARE(list->GetCount(), 2);
+    const ui::ListTextElement* failed = list->GetItemAt(0);
+    QCOMPARE(failed->GetText(1), QString("DoIP system update"));
+    QCOMPARE(failed->GetText(4), QString("Failed"));
+    QCOMPARE(failed->GetText(5), QString("Checksum firmware failed！"));
+    QCOMPARE(failed->look().text, QColor::fromRgba(ui::DeviceHistoryWnd::kFailedText));
+    QCOMPARE(list->GetItemAt(1)->GetText(4), QString("Done"));
+    QCOMPARE(list->GetItemAt(1)->GetText(3), QString("2.0"));
+    QVERIFY(!notice->IsVisible());
+
+    uitest::Click(device, "btnTabDeviceConfig");
+    QVERIFY(!page->isVisible());
+    QCOMPARE(device->FindControl("btnTabDeviceHistory")->look().bk, QColor(Qt::white));
+
+    // A history cut short on purpose: the program starts all the same, with a new one.
+    testing_support::TempFolder other;
+    platform::WriteFile(other / "History.db", "SQLite format 3");
+    core::ZConfig::Instance().root = other.path();
+    StartFrame();
+    QVERIFY(frame_->initialised());
+    QVERIFY(history::ProgramHistory().Add({"", "HISTPAGE01", 0x0301, history::kUnlock}));
+    QVERIFY(!QDir(QString::fromStdString(other.path()))
+                 .entryList({"History.db.damaged-*"}, QDir::Files)
+                 .isEmpty());
   }
 
   void languageChange_data() {

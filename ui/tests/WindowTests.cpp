@@ -177,7 +177,8 @@ class WindowTests : public QObject {
     const char* layouts[] = {"KavoraG.xml", "DeviceWnd.xml", "DeviceInfoWnd.xml",
                              "DeviceConfigWnd.xml", "HWFWUpdateWnd.xml", "APPManagerWnd.xml",
                              "AppWnd.xml", "SPSWnd.xml", "SaleWnd.xml", "RemoteDiagWnd.xml",
-                             "LoadWnd.xml", "ProgressWnd.xml", "TipWnd.xml", "TipWnd2.xml"};
+                             "LoadWnd.xml", "ProgressWnd.xml", "TipWnd.xml", "TipWnd2.xml",
+                             "DeviceHistoryWnd.xml"};
     for (const char* language : {"CS", "EN"}) {
       uitest::UseSkin(language);
       for (const char* layout : layouts) {

@@ -1,10 +1,15 @@
 #include "updater/ProgramSwap.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <csignal>
 #include <filesystem>
 
-#include "tests/support/ServedFolder.h"
+#include "platform/Ini.h"
+#include "tests/support/TempFolder.h"
+#include "updater/ProgramUpdate.h"
+#include "updater/UpdateRecovery.h"
 
 namespace updater {
 namespace {
@@ -14,67 +19,99 @@ namespace fs = std::filesystem;
 
 std::string Read(const std::string& path) { return platform::ReadFile(path).value_or("<none>"); }
 
+// An installed version 1.0.0 and version 1.0.1 unpacked beside it, ready to swap in: five
+// files in, three of them replacing old ones, two folders made.
 class ProgramSwapTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    places.programFolder = folder / "program";
+    places.rootFolder = folder / "root";
     folder.Put("program/OrbManager", "old program");
     folder.Put("program/libKRY.so", "old library");
     folder.Put("program/skin/EN/Main.xml", "old layout");
     folder.Put("program/keep.txt", "not in the package");
-    folder.Put("new/OrbManager", "new program");
-    folder.Put("new/skin/EN/Main.xml", "new layout");
-    folder.Put("new/skin/CS/Main.xml", "new Chinese layout");
+    folder.Put("root/Config/KavoraC.ini", "[CONFIG]\nManagerVersion=1.0.0\nOfflineMode=1\n");
+    Stage("OrbManager", "new program");
+    Stage("lib/libKRY.so.1", "new versioned library");
+    Stage("libKRY.so", "new library");
+    Stage("skin/CS/Main.xml", "new Chinese layout");
+    Stage("skin/EN/Main.xml", "new layout");
   }
-  void ExpectOld() {
-    EXPECT_EQ(Read(folder / "program/OrbManager"), "old program");
-    EXPECT_EQ(Read(folder / "program/libKRY.so"), "old library");
-    EXPECT_EQ(Read(folder / "program/skin/EN/Main.xml"), "old layout");
-    EXPECT_FALSE(fs::exists(folder / "program/skin/CS"));
+  void Fresh() {
+    fs::remove_all(folder.path());
+    SetUp();
+  }
+  void Stage(const std::string& relative, const std::string& content) {
+    folder.Put("program/.OrbUpdate/new/" + relative, content);
+  }
+  std::string Version() {
+    return platform::ReadProfileString("CONFIG", "ManagerVersion", "", 260,
+                                       folder / "root/Config/KavoraC.ini");
+  }
+  // Wholly one version, recorded as such, with nothing of the other left over.
+  void ExpectWhole(bool isNew) {
+    const std::string age = isNew ? "new" : "old";
+    EXPECT_EQ(Read(folder / "program/OrbManager"), age + " program");
+    EXPECT_EQ(Read(folder / "program/libKRY.so"), age + " library");
+    EXPECT_EQ(Read(folder / "program/skin/EN/Main.xml"), age + " layout");
+    EXPECT_EQ(fs::exists(folder / "program/skin/CS/Main.xml"), isNew);
+    EXPECT_EQ(fs::exists(folder / "program/lib"), isNew);
+    EXPECT_EQ(Read(folder / "program/keep.txt"), "not in the package");
+    EXPECT_EQ(Version(), isNew ? "1.0.1" : "1.0.0");
+    EXPECT_EQ(
+        platform::ReadProfileInt("CONFIG", "OfflineMode", 9, folder / "root/Config/KavoraC.ini"),
+        1);
   }
 
   TempFolder folder;
+  UpdatePlaces places;
 };
 
-TEST_F(ProgramSwapTest, PutsEveryFileOfThePackageInPlaceAndKeepsTheOthers) {
-  ProgramSwap swap(folder / "new", folder / "program", folder / "old");
-  std::string reason;
-  ASSERT_TRUE(swap.Apply(&reason)) << reason;
-  swap.Commit();
-  EXPECT_EQ(Read(folder / "program/OrbManager"), "new program");
-  EXPECT_EQ(Read(folder / "program/skin/EN/Main.xml"), "new layout");
-  EXPECT_EQ(Read(folder / "program/skin/CS/Main.xml"), "new Chinese layout");
-  EXPECT_EQ(Read(folder / "program/libKRY.so"), "old library");
-  EXPECT_EQ(Read(folder / "program/keep.txt"), "not in the package");
-  EXPECT_FALSE(fs::exists(folder / "old"));
-}
-
-TEST_F(ProgramSwapTest, RollbackAfterApplyRestoresTheOldFilesAndThePackage) {
-  ProgramSwap swap(folder / "new", folder / "program", folder / "old");
-  ASSERT_TRUE(swap.Apply(nullptr));
-  ASSERT_TRUE(swap.Rollback());
-  ExpectOld();
-  EXPECT_EQ(Read(folder / "new/OrbManager"), "new program");
-}
-
-TEST_F(ProgramSwapTest, AFileThatCannotTakeItsPlaceUndoesTheWholeSwap) {
-  // The package has a file where the installed program has a folder: the last move fails.
-  fs::remove(folder / "program/skin/EN/Main.xml");
-  folder.Put("program/skin/EN/Main.xml/inside", "a folder's file");
-  ProgramSwap swap(folder / "new", folder / "program", folder / "old");
-  std::string reason;
-  EXPECT_FALSE(swap.Apply(&reason));
-  EXPECT_NE(reason.find("is a folder"), std::string::npos) << reason;
-  EXPECT_EQ(Read(folder / "program/OrbManager"), "old program");
-  EXPECT_EQ(Read(folder / "program/skin/EN/Main.xml/inside"), "a folder's file");
-  EXPECT_FALSE(fs::exists(folder / "program/skin/CS"));
-}
-
-TEST_F(ProgramSwapTest, ASwapNeitherCommittedNorRolledBackIsUndoneAtTheEnd) {
-  {
-    ProgramSwap swap(folder / "new", folder / "program", folder / "old");
-    ASSERT_TRUE(swap.Apply(nullptr));
+// The updater killed at each step of its swap; the next start (OrbUpdate, OrbManager and
+// orbmanager-cli all recover the same way) finds the folder whole.
+TEST_F(ProgramSwapTest, AKilledSwapIsUndoneOrFinishedByTheNextStart) {
+  const struct {
+    const char* killAt;
+    RecoveryOutcome outcome;
+  } cases[] = {
+      {"move 1", RecoveryOutcome::RolledBack},  // after the first file moved in
+      {"move 3", RecoveryOutcome::RolledBack},  // in the middle
+      {"move 5", RecoveryOutcome::RolledBack},  // every file moved, not yet recorded as in
+      {"version", RecoveryOutcome::Finished},   // before the version is written
+      {"commit", RecoveryOutcome::Finished},    // version written, journal not yet removed
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.killAt);
+    Fresh();
+    EXPECT_EXIT(
+        {
+          ::setenv("ORB_TEST_KILL_UPDATE_AT", c.killAt, 1);
+          InstallStagedFiles(places, "1.0.1", nullptr);
+          std::exit(0);
+        },
+        testing::KilledBySignal(SIGKILL), "");
+    ASSERT_TRUE(fs::exists(JournalPathOf(places.programFolder)));
+    EXPECT_EQ(RecoverInterruptedSwap(places.programFolder).outcome, c.outcome);
+    ExpectWhole(c.outcome == RecoveryOutcome::Finished);
+    EXPECT_FALSE(fs::exists(WorkFolder(places)));
+    EXPECT_EQ(RecoverInterruptedSwap(places.programFolder).outcome, RecoveryOutcome::NothingToDo);
   }
-  ExpectOld();
+}
+
+TEST_F(ProgramSwapTest, ADamagedJournalKeepsEveryFileAndStopsTheNextUpdate) {
+  ProgramSwap swap(places.programFolder);
+  ASSERT_TRUE(swap.Apply(places.rootFolder, "1.0.0", "1.0.1", nullptr));
+  const std::string journal = JournalPathOf(places.programFolder);
+  for (const char* damage :
+       {"", "OrbUpdate swap journal 1\nroot /r\nstate applying\nreplace ../../etc/passwd\nend\n"}) {
+    platform::WriteFile(journal, damage);
+    EXPECT_EQ(RecoverInterruptedSwap(places.programFolder).outcome, RecoveryOutcome::Failed);
+    EXPECT_EQ(Read(folder / "program/.OrbUpdate/old/OrbManager"), "old program");
+    const UpdateOutcome update =
+        RunUpdate({"1.0.0", "1.0.2", "http://127.0.0.1:1/p", 1, ""}, places, nullptr);
+    EXPECT_NE(update.reason.find("still needs"), std::string::npos) << update.reason;
+    EXPECT_EQ(Read(folder / "program/.OrbUpdate/old/libKRY.so"), "old library");
+  }
 }
 
 }  // namespace

@@ -1,0 +1,193 @@
+#include "history/UpdateHistory.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <thread>
+
+#include "core/Log.h"
+#include "platform/Files.h"
+#include "tests/support/TempFolder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using history::HistoryRecord;
+using history::UpdateHistory;
+
+HistoryRecord Record(const std::string& serial, const std::string& what, bool ok = true) {
+  HistoryRecord r;
+  r.serial = serial;
+  if (!serial.empty()) r.pid = 0x0301;
+  r.what = what;
+  r.versionBefore = "1.0";
+  r.versionAfter = ok ? "2.0" : "1.0";
+  r.ok = ok;
+  r.reason = ok ? "Update Completed" : "Checksum firmware failed！";
+  return r;
+}
+
+std::vector<std::string> Whats(const std::vector<HistoryRecord>& records) {
+  std::vector<std::string> out;
+  for (const auto& r : records) out.push_back(r.what);
+  return out;
+}
+
+std::vector<std::string> AsideFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder))
+    if (e.path().filename().string().find(".damaged-") != std::string::npos)
+      names.push_back(std::regex_replace(e.path().filename().string(),
+                                         std::regex("damaged-[0-9_]+"), "damaged-X"));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class UpdateHistoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { core::SetUpLog(temp / "Kavora.log"); }
+  void TearDown() override { core::SetUpLog(temp / "other.log"); }
+  std::string Db() const { return temp / "History.db"; }
+  std::string LogText() const { return platform::ReadFile(temp / "Kavora.log").value_or(""); }
+
+  testing_support::TempFolder temp;
+};
+
+TEST_F(UpdateHistoryTest, NewestFirstFilteredByAdapterAndLimited) {
+  UpdateHistory store(Db());
+  EXPECT_EQ(store.List()->size(), 0u) << "no database yet";
+  EXPECT_FALSE(platform::FileExists(Db())) << "asking does not create it";
+  for (const auto& r :
+       {Record("SN1", "a"), Record("SN2", "b"), Record("", "c", false), Record("SN1", "d", false)})
+    ASSERT_TRUE(store.Add(r));
+  struct Case {
+    std::string serial;
+    int limit;
+    std::vector<std::string> whats;
+  } cases[] = {{"", -1, {"d", "c", "b", "a"}},
+               {"SN1", -1, {"d", "a"}},
+               {"SN1", 1, {"d"}},
+               {"", 2, {"d", "c"}},
+               {"SN9", -1, {}},
+               {"", 0, {}}};
+  for (const auto& c : cases)
+    EXPECT_EQ(Whats(*store.List(c.serial, c.limit)), c.whats) << c.serial << " " << c.limit;
+
+  // Every field comes back as written, from another connection.
+  const auto records = *UpdateHistory(Db()).List();
+  const HistoryRecord& failed = records[0];
+  EXPECT_EQ(failed.pid, 0x0301u);
+  EXPECT_EQ(failed.reason, "Checksum firmware failed！");
+  EXPECT_FALSE(failed.ok);
+  EXPECT_EQ(failed.versionAfter, "1.0");
+  EXPECT_FALSE(records[1].pid) << "no pid for work without an adapter";
+  EXPECT_TRUE(
+      std::regex_match(failed.time, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)")))
+      << failed.time;
+}
+
+TEST_F(UpdateHistoryTest, LocalTimeCarriesItsOffset) {
+  const char* saved = std::getenv("TZ");
+  const std::string before = saved ? saved : "";
+  struct Case {
+    const char* tz;
+    const char* suffix;
+  } cases[] = {{"UTC0", "+00:00"}, {"IST-5:30", "+05:30"}, {"NST3:30", "-03:30"}};
+  for (const auto& c : cases) {
+    ::setenv("TZ", c.tz, 1);
+    ::tzset();
+    const std::string now = history::LocalTimeNow();
+    EXPECT_EQ(now.substr(now.size() - 6), c.suffix) << now;
+  }
+  if (saved)
+    ::setenv("TZ", before.c_str(), 1);
+  else
+    ::unsetenv("TZ");
+  ::tzset();
+}
+
+// The file is a database with a few records and its WAL; then it is damaged on purpose.
+TEST_F(UpdateHistoryTest, ADamagedDatabaseIsMovedAsideAndANewOneStarted) {
+  struct Case {
+    const char* name;
+    std::function<void(const std::string&)> damage;
+    bool movedAside;
+  } cases[] = {
+      {"truncated to half", [](const std::string& p) { fs::resize_file(p, fs::file_size(p) / 2); },
+       true},
+      {"truncated in its header", [](const std::string& p) { fs::resize_file(p, 50); }, true},
+      {"not a database",
+       [](const std::string& p) { platform::WriteFile(p, std::string(8192, 'x')); }, true},
+      {"emptied", [](const std::string& p) { fs::resize_file(p, 0); }, false},
+  };
+  {
+    UpdateHistory store(Db());
+    // Enough records for several pages, so that a cut lands inside the tables.
+    for (int i = 0; i < 120; ++i) ASSERT_TRUE(store.Add(Record("SN1", "old")));
+  }
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing_support::TempFolder root;
+    const std::string db = root / "History.db";
+    fs::copy_file(Db(), db);
+    // The last writer checkpointed and removed its WAL; one lies beside the damage all the same.
+    c.damage(db);
+    platform::WriteFile(db + "-wal", "stale");
+    platform::WriteFile(db + "-shm", "stale");
+
+    UpdateHistory store(db);
+    ASSERT_TRUE(store.Add(Record("SN1", "new")));
+    EXPECT_EQ(Whats(*store.List()), std::vector<std::string>{"new"});
+    if (c.movedAside) {
+      EXPECT_EQ(AsideFiles(root.path()),
+                (std::vector<std::string>{"History.db.damaged-X", "History.db.damaged-X-shm",
+                                          "History.db.damaged-X-wal"}));
+      EXPECT_NE(LogText().find("The damaged update history was moved to " + db + ".damaged-"),
+                std::string::npos);
+    } else {
+      EXPECT_TRUE(AsideFiles(root.path()).empty());
+    }
+  }
+}
+
+TEST_F(UpdateHistoryTest, AHistoryThatCannotBeOpenedIsNotTakenForDamage) {
+  // A folder where the file belongs: every write fails, nothing is moved.
+  platform::CreateFolders(Db());
+  UpdateHistory store(Db());
+  EXPECT_FALSE(store.Add(Record("SN1", "a")));
+  EXPECT_FALSE(store.List());
+  EXPECT_TRUE(platform::IsDirectory(Db()));
+  EXPECT_TRUE(AsideFiles(temp.path()).empty());
+}
+
+TEST_F(UpdateHistoryTest, WritersInParallelLoseNothing) {
+  constexpr int kWriters = 3, kEach = 40;
+  std::vector<std::thread> writers;
+  for (int w = 0; w < kWriters; ++w)
+    writers.emplace_back([this, w] {
+      UpdateHistory store(Db());  // a connection each, as separate programs have
+      for (int i = 0; i < kEach; ++i) EXPECT_TRUE(store.Add(Record("SN" + std::to_string(w), "x")));
+    });
+  for (auto& t : writers) t.join();
+  EXPECT_EQ(UpdateHistory(Db()).List()->size(), std::size_t{kWriters * kEach});
+  EXPECT_EQ(UpdateHistory(Db()).List("SN1")->size(), std::size_t{kEach});
+}
+
+TEST_F(UpdateHistoryTest, CopiesForASupportArchive) {
+  UpdateHistory store(Db());
+  ASSERT_TRUE(store.Add(Record("SN1", "a")));
+  // Copied while the store holds it open, with the record still in its WAL.
+  ASSERT_TRUE(history::CopyHistory(Db(), temp / "copy.db"));
+  EXPECT_EQ(Whats(*UpdateHistory(temp / "copy.db").List()), std::vector<std::string>{"a"});
+  // A file SQLite cannot read is taken as it lies.
+  platform::WriteFile(temp / "bad.db", "not a database");
+  ASSERT_TRUE(history::CopyHistory(temp / "bad.db", temp / "bad-copy.db"));
+  EXPECT_EQ(platform::ReadFile(temp / "bad-copy.db"), "not a database");
+  EXPECT_FALSE(history::CopyHistory(temp / "missing.db", temp / "none.db"));
+}
+
+}  // namespace

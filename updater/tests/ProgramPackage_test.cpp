@@ -1,0 +1,86 @@
+#include "updater/ProgramPackage.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "tests/support/ShellRun.h"
+#include "tests/support/TempFolder.h"
+
+namespace updater {
+namespace {
+
+using testing_support::RunShell;
+using testing_support::TempFolder;
+namespace fs = std::filesystem;
+
+// Python's tarfile writes members that a plain tar run cannot pack from a user's folder.
+std::string PythonTar(const std::string& members) {
+  return "python3 -c \"import io, tarfile\nt = tarfile.open('package.tar', 'w')\n"
+         "def put(name, kind=tarfile.REGTYPE):\n"
+         "  i = tarfile.TarInfo(name); i.type = kind; i.size = 0 if kind != tarfile.REGTYPE else "
+         "1\n"
+         "  t.addfile(i, io.BytesIO(b'x') if kind == tarfile.REGTYPE else None)\n"
+         "put('OrbManager')\n" +
+         members + "\nt.close()\"";
+}
+
+TEST(ProgramPackageTest, AHostilePackageIsRefusedBeforeAnythingIsUnpacked) {
+  const struct {
+    const char* name;
+    std::string makePackage;  // run in a scratch folder, writes package.tar
+    const char* why;
+  } cases[] = {
+      {"link out of the program folder",
+       "mkdir p && touch p/OrbManager && ln -s /etc p/skin && tar -cf package.tar -C p .",
+       "is a symbolic link"},
+      {"hard link",
+       "mkdir p && touch p/OrbManager && ln p/OrbManager p/libKRY.so && tar -cf package.tar -C p .",
+       "is a hard link"},
+      {"device node", PythonTar("put('null', tarfile.CHRTYPE)"), "is a character device"},
+      {"FIFO", PythonTar("put('pipe', tarfile.FIFOTYPE)"), "is a FIFO"},
+      {"absolute name", PythonTar("put('/etc/cron.d/job')"), "lies outside"},
+      {"climbing name", PythonTar("put('skin/../../libKRY.so')"), "lies outside"},
+      // Three sparse files of 400 MiB pack into a few hundred bytes.
+      {"tar bomb",
+       "mkdir p && touch p/OrbManager && for f in a b c; do truncate -s 400M p/$f; done && "
+       "tar -cSzf package.tar -C p .",
+       "more than 1024 MiB"},
+      {"not an archive", "echo 'not an archive' > package.tar", "cannot list"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    ASSERT_EQ(RunShell("cd '" + folder.path() + "' && " + c.makePackage).code, 0);
+    fs::create_directory(folder / "new");
+    std::string reason;
+    EXPECT_FALSE(UnpackPackage(folder / "package.tar", folder / "new", &reason));
+    EXPECT_NE(reason.find(c.why), std::string::npos) << reason;
+    EXPECT_TRUE(fs::is_empty(folder / "new"));
+  }
+}
+
+TEST(ProgramPackageTest, UnpackedFilesLoseSetIdAndStickyBits) {
+  TempFolder folder;
+  folder.Put("p/OrbManager", "program");
+  folder.Put("p/a -> b", "a name that looks like a link in tar's long listing");
+  fs::create_directory(folder / "p/shared");
+  ::chmod((folder / "p/OrbManager").c_str(), 06755);
+  ::chmod((folder / "p/shared").c_str(), 01777);
+  ASSERT_EQ(RunShell("tar -czf '" + (folder / "p.tgz") + "' -C '" + (folder / "p") + "' .").code,
+            0);
+  fs::create_directory(folder / "new");
+  std::string reason;
+  ASSERT_TRUE(UnpackPackage(folder / "p.tgz", folder / "new", &reason)) << reason;
+  for (const char* name : {"OrbManager", "shared"}) {
+    struct stat st {};
+    ASSERT_EQ(::lstat((folder / "new/" + name).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07000, 0u) << name;
+    EXPECT_NE(st.st_mode & S_IXUSR, 0u) << name;
+  }
+  EXPECT_TRUE(fs::exists(folder / "new/a -> b"));
+}
+
+}  // namespace
+}  // namespace updater

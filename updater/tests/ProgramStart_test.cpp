@@ -1,0 +1,109 @@
+// The real programs, copied into a scratch program folder, started after an updater was
+// killed in the middle of its swap.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+#include "platform/Ini.h"
+#include "tests/support/ShellRun.h"
+#include "tests/support/TempFolder.h"
+#include "updater/ProgramSwap.h"
+#include "updater/ProgramUpdate.h"
+
+namespace updater {
+namespace {
+
+using testing_support::RunShell;
+using testing_support::TempFolder;
+namespace fs = std::filesystem;
+
+std::string Read(const std::string& path) { return platform::ReadFile(path).value_or("<none>"); }
+
+// A program that only says which version of it ran, and with what.
+std::string Recorder(const std::string& what) {
+  return "#!/bin/sh\necho \"" + what + " $*\" > ran.part && mv ran.part ran\n";
+}
+
+class ProgramStartTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    places.programFolder = local / "program";
+    places.rootFolder = local / "root";
+    PutProgram("program/OrbManager", Recorder("old"));
+    local.Put("program/libKRY.so", "old library");
+    local.Put("root/Config/KavoraC.ini", "[CONFIG]\nManagerVersion=1.0.0\n");
+  }
+  void PutProgram(const std::string& path, const std::string& content) {
+    local.Put(path, content);
+    fs::permissions(local / path, fs::perms::owner_all);
+  }
+  void KillSwapAt(const char* step) {
+    EXPECT_EXIT(
+        {
+          ::setenv("ORB_TEST_KILL_UPDATE_AT", step, 1);
+          InstallStagedFiles(places, "1.0.1", nullptr);
+          std::exit(0);
+        },
+        testing::KilledBySignal(SIGKILL), "");
+  }
+  // Runs a program of the program folder in the root folder, as its menu entry would.
+  int Run(const std::string& program, const std::string& arguments) {
+    return RunShell("cd '" + places.rootFolder + "' && QT_QPA_PLATFORM=offscreen " +
+                    "KAVORA_TIME_SCALE=0.001 '" + (local / ("program/" + program)) + "' " +
+                    arguments + " >/dev/null 2>&1")
+        .code;
+  }
+  // What the program started last wrote; it runs on its own, so give it a moment.
+  std::string Ran() {
+    for (int i = 0; i < 300 && !fs::exists(local / "root/ran"); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return Read(local / "root/ran");
+  }
+  std::string Version() {
+    return platform::ReadProfileString("CONFIG", "ManagerVersion", "", 260,
+                                       local / "root/Config/KavoraC.ini");
+  }
+
+  TempFolder local;
+  UpdatePlaces places;
+};
+
+// Killed before the version was written: OrbUpdate started again finishes the swap first,
+// then fails on its empty request, says so by its exit code and starts the new version.
+TEST_F(ProgramStartTest, OrbUpdateFinishesASwapWhoseFilesWereAllIn) {
+  fs::copy_file(ORB_UPDATE_PROGRAM, local / "program/OrbUpdate");
+  PutProgram("program/.OrbUpdate/new/OrbManager", Recorder("new"));
+  local.Put("program/.OrbUpdate/new/libKRY.so", "new library");
+  KillSwapAt("version");
+  EXPECT_EQ(Run("OrbUpdate", ""), 1);
+  EXPECT_EQ(Ran(), "new \n");
+  EXPECT_EQ(Read(local / "program/libKRY.so"), "new library");
+  EXPECT_EQ(Version(), "1.0.1");
+  EXPECT_FALSE(fs::exists(WorkFolder(places)));
+  EXPECT_NE(Read(local / "root/OrbUpdate.log").find("finishing it"), std::string::npos);
+}
+
+// Killed after the program's own file moved in: each program started again undoes the swap
+// and runs the restored old program in its place, with the same arguments.
+TEST_F(ProgramStartTest, AProgramReplacedByTheRecoveryStartsTheRestoredOne) {
+  for (const auto& [name, built] : {std::pair{"OrbUpdate", ORB_UPDATE_PROGRAM},
+                                    {"OrbManager", ORB_MANAGER_PROGRAM},
+                                    {"orbmanager-cli", ORB_CLI_PROGRAM}}) {
+    SCOPED_TRACE(name);
+    PutProgram(std::string("program/") + name, Recorder(std::string("old ") + name));
+    fs::create_directories(StagedFolderOf(places.programFolder));
+    fs::copy_file(built, local / (std::string("program/.OrbUpdate/new/") + name));
+    KillSwapAt("move 1");
+    EXPECT_EQ(Run(name, "a 'b c'"), 0);
+    EXPECT_EQ(Ran(), std::string("old ") + name + " a b c\n");
+    EXPECT_FALSE(fs::exists(WorkFolder(places)));
+    EXPECT_EQ(Version(), "1.0.0");
+    fs::remove(local / "root/ran");
+  }
+}
+
+}  // namespace
+}  // namespace updater
