@@ -2,6 +2,7 @@
 
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
+#include "history/UpdateHistory.h"
 #include "net/CurlTransfer.h"
 #include "net/DownloadFile.h"
 #include "platform/Environment.h"
@@ -28,7 +29,8 @@ std::string InstallerParameters(const char* mode, bool oem) {
 
 ZAPPProcedure::ZAPPProcedure(ZKRYApp& app, core::Interaction& ui, Modes modes, Queue queue)
     : app_(app),
-      ui_(ui),
+      recording_(ui),
+      ui_(recording_),
       modes_(modes),
       queue_(std::move(queue)),
       forwarder_(std::make_unique<Forwarder>(*this)),
@@ -73,7 +75,40 @@ std::string ZAPPProcedure::FetchDescription() const {
   return platform::ReadFile(path).value_or(std::string());
 }
 
+bool ZAPPProcedure::BeginRun(const char* what) {
+  std::lock_guard<std::mutex> lock(runMutex_);
+  if (!runWhat_.empty()) return false;
+  runWhat_ = what;
+  OnOwner([&] { runVersionBefore_ = app_.appInfo.Installed ? app_.appInfo.Version : ""; });
+  recording_.Begin();
+  return true;
+}
+
+void ZAPPProcedure::EndRun(bool ok, unsigned fallbackReason) {
+  history::HistoryRecord record;
+  {
+    std::lock_guard<std::mutex> lock(runMutex_);
+    // An install step nobody opened (a front end running it directly) is an install.
+    record.what = runWhat_.empty() ? history::kAppInstall : runWhat_;
+    record.versionBefore = runVersionBefore_;
+    runWhat_.clear();
+    runVersionBefore_.clear();
+  }
+  record.subject = app_.NAME;
+  OnOwner([&] { record.versionAfter = app_.appInfo.Installed ? app_.appInfo.Version : ""; });
+  // An update that leaves the version it found has not updated anything.
+  if (ok && record.what == history::kAppUpdate && record.versionAfter == record.versionBefore) {
+    ok = false;
+    fallbackReason = 1199;
+  }
+  record.ok = ok;
+  record.reason = recording_.reason();
+  if (record.reason.empty() && !ok) record.reason = core::Text(fallbackReason);
+  history::ProgramHistory().Add(record);
+}
+
 void ZAPPProcedure::Install() {
+  BeginRun(history::kAppInstall);
   if (modes_.offline) {
     InstallStep();
     return;
@@ -83,6 +118,7 @@ void ZAPPProcedure::Install() {
 
 void ZAPPProcedure::Update() {
   if (modes_.offline) return;
+  BeginRun(history::kAppUpdate);
   Remove();
   StartInstall();
 }
@@ -93,7 +129,11 @@ void ZAPPProcedure::StartInstall() {
   Publish(b);
   bool current = false;
   OnOwner([&] { current = app_.appInfo.Installed && app_.CheckInstaller(); });
-  if (current) return;
+  if (current) {
+    std::lock_guard<std::mutex> lock(runMutex_);
+    runWhat_.clear();  // nothing to install: nothing ran
+    return;
+  }
   busy_ = true;
   SetInstallText(core::Text(17));
   auto task = std::make_unique<net::ZDownloadTask>();
@@ -128,6 +168,7 @@ void ZAPPProcedure::DownloadCancelled() {
   SetInstallText(core::Text(37));
   busy_ = false;
   Publish(b);
+  EndRun(false, 1197);
 }
 
 void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t event,
@@ -168,38 +209,48 @@ bool ZAPPProcedure::InstallStep() {
     Publish(b);
     SetInstallText(core::Text(37));
     busy_ = false;
+    EndRun(false, 107);
     return false;
   }
   SetInstallText(core::Text(36));
   std::string workDir;
   OnOwner([&] { workDir = app_.appInfo.WorkDir; });
-  RunInstaller("i", "Installing ...", workDir);
+  const bool started = RunInstaller("i", "Installing ...", workDir);
   AppButtons b;
+  bool installed = false;
   OnOwner([&] {
     app_.ReadAppInfo(false);
     b = ButtonsFor(app_);
+    installed = app_.appInfo.Installed;
   });
   SetInstallText(core::Text(37));
   Publish(b);
   busy_ = false;
+  EndRun(installed, started ? 1193 : 1198);
   return true;
 }
 
 void ZAPPProcedure::Remove() {
+  const bool alone = BeginRun(history::kAppRemoval);
   std::string workDir;
   OnOwner([&] {
     workDir = app_.appInfo.WorkDir;
     platform::DeleteFile(app_.appInfoPath());
   });
-  RunInstaller("u", "Removing ...", workDir);
-  OnOwner([&] { app_.ReadAppInfo(false); });
+  const bool started = RunInstaller("u", "Removing ...", workDir);
+  bool installed = false;
+  OnOwner([&] {
+    app_.ReadAppInfo(false);
+    installed = app_.appInfo.Installed;
+  });
   SetInstallText(core::Text(37));
   AppButtons b;
   b.install = true;  // whatever the installer left behind: its AppInfo.ini is gone
   Publish(b);
+  if (alone) EndRun(started && !installed, started ? 1194 : 1198);
 }
 
-void ZAPPProcedure::RunInstaller(const char* mode, const char* caption,
+bool ZAPPProcedure::RunInstaller(const char* mode, const char* caption,
                                  const std::string& workDir) {
   if (modes_.oem) {
     // Nobody sets done: the window runs its full time before the installer starts.
@@ -214,9 +265,10 @@ void ZAPPProcedure::RunInstaller(const char* mode, const char* caption,
   platform::ProcessHandle installer = platform::StartProgram(request);
   if (!installer.valid()) {
     LOG_WARN("Cannot start the installer {0}.", app_.installerPath);
-    return;
+    return false;
   }
   installer.Wait();
+  return true;
 }
 
 bool ZAPPProcedure::Run() const {

@@ -15,6 +15,7 @@
 #include "apps/AppPresentation.h"
 #include "apps/ZKRYApp.h"
 #include "core/Interaction.h"
+#include "history/RecordingInteraction.h"
 #include "net/ZDownloadFileServiceNotify.h"
 #include "net/ZDownloadTask.h"
 
@@ -75,13 +76,20 @@ class ZAPPProcedure {
   class Forwarder;
 
   void StartInstall();
+  // One install, update or removal for the update history: opened by the button's action
+  // (false when one is open already: the removal inside an update), closed where it ends.
+  bool BeginRun(const char* what);
+  void EndRun(bool ok, unsigned fallbackReason);
   void DownloadCancelled();
-  void RunInstaller(const char* mode, const char* caption, const std::string& workDir);
+  // False when the installer could not be started.
+  bool RunInstaller(const char* mode, const char* caption, const std::string& workDir);
   void SetInstallText(const std::string& text);
   void Publish(const AppButtons& buttons);
   void OnOwner(const std::function<void()>& step);
 
   ZKRYApp& app_;
+  // Everything shown goes through here, so the history learns the last message.
+  history::RecordingInteraction recording_;
   core::Interaction& ui_;
   Modes modes_;
   Queue queue_;
@@ -94,6 +102,9 @@ class ZAPPProcedure {
   std::atomic<bool> busy_{false};
   std::atomic<bool> downloading_{false};
   std::atomic<bool> cancel_{false};
+  std::mutex runMutex_;
+  std::string runWhat_;  // empty: no run open
+  std::string runVersionBefore_;
 };
 
 // The installer's parameter text: "i" or "u", with " s" in OEM mode.

@@ -6,8 +6,12 @@
 
 #include "cli/tests/CliRun.h"
 #include "history/UpdateHistory.h"
+#include "net/MD5.h"
 #include "platform/Files.h"
+#include "tests/support/RecordingInstaller.h"
+#include "tests/support/ServedFolder.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/VciSim.h"
 
 namespace {
 
@@ -71,6 +75,48 @@ TEST_F(HistoryCli, ATruncatedDatabaseIsSetAsideAndANewOneStarted) {
   EXPECT_NE(log.find("The damaged update history was moved to " + root / "History.db.damaged-"),
             std::string::npos)
       << log;
+}
+
+// Each application run leaves its record, with the versions it found and left and, for a
+// failure, what the user was shown.
+TEST_F(HistoryCli, ApplicationRunsAreRecorded) {
+  testing_support::ServedFolder web{testing_support::VciSim::UniqueAddress()};
+  ASSERT_TRUE(web.started());
+  const std::string installer = testing_support::RecordingInstaller("3.0");
+  web.Put("apps/5/install.exe", installer);
+  root.Put("Language/EN.xml", "<lang/>");
+  root.Put("Config/KavoraC.ini", "[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0.0\nOfflineMode=0\n");
+  const auto catalogue = [&](const std::string& version, const std::string& md5) {
+    root.Put("Download/APPS.xml", "<APPS><APP><ITEM><ID>5</ID><NAME>Scope</NAME><VERSION>" +
+                                      version + "</VERSION><SIZE>" +
+                                      std::to_string(installer.size()) + "</SIZE><MD5>" + md5 +
+                                      "</MD5><DOWNLOADURL>" + web.Url("/apps/5/install.exe") +
+                                      "</DOWNLOADURL></ITEM></APP></APPS>");
+  };
+  const auto app = [&](const std::string& args) {
+    return clitest::RunCli(root.path(), "app " + args,
+                           "XDG_CONFIG_HOME='" + root.path() + "' KAVORA_TIME_SCALE=0.001");
+  };
+  catalogue("3.0", net::MD5Text(installer));
+  for (const char* run : {"install 5", "remove 5", "install 5"})
+    ASSERT_EQ(app(run).code, 0) << run << Stderr();
+  catalogue("3.1", std::string(32, '0'));  // the server's installer is not the one described
+  EXPECT_EQ(app("update 5").code, 1);
+
+  const json runs = json::parse(Cli("history").out);
+  ASSERT_EQ(runs.size(), 4u) << runs.dump();
+  const auto brief = [](const json& r) {
+    return r["what"].get<std::string>() + " " + r["subject"].get<std::string>() + " " +
+           r["versionBefore"].get<std::string>() + ">" + r["versionAfter"].get<std::string>() +
+           " " + (r["ok"].get<bool>() ? "ok" : "failed: " + r["reason"].get<std::string>());
+  };
+  EXPECT_EQ(brief(runs[3]), "app-install Scope >3.0 ok");
+  EXPECT_EQ(brief(runs[2]), "app-removal Scope 3.0> ok");
+  // Whether the old version survives a failed update is the application tests' concern.
+  EXPECT_EQ(brief(runs[0]).substr(0, 21), "app-update Scope 3.0>") << runs[0].dump();
+  EXPECT_EQ(runs[0]["reason"], "The file check failed, please try again ！");
+  EXPECT_FALSE(runs[0]["ok"]);
+  EXPECT_TRUE(runs[0]["serial"].is_null());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "history/UpdateHistory.h"
 #include "net/MD5.h"
 #include "platform/Ini.h"
 #include "tests/support/ServedFolder.h"
@@ -122,6 +123,15 @@ TEST_F(ProgramStartTest, OrbUpdateSaysWhetherItUpdatedAndRecoversAKilledRun) {
     platform::WriteProfileString("CONFIG", "ManagerVersion", "1.0.0",
                                  local / "root/Config/KavoraC.ini");
   }
+  // Every run that came to its end is in the root folder's history; the killed ones are not.
+  const auto runs = *history::UpdateHistory(local / "root/History.db").List();
+  ASSERT_EQ(runs.size(), 5u);
+  EXPECT_TRUE(runs[4].ok);
+  EXPECT_EQ(runs[4].versionBefore + " " + runs[4].versionAfter, "1.0.0 1.0.1");
+  EXPECT_FALSE(runs[3].ok);
+  EXPECT_EQ(runs[3].versionAfter, "1.0.0");
+  EXPECT_NE(runs[3].reason.find("MD5"), std::string::npos) << runs[3].reason;
+  EXPECT_EQ(runs[0].what, history::kProgramUpdate);
   EXPECT_NE(Read(local / "root/OrbUpdate.log").find("undoing it"), std::string::npos);
   EXPECT_NE(Read(local / "root/OrbUpdate.log").find("finishing it"), std::string::npos);
 }
