@@ -5,6 +5,7 @@
 
 #include "app/StartUpCleanUp.h"
 #include "core/Log.h"
+#include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
 #include "platform/CrashReport.h"
 #include "platform/Files.h"
@@ -14,7 +15,7 @@ namespace app {
 
 const char kProgramTitle[] = "OrbManager";
 
-bool PrepareProgram(core::Interaction&) {
+bool PrepareProgram(core::Interaction& ui) {
   // Downloads that ended with their process leave part files; said in the new log below.
   const int leftovers = RemoveUnfinishedDownloads(platform::CurrentDirectory());
   // 1-2. Each run starts a fresh log.
@@ -26,6 +27,10 @@ bool PrepareProgram(core::Interaction&) {
   // 7. Configuration.
   core::ZConfig& config = core::ZConfig::Instance();
   if (!config.Load()) {
+    // Working on from defaults would look like a broken server ("Download app.xml
+    // failed！" from empty addresses); the user is told which file and why.
+    ui.ShowMessage(core::Text(1060) + "\n" + config.configFile + "\n" + config.loadError(), "",
+                   core::MessageIcon::Error);
     LOG_ERROR("Failed to read configuration file.");
     return false;
   }

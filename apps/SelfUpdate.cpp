@@ -1,10 +1,13 @@
 #include "apps/SelfUpdate.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
 #include "core/Log.h"
+#include "core/ProgramTexts.h"
 #include "net/DownloadFile.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
@@ -14,9 +17,18 @@ namespace apps {
 namespace {
 
 constexpr const char* kCaption = "Update";
+constexpr unsigned kInstallThroughPackageManager = 1140;
 
 std::string UpdateIniPath(const core::ZConfig& config) {
   return platform::JoinPath(config.downloadDir, "update.ini");
+}
+
+// The text comes from the language file, so its "%s" is replaced, never formatted.
+std::string PackageManagerText(const std::string& version) {
+  std::string text = core::Text(kInstallThroughPackageManager);
+  const std::size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, version);
+  return text;
 }
 
 // An error page or a cut file has no such section; the profile rules trim blanks and ignore
@@ -64,22 +76,32 @@ std::string UpdateQuestion(const std::string& newVersion) {
   return "Find new version: " + newVersion + ", Update now?";
 }
 
-bool OfferUpdate(core::Interaction& ui, const core::ZConfig& config, const Handover& handover) {
+bool OfferUpdate(core::Interaction& ui, const core::ZConfig& config, const Handover& handover,
+                 const std::string& programFolder) {
   if (!ui.AskOkCancel(UpdateQuestion(config.update.ManagerVersion), kCaption,
                       core::MessageIcon::Information))
     return false;
+  // The package manager owns a folder the user cannot write; an updater started there would
+  // fail after the program has already ended.
+  if (::access(programFolder.c_str(), W_OK) != 0) {
+    LOG_INFO("The program folder {0} cannot be written: no updater.", programFolder);
+    ui.ShowMessage(PackageManagerText(config.update.ManagerVersion), kCaption,
+                   core::MessageIcon::Information);
+    return false;
+  }
   handover(config.AupdateUpdateProgram, UpdaterParameters(config.ManagerVersion, config.update));
   return true;
 }
 
-void PromptAtStartUp(core::Interaction& ui, const core::ZConfig& config, const Handover& handover) {
+void PromptAtStartUp(core::Interaction& ui, const core::ZConfig& config, const Handover& handover,
+                     const std::string& programFolder) {
   const std::string& offered = config.update.ManagerVersion;
   if (!offered.empty() && IsNewVersion(config.ManagerVersion, offered))
-    OfferUpdate(ui, config, handover);
+    OfferUpdate(ui, config, handover, programFolder);
 }
 
 UpdateButtonResult OnUpdateButton(core::Interaction& ui, core::ZConfig& config,
-                                  const Handover& handover) {
+                                  const Handover& handover, const std::string& programFolder) {
   if (config.OfflineMode || config.OEMFlag) {
     if (config.OEMUpdateURL.find("://") == std::string::npos) return UpdateButtonResult::NothingToDo;
     platform::ShellOpen(config.OEMUpdateURL);
@@ -99,7 +121,7 @@ UpdateButtonResult OnUpdateButton(core::Interaction& ui, core::ZConfig& config,
     return UpdateButtonResult::Latest;
   }
   LOG_INFO("new version found, can update it.");
-  return OfferUpdate(ui, config, handover) ? UpdateButtonResult::HandedOver
+  return OfferUpdate(ui, config, handover, programFolder) ? UpdateButtonResult::HandedOver
                                            : UpdateButtonResult::Declined;
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/Interaction.h"
 #include "core/ZConfig.h"
+#include "platform/Files.h"
 
 namespace apps {
 
@@ -20,15 +21,19 @@ bool IsNewVersion(const std::string& own, const std::string& offered);
 std::string UpdaterParameters(const std::string& ownVersion, const core::UpdateInfo& update);
 std::string UpdateQuestion(const std::string& newVersion);
 
-// Asks "Find new version: ..., Update now?"; OK hands over. False when declined.
-bool OfferUpdate(core::Interaction& ui, const core::ZConfig& config, const Handover& handover);
+// Asks "Find new version: ..., Update now?"; OK hands over. False when declined, and when
+// the updater could not replace the program because `programFolder` cannot be written (a
+// package install): OK then says to install the version through the package manager.
+bool OfferUpdate(core::Interaction& ui, const core::ZConfig& config, const Handover& handover,
+                 const std::string& programFolder = platform::ProgramFolder());
 
 // Fetches UpdateURL into `path` (update.ini in the Download folder). The kept file is
 // replaced only by one that loads, that is, has an [UPDATE] section.
 bool FetchUpdateInfo(const core::ZConfig& config, const std::string& path);
 
 // The start-up prompt, after update.ini was read: only for a new version that is not empty.
-void PromptAtStartUp(core::Interaction& ui, const core::ZConfig& config, const Handover& handover);
+void PromptAtStartUp(core::Interaction& ui, const core::ZConfig& config, const Handover& handover,
+                     const std::string& programFolder = platform::ProgramFolder());
 
 enum class UpdateButtonResult {
   OpenedOemAddress,  // OEM or offline: the OEM update address went to the browser
@@ -41,6 +46,7 @@ enum class UpdateButtonResult {
 
 // The main frame's update button: fetches UpdateURL to update.ini and compares.
 UpdateButtonResult OnUpdateButton(core::Interaction& ui, core::ZConfig& config,
-                                  const Handover& handover);
+                                  const Handover& handover,
+                                  const std::string& programFolder = platform::ProgramFolder());
 
 }  // namespace apps

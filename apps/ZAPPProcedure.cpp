@@ -69,10 +69,12 @@ void ZAPPProcedure::SetInstallText(const std::string& text) { ui_.SetLabel("btnI
 
 std::string ZAPPProcedure::FetchDescription() const {
   if (modes_.offline || !net::IsDownloadAddress(app_.DESCURL)) return {};
-  const std::string path =
-      platform::CutToCapacity(platform::ExpandEnvironment("%temp%/mcdltf.dfl"), 260);
+  const auto scratch = platform::ScratchFile("mcdltf.dfl");
+  if (!scratch) return {};
+  const std::string path = platform::CutToCapacity(*scratch, 260);
+  // The download renames its part file over the name, which replaces a link there too.
   if (!net::_DownloadFile(app_.DESCURL, path, net::DescriptionTransfer())) return {};
-  return platform::ReadFile(path).value_or(std::string());
+  return platform::ReadFileNoFollow(path).value_or(std::string());
 }
 
 bool ZAPPProcedure::BeginRun(const char* what) {

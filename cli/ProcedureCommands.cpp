@@ -159,8 +159,9 @@ int FirmwareCommand(const std::vector<std::string>& args) {
 }
 
 int ResetCommand(const std::vector<std::string>& args) {
-  if (!args.empty()) return BadUsage("reset takes no arguments");
-  TerminalInteraction ui;
+  for (const auto& a : args)
+    if (a != "--yes") return BadUsage("reset takes --yes");
+  TerminalInteraction ui(PresetAnswer(args));
   Session session(ui);
   if (!session.Start()) return kFailure;
   // The reset refreshes the report once it has reset the adapter; the last one is printed.
@@ -206,7 +207,7 @@ int TestCommand(const std::vector<std::string>& args) {
 
 const Registrar kReport({"report", "report", ReportCommand});
 const Registrar kFirmware({"firmware", "firmware [--vci|--no-vci] [--doip|--no-doip] [--yes]", FirmwareCommand});
-const Registrar kReset({"reset", "reset", ResetCommand});
+const Registrar kReset({"reset", "reset [--yes]", ResetCommand});
 const Registrar kUnlock({"unlock", "unlock [--yes]", UnlockCommand});
 const Registrar kTest({"test", "test self|hw", TestCommand});
 

@@ -4,6 +4,9 @@
 
 #include "cli/Command.h"
 #include "cli/PrintJson.h"
+#include "core/ProgramTexts.h"
+#include "core/ZConfig.h"
+#include "platform/Files.h"
 #include "updater/UpdateRecovery.h"
 
 namespace cli {
@@ -36,6 +39,14 @@ int main(int argc, char** argv) {
   for (const auto& c : cli::Registry()) {
     if (c.name != args[0]) continue;
     known = true;
+    // No command works on from defaults in place of a configuration it cannot read.
+    const std::string root = platform::CurrentDirectory();
+    if (const std::string why = core::ZConfig::ReadErrorAt(root); !why.empty()) {
+      std::cerr << core::Text(1060) << " " << core::ZConfig::ConfigFileAt(root) << ": " << why
+                << std::endl;
+      code = cli::kFailure;
+      break;
+    }
     code = c.run({args.begin() + 1, args.end()});
     break;
   }

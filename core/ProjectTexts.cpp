@@ -13,10 +13,13 @@ const std::vector<std::pair<unsigned, std::string>>& ProjectTexts() {
       {1040, "The adapter is busy with %s. Please try again when it has finished."},
       {1041, "another procedure"},
       // settings files and configuration (1060-1079)
+      {1060, "The configuration file cannot be read:"},
       // program update (1080-1099)
       // applications (1100-1119)
       {1100, "%s is being installed by another program."},
       // windows, pages and packaging (1120-1159)
+      {1140, "Install version %s through the package manager."},
+      {1141, "Open folder"},
       // history and signatures (1160-1199)
       // update history (1180-1199)
       {1180, "VCI firmware update"},

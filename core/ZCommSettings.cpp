@@ -82,25 +82,25 @@ bool ZCommSettings::Save(const CommRecord* record) {
   char level[16];
   std::snprintf(level, sizeof level, "0x%02x", r.LogLevel);
   const bool network = r.Type >= kCommWifi && r.Type <= kCommFarlink;
-  const std::pair<const char*, std::pair<const char*, std::string>> writes[] = {
-      {"KRY", {"LogLevel", level}},
-      {"KRY", {"LogFlag", Format("%lld", r.LogFlag)}},
-      {"KRY", {"Unlock", Format("%lld", r.Unlock)}},
-      {"COMM", {"Name", r.Name}},
-      {"COMM", {"Type", Format("%lld", r.Type)}},
-      {"COMM", {"Port", Format("%lld", r.Port)}},
-      {"COMM", {"Datarate", Format(network ? "%lldM" : "%lld", r.Datarate)}},
-      {"COMM", {"Timeout", Format("%lld", r.Timeout)}},
-      {"COMM", {"Delay", Format("%lld", r.Delay)}},
-      {"COMM", {"IPAddr", r.IPAddr}},
+  const std::vector<platform::ProfileEntry> writes = {
+      {"KRY", "LogLevel", level},
+      {"KRY", "LogFlag", Format("%lld", r.LogFlag)},
+      {"KRY", "Unlock", Format("%lld", r.Unlock)},
+      {"COMM", "Name", r.Name},
+      {"COMM", "Type", Format("%lld", r.Type)},
+      {"COMM", "Port", Format("%lld", r.Port)},
+      {"COMM", "Datarate", Format(network ? "%lldM" : "%lld", r.Datarate)},
+      {"COMM", "Timeout", Format("%lld", r.Timeout)},
+      {"COMM", "Delay", Format("%lld", r.Delay)},
+      {"COMM", "IPAddr", r.IPAddr},
   };
   // The settings folder stands in for the system folder, which always exists; on a fresh
   // account it has yet to be made.
   platform::CreateFolders(platform::FolderOf(path_));
-  bool ok = true;
-  for (const auto& w : writes)
-    ok = platform::WriteProfileString(w.first, w.second.first, w.second.second, path_) && ok;
-  if (!ok) LOG_ERROR("Failed to write communication settings to {0}.", path_);
+  // One rewrite for all keys: the SDK never finds half of a record.
+  std::string why;
+  const bool ok = platform::WriteProfileStrings(writes, path_, &why);
+  if (!ok) LOG_ERROR("Failed to write communication settings to {0}: {1}.", path_, why);
   return ok;
 }
 

@@ -66,18 +66,29 @@ bool ZConfig::LoadFrom(const std::string& rootFolder) {
   for (const auto* dir : {&configDir, &downloadDir, &appsDir}) {
     if (!platform::CreateFolder(*dir)) LOG_WARN("Failed to create folder {0}.", *dir);
   }
-  configFile = platform::CutToCapacity(platform::JoinPath(configDir, "KavoraC.ini"), 260);
+  configFile = ConfigFileAt(root);
   ReadKavoraConfig();
   ChooseLanguage();
   deviceListFile = platform::CutToCapacity(platform::JoinPath(configDir, "DeviceList.xml"), 260);
   ReadDeviceList();
   ReadKillList();
   ReadSdkIdentity();
-  return true;
+  return loadError_.empty();
+}
+
+std::string ZConfig::ConfigFileAt(const std::string& rootFolder) {
+  return platform::CutToCapacity(
+      platform::JoinPath(platform::JoinPath(rootFolder, "Config"), "KavoraC.ini"), 260);
+}
+
+std::string ZConfig::ReadErrorAt(const std::string& rootFolder) {
+  return platform::IniReader(ConfigFileAt(rootFolder)).error();
 }
 
 void ZConfig::ReadKavoraConfig() {
   const platform::IniReader ini(configFile);
+  loadError_ = ini.error();
+  if (!loadError_.empty()) LOG_ERROR("Cannot read {0}: {1}.", configFile, loadError_);
   using K = ConfigKey::Kind;
   for (const auto& key : ConfigKeys()) {
     switch (key.kind) {
@@ -198,7 +209,8 @@ std::optional<DeviceModel> ZConfig::FindDeviceModel(const std::string& serial) c
 
 bool ZConfig::SaveLanguage(int value) {
   const char* text = value == 255 ? "255" : (value != 0 ? "1" : "0");
-  const bool written = platform::WriteProfileString(kSection, "LANGUAGE", text, configFile);
+  std::string why;
+  const bool written = platform::WriteProfileString(kSection, "LANGUAGE", text, configFile, &why);
   if (value == 255)
     LOG_INFO("Save language [auto].");
   else if (value != 0)
@@ -206,7 +218,7 @@ bool ZConfig::SaveLanguage(int value) {
   else
     LOG_INFO("Save language [chinese].");
   if (!written) {
-    LOG_ERROR("Failed to write {0}.", configFile);
+    LOG_ERROR("Failed to write {0}: {1}.", configFile, why);
     return false;  // the file keeps the old value, and so does the program
   }
   LANGUAGE = value;

@@ -31,10 +31,15 @@ class ZConfig {
 
   static ZConfig& Instance();
 
-  // Builds the folders under the working directory and reads everything; returns true.
+  // Builds the folders under the working directory and reads everything. False when
+  // KavoraC.ini exists but cannot be read (loadError() says why); the values are then the
+  // defaults. A missing file gives the defaults and true.
   bool Load();
   // The same with an explicit root folder (tests, tools).
   bool LoadFrom(const std::string& rootFolder);
+  // Why the KavoraC.ini under `rootFolder` cannot be read; empty when it can or is missing.
+  static std::string ReadErrorAt(const std::string& rootFolder);
+  static std::string ConfigFileAt(const std::string& rootFolder);
   // Reads the UPDATE section of a downloaded update.ini; false when it cannot be opened.
   bool ReadUpdateInfo(const std::string& path);
   // The first model whose SN1, SN4 and SN5 match the ten-character serial, or none.
@@ -43,6 +48,7 @@ class ZConfig {
   bool SaveLanguage(int value);
 
   bool english() const { return language != 0; }
+  const std::string& loadError() const { return loadError_; }
 
   std::string configFile;
   bool OEMFlag = false;
@@ -63,6 +69,8 @@ class ZConfig {
   std::string KRYFwUpCheckSum;
 
  private:
+  std::string loadError_;
+
   void ReadKavoraConfig();
   void ChooseLanguage();
   void ReadDeviceList();

@@ -20,16 +20,12 @@ ButtonOutcome RunDeviceButton(DeviceProcedures& procedures, core::Interaction& u
     if (refresh) refresh();
     return ButtonOutcome::Done;
   }
-  if (control == "btnSelfTest")
+  // Both tests end the same way, so the user sees that the test has run.
+  if (control == "btnSelfTest" || control == "btnHWTest")
     return probed([&] {
       procedures.LedTest();
       procedures.BeepTest();
       ui.ShowTip("LUWNDTIP", core::Text(24), 0);
-    });
-  if (control == "btnHWTest")
-    return probed([&] {
-      procedures.LedTest();
-      procedures.BeepTest();
     });
   if (control == "btnReset") return probed([&] { procedures.Reset(); });
   if (control == "btnRefreshDevice")

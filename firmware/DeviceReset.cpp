@@ -58,7 +58,13 @@ ResetOutcome HWReset(device::ZKRYDevice* device, ResetContext& ctx) {
     ctx.ui.ShowTip(kNoticeWindow, core::Text(inUse ? 105 : 3), 0);
     return outcome;
   }
-  ctx.ui.ShowTip(kNoticeWindow, core::Text(2), 0);
+  // The question gets a real choice: Cancel leaves the adapter as it was, closed again and
+  // with the report the page already shows.
+  if (ctx.ui.ShowTip(kNoticeWindow, core::Text(2), 1) == 2) {
+    LOG_INFO("Reset cancelled");
+    device->Close();
+    return outcome;
+  }
   device->_ReadHWInfo();
   const bool hasModule = device->HasDoIPModule();
   const std::string address = device->address();

@@ -21,7 +21,7 @@ constexpr char kToolDigest[] = "md5sum /bin/kry-fwup";
 constexpr char kImagePath[] = "/tmp/firmware.bin";
 constexpr char kImageDigest[] = "md5sum /tmp/firmware.bin";
 constexpr char kUpgradeStart[] = "ubus call rpc-sys upgrade_start";
-constexpr char kReleaseFile[] = "%temp%/kry_openwrt.ini";
+constexpr char kReleaseFile[] = "kry_openwrt.ini";
 
 constexpr int kMountPolls = 500;
 constexpr int kCommandTimeoutMs = 1000;
@@ -81,11 +81,18 @@ bool ZWSFirmwareUpdate::GetDeviceDoIPFWVersion(DoIPReleaseInfo* release) {
     LOG_ERROR("failed on get device release version.");
     return false;
   }
-  const std::string path = platform::ExpandEnvironment(kReleaseFile);
-  platform::DeleteFile(path);
-  if (!platform::WriteFile(path, std::string(output, length))) return false;
+  std::string why;
+  const auto path = platform::ScratchFile(kReleaseFile, &why);
+  if (!path) {
+    LOG_ERROR("No scratch folder for the release file: {0}.", why);
+    return false;
+  }
+  // Never through a link: in a shared scratch folder it could be another account's.
+  if (!platform::ReplaceFileNoFollow(*path, std::string(output, length))) return false;
+  const auto text = platform::ReadFileNoFollow(*path);
+  if (!text) return false;
   *release = DoIPReleaseInfo{};
-  const platform::IniReader ini(path);
+  const auto ini = platform::IniReader::OfText(*text);
   release->openwrt = ini.ReadString("release", "openwrt", "", kReleaseCapacity);
   release->uboot = ini.ReadString("release", "uboot", "", kReleaseCapacity);
   release->device = ini.ReadString("release", "device", "", kReleaseCapacity);

@@ -8,12 +8,20 @@
 #include <cstring>
 #include <ctime>
 
+extern char** environ;
+
 namespace platform {
 namespace {
 
 char g_title[260];
 long g_utcOffset = 0;  // seconds east of UTC, read once at install
 char g_altStack[64 * 1024];
+
+// The notice's command line, kept in fixed storage: the handler may not allocate.
+constexpr int kNoticeArguments = 8;
+char g_noticeText[8192];
+char* g_noticeArgv[kNoticeArguments + 4];
+volatile sig_atomic_t g_noticeReady = 0;
 
 // Async-signal-safe text building into a fixed buffer.
 struct Buffer {
@@ -105,6 +113,34 @@ const char* SignalName(int sig) {
   }
 }
 
+void StartNotice(char* text, char* dumpPath) {
+  if (!g_noticeReady) return;
+  char* argv[kNoticeArguments + 4];
+  int n = 0;
+  while (g_noticeArgv[n]) {
+    argv[n] = g_noticeArgv[n];
+    ++n;
+  }
+  argv[n++] = text;
+  argv[n++] = dumpPath;
+  argv[n] = nullptr;
+  // _Fork runs no fork handlers, which may take locks the crashed thread held.
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+  const pid_t pid = ::_Fork();
+#else
+  const pid_t pid = ::fork();
+#endif
+  if (pid != 0) return;
+  // The signal being handled is blocked here, and execve keeps the mask.
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  // Whoever ends the crashed program's group must not take the notice with it.
+  ::setsid();
+  ::execve(argv[0], argv, environ);
+  ::_exit(127);
+}
+
 void OnFatalSignal(int sig, siginfo_t* info, void*) {
   char folder[512];
   if (::getcwd(folder, sizeof folder) == nullptr) std::strcpy(folder, ".");
@@ -143,6 +179,7 @@ void OnFatalSignal(int sig, siginfo_t* info, void*) {
   AddFatalText(text, folder, g_title, now);
   WriteText(STDERR_FILENO, text.data);
   WriteText(STDERR_FILENO, "\n");
+  StartNotice(text.data, path.data);
   ::_exit(128 + sig);
 }
 
@@ -169,6 +206,23 @@ void InstallCrashReport(const std::string& title) {
   sa.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESETHAND;
   sigemptyset(&sa.sa_mask);
   for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) ::sigaction(sig, &sa, nullptr);
+}
+
+void SetCrashNotice(const std::string& program, const std::vector<std::string>& arguments) {
+  g_noticeReady = 0;
+  std::size_t used = 0;
+  int n = 0;
+  const auto keep = [&](const std::string& word) {
+    if (n >= kNoticeArguments || used + word.size() + 1 > sizeof g_noticeText) return false;
+    std::memcpy(g_noticeText + used, word.c_str(), word.size() + 1);
+    g_noticeArgv[n++] = g_noticeText + used;
+    used += word.size() + 1;
+    return true;
+  };
+  bool kept = keep(program);
+  for (const auto& a : arguments) kept = kept && keep(a);
+  g_noticeArgv[n] = nullptr;
+  g_noticeReady = kept && !program.empty();
 }
 
 std::string CrashDumpFileName(const std::string& title, const CivilTime& time) {

@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,6 +76,40 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
   if (!out) return false;
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out.flush());
+}
+
+std::optional<std::string> ReadFileNoFollow(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  std::optional<std::string> bytes;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    bytes.emplace();
+    char buffer[16384];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
+      if (n > 0) bytes->append(buffer, static_cast<std::size_t>(n));
+    if (n < 0) bytes.reset();
+  }
+  ::close(fd);
+  return bytes;
+}
+
+bool ReplaceFileNoFollow(const std::string& path, const std::string& bytes) {
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return false;
+  // O_EXCL: whatever appears at the name meanwhile, link or file, makes this fail.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  const bool ok = ::close(fd) == 0 && done == bytes.size();
+  if (!ok) ::unlink(path.c_str());
+  return ok;
 }
 
 std::string ProgramFolder() {

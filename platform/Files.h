@@ -20,6 +20,11 @@ bool DeleteFile(const std::string& path);
 std::optional<std::uint64_t> FileSize(const std::string& path);
 std::optional<std::string> ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
+// For scratch files: a link at `path` is not followed, so it cannot lead a read or a write
+// elsewhere. The write removes what is at `path` and creates a new file only this user can
+// read; a name that cannot be freed fails the write.
+std::optional<std::string> ReadFileNoFollow(const std::string& path);
+bool ReplaceFileNoFollow(const std::string& path, const std::string& bytes);
 // Folder of the running executable.
 std::string ProgramFolder();
 

@@ -35,10 +35,18 @@ int IntOf(const std::string& text, int defaultValue) {
 }  // namespace
 
 IniReader::IniReader(const std::string& path) {
-  if (auto doc = IniDocument::Load(path)) doc_ = std::make_unique<IniDocument>(std::move(*doc));
+  if (auto doc = IniDocument::Load(path, &error_))
+    doc_ = std::make_unique<IniDocument>(std::move(*doc));
+}
+
+IniReader IniReader::OfText(std::string raw) {
+  IniReader reader;
+  reader.doc_ = std::make_unique<IniDocument>(IniDocument::Parse(std::move(raw)));
+  return reader;
 }
 
 IniReader::~IniReader() = default;
+IniReader::IniReader(IniReader&&) noexcept = default;
 
 bool IniReader::exists() const { return doc_ != nullptr; }
 
@@ -64,11 +72,22 @@ int ReadProfileInt(const std::string& section, const std::string& key, int defau
 }
 
 bool WriteProfileString(const std::string& section, const std::string& key,
-                        const std::string& value, const std::string& path) {
-  auto doc = IniDocument::Load(path);
+                        const std::string& value, const std::string& path, std::string* reason) {
+  return WriteProfileStrings({{section, key, value}}, path, reason);
+}
+
+bool WriteProfileStrings(const std::vector<ProfileEntry>& entries, const std::string& path,
+                         std::string* reason) {
+  std::string why;
+  auto doc = IniDocument::Load(path, &why);
+  // Rewriting a file that could not be read would replace everything it holds.
+  if (!doc && !why.empty()) {
+    if (reason) *reason = why;
+    return false;
+  }
   IniDocument target = doc ? std::move(*doc) : IniDocument::Empty();
-  target.Set(section, key, value);
-  return target.Save(path);
+  for (const auto& e : entries) target.Set(e.section, e.key, e.value);
+  return target.Save(path, reason);
 }
 
 }  // namespace platform

@@ -1,12 +1,6 @@
 #include "platform/IniDocument.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
-#include <sstream>
-
+#include "platform/SettingsFile.h"
 #include "platform/Text.h"
 
 namespace platform {
@@ -38,24 +32,15 @@ void SplitEntry(const std::string& line, std::string& name, std::string& value) 
   }
 }
 
-std::string ReadAll(const std::string& path, bool& ok) {
-  std::ifstream in(path, std::ios::binary);
-  ok = static_cast<bool>(in);
-  if (!ok) return {};
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  return buffer.str();
-}
-
 }  // namespace
 
 IniDocument IniDocument::Empty() { return IniDocument(); }
 
-std::optional<IniDocument> IniDocument::Load(const std::string& path) {
-  bool ok = false;
-  std::string raw = ReadAll(path, ok);
-  if (!ok) return std::nullopt;
-  return Parse(std::move(raw));
+std::optional<IniDocument> IniDocument::Load(const std::string& path, std::string* reason) {
+  if (reason) reason->clear();
+  auto content = ReadSettingsFile(path, reason);
+  if (!content || !content->exists) return std::nullopt;
+  return Parse(std::move(content->bytes));
 }
 
 IniDocument IniDocument::Parse(std::string raw) {
@@ -158,45 +143,27 @@ void IniDocument::Set(const std::string& section, const std::string& key, const 
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert), Line{key + "=" + value, newline_});
 }
 
-bool IniDocument::Save(const std::string& path) const {
+std::string IniDocument::Serialize() const {
   std::string text;
   for (const auto& line : lines_) text += line.text + line.ending;
-  std::string raw;
   switch (encoding_) {
     case Encoding::Utf8:
-      raw = std::move(text);
-      break;
+      return text;
     case Encoding::Utf8Bom:
-      raw = "\xEF\xBB\xBF" + text;
+      return "\xEF\xBB\xBF" + text;
+    case Encoding::Utf16LeBom:
       break;
-    case Encoding::Utf16LeBom: {
-      raw = "\xFF\xFE";
-      for (char16_t u : Utf8ToUtf16(text)) {
-        raw.push_back(static_cast<char>(u & 0xFF));
-        raw.push_back(static_cast<char>(u >> 8));
-      }
-      break;
-    }
   }
-  // Written beside the file and renamed over it, so a failed write never leaves half a file.
-  const std::string temp = path + ".tmp" + std::to_string(::getpid());
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(raw.data(), static_cast<std::streamsize>(raw.size()));
-    out.flush();
-    if (!out) {
-      std::remove(temp.c_str());
-      return false;
-    }
+  std::string raw = "\xFF\xFE";
+  for (char16_t u : Utf8ToUtf16(text)) {
+    raw.push_back(static_cast<char>(u & 0xFF));
+    raw.push_back(static_cast<char>(u >> 8));
   }
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) ::chmod(temp.c_str(), st.st_mode & 07777);
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
+  return raw;
+}
+
+bool IniDocument::Save(const std::string& path, std::string* reason) const {
+  return RewriteSettingsFile(path, Serialize(), reason);
 }
 
 }  // namespace platform

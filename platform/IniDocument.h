@@ -11,7 +11,8 @@ class IniDocument {
  public:
   enum class Encoding { Utf8, Utf8Bom, Utf16LeBom };
 
-  static std::optional<IniDocument> Load(const std::string& path);
+  // None for a missing file, and with the reason for one that cannot be read as text.
+  static std::optional<IniDocument> Load(const std::string& path, std::string* reason = nullptr);
   // The file's bytes, in any of the encodings above.
   static IniDocument Parse(std::string raw);
   static IniDocument Empty();
@@ -19,7 +20,10 @@ class IniDocument {
   std::optional<std::string> Find(const std::string& section, const std::string& key) const;
   // Sets or adds the key; a value is cut at its first line break.
   void Set(const std::string& section, const std::string& key, const std::string& value);
-  bool Save(const std::string& path) const;
+  // The file's bytes in its own encoding.
+  std::string Serialize() const;
+  // Rewrites the file as settings files are rewritten (platform/SettingsFile.h).
+  bool Save(const std::string& path, std::string* reason = nullptr) const;
 
  private:
   struct Line {

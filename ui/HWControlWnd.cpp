@@ -112,7 +112,12 @@ void HWControlWnd::ShowState() {
     bar_->SetMaxValue(s.progressMaximum);
     bar_->SetValue(s.progress);
   }
-  if (update_) update_->SetEnabled(s.updateEnabled && !s.busy);
+  if (s.runs != runsSeen_) {
+    runsSeen_ = s.runs;
+    if (s.lastRunOk) awaitingTick_ = true;
+  }
+  if (update_) update_->SetEnabled(s.updateEnabled && !s.busy && !awaitingTick_);
+  if (close_) close_->SetEnabled(!s.busy);
 }
 
 void HWControlWnd::CloseUnlessBusy() {
@@ -131,6 +136,7 @@ void HWControlWnd::OnClick(TNotifyUI& msg) {
   } else if (sender == vciCheck_ || sender == sysCheck_) {
     // The job keeps the ticks; during a run it refuses the change and the boxes go back.
     job_->SetTicks(vciCheck_ && vciCheck_->IsSelected(), sysCheck_ && sysCheck_->IsSelected());
+    if (static_cast<Option*>(sender)->IsSelected()) awaitingTick_ = false;
     ShowState();
   } else if (sender == update_) {
     job_->RequestUpdate();

@@ -38,6 +38,10 @@ class HWControlWnd : public GUIWnd {
 
   std::unique_ptr<QuietStatus> quiet_;
   std::unique_ptr<firmware::FirmwareUpdateJob> job_;
+  // After a completed run the rows show what is installed now: Update waits for the user to
+  // tick a row again rather than offering to write the same images once more.
+  int runsSeen_ = 0;
+  bool awaitingTick_ = false;
   std::shared_ptr<std::atomic<bool>> refreshQueued_ = std::make_shared<std::atomic<bool>>(false);
   Control *vciRow_ = nullptr, *sysRow_ = nullptr;
   Control *vciName_ = nullptr, *vciCurrent_ = nullptr, *vciNew_ = nullptr;

@@ -4,6 +4,8 @@
 #include <QIcon>
 
 #include "core/Log.h"
+#include "core/ZConfig.h"
+#include "ui/CrashNotice.h"
 #include "ui/MainFrameWnd.h"
 #include "ui/PaintManager.h"
 #include "ui/ZSplashThread.h"
@@ -16,6 +18,7 @@ QtProgramShell::~QtProgramShell() = default;
 void QtProgramShell::SetResourcePath(const std::string& skinFolder) {
   if (!startNote_.empty()) LOG_INFO("{0}", startNote_);
   PaintManager::SetResourcePath(QString::fromStdString(skinFolder));
+  SetUpCrashNotice(skinFolder, core::ZConfig::Instance().languageFile);
   app_.setWindowIcon(QIcon(QString::fromStdString(skinFolder) + "/app_icon.png"));
 }
 

@@ -4,13 +4,18 @@
 #include <QApplication>
 #include <QFont>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/StartUp.h"
+#include "ui/CrashNotice.h"
 #include "ui/GuiInteraction.h"
 #include "ui/QtProgramShell.h"
 #include "updater/UpdateRecovery.h"
 
 int main(int argc, char** argv) {
+  // Started again by the crash handler, only to show the notice.
+  if (argc > 1 && std::strcmp(argv[1], ui::kCrashNoticeFlag) == 0)
+    return ui::RunCrashNotice(argc, argv);
   // Before anything reads a file of the program folder: an update cut short is undone or
   // finished first.
   updater::RecoverInterruptedUpdateAtStart(argv);

@@ -36,8 +36,8 @@ bool IsRealDirectory(const fs::path& p) {
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) {
-  struct stat sa {
-  }, sb{};
+  struct stat sa {};
+  struct stat sb {};
   return ::lstat(a.c_str(), &sa) == 0 && ::lstat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
          sa.st_ino == sb.st_ino;
 }

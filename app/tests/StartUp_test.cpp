@@ -72,6 +72,20 @@ TEST_F(StartUpTest, RunsTheStepsInOrderAndEndsTheKillList) {
   EXPECT_EQ(platform::ReadFile(root / "Kavora.log")->find("previous run"), std::string::npos);
 }
 
+TEST_F(StartUpTest, AConfigurationThatCannotBeReadIsNamedAndEndsTheStart) {
+  platform::CreateFolders(root / "Config/KavoraC.ini");  // a folder in the file's place
+  RecordingShell shell;
+  testing_support::ScriptedInteraction ui;
+  EXPECT_EQ(app::RunProgram(shell, ui), 0);
+  EXPECT_TRUE(shell.calls.empty());
+  ASSERT_EQ(ui.Texts("message").size(), 1u);
+  EXPECT_EQ(ui.Texts("message")[0],
+            core::Text(1060) + "\n" + (root / "Config/KavoraC.ini") + "\nit is a folder");
+  EXPECT_NE(platform::ReadFile(root / "Kavora.log")->find("Failed to read configuration file."),
+            std::string::npos);
+  EXPECT_TRUE(platform::IsDirectory(root / "Config/KavoraC.ini"));
+}
+
 TEST_F(StartUpTest, InitLoadsLanguageAndCommSettingsAndMergesTexts) {
   WriteConfig("[CONFIG]\nLANGUAGE=1\nOfflineMode=1\n");
   WriteLanguage("EN.xml", "<lang><item id=\"3\" text=\"Adapter not connected\"/></lang>");

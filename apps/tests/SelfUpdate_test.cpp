@@ -95,6 +95,21 @@ TEST_F(SelfUpdateTest, BothPlacesOfferOnlyARealNewVersion) {
   EXPECT_EQ(handedOver.program, "");
 }
 
+// A package install: the updater could not replace the program, so OK points elsewhere.
+TEST_F(SelfUpdateTest, AProgramFolderThatCannotBeWrittenSendsToThePackageManager) {
+  web.Put("update.ini", UpdateIni("2.2.0"));
+  ui.SetDefaultAnswer(true);
+  const std::string readOnly = local / "no-such-folder";
+  const std::vector<std::string> said{"Install version 2.2.0 through the package manager."};
+  EXPECT_EQ(apps::OnUpdateButton(ui, config, Recorder(&handedOver), readOnly),
+            apps::UpdateButtonResult::Declined);
+  EXPECT_EQ(ui.Texts("message"), said);
+  ui.Clear();
+  apps::PromptAtStartUp(ui, config, Recorder(&handedOver), readOnly);
+  EXPECT_EQ(ui.Texts("message"), said);
+  EXPECT_EQ(handedOver.calls, 0);
+}
+
 TEST_F(SelfUpdateTest, TheButtonIsSilentWhenTheServerFailsAndOpensTheOemAddress) {
   web.server().SetFault("/update.ini", {sim::FaultKind::NotFound});
   EXPECT_EQ(apps::OnUpdateButton(ui, config, Recorder(&handedOver)),

@@ -46,6 +46,21 @@ TEST(Cli, ConfigShowsEveryKeyAsUsed) {
   EXPECT_FALSE(platform::FileExists(root / "Kavora.log"));  // the program's log is left alone
 }
 
+TEST(Cli, AConfigurationThatCannotBeReadFailsEveryCommand) {
+  testing_support::TempFolder root;
+  const std::string garbage("[CONFIG]\0\x01\x02binary", 17);
+  const std::string config = root.Put("Config/KavoraC.ini", garbage);
+  for (const char* command : {"config", "start --no"}) {
+    const CliRun run = Cli(root, command);
+    EXPECT_EQ(run.code, 1) << command;
+    EXPECT_EQ(nlohmann::json::parse(run.out)["exitCode"], 1) << command;
+    EXPECT_NE(clitest::CliStderr(root.path()).find(config + ": it holds binary data"),
+              std::string::npos)
+        << clitest::CliStderr(root.path());
+  }
+  EXPECT_EQ(platform::ReadFile(config), garbage);
+}
+
 TEST(Cli, ModelTextsCodecsAndExitCodes) {
   testing_support::TempFolder root;
   platform::CreateFolders(root / "Config");

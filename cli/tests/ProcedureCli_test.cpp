@@ -224,7 +224,7 @@ TEST_F(ProcedureCli, ResetWithAndWithoutModule) {
   for (bool module : {false, true}) {
     VciSim sim(module ? std::vector<std::string>{"--module"} : std::vector<std::string>{});
     ASSERT_TRUE(sim.ok()) << sim.output();
-    const auto run = Cli(sim, "reset");
+    const auto run = Cli(sim, "reset --yes");
     EXPECT_EQ(run.code, 0) << Stderr();
     EXPECT_EQ(json::parse(run.out)["serialLabel"]["text"], "K9ABC00258") << "the report is refreshed";
     EXPECT_TRUE(sim.Recorded("reset"));
@@ -237,8 +237,13 @@ TEST_F(ProcedureCli, ResetWithAndWithoutModule) {
   }
   VciSim held({"--held"});
   ASSERT_TRUE(held.ok());
-  EXPECT_EQ(Cli(held, "reset").code, 1);
+  EXPECT_EQ(Cli(held, "reset --yes").code, 1);
   EXPECT_FALSE(held.Recorded("reset"));
+  // Without --yes and without a terminal to answer, the question is cancelled.
+  VciSim unanswered;
+  ASSERT_TRUE(unanswered.ok());
+  EXPECT_EQ(Cli(unanswered, "reset").code, 1);
+  EXPECT_FALSE(unanswered.Recorded("reset"));
 }
 
 TEST_F(ProcedureCli, UnlockDropsAStaleConnection) {
@@ -296,10 +301,10 @@ TEST_F(ProcedureCli, AnotherProgramHoldingTheAdapterIsNamed) {
 TEST_F(ProcedureCli, SelfAndHardwareTests) {
   VciSim sim;
   ASSERT_TRUE(sim.ok()) << sim.output();
-  EXPECT_EQ(Cli(sim, "test self").code, 0) << Stderr();
-  EXPECT_TRUE(InStderr("[LUWNDTIP] Complete"));
-  EXPECT_EQ(Cli(sim, "test hw").code, 0);
-  EXPECT_FALSE(InStderr("Complete"));
+  for (const char* test : {"test self", "test hw"}) {
+    EXPECT_EQ(Cli(sim, test).code, 0) << Stderr();
+    EXPECT_TRUE(InStderr("[LUWNDTIP] Complete")) << test;
+  }
   std::vector<std::string> calls;
   for (const auto& line : sim.Record())
     if (line.rfind("led", 0) == 0 || line.rfind("beep", 0) == 0) calls.push_back(line);

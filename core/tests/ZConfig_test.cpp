@@ -1,8 +1,14 @@
 #include "core/ZConfig.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "core/tests/ConfigFixture.h"
 #include "platform/Files.h"
 #include "platform/Ini.h"
+#include "tests/support/OtherAccount.h"
 
 namespace {
 
@@ -82,19 +88,57 @@ TEST_F(ZConfigTest, ValuesAreCutToTheirCapacitiesAndNumbersReadLeniently) {
   EXPECT_EQ(c.killList[1], "Tool.exe");
 }
 
-TEST_F(ZConfigTest, BinaryOrEmptyFilesGiveDefaultsAndAreNotRewritten) {
+// A configuration that cannot be read fails the load (the program must not run on from
+// defaults as if nothing were configured) and is never rewritten; the SDK's file gives its
+// defaults as before.
+TEST_F(ZConfigTest, UnreadableConfigurationFailsTheLoadAndIsNeverWritten) {
   std::string junk;
   for (int i = 0; i < 3000; ++i) junk.push_back(static_cast<char>((i * 97 + 13) & 0xFF));
-  for (const std::string& content : {junk, std::string(), std::string("[CONFIG]\nManagerTit")}) {
-    WriteConfig(content);
-    platform::WriteFile(sdkIni(), content);
+  const std::string config = root / "Config/KavoraC.ini";
+  struct Case {
+    const char* name;
+    std::string content;
+    bool loads;
+    const char* title;
+  } cases[] = {
+      {"binary", junk, false, "Manager"},
+      {"empty", "", true, "Manager"},
+      {"cut short", "[CONFIG]\nManagerTit", true, "Manager"},
+      {"read-only", "[CONFIG]\nManagerTittle=Mine\n", true, "Mine"},
+      {"a folder", "", false, "Manager"},
+  };
+  for (const auto& cs : cases) {
+    std::filesystem::remove_all(config);
+    if (std::string(cs.name) == "a folder") {
+      platform::CreateFolders(config);
+    } else {
+      WriteConfig(cs.content);
+      if (std::string(cs.name) == "read-only") ::chmod(config.c_str(), 0444);
+    }
+    platform::WriteFile(sdkIni(), cs.content);
     core::ZConfig c;
-    c.LoadFrom(root.path());
-    EXPECT_EQ(c.ManagerTittle, "Manager");
+    EXPECT_EQ(c.LoadFrom(root.path()), cs.loads) << cs.name;
+    EXPECT_EQ(c.loadError().empty(), cs.loads) << cs.name;
+    EXPECT_EQ(c.ManagerTittle, cs.title) << cs.name;
     EXPECT_EQ(c.sdk.Name, "ZADEZO");
-    EXPECT_EQ(*platform::ReadFile(root / "Config/KavoraC.ini"), content);
-    EXPECT_EQ(*platform::ReadFile(sdkIni()), content);
+    const bool writable = cs.loads && std::string(cs.name) != "read-only";
+    EXPECT_EQ(c.SaveLanguage(0), writable) << cs.name;
+    if (!writable) {
+      EXPECT_EQ(platform::ReadFile(config), cs.content) << cs.name;
+    }
   }
+
+  if (::geteuid() != 0) return;  // root reads every file: the last case needs another account
+  std::filesystem::remove_all(config);
+  WriteConfig("[CONFIG]\nManagerTittle=Mine\n");
+  ::chmod(config.c_str(), 0600);
+  ::chmod(root.path().c_str(), 0755);
+  EXPECT_TRUE(testing_support::AsNobody([&] {
+    core::ZConfig c;
+    return !c.LoadFrom(root.path()) && c.loadError().find("Permission denied") != std::string::npos &&
+           !c.SaveLanguage(0);
+  }));
+  EXPECT_EQ(platform::ReadFile(config), "[CONFIG]\nManagerTittle=Mine\n");
 }
 
 TEST_F(ZConfigTest, AHugeKillListCountIsBounded) {

@@ -1,6 +1,7 @@
 #include "device/CommSettingsPage.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/Files.h"
 #include "platform/Ini.h"
@@ -221,20 +222,37 @@ TEST_F(CommSettingsPageTest, NoSelectedTypeKeepsTheStoredType) {
   EXPECT_EQ(shown[1].value, 0);
 }
 
-TEST_F(CommSettingsPageTest, UnwritableFileIsReportedAndDoesNotOfferToEnd) {
-  platform::WriteFile(dir_ / "not-a-folder", "");  // in its folder's place: root cannot write
-  core::ZCommSettings settings(dir_ / "not-a-folder/KRY.ini");
-  settings.Load();
-  CommSettingsPage page(settings);
-  CommPageState state;
-  page.SelectType(3, state);
-  testing_support::ScriptedInteraction ui;
-  ui.SetDefaultAnswer(true);
-  const auto before = settings.current().Type;
-  EXPECT_EQ(page.Save(state, ui), Outcome::WriteFailed);
-  EXPECT_EQ(settings.current().Type, before) << "the unsaved choice is not kept";
-  EXPECT_EQ(ui.Texts("message").size(), 1u);
-  EXPECT_EQ(ui.Texts("tip").size(), 1u);  // only the first confirmation
+// A file the page may not write (read-only, also for root), one it cannot read and one
+// behind a file in its folder's place: the page reports it and the file stays as it was.
+TEST_F(CommSettingsPageTest, UnwritableFileIsReportedAndLeftAsItWas) {
+  platform::WriteFile(dir_ / "not-a-folder", "");
+  const std::string binary = std::string(kKryIni) + '\0';
+  struct Case {
+    std::string path, content;
+    mode_t mode;
+  } cases[] = {{path_, kKryIni, 0444}, {dir_ / "binary.ini", binary, 0644},
+               {dir_ / "not-a-folder/KRY.ini", "", 0}};
+  for (const auto& c : cases) {
+    if (c.mode) {
+      platform::WriteFile(c.path, c.content);
+      ::chmod(c.path.c_str(), c.mode);
+    }
+    core::ZCommSettings settings(c.path);
+    settings.Load();
+    CommSettingsPage page(settings);
+    CommPageState state;
+    page.SelectType(3, state);
+    testing_support::ScriptedInteraction ui;
+    ui.SetDefaultAnswer(true);
+    const auto before = settings.current().Type;
+    EXPECT_EQ(page.Save(state, ui), Outcome::WriteFailed) << c.path;
+    EXPECT_EQ(settings.current().Type, before) << "the unsaved choice is not kept";
+    EXPECT_EQ(ui.Texts("message").size(), 1u);
+    EXPECT_EQ(ui.Texts("tip").size(), 1u);  // only the first confirmation
+    if (c.mode) {
+      EXPECT_EQ(platform::ReadFile(c.path), c.content) << c.path;
+    }
+  }
 }
 
 TEST(ParsePortText, TakesTheLeadingDigits) {

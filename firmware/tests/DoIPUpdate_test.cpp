@@ -1,5 +1,6 @@
 // The module side of the DoIP system update against a module in memory, on virtual time.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 
 #include "core/Log.h"
@@ -231,7 +232,9 @@ TEST(DoIPDigests, OnlyWholeDigestsMatch) {
 }
 
 TEST_F(DoIPUpdate, ReleaseValuesAreCutAndTheFileReplaced) {
-  platform::WriteFile(temp / "kry_openwrt.ini", "[release]\nopenwrt=stale old file content\n");
+  // A link planted at the name is replaced, not written through.
+  const std::string victim = temp.Put("victim.ini", "[release]\nopenwrt=stale old file content\n");
+  ::symlink(victim.c_str(), (temp / "kry_openwrt.ini").c_str());
   module.releaseText = "[release]\nopenwrt=" + std::string(40, '7') + "\n[checksum]\nopenwrt=c\n";
   ASSERT_TRUE(module.Connect("127.0.0.1", "7890"));
   firmware::DoIPReleaseInfo release{"x", "y", "z", "w"};
@@ -241,6 +244,7 @@ TEST_F(DoIPUpdate, ReleaseValuesAreCutAndTheFileReplaced) {
   EXPECT_EQ(release.device, "");
   EXPECT_EQ(release.checksum, "c");
   EXPECT_EQ(platform::ReadFile(temp / "kry_openwrt.ini"), module.releaseText);
+  EXPECT_EQ(platform::ReadFile(victim), "[release]\nopenwrt=stale old file content\n");
 }
 
 }  // namespace

@@ -300,16 +300,24 @@ TEST_F(FirmwareJobTest, ResetWithAndWithoutModule) {
       EXPECT_EQ(steps, std::vector<std::string>{"HWRSTWND Reset Device Restart comm module"});
     EXPECT_FALSE(dev.connected());
   }
-  {
-    auto sim = Sim({"--held"});
+  // Refused or cancelled: nothing is reset, the report stays, the adapter is closed again.
+  struct Refusal {
+    std::vector<std::string> simArgs;
+    std::string tip;
+  };
+  for (const Refusal& r : {Refusal{{"--held"}, core::Text(105)}, Refusal{{}, core::Text(2)}}) {
+    auto sim = Sim(r.simArgs);
     ASSERT_TRUE(sim->ok());
     device::ZKRYDevice dev;
     ui.Clear();
+    if (r.tip == core::Text(2)) ui.Answer({false});
     int refreshed = 0;
     firmware::ResetContext ctx{ui, operations, nullptr, [&] { ++refreshed; }};
     EXPECT_FALSE(firmware::HWReset(&dev, ctx).reset);
-    EXPECT_EQ(ui.Texts("tip"), std::vector<std::string>{core::Text(105)});
+    EXPECT_EQ(ui.Texts("tip"), std::vector<std::string>{r.tip});
     EXPECT_EQ(refreshed, 0);
+    EXPECT_FALSE(dev.connected());
+    EXPECT_FALSE(sim->Recorded("reset"));
   }
   operations.Stop();
 }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,8 +31,15 @@ TEST(CrashReport, NamesTheDumpWithoutLeadingZeros) {
             "The             error file: /w/OrbManager_202435972.dmp");
 }
 
-TEST(CrashReport, AFatalSignalLeavesTheDumpAndTheText) {
-  testing_support::TempFolder dir;
+// The notice is started once the dump is complete, with the fatal text and the dump's path.
+TEST(CrashReport, AFatalSignalLeavesTheDumpAndTheTextAndStartsTheNotice) {
+  testing_support::TempFolder dir, elsewhere;
+  const std::string noticed = elsewhere / "notice.txt";
+  const std::string notice = elsewhere.Put(
+      "notice", "#!/bin/sh\n[ -s \"$3\" ] && dump=present\n"
+                "printf '%s|%s|%s|%s' \"$1\" \"$2\" \"$3\" \"$dump\" > " + noticed + ".tmp\n"
+                "mv " + noticed + ".tmp " + noticed + "\n");
+  ASSERT_EQ(::chmod(notice.c_str(), 0755), 0);
   int pipeFds[2];
   ASSERT_EQ(::pipe(pipeFds), 0);
   const pid_t child = ::fork();
@@ -39,6 +47,7 @@ TEST(CrashReport, AFatalSignalLeavesTheDumpAndTheText) {
     ::dup2(pipeFds[1], STDERR_FILENO);
     if (::chdir(dir.path().c_str()) != 0) ::_exit(99);
     platform::InstallCrashReport("OrbManager");
+    platform::SetCrashNotice(notice, {"--notice"});
     WriteThroughNull();
     ::_exit(0);
   }
@@ -59,10 +68,11 @@ TEST(CrashReport, AFatalSignalLeavesTheDumpAndTheText) {
   const std::string name = std::filesystem::path(dump).filename().string();
   EXPECT_EQ(name.rfind("OrbManager_", 0), 0u);
   EXPECT_EQ(name.substr(name.size() - 4), ".dmp");
-  EXPECT_NE(err.find("OrbManager has an internal error and the program has exited. \r\n"
-                     "The             error file: " + dump),
-            std::string::npos)
-      << err;
+  const std::string text = "OrbManager has an internal error and the program has exited. \r\n"
+                           "The             error file: " + dump;
+  EXPECT_NE(err.find(text), std::string::npos) << err;
+  for (int i = 0; i < 5000 && !platform::FileExists(noticed); ++i) ::usleep(1000);
+  EXPECT_EQ(platform::ReadFile(noticed).value_or(""), "--notice|" + text + "|" + dump + "|present");
   const std::string content = *platform::ReadFile(dump);
   EXPECT_NE(content.find("SIGSEGV"), std::string::npos);
   EXPECT_NE(content.find("Faulting address: 0x0"), std::string::npos);

@@ -2,10 +2,16 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <functional>
+
+#include "platform/Files.h"
 #include "platform/Locale.h"
 #include "platform/Text.h"
 #include "tests/support/EnvGuard.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -38,6 +44,63 @@ TEST(Environment, ExpandsNamesWithoutCaseAndFallsBackOnLinux) {
   ::unsetenv("windir");
   ::unsetenv("XDG_CONFIG_HOME");
   EXPECT_EQ(platform::ExpandEnvironment("%windir%"), "/home/tech/.config/kry");
+}
+
+TEST(Environment, ScratchFolderIsPrivateUnlessOneIsGiven) {
+  testing_support::TempFolder dir;
+  EnvGuard tmpdir("TMPDIR", ""), runtime("XDG_RUNTIME_DIR", ""), cache("XDG_CACHE_HOME", ""),
+      home("HOME", dir / "home");
+  for (const char* name : {"TMPDIR", "temp", "TEMP", "tmp", "TMP", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"})
+    ::unsetenv(name);
+  struct Case {
+    const char* variable;  // set to the folder below, or none
+    std::string value, expected;
+  } cases[] = {
+      {"TMPDIR", "/scratch", "/scratch"},
+      {"TEMP", "/given", "/given"},
+      {"XDG_RUNTIME_DIR", dir / "run", dir / "run/orbmanager"},
+      {"XDG_CACHE_HOME", dir / "cache", dir / "cache/orbmanager"},
+      {nullptr, "", dir / "home/.cache/orbmanager"},
+  };
+  for (const auto& c : cases) {
+    if (c.variable) ::setenv(c.variable, c.value.c_str(), 1);
+    EXPECT_EQ(platform::ScratchFolder(), c.expected) << c.expected;
+    EXPECT_EQ(platform::ExpandEnvironment("%temp%/x"), c.expected + "/x");
+    if (c.variable) ::unsetenv(c.variable);
+  }
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "home/.cache/orbmanager").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0700u);
+
+  // A folder open to others, a link, or a file in its place is refused, and %temp% is
+  // then left unexpanded rather than leading somewhere shared.
+  const std::string planted = dir / "home/.cache/orbmanager";
+  const std::function<void()> plants[] = {
+      [&] { ::chmod(planted.c_str(), 0755); },
+      [&] { ::rmdir(planted.c_str()), ::symlink(dir.path().c_str(), planted.c_str()); },
+      [&] { ::unlink(planted.c_str()), platform::WriteFile(planted, ""); },
+  };
+  for (const auto& plant : plants) {
+    plant();
+    std::string reason;
+    EXPECT_EQ(platform::ScratchFolder(&reason), std::nullopt);
+    EXPECT_NE(reason.find(planted), std::string::npos) << reason;
+    EXPECT_EQ(platform::ExpandEnvironment("%temp%/x"), "%temp%/x");
+  }
+}
+
+TEST(Files, ScratchFilesAreNeverReachedThroughALink) {
+  testing_support::TempFolder dir;
+  const std::string victim = dir.Put("victim", "precious");
+  const std::string name = dir / "kry_openwrt.ini";
+  ::symlink(victim.c_str(), name.c_str());
+  EXPECT_EQ(platform::ReadFileNoFollow(name), std::nullopt);
+  ASSERT_TRUE(platform::ReplaceFileNoFollow(name, "[release]\n"));
+  EXPECT_EQ(platform::ReadFileNoFollow(name), "[release]\n");
+  EXPECT_EQ(platform::ReadFile(victim), "precious");
+  struct stat st {};
+  ASSERT_EQ(::lstat(name.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
 }
 
 TEST(Locale, WindowsLanguageIdentifiers) {

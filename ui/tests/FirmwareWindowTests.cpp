@@ -161,6 +161,7 @@ class FirmwareWindowTests : public QObject {
 
     uitest::Click(window, "btnUpdateFW");
     QVERIFY(!window->FindControl("btnUpdateFW")->IsEnabled());
+    QVERIFY2(!window->FindControl("btnClose")->IsEnabled(), "Close looks as refused as it is");
     uitest::Click(window, "btnClose");
     window->close();  // the window manager's close as well
     QVERIFY2(window && window->isVisible(), "closing is refused during the run");
@@ -172,12 +173,16 @@ class FirmwareWindowTests : public QObject {
     QVERIFY2(s.lastRunOk, s.status.c_str());
     QTRY_COMPARE(window->FindControl("textTip")->text(), QString("Update Completed"));
     // The job's state is ahead of the window, which follows on the UI thread.
-    QTRY_VERIFY(window->FindControl("btnUpdateFW")->IsEnabled());
+    QTRY_VERIFY(window->FindControl("btnClose")->IsEnabled());
     QTRY_COMPARE(window->FindControl("labelVCICurVer")->text(), QString("2.0.0.0"));
     QTRY_COMPARE(window->FindControl("labelSysCurVer")->text(), QString("V1.1.0"));
     QTRY_VERIFY(!window->Find<ui::Option>("checkVCIUpdate")->IsSelected());
     QTRY_VERIFY(!window->Find<ui::Option>("checkSysUpdate")->IsSelected());
     QCOMPARE(bar->GetValue(), bar->GetMaxValue());
+    // Nothing is left to write until the user ticks a row again.
+    QVERIFY(!window->FindControl("btnUpdateFW")->IsEnabled());
+    uitest::Click(window, "checkSysUpdate");
+    QVERIFY(window->FindControl("btnUpdateFW")->IsEnabled());
     QCOMPARE(server_->server().RequestCount("/fw/KRY.bin"), 1);
     QCOMPARE(server_->server().RequestCount("/fw/openwrt.bin"), 1);
     QVERIFY(script_.Texts("tip").empty());  // 12.34 V asks nothing

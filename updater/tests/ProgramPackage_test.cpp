@@ -63,28 +63,23 @@ TEST(ProgramPackageTest, AHostilePackageIsRefusedBeforeAnythingIsUnpacked) {
 
 TEST(ProgramPackageTest, UnpackedFilesLoseSetIdAndStickyBits) {
   TempFolder folder;
-  const std::string odd = "we ird -> name";  // looks like a link in tar's long listing
   folder.Put("p/OrbManager", "program");
-  folder.Put("p/helper", "helper");
-  folder.Put("p/" + odd, "a file");
+  folder.Put("p/a -> b", "a name that looks like a link in tar's long listing");
   fs::create_directory(folder / "p/shared");
-  ::chmod((folder / "p/OrbManager").c_str(), 04755);
-  ::chmod((folder / "p/helper").c_str(), 02755);
+  ::chmod((folder / "p/OrbManager").c_str(), 06755);
   ::chmod((folder / "p/shared").c_str(), 01777);
-  ASSERT_EQ(
-      RunShell("tar -czf '" + (folder / "package.tgz") + "' -C '" + (folder / "p") + "' .").code,
-      0);
+  ASSERT_EQ(RunShell("tar -czf '" + (folder / "p.tgz") + "' -C '" + (folder / "p") + "' .").code,
+            0);
   fs::create_directory(folder / "new");
   std::string reason;
-  ASSERT_TRUE(UnpackPackage(folder / "package.tgz", folder / "new", &reason)) << reason;
-  EXPECT_TRUE(CheckUnpackedPackage(folder / "new", "OrbManager", &reason)) << reason;
-  for (const char* name : {"OrbManager", "helper", "shared"}) {
+  ASSERT_TRUE(UnpackPackage(folder / "p.tgz", folder / "new", &reason)) << reason;
+  for (const char* name : {"OrbManager", "shared"}) {
     struct stat st {};
     ASSERT_EQ(::lstat((folder / "new/" + name).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07000, 0u) << name;
     EXPECT_NE(st.st_mode & S_IXUSR, 0u) << name;
   }
-  EXPECT_TRUE(fs::exists(folder / ("new/" + odd)));
+  EXPECT_TRUE(fs::exists(folder / "new/a -> b"));
 }
 
 }  // namespace

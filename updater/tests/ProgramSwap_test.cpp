@@ -67,44 +67,6 @@ class ProgramSwapTest : public ::testing::Test {
   UpdatePlaces places;
 };
 
-TEST_F(ProgramSwapTest, EndsWhollyNewOrWhollyOld) {
-  const struct {
-    const char* name;
-    std::function<bool(ProgramSwap&, std::string*)> end;
-    bool isNew;
-  } cases[] = {
-      {"finished", [](ProgramSwap& s, std::string* r) { return s.Finish(r); }, true},
-      {"rolled back", [](ProgramSwap& s, std::string* r) { return s.Rollback(r); }, false},
-      {"left open", [](ProgramSwap&, std::string*) { return true; }, false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Fresh();
-    std::string reason;
-    {
-      ProgramSwap swap(places.programFolder);
-      ASSERT_TRUE(swap.Apply(places.rootFolder, "1.0.0", "1.0.1", &reason)) << reason;
-      EXPECT_TRUE(fs::exists(JournalPathOf(places.programFolder)));
-      EXPECT_TRUE(c.end(swap, &reason)) << reason;
-    }
-    ExpectWhole(c.isNew);
-    EXPECT_FALSE(fs::exists(JournalPathOf(places.programFolder)));
-  }
-}
-
-TEST_F(ProgramSwapTest, APackageThatDoesNotFitMovesNothing) {
-  fs::remove(folder / "program/skin/EN/Main.xml");
-  folder.Put("program/skin/EN/Main.xml/inside", "a folder's file");
-  ProgramSwap swap(places.programFolder);
-  std::string reason;
-  EXPECT_FALSE(swap.Apply(places.rootFolder, "1.0.0", "1.0.1", &reason));
-  EXPECT_NE(reason.find("is a folder"), std::string::npos) << reason;
-  EXPECT_EQ(Read(folder / "program/OrbManager"), "old program");
-  EXPECT_EQ(Read(folder / "program/skin/EN/Main.xml/inside"), "a folder's file");
-  EXPECT_FALSE(fs::exists(folder / "program/skin/CS"));
-  EXPECT_FALSE(fs::exists(JournalPathOf(places.programFolder)));
-}
-
 // The updater killed at each step of its swap; the next start (OrbUpdate, OrbManager and
 // orbmanager-cli all recover the same way) finds the folder whole.
 TEST_F(ProgramSwapTest, AKilledSwapIsUndoneOrFinishedByTheNextStart) {
