@@ -232,7 +232,9 @@ void ZDeviceProcedures::Reset() {
                                  [this] { ShowReport(RunReport()); }};
   context.use = use;
   const firmware::ResetOutcome outcome = firmware::HWReset(dev, context);
-  RecordRun(history::kDeviceReset, *dev, outcome.reset, recording.reason());
+  // Cancelled at its question, the reset never began.
+  if (!recording.cancelled())
+    RecordRun(history::kDeviceReset, *dev, outcome.reset, recording.reason());
 }
 
 void ZDeviceProcedures::RecordRun(const char* what, device::ZKRYDevice& dev, bool ok,
@@ -256,9 +258,7 @@ device::ConsoleResult ZDeviceProcedures::UnlockAdapter() {
     if (!free) return device::kConsoleNoReply;
   }
   history::RecordingInteraction recording(ui_);
-  bool agreed = false;
-  const auto address = [this, dev, &agreed]() -> std::string {
-    agreed = true;
+  const auto address = [this, dev]() -> std::string {
     std::string found;
     {
       const device::DeviceUse use = TakeDevice(kUnlock);
@@ -278,9 +278,10 @@ device::ConsoleResult ZDeviceProcedures::UnlockAdapter() {
     return found;
   };
   const device::ConsoleResult result = device::UnlockDevice(recording, address);
+  if (recording.cancelled()) return result;  // nothing was tried
   const bool ok = result != device::kConsoleNoReply;
   // The closing notice is shown whatever the console did; it is no reason for a failure.
-  RecordRun(history::kUnlock, *dev, ok, agreed && !ok ? core::Text(1195) : recording.reason());
+  RecordRun(history::kUnlock, *dev, ok, ok ? recording.reason() : core::Text(1195));
   return result;
 }
 
