@@ -4,6 +4,7 @@
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
 #include "device/ZKRYSdk.h"
+#include "net/CatalogueSignature.h"
 #include "net/DownloadFile.h"
 #include "platform/Files.h"
 #include "platform/Library.h"
@@ -13,8 +14,11 @@ namespace {
 
 // A catalogue is fetched beside the kept one and loaded from there; only one that loads takes
 // the kept one's place, so a broken file on the server never spoils the next offline start.
+// With CatalogueKey set, its signature must verify before it is even loaded.
 bool FetchCatalogue(const std::string& url, const std::string& path, const net::FileCheck& loads) {
-  return net::DownloadLoadedFile(url, path, net::CatalogueTransfer(), loads).ok;
+  const net::CatalogueSignature signature(core::ZConfig::Instance().CatalogueKey);
+  return net::DownloadLoadedFile(url, path, net::CatalogueTransfer(), signature.Guard(url, loads))
+      .ok;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
+#include "net/CatalogueSignature.h"
 #include "net/DownloadFile.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
@@ -51,8 +52,9 @@ bool HasUpdateSection(const std::string& path) {
 }  // namespace
 
 bool FetchUpdateInfo(const core::ZConfig& config, const std::string& path) {
+  const net::CatalogueSignature signature(config.CatalogueKey);
   return net::DownloadLoadedFile(config.UpdateURL, path, net::UpdateInfoTransfer(),
-                                 HasUpdateSection)
+                                 signature.Guard(config.UpdateURL, HasUpdateSection))
       .ok;
 }
 

@@ -1,7 +1,16 @@
 #include "apps/ZAPPProcedure.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
+#include "core/ZConfig.h"
 #include "history/UpdateHistory.h"
 #include "net/CurlTransfer.h"
 #include "net/DownloadFile.h"
@@ -36,7 +45,53 @@ ZAPPProcedure::ZAPPProcedure(ZKRYApp& app, core::Interaction& ui, Modes modes, Q
       forwarder_(std::make_unique<Forwarder>(*this)),
       observer_(forwarder_.get()) {}
 
-ZAPPProcedure::~ZAPPProcedure() = default;
+ZAPPProcedure::~ZAPPProcedure() { ReleaseInstallFolder(); }
+
+// Two programs running installers of one application at once would leave neither install
+// whole: the install folder's own descriptor carries the lock, so it needs no file of its own.
+bool ZAPPProcedure::TakeInstallFolder() {
+  std::string folder, name;
+  OnOwner([&] {
+    folder = app_.installFolder;
+    name = app_.NAME;
+  });
+  {
+    // Still held from an earlier run that ended without its step (a cancelled download).
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (installFolderLock_ >= 0) return true;
+  }
+  platform::CreateFolders(folder);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    // The download or the installer will fail on this folder and say so.
+    LOG_WARN("Cannot open the install folder {0} (errno {1}).", folder, errno);
+    return true;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    LOG_WARN("{0} is being installed by another program.", name);
+    ui_.ShowMessage(core::TextWith(1100, name), "", core::MessageIcon::Error);
+    Publish(buttons());  // the window enables its buttons again
+    return false;
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  installFolderLock_ = fd;
+  return true;
+}
+
+void ZAPPProcedure::ReleaseInstallFolder() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (installFolderLock_ < 0) return;
+  ::close(installFolderLock_);
+  installFolderLock_ = -1;
+}
+
+std::string ZAPPProcedure::UpdateInstallerPath() const {
+  std::string folder = modes_.downloadFolder;
+  if (folder.empty()) folder = core::ZConfig::Instance().downloadDir;
+  if (folder.empty()) folder = platform::FolderOf(app_.installFolder);
+  return platform::JoinPath(folder, "app-" + std::to_string(app_.ID) + "-install.exe");
+}
 
 AppButtons ZAPPProcedure::buttons() const {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -77,13 +132,11 @@ std::string ZAPPProcedure::FetchDescription() const {
   return platform::ReadFileNoFollow(path).value_or(std::string());
 }
 
-bool ZAPPProcedure::BeginRun(const char* what) {
+void ZAPPProcedure::BeginRun(const char* what) {
   std::lock_guard<std::mutex> lock(runMutex_);
-  if (!runWhat_.empty()) return false;
   runWhat_ = what;
   OnOwner([&] { runVersionBefore_ = app_.appInfo.Installed ? app_.appInfo.Version : ""; });
   recording_.Begin();
-  return true;
 }
 
 void ZAPPProcedure::EndRun(bool ok, unsigned fallbackReason) {
@@ -110,7 +163,9 @@ void ZAPPProcedure::EndRun(bool ok, unsigned fallbackReason) {
 }
 
 void ZAPPProcedure::Install() {
+  if (!TakeInstallFolder()) return;
   BeginRun(history::kAppInstall);
+  updating_ = false;
   if (modes_.offline) {
     InstallStep();
     return;
@@ -120,9 +175,16 @@ void ZAPPProcedure::Install() {
 
 void ZAPPProcedure::Update() {
   if (modes_.offline) return;
+  if (!TakeInstallFolder()) return;
   BeginRun(history::kAppUpdate);
-  Remove();
-  StartInstall();
+  AppButtons b = buttons();
+  b.install = b.update = b.uninstall = false;
+  Publish(b);
+  const std::string path = UpdateInstallerPath();
+  platform::CreateFolders(platform::FolderOf(path));
+  platform::DeleteFile(path);  // a left-over of an earlier update is not this version
+  updating_ = true;
+  QueueDownload(path);
 }
 
 void ZAPPProcedure::StartInstall() {
@@ -132,16 +194,21 @@ void ZAPPProcedure::StartInstall() {
   bool current = false;
   OnOwner([&] { current = app_.appInfo.Installed && app_.CheckInstaller(); });
   if (current) {
+    ReleaseInstallFolder();
     std::lock_guard<std::mutex> lock(runMutex_);
     runWhat_.clear();  // nothing to install: nothing ran
     return;
   }
+  QueueDownload(app_.installerPath);
+}
+
+void ZAPPProcedure::QueueDownload(const std::string& path) {
   busy_ = true;
   SetInstallText(core::Text(17));
   auto task = std::make_unique<net::ZDownloadTask>();
   task->name = app_.NAME;
   task->url = app_.DOWNLOADURL;
-  task->path = app_.installerPath;
+  task->path = path;
   task->size = static_cast<std::uint32_t>(app_.SIZE);
   task->notify = observer_;
   cancel_ = false;
@@ -165,9 +232,12 @@ bool ZAPPProcedure::CancelDownload() {
 
 void ZAPPProcedure::DownloadCancelled() {
   LOG_INFO("The download of {0} was cancelled.", app_.NAME);
-  AppButtons b = buttons();
-  b.install = true;
+  // Nothing installed was touched (an update had not begun its removal): the buttons follow
+  // the state as it is.
+  AppButtons b;
+  OnOwner([&] { b = ButtonsFor(app_); });
   SetInstallText(core::Text(37));
+  ReleaseInstallFolder();
   busy_ = false;
   Publish(b);
   EndRun(false, 1197);
@@ -186,10 +256,15 @@ void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t even
       const bool cancelled = task->cancelled;
       delete task;  // the service closed its file already
       downloading_ = false;
-      if (cancelled)
+      const bool update = updating_.exchange(false);
+      if (cancelled) {
+        if (update) platform::DeleteFile(UpdateInstallerPath());  // never kept for later
         DownloadCancelled();
-      else
+      } else if (update) {
+        UpdateStep();
+      } else {
         InstallStep();
+      }
       break;
     }
     default:
@@ -210,6 +285,7 @@ bool ZAPPProcedure::InstallStep() {
     b.install = true;
     Publish(b);
     SetInstallText(core::Text(37));
+    ReleaseInstallFolder();
     busy_ = false;
     EndRun(false, 107);
     return false;
@@ -227,29 +303,72 @@ bool ZAPPProcedure::InstallStep() {
   });
   SetInstallText(core::Text(37));
   Publish(b);
+  ReleaseInstallFolder();
   busy_ = false;
   EndRun(installed, started ? 1193 : 1198);
   return true;
 }
 
+bool ZAPPProcedure::UpdateStep() {
+  SetInstallText(core::Text(35));
+  const std::string fresh = UpdateInstallerPath();
+  bool intact = false;
+  std::string installer;
+  OnOwner([&] {
+    intact = app_.CheckInstaller(fresh);
+    installer = app_.installerPath;
+  });
+  if (!intact) {
+    // Nothing of the installed application has been touched yet.
+    platform::DeleteFile(fresh);
+    LOG_WARN("The new installer of {0} failed its check; the installed version stays.", app_.NAME);
+    ui_.ShowTip("FCFWND", core::Text(107), 0);
+    AppButtons b;
+    OnOwner([&] { b = ButtonsFor(app_); });
+    SetInstallText(core::Text(37));
+    Publish(b);
+    ReleaseInstallFolder();
+    busy_ = false;
+    EndRun(false, 107);
+    return false;
+  }
+  RemoveInstalled();
+  platform::CreateFolders(platform::FolderOf(installer));  // an uninstaller may take its folder
+  std::error_code error;
+  std::filesystem::rename(fresh, installer, error);
+  if (error) {
+    // Download and Apps on different file systems: copy, then drop the downloaded one.
+    std::filesystem::copy_file(fresh, installer, std::filesystem::copy_options::overwrite_existing,
+                               error);
+    if (!error) platform::DeleteFile(fresh);
+  }
+  if (error) LOG_ERROR("Cannot put the new installer in place: {0}", error.message());
+  return InstallStep();  // its check reports an installer that is not in place
+}
+
 void ZAPPProcedure::Remove() {
-  const bool alone = BeginRun(history::kAppRemoval);
+  if (!TakeInstallFolder()) return;
+  BeginRun(history::kAppRemoval);
+  const bool started = RemoveInstalled();
+  SetInstallText(core::Text(37));
+  AppButtons b;
+  b.install = true;  // whatever the installer left behind: its AppInfo.ini is gone
+  Publish(b);
+  ReleaseInstallFolder();
+  bool installed = false;
+  OnOwner([&] { installed = app_.appInfo.Installed; });
+  EndRun(started && !installed, started ? 1194 : 1198);
+}
+
+bool ZAPPProcedure::RemoveInstalled() {
   std::string workDir;
   OnOwner([&] {
     workDir = app_.appInfo.WorkDir;
     platform::DeleteFile(app_.appInfoPath());
   });
   const bool started = RunInstaller("u", "Removing ...", workDir);
-  bool installed = false;
-  OnOwner([&] {
-    app_.ReadAppInfo(false);
-    installed = app_.appInfo.Installed;
-  });
-  SetInstallText(core::Text(37));
-  AppButtons b;
-  b.install = true;  // whatever the installer left behind: its AppInfo.ini is gone
-  Publish(b);
-  if (alone) EndRun(started && !installed, started ? 1194 : 1198);
+  OnOwner([&] { app_.ReadAppInfo(false); });
+  return started;
 }
 
 bool ZAPPProcedure::RunInstaller(const char* mode, const char* caption,

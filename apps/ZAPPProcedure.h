@@ -26,6 +26,9 @@ class ZAPPProcedure {
   struct Modes {
     bool offline = false;  // as configured (OfflineMode)
     bool oem = false;      // OEMFlag: silent installers behind the timed progress window
+    // Where an update's new installer waits for its check; empty: the configured Download
+    // folder.
+    std::string downloadFolder;
   };
   // Hands a download task to the service (which reports to task->notify).
   using Queue = std::function<void(net::ZDownloadTask* task)>;
@@ -51,7 +54,10 @@ class ZAPPProcedure {
   std::string FetchDescription() const;
 
   // The buttons. Install: offline, the install step with the installer on disk; online,
-  // a download first. Update: removal, then install (nothing offline).
+  // a download first. Update (nothing offline): the new installer is downloaded beside the
+  // installed application and checked first; only then the old installer removes it and
+  // the new one installs. A failed download or check leaves the application as it was.
+  // Each holds the install folder against other programs installing the same application.
   void Install();
   void Update();
   void Remove();
@@ -63,9 +69,11 @@ class ZAPPProcedure {
   void OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t event, std::uint32_t value);
   // Check, installer run with "i" and state re-read; false when the check failed.
   bool InstallStep();
+  // Where an update downloads the new installer: Download/app-<ID>-install.exe.
+  std::string UpdateInstallerPath() const;
   // Stops the installer download under way: its finished event then skips the install step,
-  // nothing is kept and Install is offered again. False when no download runs (an installer
-  // that runs already is never stopped).
+  // nothing is kept and Install is offered again (an update leaves the installed application
+  // as it was). False when no download runs (an installer that runs already is never stopped).
   bool CancelDownload();
 
   // From the start of an install until its installer has ended or its check failed.
@@ -76,10 +84,17 @@ class ZAPPProcedure {
   class Forwarder;
 
   void StartInstall();
-  // One install, update or removal for the update history: opened by the button's action
-  // (false when one is open already: the removal inside an update), closed where it ends.
-  bool BeginRun(const char* what);
+  // One install, update or removal for the update history: opened by the button's action,
+  // closed where it ends.
+  void BeginRun(const char* what);
   void EndRun(bool ok, unsigned fallbackReason);
+  void QueueDownload(const std::string& path);
+  bool UpdateStep();
+  // AppInfo.ini deleted, the installed installer run with "u", the state re-read; false when
+  // the installer could not be started.
+  bool RemoveInstalled();
+  bool TakeInstallFolder();
+  void ReleaseInstallFolder();
   void DownloadCancelled();
   // False when the installer could not be started.
   bool RunInstaller(const char* mode, const char* caption, const std::string& workDir);
@@ -100,6 +115,8 @@ class ZAPPProcedure {
   mutable std::mutex mutex_;
   AppButtons buttons_;
   std::atomic<bool> busy_{false};
+  std::atomic<bool> updating_{false};  // the download under way is an update's
+  int installFolderLock_ = -1;         // under mutex_
   std::atomic<bool> downloading_{false};
   std::atomic<bool> cancel_{false};
   std::mutex runMutex_;

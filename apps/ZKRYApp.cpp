@@ -27,11 +27,11 @@ void ZKRYApp::ReadAppInfo(bool first) {
   appInfo.Installed = platform::ParseDecimal(ini.ReadString("AppInfo", "Installed", "", 64)) != 0;
 }
 
-bool ZKRYApp::CheckInstaller() const {
-  const auto size = platform::FileSize(installerPath);
+bool ZKRYApp::CheckInstaller(const std::string& path) const {
+  const auto size = platform::FileSize(path);
   if (!size || *size != static_cast<std::uint64_t>(static_cast<unsigned>(SIZE)) || SIZE < 0)
     return false;
-  return net::CheckFileMD5(installerPath, MD5);
+  return net::CheckFileMD5(path, MD5);
 }
 
 ZKRYApp::State ZKRYApp::state() const {

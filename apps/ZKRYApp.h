@@ -28,7 +28,9 @@ class ZKRYApp {
   // installer path. Always re-reads AppInfo.ini.
   void ReadAppInfo(bool first);
   // True when the installer exists, has SIZE bytes and matches MD5.
-  bool CheckInstaller() const;
+  bool CheckInstaller() const { return CheckInstaller(installerPath); }
+  // The same check of an installer elsewhere (an update's new one).
+  bool CheckInstaller(const std::string& path) const;
 
   State state() const;
   // Installed, with a Target that exists.

@@ -130,7 +130,7 @@ int AppCommand(const std::vector<std::string>& args) {
 
   AppTerminal ui;
   net::ZDownloadFileService downloads;  // not started: each download runs here, in order
-  apps::ZAPPProcedure procedure(*app, ui, {config.OfflineMode, config.OEMFlag},
+  apps::ZAPPProcedure procedure(*app, ui, {config.OfflineMode, config.OEMFlag, config.downloadDir},
                                 [&](net::ZDownloadTask* task) { downloads.Download(task); });
   const apps::AppButtons offered = procedure.Refresh();
   // The window offers a button only in these states; so does the terminal.

@@ -6,7 +6,6 @@
 #include "cli/PrintJson.h"
 #include "cli/TerminalInteraction.h"
 #include "core/Log.h"
-#include "core/ZCommSettings.h"
 #include "core/ZConfig.h"
 #include "device/AdapterLock.h"
 #include "device/HardwareTests.h"
@@ -84,13 +83,10 @@ int HardwareTest(device::ZKRYDevice& dev, TerminalInteraction& ui, const std::st
 // Keeps the adapter from other programs' procedures while this command uses it; the read
 // waits a moment for one to end, the tests do not.
 device::AdapterLock TakeAdapter(bool read) {
-  core::ZCommSettings comm;
-  comm.Load();
   std::string holder;
-  device::AdapterLock lock =
-      device::AdapterLock::Take(device::AdapterLockPath(comm.path(), comm.current()),
-                                read ? "the device report" : "the device test", read ? 2000 : 0,
-                                &holder);
+  device::AdapterLock lock = device::AdapterLock::Take(
+      device::CurrentAdapterLockPath(), read ? "the device report" : "the device test",
+      read ? 2000 : 0, &holder);
   if (!lock) std::cerr << device::AdapterBusyText(holder) << std::endl;
   return lock;
 }

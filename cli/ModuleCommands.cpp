@@ -1,5 +1,6 @@
 // module exec|put|release|update: the DoIP module's command channel and system update.
 #include <iostream>
+#include <optional>
 #include <nlohmann/json.hpp>
 
 #include "cli/Command.h"
@@ -7,11 +8,14 @@
 #include "cli/TerminalInteraction.h"
 #include "core/Log.h"
 #include "core/ZConfig.h"
+#include "device/AdapterLock.h"
 #include "device/ZKRYDevice.h"
 #include "device/ZKRYSdk.h"
 #include "firmware/DoIPUpdateInfo.h"
 #include "firmware/ZKRYDoIPDevice.h"
+#include "firmware/ZKRYFirmwareManager.h"
 #include "firmware/ZWSFirmwareUpdate.h"
+#include "platform/Files.h"
 
 namespace cli {
 namespace {
@@ -25,6 +29,15 @@ std::pair<std::string, std::string> Endpoint(const std::string& text) {
   const auto colon = text.rfind(':');
   if (colon == std::string::npos) return {text, firmware::kModulePort};
   return {text.substr(0, colon), text.substr(colon + 1)};
+}
+
+// A peer that never completes the handshake leaves every command without a reply: that is
+// no empty output but a failure.
+bool Accepted(const firmware::ZWSFirmwareUpdate& ws, const std::string& address) {
+  if (ws.ChannelAccepted()) return true;
+  std::cerr << "orbmanager-cli: " << address << " did not accept the module's channel"
+            << std::endl;
+  return false;
 }
 
 bool Connect(firmware::ZWSFirmwareUpdate& ws, const std::string& address) {
@@ -43,7 +56,8 @@ int Exec(const std::vector<std::string>& args) {
   if (!Connect(ws, args[0])) return kFailure;
   char output[2048] = {};
   std::uint32_t length = 0;
-  if (!ws.RunCommand(args[1], kCommandTimeoutMs, output, sizeof output, &length))
+  if (!ws.RunCommand(args[1], kCommandTimeoutMs, output, sizeof output, &length) ||
+      !Accepted(ws, args[0]))
     return kFailure;
   PrintJson({{"output", std::string(output, length)}, {"length", length}});
   return kSuccess;
@@ -70,13 +84,13 @@ int Release(const std::vector<std::string>& args) {
   firmware::ZWSFirmwareUpdate ws(ui);
   if (!Connect(ws, args[0])) return kFailure;
   firmware::DoIPReleaseInfo release;
-  if (!ws.GetDeviceDoIPFWVersion(&release)) return kFailure;
+  if (!ws.GetDeviceDoIPFWVersion(&release) || !Accepted(ws, args[0])) return kFailure;
   PrintJson(ReleaseJson(release));
   return kSuccess;
 }
 
-// The module's address from the current adapter, which is closed again afterwards.
-bool ModuleAddressOf(device::ZKRYDevice& dev, std::string* address) {
+// The module's address and PID from the current adapter, which is closed again afterwards.
+bool ModuleAddressOf(device::ZKRYDevice& dev, std::string* address, std::uint32_t* pid) {
   if (dev.Open() != KRY_OK) {
     LOG_WARN("failed on connect device.");
     std::cerr << "orbmanager-cli: the adapter cannot be opened" << std::endl;
@@ -84,13 +98,30 @@ bool ModuleAddressOf(device::ZKRYDevice& dev, std::string* address) {
   }
   const bool read = dev._ReadHWInfo();
   *address = dev.address();
+  *pid = dev.module().pid;
   dev.Close();
   if (!read) std::cerr << "orbmanager-cli: the adapter's identity cannot be read" << std::endl;
   return read;
 }
 
+// The version the image carries: given after the MD5, or the kept catalogue's for the
+// module's PID, as the firmware window takes it. Without one the result could not be judged.
+std::optional<std::string> ExpectedVersion(const std::vector<std::string>& args, std::uint32_t pid) {
+  if (args.size() == 3) return args[2];
+  firmware::ZKRYFirmwareManager catalogue;
+  const firmware::FirmwareEntry* entry =
+      catalogue.Load(platform::JoinPath(core::ZConfig::Instance().downloadDir, "fws.xml"))
+          ? catalogue.FindEntry(pid)
+          : nullptr;
+  if (entry) return entry->VERSION;
+  std::cerr << "orbmanager-cli: no kept catalogue entry for the module (PID " << pid
+            << "): name the version the image carries after its MD5" << std::endl;
+  return std::nullopt;
+}
+
 int Update(const std::vector<std::string>& args) {
-  if (args.size() != 2) return BadUsage("module update takes an image and its MD5");
+  if (args.size() != 2 && args.size() != 3)
+    return BadUsage("module update takes an image, its MD5 and optionally its version");
   TerminalInteraction ui;
   core::SetUpLog("orbmanager-cli.log");
   if (!core::ZConfig::Instance().Load()) return kFailure;
@@ -98,12 +129,23 @@ int Update(const std::vector<std::string>& args) {
     std::cerr << "Load SDK dll failed！" << std::endl;
     return kFailure;
   }
+  // The module update reads the adapter before and after: no other program may use it.
+  std::string holder;
+  const device::AdapterLock lock =
+      device::AdapterLock::Take(device::CurrentAdapterLockPath(), "the firmware update", 0, &holder);
+  if (!lock) {
+    std::cerr << device::AdapterBusyText(holder) << std::endl;
+    return kFailure;
+  }
   device::ZKRYDevice dev;
   std::string address;
-  if (!ModuleAddressOf(dev, &address)) return kFailure;
+  std::uint32_t pid = 0;
+  if (!ModuleAddressOf(dev, &address, &pid)) return kFailure;
   firmware::ZKRYDoIPDevice adapter(dev);
   firmware::ZWSFirmwareUpdate ws(ui, &adapter);
-  const auto info = firmware::DoIPUpdateInfo::Make(address, args[1], args[0]);
+  auto info = firmware::DoIPUpdateInfo::Make(address, args[1], args[0]);
+  info.version = ExpectedVersion(args, pid);
+  if (!info.version) return kFailure;
   ui.SetStatus("Checking DoIP system status...");
   if (!ws.UpdateFirmware_Check(info)) {
     ui.SetStatus("Checking DoIP system status ... Failed");
@@ -131,7 +173,7 @@ int Module(const std::vector<std::string>& args) {
 
 const Registrar kModule({"module",
                          "module exec ADDRESS COMMAND | put ADDRESS LOCAL REMOTE | "
-                         "release ADDRESS | update IMAGE MD5",
+                         "release ADDRESS | update IMAGE MD5 [VERSION]",
                          Module});
 
 }  // namespace

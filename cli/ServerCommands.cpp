@@ -92,6 +92,12 @@ json SpsJson(const apps::ZSPSManager& catalogue) {
   return j;
 }
 
+// The hand-over ends the process at once: its document goes out first.
+void PrintAndHandOver(const std::string& program, const std::string& parameters) {
+  PrintJson({{"handedOver", true}, {"updater", program}, {"parameters", parameters}});
+  apps::StartUpdaterAndExit(program, parameters);
+}
+
 int StartCommand(const std::vector<std::string>& args) {
   if (!args.empty() && args[0] != "--yes" && args[0] != "--no")
     return BadUsage("start takes [--yes|--no] (the answer to the update question)");
@@ -99,6 +105,7 @@ int StartCommand(const std::vector<std::string>& args) {
   app::RemoveUnfinishedDownloads(platform::CurrentDirectory());
   if (!LoadConfig()) return kFailure;
   app::ZCoreManager& core = app::ZCoreManager::Instance();
+  core.SetHandover(PrintAndHandOver);
   const bool started = core.Init(ui);
   json j = {{"started", started},
             {"state", core.online() ? "online" : "offline"},
@@ -159,7 +166,7 @@ int UpdateCheckCommand(const std::vector<std::string>& args) {
   TerminalInteraction ui(args.empty() ? std::nullopt : std::optional<bool>(args[0] == "--yes"));
   if (!LoadConfig()) return kFailure;
   auto& config = core::ZConfig::Instance();
-  const auto result = apps::OnUpdateButton(ui, config, apps::StartUpdaterAndExit);
+  const auto result = apps::OnUpdateButton(ui, config, PrintAndHandOver);
   PrintJson({{"result", ButtonResultText(result)},
              {"ownVersion", config.ManagerVersion},
              {"serverVersion", config.update.ManagerVersion}});

@@ -29,6 +29,8 @@ const std::vector<ConfigKey>& ConfigKeys() {
       {"HttpCacert", K::FileName, "cacert.pem", 260, &ZConfig::HttpCacert},
       {"KRYFwUp", K::FileName, "kry-fwup", 260, &ZConfig::KRYFwUp},
       {"KRYFwUpCheckSum", K::OemText, "none", 64, &ZConfig::KRYFwUpCheckSum},
+      // Public keys the downloaded catalogues must be signed with; blank: none required.
+      {"CatalogueKey", K::Text, "", 1024, &ZConfig::CatalogueKey},
   };
   return keys;
 }

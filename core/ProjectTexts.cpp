@@ -8,6 +8,9 @@ namespace core {
 const std::vector<std::pair<unsigned, std::string>>& ProjectTexts() {
   static const std::vector<std::pair<unsigned, std::string>> texts = {
       // module update results (1000-1019)
+      {1000, "The module refused the upgrade: %s"},
+      {1001, "After the update the module reports version %s instead of %s."},
+      {1002, "After the update the version of the module could not be read."},
       // downloads and catalogues (1020-1039)
       // adapter use across processes and the command line (1040-1059)
       {1040, "The adapter is busy with %s. Please try again when it has finished."},
@@ -18,6 +21,12 @@ const std::vector<std::pair<unsigned, std::string>>& ProjectTexts() {
       // applications (1100-1119)
       {1100, "%s is being installed by another program."},
       // windows, pages and packaging (1120-1159)
+      {1120, "OK"},
+      {1121, "Cancel"},
+      {1122, "Offline mode: this page needs the network and is not loaded."},
+      {1123, "No address is configured for this page."},
+      {1124, "The page could not be loaded: %s"},
+      {1125, "Try again"},
       {1140, "Install version %s through the package manager."},
       {1141, "Open folder"},
       // history and signatures (1160-1199)

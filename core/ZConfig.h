@@ -67,6 +67,7 @@ class ZConfig {
       AupdateUpdateProgram;
   std::string HttpCacert, KRYFwUp;
   std::string KRYFwUpCheckSum;
+  std::string CatalogueKey;  // Base64 Ed25519 public keys, blank-separated
 
  private:
   std::string loadError_;

@@ -1,86 +1,29 @@
 #include "device/AdapterConsole.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <cerrno>
-
-#include "platform/Clock.h"
+#include "platform/TcpSocket.h"
 
 namespace device {
 namespace {
 
-constexpr unsigned char kIac = 0xFF, kDo = 0xFD, kWill = 0xFB, kWont = 0xFC,
-                        kWindowSize = 0x1F;
+constexpr unsigned char kIac = 0xFF, kDo = 0xFD, kWill = 0xFB, kWont = 0xFC, kWindowSize = 0x1F;
 constexpr char kRequest[] = "showshortport\r\n";
 constexpr char kDrop[] = "disconnect 6820\r\n";
 
-class Socket {
- public:
-  ~Socket() {
-    if (fd_ >= 0) ::close(fd_);
+// What has arrived, up to `size` bytes; false when the connection ended or the deadline came
+// first. The deadline is asked on every call: a console that never stops talking is cut off
+// like a silent one.
+bool ReadSome(platform::TcpSocket& socket, unsigned char* data, std::size_t size,
+              std::size_t* received, const platform::Deadline& deadline) {
+  while (!deadline.Passed()) {
+    const auto io = socket.Receive(data, size, received);
+    if (io == platform::TcpSocket::Io::Done) return true;
+    if (io == platform::TcpSocket::Io::Closed || !socket.Wait(POLLIN, deadline)) return false;
   }
-  bool Connect(const std::string& address, int port, std::int64_t deadline) {
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (::inet_pton(AF_INET, address.c_str(), &sa.sin_addr) != 1) return false;
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd_ < 0) return false;
-    if (::connect(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0) return true;
-    if (errno != EINPROGRESS) return false;
-    if (!WaitFor(POLLOUT, deadline)) return false;
-    int error = 0;
-    socklen_t len = sizeof error;
-    return ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &len) == 0 && error == 0;
-  }
-  bool Send(const void* data, std::size_t size) {
-    auto p = static_cast<const char*>(data);
-    while (size > 0) {
-      const ssize_t n = ::send(fd_, p, size, MSG_NOSIGNAL);
-      if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-        pollfd pfd{fd_, POLLOUT, 0};
-        ::poll(&pfd, 1, 1000);
-        continue;
-      }
-      if (n <= 0) return false;
-      p += n;
-      size -= static_cast<std::size_t>(n);
-    }
-    return true;
-  }
-  // One byte, waiting in steps of at most one second until the overall deadline.
-  bool ReadByte(unsigned char& byte, std::int64_t deadline) {
-    for (;;) {
-      if (!WaitFor(POLLIN, deadline)) return false;
-      const ssize_t n = ::recv(fd_, &byte, 1, 0);
-      if (n == 1) return true;
-      if (n == 0) return false;
-      if (errno != EAGAIN && errno != EINTR) return false;
-    }
-  }
-
- private:
-  bool WaitFor(short events, std::int64_t deadline) {
-    platform::Clock& clock = platform::TheClock();
-    for (;;) {
-      const std::int64_t left = deadline - clock.NowMs();
-      if (left <= 0) return false;
-      const std::int64_t step = left < 1000 ? left : 1000;
-      const auto real = std::chrono::duration_cast<std::chrono::milliseconds>(clock.ToReal(step));
-      pollfd pfd{fd_, events, 0};
-      const int r = ::poll(&pfd, 1, static_cast<int>(real.count() > 0 ? real.count() : 1));
-      if (r < 0 && errno == EINTR) continue;
-      if (r < 0) return false;
-      if (r > 0) return (pfd.revents & (events | POLLHUP | POLLERR)) != 0;
-    }
-  }
-  int fd_ = -1;
-};
+  return false;
+}
 
 }  // namespace
 
@@ -95,7 +38,7 @@ std::string ConsoleReplyParser::Feed(unsigned char byte) {
     const unsigned char option = byte;
     if (command_ == kDo && option == kWindowSize) {
       const unsigned char answer[] = {kIac, kWill, kWindowSize, kIac, 0xFA, kWindowSize,
-                                      0x00, 0x50, 0x00, 0x18, kIac, 0xF0};
+                                      0x00, 0x50,  0x00,        0x18, kIac, 0xF0};
       return std::string(reinterpret_cast<const char*>(answer), sizeof answer);
     }
     // DO becomes WON'T and WILL becomes DO, in both bytes as the console expects.
@@ -128,21 +71,34 @@ ConsoleResult JudgeConsoleReply(const std::string& reply) {
 }
 
 ConsoleResult RunConsoleDialogue(const std::string& address, const ConsoleOptions& options) {
-  const std::int64_t deadline = platform::TheClock().NowMs() + options.overallTimeoutMs;
-  Socket socket;
-  if (!socket.Connect(address, options.port, deadline)) return kConsoleNoReply;
-  if (!socket.Send(kRequest, sizeof kRequest - 1)) return kConsoleNoReply;
+  // One deadline for the whole dialogue, sends included: a console that floods option
+  // requests and never reads our answers cannot hold the caller either.
+  const auto deadline = platform::Deadline::After(options.overallTimeoutMs);
+  in_addr dotted{};
+  if (::inet_pton(AF_INET, address.c_str(), &dotted) != 1) return kConsoleNoReply;
+  const auto endpoint = platform::ResolveIPv4(address, std::to_string(options.port));
+  platform::TcpSocket socket;
+  if (!endpoint || !socket.StartConnect(*endpoint) || !socket.FinishConnect(deadline))
+    return kConsoleNoReply;
+  if (!socket.SendAll(kRequest, sizeof kRequest - 1, deadline)) return kConsoleNoReply;
 
+  // The stream is taken as it comes and its bytes fed one by one; the negotiation answers
+  // to what arrived together go out together.
   ConsoleReplyParser parser;
+  unsigned char chunk[ConsoleReplyParser::kReplyBuffer];
   while (!parser.complete()) {
-    unsigned char byte = 0;
-    if (!socket.ReadByte(byte, deadline)) return kConsoleNoReply;
-    const std::string answer = parser.Feed(byte);
-    if (parser.overflowed()) return kConsoleNoReply;
-    if (!answer.empty() && !socket.Send(answer.data(), answer.size())) return kConsoleNoReply;
+    std::size_t received = 0;
+    if (!ReadSome(socket, chunk, sizeof chunk, &received, deadline)) return kConsoleNoReply;
+    std::string answers;
+    for (std::size_t i = 0; i < received && !parser.complete(); ++i) {
+      answers += parser.Feed(chunk[i]);
+      if (parser.overflowed()) return kConsoleNoReply;
+    }
+    if (!answers.empty() && !socket.SendAll(answers.data(), answers.size(), deadline))
+      return kConsoleNoReply;
   }
   const ConsoleResult result = JudgeConsoleReply(parser.reply());
-  if (result == kConsoleDropSent) socket.Send(kDrop, sizeof kDrop - 1);
+  if (result == kConsoleDropSent) socket.SendAll(kDrop, sizeof kDrop - 1, deadline);
   return result;
 }
 

@@ -52,6 +52,12 @@ std::string AdapterLockPath(const std::string& kryIniPath, const core::CommRecor
   return platform::JoinPath(platform::FolderOf(kryIniPath), name + ".lock");
 }
 
+std::string CurrentAdapterLockPath() {
+  core::ZCommSettings comm;
+  comm.Load();
+  return AdapterLockPath(comm.path(), comm.current());
+}
+
 std::string AdapterBusyText(const std::string& holder) {
   return core::TextWith(1040, holder.empty() ? core::Text(1041) : holder);
 }

@@ -16,6 +16,9 @@ namespace device {
 // Bluetooth) are named by their port, the others by address and port.
 std::string AdapterLockPath(const std::string& kryIniPath, const core::CommRecord& record);
 
+// The lock file of the connection KRY.ini names now (its default place).
+std::string CurrentAdapterLockPath();
+
 // "The adapter is busy with ...": what a refused procedure tells the user.
 std::string AdapterBusyText(const std::string& holder);
 

@@ -9,11 +9,14 @@
 #include "firmware/ModuleMessages.h"
 #include "firmware/WebSocket.h"
 #include "platform/Clock.h"
+#include "platform/Deadline.h"
 
 namespace firmware {
 namespace {
 
 constexpr char kNoticeWindow[] = "LRESETWNDTIP";
+constexpr int kRebootReadMs = 100;
+constexpr std::int64_t kRebootRepliesMs = 5000;
 
 // One timed wait: the progress window runs until the operation thread reports done, or by
 // itself when that thread is busy with an earlier wait.
@@ -26,7 +29,9 @@ void TimedWait(ResetContext& ctx, const core::ProgressWindowSpec& spec, int opti
   while (handed && !done.load()) platform::SleepMs(5);
 }
 
-bool SendReboot(const std::string& address, const std::string& port) {
+}  // namespace
+
+bool SendModuleReboot(const std::string& address, const std::string& port) {
   ws_context* context = ws_context_new();
   if (!context) return false;
   ws_conn* conn = conn_connect(context, address.c_str(), port.c_str());
@@ -35,9 +40,15 @@ bool SendReboot(const std::string& address, const std::string& port) {
   if (conn && message) {
     sent = conn_send_text(conn, *message) == static_cast<std::int64_t>(message->size());
     if (sent) {
-      // Whatever the module answers is read and dropped until it falls silent.
+      // Whatever the module answers is read and dropped until it falls silent, or for five
+      // seconds at most: a module that never stops answering must not hold the page.
+      const auto limit = platform::Deadline::After(kRebootRepliesMs);
       char buffer[kWsReadBufferSize + 1];
-      while (conn_read(conn, buffer, 100) > 0) {
+      while (conn_read(conn, buffer, kRebootReadMs) > 0) {
+        if (limit.Passed()) {
+          LOG_WARN("The module keeps answering the reboot command; it is left.");
+          break;
+        }
       }
     }
   }
@@ -45,8 +56,6 @@ bool SendReboot(const std::string& address, const std::string& port) {
   ws_context_free(context);
   return sent;
 }
-
-}  // namespace
 
 ResetOutcome HWReset(device::ZKRYDevice* device, ResetContext& ctx) {
   ResetOutcome outcome;
@@ -80,7 +89,7 @@ ResetOutcome HWReset(device::ZKRYDevice* device, ResetContext& ctx) {
   if (hasModule) {
     LOG_INFO("Reset DoIP");
     outcome.moduleStep = true;
-    outcome.rebootSent = !address.empty() && SendReboot(address, ctx.modulePort);
+    outcome.rebootSent = !address.empty() && SendModuleReboot(address, ctx.modulePort);
     core::ProgressWindowSpec module{"HWRESETTIP", core::Text(76), core::Text(74), "[2/2]", 40};
     TimedWait(ctx, module, device::DeviceOPThread::kOptionModule);
   }

@@ -36,4 +36,8 @@ struct ResetOutcome {
 
 ResetOutcome HWReset(device::ZKRYDevice* device, ResetContext& context);
 
+// Sends "reboot" to the module's command service and drops what it answers; true when the
+// command went out whole. Its replies are read for five seconds at most.
+bool SendModuleReboot(const std::string& address, const std::string& port);
+
 }  // namespace firmware

@@ -16,6 +16,8 @@ class DoIPDevice {
   virtual bool ReadHWInfo() = 0;
   // The address text of the interface block.
   virtual std::string ModuleAddress() const = 0;
+  // The module's software version of the extension block, cut at its first blank.
+  virtual std::string ModuleVersion() const = 0;
 };
 
 }  // namespace firmware

@@ -1,5 +1,6 @@
 #pragma once
 // What the DoIP system update is given, and the module's release values it reads back.
+#include <optional>
 #include <string>
 
 namespace firmware {
@@ -13,6 +14,9 @@ struct DoIPUpdateInfo {
   std::string imagePath;     // <root>/Download/openwrt.bin (256 characters)
   std::string toolPath;      // <root>/ and the configured update tool (256 characters)
   std::string toolChecksum;  // the configured digest of the tool (64 bytes)
+  // The catalogue's VERSION of the image: the module must report it after the update.
+  // None only for callers that cannot know it; the result is then not compared.
+  std::optional<std::string> version;
 
   // The record for `address` and the image, with the configured update tool and checksum.
   static DoIPUpdateInfo Make(const std::string& address, const std::string& imageMD5,

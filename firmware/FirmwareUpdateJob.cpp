@@ -364,6 +364,7 @@ bool FirmwareUpdateJob::UpdateDoIPFirmware() {
   if (!doipEntry_) return false;
   DoIPUpdateInfo info = DoIPUpdateInfo::Make(address, doipEntry_->MD5, "");
   info.port = setup_.modulePort;
+  info.version = doipEntry_->VERSION;
   if (!FetchFirmwareImage(setup_.catalogue, setup_.fetch, *tap_, setup_.doipPid, "openwrt",
                           doipEntry_->MD5, core::Text(63)))
     return false;

@@ -1,20 +1,15 @@
 // The context, connecting, sending and closing; receiving is in WsReceive.cpp.
 #include "firmware/WebSocket.h"
 
-#include <fcntl.h>
-#include <netinet/tcp.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "firmware/WsHandshake.h"
 #include "firmware/WsRandom.h"
 #include "firmware/WsSocket.h"
-#include "platform/Clock.h"
+#include "platform/Deadline.h"
 
 namespace firmware {
 namespace {
@@ -23,10 +18,6 @@ constexpr std::size_t kTableGrowth = 10;
 constexpr int kRequestRetryMs = 10;
 constexpr int kFrameRetryMs = 100;
 constexpr int kFrameSendAttempts = 51;
-
-bool WouldBlock(int error) {
-  return error == EAGAIN || error == EWOULDBLOCK || error == EINPROGRESS || error == ENOTCONN;
-}
 
 bool EnterConnection(ws_context* context, ws_conn* conn) {
   auto& table = context->connections;
@@ -41,67 +32,44 @@ void LeaveConnection(ws_conn* conn) {
   table.erase(std::remove(table.begin(), table.end(), conn), table.end());
 }
 
-int OpenSocket(const sockaddr_in& address) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  const int on = 1;
-  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 &&
-      !WouldBlock(errno)) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 // Sends the handshake request, waiting while the connect is still under way. A request
 // that cannot go out within the budget leaves the connection unusable, so its socket is
 // closed as for any other failure.
 void SendRequest(ws_conn* conn, const std::string& request) {
-  const std::int64_t budgetMs = conn->context->sendBudgetUs / 1000;
-  const std::int64_t start = platform::TheClock().NowMs();
+  const auto budget = platform::Deadline::After(conn->context->sendBudgetUs / 1000);
   std::size_t sent = 0;
   while (sent < request.size()) {
-    const ssize_t n =
-        ::send(conn->socket, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-    if (n > 0) {
-      sent += static_cast<std::size_t>(n);
-      continue;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    if (n == 0 || !WouldBlock(errno) ||
-        platform::TheClock().NowMs() - start >= budgetMs) {
-      WsCloseSocket(conn);
+    std::size_t n = 0;
+    const WsIo io = conn->socket.Send(request.data() + sent, request.size() - sent, &n);
+    sent += n;
+    if (io == WsIo::Done && n > 0) continue;
+    if (io != WsIo::WouldBlock || budget.Passed()) {
+      conn->socket.Close();
       return;
     }
-    WsWaitSocket(conn->socket, POLLOUT, kRequestRetryMs);
+    conn->socket.Wait(POLLOUT, budget.Within(kRequestRetryMs));
   }
 }
 
 // Sends bytes, retrying after a partial send or a full socket buffer (waiting up to 100 ms
-// for room each time, at most 51 attempts). Returns the bytes sent; `*wouldBlock` tells
-// whether the last attempt found the socket full, `*failed` whether it failed.
-std::size_t SendBytes(int socket, const char* data, std::size_t size, int attempts,
-                      bool* wouldBlock, bool* failed) {
+// for room each time, at most `attempts` attempts). Returns the bytes sent; `*wouldBlock`
+// tells whether the last attempt found the socket full, `*failed` whether it failed.
+std::size_t SendBytes(platform::TcpSocket& socket, const char* data, std::size_t size,
+                      int attempts, bool* wouldBlock, bool* failed) {
   std::size_t sent = 0;
   *wouldBlock = false;
   *failed = false;
   for (int attempt = 0; attempt < attempts && sent < size; ++attempt) {
-    const ssize_t n = ::send(socket, data + sent, size - sent, MSG_NOSIGNAL);
-    if (n > 0) {
-      sent += static_cast<std::size_t>(n);
-      *wouldBlock = false;
-      if (sent == size) break;
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else if (n < 0 && WouldBlock(errno)) {
-      *wouldBlock = true;
-    } else {
+    std::size_t n = 0;
+    const WsIo io = socket.Send(data + sent, size - sent, &n);
+    sent += n;
+    *wouldBlock = io == WsIo::WouldBlock;
+    if (io == WsIo::Closed) {
       *failed = true;
       break;
     }
-    if (attempt + 1 < attempts) WsWaitSocket(socket, POLLOUT, kFrameRetryMs);
+    if (sent == size) break;
+    if (attempt + 1 < attempts) socket.Wait(POLLOUT, platform::Deadline::After(kFrameRetryMs));
   }
   return sent;
 }
@@ -115,7 +83,7 @@ void MaskInPlace(char* data, std::size_t size, const std::uint8_t mask[4]) {
 std::int64_t SendFrame(ws_conn* conn, bool mask, int opcode, std::int64_t length,
                        const void* data, int attempts) {
   if (!conn || length < 0 || (length > 0 && !data)) return -1;
-  if (conn->socket < 0) return 0;
+  if (!conn->socket.IsOpen()) return 0;
   bool wouldBlock = false;
   bool failed = false;
   if (!conn->pendingSend.empty()) {
@@ -174,18 +142,17 @@ ws_conn* conn_connect(ws_context* context, const char* host, const char* port) {
   const char* portText = WsPortOrDefault(port);
   const auto address = WsResolve(host, portText);
   if (!address) return nullptr;
-  const int fd = OpenSocket(*address);
-  if (fd < 0) return nullptr;
+  platform::TcpSocket socket;
+  if (!socket.StartConnect(*address)) return nullptr;
 
   auto* conn = new ws_conn();
   conn->context = context;
-  conn->socket = fd;
+  conn->socket = std::move(socket);
   conn->host = host;
   conn->port = portText;
   conn->hostValue = host;
   conn->origin = std::string("http://") + host;
   if (!EnterConnection(context, conn)) {
-    ::close(fd);
     delete conn;
     return nullptr;
   }
@@ -208,12 +175,12 @@ std::int64_t conn_send_text(ws_conn* conn, const std::string& text) {
 
 void conn_close(ws_conn* conn) {
   if (!conn) return;
-  if (conn->socket >= 0) {
+  if (conn->socket.IsOpen()) {
     // One attempt: a peer that reads nothing more must not hold the close up.
     conn->pendingSend.clear();
     SendFrame(conn, true, kWsClose, 0, nullptr, 1);
-    ::shutdown(conn->socket, SHUT_RDWR);
-    WsCloseSocket(conn);
+    conn->socket.Shutdown();
+    conn->socket.Close();
   }
   ws_context* context = conn->context;
   LeaveConnection(conn);

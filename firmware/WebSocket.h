@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/TcpSocket.h"
+
 namespace firmware {
 
 constexpr int kWsRoleClient = 1;
@@ -68,7 +70,7 @@ struct ws_handshake {
 struct ws_conn {
   ws_context* context = nullptr;
   int id = 0;
-  int socket = -1;  // -1 once closed
+  platform::TcpSocket socket;  // not open once closed
   int role = kWsRoleClient;
   bool handshakeComplete = false;
   std::string host, port;
@@ -109,6 +111,6 @@ void conn_close(ws_conn* conn);
 // payload bytes of a data frame that arrived, or none.
 std::optional<std::string> conn_poll(ws_conn* conn);
 
-inline bool conn_is_open(const ws_conn* conn) { return conn && conn->socket >= 0; }
+inline bool conn_is_open(const ws_conn* conn) { return conn && conn->socket.IsOpen(); }
 
 }  // namespace firmware

@@ -7,33 +7,37 @@
 #include "firmware/WebSocket.h"
 #include "firmware/WsHandshake.h"
 #include "firmware/WsSocket.h"
-#include "platform/Clock.h"
+#include "platform/Deadline.h"
 
 namespace firmware {
 namespace {
 
 constexpr std::size_t kMaxLineBytes = 8192;
+constexpr int kLinesPerPoll = 32;
 // How much of a payload one poll takes in at most.
 constexpr std::size_t kPieceBytes = 64 * 1024;
 
-// Reads handshake lines byte by byte, so nothing after the response leaves the socket.
+// Reads handshake lines byte by byte, so nothing after the response leaves the socket. A
+// response takes a handful of lines; after a few dozen the caller's clock is asked again, so
+// a server that never stops sending header lines cannot keep a read beyond its time-out.
 void AdvanceHandshake(ws_conn* conn) {
-  for (;;) {
+  for (int lines = 0; lines < kLinesPerPoll;) {
     char byte = 0;
     std::size_t n = 0;
     if (WsReceive(conn, &byte, 1, &n) != WsIo::Done) return;
     conn->partialLine.push_back(byte);
     if (conn->partialLine.size() >= kMaxLineBytes) {
-      WsCloseSocket(conn);
+      conn->socket.Close();
       return;
     }
     if (byte != '\n') continue;
     const std::string line = std::move(conn->partialLine);
     conn->partialLine.clear();
+    ++lines;
     switch (WsHandshakeLine(conn->handshake, line)) {
       case WsLineResult::Continue: break;
       case WsLineResult::Complete: conn->handshakeComplete = true; return;
-      case WsLineResult::Failed: WsCloseSocket(conn); return;
+      case WsLineResult::Failed: conn->socket.Close(); return;
     }
   }
 }
@@ -70,14 +74,14 @@ bool ReadHeader(ws_conn* conn) {
     for (std::size_t i = 0; i < lengthBytes; ++i) frame.length = (frame.length << 8) | h[2 + i];
     // The upper four bytes of the 64-bit form must be zero.
     if (lengthBytes == 8 && (frame.length >> 32) != 0) {
-      WsCloseSocket(conn);
+      conn->socket.Close();
       return false;
     }
   }
   if (masked) std::memcpy(frame.mask, h + 2 + lengthBytes, 4);
   conn->readBackLength = 0;
   if (frame.length > kWsMaxPayload) {
-    WsCloseSocket(conn);
+    conn->socket.Close();
     return false;
   }
   frame.missing = frame.length;
@@ -85,14 +89,14 @@ bool ReadHeader(ws_conn* conn) {
   if (frame.opcode == kWsClose) {
     conn->closeStatus = kWsCloseNoStatus;
     if (frame.length == 0) {
-      WsCloseSocket(conn);
+      conn->socket.Close();
       return false;
     }
   } else if (frame.length == 0) {
     if (frame.opcode == kWsPing) {
       conn_send(conn, true, kWsPong, 0, nullptr);
     } else if (frame.opcode != kWsPong) {
-      WsCloseSocket(conn);  // an empty data frame
+      conn->socket.Close();  // an empty data frame
     }
     return false;
   }
@@ -108,7 +112,7 @@ void FinishControlFrame(ws_conn* conn, const ws_frame& frame) {
       conn->closeStatus = (static_cast<std::uint8_t>(p[0]) << 8) | static_cast<std::uint8_t>(p[1]);
       conn->closeReason = p.substr(2);
     }
-    WsCloseSocket(conn);
+    conn->socket.Close();
   } else if (frame.opcode == kWsPing) {
     conn_send(conn, true, kWsPong, static_cast<std::int64_t>(frame.payload.size()),
               frame.payload.data());
@@ -158,8 +162,8 @@ std::optional<std::string> conn_poll(ws_conn* conn) {
 int conn_read(ws_conn* conn, char* buffer, int timeoutMs) {
   if (!conn || !buffer) return 0;
   std::memset(buffer, 0, kWsReadBufferSize);
-  auto& clock = platform::TheClock();
-  const std::int64_t start = clock.NowMs();
+  const auto deadline =
+      timeoutMs > 0 ? platform::Deadline::After(timeoutMs) : platform::Deadline::Never();
   std::size_t filled = 0;
 
   auto take = [&](std::string& from) {
@@ -178,11 +182,9 @@ int conn_read(ws_conn* conn, char* buffer, int timeoutMs) {
       if (filled == kWsReadBufferSize) break;
       continue;
     }
-    if (!conn_is_open(conn)) break;
-    const std::int64_t elapsed = clock.NowMs() - start;
-    if (timeoutMs > 0 && elapsed > timeoutMs) break;
+    if (!conn_is_open(conn) || deadline.Passed()) break;
     // Nothing is ready: wait on the socket for the time that is left instead of spinning.
-    WsWaitSocket(conn->socket, POLLIN, timeoutMs > 0 ? timeoutMs - elapsed + 1 : -1);
+    conn->socket.Wait(POLLIN, deadline);
   }
   return static_cast<int>(filled);
 }

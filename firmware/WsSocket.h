@@ -3,7 +3,6 @@
 #include <netinet/in.h>
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 
 #include "firmware/WebSocket.h"
@@ -14,13 +13,8 @@ namespace firmware {
 const char* WsPortOrDefault(const char* port);
 // The IPv4 stream address of host and port; none when it cannot be resolved.
 std::optional<sockaddr_in> WsResolve(const char* host, const char* port);
-// Waits until the socket is ready for `events` (POLLIN, POLLOUT) or `programMs` of program
-// time have passed (a negative time waits without end). True when it is ready.
-bool WsWaitSocket(int socket, short events, std::int64_t programMs);
-// Closes the connection's socket at once, without a Close frame.
-void WsCloseSocket(ws_conn* conn);
 
-enum class WsIo { Done, WouldBlock, Closed };
+using WsIo = platform::TcpSocket::Io;
 // Receives up to `size` bytes into `data` (`*received` says how many): Closed when the peer
 // ended the connection or the socket failed, which closes the socket.
 WsIo WsReceive(ws_conn* conn, void* data, std::size_t size, std::size_t* received);

@@ -4,6 +4,7 @@
 
 #include "device/ZKRYDevice.h"
 #include "firmware/DoIPDevice.h"
+#include "platform/Text.h"
 
 namespace firmware {
 
@@ -15,6 +16,9 @@ class ZKRYDoIPDevice : public DoIPDevice {
   void Close() override { device_.Close(); }
   bool ReadHWInfo() override { return device_._ReadHWInfo(); }
   std::string ModuleAddress() const override { return device_.address(); }
+  std::string ModuleVersion() const override {
+    return platform::CutAtFirstBlank(device_.module().version);
+  }
 
  private:
   device::ZKRYDevice& device_;

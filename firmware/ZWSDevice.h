@@ -15,6 +15,9 @@ class ZWSDevice {
   // Closes the connection and frees the context; both are none afterwards.
   virtual void CloseChannel();
   bool HasChannel() const { return context_ && conn_; }
+  // Whether the module answered the channel's opening handshake (commands sent before that
+  // get no reply).
+  bool ChannelAccepted() const { return conn_ && conn_->handshakeComplete; }
 
  protected:
   ws_context* context_ = nullptr;

@@ -12,6 +12,7 @@
 #include "firmware/ModuleMessages.h"
 #include "firmware/WsSocket.h"
 #include "platform/Clock.h"
+#include "platform/Deadline.h"
 
 namespace firmware {
 namespace {
@@ -32,7 +33,7 @@ std::int64_t SendText(ws_conn* conn, const std::string& text) {
 
 }  // namespace
 
-void ZWSFirmwareUpdate::ShowError(const char* text) {
+void ZWSFirmwareUpdate::ShowError(const std::string& text) {
   ui_.ShowMessage(text, "", core::MessageIcon::Error);
 }
 
@@ -65,12 +66,12 @@ bool ZWSFirmwareUpdate::RunCommand(const std::string& command, int timeoutMs, ch
     return false;
   }
   char buffer[kWsReadBufferSize];
-  const std::int64_t start = platform::TheClock().NowMs();
+  const auto replyLimit = platform::Deadline::After(kReplyLimitMs);
   for (;;) {
-    if (platform::TheClock().NowMs() - start > kReplyLimitMs) {
+    if (replyLimit.Passed()) {
       // What is left of it would be read as the next command's reply.
       LOG_ERROR("WS: the reply to {0} does not end; the channel is closed.", command);
-      WsCloseSocket(conn_);
+      if (conn_) conn_->socket.Close();
       break;
     }
     const int n = conn_read(conn_, buffer, timeoutMs);

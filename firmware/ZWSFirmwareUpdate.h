@@ -34,6 +34,8 @@ class ZWSFirmwareUpdate : public ZWSDevice {
 
   // Waits until the module has mounted its root file system; the channel stays open.
   bool UpdateFirmware_Check(const DoIPUpdateInfo& info);
+  // Sends, checks and starts the upgrade, waits for the module's return and, when the record
+  // names the version the image carries, fails unless the module then reports it.
   bool UpdateFirmware(const DoIPUpdateInfo& info);
   // Reads the module's /etc/release into %temp%/kry_openwrt.ini and from there.
   bool GetDeviceDoIPFWVersion(DoIPReleaseInfo* release);
@@ -42,7 +44,10 @@ class ZWSFirmwareUpdate : public ZWSDevice {
   const DoIPReleaseInfo& release() const { return release_; }
 
  private:
-  void ShowError(const char* text);
+  void ShowError(const std::string& text);
+  // Reads the adapter's identity afresh; true when the module reports `version`, as the
+  // new-firmware rule compares it. Otherwise says which version it runs.
+  bool ModuleRuns(const std::string& version);
   // How UpdateFirmware ends: the device closed when connected, the channel closed.
   bool End(bool result);
   // The digest text of md5sum's output: up to the first blank within the length.

@@ -1,10 +1,13 @@
 // The module side of the DoIP system update.
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "core/Log.h"
+#include "core/ProgramTexts.h"
 #include "firmware/ZWSFirmwareUpdate.h"
 #include "platform/Clock.h"
+#include "platform/Deadline.h"
 #include "platform/Environment.h"
 #include "platform/Files.h"
 #include "platform/Ini.h"
@@ -24,6 +27,10 @@ constexpr char kUpgradeStart[] = "ubus call rpc-sys upgrade_start";
 constexpr char kReleaseFile[] = "kry_openwrt.ini";
 
 constexpr int kMountPolls = 500;
+// The check's nominal worst case: 500 polls of one 1000 ms read, one 1000 ms read that
+// finds nothing more, and the 1000 ms pause. A module whose replies take longer reaches it
+// sooner and is treated as after the last poll.
+constexpr std::int64_t kMountCheckLimitMs = 500 * 3000;
 constexpr int kCommandTimeoutMs = 1000;
 constexpr int kReleaseTimeoutMs = 200;
 constexpr int kPollPauseMs = 1000;
@@ -35,7 +42,30 @@ constexpr int kBeforeReleaseMs = 5000;
 constexpr std::size_t kDigestLength = 32;
 constexpr std::size_t kReleaseCapacity = 32;
 
+constexpr unsigned kTextRefused = 1000;
+constexpr unsigned kTextWrongVersion = 1001;
+constexpr unsigned kTextVersionUnread = 1002;
+
 std::int64_t Ticks() { return platform::TheClock().NowMs(); }
+
+// The line of ubus's error form ("Command failed: ..."), or empty for any other reply.
+std::string UbusError(const std::string& reply) {
+  const auto at = reply.find("Command failed");
+  if (at == std::string::npos) return {};
+  return platform::Trim(reply.substr(at, reply.find_first_of("\r\n", at) - at));
+}
+
+// The text with its "%s" marks replaced in order.
+std::string Filled(std::string text, std::initializer_list<std::string> values) {
+  std::size_t from = 0;
+  for (const auto& value : values) {
+    const auto at = text.find("%s", from);
+    if (at == std::string::npos) break;
+    text.replace(at, 2, value);
+    from = at + value.size();
+  }
+  return text;
+}
 
 }  // namespace
 
@@ -56,7 +86,12 @@ bool ZWSFirmwareUpdate::UpdateFirmware_Check(const DoIPUpdateInfo& info) {
     ShowError("Connect device failed！");
     return false;
   }
+  const auto limit = platform::Deadline::After(kMountCheckLimitMs);
   for (int poll = 0; poll < kMountPolls; ++poll) {
+    if (limit.Passed()) {
+      LOG_WARN("mount_root still not finished after the longest wait; going on.");
+      break;
+    }
     std::uint32_t length = 0;
     char output[2048] = {};
     RunCommand(kMountCheck, kCommandTimeoutMs, output, sizeof output, &length);
@@ -163,6 +198,14 @@ bool ZWSFirmwareUpdate::UpdateFirmware(const DoIPUpdateInfo& info) {
   LOG_INFO("Execute upgrade command, start firware update. {0}", Ticks());
   length = 0;
   RunCommand(kUpgradeStart, kCommandTimeoutMs, output, sizeof output, &length);
+  // ubus answers a refused call with its error line and starts nothing: there is no reboot
+  // to wait for.
+  const std::string refusal = UbusError(std::string(output, length));
+  if (!refusal.empty()) {
+    LOG_ERROR("The module refused the upgrade: {0}", refusal);
+    ShowError(Filled(core::Text(kTextRefused), {refusal}));
+    return End(false);
+  }
   platform::SleepMs(kRebootWaitMs);
 
   CloseChannel();
@@ -193,7 +236,25 @@ bool ZWSFirmwareUpdate::UpdateFirmware(const DoIPUpdateInfo& info) {
     ShowError("Get update version failed！");
     return End(false);
   }
-  return End(true);
+  return End(!info.version || ModuleRuns(*info.version));
+}
+
+bool ZWSFirmwareUpdate::ModuleRuns(const std::string& version) {
+  // The identity read right after the reboot wait came before the module was back: only a
+  // fresh one tells which system it runs now.
+  if (device_->IsConnected()) device_->Close();
+  const bool read = device_->Open() == 0 && device_->ReadHWInfo();
+  const std::string running = read ? device_->ModuleVersion() : std::string();
+  if (device_->IsConnected()) device_->Close();
+  if (!read) {
+    LOG_ERROR("The module's version cannot be read after the update.");
+    ShowError(core::Text(kTextVersionUnread));
+    return false;
+  }
+  LOG_INFO("Module version after the update: {0}, expected {1}", running, version);
+  if (running == version) return true;
+  ShowError(Filled(core::Text(kTextWrongVersion), {running, version}));
+  return false;
 }
 
 }  // namespace firmware

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   firmware::ws_context* context = firmware::ws_context_new();
   auto* conn = new firmware::ws_conn();
   conn->context = context;
-  conn->socket = ends[0];
+  conn->socket = platform::TcpSocket(ends[0]);
   conn->handshake.key = "dGhlIHNhbXBsZSBub25jZQ==";
   conn->handshakeComplete = (data[0] & 1) != 0;
   context->connections.push_back(conn);

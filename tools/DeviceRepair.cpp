@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "core/Log.h"
+#include "device/AdapterLock.h"
 #include "core/ProgramTexts.h"
 #include "firmware/FetchFirmwareImage.h"
 #include "firmware/ZKRYFirmwareManager.h"
@@ -81,6 +82,17 @@ bool DeviceRepair::VoltageAccepted() {
 }
 
 bool DeviceRepair::Repair(std::string* error) {
+  // Another program's procedure between the look and the write would meet a half-written
+  // adapter, so the adapter is held from the look on.
+  device::AdapterLock lock;
+  if (!setup_.lockFile.empty()) {
+    std::string holder;
+    lock = device::AdapterLock::Take(setup_.lockFile, "the firmware repair", 0, &holder);
+    if (!lock) {
+      *error = device::AdapterBusyText(holder);
+      return false;
+    }
+  }
   if (!Find(error)) return false;
   if (!CheckImage(adapter_.pid, error)) return false;
   device::ZKRYDevice& device = setup_.device;

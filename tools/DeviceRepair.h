@@ -18,6 +18,8 @@ struct RepairSetup {
   // Called from the repairing thread: the SDK's counter, up to its maximum of 120.
   std::function<void(int value, int maximum)> onProgress;
   std::function<void(const std::string&)> onStatus;
+  // The adapter's lock file shared with the other programs (AdapterLockPath); empty: none.
+  std::string lockFile;
 };
 
 class DeviceRepair {

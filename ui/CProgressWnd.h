@@ -29,6 +29,8 @@ class CProgressWnd : public GUIWnd {
   QString GetWindowClassName() const override { return "ProgressWnd"; }
   void OnFindControl() override;
   void OnPrepare() override;
+  // The timed window runs its time; the owner's wait goes on whatever the user presses.
+  void OnEscape() override {}
 
  private:
   void Tick();

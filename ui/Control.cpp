@@ -28,7 +28,11 @@ Qt::Alignment ParseAlign(const QString& value, Qt::Alignment current) {
 Control* ControlOf(QObject* object) { return dynamic_cast<Control*>(object); }
 
 QString Control::name() const { return const_cast<Control*>(this)->widget()->objectName(); }
-void Control::SetName(const QString& name) { widget()->setObjectName(name); }
+void Control::SetName(const QString& name) {
+  widget()->setObjectName(name);
+  // Screen readers and test tools know a control by its layout name.
+  widget()->setAccessibleName(name);
+}
 void Control::SetVisible(bool visible) { widget()->setVisible(visible); }
 bool Control::IsVisible() { return !widget()->isHidden(); }
 void Control::SetEnabled(bool enabled) {

@@ -19,7 +19,7 @@ QString FieldStyle(const char* widget, const ControlLook& look, const QString& s
   QString s = QString("%1 { background: %2; color: %3; border: 1px solid %4; border-radius: %5px;"
                       " padding: %6px %7px %8px %9px; }"
                       "%1:focus { border-color: %10; }"
-                      "%1:disabled { background: #FFF3F4F6; color: %11; border-color: #FFE5E7EB; }")
+                      "%1:disabled { background: #FFF1F5F9; color: #FF576477; border-color: #FFE5E7EB; }")
                   .arg(widget, Css(look.bk.isValid() ? look.bk : QColor(Qt::white)), Css(look.text),
                        Css(border))
                   .arg(look.borderRound)
@@ -27,13 +27,19 @@ QString FieldStyle(const char* widget, const ControlLook& look, const QString& s
                   .arg(look.textPadding.right())
                   .arg(look.textPadding.bottom())
                   .arg(look.textPadding.left())
-                  .arg(Css(focus), Css(look.disabledText));
+                  .arg(Css(focus));
   if (QString(widget) == "QComboBox")
     s += QString("QComboBox::drop-down { border: none; width: 24px; }"
                  "QComboBox::down-arrow { image: url(%1/combo_arrow.png); width: 12px; height: 12px; }"
                  "QComboBox QAbstractItemView { background: white; color: #FF1F2937;"
                  " selection-background-color: #FFE8F3FE; selection-color: #FF1F2937;"
-                 " border: 1px solid #FFD1D5DB; outline: none; }")
+                 " border: 1px solid #FFD1D5DB; outline: none; }"
+                 // The entries are drawn by the view's items, which would otherwise take
+                 // the closed box's text colour (light on the dark header).
+                 "QComboBox QAbstractItemView::item { color: #FF1F2937; background: white;"
+                 " min-height: 24px; padding: 0 8px; }"
+                 "QComboBox QAbstractItemView::item:selected { color: #FF1F2937;"
+                 " background: #FFE8F3FE; }")
              .arg(skin);
   return s;
 }
@@ -89,6 +95,21 @@ void Button::paintEvent(QPaintEvent*) {
   const LookState state = State();
   PaintBox(painter, rect(), state);
   PaintLabelText(painter, rect(), state, text_);
+  PaintFocusRing(painter);
+}
+
+void Button::PaintFocusRing(QPainter& painter) {
+  if (!hasFocus()) return;
+  // Dark outside, light inside: the ring shows on light buttons and on the accent alike.
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setBrush(Qt::NoBrush);
+  const qreal round = std::max(2, look_.borderRound);
+  painter.setPen(QPen(QColor(0x0F, 0x17, 0x2A), 2));
+  painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), round, round);
+  painter.setPen(QPen(Qt::white, 1));
+  painter.drawRoundedRect(QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5), round - 1, round - 1);
+  painter.restore();
 }
 
 void Button::enterEvent(QEnterEvent*) {
@@ -184,6 +205,7 @@ void Option::paintEvent(QPaintEvent* e) {
     painter.drawPath(tick);
   }
   PaintLabelText(painter, rect(), state, text_);
+  PaintFocusRing(painter);
 }
 
 // ---- Edit ----

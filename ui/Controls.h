@@ -38,6 +38,7 @@ class Button : public QWidget, public Control {
   void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
+  void PaintFocusRing(QPainter& painter);
 
   bool hot_ = false;
   bool pushed_ = false;

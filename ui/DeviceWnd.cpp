@@ -40,7 +40,7 @@ void DeviceWnd::SetTabLook(Control* tab, bool selected) {
   if (it == tabLooks_.end()) it = tabLooks_.insert(tab, tab->look());
   ControlLook look = *it;
   look.bk = selected ? selectedBk_ : normalBk_;
-  look.text = selected ? QColor::fromRgba(0xFFFFFFFF) : normalText_;
+  look.text = selected ? QColor::fromRgba(kTextOnAccent) : normalText_;
   if (selected) {
     look.hotBk = selectedBk_;
     look.hotText = look.text;

@@ -11,6 +11,7 @@
 #include "ui/Controls.h"
 #include "ui/ListControl.h"
 #include "ui/PaintManager.h"
+#include "ui/TextView.h"
 #include "ui/WebBrowser.h"
 
 namespace ui {
@@ -27,7 +28,8 @@ Control* CreateBuiltIn(const QString& tag) {
   if (tag == "Button") return new Button("ButtonUI");
   if (tag == "Option") return new Option("OptionUI");
   if (tag == "CheckBox") return new Option("CheckBoxUI");
-  if (tag == "Edit" || tag == "RichEdit") return new Edit;
+  if (tag == "Edit") return new Edit;
+  if (tag == "RichEdit") return new TextView;
   if (tag == "Combo") return new Combo;
   if (tag == "Progress") return new Progress;
   if (tag == "List") return new List;

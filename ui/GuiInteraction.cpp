@@ -1,12 +1,10 @@
 #include "ui/GuiInteraction.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 #include "ui/CProgressWnd.h"
 #include "ui/CTipWnd.h"
 #include "ui/Controls.h"
-#include "ui/MessageBoxIcon.h"
 #include "ui/UiThread.h"
 #include "ui/WindowImplBase.h"
 
@@ -15,10 +13,10 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-int RunBox(const std::string& text, const std::string& caption, core::MessageIcon icon,
-           QMessageBox::StandardButtons buttons) {
-  QMessageBox box(ui::MessageBoxIcon(icon), Q(caption), Q(text), buttons, QApplication::activeWindow());
-  return box.exec();
+// Message boxes in the program's own look, with the caption as window title (where a
+// window is looked for by name, a box is found by its caption).
+bool RunBox(const std::string& text, const std::string& caption, bool withCancel) {
+  return CTipWnd::ShowBox(QApplication::activeWindow(), Q(caption), Q(text), withCancel);
 }
 
 // The named control in the active window first, then in any window of the program.
@@ -36,15 +34,13 @@ Control* FindAnywhere(const QString& name) {
 }  // namespace
 
 void GuiInteraction::ShowMessage(const std::string& text, const std::string& caption,
-                                 core::MessageIcon icon) {
-  RunOnUi([&] { RunBox(text, caption, icon, QMessageBox::Ok); });
+                                 core::MessageIcon) {
+  RunOnUi([&] { RunBox(text, caption, false); });
 }
 
 bool GuiInteraction::AskOkCancel(const std::string& text, const std::string& caption,
-                                 core::MessageIcon icon) {
-  return CallOnUi<bool>([&] {
-    return RunBox(text, caption, icon, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
-  });
+                                 core::MessageIcon) {
+  return CallOnUi<bool>([&] { return RunBox(text, caption, true); });
 }
 
 int GuiInteraction::ShowTip(const std::string& windowName, const std::string& text, int type) {

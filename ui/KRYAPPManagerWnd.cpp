@@ -93,7 +93,8 @@ void KRYAPPManagerWnd::AddTile(apps::ZKRYApp& app) {
   tile->SetAttribute("height", "128");
   tile->SetAttribute("bordersize", "1");
   tile->SetAttribute("bordercolor", "#FFF0F0F0");
-  tile->SetAttribute("hottextcolor", "#FF028CF1");
+  // The accent itself reads too faintly as text on white; its deeper shade is used.
+  tile->SetAttribute("hottextcolor", "#FF0767B3");
   tile->SetAttribute("focusbordercolor", "#FF028CF1");
   tile->SetAttribute("textpadding", "0, 106, 0, 0");
   tile->SetAttribute("bkimage", LogoImage(app.LOGO, "16,8,112,104"));
@@ -125,7 +126,9 @@ void KRYAPPManagerWnd::Select(Control* entry) {
   for (const auto& [button, value] : entries_) {
     const bool selected = button == entry;
     button->SetBkColor(selected ? kSelected : kWhite);
-    button->SetTextColor(selected ? kWhite : kBlack);
+    button->SetTextColor(selected ? QColor::fromRgba(kTextOnAccent) : kBlack);
+    // Entries are never disabled; should one be, its text keeps reading on the accent.
+    button->look().disabledText = button->look().text;
   }
 }
 

@@ -1,5 +1,6 @@
 #include "ui/ListControl.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -19,8 +20,10 @@ void ListTextElement::SetText(int column, const QString& text) {
 }
 
 bool ListTextElement::SetAttribute(const QString& name, const QString& value) {
-  if (name == "text") SetText(0, value);
-  else return Control::SetAttribute(name, value);
+  if (name == "text")
+    SetText(0, value);
+  else
+    return Control::SetAttribute(name, value);
   return true;
 }
 
@@ -37,14 +40,24 @@ void ListTextElement::paintEvent(QPaintEvent*) {
   LookState state;
   state.hot = hot_;
   state.selected = selected_;
-  // Row colours fall back to the list's item colours.
   ControlLook saved = look_;
-  // Rows are drawn in the list's item colours, as the library does, unless given their own.
-  look_.bk = rowColor_.isValid() ? rowColor_ : item.bk;
-  if (hot_ && !look_.hotBk.isValid()) look_.hotBk = item.hotBk;
-  if (selected_ && !look_.selectedBk.isValid()) look_.selectedBk = item.selectedBk;
+  // Rows are drawn in the list's item colours, as the library does, unless given their own:
+  // a row colour of its own means something, so it stays under the pointer and when chosen,
+  // and an outline shows those states instead.
+  const bool ownColour = rowColor_.isValid();
+  look_.bk = ownColour ? rowColor_ : item.bk;
+  if (!ownColour && hot_ && !look_.hotBk.isValid()) look_.hotBk = item.hotBk;
+  if (!ownColour && selected_ && !look_.selectedBk.isValid()) look_.selectedBk = item.selectedBk;
+  if (ownColour) look_.hotBk = look_.selectedBk = QColor();
   PaintBox(painter, rect(), state);
   look_ = saved;
+  const bool focused = owner_ && owner_->hasFocus() && owner_->cursor() == index();
+  if ((ownColour && (hot_ || selected_)) || focused) {
+    painter.save();
+    painter.setPen(QPen(QColor(0x0F, 0x17, 0x2A), focused ? 2 : 1));
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    painter.restore();
+  }
   if (item.border.isValid()) {
     painter.setPen(item.border);
     painter.drawLine(rect().bottomLeft(), rect().bottomRight());
@@ -77,6 +90,7 @@ void ListTextElement::leaveEvent(QEvent*) {
 
 // ---- List ----
 List::List(QWidget* parent) : QWidget(parent), Control("ListUI") {
+  setFocusPolicy(Qt::StrongFocus);
   outer_ = new QVBoxLayout(this);
   outer_->setContentsMargins(0, 0, 0, 0);
   outer_->setSpacing(0);
@@ -110,16 +124,24 @@ void List::paintEvent(QPaintEvent*) {
 }
 
 bool List::SetAttribute(const QString& name, const QString& value) {
-  if (name == "itemfont") itemFont_ = value.toInt();
-  else if (name == "itembkcolor") itemLook_.bk = ParseColor(value);
-  else if (name == "itemtextcolor") itemLook_.text = ParseColor(value);
-  else if (name == "itemhotbkcolor") itemLook_.hotBk = ParseColor(value);
-  else if (name == "itemselectedbkcolor") itemLook_.selectedBk = ParseColor(value);
-  else if (name == "itemlinecolor") itemLook_.border = ParseColor(value);
-  else if (name == "itemtextpadding") itemLook_.textPadding = ParseMargins(value);
+  if (name == "itemfont")
+    itemFont_ = value.toInt();
+  else if (name == "itembkcolor")
+    itemLook_.bk = ParseColor(value);
+  else if (name == "itemtextcolor")
+    itemLook_.text = ParseColor(value);
+  else if (name == "itemhotbkcolor")
+    itemLook_.hotBk = ParseColor(value);
+  else if (name == "itemselectedbkcolor")
+    itemLook_.selectedBk = ParseColor(value);
+  else if (name == "itemlinecolor")
+    itemLook_.border = ParseColor(value);
+  else if (name == "itemtextpadding")
+    itemLook_.textPadding = ParseMargins(value);
   else if (name == "header") {
     if (header_) header_->setVisible(value != "hidden");
-  } else return Control::SetAttribute(name, value);
+  } else
+    return Control::SetAttribute(name, value);
   return true;
 }
 
@@ -144,7 +166,8 @@ void List::Add(ListTextElement* row) {
   if (row->look().font < 0) row->SetFont(itemFont_);
   if (!row->look().textPadding.left() && !itemLook_.textPadding.isNull())
     row->look().textPadding = itemLook_.textPadding;
-  if (itemLook_.text.isValid() && row->look().text == ControlLook().text) row->look().text = itemLook_.text;
+  if (itemLook_.text.isValid() && row->look().text == ControlLook().text)
+    row->look().text = itemLook_.text;
   rowsLayout_->addWidget(row);
   rows_.append(row);
 }
@@ -153,6 +176,7 @@ void List::RemoveAll() {
   for (ListTextElement* row : rows_) delete row;
   rows_.clear();
   selected_ = -1;
+  cursor_ = -1;
 }
 
 int List::IndexOf(const ListTextElement* row) const {
@@ -168,8 +192,57 @@ bool List::SelectItem(int index, bool notify) {
   return true;
 }
 
+void List::keyPressEvent(QKeyEvent* e) {
+  // Arrows move a keyboard cursor; Enter or Space chooses its row, as a click does.
+  const int last = static_cast<int>(rows_.size()) - 1;
+  int next = cursor_ >= 0 ? cursor_ : selected_;
+  switch (e->key()) {
+    case Qt::Key_Up:
+      next = std::max(0, next - 1);
+      break;
+    case Qt::Key_Down:
+      next = std::min(last, next + 1);
+      break;
+    case Qt::Key_Home:
+      next = 0;
+      break;
+    case Qt::Key_End:
+      next = last;
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+      if (next >= 0 && next <= last) RowClicked(rows_[next], false);
+      return;
+    default:
+      QWidget::keyPressEvent(e);
+      return;
+  }
+  if (next < 0 || next > last) return;
+  MoveCursor(next);
+  scroll_->ensureWidgetVisible(rows_[next]);
+}
+
+void List::MoveCursor(int index) {
+  const int old = cursor_;
+  cursor_ = index;
+  if (old >= 0 && old < rows_.size()) rows_[old]->update();
+  if (index >= 0 && index < rows_.size()) rows_[index]->update();
+}
+
+void List::focusInEvent(QFocusEvent* e) {
+  QWidget::focusInEvent(e);
+  if (cursor_ < 0) MoveCursor(selected_ >= 0 ? selected_ : (rows_.isEmpty() ? -1 : 0));
+}
+
+void List::focusOutEvent(QFocusEvent* e) {
+  QWidget::focusOutEvent(e);
+  MoveCursor(cursor_);
+}
+
 void List::RowClicked(ListTextElement* row, bool activate) {
   const int index = IndexOf(row);
+  MoveCursor(index);
   if (activate) {
     Notify("itemactivate", index);
     return;

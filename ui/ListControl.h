@@ -62,6 +62,8 @@ class List : public QWidget, public Control {
   ListTextElement* GetItemAt(int index) const { return rows_.value(index); }
   int IndexOf(const ListTextElement* row) const;
   int GetCurSel() const { return selected_; }
+  // The row the keyboard is on (-1: none); Enter chooses it.
+  int cursor() const { return cursor_; }
   bool SelectItem(int index, bool notify = false);
 
   // The item font used for rows without a font of their own ("itemfont").
@@ -73,8 +75,13 @@ class List : public QWidget, public Control {
 
  protected:
   void paintEvent(QPaintEvent*) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
 
  private:
+  void MoveCursor(int index);
+
   QVBoxLayout* outer_;
   QScrollArea* scroll_;
   QWidget* body_;
@@ -82,6 +89,7 @@ class List : public QWidget, public Control {
   Container* header_ = nullptr;
   QList<ListTextElement*> rows_;
   int selected_ = -1;
+  int cursor_ = -1;
   int itemFont_ = -1;
   ControlLook itemLook_;
 };

@@ -1,6 +1,7 @@
 #include "ui/Look.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHash>
 #include <QPainter>
 #include <QRegularExpression>
@@ -61,7 +62,14 @@ QPixmap SkinImage(const QString& skinFolder, const QString& file) {
   auto it = cache.find(path);
   if (it != cache.end()) return *it;
   QPixmap pixmap;
-  if (QFileInfo::exists(path)) pixmap.load(path);
+  // On a screen scaled by more than one the name@2x.png beside the picture is drawn where
+  // there is one, so pictures stay sharp; it keeps the picture's size in the layout.
+  const QString doubled = QString(path).replace(QRegularExpression("\\.png$"), "@2x.png");
+  const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+  if (ratio > 1.0 && doubled != path && QFileInfo::exists(doubled) && pixmap.load(doubled))
+    pixmap.setDevicePixelRatio(2.0);
+  else if (QFileInfo::exists(path))
+    pixmap.load(path);
   cache.insert(path, pixmap);
   return pixmap;
 }

@@ -9,7 +9,7 @@ namespace {
 void Look(Control* tab, bool selected) {
   if (!tab) return;
   tab->SetBkColor(QColor::fromRgba(selected ? RemoteDiagWnd::kSelectedBk : 0xFFFFFFFF));
-  tab->SetTextColor(QColor::fromRgba(selected ? 0xFFFFFFFF : 0xFF000000));
+  tab->SetTextColor(QColor::fromRgba(selected ? kTextOnAccent : 0xFF000000));
 }
 
 }  // namespace
@@ -31,10 +31,9 @@ void RemoteDiagWnd::SelectTab(bool help) {
 }
 
 void RemoteDiagWnd::Navigate(const std::string& address) {
-  // No address configured, or configured offline (the program then reaches no server at
-  // all): nothing to show, and the web engine is not started for it.
-  if (browser_ && !address.empty() && !core::ZConfig::Instance().OfflineMode)
-    browser_->Navigate(QString::fromStdString(address));
+  // Configured offline the program reaches no server at all: the page says so, and the
+  // web engine is not started for it.
+  if (browser_) browser_->Open(address, core::ZConfig::Instance().OfflineMode);
 }
 
 void RemoteDiagWnd::OnClick(TNotifyUI& msg) {

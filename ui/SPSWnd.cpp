@@ -36,6 +36,7 @@ void SPSWnd::OnPrepare() {
     row->SetText(2, Q(item->URL));
     row->SetText(3, item->AUTH ? "Yes" : "No");
     row->SetRowColor(QColor::fromRgba(item->AUTH ? kAccountRow : kOpenRow));
+    row->SetTextColor(QColor::fromRgba(kRowText));
     list_->Add(row);
   }
 }

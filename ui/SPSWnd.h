@@ -13,6 +13,9 @@ class SPSWnd : public GUIWnd {
  public:
   static constexpr unsigned kAccountRow = 0xFFEE0000;
   static constexpr unsigned kOpenRow = 0xFF00EE00;
+  // Black reads on both row colours (4.6:1 on the red, 13:1 on the green); white would
+  // not on the green.
+  static constexpr unsigned kRowText = 0xFF000000;
 
   // `links` may be none (no catalogue): the list stays empty.
   explicit SPSWnd(const apps::ZSPSManager* links) : links_(links) {}

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -98,6 +99,18 @@ void WindowImplBase::closeEvent(QCloseEvent* e) {
   if (closing_) return e->accept();
   e->ignore();
   OnSystemClose();
+}
+
+void WindowImplBase::OnEscape() {
+  if (!child_ && parentWidget()) OnSystemClose();
+}
+
+void WindowImplBase::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape) {
+    OnEscape();
+    return;
+  }
+  QWidget::keyPressEvent(e);
 }
 
 void WindowImplBase::mousePressEvent(QMouseEvent* e) {

@@ -55,6 +55,11 @@ class WindowImplBase : public QWidget, public INotifyUI {
   virtual void OnClick(TNotifyUI&) {}
   // The system close command (Alt+F4, the window manager's close): closes this window.
   virtual void OnSystemClose() { Close(IDCANCEL); }
+  // Escape in a window owned by another (a dialog): as the system close command. The main
+  // window and child pages ignore it.
+  virtual void OnEscape();
+
+  void keyPressEvent(QKeyEvent* e) override;
 
   void closeEvent(QCloseEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;

@@ -6,16 +6,19 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/OwnStyle.h"
+#include "ui/OwnTexts.h"
+
 namespace updater {
 namespace {
 
 QString StepText(UpdateStage stage) {
   switch (stage) {
-    case UpdateStage::Downloading: return "Downloading the new version...";
-    case UpdateStage::Checking: return "Checking the download...";
-    case UpdateStage::Unpacking: return "Unpacking...";
-    case UpdateStage::Replacing: return "Replacing the program files...";
-    case UpdateStage::Finished: return "Starting the new version...";
+    case UpdateStage::Downloading: return ui::OwnText("Downloading the new version...");
+    case UpdateStage::Checking: return ui::OwnText("Checking the download...");
+    case UpdateStage::Unpacking: return ui::OwnText("Unpacking...");
+    case UpdateStage::Replacing: return ui::OwnText("Replacing the program files...");
+    case UpdateStage::Finished: return ui::OwnText("Starting the new version...");
   }
   return {};
 }
@@ -25,16 +28,17 @@ QString StepText(UpdateStage stage) {
 UpdateWindow::UpdateWindow(const QString& ownVersion, const QString& newVersion) {
   setObjectName("OrbUpdate");
   setWindowTitle("OrbUpdate");
+  setStyleSheet(ui::OwnStyleSheet());
   auto* layout = new QVBoxLayout(this);
-  auto* heading = new QLabel(QString("Updating OrbManager %1 to %2").arg(ownVersion, newVersion), this);
+  auto* heading = new QLabel(ui::OwnText("Updating OrbManager %1 to %2").arg(ownVersion, newVersion), this);
   heading->setObjectName("labelHeading");
-  step_ = new QLabel("Starting...", this);
+  step_ = new QLabel(ui::OwnText("Starting..."), this);
   step_->setObjectName("labelStep");
   step_->setWordWrap(true);
   bar_ = new QProgressBar(this);
   bar_->setObjectName("progress");
   bar_->setRange(0, 1000);
-  close_ = new QPushButton("Close", this);
+  close_ = new QPushButton(ui::OwnText("Close"), this);
   close_->setObjectName("btnClose");
   close_->hide();
   connect(close_, &QPushButton::clicked, this, &QWidget::close);
@@ -64,7 +68,8 @@ void UpdateWindow::PostProgress(UpdateStage stage, std::uint64_t done, std::uint
 }
 
 void UpdateWindow::ShowFailure(const QString& reason) {
-  step_->setText("The update failed: " + reason + ".\nThe installed version stays and is started again.");
+  step_->setText(
+      ui::OwnText("The update failed: %1.\nThe installed version stays and is started again.").arg(reason));
   close_->show();
 }
 

@@ -6,6 +6,7 @@
 #include "core/ZConfig.h"
 #include "core/tests/ConfigFixture.h"
 #include "platform/Files.h"
+#include "tests/support/CatalogueSigner.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/ServedFolder.h"
 
@@ -16,6 +17,7 @@ const char kApps[] =
     "<ITEM><ID>101</ID><CLSID>1</CLSID><VERSION>3.2</VERSION></ITEM>"
     "<ITEM><ID>102</ID><CLSID>1</CLSID><VERSION>1.0</VERSION></ITEM></APP></APPS>";
 const char kFws[] = "<FWS><ITEM><ID>1</ID><PID>4097</PID><VERSION>V2.1</VERSION></ITEM></FWS>";
+const char kUpdate[] = "[UPDATE]\nManagerVersion=1.0.0\nManagerURL=u\nMD5=M\nSize=5\n";
 const char kSps[] = "<SPS><ITEM><ID>1</ID><URL>http://127.0.0.44/sps</URL></ITEM></SPS>";
 const char kKeptApps[] = "<APPS><APP><ITEM><ID>7</ID></ITEM></APP></APPS>";
 const char kKeptFws[] = "<FWS><ITEM><ID>9</ID><PID>1</PID></ITEM><ITEM><ID>8</ID></ITEM></FWS>";
@@ -32,7 +34,7 @@ class OnlineStartUpTest : public ConfigFixture {
   void SetUp() override {
     ConfigFixture::SetUp();
     ASSERT_TRUE(web.started());
-    web.Put("update.ini", "[UPDATE]\nManagerVersion=1.0.0\nManagerURL=u\nMD5=M\nSize=5\n");
+    web.Put("update.ini", kUpdate);
     web.Put("APPS.xml", kApps);
     web.Put("fws.xml", kFws);
     web.Put("sps.xml", kSps);
@@ -63,11 +65,19 @@ class OnlineStartUpTest : public ConfigFixture {
             run.spsManager()->size()};
   }
   std::size_t Requests() { return web.server().requests().size(); }
+  // Serves each file with its signature beside it.
+  void ServeSigned(const std::vector<std::pair<std::string, std::string>>& files) {
+    for (const auto& [name, bytes] : files) {
+      web.Put(name, bytes);
+      web.Put(name + ".sig", signer.Sign(bytes));
+    }
+  }
 
   testing_support::ServedFolder web{"127.0.0.44"};
   app::ZCoreManager core;
   testing_support::ScriptedInteraction ui;
   std::vector<std::string> handedOver;
+  testing_support::CatalogueSigner signer;
 };
 
 // An answering server makes the run online; without an update address the catalogues are
@@ -149,8 +159,9 @@ TEST_F(OnlineStartUpTest, ConfiguredOfflineWorksFromTheKeptFilesOnly) {
   EXPECT_EQ(Requests(), 0u) << "no network access at all";
 }
 
-// A catalogue that arrives cut, or whole but not loading, leaves the kept file exactly as it
-// was, and the run fails as for a failed download.
+// A catalogue that arrives cut, whole but not loading, or (with CatalogueKey) tampered with
+// or unsigned, leaves the kept file exactly as it was, and the run fails as for a failed
+// download.
 TEST_F(OnlineStartUpTest, CatalogueFailuresOnlineKeepTheKeptFile) {
   const struct {
     const char* failing;
@@ -162,19 +173,19 @@ TEST_F(OnlineStartUpTest, CatalogueFailuresOnlineKeepTheKeptFile) {
       {"fws.xml", kKeptFws, true, "Download fw.xml failed！"},
       {"sps.xml", kSps, false, "Load sps.xml failed！"},
   };
-  for (bool cut : {true, false}) {
+  for (const std::string fault : {"cut", "not loading", "tampered", "unsigned"}) {
+    const bool signing = fault == "tampered" || fault == "unsigned";
     for (const auto& c : cases) {
-      SCOPED_TRACE(std::string(c.failing) + (cut ? " cut" : " that does not load"));
+      SCOPED_TRACE(std::string(c.failing) + " " + fault);
       web.server().ClearFaults();
-      web.Put("APPS.xml", kApps);
-      web.Put("fws.xml", kFws);
-      web.Put("sps.xml", kSps);
-      if (cut)
-        web.server().SetFault(std::string("/") + c.failing, {sim::FaultKind::Cut});
-      else
-        web.Put(c.failing, "<APPS><ITEM><ID>1</ID>");
+      ServeSigned({{"update.ini", kUpdate}, {"APPS.xml", kApps}, {"fws.xml", kFws}, {"sps.xml", kSps}});
+      const std::string failing = std::string("/") + c.failing;
+      if (fault == "cut") web.server().SetFault(failing, {sim::FaultKind::Cut});
+      if (fault == "not loading") web.Put(c.failing, "<APPS><ITEM><ID>1</ID>");
+      if (fault == "tampered") web.Put(c.failing, *platform::ReadFile(web.files() / c.failing) + " ");
+      if (fault == "unsigned") platform::DeleteFile(web.files() / (std::string(c.failing) + ".sig"));
       KeepFiles(true, true, true);
-      Configure("");
+      Configure(signing ? "CatalogueKey=" + signer.PublicKey() + "\n" : "");
       app::ZCoreManager run;
       ui.Clear();
       EXPECT_EQ(run.Init(ui), c.result);
@@ -185,6 +196,42 @@ TEST_F(OnlineStartUpTest, CatalogueFailuresOnlineKeepTheKeptFile) {
       }
       EXPECT_EQ(platform::ReadFile(root / ("Download/" + std::string(c.failing))).value_or(""),
                 c.kept);
+    }
+  }
+}
+
+// With CatalogueKey a signed set starts online; a version file whose signature fails counts
+// as no answer (offline from the kept files, the kept update.ini untouched). Without the key
+// nothing is asked for beyond the files themselves.
+TEST_F(OnlineStartUpTest, SignedCataloguesStartOnlineAndABadVersionSignatureGoesOffline) {
+  const std::string kept = "[UPDATE]\nManagerVersion=0.9\n";
+  const struct {
+    const char* name;
+    bool keyed, tampered;
+    bool online;
+    std::size_t requests;
+  } cases[] = {
+      {"signed", true, false, true, 8},
+      {"update.ini tampered", true, true, false, 2},
+      {"no key", false, true, true, 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ServeSigned({{"update.ini", kUpdate}, {"APPS.xml", kApps}, {"fws.xml", kFws}, {"sps.xml", kSps}});
+    if (c.tampered) web.Put("update.ini", std::string(kUpdate) + "Size=6\n");
+    platform::WriteFile(root / "Download/update.ini", kept);
+    KeepFiles(true, true, true);
+    Configure(c.keyed ? "CatalogueKey=" + signer.PublicKey() + "\n" : "");
+    web.server().ClearRequests();
+    app::ZCoreManager run;
+    ui.Clear();
+    ASSERT_TRUE(run.Init(ui));
+    EXPECT_TRUE(ui.shown().empty());
+    EXPECT_EQ(run.online(), c.online);
+    EXPECT_EQ(Requests(), c.requests);
+    EXPECT_EQ(CountsOf(run), c.online ? (Counts{2, 1, 1}) : (Counts{1, 2, 1}));
+    if (!c.online) {
+      EXPECT_EQ(platform::ReadFile(root / "Download/update.ini"), kept);
     }
   }
 }

@@ -2,8 +2,13 @@
 // installer scripts that record how they were run.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -49,7 +54,7 @@ class AppProcedureTest : public ::testing::Test {
   std::unique_ptr<apps::ZAPPProcedure> Procedure(apps::ZKRYApp& app, bool offline = false,
                                                  bool oem = false) {
     auto p = std::make_unique<apps::ZAPPProcedure>(
-        app, script, apps::ZAPPProcedure::Modes{offline, oem},
+        app, script, apps::ZAPPProcedure::Modes{offline, oem, dir / "Download"},
         [this](net::ZDownloadTask* task) { service.Download(task); });
     p->SetButtonsListener([this](const apps::AppButtons& b) { published.push_back(b); });
     return p;
@@ -118,6 +123,15 @@ TEST_F(AppProcedureTest, AnInstallerLongerThanItsSizeIsCutAndFailsTheCheck) {
   EXPECT_FALSE(p->busy());
 }
 
+// Cancels the download at its first progress, as closing the window does.
+struct CancelOnProgress : net::ZDownloadFileServiceNotify {
+  apps::ZAPPProcedure* procedure = nullptr;
+  void OnNotify(net::ZDownloadTask* task, std::uint32_t event, std::uint32_t value) override {
+    if (event == kProgress) procedure->CancelDownload();
+    procedure->OnDownloadEvent(task, event, value);
+  }
+};
+
 // Closing the window during the download: the finished event still comes, but nothing is
 // installed or checked, no part of the file stays and Install is offered again.
 TEST_F(AppProcedureTest, ACancelledDownloadInstallsNothingAndOffersInstallAgain) {
@@ -125,13 +139,7 @@ TEST_F(AppProcedureTest, ACancelledDownloadInstallsNothingAndOffersInstallAgain)
   server.server().SetFault("/apps/7/install.exe", {sim::FaultKind::Slow, "", 1});
   apps::ZKRYApp& app = Load(0);  // no size bound to end it first
   auto p = Procedure(app);
-  struct CancelOnProgress : net::ZDownloadFileServiceNotify {
-    apps::ZAPPProcedure* procedure = nullptr;
-    void OnNotify(net::ZDownloadTask* task, std::uint32_t event, std::uint32_t value) override {
-      if (event == kProgress) procedure->CancelDownload();
-      procedure->OnDownloadEvent(task, event, value);
-    }
-  } observer;
+  CancelOnProgress observer;
   observer.procedure = p.get();
   p->SetObserver(&observer);
   p->Refresh();
@@ -166,6 +174,107 @@ TEST_F(AppProcedureTest, RemovalWithoutAnInstallerStillLeavesTheApplicationNotIn
   EXPECT_EQ(app.state(), apps::ZKRYApp::State::NotInstalled);
   EXPECT_EQ(published.back(), kInstallOnly);
   EXPECT_EQ(InstallTexts(), std::vector<std::string>{core::Text(37)});
+}
+
+// Every file of the install folder with its bytes.
+std::map<std::string, std::string> FolderContents(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    if (entry.is_regular_file())
+      files[entry.path().string()] = platform::ReadFile(entry.path().string()).value_or("");
+  return files;
+}
+
+// Version 3.0's installer also notes that it was the one run.
+const std::string kNewInstaller =
+    testing_support::RecordingInstaller("3.0") + "echo \"new $*\" >>\"$here/runs.log\"\n";
+
+// An update whose new installer does not arrive whole leaves version 2.0 exactly as it was.
+TEST_F(AppProcedureTest, AFailedUpdateDownloadOrCheckKeepsTheInstalledApplication) {
+  server.Put("apps/7/new.exe", kNewInstaller);
+  const struct {
+    const char* name;
+    std::string url;
+    std::string md5;
+    std::size_t size;
+  } cases[] = {
+      {"missing on the server", "/apps/7/none.exe", net::MD5Text(kNewInstaller),
+       kNewInstaller.size()},
+      {"another MD5", "/apps/7/new.exe", net::MD5Text("other"), kNewInstaller.size()},
+      {"another size", "/apps/7/new.exe", net::MD5Text(kNewInstaller), kNewInstaller.size() - 1},
+  };
+  apps::ZKRYApp& app = Load();
+  auto p = Procedure(app);
+  p->Install();
+  ASSERT_EQ(app.state(), apps::ZKRYApp::State::Current);
+  const auto installed = FolderContents(dir / "Apps/7");
+  for (const auto& c : cases) {
+    script.Clear();
+    app.VERSION = "3.0";
+    app.DOWNLOADURL = server.Url(c.url);
+    app.MD5 = c.md5;
+    app.SIZE = static_cast<int>(c.size);
+    p->Update();
+    EXPECT_EQ(script.Texts("tip"), std::vector<std::string>{core::Text(107)}) << c.name;
+    EXPECT_EQ(FolderContents(dir / "Apps/7"), installed) << c.name;
+    EXPECT_EQ(app.appInfo.Version, "2.0") << c.name;
+    EXPECT_EQ(published.back(), (apps::AppButtons{false, true, true, true})) << c.name;
+    EXPECT_FALSE(platform::FileExists(p->UpdateInstallerPath())) << c.name;
+    EXPECT_FALSE(p->busy());
+  }
+  // The window closed during the download: no check message, nothing touched either.
+  script.Clear();
+  server.Put("apps/7/big.exe", std::string(1 << 20, 'i'));
+  server.server().SetFault("/apps/7/big.exe", {sim::FaultKind::Slow, "", 1});
+  app.DOWNLOADURL = server.Url("/apps/7/big.exe");
+  app.SIZE = 0;
+  CancelOnProgress observer;
+  observer.procedure = p.get();
+  p->SetObserver(&observer);
+  p->Update();
+  EXPECT_TRUE(script.Texts("tip").empty());
+  EXPECT_EQ(FolderContents(dir / "Apps/7"), installed);
+  EXPECT_FALSE(platform::FileExists(p->UpdateInstallerPath()));
+  EXPECT_EQ(published.back(), (apps::AppButtons{false, true, true, true}));
+}
+
+// The old installer removes, the new one (moved over it) installs.
+TEST_F(AppProcedureTest, AnUpdateRemovesWithTheOldInstallerAndInstallsTheCheckedNewOne) {
+  apps::ZKRYApp& app = Load();
+  auto p = Procedure(app);
+  p->Install();
+  server.Put("apps/7/new.exe", kNewInstaller);
+  app.VERSION = "3.0";
+  app.DOWNLOADURL = server.Url("/apps/7/new.exe");
+  app.MD5 = net::MD5Text(kNewInstaller);
+  app.SIZE = static_cast<int>(kNewInstaller.size());
+  p->Update();
+  EXPECT_EQ(Runs(), "i\nu\ni\nnew i\n");
+  EXPECT_EQ(platform::ReadFile(app.installerPath), kNewInstaller);
+  EXPECT_EQ(app.state(), apps::ZKRYApp::State::Current);
+  EXPECT_FALSE(platform::FileExists(p->UpdateInstallerPath()));
+  EXPECT_EQ(platform::FolderOf(p->UpdateInstallerPath()), dir / "Download");
+}
+
+// Another program holds the install folder: nothing runs and the application stays.
+TEST_F(AppProcedureTest, AnInstallFolderInUseByAnotherProgramIsRefused) {
+  apps::ZKRYApp& app = Load();
+  auto p = Procedure(app);
+  p->Install();
+  app.VERSION = "3.0";
+  const auto installed = FolderContents(dir / "Apps/7");
+  const int other = ::open((dir / "Apps/7").c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+  for (auto action : {&apps::ZAPPProcedure::Update, &apps::ZAPPProcedure::Remove}) {
+    script.Clear();
+    ((*p).*action)();
+    EXPECT_EQ(script.Texts("message"),
+              std::vector<std::string>{"Scope is being installed by another program."});
+    EXPECT_EQ(FolderContents(dir / "Apps/7"), installed);
+  }
+  ::close(other);
+  p->Update();
+  EXPECT_EQ(Runs(), "i\nu\ni\n") << "free again";
 }
 
 // Records whether the installer had run when the progress window came up.

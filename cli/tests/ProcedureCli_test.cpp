@@ -389,4 +389,37 @@ TEST_F(ProcedureCli, ModuleUpdateAndItsFailures) {
   }
 }
 
+// An upgrade the module refused, or one it came back from running its old system, fails
+// from either command, and the report afterwards shows the version the module really runs.
+TEST_F(ProcedureCli, AModuleUpdateThatDidNotHappenFails) {
+  ModuleTime();
+  const std::string image = root / "Download/openwrt.bin";
+  std::string md5 = testing_support::Md5sumOf(image);
+  for (char& c : md5) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const struct {
+    const char* fault;
+    std::string command;
+    std::string message;
+  } cases[] = {
+      {"--upgrade-refused", "firmware --no-vci --yes",
+       "The module refused the upgrade: Command failed: Permission denied"},
+      {"--comes-back-old", "module update '" + image + "' " + md5,
+       "After the update the module reports version V1.0.3 instead of V1.1.0."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    VciSim sim({"--profile", ORB_SOURCE_DIR "/sim/profiles/wifi-module.ini", "--upgrade-ms",
+                "2000", c.fault});
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    EXPECT_EQ(Cli(sim, c.command).code, 1) << Stderr();
+    EXPECT_TRUE(InStderr(c.message)) << Stderr();
+    EXPECT_TRUE(InStderr("[status] Updating system firmware ... Failed")) << Stderr();
+    EXPECT_FALSE(InStderr("Update Completed")) << Stderr();
+    const auto report = Cli(sim, "report");
+    ASSERT_EQ(report.code, 0) << Stderr();
+    const auto rows = Rows(json::parse(report.out));
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "value Version=V1.0.3"), rows.end());
+  }
+}
+
 }  // namespace

@@ -105,7 +105,9 @@ TEST_F(ServerCliTest, StartFetchesTheCataloguesAndCatalogueShowsThem) {
 
 TEST_F(ServerCliTest, UpdateCheckHandsOverAndEndsWithZero) {
   EXPECT_EQ(json::parse(Cli("update-check --no").out)["result"], "declined");
-  EXPECT_EQ(Cli("update-check --yes").code, 0);
+  const auto run = Cli("update-check --yes");
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(json::parse(run.out)["handedOver"], true);
   for (int i = 0; i < 5000 && !platform::FileExists(root / "args"); ++i) platform::SleepMs(1);
   EXPECT_EQ(platform::ReadFile(root / "args").value_or(""),
             "1.0.0\n1.1.0\n" + web.Url("/p.pkg") + "\n99\nABCD\n");

@@ -102,6 +102,23 @@ TEST(AdapterConsole, BoundedAgainstSilentFloodingAndMissingConsoles) {
     Console flood(std::string(3 << 20, 'x'));  // megabytes without a prompt
     EXPECT_EQ(device::RunConsoleDialogue("127.0.0.1", flood.options()), device::kConsoleNoReply);
   }
+  {
+    // Option requests without end from a console that never reads the answers: once both
+    // socket buffers are full the answers cannot go out, and the deadline ends the dialogue.
+    // Filling them takes tens of milliseconds, so the ten seconds last 100 ms here.
+    platform::ScaledClock slower(0.01);
+    platform::SetClock(&slower);
+    ScriptedTcpServer options([](int fd) {
+      std::string burst;
+      while (burst.size() < (1 << 16)) burst += "\xFF\xFD\x01";
+      while (::send(fd, burst.data(), burst.size(), MSG_NOSIGNAL) > 0) {
+      }
+    }, "127.0.0.1", 1024);
+    device::ConsoleOptions o;
+    o.port = options.port();
+    EXPECT_EQ(device::RunConsoleDialogue("127.0.0.1", o), device::kConsoleNoReply);
+    platform::SetClock(&fast);
+  }
   device::ConsoleOptions closed;
   closed.port = 1;  // nothing listens there
   EXPECT_EQ(device::RunConsoleDialogue("127.0.0.1", closed), device::kConsoleNoReply);

@@ -50,8 +50,6 @@ TEST(AdapterLock, AnotherProgramIsRefusedAndToldWhoHoldsTheAdapter) {
   EXPECT_FALSE(cli.Take("the device report", 0, 2000, &refusedBy));
   EXPECT_EQ(refusedBy, "the firmware update");
   EXPECT_FALSE(cli.busy()) << "a refused take leaves its own process free";
-  EXPECT_EQ(device::AdapterBusyText(refusedBy),
-            "The adapter is busy with the firmware update. Please try again when it has finished.");
 
   // A waiting read gets the adapter when the other program's procedure ends.
   std::thread end([&] {
@@ -64,12 +62,6 @@ TEST(AdapterLock, AnotherProgramIsRefusedAndToldWhoHoldsTheAdapter) {
   EXPECT_EQ(platform::ReadFile(file).value_or(""), "the device report\n");
   EXPECT_FALSE(gui.TryTake("the device reset"));
   platform::SetClock(nullptr);
-}
-
-// A folder that cannot hold the lock file leaves the adapter as guarded as before: within
-// this process only.
-TEST(AdapterLock, NoLockFileRefusesNobody) {
-  EXPECT_TRUE(device::AdapterLock::Take("/nonexistent/folder/a.lock", "the device test", 0));
 }
 
 }  // namespace

@@ -62,6 +62,7 @@ class DoIPSim : public testing_support::LoggedTest {
     info.imageMD5 = *net::FileMD5Text(info.imagePath);
     info.toolPath = temp / "kry-fwup";
     info.toolChecksum = testing_support::Md5sumOf(info.toolPath);
+    info.version = "V1.1.0";  // the release the image carries
   }
   void TearDown() override {
     LoggedTest::TearDown();
@@ -100,8 +101,11 @@ class DoIPSim : public testing_support::LoggedTest {
 };
 
 TEST_F(DoIPSim, WholeUpdateFromMountWaitToNewRelease) {
-  ASSERT_TRUE(Update({})) << LogText() << sim->output();
+  // A module that takes longer than the reboot wait is still found once it is back.
+  ASSERT_TRUE(Update({"--upgrade-ms", "150000"})) << LogText() << sim->output();
   EXPECT_TRUE(ui.Texts("message").empty());
+  EXPECT_NE(LogText().find("failed, retry. "), std::string::npos);
+  EXPECT_NE(LogText().find("Module version after the update: V1.1.0, expected V1.1.0"), std::string::npos);
   EXPECT_EQ(release.openwrt, "V1.1.0");
   EXPECT_EQ(release.checksum, "abc");
   EXPECT_FALSE(dev.connected());
@@ -138,6 +142,12 @@ TEST_F(DoIPSim, FailureRows) {
        "MD5: "},
       {"module never back", {"--module-never-returns"}, nullptr, true, "Reconnect device failed！",
        "failed, retry. "},
+      {"upgrade refused", {"--upgrade-refused"}, nullptr, true,
+       "The module refused the upgrade: Command failed: Permission denied",
+       "The module refused the upgrade: Command failed: Permission denied"},
+      {"back with the old system", {"--comes-back-old"}, nullptr, true,
+       "After the update the module reports version V1.0.3 instead of V1.1.0.",
+       "Module version after the update: V1.0.3, expected V1.1.0"},
   };
   const firmware::DoIPUpdateInfo original = info;
   for (const auto& c : cases) {

@@ -121,6 +121,13 @@ TEST_F(DoIPUpdate, MountCheckOutcomes) {
        "mount_root finished."},
       {"keeps mounting", [](FakeModule& m, auto&, auto&) { m.lastMountState = "1\n"; }, true,
        500 * 1000, "", "mount_root waiting..."},
+      // Replies of almost a minute each: the check goes on at its 25-minute worst case.
+      {"keeps mounting, slowly",
+       [](FakeModule& m, auto&, auto&) {
+         m.lastMountState = "1\n";
+         m.mountReplyMs = 58000;
+       },
+       true, 26 * 59000, "", "going on."},
       {"module unreachable", [](FakeModule& m, auto&, auto&) { m.reachable = false; }, false, 0,
        "Connect device failed！", "Failed on connect device."},
       {"mount state unreadable", [](FakeModule& m, auto&, auto&) { m.lastMountState = ""; },
@@ -148,6 +155,7 @@ TEST_F(DoIPUpdate, EveryFailureOfTheUpdateEndsWithItsMessage) {
     std::string message;
     std::string logLine;
     bool closesAdapter;
+    std::int64_t waitedAtMost = -1;  // program time, when it matters
   } cases[] = {
       {"module unreachable", [](FakeModule& m, auto&, auto&) { m.reachable = false; },
        "Connect device failed！", "", false},
@@ -179,6 +187,18 @@ TEST_F(DoIPUpdate, EveryFailureOfTheUpdateEndsWithItsMessage) {
       {"release unreadable after the reboot",
        [](FakeModule& m, auto&, auto&) { m.releaseFailsAfterReboot = true; },
        "Get update version failed！", "failed on get device release version.", true},
+      // A refused upgrade starts no reboot: nothing to wait for.
+      {"upgrade refused",
+       [](FakeModule& m, auto&, auto&) { m.upgradeReply = "Command failed: Permission denied\n"; },
+       "The module refused the upgrade: Command failed: Permission denied",
+       "The module refused the upgrade: Command failed: Permission denied", true, 10000},
+      {"module back with another version",
+       [](auto&, FakeAdapter& a, DoIPUpdateInfo& i) {
+         a.version = "21.02.3";
+         i.version = "22.03.5";
+       },
+       "After the update the module reports version 21.02.3 instead of 22.03.5.",
+       "Module version after the update: 21.02.3, expected 22.03.5", true},
   };
   const DoIPUpdateInfo good = info;
   for (const auto& c : cases) {
@@ -189,7 +209,11 @@ TEST_F(DoIPUpdate, EveryFailureOfTheUpdateEndsWithItsMessage) {
     ui.Clear();
     core::SetUpLog(temp / "Kavora.log");
     c.arrange(m, a, i);
+    const std::int64_t start = clock.now();
     EXPECT_FALSE(m.UpdateFirmware(i)) << c.name;
+    if (c.waitedAtMost >= 0) {
+      EXPECT_LE(clock.now() - start, c.waitedAtMost) << c.name;
+    }
     EXPECT_EQ(ui.Texts("message"), c.message.empty() ? std::vector<std::string>{}
                                                      : std::vector<std::string>{c.message})
         << c.name;

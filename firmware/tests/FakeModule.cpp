@@ -28,6 +28,7 @@ bool FakeModule::RunCommand(const std::string& command, int, char* output, std::
   if (!open_) return false;
   std::string out;
   if (command == "ps | grep mount_root | grep -v grep | wc -l") {
+    platform::SleepMs(mountReplyMs);
     if (!mountStates.empty()) {
       out = mountStates.front();
       mountStates.pop_front();
@@ -46,7 +47,8 @@ bool FakeModule::RunCommand(const std::string& command, int, char* output, std::
       out = digest + "  " + path + "\n";
     }
   } else if (command == "ubus call rpc-sys upgrade_start") {
-    rebooted = true;
+    out = upgradeReply;
+    rebooted = upgradeReply.empty();
   }
   const std::size_t held = std::min<std::size_t>(*outputLength, capacity);
   const std::size_t n = std::min(out.size(), capacity - held);

@@ -42,12 +42,14 @@ class FakeAdapter : public firmware::DoIPDevice {
     return true;
   }
   std::string ModuleAddress() const override { return address; }
+  std::string ModuleVersion() const override { return version; }
 
   bool connected = false;
   int openResult = 0;
   int opens = 0, closes = 0;
   std::string address = "127.0.0.1";
   std::string addressAfterReboot = "127.0.0.1";
+  std::string version = "22.03.5";
 };
 
 class FakeModule : public firmware::ZWSFirmwareUpdate {
@@ -74,6 +76,8 @@ class FakeModule : public firmware::ZWSFirmwareUpdate {
   std::string failPutFileTo;     // a module path whose transfer fails
   std::string corruptPutFileTo;  // a module path whose content arrives changed
   int rebootAttempts = 3;        // failed connects after the upgrade started
+  std::string upgradeReply;      // printed by ubus instead of starting the upgrade
+  std::int64_t mountReplyMs = 0; // how long each mount check's reply takes
   std::string expectedAddress = "127.0.0.1";
   std::string addressAfterReboot = "127.0.0.1";
 

@@ -57,10 +57,13 @@ class FirmwareJobTest : public ::testing::Test {
     if (sim->ok()) sim->WriteKryIni(root / "kry/KRY.ini");
     return sim;
   }
-  // Starts a job on `dev` and runs the update as the button does.
-  std::unique_ptr<firmware::FirmwareUpdateJob> Update(device::ZKRYDevice& dev) {
+  // Starts a job on `dev` and runs the update as the button does, with only the module's
+  // row ticked when `moduleOnly`.
+  std::unique_ptr<firmware::FirmwareUpdateJob> Update(device::ZKRYDevice& dev,
+                                                      bool moduleOnly = false) {
     auto job = Job(dev);
     job->Start();
+    if (moduleOnly) job->SetTicks(false, true);
     EXPECT_TRUE(job->RequestUpdate());
     job->WaitIdle();
     return job;
@@ -170,12 +173,7 @@ TEST_F(FirmwareJobTest, OnlyTheModuleRowTicked) {
   auto sim = Sim({"--module", "--upgrade-ms", "20000"});
   ASSERT_TRUE(sim->ok()) << sim->output();
   device::ZKRYDevice dev;
-  auto job = Job(dev);
-  job->Start();
-  job->SetTicks(false, true);
-  ASSERT_TRUE(job->RequestUpdate());
-  job->WaitIdle();
-  const auto s = job->state();
+  const auto s = Update(dev, true)->state();
   EXPECT_TRUE(s.lastRunOk) << s.status << "\n" << sim->output() << [&] {
     std::string all;
     for (const auto& l : sim->Record()) all += l + "\n";
@@ -185,6 +183,34 @@ TEST_F(FirmwareJobTest, OnlyTheModuleRowTicked) {
   EXPECT_EQ(s.vci.currentVersion, "1.2.3.4") << "the VCI was left alone";
   EXPECT_EQ(s.system.currentVersion, "V1.1.0");
   EXPECT_EQ(maxVciBar, 0);
+}
+
+// A module that refuses the upgrade, or comes back with its old system: the run fails with
+// its message, the bar stays where the update stopped and the rows keep the old version.
+TEST_F(FirmwareJobTest, AModuleUpdateThatDidNotHappenFailsTheRun) {
+  const struct {
+    const char* fault;
+    const char* message;
+  } cases[] = {
+      {"--upgrade-refused", "The module refused the upgrade: Command failed: Permission denied"},
+      {"--comes-back-old", "After the update the module reports version V1.0.3 instead of V1.1.0."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    ui.Clear();
+    auto sim = Sim({"--module", "--upgrade-ms", "20000", c.fault});
+    ASSERT_TRUE(sim->ok()) << sim->output();
+    device::ZKRYDevice dev;
+    const auto s = Update(dev, true)->state();
+    EXPECT_FALSE(s.lastRunOk);
+    EXPECT_EQ(s.status, "Updating system firmware ... Failed");
+    EXPECT_EQ(ui.Texts("message"), std::vector<std::string>{c.message});
+    EXPECT_EQ(s.progressMaximum, 412);
+    EXPECT_GT(s.progress, 0);
+    EXPECT_LT(s.progress, 412);
+    EXPECT_EQ(s.system.currentVersion, "V1.0.3");
+    EXPECT_FALSE(dev.connected());
+  }
 }
 
 TEST_F(FirmwareJobTest, NothingToOfferAndNothingTicked) {

@@ -155,8 +155,13 @@ std::string ModuleShell::Upgrade() {
     record_.Add("upgrade refused: /tmp/firmware.bin is no system image");
     return "Command failed: Invalid argument\n";
   }
-  pendingRelease_ = *release;
-  Leave(profile_.upgradeMs, "upgrade");
+  if (profile_.faults.upgradeRefused) {
+    record_.Add("upgrade refused (fault switch)");
+    return "Command failed: Permission denied\n";
+  }
+  if (!profile_.faults.comesBackOld) pendingRelease_ = *release;
+  Leave(profile_.upgradeMs, profile_.faults.comesBackOld ? "upgrade, back with the old system"
+                                                          : "upgrade");
   return "";
 }
 

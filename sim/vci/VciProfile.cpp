@@ -26,6 +26,10 @@ const std::vector<FaultSwitch>& FaultSwitches() {
       {"module-drop-image", &Faults::moduleDropImage,
        "the module drops the connection halfway through the system image (/tmp/firmware.bin)"},
       {"console-no-prompt", &Faults::consoleNoPrompt, "the console never sends its prompt \"->\""},
+      {"upgrade-refused", &Faults::upgradeRefused,
+       "ubus refuses the upgrade (\"Command failed: Permission denied\"); the old system stays"},
+      {"comes-back-old", &Faults::comesBackOld,
+       "the module reboots for the upgrade and comes back running its old system"},
   };
   return switches;
 }

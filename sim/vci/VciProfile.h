@@ -25,6 +25,8 @@ struct Faults {
   bool moduleDropFile = false;      // the module drops the connection halfway through a file
   bool moduleDropImage = false;     // the same, only for the system image
   bool consoleNoPrompt = false;     // the console never sends its prompt
+  bool upgradeRefused = false;      // ubus refuses the upgrade; the old system stays
+  bool comesBackOld = false;        // after the upgrade's reboot the old system runs again
 };
 
 struct FaultSwitch {

@@ -18,10 +18,14 @@ FONTS = f"""  <Font id="0" name="{FONT}" size="13" default="true" />
   <Font id="5" name="{FONT}" size="22" bold="true" />"""
 
 # Button looks shared by the windows.
+# Every text colour here reads on its background at 4.5:1 or better, disabled ones too
+# (a test over the built layouts holds that).
 BTN = ('bkcolor="#FFFFFFFF" hotbkcolor="#FFF1F5F9" pushedbkcolor="#FFE2E8F0" bordercolor="#FFCBD5E1" '
-       'bordersize="1" borderround="6" textcolor="#FF1F2937" disabledtextcolor="#FF94A3B8"')
-PRIMARY = ('bkcolor="#FF028CF1" hotbkcolor="#FF0A7AD1" pushedbkcolor="#FF0767B3" bordersize="0" '
-           'borderround="6" textcolor="#FFFFFFFF" font="2"')
+       'bordersize="1" borderround="6" textcolor="#FF1F2937" disabledbkcolor="#FFF1F5F9" '
+       'disabledtextcolor="#FF576477"')
+PRIMARY = ('bkcolor="#FF0767B3" hotbkcolor="#FF085A9C" pushedbkcolor="#FF084C84" bordersize="0" '
+           'borderround="6" textcolor="#FFFFFFFF" disabledbkcolor="#FFCBD5E1" disabledtextcolor="#FF1F2937" '
+           'font="2"')
 CARD = 'bkcolor="#FFFFFFFF" bordercolor="#FFE2E8F0" bordersize="1" borderround="8"'
 FIELD = 'height="32" textcolor="#FF1F2937" bordercolor="#FFCBD5E1" focusbordercolor="#FF028CF1" borderround="4"'
 DEFAULTS = (f'  <Default name="Button" value="{BTN.replace(chr(34), "&quot;")}" />\n'
@@ -110,8 +114,8 @@ def window(size, body, caption="0,0,0,0", extra=""):
 
 def nav(name, icon, key):
     return (f'      <Option name="{name}" group="navi" width="92" text="${{{key}}}" font="4" '
-            f'textcolor="#FFCBD5E1" hottextcolor="#FFFFFFFF" selectedtextcolor="#FFFFFFFF" '
-            f'hotbkcolor="#FF273449" selectedbkcolor="#FF0F172A" align="center" valign="bottom" '
+            f'textcolor="#FFCBD5E1" hottextcolor="#FFFFFFFF" selectedtextcolor="#FFFFFFFF" disabledtextcolor="#FF94A3B8" '
+            f'hotbkcolor="#FF273449" selectedbkcolor="#FF1E293B" align="center" valign="bottom" '
             f'textpadding="0,0,0,12" normalimage="file=\'nav_{icon}.png\' dest=\'34,12,58,36\'" '
             f'selectedimage="file=\'nav_sel.png\'" />\n')
 
@@ -125,16 +129,16 @@ def sysbtn(name, icon, tip, hot="#FF334155"):
 LAYOUTS = {}
 
 LAYOUTS["KavoraG.xml"] = window("960,640", f"""  <VerticalLayout bkcolor="#FFF5F7FA">
-    <HorizontalLayout height="70" bkcolor="#FF1E293B">
+    <HorizontalLayout height="70" bkcolor="#FF0B1220">
       <VerticalLayout width="214" inset="18,13,0,10">
         <HorizontalLayout height="28">
           <Control width="28" height="28" bkimage="logo.png" />
-          <Label text="${{appname}}" font="3" textcolor="#FFFFFFFF" textpadding="10,0,0,0" />
+          <Label disabledtextcolor="#FF94A3B8" text="${{appname}}" font="3" textcolor="#FFFFFFFF" textpadding="10,0,0,0" />
         </HorizontalLayout>
         <HorizontalLayout height="19" inset="38,3,0,0" childpadding="6">
-          <Label name="labelConnState" width="44" font="4" textcolor="#FF94A3B8" />
-          <Label name="labelNetworkStatus" width="44" font="4" textcolor="#FF94A3B8" />
-          <Label name="labelVersion" font="4" textcolor="#FF94A3B8" />
+          <Label disabledtextcolor="#FF94A3B8" name="labelConnState" width="44" font="4" textcolor="#FF94A3B8" />
+          <Label disabledtextcolor="#FF94A3B8" name="labelNetworkStatus" width="44" font="4" textcolor="#FF94A3B8" />
+          <Label disabledtextcolor="#FF94A3B8" name="labelVersion" font="4" textcolor="#FF94A3B8" />
         </HorizontalLayout>
       </VerticalLayout>
 {nav("btnNaviDevice", "device", "device")}{nav("btnNaviApps", "apps", "apps")}{nav("btnNaviSPS", "sps", "sps")}{nav("btnNaviSale", "sale", "sale")}{nav("btnNaviRemoteDiag", "remote", "remote")}      <Control />
@@ -149,10 +153,10 @@ LAYOUTS["KavoraG.xml"] = window("960,640", f"""  <VerticalLayout bkcolor="#FFF5F
 {sysbtn("btnDownloadManager", "update", "update_tip")}{sysbtn("btnSysMenu", "menu", "menu_tip")}{sysbtn("btnSysMin", "min", "min_tip")}{sysbtn("btnSysClose", "close", "close_tip", "#FFDC2626")}        </HorizontalLayout>
         <HorizontalLayout height="29" inset="0,6,6,0">
           <Control />
-          <Label text="${{sn}}" width="44" font="4" textcolor="#FF64748B" align="right" textpadding="0,0,6,0" />
-          <Label name="labelDeviceSN" width="92" font="4" text="-" textcolor="#FFE2E8F0" />
-          <Label text="${{obd}}" width="34" font="4" textcolor="#FF64748B" align="right" textpadding="0,0,6,0" />
-          <Label name="labelOBDVoltage" width="58" font="4" text="-" textcolor="#FFE2E8F0" />
+          <Label disabledtextcolor="#FF94A3B8" text="${{sn}}" width="44" font="4" textcolor="#FF94A3B8" align="right" textpadding="0,0,6,0" />
+          <Label disabledtextcolor="#FF94A3B8" name="labelDeviceSN" width="92" font="4" text="-" textcolor="#FFE2E8F0" />
+          <Label disabledtextcolor="#FF94A3B8" text="${{obd}}" width="34" font="4" textcolor="#FF94A3B8" align="right" textpadding="0,0,6,0" />
+          <Label disabledtextcolor="#FF94A3B8" name="labelOBDVoltage" width="58" font="4" text="-" textcolor="#FFE2E8F0" />
         </HorizontalLayout>
       </VerticalLayout>
     </HorizontalLayout>
@@ -185,11 +189,11 @@ LAYOUTS["DeviceInfoWnd.xml"] = window("779,569", f"""  <VerticalLayout bkcolor="
     <HorizontalLayout childpadding="12">
       <VerticalLayout width="200" childpadding="12">
         <VerticalLayout height="196" {CARD} inset="20,14,20,14" childpadding="8">
-          <Label text="${{card_device}}" height="18" font="2" textcolor="#FF64748B" />
+          <Label text="${{card_device}}" height="18" font="2" textcolor="#FF576477" />
           <Control name="deviceImage" width="160" height="120" bkimage="dev_unknown.png" />
         </VerticalLayout>
         <VerticalLayout {CARD} inset="20,14,20,14" childpadding="8">
-          <Label text="${{card_conn}}" height="18" font="2" textcolor="#FF64748B" />
+          <Label text="${{card_conn}}" height="18" font="2" textcolor="#FF576477" />
           <HorizontalLayout height="96">
             <Control />
             <Control name="deviceConnImage" width="96" height="96" bkimage="conn_unknow.png" />
@@ -201,8 +205,8 @@ LAYOUTS["DeviceInfoWnd.xml"] = window("779,569", f"""  <VerticalLayout bkcolor="
       <VerticalLayout {CARD} inset="1,1,1,6">
         <List name="lstDevInfo" itemfont="0" itemtextcolor="#FF1F2937" itembkcolor="#FFFFFFFF" itemhotbkcolor="#FFF8FAFC" itemlinecolor="#FFF1F5F9" itemtextpadding="16,0,8,0">
           <ListHeader name="lstDevInfoHeader" height="38" bkcolor="#FFFFFFFF" bordersize="0">
-            <ListHeaderItem text="${{col_item}}" width="210" font="2" textcolor="#FF64748B" textpadding="16,0,0,0" />
-            <ListHeaderItem text="${{col_value}}" font="2" textcolor="#FF64748B" textpadding="16,0,0,0" />
+            <ListHeaderItem text="${{col_item}}" width="210" font="2" textcolor="#FF576477" textpadding="16,0,0,0" />
+            <ListHeaderItem text="${{col_value}}" font="2" textcolor="#FF576477" textpadding="16,0,0,0" />
           </ListHeader>
         </List>
       </VerticalLayout>
@@ -234,14 +238,14 @@ LAYOUTS["DeviceConfigWnd.xml"] = window("779,569", f"""  <VerticalLayout bkcolor
           <Control name="connImage" width="128" height="128" bkimage="config_auto.png" />
           <Control />
         </HorizontalLayout>
-        <Text text="${{cfg_note}}" height="90" font="4" textcolor="#FF64748B" align="left" valign="top" wordbreak="true" />
+        <Text text="${{cfg_note}}" height="90" font="4" textcolor="#FF576477" align="left" valign="top" wordbreak="true" />
         <Control />
       </VerticalLayout>
       <VerticalLayout childpadding="12">
         <Label text="${{cfg_title}}" height="28" font="3" textcolor="#FF0F172A" />
-        <Label text="${{cfg_conn}}" height="20" font="2" textcolor="#FF64748B" />
+        <Label text="${{cfg_conn}}" height="20" font="2" textcolor="#FF576477" />
 {row("", "cfg_type", combo("cboConnType", ["t_auto", "t_usb", "t_com", "t_bt", "t_wifi", "t_lan", "t_wlan", "t_usblan"]))}{row("labelIPAddr", "cfg_addr", '<Edit name="edtIPAddr" width="280" maxchar="63" />')}{row("labelPort", "cfg_port", '<Edit name="edtPort" width="120" maxchar="10" />')}        <Control height="1" bkcolor="#FFE2E8F0" />
-        <Label text="${{cfg_sdk}}" height="20" font="2" textcolor="#FF64748B" />
+        <Label text="${{cfg_sdk}}" height="20" font="2" textcolor="#FF576477" />
 {row("", "cfg_unlock", combo("cboUnlockDevice", ["no", "yes"]))}{row("", "cfg_level", combo("cboLogLevel", ["l0", "l1", "l2", "l3", "l4", "l5"]))}{row("", "cfg_flag", combo("cboLogFlag", ["off", "on"]))}        <Control />
         <HorizontalLayout height="36">
           <Control />
@@ -257,7 +261,7 @@ LAYOUTS["DeviceHelpPage.xml"] = window("779,569", f"""  <VerticalLayout bkcolor=
       <Label text="${{help_title}}" height="28" font="3" textcolor="#FF0F172A" />
       <Text text="${{help_text}}" height="150" textcolor="#FF334155" align="left" valign="top" wordbreak="true" />
       <Control height="1" bkcolor="#FFE2E8F0" />
-      <Text text="${{help_conn}}" height="60" textcolor="#FF64748B" align="left" valign="top" wordbreak="true" />
+      <Text text="${{help_conn}}" height="60" textcolor="#FF576477" align="left" valign="top" wordbreak="true" />
       <Control />
     </VerticalLayout>
   </VerticalLayout>
@@ -292,7 +296,7 @@ LAYOUTS["ProgressWnd.xml"] = window("440,220", f"""  <VerticalLayout bkcolor="#F
       <Label name="labelTitle" height="24" font="3" textcolor="#FF0F172A" />
       <Text name="textTip" height="40" textcolor="#FF334155" align="left" valign="top" wordbreak="true" />
       <Progress name="tipProgress" height="8" bkcolor="#FFE2E8F0" forecolor="#FF028CF1" borderround="4" />
-      <Label name="labelStep" height="20" font="4" textcolor="#FF64748B" />
+      <Label name="labelStep" height="20" font="4" textcolor="#FF576477" />
     </VerticalLayout>
   </VerticalLayout>
 """, caption="0,0,0,44", extra=' roundcorner="8,8"')
@@ -303,8 +307,8 @@ LAYOUTS["LoadWnd.xml"] = window("420,260", """  <VerticalLayout bkcolor="#FF1E29
       <Control width="88" height="88" bkimage="logo_large.png" />
       <Control />
     </HorizontalLayout>
-    <Label text="${appname}" height="32" font="5" textcolor="#FFFFFFFF" align="center" />
-    <Label text="${loading}" height="20" font="4" textcolor="#FF94A3B8" align="center" />
+    <Label disabledtextcolor="#FF94A3B8" text="${appname}" height="32" font="5" textcolor="#FFFFFFFF" align="center" />
+    <Label disabledtextcolor="#FF94A3B8" text="${loading}" height="20" font="4" textcolor="#FF94A3B8" align="center" />
     <Control />
   </VerticalLayout>
 """, extra=' roundcorner="10,10"')
@@ -314,8 +318,8 @@ def fwrow(layout, label, cur, new, check, key):
     return f"""      <HorizontalLayout name="{layout}" height="40" {CARD} inset="14,0,14,0" childpadding="8">
         <CheckBox name="{check}" width="28" />
         <Label name="{label}" width="120" text="${{{key}}}" font="2" />
-        <Label name="{cur}" width="150" textcolor="#FF64748B" />
-        <Button name="{new}" text="" bkcolor="#00000000" bordersize="0" textcolor="#FF028CF1" align="left" />
+        <Label name="{cur}" width="150" textcolor="#FF576477" />
+        <Button name="{new}" text="" bkcolor="#00000000" bordersize="0" textcolor="#FF0767B3" align="left" />
       </HorizontalLayout>
 """
 
@@ -325,8 +329,8 @@ LAYOUTS["HWFWUpdateWnd.xml"] = window("560,360", f"""  <VerticalLayout bkcolor="
       <Label text="${{fw_title}}" height="26" font="3" textcolor="#FF0F172A" />
       <HorizontalLayout height="20" inset="50,0,0,0">
         <Label width="128" text="" />
-        <Label width="158" text="${{fw_cur}}" font="4" textcolor="#FF64748B" />
-        <Label text="${{fw_new}}" font="4" textcolor="#FF64748B" />
+        <Label width="158" text="${{fw_cur}}" font="4" textcolor="#FF576477" />
+        <Label text="${{fw_new}}" font="4" textcolor="#FF576477" />
       </HorizontalLayout>
 {fwrow("layoutVCIUpdate", "labelVCI", "labelVCICurVer", "btnVCINewVer", "checkVCIUpdate", "fw_vci")}{fwrow("layoutSysUpdate", "labelSystem", "labelSysCurVer", "btnSysNewVer", "checkSysUpdate", "fw_sys")}      <Text name="textTip" height="36" textcolor="#FF334155" align="left" wordbreak="true" />
       <Progress name="UpdateProgress" height="8" bkcolor="#FFE2E8F0" forecolor="#FF028CF1" borderround="4" />
@@ -364,8 +368,8 @@ LAYOUTS["AppWnd.xml"] = window("620,440", f"""  <VerticalLayout bkcolor="#FFFFFF
       <Label name="labelVersion" height="20" textcolor="#FF334155" />
       <Label name="labelSize" height="20" textcolor="#FF334155" />
       <Label name="labelStatus" height="20" textcolor="#FF334155" />
-      <Text name="labelDesc" height="48" textcolor="#FF64748B" align="left" valign="top" wordbreak="true" />
-      <Text name="edtAPPUpdateLog" height="140" bkcolor="#FFF8FAFC" bordercolor="#FFE2E8F0" bordersize="1" borderround="4" textpadding="10,8,10,8" textcolor="#FF334155" align="left" valign="top" wordbreak="true" />
+      <Text name="labelDesc" height="48" textcolor="#FF576477" align="left" valign="top" wordbreak="true" />
+      <RichEdit name="edtAPPUpdateLog" height="140" bkcolor="#FFF8FAFC" bordercolor="#FFE2E8F0" bordersize="1" borderround="4" textpadding="6,4,6,4" textcolor="#FF334155" />
       <Control />
       <HorizontalLayout height="36" childpadding="10">
         <Button name="btnDetail" width="96" text="${{app_detail}}" />
@@ -383,10 +387,10 @@ LAYOUTS["SPSWnd.xml"] = window("960,570", f"""  <VerticalLayout bkcolor="#FFF5F7
     <VerticalLayout {CARD} inset="1,1,1,6">
       <List name="lstSPS" itemfont="0" itembkcolor="#FFFFFFFF" itemhotbkcolor="#FFF8FAFC" itemlinecolor="#FFF1F5F9" itemtextpadding="16,0,8,0">
         <ListHeader height="38" bkcolor="#FFFFFFFF">
-          <ListHeaderItem text="${{sps_id}}" width="80" font="2" textcolor="#FF64748B" textpadding="16,0,0,0" />
-          <ListHeaderItem text="${{sps_desc}}" width="320" font="2" textcolor="#FF64748B" textpadding="16,0,0,0" />
-          <ListHeaderItem text="${{sps_link}}" width="400" font="2" textcolor="#FF64748B" textpadding="16,0,0,0" />
-          <ListHeaderItem text="${{sps_auth}}" font="2" textcolor="#FF64748B" textpadding="16,0,0,0" />
+          <ListHeaderItem text="${{sps_id}}" width="80" font="2" textcolor="#FF576477" textpadding="16,0,0,0" />
+          <ListHeaderItem text="${{sps_desc}}" width="320" font="2" textcolor="#FF576477" textpadding="16,0,0,0" />
+          <ListHeaderItem text="${{sps_link}}" width="400" font="2" textcolor="#FF576477" textpadding="16,0,0,0" />
+          <ListHeaderItem text="${{sps_auth}}" font="2" textcolor="#FF576477" textpadding="16,0,0,0" />
         </ListHeader>
       </List>
     </VerticalLayout>

@@ -7,8 +7,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 
 #include "core/Log.h"
+#include "firmware/DeviceReset.h"
 #include "firmware/WebSocket.h"
 #include "firmware/ZWSFirmwareUpdate.h"
 #include "firmware/tests/ScriptedServer.h"
@@ -87,6 +89,68 @@ TEST_F(HostileModule, EveryCommandEndsBoundedAndTheNextOneFailsClearly) {
     EXPECT_EQ(LogText().find("does not end; the channel is closed.") != std::string::npos, endless);
     ws.CloseChannel();
     server.Finish();
+  }
+}
+
+// Program time at a hundredth that stands still until the peer floods and the reader first
+// looks at it: on a busy machine either side may be held up longer than a scaled read lasts.
+class FloodClock : public platform::ScaledClock {
+ public:
+  FloodClock() : ScaledClock(0.01) {}
+  std::int64_t NowMs() override {
+    if (!flooding_) return 0;
+    std::call_once(started_, [this] { from_ = ScaledClock::NowMs(); });
+    return ScaledClock::NowMs() - from_;
+  }
+  void Flooding() { flooding_ = true; }
+
+ private:
+  std::atomic<bool> flooding_{false};
+  std::once_flag started_;
+  std::int64_t from_ = 0;
+};
+
+// Peers that never stop talking: header lines that never reach the empty line, and a module
+// that answers the reset's reboot with one-byte frames for ever. Each caller gets control
+// back at its own bound.
+TEST_F(HostileModule, EndlessTalkEndsAtTheCallersBound) {
+  const auto flood = [](Peer& p, const std::string& bytes) {
+    std::string burst;
+    while (burst.size() < 65536) burst += bytes;
+    while (!p.SeesEnd(0)) p.Send(burst);
+  };
+  {
+    SCOPED_TRACE("header lines without end");
+    ScriptedServer server([&](Peer& peer) {
+      peer.ReadRequest();
+      peer.Send("HTTP/1.1 101 Switching Protocols\r\n");
+      flood(peer, "X-Padding: more\r\n");
+    });
+    firmware::ZWSFirmwareUpdate ws(ui);
+    ASSERT_TRUE(ws.Connect("127.0.0.1", server.port()));
+    char output[2048];
+    std::uint32_t length = 0;
+    for (const char* command : {"cat /etc/release", "md5sum /tmp/firmware.bin"})
+      EXPECT_TRUE(ws.RunCommand(command, 1000, output, sizeof output, &length)) << command;
+    EXPECT_EQ(length, 0u);
+    ws.CloseChannel();
+    server.Finish();
+  }
+  {
+    SCOPED_TRACE("one-byte frames after the reboot command");
+    FloodClock floodClock;
+    platform::SetClock(&floodClock);
+    ScriptedServer server([&](Peer& peer) {
+      peer.AcceptHandshake();
+      if (!peer.ReadFrame()) return;
+      peer.Send(Peer::Frame(firmware::kWsText, "x"));
+      floodClock.Flooding();
+      flood(peer, Peer::Frame(firmware::kWsText, "x"));
+    });
+    EXPECT_TRUE(firmware::SendModuleReboot("127.0.0.1", server.port()));
+    server.Finish();
+    platform::SetClock(&clock);
+    EXPECT_NE(LogText().find("The module keeps answering the reboot command"), std::string::npos);
   }
 }
 

@@ -17,10 +17,15 @@ class ScriptedTcpServer {
  public:
   using Script = std::function<void(int fd)>;
 
-  explicit ScriptedTcpServer(Script script, const std::string& address = "127.0.0.1") {
+  // A `receiveBuffer` above 0 makes the accepted connection take in only that much unread
+  // data: a peer that never reads blocks its client's sends soon.
+  explicit ScriptedTcpServer(Script script, const std::string& address = "127.0.0.1",
+                             int receiveBuffer = 0) {
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int one = 1;
     ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    if (receiveBuffer > 0)
+      ::setsockopt(listener_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
     ::inet_pton(AF_INET, address.c_str(), &sa.sin_addr);

@@ -13,17 +13,26 @@
 #include "tools/LogCapture.h"
 #include "tools/ToolStart.h"
 #include "tools/gui/ToolInteraction.h"
+#include "tools/gui/ToolLook.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // The SDK is not needed here; the tool only shares the log set-up.
+  core::SilentInteraction quiet;
+  std::string ignored;
+  tools::StartTool("CaptureLog", quiet, &ignored);
+  using tools::ToolText;
   QWidget window;
+  tools::PrepareToolWindow(window);
   window.setWindowTitle("CaptureLog");
   QLabel heading;
   QLineEdit where;
   where.setReadOnly(true);
   QPlainTextEdit contents;
   contents.setReadOnly(true);
-  QPushButton openFolder("Open folder"), again("Capture again"), close("Close");
+  QPushButton openFolder(ToolText("Open folder")), again(ToolText("Capture again")),
+      close(ToolText("Close"));
+  openFolder.setProperty("primary", true);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(&openFolder);
   buttons->addWidget(&again);
@@ -36,18 +45,15 @@ int main(int argc, char** argv) {
   layout->addLayout(buttons);
   window.resize(560, 360);
 
-  // The SDK is not needed here; the tool only shares the log set-up.
-  core::SilentInteraction quiet;
-  std::string ignored;
-  tools::StartTool("CaptureLog", quiet, &ignored);
   const std::string root = platform::CurrentDirectory();
   tools::CaptureResult last;
   const auto capture = [&] {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    last = tools::CaptureLogs({root, platform::JoinPath(root, "Logs"), tools::DefaultSdkSettings(),
-                               tools::TimeStamp()});
+    last = tools::CaptureLogs(
+        {root, platform::JoinPath(root, "Logs"), tools::DefaultSdkSettings(), tools::TimeStamp()});
     QApplication::restoreOverrideCursor();
-    heading.setText(last.ok ? "The logs are collected in:" : "The logs could not be collected:");
+    heading.setText(last.ok ? ToolText("The logs are collected in:")
+                            : ToolText("The logs could not be collected:"));
     where.setText(QString::fromStdString(last.ok ? last.archive : last.error));
     QString list;
     for (const auto& e : last.entries) list += QString::fromStdString(e) + "\n";

@@ -13,34 +13,36 @@
 #include "tools/DoIPConfigTool.h"
 #include "tools/ToolStart.h"
 #include "tools/gui/ToolInteraction.h"
+#include "tools/gui/ToolLook.h"
 
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+using tools::ToolText;
 
 struct Window {
   QWidget widget;
   QLabel serial, connection, module, ssid, status;
   QComboBox proto;
   QLineEdit ipaddr, netmask, gateway;
-  QPushButton refresh{"Refresh"}, apply{"Apply"}, close{"Close"};
+  QPushButton refresh{ToolText("Refresh")}, apply{ToolText("Apply")}, close{ToolText("Close")};
 
   Window() {
     widget.setWindowTitle("KRYDoIPConfig");
-    auto* adapterBox = new QGroupBox("Adapter");
+    auto* adapterBox = new QGroupBox(ToolText("Adapter"));
     auto* adapterForm = new QFormLayout(adapterBox);
-    adapterForm->addRow("Serial Number", &serial);
-    adapterForm->addRow("Interface", &connection);
-    adapterForm->addRow("DoIP module", &module);
-    adapterForm->addRow("SSID", &ssid);
-    auto* lanBox = new QGroupBox("Module LAN");
+    adapterForm->addRow(ToolText("Serial Number"), &serial);
+    adapterForm->addRow(ToolText("Interface"), &connection);
+    adapterForm->addRow(ToolText("DoIP module"), &module);
+    adapterForm->addRow(ToolText("SSID"), &ssid);
+    auto* lanBox = new QGroupBox(ToolText("Module LAN"));
     auto* lanForm = new QFormLayout(lanBox);
-    proto.addItem("Static address", "static");
-    proto.addItem("DHCP", "dhcp");
-    lanForm->addRow("Address mode", &proto);
-    lanForm->addRow("IP address", &ipaddr);
-    lanForm->addRow("Netmask", &netmask);
-    lanForm->addRow("Gateway", &gateway);
+    proto.addItem(ToolText("Static address"), "static");
+    proto.addItem(ToolText("DHCP"), "dhcp");
+    lanForm->addRow(ToolText("Address mode"), &proto);
+    lanForm->addRow(ToolText("IP address"), &ipaddr);
+    lanForm->addRow(ToolText("Netmask"), &netmask);
+    lanForm->addRow(ToolText("Gateway"), &gateway);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(&refresh);
     buttons->addStretch();
@@ -53,6 +55,8 @@ struct Window {
     layout->addWidget(&status);
     layout->addLayout(buttons);
     widget.resize(420, 360);
+    apply.setProperty("primary", true);
+    status.setObjectName("note");
     QObject::connect(&proto, &QComboBox::currentIndexChanged, [this] { EnableFields(); });
   }
 
@@ -65,7 +69,7 @@ struct Window {
     const auto& a = tool.adapter();
     serial.setText(Q(a.serial));
     connection.setText(Q(a.connection));
-    module.setText(a.hasModule ? Q(a.module.name + "  " + a.module.version) : "none");
+    module.setText(a.hasModule ? Q(a.module.name + "  " + a.module.version) : ToolText("none"));
     ssid.setText(Q(a.module.ssid));
     apply.setEnabled(moduleRead);
     proto.setEnabled(moduleRead);
@@ -84,10 +88,12 @@ struct Window {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  Window w;
-  tools::ToolInteraction ui(&w.widget);
+  tools::ToolInteraction ui;
   std::string error;
   const bool sdk = tools::StartTool("KRYDoIPConfig", ui, &error);
+  Window w;
+  tools::PrepareToolWindow(w.widget);
+  ui.SetOwner(&w.widget);
   device::ZKRYDevice device;
   tools::DoIPConfigTool tool(ui, device);
 
@@ -97,21 +103,20 @@ int main(int argc, char** argv) {
     const bool ok = sdk && tool.ReadAdapter(&why) && tool.ReadModule(&why);
     QApplication::restoreOverrideCursor();
     w.Show(tool, ok);
-    w.status.setText(ok ? "Settings read from the module." : Q(sdk ? why : error));
+    w.status.setText(ok ? ToolText("Settings read from the module.") : Q(sdk ? why : error));
   };
   QObject::connect(&w.refresh, &QPushButton::clicked, read);
   QObject::connect(&w.close, &QPushButton::clicked, [&] { w.widget.close(); });
   QObject::connect(&w.apply, &QPushButton::clicked, [&] {
-    tools::ModuleNetwork wanted{w.proto.currentData().toString().toStdString(),
-                                w.ipaddr.text().trimmed().toStdString(),
-                                w.netmask.text().trimmed().toStdString(),
-                                w.gateway.text().trimmed().toStdString()};
+    tools::ModuleNetwork wanted{
+        w.proto.currentData().toString().toStdString(), w.ipaddr.text().trimmed().toStdString(),
+        w.netmask.text().trimmed().toStdString(), w.gateway.text().trimmed().toStdString()};
     QApplication::setOverrideCursor(Qt::WaitCursor);
     std::string why;
     const bool ok = tool.Apply(wanted, &why);
     QApplication::restoreOverrideCursor();
     if (ok) w.Show(tool, true);
-    w.status.setText(ok ? "The module took the new settings." : Q(why));
+    w.status.setText(ok ? ToolText("The module took the new settings.") : Q(why));
   });
   w.widget.show();
   tools::ScreenshotIfAsked(&w.widget);

@@ -10,14 +10,17 @@
 #include <thread>
 
 #include "core/ZConfig.h"
+#include "device/AdapterLock.h"
 #include "device/ZKRYDevice.h"
 #include "tools/DeviceRepair.h"
 #include "tools/ToolStart.h"
 #include "tools/gui/ToolInteraction.h"
+#include "tools/gui/ToolLook.h"
 
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+using tools::ToolText;
 
 // Not closed while the image is being written: an interrupted write is what breaks adapters.
 class RepairWindow : public QWidget {
@@ -37,7 +40,12 @@ class RepairWindow : public QWidget {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  tools::ToolInteraction ui;
+  std::string error;
+  const bool sdk = tools::StartTool("RepairDevice", ui, &error);
   RepairWindow window;
+  tools::PrepareToolWindow(window);
+  ui.SetOwner(&window);
   window.setWindowTitle("RepairDevice");
   QLabel state, status;
   state.setWordWrap(true);
@@ -45,7 +53,9 @@ int main(int argc, char** argv) {
   QProgressBar bar;
   bar.setRange(0, KRY_FIRMWARE_PROGRESS_FULL);
   bar.setValue(0);
-  QPushButton look("Look again"), repair("Repair"), close("Close");
+  QPushButton look(ToolText("Look again")), repair(ToolText("Repair")), close(ToolText("Close"));
+  repair.setProperty("primary", true);
+  status.setObjectName("note");
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(&look);
   buttons->addStretch();
@@ -58,9 +68,6 @@ int main(int argc, char** argv) {
   layout->addLayout(buttons);
   window.resize(460, 220);
 
-  tools::ToolInteraction ui(&window);
-  std::string error;
-  const bool sdk = tools::StartTool("RepairDevice", ui, &error);
   device::ZKRYDevice device;
   tools::DeviceRepair repairer({device, core::ZConfig::Instance().downloadDir, ui,
                                 [&](int value, int maximum) {
@@ -70,15 +77,18 @@ int main(int argc, char** argv) {
                                   });
                                 },
                                 [&](const std::string& text) {
-                                  tools::PostToGui(&status, [&status, text] { status.setText(Q(text)); });
-                                }});
+                                  tools::PostToGui(&status,
+                                                   [&status, text] { status.setText(Q(text)); });
+                                },
+                                device::CurrentAdapterLockPath()});
   std::thread worker;
   const auto find = [&] {
     std::string why;
     const bool found = sdk && repairer.Find(&why);
-    state.setText(found ? "Adapter in boot mode found. The image " + Q(repairer.ImagePath()) +
-                              " will be written into it."
-                        : Q(sdk ? why : error));
+    state.setText(
+        found ? ToolText("Adapter in boot mode found. The image %1 will be written into it.")
+                    .arg(Q(repairer.ImagePath()))
+              : Q(sdk ? why : error));
     repair.setEnabled(found);
   };
   QObject::connect(&look, &QPushButton::clicked, find);
@@ -97,7 +107,7 @@ int main(int argc, char** argv) {
         close.setEnabled(true);
         repair.setEnabled(!ok);
         if (!ok) status.setText(Q(why));
-        state.setText(ok ? "The adapter runs its firmware again." : state.text());
+        state.setText(ok ? ToolText("The adapter runs its firmware again.") : state.text());
       });
     });
   });

@@ -1,24 +1,22 @@
 #include "tools/gui/ToolInteraction.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QMetaObject>
 #include <QThread>
 #include <QTimer>
 #include <cstdlib>
 
-#include "ui/MessageBoxIcon.h"
+#include "ui/MessageDialog.h"
 
 namespace tools {
 namespace {
 
-bool Ask(QWidget* owner, const std::string& text, const std::string& caption,
-         core::MessageIcon icon, bool withCancel) {
+// The program's own message box; tip windows keep their window names as titles.
+bool Ask(QWidget* owner, const std::string& title, const std::string& text, bool withCancel) {
   bool ok = true;
   OnGuiThread([&] {
-    QMessageBox box(ui::MessageBoxIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
-                    withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, owner);
-    ok = box.exec() != QMessageBox::Cancel;
+    ok = ui::MessageDialog::Ask(owner, QString::fromStdString(title), QString::fromStdString(text),
+                                withCancel);
   });
   return ok;
 }
@@ -38,17 +36,17 @@ void PostToGui(QObject* receiver, std::function<void()> work) {
 }
 
 void ToolInteraction::ShowMessage(const std::string& text, const std::string& caption,
-                                  core::MessageIcon icon) {
-  Ask(owner_, text, caption, icon, false);
+                                  core::MessageIcon) {
+  Ask(owner_, caption, text, false);
 }
 
 bool ToolInteraction::AskOkCancel(const std::string& text, const std::string& caption,
-                                  core::MessageIcon icon) {
-  return Ask(owner_, text, caption, icon, true);
+                                  core::MessageIcon) {
+  return Ask(owner_, caption, text, true);
 }
 
-int ToolInteraction::ShowTip(const std::string&, const std::string& text, int type) {
-  return Ask(owner_, text, "", core::MessageIcon::Warning, type == 1) ? 1 : 2;
+int ToolInteraction::ShowTip(const std::string& windowName, const std::string& text, int type) {
+  return Ask(owner_, windowName, text, type == 1) ? 1 : 2;
 }
 
 void ScreenshotIfAsked(QWidget* window) {

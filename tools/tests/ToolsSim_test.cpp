@@ -134,15 +134,6 @@ TEST_F(ToolsSimTest, VoltageReadings) {
     EXPECT_EQ(r.colour, c.colour) << c.text;
     EXPECT_FALSE(device.connected());
   }
-  // Another program's procedure keeps the reading out and is named.
-  VciSim sim;
-  Meet(sim);
-  const std::string lockFile = folder / "kry/adapter.lock";
-  const device::AdapterLock held = device::AdapterLock::Take(lockFile, "the firmware update", 0);
-  const auto r = tools::ReadVoltage(device, lockFile);
-  EXPECT_EQ(r.kind, Kind::InUse);
-  EXPECT_EQ(r.text, device::AdapterBusyText("the firmware update"));
-  EXPECT_EQ(Count(sim, "open"), 0);
 }
 
 TEST_F(ToolsSimTest, VoltageMonitorPollsAndStopsPromptly) {
@@ -184,7 +175,7 @@ class RepairTest : public ToolsSimTest {
   tools::DeviceRepair Repairer() {
     return tools::DeviceRepair({device, folder / "Download", ui, [this](int value, int maximum) {
                                   if (maximum == 120 && value > highest) highest = value;
-                                }, nullptr});
+                                }, nullptr, folder / "kry/adapter.lock"});
   }
   void Catalogue(const std::string& md5) {
     platform::WriteFile(folder / "Download/fws.xml",
@@ -193,6 +184,7 @@ class RepairTest : public ToolsSimTest {
                         "</ITEM></FWS>");
   }
   std::atomic<int> highest{0};
+  device::AdapterLock held;  // another program's holding
 };
 
 TEST_F(RepairTest, WritesTheKeptImageIntoAnAdapterInBootMode) {
@@ -248,6 +240,9 @@ TEST_F(RepairTest, RefusesWhatWouldNotRepair) {
       {"no kept image", {"--boot-mode"},
        [this] { platform::DeleteFile(folder / "Download/KRY.bin"); },
        "no kept VCI image"},
+      {"another program's procedure", {"--boot-mode"},
+       [this] { held = device::AdapterLock::Take(folder / "kry/adapter.lock", "the device reset", 0); },
+       "busy with the device reset"},
   };
   for (const auto& c : cases) {
     VciSim sim(c.sim);
@@ -260,6 +255,7 @@ TEST_F(RepairTest, RefusesWhatWouldNotRepair) {
     EXPECT_EQ(Count(sim, "firmware write begins"), 0) << c.name;
     EXPECT_FALSE(device.connected()) << c.name;
     platform::DeleteFile(folder / "Download/fws.xml");
+    held.Release();
   }
 }
 

@@ -99,6 +99,7 @@ class AppTests : public QObject {
     QCOMPARE(page->tiles()[0].second->ID, 7);
     QCOMPARE(page->entries()[1].first->look().bk, QColor::fromRgba(0xFF028CF1));
     QCOMPARE(page->entries()[0].first->look().bk, QColor::fromRgba(0xFFFFFFFF));
+    UITEST_VERIFY_READABLE(page, "applications page");
     QTest::mouseClick(page->entries()[0].first->widget(), Qt::LeftButton);
     QCOMPARE(int(page->tiles().size()), 2);
     host_.reset();

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "apps/ZSPSManager.h"
+#include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
 #include "platform/Files.h"
 #include "tests/support/ServedFolder.h"
@@ -83,6 +84,7 @@ class LinkPageTests : public QObject {
       QCOMPARE(row->minimumHeight(), 50);
     }
     QCOMPARE(list->GetItemAt(0)->GetText(2), QString("https://dealer.invalid/login"));
+    UITEST_VERIFY_READABLE(page, "SPS page");
     delete page;
   }
 
@@ -132,30 +134,55 @@ class LinkPageTests : public QObject {
     delete page;
   }
 
-  // Configured offline the program reaches no server: both web pages stay blank, also
-  // when a tab is chosen.
-  void webPagesStayBlankOffline() {
-    uitest::WriteConfig("OfflineMode=1\nSaleURL=" + server_->Url("/sale.html") +
-                        "\nRemoteURL=" + server_->Url("/remote.html") +
-                        "\nRemoteHelpURL=" + server_->Url("/help.html"));
+  // Where no page can be shown, a local page says why, in the program's language: offline
+  // (no request at all, the engine not even started), no address, or a failed load, which
+  // offers to try again; a retry that works shows the page.
+  void pagesThatCannotLoadSayWhy() {
+    const std::string dead = "http://" + testing_support::VciSim::UniqueAddress() + ":9/";
+    struct Case {
+      std::string config;
+      unsigned text;
+      bool retry;
+    } cases[] = {{"OfflineMode=1\nSaleURL=" + server_->Url("/sale.html") + "\nRemoteURL=" +
+                      server_->Url("/remote.html") + "\nRemoteHelpURL=" + server_->Url("/help.html"),
+                  1122, false},
+                 {"SaleURL=\nRemoteURL=\nRemoteHelpURL=", 1123, false},
+                 {"SaleURL=" + dead + "\nRemoteURL=" + dead + "\nRemoteHelpURL=" + dead, 1124, true}};
     const auto requests = [this] {
       return server_->server().RequestCount("/sale.html") +
-             server_->server().RequestCount("/remote.html") +
-             server_->server().RequestCount("/help.html");
+             server_->server().RequestCount("/remote.html") + server_->server().RequestCount("/help.html");
     };
-    const auto before = requests();
+    for (const Case& c : cases) {
+      uitest::WriteConfig(c.config);
+      const auto before = requests();
+      auto* sale = new ui::SaleWnd;
+      sale->Create(nullptr, "SALEWND", false);
+      sale->show();
+      auto* remote = new ui::RemoteDiagWnd;
+      remote->Create(nullptr, "REMOTEDIAG", false);
+      remote->show();
+      uitest::Click(remote, "btnTabRemoteHelp");
+      const QString expected = QString::fromStdString(core::Text(c.text)).section("%s", 0, 0);
+      for (ui::WebBrowser* browser : {sale->browser(), remote->browser()}) {
+        QTRY_VERIFY_WITH_TIMEOUT(browser->noticeText().startsWith(expected), 30000);
+        QCOMPARE(browser->retryOffered(), c.retry);
+        if (c.retry) QVERIFY(browser->noticeText().contains(QString::fromStdString(dead)));
+      }
+      QCOMPARE(requests(), before);
+      if (c.text == 1122) QVERIFY(!sale->browser()->findChild<QWebEngineView*>());
+      delete remote;
+      delete sale;
+    }
+    // A later load that works replaces the local page.
     auto* sale = new ui::SaleWnd;
+    uitest::WriteConfig("SaleURL=" + dead);
     sale->Create(nullptr, "SALEWND", false);
     sale->show();
-    auto* remote = new ui::RemoteDiagWnd;
-    remote->Create(nullptr, "REMOTEDIAG", false);
-    remote->show();
-    uitest::Click(remote, "btnTabRemoteHelp");
-    QTest::qWait(300);
-    QCOMPARE(requests(), before);
-    QVERIFY(sale->browser()->url().isEmpty());
-    QVERIFY(remote->browser()->url().isEmpty());
-    delete remote;
+    QTRY_VERIFY_WITH_TIMEOUT(sale->browser()->retryOffered(), 30000);
+    QSignalSpy finished(sale->browser()->view(), &QWebEngineView::loadFinished);
+    sale->browser()->Navigate(QString::fromStdString(server_->Url("/remote.html")));
+    QVERIFY(finished.wait(30000));
+    QTRY_VERIFY(sale->browser()->noticeText().isEmpty());
     delete sale;
   }
 
@@ -171,7 +198,7 @@ class LinkPageTests : public QObject {
     ui::Control* help = page->FindControl("btnTabRemoteHelp");
     const auto selected = [](ui::Control* tab) {
       return tab->look().bk == QColor::fromRgba(ui::RemoteDiagWnd::kSelectedBk) &&
-             tab->look().text == QColor(Qt::white);
+             tab->look().text == QColor::fromRgba(ui::kTextOnAccent);
     };
     const auto plain = [](ui::Control* tab) {
       return tab->look().bk == QColor(Qt::white) && tab->look().text == QColor(Qt::black);

@@ -73,6 +73,12 @@ class PageTests : public QObject {
     QCOMPARE(frame_->FindControl("labelNetworkStatus")->text(), QString("Offline"));
     QCOMPARE(frame_->FindControl("labelNetworkStatus")->look().text, QColor::fromRgba(0xFFFFFF66));
     QCOMPARE(frame_->FindControl("labelVersion")->text(), QString("1.0.0"));
+    // The status colours of the start-up and the report read on the title bar.
+    for (unsigned colour : {0xFFFFFF66u, 0xFF00FF00u, 0xFFFF0000u}) {
+      for (const char* label : {"labelConnState", "labelOBDVoltage"})
+        frame_->FindControl(label)->SetTextColor(QColor::fromRgba(colour));
+      UITEST_VERIFY_READABLE(frame_, "status colours");
+    }
   }
 
   void deviceTabs() {
@@ -84,7 +90,7 @@ class PageTests : public QObject {
     ui::Control* tabInfo = device->FindControl("btnTabDeviceInfo");
     ui::Control* tabConfig = device->FindControl("btnTabDeviceConfig");
     QCOMPARE(tabInfo->look().bk, QColor::fromRgba(0xFF028CF1));
-    QCOMPARE(tabInfo->look().text, QColor(Qt::white));
+    UITEST_VERIFY_READABLE(device, "device tabs");
 
     uitest::Click(device, "btnTabDeviceConfig");
     QVERIFY(!info->isVisible() && config->isVisible());

@@ -3,6 +3,7 @@
 // and helpers that click controls of windows that are running modally.
 #include <QApplication>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -24,7 +25,17 @@ void UseSkin(const char* language);
 QWidget* WindowNamed(const QString& windowName);
 // Clicks a control of the window, as the user would.
 void Click(QWidget* window, const QString& control);
+// Text colours of the window's controls that read below 4.5:1 on their backgrounds, in the
+// normal, hot and disabled states; one line each, starting with `where`.
+QStringList ContrastFailures(QWidget* window, const QString& where);
 // Runs `action` once the window of that name is up (the window may be modal).
 void WhenShown(const QString& windowName, std::function<void(QWidget*)> action);
 
 }  // namespace uitest
+
+// Fails the test with the list of unreadable texts of the window, if any.
+#define UITEST_VERIFY_READABLE(window, where)                                    \
+  do {                                                                           \
+    const QStringList unreadable_ = uitest::ContrastFailures((window), (where)); \
+    QVERIFY2(unreadable_.isEmpty(), qPrintable(unreadable_.join('\n')));        \
+  } while (false)

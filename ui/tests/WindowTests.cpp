@@ -30,6 +30,10 @@ class WindowTests : public QObject {
     QTest::newRow("ok of OK only") << 0 << "btnClose" << 1;
     QTest::newRow("OK only closed otherwise") << 0 << "system close" << 1;
     QTest::newRow("OK-Cancel closed otherwise") << 1 << "system close" << 1;
+    QTest::newRow("Enter on OK-Cancel") << 1 << "key Enter" << 1;
+    QTest::newRow("Escape on OK-Cancel") << 1 << "key Escape" << 2;
+    QTest::newRow("Escape on OK only") << 0 << "key Escape" << 1;
+    QTest::newRow("Enter on the focused Cancel") << 1 << "tab Enter" << 2;
   }
   void tipResults() {
     QFETCH(int, type);
@@ -40,11 +44,39 @@ class WindowTests : public QObject {
       auto* window = static_cast<ui::WindowImplBase*>(w);
       QCOMPARE(window->FindControl("textTip")->text(), QString("Confirm device config !"));
       hadCancel = window->FindControl("btnCancel") != nullptr;
-      if (action == "system close") window->close();
-      else uitest::Click(w, action);
+      if (action == "system close") {
+        window->close();
+      } else if (action.startsWith("key ")) {
+        QTest::keyClick(window->FindControl("btnClose")->widget(),
+                        action.endsWith("Enter") ? Qt::Key_Return : Qt::Key_Escape);
+      } else if (action == "tab Enter") {
+        // The focus starts on OK; one step back is Cancel, which Enter then presses.
+        QTest::keyClick(window->FindControl("btnClose")->widget(), Qt::Key_Backtab);
+        QTest::keyClick(w->focusWidget(), Qt::Key_Return);
+      } else {
+        uitest::Click(w, action);
+      }
     });
     QCOMPARE(ui::CTipWnd::Show(nullptr, "CUSCFG", "Confirm device config !", type), result);
     QCOMPARE(hadCancel, type == 1);
+  }
+
+  // The procedures' message boxes are message windows too: found by their caption, answered
+  // with the keys, with the skin's own button texts.
+  void messageBoxesAreMessageWindows() {
+    ui::GuiInteraction interaction;
+    for (const bool ok : {true, false}) {
+      QString cancelText;
+      uitest::WhenShown("Update", [&](QWidget* w) {
+        auto* window = static_cast<ui::WindowImplBase*>(w);
+        cancelText = window->FindControl("btnCancel")->text();
+        QTest::keyClick(window->FindControl("btnClose")->widget(), ok ? Qt::Key_Return : Qt::Key_Escape);
+      });
+      QCOMPARE(interaction.AskOkCancel("Find new version: 1.0.1, Update now?", "Update",
+                                       core::MessageIcon::None),
+               ok);
+      QCOMPARE(cancelText, QString("Cancel"));
+    }
   }
 
   void progressWindowTickRule_data() {

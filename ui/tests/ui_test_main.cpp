@@ -19,6 +19,7 @@ int RunDeviceInfoPageTests(int argc, char** argv);
 int RunFirmwareWindowTests(int argc, char** argv);
 int RunLinkPageTests(int argc, char** argv);
 int RunAppTests(int argc, char** argv);
+int RunContrastTests(int argc, char** argv);
 
 namespace uitest {
 namespace fs = std::filesystem;
@@ -105,5 +106,6 @@ int main(int argc, char** argv) {
   failures += RunFirmwareWindowTests(argc, argv);
   failures += RunLinkPageTests(argc, argv);
   failures += RunAppTests(argc, argv);
+  failures += RunContrastTests(argc, argv);
   return failures == 0 ? 0 : 1;
 }

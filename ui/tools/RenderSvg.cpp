@@ -1,4 +1,5 @@
-// Renders one SVG picture of the skin to PNG at the size its view box gives, for the build.
+// Renders one SVG picture of the skin to PNG at the size its view box gives, or SCALE times
+// that (the name@2x.png pictures for scaled screens), for the build.
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -6,10 +7,12 @@
 #include <QPainter>
 #include <QSvgRenderer>
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: orb-render-svg IN.svg OUT.png\n");
+  const int scale = argc == 4 ? std::atoi(argv[3]) : 1;
+  if ((argc != 3 && argc != 4) || scale < 1) {
+    std::fprintf(stderr, "usage: orb-render-svg IN.svg OUT.png [SCALE]\n");
     return 2;
   }
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -19,7 +22,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orb-render-svg: cannot read %s\n", argv[1]);
     return 1;
   }
-  const QSize size = renderer.defaultSize();
+  const QSize size = renderer.defaultSize() * scale;
   QImage image(size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter painter(&image);

@@ -16,9 +16,11 @@
 
 #include "app/StartUp.h"
 #include "app/ZCoreManager.h"
+#include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
 #include "firmware/FirmwareUpdateJob.h"
 #include "ui/APPWnd.h"
+#include "ui/CTipWnd.h"
 #include "ui/Controls.h"
 #include "ui/DeviceWnd.h"
 #include "ui/GuiInteraction.h"
@@ -83,6 +85,16 @@ class ScreenshotShell : public ui::QtProgramShell {
     Save("firmware", window);
     window->Close();
   }
+  // A message window as the procedures show it, without its modal run.
+  void SaveTip(const char* name, const QString& windowName, const std::string& text) {
+    auto* tip = new ui::CTipWnd(QString::fromStdString(text), 1, nullptr);
+    tip->Create(mainFrame(), windowName, false);
+    tip->CenterWindow();
+    tip->show();
+    QApplication::processEvents();
+    Save(name, tip);
+    tip->Close();
+  }
   // An offline program loads no web page of its own (it reaches no server): the pictures
   // show the configured pages, opened here in the page's browser.
   void Open(int pageIndex, const char* browserName, const std::string& address) {
@@ -109,6 +121,16 @@ class ScreenshotShell : public ui::QtProgramShell {
     const std::pair<const char*, const char*> pages[] = {
         {"btnNaviSPS", "sps"}, {"btnNaviSale", "sale"}, {"btnNaviRemoteDiag", "remote"}};
     const core::ZConfig& config = core::ZConfig::Instance();
+    // The sale page as the offline program shows it, and a page that cannot be loaded.
+    steps.push_back([this] { Click(mainFrame(), "btnNaviSale"); });
+    steps.push_back([this] { Save("sale-offline"); });
+    steps.push_back([this] {
+      Click(mainFrame(), "btnNaviRemoteDiag");
+      Open(4, "web", "http://127.0.0.1:9/");
+    });
+    steps.push_back([] {});
+    steps.push_back([this] { Save("remote-failed"); });
+    steps.push_back([this] { SaveTip("reset-question", "LRESETWNDTIP", core::Text(2)); });
     for (const auto& [button, name] : pages) {
       steps.push_back([this, button = button, name = std::string(name), &config] {
         Click(mainFrame(), button);

@@ -1,0 +1,103 @@
+#include "net/CatalogueSignature.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/Files.h"
+#include "tests/support/CatalogueSigner.h"
+#include "tests/support/ServedFolder.h"
+#include "tests/support/ShellRun.h"
+
+namespace {
+
+using net::CatalogueSignature;
+using testing_support::CatalogueSigner;
+
+TEST(CatalogueSignature, AddressIsThePathPlusSigBeforeAnyQuery) {
+  struct Case {
+    const char *url, *expected;
+  } cases[] = {
+      {"http://h/a/fws.xml", "http://h/a/fws.xml.sig"},
+      {"https://h:8443/APPS.xml?lang=en&v=2", "https://h:8443/APPS.xml.sig?lang=en&v=2"},
+      {"http://h/sps.xml#top", "http://h/sps.xml.sig#top"},
+      {"http://h/get?file=update.ini", "http://h/get.sig?file=update.ini"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CatalogueSignature::SignatureAddress(c.url), c.expected);
+}
+
+TEST(CatalogueSignature, KeysAreAllOrTheCheckFailsClosed) {
+  const CatalogueSigner a, b;
+  const std::string file = "<FWS><ITEM><ID>1</ID></ITEM></FWS>";
+  struct Case {
+    std::string keys, signature;
+    bool required, verifies;
+  } cases[] = {
+      {"", a.Sign(file), false, false},
+      {a.PublicKey(), a.Sign(file), true, true},
+      {"  " + b.PublicKey() + "\t" + a.PublicKey() + " ", a.Sign(file), true, true},
+      {b.PublicKey(), a.Sign(file), true, false},
+      {a.PublicKey(), a.Sign(file + " "), true, false},          // another file's signature
+      {a.PublicKey(), a.Sign(file).substr(0, 40), true, false},  // cut short
+      {a.PublicKey(), "!" + a.Sign(file), true, false},          // not Base64
+      {a.PublicKey().substr(0, 20), a.Sign(file), true, false},  // a mistyped key
+      {"not-a-key " + a.PublicKey(), a.Sign(file), true, true},  // the good key still counts
+  };
+  for (const auto& c : cases) {
+    const CatalogueSignature check(c.keys);
+    EXPECT_EQ(check.required(), c.required) << c.keys;
+    std::string reason;
+    EXPECT_EQ(check.Verify(file, c.signature, &reason), c.verifies) << c.keys << " " << c.signature;
+    EXPECT_EQ(reason.empty(), c.verifies) << reason;
+  }
+}
+
+// Against a loopback server: the signature is fetched beside the file and must match the
+// bytes that were downloaded.
+TEST(CatalogueSignature, DownloadsAreCheckedAgainstTheServedSignature) {
+  testing_support::ServedFolder web("127.0.0.66");
+  ASSERT_TRUE(web.started());
+  const CatalogueSigner signer;
+  const testing_support::TempFolder local;
+  const std::string good = "[UPDATE]\nManagerVersion=1.1\n";
+  web.Put("update.ini", good);
+  web.Put("update.ini.sig", signer.Sign(good));
+  web.Put("tampered.ini.sig", signer.Sign(good));
+  web.Put("huge.ini.sig", std::string(4096, 'A'));
+  struct Case {
+    const char* name;
+    std::string kept;
+    bool ok;
+  } cases[] = {
+      {"update.ini", good, true},
+      {"tampered.ini", good + "Size=1\n", false},
+      {"unsigned.ini", good, false},
+      {"huge.ini", good, false},
+  };
+  const CatalogueSignature check(signer.PublicKey());
+  for (const auto& c : cases) {
+    const std::string file = local.Put(c.name, c.kept);
+    std::string reason;
+    EXPECT_EQ(check.CheckDownload(web.Url(std::string("/") + c.name), file, &reason), c.ok)
+        << c.name << ": " << reason;
+  }
+  // Without a key nothing is fetched: an unsigned file passes.
+  EXPECT_TRUE(CatalogueSignature("").CheckDownload(web.Url("/unsigned.ini"), local / "unsigned.ini",
+                                                   nullptr));
+}
+
+// What the server's owner runs to sign, and the key the demo root folder is given, are
+// what the program verifies with.
+TEST(CatalogueSignature, TheSigningScriptSignsWhatTheProgramAccepts) {
+  const testing_support::TempFolder dir;
+  const std::string file = dir.Put("fws.xml", "<FWS/>\n");
+  const std::string script = std::string(ORB_SOURCE_DIR) + "/scripts/sign-catalogue";
+  const std::string key = std::string(ORB_SOURCE_DIR) + "/sim/fileserver/demo-catalogue-key.pem";
+  ASSERT_EQ(testing_support::RunShell(script + " '" + key + "' '" + file + "'").code, 0);
+  const auto publicKey = testing_support::RunShell(script + " --public '" + key + "'");
+  ASSERT_EQ(publicKey.code, 0);
+  EXPECT_TRUE(CatalogueSignature(publicKey.out)
+                  .Verify("<FWS/>\n", *platform::ReadFile(file + ".sig"), nullptr));
+  EXPECT_NE(testing_support::RunShell(script + " '" + file + "' '" + file + "' 2>/dev/null").code,
+            0);
+}
+
+}  // namespace

@@ -1,0 +1,225 @@
+// Every text against its background reaches 4.5:1, in every layout of both skins, in the
+// pages as the program colours them, and in the style sheet of the windows without a
+// layout. The background is the control's own colour in that state, else the nearest
+// enclosing control's; a background picture counts as its mean colour.
+#include <QDir>
+#include <QImage>
+#include <QTest>
+
+#include "ui/Controls.h"
+#include "ui/GUIWnd.h"
+#include "ui/ListControl.h"
+#include "ui/OwnStyle.h"
+#include "ui/tests/UiTestSupport.h"
+
+namespace {
+
+constexpr double kMinimum = 4.5;
+
+double Luminance(const QColor& c) {
+  const auto channel = [](double v) {
+    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+QColor Over(const QColor& top, const QColor& below) {
+  const double a = top.alphaF();
+  return QColor::fromRgbF(top.redF() * a + below.redF() * (1 - a),
+                          top.greenF() * a + below.greenF() * (1 - a),
+                          top.blueF() * a + below.blueF() * (1 - a));
+}
+
+// The mean colour of a skin picture laid over `below`.
+QColor MeanOf(const ui::ImageSpec& image, const QColor& below) {
+  const QImage picture = ui::SkinImage(ui::PaintManager::GetResourcePath(), image.file)
+                             .toImage()
+                             .convertToFormat(QImage::Format_ARGB32);
+  if (picture.isNull()) return below;
+  double r = 0, g = 0, b = 0;
+  const double n = double(picture.width()) * picture.height();
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x) {
+      const QColor c = Over(picture.pixelColor(x, y), below);
+      r += c.redF();
+      g += c.greenF();
+      b += c.blueF();
+    }
+  return QColor::fromRgbF(r / n, g / n, b / n);
+}
+
+enum class State { Normal, Hot, Disabled };
+const char* Name(State s) {
+  return s == State::Normal ? "normal" : s == State::Hot ? "hot" : "disabled";
+}
+
+// What a control paints behind itself in a state; invalid where it lets the enclosing
+// control show through.
+QColor OwnBackground(ui::Control& c, State s, const QColor& below) {
+  const ui::ControlLook& l = c.look();
+  QColor bk = l.bk;
+  if (auto* row = dynamic_cast<ui::ListTextElement*>(c.widget())) {
+    const QWidget* list = row->parentWidget();
+    while (list && !dynamic_cast<const ui::List*>(list)) list = list->parentWidget();
+    const ui::ControlLook item =
+        list ? static_cast<const ui::List*>(list)->itemLook() : ui::ControlLook();
+    bk = row->rowColor().isValid() ? row->rowColor() : item.bk;
+    if (s == State::Hot && !row->rowColor().isValid() && item.hotBk.isValid()) bk = item.hotBk;
+  } else if (s == State::Hot && l.hotBk.isValid()) {
+    bk = l.hotBk;
+  } else if (s == State::Disabled && l.disabledBk.isValid()) {
+    bk = l.disabledBk;
+  }
+  if (bk.isValid() && bk.alpha() > 0) return Over(bk, below);
+  if (!l.bkImage.empty()) return MeanOf(l.bkImage, below);
+  return QColor();
+}
+
+QColor Background(ui::Control& c, State s) {
+  QList<ui::Control*> chain;
+  for (QWidget* w = c.widget(); w; w = w->parentWidget())
+    if (ui::Control* a = ui::ControlOf(w)) chain.prepend(a);
+  QColor bk(Qt::white);
+  for (ui::Control* a : chain) {
+    const QColor own = OwnBackground(*a, a == &c ? s : State::Normal, bk);
+    if (own.isValid()) bk = own;
+  }
+  return bk;
+}
+
+struct Pair {
+  QColor text, background;
+};
+
+// The text and background of a control in a state, as it paints them; none where the state
+// does not apply to it.
+std::optional<Pair> PairOf(ui::Control& c, State s) {
+  const QString kind = c.className();
+  const ui::ControlLook& l = c.look();
+  if (kind == "EditUI" || kind == "ComboUI" || kind == "RichEditUI") {
+    // Fields are drawn by their style sheet: their own colours, a fixed disabled look.
+    if (s == State::Disabled) return Pair{QColor(0x57, 0x64, 0x77), QColor(0xF1, 0xF5, 0xF9)};
+    if (s == State::Hot) return std::nullopt;
+    return Pair{l.text, l.bk.isValid() ? l.bk : QColor(Qt::white)};
+  }
+  const bool hovers = kind == "ButtonUI" || kind == "OptionUI" || kind == "CheckBoxUI" ||
+                      kind == "ListTextElementUI";
+  if (s == State::Hot && !hovers) return std::nullopt;
+  if (s == State::Disabled && kind == "ListTextElementUI") return std::nullopt;  // rows are never
+  QColor text = l.text;
+  if (s == State::Disabled) text = l.disabledText;
+  if (s == State::Hot && l.hotText.isValid()) text = l.hotText;
+  return Pair{text, Background(c, s)};
+}
+
+bool ShowsText(ui::Control& c) {
+  static const QStringList kinds = {"LabelUI",           "TextUI",           "ButtonUI", "OptionUI",
+                                    "CheckBoxUI",        "ListHeaderItemUI", "EditUI",   "ComboUI",
+                                    "ListTextElementUI", "RichEditUI"};
+  if (!kinds.contains(c.className())) return false;
+  // A picture button without a text has no text colour to read.
+  const bool picture = !c.look().normalImage.empty() || !c.look().bkImage.empty();
+  return !(picture && c.text().isEmpty());
+}
+
+double Ratio(const QColor& a, const QColor& b) {
+  const double x = Luminance(a), y = Luminance(b);
+  return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+// A window built from one layout file and nothing else.
+class LayoutOnly : public ui::GUIWnd {
+ public:
+  explicit LayoutOnly(QString file) : file_(std::move(file)) {}
+
+ protected:
+  QString GetSkinFile() override { return file_; }
+  QString GetWindowClassName() const override { return "LayoutOnly"; }
+
+ private:
+  QString file_;
+};
+
+class ContrastTests : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void everyLayoutOfBothSkins() {
+    QStringList failures;
+    int checked = 0;
+    for (const char* language : {"EN", "CS"}) {
+      uitest::UseSkin(language);
+      const QDir skin(ui::PaintManager::GetResourcePath());
+      for (const QString& file : skin.entryList({"*.xml"})) {
+        auto* window = new LayoutOnly(file);
+        window->Create(nullptr, "contrast", false);
+        failures += uitest::ContrastFailures(window, QString(language) + "/" + file);
+        checked += window->findChildren<QWidget*>().size();
+        delete window;
+      }
+    }
+    uitest::UseSkin("EN");
+    QVERIFY(checked > 200);
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
+  }
+
+  // The rules of the style sheet; a state rule without a colour of its own takes its
+  // element's, and a rule without a background lies on the window's.
+  void theStyleSheetOfWindowsWithoutALayout() {
+    const QList<ui::StyleRule>& rules = ui::OwnStyleRules();
+    const auto base = [&](const QString& selector, auto field) {
+      const QString element = selector.section(':', 0, 0);
+      for (const ui::StyleRule& r : rules)
+        if (r.selector == element && (r.*field).isValid()) return r.*field;
+      return rules.front().*field;
+    };
+    QStringList failures;
+    for (const ui::StyleRule& r : rules) {
+      if (!r.text.isValid() && !r.background.isValid()) continue;
+      const QColor text = r.text.isValid() ? r.text : base(r.selector, &ui::StyleRule::text);
+      const QColor bk =
+          r.background.isValid() ? r.background : base(r.selector, &ui::StyleRule::background);
+      const double ratio = Ratio(text, bk);
+      if (ratio < kMinimum)
+        failures << QString("%1: %2 on %3 = %4")
+                        .arg(r.selector, text.name(), bk.name())
+                        .arg(ratio, 0, 'f', 2);
+    }
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
+  }
+};
+
+}  // namespace
+
+namespace uitest {
+
+QStringList ContrastFailures(QWidget* window, const QString& where) {
+  QStringList failures;
+  QList<QWidget*> widgets = window->findChildren<QWidget*>();
+  widgets.prepend(window);
+  for (QWidget* w : widgets) {
+    ui::Control* c = ui::ControlOf(w);
+    if (!c || !ShowsText(*c)) continue;
+    for (State s : {State::Normal, State::Hot, State::Disabled}) {
+      const auto pair = PairOf(*c, s);
+      if (!pair) continue;
+      const double ratio = Ratio(pair->text, pair->background);
+      if (ratio < kMinimum)
+        failures << QString("%1 %2 (%3 \"%4\") %5: %6 on %7 = %8")
+                        .arg(where, c->name(), c->className(), c->text(), Name(s),
+                             pair->text.name(QColor::HexArgb),
+                             pair->background.name(QColor::HexArgb))
+                        .arg(ratio, 0, 'f', 2);
+    }
+  }
+  return failures;
+}
+
+}  // namespace uitest
+
+int RunContrastTests(int argc, char** argv) {
+  ContrastTests tests;
+  return QTest::qExec(&tests, argc, argv);
+}
+
+#include "ContrastTests.moc"
