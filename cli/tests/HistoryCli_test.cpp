@@ -8,6 +8,7 @@
 #include "history/UpdateHistory.h"
 #include "net/MD5.h"
 #include "platform/Files.h"
+#include "tests/support/KeptFirmware.h"
 #include "tests/support/RecordingInstaller.h"
 #include "tests/support/ServedFolder.h"
 #include "tests/support/TempFolder.h"
@@ -117,6 +118,52 @@ TEST_F(HistoryCli, ApplicationRunsAreRecorded) {
   EXPECT_EQ(runs[0]["reason"], "The file check failed, please try again ！");
   EXPECT_FALSE(runs[0]["ok"]);
   EXPECT_TRUE(runs[0]["serial"].is_null());
+}
+
+// The adapter's updates against the simulator, offline from the kept catalogue and images: a
+// VCI update, a module update the module refuses, and a reset, all of one adapter.
+TEST_F(HistoryCli, AdapterRunsAreRecorded) {
+  for (const char* f : {"Config", "Language", "Download", "kry"}) platform::CreateFolders(root / f);
+  root.Put("Language/EN.xml", "<lang/>");
+  root.Put("Download/APPS.xml", "<APPS/>");
+  ASSERT_TRUE(testing_support::WriteKeptFirmware(root / "Download", true));
+  root.Put("Config/KavoraC.ini",
+           "[CONFIG]\nLANGUAGE=1\nOfflineMode=1\nKRYFwUp=kry-fwup\n"
+           "KRYFwUpCheckSum=" +
+               testing_support::WriteModuleTool(root / "kry-fwup") + "\n");
+  const struct {
+    std::vector<std::string> sim;
+    const char* command;
+  } runs[] = {
+      {{"--firmware-write-ms", "3000"}, "firmware --no-doip --yes"},
+      {{"--upgrade-ms", "2000", "--upgrade-refused"}, "firmware --no-vci --yes"},
+      {{}, "reset --yes"},
+  };
+  for (const auto& r : runs) {
+    std::vector<std::string> args = {"--profile", ORB_SOURCE_DIR "/sim/profiles/wifi-module.ini"};
+    args.insert(args.end(), r.sim.begin(), r.sim.end());
+    testing_support::VciSim sim(args);
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    sim.WriteKryIni(root / "kry/KRY.ini");
+    // The module's commands answer within a scaled second: not too short for a loaded machine.
+    clitest::RunCli(root.path(), r.command,
+                    "XDG_CONFIG_HOME='" + root.path() + "' KAVORA_TIME_SCALE=0.05");
+  }
+  const json history = json::parse(Cli("history --serial K9ABC00258").out);
+  ASSERT_EQ(history.size(), 3u) << history.dump(1);
+  const auto brief = [](const json& r) {
+    return r["what"].get<std::string>() + " " + r["versionBefore"].get<std::string>() + ">" +
+           r["versionAfter"].get<std::string>() + " " + (r["ok"].get<bool>() ? "ok" : "failed") +
+           ": " + r["reason"].get<std::string>();
+  };
+  EXPECT_EQ(brief(history[2]), "vci-firmware 1.2.3.4>2.0.0.0 ok: Update Completed");
+  EXPECT_EQ(history[2]["pid"], 0x0301);
+  EXPECT_EQ(brief(history[1]),
+            "doip-system V1.0.3>V1.0.3 failed: The module refused the upgrade: Command failed: "
+            "Permission denied");
+  EXPECT_EQ(history[1]["pid"], 0x0401);
+  EXPECT_EQ(history[0]["what"], "device-reset");
+  EXPECT_TRUE(history[0]["ok"]);
 }
 
 }  // namespace
