@@ -31,13 +31,13 @@ bool ZKRYApp::CheckInstaller(const std::string& path) const {
   const auto size = platform::FileSize(path);
   if (!size || *size != static_cast<std::uint64_t>(static_cast<unsigned>(SIZE)) || SIZE < 0)
     return false;
-  const auto digests = net::DigestsOfFile(path, false);
+  const auto digests = net::DigestsOfFile(path, !SHA256.empty());
   return digests && CheckInstaller(*digests);
 }
 
 bool ZKRYApp::CheckInstaller(const net::FileDigests& arrived) const {
   return SIZE >= 0 && arrived.size == static_cast<std::uint64_t>(SIZE) &&
-         net::DigestsMatch(arrived, MD5);
+         net::DigestsMatch(arrived, MD5, SHA256);
 }
 
 ZKRYApp::State ZKRYApp::state() const {

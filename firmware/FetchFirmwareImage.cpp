@@ -4,6 +4,7 @@
 
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
+#include "net/ArrivingDigests.h"
 #include "net/DownloadFile.h"
 #include "platform/Files.h"
 
@@ -25,12 +26,15 @@ bool FetchFirmwareImage(const ZKRYFirmwareManager& catalogue, const FirmwareFetc
                         const std::string& expectedMD5, const std::string& downloadingText) {
   const std::string image = KeptImagePath(where.downloadFolder, baseName);
   const std::string fresh = platform::JoinPath(where.downloadFolder, baseName + ".dlf");
+  // A catalogue that gives a SHA-256 beside the MD5 wants both to match.
+  const FirmwareEntry* entry = catalogue.FindEntry(pid);
+  const std::string expectedSha256 = entry ? entry->SHA256 : std::string();
   if (where.online) {
     ui.SetStatus(downloadingText);
     net::FileDigests arrived;
     if (catalogue.DownloadFirmware(pid, fresh, &arrived)) {
       ui.SetStatus(core::Text(kTextVerifying));
-      if (!net::DigestsMatch(arrived, expectedMD5)) {
+      if (!net::DigestsMatch(arrived, expectedMD5, expectedSha256)) {
         LOG_ERROR("Downloaded firmware {0} does not match its MD5.", fresh);
         platform::DeleteFile(fresh);
         ui.SetStatus(core::Text(kTextIncorrect));
@@ -50,7 +54,8 @@ bool FetchFirmwareImage(const ZKRYFirmwareManager& catalogue, const FirmwareFetc
     return false;
   }
   ui.SetStatus(core::Text(kTextVerifying));
-  if (!net::CheckFileMD5(image, expectedMD5)) {
+  const auto kept = net::DigestsOfFile(image, !expectedSha256.empty());
+  if (!kept || !net::DigestsMatch(*kept, expectedMD5, expectedSha256)) {
     LOG_ERROR("Kept firmware image {0} does not match the catalogue's MD5.", image);
     ui.SetStatus(core::Text(kTextIncorrect));
     return false;

@@ -18,6 +18,7 @@ constexpr std::size_t kTableGrowth = 10;
 constexpr int kRequestRetryMs = 10;
 constexpr int kFrameRetryMs = 100;
 constexpr int kFrameSendAttempts = 51;
+constexpr int kCloseSendAttempts = 2;
 
 bool EnterConnection(ws_context* context, ws_conn* conn) {
   auto& table = context->connections;
@@ -176,9 +177,10 @@ std::int64_t conn_send_text(ws_conn* conn, const std::string& text) {
 void conn_close(ws_conn* conn) {
   if (!conn) return;
   if (conn->socket.IsOpen()) {
-    // One attempt: a peer that reads nothing more must not hold the close up.
+    // A second attempt after at most 100 ms gives a peer still taking in the last frame
+    // room for the Close frame; a peer that reads nothing more holds the close no longer.
     conn->pendingSend.clear();
-    SendFrame(conn, true, kWsClose, 0, nullptr, 1);
+    SendFrame(conn, true, kWsClose, 0, nullptr, kCloseSendAttempts);
     conn->socket.Shutdown();
     conn->socket.Close();
   }

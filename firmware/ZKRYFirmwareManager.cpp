@@ -62,6 +62,7 @@ bool ZKRYFirmwareManager::Load(const std::string& path) {
     e.VERSION = ChildText(item, "VERSION", 24);
     e.SIZE = ChildNumber(item, "SIZE");
     e.MD5 = ChildText(item, "MD5", 64);
+    e.SHA256 = ChildText(item, "SHA256", 65);
     e.URL = ChildText(item, "URL", 260);
     bool hasLog = false;
     e.UPDATELOGURL = ChildText(item, "UPDATELOGURL", 260, &hasLog);
@@ -93,6 +94,7 @@ bool ZKRYFirmwareManager::DownloadFirmware(std::uint32_t pid, const std::string&
   request.url = e->URL;
   request.path = path;
   request.options = net::AnnouncedSizeTransfer(e->SIZE);
+  request.sha256 = !e->SHA256.empty();
   const net::ResumableResult result = net::DownloadResumable(request);
   if (arrived) *arrived = result.digests;
   return result.ok;

@@ -85,7 +85,7 @@ TEST(ModuleCli, UnreachableModuleAndBadUsage) {
     args.replace(args.find("%s"), 2, flood.port());
     const ModuleRun run = Module(root, args);
     EXPECT_EQ(run.code, 1) << args;
-    EXPECT_EQ(run.out, "") << args;
+    EXPECT_EQ(nlohmann::json::parse(run.out)["ok"], false) << args;
   }
   EXPECT_EQ(Module(root, "exec 127.0.0.1").code, 2);
   EXPECT_EQ(Module(root, "reboot").code, 2);
