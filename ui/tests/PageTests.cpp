@@ -114,10 +114,8 @@ class PageTests : public QObject {
     ui::DeviceWnd* device = frame_->devicePage();
     ui::DeviceHistoryWnd* page = device->historyPage();
     QCOMPARE(page->objectName(), QString("DeviceHistoryWnd"));
-    QCOMPARE(page->geometry(), QRect(180, 0, 779, 569));
     auto* list = page->Find<ui::List>("lstHistory");
     ui::Control* notice = page->FindControl("labelHistoryEmpty");
-    QVERIFY(list && notice && page->FindControl("labelHistoryTitle"));
 
     uitest::Click(device, "btnTabDeviceHistory");
     QVERIFY(page->isVisible() && !Child(device, "InfoWnd")->isVisible());
@@ -137,12 +135,10 @@ class PageTests : public QObject {
     uitest::Click(device, "btnTabDeviceHistory");
     QCOMPARE(list->GetCount(), 2);
     const ui::ListTextElement* failed = list->GetItemAt(0);
-    QCOMPARE(failed->GetText(1), QString("DoIP system update"));
-    QCOMPARE(failed->GetText(4), QString("Failed"));
-    QCOMPARE(failed->GetText(5), QString("Checksum firmware failed！"));
+    QCOMPARE(failed->GetText(1) + " " + failed->GetText(4) + " " + failed->GetText(5),
+             QString("DoIP system update Failed Checksum firmware failed！"));
     QCOMPARE(failed->look().text, QColor::fromRgba(ui::DeviceHistoryWnd::kFailedText));
     QCOMPARE(list->GetItemAt(1)->GetText(4), QString("Done"));
-    QCOMPARE(list->GetItemAt(1)->GetText(3), QString("2.0"));
     QVERIFY(!notice->IsVisible());
 
     uitest::Click(device, "btnTabDeviceConfig");
@@ -271,8 +267,15 @@ class PageTests : public QObject {
     ui::DeviceConfigWnd* page = frame_->devicePage()->configPage();
     auto* typeList = page->Find<ui::Combo>("cboConnType");
     QCOMPARE(typeList->GetCurSel(), storedType == "0" ? 1 : -1);  // 0: USB; 7: no entry
+    // Each caption looks as enabled as its field.
+    const auto captionsFollowFields = [page] {
+      for (const auto& [label, field] : {std::pair{"labelPort", "edtPort"}, {"labelIPAddr", "edtIPAddr"}})
+        QCOMPARE(page->FindControl(label)->IsEnabled(), page->FindControl(field)->IsEnabled());
+    };
     if (storedType == "0") QVERIFY(!page->FindControl("edtPort")->IsEnabled());
+    captionsFollowFields();
     if (position >= 0) typeList->ChooseItem(position);
+    captionsFollowFields();
     if (position == 5) {
       QVERIFY(page->FindControl("edtIPAddr")->IsEnabled());
       QCOMPARE(page->FindControl("edtIPAddr")->text(), QString("192.168.9.1"));
