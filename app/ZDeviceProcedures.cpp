@@ -13,6 +13,8 @@
 #include "device/ZKRYDevice.h"
 #include "firmware/DeviceReset.h"
 #include "firmware/ZKRYFirmwareManager.h"
+#include "history/RecordingInteraction.h"
+#include "history/UpdateHistory.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
 
@@ -225,9 +227,26 @@ void ZDeviceProcedures::Reset() {
     std::lock_guard<std::mutex> lock(mutex_);
     picture = view_.showConnectionPicture;
   }
-  firmware::ResetContext context{ui_, operations_, picture, [this] { ShowReport(RunReport()); }};
+  history::RecordingInteraction recording(ui_);
+  firmware::ResetContext context{recording, operations_, picture,
+                                 [this] { ShowReport(RunReport()); }};
   context.use = use;
-  firmware::HWReset(dev, context);
+  const firmware::ResetOutcome outcome = firmware::HWReset(dev, context);
+  // Cancelled at its question, the reset never began.
+  if (!recording.cancelled())
+    RecordRun(history::kDeviceReset, *dev, outcome.reset, recording.reason());
+}
+
+void ZDeviceProcedures::RecordRun(const char* what, device::ZKRYDevice& dev, bool ok,
+                                  const std::string& reason) {
+  const device::DeviceReport report = lastReport();
+  history::HistoryRecord run;
+  run.serial = dev.serialNumber().empty() ? report.serialText : dev.serialNumber();
+  if (report.vciPid) run.pid = report.vciPid;
+  run.what = what;
+  run.ok = ok;
+  run.reason = reason;
+  history::ProgramHistory().Add(run);
 }
 
 device::ConsoleResult ZDeviceProcedures::UnlockAdapter() {
@@ -238,6 +257,7 @@ device::ConsoleResult ZDeviceProcedures::UnlockAdapter() {
     const device::DeviceUse free = TakeDevice(kUnlock);
     if (!free) return device::kConsoleNoReply;
   }
+  history::RecordingInteraction recording(ui_);
   const auto address = [this, dev]() -> std::string {
     std::string found;
     {
@@ -257,7 +277,12 @@ device::ConsoleResult ZDeviceProcedures::UnlockAdapter() {
     }
     return found;
   };
-  return device::UnlockDevice(ui_, address);
+  const device::ConsoleResult result = device::UnlockDevice(recording, address);
+  if (recording.cancelled()) return result;  // nothing was tried
+  const bool ok = result != device::kConsoleNoReply;
+  // The closing notice is shown whatever the console did; it is no reason for a failure.
+  RecordRun(history::kUnlock, *dev, ok, ok ? recording.reason() : core::Text(1195));
+  return result;
 }
 
 bool ZDeviceProcedures::StartTool(device::DeviceTool tool) {

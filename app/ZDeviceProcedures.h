@@ -72,6 +72,8 @@ class ZDeviceProcedures : public device::DeviceProcedures {
   void ShowReport(const device::DeviceReport& report);
   // Steps 5 and 6 of the opening: the job set-up and the window.
   bool OpenFirmwareWindow(device::ZKRYDevice& device, device::DeviceUse use);
+  // One reset or unlock in the update history.
+  void RecordRun(const char* what, device::ZKRYDevice& device, bool ok, const std::string& reason);
 
   ZCoreManager& core_;
   core::Interaction& ui_;

@@ -11,6 +11,7 @@
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
+#include "history/UpdateHistory.h"
 #include "net/CurlTransfer.h"
 #include "net/DownloadFile.h"
 #include "platform/Environment.h"
@@ -37,7 +38,8 @@ std::string InstallerParameters(const char* mode, bool oem) {
 
 ZAPPProcedure::ZAPPProcedure(ZKRYApp& app, core::Interaction& ui, Modes modes, Queue queue)
     : app_(app),
-      ui_(ui),
+      recording_(ui),
+      ui_(recording_),
       modes_(modes),
       queue_(std::move(queue)),
       forwarder_(std::make_unique<Forwarder>(*this)),
@@ -130,8 +132,39 @@ std::string ZAPPProcedure::FetchDescription() const {
   return platform::ReadFileNoFollow(path).value_or(std::string());
 }
 
+void ZAPPProcedure::BeginRun(const char* what) {
+  std::lock_guard<std::mutex> lock(runMutex_);
+  runWhat_ = what;
+  OnOwner([&] { runVersionBefore_ = app_.appInfo.Installed ? app_.appInfo.Version : ""; });
+  recording_.Begin();
+}
+
+void ZAPPProcedure::EndRun(bool ok, unsigned fallbackReason) {
+  history::HistoryRecord record;
+  {
+    std::lock_guard<std::mutex> lock(runMutex_);
+    // An install step nobody opened (a front end running it directly) is an install.
+    record.what = runWhat_.empty() ? history::kAppInstall : runWhat_;
+    record.versionBefore = runVersionBefore_;
+    runWhat_.clear();
+    runVersionBefore_.clear();
+  }
+  record.subject = app_.NAME;
+  OnOwner([&] { record.versionAfter = app_.appInfo.Installed ? app_.appInfo.Version : ""; });
+  // An update that leaves the version it found has not updated anything.
+  if (ok && record.what == history::kAppUpdate && record.versionAfter == record.versionBefore) {
+    ok = false;
+    fallbackReason = 1199;
+  }
+  record.ok = ok;
+  record.reason = recording_.reason();
+  if (record.reason.empty() && !ok) record.reason = core::Text(fallbackReason);
+  history::ProgramHistory().Add(record);
+}
+
 void ZAPPProcedure::Install() {
   if (!TakeInstallFolder()) return;
+  BeginRun(history::kAppInstall);
   updating_ = false;
   if (modes_.offline) {
     InstallStep();
@@ -143,6 +176,7 @@ void ZAPPProcedure::Install() {
 void ZAPPProcedure::Update() {
   if (modes_.offline) return;
   if (!TakeInstallFolder()) return;
+  BeginRun(history::kAppUpdate);
   AppButtons b = buttons();
   b.install = b.update = b.uninstall = false;
   Publish(b);
@@ -161,6 +195,8 @@ void ZAPPProcedure::StartInstall() {
   OnOwner([&] { current = app_.appInfo.Installed && app_.CheckInstaller(); });
   if (current) {
     ReleaseInstallFolder();
+    std::lock_guard<std::mutex> lock(runMutex_);
+    runWhat_.clear();  // nothing to install: nothing ran
     return;
   }
   QueueDownload(app_.installerPath);
@@ -204,6 +240,7 @@ void ZAPPProcedure::DownloadCancelled() {
   ReleaseInstallFolder();
   busy_ = false;
   Publish(b);
+  EndRun(false, 1197);
 }
 
 void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t event,
@@ -250,21 +287,25 @@ bool ZAPPProcedure::InstallStep() {
     SetInstallText(core::Text(37));
     ReleaseInstallFolder();
     busy_ = false;
+    EndRun(false, 107);
     return false;
   }
   SetInstallText(core::Text(36));
   std::string workDir;
   OnOwner([&] { workDir = app_.appInfo.WorkDir; });
-  RunInstaller("i", "Installing ...", workDir);
+  const bool started = RunInstaller("i", "Installing ...", workDir);
   AppButtons b;
+  bool installed = false;
   OnOwner([&] {
     app_.ReadAppInfo(false);
     b = ButtonsFor(app_);
+    installed = app_.appInfo.Installed;
   });
   SetInstallText(core::Text(37));
   Publish(b);
   ReleaseInstallFolder();
   busy_ = false;
+  EndRun(installed, started ? 1193 : 1198);
   return true;
 }
 
@@ -288,6 +329,7 @@ bool ZAPPProcedure::UpdateStep() {
     Publish(b);
     ReleaseInstallFolder();
     busy_ = false;
+    EndRun(false, 107);
     return false;
   }
   RemoveInstalled();
@@ -306,25 +348,30 @@ bool ZAPPProcedure::UpdateStep() {
 
 void ZAPPProcedure::Remove() {
   if (!TakeInstallFolder()) return;
-  RemoveInstalled();
+  BeginRun(history::kAppRemoval);
+  const bool started = RemoveInstalled();
   SetInstallText(core::Text(37));
   AppButtons b;
   b.install = true;  // whatever the installer left behind: its AppInfo.ini is gone
   Publish(b);
   ReleaseInstallFolder();
+  bool installed = false;
+  OnOwner([&] { installed = app_.appInfo.Installed; });
+  EndRun(started && !installed, started ? 1194 : 1198);
 }
 
-void ZAPPProcedure::RemoveInstalled() {
+bool ZAPPProcedure::RemoveInstalled() {
   std::string workDir;
   OnOwner([&] {
     workDir = app_.appInfo.WorkDir;
     platform::DeleteFile(app_.appInfoPath());
   });
-  RunInstaller("u", "Removing ...", workDir);
+  const bool started = RunInstaller("u", "Removing ...", workDir);
   OnOwner([&] { app_.ReadAppInfo(false); });
+  return started;
 }
 
-void ZAPPProcedure::RunInstaller(const char* mode, const char* caption,
+bool ZAPPProcedure::RunInstaller(const char* mode, const char* caption,
                                  const std::string& workDir) {
   if (modes_.oem) {
     // Nobody sets done: the window runs its full time before the installer starts.
@@ -339,9 +386,10 @@ void ZAPPProcedure::RunInstaller(const char* mode, const char* caption,
   platform::ProcessHandle installer = platform::StartProgram(request);
   if (!installer.valid()) {
     LOG_WARN("Cannot start the installer {0}.", app_.installerPath);
-    return;
+    return false;
   }
   installer.Wait();
+  return true;
 }
 
 bool ZAPPProcedure::Run() const {

@@ -15,6 +15,7 @@
 #include "apps/AppPresentation.h"
 #include "apps/ZKRYApp.h"
 #include "core/Interaction.h"
+#include "history/RecordingInteraction.h"
 #include "net/ZDownloadFileServiceNotify.h"
 #include "net/ZDownloadTask.h"
 
@@ -83,19 +84,27 @@ class ZAPPProcedure {
   class Forwarder;
 
   void StartInstall();
+  // One install, update or removal for the update history: opened by the button's action,
+  // closed where it ends.
+  void BeginRun(const char* what);
+  void EndRun(bool ok, unsigned fallbackReason);
   void QueueDownload(const std::string& path);
   bool UpdateStep();
-  // AppInfo.ini deleted, the installed installer run with "u", the state re-read.
-  void RemoveInstalled();
+  // AppInfo.ini deleted, the installed installer run with "u", the state re-read; false when
+  // the installer could not be started.
+  bool RemoveInstalled();
   bool TakeInstallFolder();
   void ReleaseInstallFolder();
   void DownloadCancelled();
-  void RunInstaller(const char* mode, const char* caption, const std::string& workDir);
+  // False when the installer could not be started.
+  bool RunInstaller(const char* mode, const char* caption, const std::string& workDir);
   void SetInstallText(const std::string& text);
   void Publish(const AppButtons& buttons);
   void OnOwner(const std::function<void()>& step);
 
   ZKRYApp& app_;
+  // Everything shown goes through here, so the history learns the last message.
+  history::RecordingInteraction recording_;
   core::Interaction& ui_;
   Modes modes_;
   Queue queue_;
@@ -110,6 +119,9 @@ class ZAPPProcedure {
   int installFolderLock_ = -1;         // under mutex_
   std::atomic<bool> downloading_{false};
   std::atomic<bool> cancel_{false};
+  std::mutex runMutex_;
+  std::string runWhat_;  // empty: no run open
+  std::string runVersionBefore_;
 };
 
 // The installer's parameter text: "i" or "u", with " s" in OEM mode.

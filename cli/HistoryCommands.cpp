@@ -6,6 +6,7 @@
 #include "cli/PrintJson.h"
 #include "core/Log.h"
 #include "history/UpdateHistory.h"
+#include "platform/Files.h"
 
 namespace cli {
 namespace {
@@ -45,10 +46,13 @@ int HistoryCommand(const std::vector<std::string>& args) {
     }
   }
   core::SetUpLog("orbmanager-cli.log");
-  const auto records = history::ProgramHistory().List(serial, limit);
+  // The root folder is the working directory, as for every command; reading the history
+  // needs nothing else of the configuration.
+  history::UpdateHistory store(
+      platform::JoinPath(platform::CurrentDirectory(), history::UpdateHistory::kFileName));
+  const auto records = store.List(serial, limit);
   if (!records) {
-    std::cerr << "The update history " << history::ProgramHistory().path() << " cannot be read."
-              << std::endl;
+    std::cerr << "The update history " << store.path() << " cannot be read." << std::endl;
     return kFailure;
   }
   json list = json::array();

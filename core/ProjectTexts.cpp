@@ -48,6 +48,9 @@ const std::vector<std::pair<unsigned, std::string>>& ProjectTexts() {
       {1194, "The installer ended without removing the application."},
       {1195, "The adapter's console did not answer."},
       {1196, "The update history cannot be read."},
+      {1197, "The download was cancelled."},
+      {1198, "The installer could not be started."},
+      {1199, "The installed version did not change."},
   };
   return texts;
 }

@@ -7,6 +7,7 @@
 #include "firmware/ZKRYDoIPDevice.h"
 #include "firmware/ZKRYFirmwareManager.h"
 #include "firmware/ZWSFirmwareUpdate.h"
+#include "history/UpdateHistory.h"
 #include "net/CurlTransfer.h"
 #include "platform/Clock.h"
 #include "platform/Processes.h"
@@ -27,21 +28,21 @@ class FirmwareUpdateJob::StatusTap : public core::Interaction {
  public:
   explicit StatusTap(FirmwareUpdateJob& job) : job_(job) {}
   void ShowMessage(const std::string& t, const std::string& c, core::MessageIcon i) override {
-    job_.setup_.ui.ShowMessage(t, c, i);
+    job_.recording_.ShowMessage(t, c, i);
   }
   bool AskOkCancel(const std::string& t, const std::string& c, core::MessageIcon i) override {
-    return job_.setup_.ui.AskOkCancel(t, c, i);
+    return job_.recording_.AskOkCancel(t, c, i);
   }
   int ShowTip(const std::string& w, const std::string& t, int type) override {
-    return job_.setup_.ui.ShowTip(w, t, type);
+    return job_.recording_.ShowTip(w, t, type);
   }
   void ShowProgressWindow(const core::ProgressWindowSpec& s, const std::atomic<bool>& d) override {
-    job_.setup_.ui.ShowProgressWindow(s, d);
+    job_.recording_.ShowProgressWindow(s, d);
   }
   void SetStatus(const std::string& text) override { job_.SetStatus(text); }
   void SetProgress(int value, int maximum) override { job_.SetBar(value, maximum); }
   void SetLabel(const std::string& control, const std::string& text) override {
-    job_.setup_.ui.SetLabel(control, text);
+    job_.recording_.SetLabel(control, text);
   }
 
  private:
@@ -49,7 +50,7 @@ class FirmwareUpdateJob::StatusTap : public core::Interaction {
 };
 
 FirmwareUpdateJob::FirmwareUpdateJob(FirmwareJobSetup setup)
-    : setup_(std::move(setup)), tap_(std::make_unique<StatusTap>(*this)) {
+    : setup_(std::move(setup)), recording_(setup_.ui), tap_(std::make_unique<StatusTap>(*this)) {
   if (!setup_.makeUpdater)
     setup_.makeUpdater = [](core::Interaction& ui, DoIPDevice* device) {
       return std::make_unique<ZWSFirmwareUpdate>(ui, device);
@@ -87,7 +88,7 @@ void FirmwareUpdateJob::SetStatus(const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex_);
     state_.status = text;
   }
-  setup_.ui.SetStatus(text);
+  recording_.SetStatus(text);
   Changed();
 }
 
@@ -99,7 +100,7 @@ void FirmwareUpdateJob::SetBar(int value, int maximum) {
     state_.progress = value;
     maximum = state_.progressMaximum;
   }
-  setup_.ui.SetProgress(value, maximum);
+  recording_.SetProgress(value, maximum);
   Changed();
 }
 
@@ -150,6 +151,7 @@ void FirmwareUpdateJob::RefreshFirmwareInfo() {
   }
   if (doipEntry_) {
     const std::string current = platform::CutAtFirstBlank(module.version);
+    moduleVersion_ = current;
     system.visible = true;
     system.name = doipEntry_->NAME;
     system.currentVersion = Prefixed(current);
@@ -291,11 +293,45 @@ bool FirmwareUpdateJob::AskLowVoltage() {
     millivolts = 0;
   }
   if (millivolts >= 9000) return true;
-  return setup_.ui.ShowTip(kQuestionWindow, core::Text(108), 1) != 2;
+  return recording_.ShowTip(kQuestionWindow, core::Text(108), 1) != 2;
 }
 
 bool FirmwareUpdateJob::UpdateVCIFirmware() {
   if (!vciSelected_) return true;
+  recording_.Begin();
+  const std::string before = setup_.device.firmwareVersion();
+  const bool ok = WriteVciFirmware();
+  Record(history::kVciFirmware, setup_.vciPid, vciEntry_, before, ok,
+         "Updating VCI firmware ... Failed");
+  return ok;
+}
+
+bool FirmwareUpdateJob::UpdateDoIPFirmware() {
+  if (!sysSelected_) return true;
+  recording_.Begin();
+  const std::string before = moduleVersion_;
+  const bool ok = UpdateModuleSystem();
+  Record(history::kDoIPSystem, setup_.doipPid, doipEntry_, before, ok,
+         "Updating system firmware ... Failed");
+  return ok;
+}
+
+void FirmwareUpdateJob::Record(const char* what, std::uint32_t pid, const FirmwareEntry* entry,
+                               const std::string& versionBefore, bool ok, const char* failed) {
+  history::HistoryRecord run;
+  run.serial = setup_.device.serialNumber();
+  if (pid) run.pid = pid;
+  run.what = what;
+  if (entry) run.subject = entry->NAME;
+  run.versionBefore = versionBefore;
+  run.versionAfter = ok && entry ? entry->VERSION : versionBefore;
+  run.ok = ok;
+  run.reason = ok ? core::Text(25) : recording_.reason();
+  if (run.reason.empty()) run.reason = failed;  // an adapter that would not open says nothing
+  history::ProgramHistory().Add(run);
+}
+
+bool FirmwareUpdateJob::WriteVciFirmware() {
   device::ZKRYDevice& device = setup_.device;
   quit_ = false;
   progressStop_ = false;
@@ -338,8 +374,7 @@ bool FirmwareUpdateJob::UpdateVCIFirmware() {
   return false;
 }
 
-bool FirmwareUpdateJob::UpdateDoIPFirmware() {
-  if (!sysSelected_) return true;
+bool FirmwareUpdateJob::UpdateModuleSystem() {
   device::ZKRYDevice& device = setup_.device;
   if (device.Open() != 0) {
     LOG_WARN("failed on connect device.");

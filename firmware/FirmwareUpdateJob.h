@@ -16,6 +16,7 @@
 #include "core/ZConfig.h"
 #include "device/DeviceUseGuard.h"
 #include "firmware/FetchFirmwareImage.h"
+#include "history/RecordingInteraction.h"
 #include "platform/Event.h"
 
 namespace device {
@@ -92,7 +93,8 @@ class FirmwareUpdateJob {
   // Blocks until the run in progress (if any) has ended; for the CLI and tests.
   void WaitIdle();
 
-  // The two update procedures, public for the front ends that run them directly.
+  // The two update procedures, public for the front ends that run them directly. Each run
+  // that begins leaves a record in the update history.
   bool UpdateVCIFirmware();
   bool UpdateDoIPFirmware();
 
@@ -107,14 +109,21 @@ class FirmwareUpdateJob {
   void StopProgressThread();
   bool OpenLog(const FirmwareEntry* entry) const;
   std::string Prefixed(const std::string& version) const;
+  bool WriteVciFirmware();
+  bool UpdateModuleSystem();
+  void Record(const char* what, std::uint32_t pid, const FirmwareEntry* entry,
+              const std::string& versionBefore, bool ok, const char* failed);
 
   FirmwareJobSetup setup_;
+  // Everything the job shows goes through here: the history learns the last message.
+  history::RecordingInteraction recording_;
   std::unique_ptr<StatusTap> tap_;
   mutable std::mutex mutex_;
   FirmwareJobState state_;
   std::function<void()> observer_;
   const FirmwareEntry* vciEntry_ = nullptr;
   const FirmwareEntry* doipEntry_ = nullptr;
+  std::string moduleVersion_;  // as the rows were last filled
   std::atomic<bool> vciSelected_{false};
   std::atomic<bool> sysSelected_{false};
   std::int32_t progress_ = 1;  // written by the SDK while it writes the image

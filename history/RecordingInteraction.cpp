@@ -2,9 +2,10 @@
 
 namespace history {
 
-void RecordingInteraction::KeepMessage(const std::string& text) {
+void RecordingInteraction::KeepMessage(const std::string& text, bool cancel) {
   std::lock_guard<std::mutex> lock(mutex_);
   message_ = text;
+  cancelled_ = cancelled_ || cancel;
 }
 
 void RecordingInteraction::ShowMessage(const std::string& text, const std::string& caption,
@@ -16,14 +17,14 @@ void RecordingInteraction::ShowMessage(const std::string& text, const std::strin
 bool RecordingInteraction::AskOkCancel(const std::string& text, const std::string& caption,
                                        core::MessageIcon icon) {
   const bool ok = shown_.AskOkCancel(text, caption, icon);
-  if (!ok) KeepMessage(text);
+  if (!ok) KeepMessage(text, true);
   return ok;
 }
 
 int RecordingInteraction::ShowTip(const std::string& windowName, const std::string& text,
                                   int type) {
   const int answer = shown_.ShowTip(windowName, text, type);
-  if (type == 0 || answer == 2) KeepMessage(text);
+  if (type == 0 || answer == 2) KeepMessage(text, answer == 2);
   return answer;
 }
 
@@ -52,6 +53,12 @@ void RecordingInteraction::Begin() {
   std::lock_guard<std::mutex> lock(mutex_);
   message_.clear();
   status_.clear();
+  cancelled_ = false;
+}
+
+bool RecordingInteraction::cancelled() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return cancelled_;
 }
 
 std::string RecordingInteraction::reason() const {

@@ -29,14 +29,17 @@ class RecordingInteraction : public core::Interaction {
   void Begin();
   // The last message box text, else the last status line; empty when neither was shown.
   std::string reason() const;
+  // A question was answered with Cancel since Begin.
+  bool cancelled() const;
 
  private:
-  void KeepMessage(const std::string& text);
+  void KeepMessage(const std::string& text, bool cancel = false);
 
   core::Interaction& shown_;
   mutable std::mutex mutex_;
   std::string message_;
   std::string status_;
+  bool cancelled_ = false;
 };
 
 }  // namespace history

@@ -89,9 +89,8 @@ UpdateHistory::~UpdateHistory() { Close(); }
 
 std::string UpdateHistory::path() const {
   if (!configuredPath_.empty()) return configuredPath_;
-  std::string root = core::ZConfig::Instance().root;
-  if (root.empty()) root = platform::CurrentDirectory();
-  return platform::JoinPath(root, kFileName);
+  const std::string& root = core::ZConfig::Instance().root;
+  return root.empty() ? std::string() : platform::JoinPath(root, kFileName);
 }
 
 void UpdateHistory::Close() {
@@ -149,6 +148,7 @@ UpdateHistory::Opened UpdateHistory::OpenAndCheck(const std::string& path) {
 
 bool UpdateHistory::EnsureOpen() {
   const std::string file = path();
+  if (file.empty()) return false;  // no root folder: nothing to keep a history in
   if (db_ && openPath_ == file) return true;
   Opened opened = OpenAndCheck(file);
   if (opened == Opened::Damaged) {
@@ -201,7 +201,7 @@ std::optional<std::vector<HistoryRecord>> UpdateHistory::List(const std::string&
   std::lock_guard<std::mutex> lock(mutex_);
   // Asking is no reason to create the database.
   std::error_code ec;
-  if (!db_ && !fs::exists(path(), ec)) return std::vector<HistoryRecord>{};
+  if (!db_ && (path().empty() || !fs::exists(path(), ec))) return std::vector<HistoryRecord>{};
   if (!EnsureOpen()) return std::nullopt;
   Statement select(db_, kSelect);
   if (!select.prepared()) {

@@ -20,7 +20,8 @@ class UpdateHistory {
   static constexpr char kFileName[] = "History.db";
   static constexpr int kBusyTimeoutMs = 5000;
 
-  // `path` empty: History.db in the configured root folder, followed when the root changes.
+  // `path` empty: History.db in the configured root folder, followed when the root changes;
+  // before a configuration is loaded (tests of single procedures) nothing is written.
   explicit UpdateHistory(std::string path = {});
   ~UpdateHistory();
   UpdateHistory(const UpdateHistory&) = delete;

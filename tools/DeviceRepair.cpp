@@ -8,6 +8,7 @@
 #include "core/ProgramTexts.h"
 #include "firmware/FetchFirmwareImage.h"
 #include "firmware/ZKRYFirmwareManager.h"
+#include "history/UpdateHistory.h"
 #include "net/DownloadFile.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -81,7 +82,26 @@ bool DeviceRepair::VoltageAccepted() {
   return setup_.ui.ShowTip("LRESETWNDTIP", core::Text(108), 1) != 2;
 }
 
+std::string DeviceRepair::RepairedText() const {
+  return "Repaired: " + adapter_.serial + " runs firmware " + adapter_.firmwareVersion + ".";
+}
+
 bool DeviceRepair::Repair(std::string* error) {
+  began_ = false;
+  const bool ok = WriteKeptImage(error);
+  if (!began_) return ok;
+  history::HistoryRecord run;
+  run.serial = adapter_.serial;
+  if (adapter_.pid) run.pid = adapter_.pid;
+  run.what = history::kVciFirmware;
+  run.versionAfter = ok ? adapter_.firmwareVersion : "";  // a boot loader runs no firmware
+  run.ok = ok;
+  run.reason = ok ? RepairedText() : *error;
+  history::ProgramHistory().Add(run);
+  return ok;
+}
+
+bool DeviceRepair::WriteKeptImage(std::string* error) {
   // Another program's procedure between the look and the write would meet a half-written
   // adapter, so the adapter is held from the look on.
   device::AdapterLock lock;
@@ -94,6 +114,7 @@ bool DeviceRepair::Repair(std::string* error) {
     }
   }
   if (!Find(error)) return false;
+  began_ = true;
   if (!CheckImage(adapter_.pid, error)) return false;
   device::ZKRYDevice& device = setup_.device;
   if (device.Open() != KRY_OK) {
@@ -140,7 +161,7 @@ bool DeviceRepair::Repair(std::string* error) {
              "it in again and look again.";
     return false;
   }
-  Status("Repaired: " + adapter_.serial + " runs firmware " + adapter_.firmwareVersion + ".");
+  Status(RepairedText());
   return true;
 }
 

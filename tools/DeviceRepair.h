@@ -28,7 +28,8 @@ class DeviceRepair {
 
   // Looks for the adapter: true when it is there and in boot mode.
   bool Find(std::string* error);
-  // Writes the kept image; true when the adapter runs its firmware again afterwards.
+  // Writes the kept image; true when the adapter runs its firmware again afterwards. A repair
+  // that found its adapter in boot mode is recorded in the update history.
   bool Repair(std::string* error);
 
   const AdapterSnapshot& adapter() const { return adapter_; }
@@ -36,12 +37,15 @@ class DeviceRepair {
   std::string ImagePath() const;
 
  private:
+  bool WriteKeptImage(std::string* error);
+  std::string RepairedText() const;
   bool CheckImage(std::uint16_t pid, std::string* error) const;
   bool VoltageAccepted();
   void Status(const std::string& text) const;
 
   RepairSetup setup_;
   AdapterSnapshot adapter_;
+  bool began_ = false;  // the adapter was found in boot mode
 };
 
 }  // namespace tools

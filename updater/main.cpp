@@ -13,6 +13,7 @@
 #include "core/ContinueLog.h"
 #include "core/Log.h"
 #include "core/ZConfig.h"
+#include "history/UpdateHistory.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "updater/ProgramUpdate.h"
@@ -55,6 +56,13 @@ int main(int argc, char** argv) {
   bool updated = false;
   const auto finish = [&](bool ok, const std::string& why) {
     updated = ok;
+    history::HistoryRecord run;
+    run.what = history::kProgramUpdate;
+    run.versionBefore = request ? request->ownVersion : "";
+    run.versionAfter = ok ? request->newVersion : run.versionBefore;
+    run.ok = ok;
+    run.reason = why;
+    history::ProgramHistory().Add(run);
     updater::StartInstalledProgram(places);  // the new version, or the old one again
     if (ok) {
       window.ShowSuccess();

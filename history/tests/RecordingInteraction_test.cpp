@@ -28,6 +28,7 @@ TEST(RecordingInteraction, ReasonIsTheLastMessageElseTheLastStatus) {
     std::vector<bool> answers;
     std::vector<Step> steps;
     std::string reason;
+    bool cancelled = false;
   } cases[] = {
       {"nothing shown", {}, {}, ""},
       {"status only", {}, {status("Updating..."), status("Update Completed")}, "Update Completed"},
@@ -40,8 +41,12 @@ TEST(RecordingInteraction, ReasonIsTheLastMessageElseTheLastStatus) {
        {true},
        {question("Low voltage?"), status("Update Completed")},
        "Update Completed"},
-      {"question cancelled", {false}, {status("s"), question("Low voltage?")}, "Low voltage?"},
-      {"box cancelled", {false}, {ask("Update now?")}, "Update now?"},
+      {"question cancelled",
+       {false},
+       {status("s"), question("Low voltage?")},
+       "Low voltage?",
+       true},
+      {"box cancelled", {false}, {ask("Update now?")}, "Update now?", true},
       {"box confirmed", {true}, {status("s"), ask("Update now?")}, "s"},
   };
   for (const auto& c : cases) {
@@ -52,6 +57,7 @@ TEST(RecordingInteraction, ReasonIsTheLastMessageElseTheLastStatus) {
     recording.Begin();
     for (const auto& step : c.steps) step(recording);
     EXPECT_EQ(recording.reason(), c.reason) << c.name;
+    EXPECT_EQ(recording.cancelled(), c.cancelled) << c.name;
     EXPECT_EQ(shown.shown().size(), c.steps.size() + 1) << c.name << ": everything is passed on";
   }
 }

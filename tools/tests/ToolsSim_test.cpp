@@ -7,8 +7,10 @@
 #include <mutex>
 
 #include "core/ProgramTexts.h"
+#include "core/ZConfig.h"
 #include "device/AdapterLock.h"
 #include "device/ZKRYDevice.h"
+#include "history/UpdateHistory.h"
 #include "net/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -166,6 +168,7 @@ class RepairTest : public ToolsSimTest {
  protected:
   void SetUp() override {
     ToolsSimTest::SetUp();
+    core::ZConfig::Instance().root = folder.path();  // the tools run in the root folder
     platform::CreateFolders(folder / "Download");
     ASSERT_EQ(std::system((std::string(VCI_SIM_PATH) + " --make-vci-image " +
                            (folder / "Download/KRY.bin") + " KRYVCI 2.0.0.0 2025-01-02 >/dev/null")
@@ -183,6 +186,7 @@ class RepairTest : public ToolsSimTest {
                         "</VERSION><MD5>" + md5 + "</MD5><URL>http://127.0.0.1:1/K.bin</URL>"
                         "</ITEM></FWS>");
   }
+  void TearDown() override { core::ZConfig::Instance().root.clear(); }
   std::atomic<int> highest{0};
   device::AdapterLock held;  // another program's holding
 };
@@ -221,6 +225,11 @@ TEST_F(RepairTest, AFailedWriteLeavesTheAdapterReadyForAnotherTry) {
   EXPECT_LT(highest, 120);
   EXPECT_FALSE(device.connected());
   EXPECT_TRUE(repairer.Find(&error)) << error;
+  // The failed repair is in the root folder's update history, with what the tool said.
+  const auto runs = history::UpdateHistory(folder / "History.db").List();
+  ASSERT_TRUE(runs && runs->size() == 1u);
+  EXPECT_EQ(runs->front().what, history::kVciFirmware);
+  EXPECT_NE(runs->front().reason.find("stays in boot mode"), std::string::npos);
 }
 
 TEST_F(RepairTest, RefusesWhatWouldNotRepair) {

@@ -122,6 +122,8 @@ class ScreenshotShell : public ui::QtProgramShell {
       steps.push_back([this] { Save("device-info"); });
       steps.push_back([this, device] { Click(device, "btnTabDeviceConfig"); });
       steps.push_back([this] { Save("comm-settings"); });
+      steps.push_back([this, device] { Click(device, "btnTabDeviceHistory"); });
+      steps.push_back([this] { Save("device-history"); });
       steps.push_back([this, device] { Click(device, "btnTabDeviceHelp"); });
       steps.push_back([this] { Save("device-help"); });
       steps.push_back([this, device] { Click(device, "btnTabDeviceInfo"); });

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "history/UpdateHistory.h"
 #include "platform/Ini.h"
 #include "tests/support/ShellRun.h"
 #include "tests/support/TempFolder.h"
@@ -84,6 +85,12 @@ TEST_F(ProgramStartTest, OrbUpdateFinishesASwapWhoseFilesWereAllIn) {
   EXPECT_EQ(Version(), "1.0.1");
   EXPECT_FALSE(fs::exists(WorkFolder(places)));
   EXPECT_NE(Read(local / "root/OrbUpdate.log").find("finishing it"), std::string::npos);
+  // The run itself is in the root folder's update history, as failed, with its reason.
+  const auto runs = *history::UpdateHistory(local / "root/History.db").List();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].what, history::kProgramUpdate);
+  EXPECT_FALSE(runs[0].ok);
+  EXPECT_FALSE(runs[0].reason.empty());
 }
 
 // Killed after the program's own file moved in: each program started again undoes the swap
