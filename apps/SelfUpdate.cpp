@@ -70,8 +70,11 @@ void StartUpdaterAndExit(const std::string& program, const std::string& paramete
 bool IsNewVersion(const std::string& own, const std::string& offered) { return own != offered; }
 
 std::string UpdaterParameters(const std::string& ownVersion, const core::UpdateInfo& update) {
+  // The SHA-256 follows only when update.ini gives one, so an updater that knows five
+  // fields still reads every line written without it.
   return ownVersion + " " + update.ManagerVersion + " " + update.ManagerURL + " " +
-         std::to_string(update.Size) + " " + update.MD5;
+         std::to_string(update.Size) + " " + update.MD5 +
+         (update.SHA256.empty() ? "" : " " + update.SHA256);
 }
 
 std::string UpdateQuestion(const std::string& newVersion) {

@@ -44,6 +44,7 @@ bool ZKRYAPPManager::LoadFromFile(const std::string& path) {
       app->VERSION = ChildText(item, "VERSION", 24);
       app->SIZE = ChildNumber(item, "SIZE");
       app->MD5 = ChildText(item, "MD5", 64);
+      app->SHA256 = ChildText(item, "SHA256", 65);
       app->LOGO = ChildText(item, "LOGO", 260);
       app->DOWNLOADURL = ChildText(item, "DOWNLOADURL", 260);
       app->DESCURL = ChildText(item, "DESCURL", 260);

@@ -17,6 +17,7 @@ class ZKRYApp {
   std::string VERSION;      // 24
   std::string DESC;         // 64
   std::string MD5;          // 64
+  std::string SHA256;       // 65; when given, must match as well as the MD5
   std::string LOGO;         // 260
   std::string DOWNLOADURL;  // 260
   std::string DESCURL;      // 260

@@ -189,6 +189,7 @@ bool ZConfig::ReadUpdateInfo(const std::string& path) {
   update.ManagerVersion = ini.ReadString("UPDATE", "ManagerVersion", "", 260);
   update.ManagerURL = ini.ReadString("UPDATE", "ManagerURL", "", 260);
   update.MD5 = ini.ReadString("UPDATE", "MD5", "", 64);
+  update.SHA256 = ini.ReadString("UPDATE", "SHA256", "", 65);
   update.Size = ini.ReadInt("UPDATE", "Size", 0);
   return ini.exists();
 }

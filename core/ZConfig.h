@@ -15,6 +15,7 @@ struct UpdateInfo {
   std::string ManagerVersion;  // 260
   std::string ManagerURL;      // 260
   std::string MD5;             // 64
+  std::string SHA256;          // 65; empty when update.ini gives none
   int Size = 0;
 };
 

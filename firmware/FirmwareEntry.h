@@ -13,6 +13,7 @@ struct FirmwareEntry {
   std::string VERSION;       // 24
   int SIZE = 0;
   std::string MD5;           // 64
+  std::string SHA256;        // 65; when given, must match as well as the MD5
   std::string URL;           // 260
   std::string UPDATELOGURL;  // 260; the URL when the file gives none
 

@@ -61,6 +61,7 @@ bool ZKRYFirmwareManager::Load(const std::string& path) {
     e.VERSION = ChildText(item, "VERSION", 24);
     e.SIZE = ChildNumber(item, "SIZE");
     e.MD5 = ChildText(item, "MD5", 64);
+    e.SHA256 = ChildText(item, "SHA256", 65);
     e.URL = ChildText(item, "URL", 260);
     bool hasLog = false;
     e.UPDATELOGURL = ChildText(item, "UPDATELOGURL", 260, &hasLog);

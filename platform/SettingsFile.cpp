@@ -82,7 +82,8 @@ bool LooksBinary(const std::string& bytes) {
 }
 
 // A new file, made where none is (`flags` without O_EXCL to create a link's missing target).
-bool CreateFile(const std::string& path, const std::string& bytes, int flags, std::string* reason) {
+bool MakeNewFile(const std::string& path, const std::string& bytes, int flags,
+                 std::string* reason) {
   const Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666));
   if (!fd.valid()) return Fail(reason, SystemError("cannot create it"));
   if (WriteAllAt(fd.get(), bytes) && ::fsync(fd.get()) == 0) return true;
@@ -179,14 +180,14 @@ std::optional<SettingsFileContent> ReadSettingsFile(const std::string& path, std
 bool RewriteSettingsFile(const std::string& path, const std::string& bytes, std::string* reason) {
   struct stat link {};
   if (::lstat(path.c_str(), &link) != 0) {
-    if (errno == ENOENT) return CreateFile(path, bytes, O_EXCL, reason);
+    if (errno == ENOENT) return MakeNewFile(path, bytes, O_EXCL, reason);
     return Fail(reason, SystemError("cannot examine it"));
   }
   std::string target = path;
   if (S_ISLNK(link.st_mode)) {
     char resolved[PATH_MAX];
     if (!::realpath(path.c_str(), resolved)) {
-      if (errno == ENOENT) return CreateFile(path, bytes, 0, reason);  // through the link
+      if (errno == ENOENT) return MakeNewFile(path, bytes, 0, reason);  // through the link
       return Fail(reason, SystemError("cannot follow its link"));
     }
     target = resolved;

@@ -1,7 +1,7 @@
 #pragma once
 // The notice after a crash. The crashed process only writes its dump and starts this
 // program again with kCrashNoticeFlag; the fresh process shows the fatal text in the
-// program's message window, with a button that opens the dump's folder. It runs nothing of
+// program's message box, with a button that opens the dump's folder. It runs nothing of
 // the program's start-up: above all it keeps the log the crash left.
 #include <string>
 
@@ -9,10 +9,14 @@ namespace ui {
 
 constexpr char kCrashNoticeFlag[] = "--crash-notice";
 
-// Has the crash handler start this program as the notice, in this skin and language.
-void SetUpCrashNotice(const std::string& skinFolder, const std::string& languageFile);
+// Only the program itself answers kCrashNoticeFlag: other programs over the same windows
+// (the screenshot tool) leave the notice unset.
+void EnableCrashNotice();
+// Has the crash handler start this program as the notice, with the texts of this language,
+// once enabled.
+void SetUpCrashNotice(const std::string& languageFile);
 
-// argv: PROGRAM --crash-notice SKIN_FOLDER LANGUAGE_FILE TEXT DUMP_PATH. Returns the exit code.
+// argv: PROGRAM --crash-notice LANGUAGE_FILE TEXT DUMP_PATH. Returns the exit code.
 int RunCrashNotice(int argc, char** argv);
 
 }  // namespace ui

@@ -193,7 +193,7 @@ bool List::SelectItem(int index, bool notify) {
 }
 
 void List::keyPressEvent(QKeyEvent* e) {
-  // Arrows move a keyboard cursor; Enter or Space chooses its row, as a click does.
+  // Arrows move a keyboard cursor; Enter or Space chooses its row.
   const int last = static_cast<int>(rows_.size()) - 1;
   int next = cursor_ >= 0 ? cursor_ : selected_;
   switch (e->key()) {
@@ -212,7 +212,11 @@ void List::keyPressEvent(QKeyEvent* e) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
-      if (next >= 0 && next <= last) RowClicked(rows_[next], false);
+      // Enter chooses even the row already selected: the user asks for it again.
+      if (next >= 0 && next <= last) {
+        SelectItem(next, true);
+        Notify("itemclick", next);
+      }
       return;
     default:
       QWidget::keyPressEvent(e);

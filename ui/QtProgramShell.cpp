@@ -18,7 +18,7 @@ QtProgramShell::~QtProgramShell() = default;
 void QtProgramShell::SetResourcePath(const std::string& skinFolder) {
   if (!startNote_.empty()) LOG_INFO("{0}", startNote_);
   PaintManager::SetResourcePath(QString::fromStdString(skinFolder));
-  SetUpCrashNotice(skinFolder, core::ZConfig::Instance().languageFile);
+  SetUpCrashNotice(core::ZConfig::Instance().languageFile);
   app_.setWindowIcon(QIcon(QString::fromStdString(skinFolder) + "/app_icon.png"));
 }
 

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   // Started again by the crash handler, only to show the notice.
   if (argc > 1 && std::strcmp(argv[1], ui::kCrashNoticeFlag) == 0)
     return ui::RunCrashNotice(argc, argv);
+  ui::EnableCrashNotice();
   // Before anything reads a file of the program folder: an update cut short is undone or
   // finished first.
   updater::RecoverInterruptedUpdateAtStart(argv);

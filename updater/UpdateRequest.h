@@ -13,7 +13,8 @@ struct UpdateRequest {
   std::string newVersion;
   std::string url;
   std::uint64_t size = 0;
-  std::string md5;  // 32 hexadecimal digits
+  std::string md5;     // 32 hexadecimal digits
+  std::string sha256;  // 64 hexadecimal digits, or empty when update.ini gives none
 };
 
 // Reads the fields from the updater's arguments (without the program name). Nothing is

@@ -187,7 +187,8 @@ TEST_F(DeviceProceduresTest, ExternalToolsRunInTheRootFolderFoundThereFirst) {
   } removed{beside};
   const auto writeTool = [](const std::string& path, const std::string& copy) {
     platform::CreateFolders(platform::FolderOf(path));
-    platform::WriteFile(path, "#!/bin/sh\necho \"$(pwd) " + copy + "\" > ran.tmp && mv ran.tmp ran.txt\n");
+    platform::WriteFile(
+        path, "#!/bin/sh\necho \"$(pwd) " + copy + "\" > ran.tmp && mv ran.tmp ran.txt\n");
     return ::chmod(path.c_str(), 0755) == 0;
   };
   ASSERT_TRUE(writeTool(root / "OBDVoltage", "root"));
@@ -195,8 +196,9 @@ TEST_F(DeviceProceduresTest, ExternalToolsRunInTheRootFolderFoundThereFirst) {
   ASSERT_TRUE(writeTool(beside, "beside"));
   ASSERT_TRUE(writeTool(beside + "B", "beside"));
   ASSERT_TRUE(writeTool(root / (name + "B"), "root"));
-  StartCore(sim, "OBDVoltageProgram=OBDVoltage.exe\nRepairDeviceProgram=" + (root / "tools/Repair") +
-                     "\nDoIPSwitchProgram=" + name + ".exe\nCaptureLogProgram=" + name + "B\n");
+  StartCore(sim,
+            "OBDVoltageProgram=OBDVoltage.exe\nRepairDeviceProgram=" + (root / "tools/Repair") +
+                "\nDoIPSwitchProgram=" + name + ".exe\nCaptureLogProgram=" + name + "B\n");
   struct Case {
     device::DeviceTool tool;
     const char* copy;

@@ -68,6 +68,9 @@ TEXTS = {
         "sps_title": "SPS links", "sps_name": "Name", "sps_link": "Address", "sps_id": "No.",
         "sps_desc": "Description", "sps_auth": "Account",
         "rd_remote": "Remote diagnosis", "rd_help": "Help",
+        "tab_history": "History", "hist_title": "Update history",
+        "hist_empty": "No adapter has been read yet.", "hist_time": "Time", "hist_proc": "Procedure",
+        "hist_before": "Before", "hist_after": "After", "hist_result": "Result", "hist_reason": "Reason",
     },
     "CS": {
         "appname": "OrbManager",
@@ -102,6 +105,9 @@ TEXTS = {
         "sps_title": "SPS 链接", "sps_name": "名称", "sps_link": "地址", "sps_id": "编号",
         "sps_desc": "描述", "sps_auth": "需要账号",
         "rd_remote": "远程诊断", "rd_help": "帮助",
+        "tab_history": "更新记录", "hist_title": "更新记录", "hist_empty": "尚未读取到设备。",
+        "hist_time": "时间", "hist_proc": "操作", "hist_before": "原版本", "hist_after": "新版本",
+        "hist_result": "结果", "hist_reason": "原因",
     },
 }
 
@@ -174,7 +180,7 @@ def tab(name, icon, key, extra=""):
 
 LAYOUTS["DeviceWnd.xml"] = window("960,570", f"""  <HorizontalLayout bkcolor="#FFF5F7FA">
     <VerticalLayout name="navDevice" width="180" bkcolor="#FFFFFFFF" focusbordercolor="#FF028CF1" inset="0,14,0,0" childpadding="2">
-  {tab("btnTabDeviceInfo", "info", "tab_info")}  {tab("btnTabDeviceConfig", "config", "tab_config")}  {tab("btnTabDeviceHelp", "help", "tab_help", ' userdata="DeviceHelpPage.xml"')}      <Control />
+  {tab("btnTabDeviceInfo", "info", "tab_info")}  {tab("btnTabDeviceConfig", "config", "tab_config")}  {tab("btnTabDeviceHistory", "history", "tab_history")}  {tab("btnTabDeviceHelp", "help", "tab_help", ' userdata="DeviceHelpPage.xml"')}      <Control />
     </VerticalLayout>
     <Control />
   </HorizontalLayout>
@@ -263,6 +269,25 @@ LAYOUTS["DeviceHelpPage.xml"] = window("779,569", f"""  <VerticalLayout bkcolor=
       <Control height="1" bkcolor="#FFE2E8F0" />
       <Text text="${{help_conn}}" height="60" textcolor="#FF576477" align="left" valign="top" wordbreak="true" />
       <Control />
+    </VerticalLayout>
+  </VerticalLayout>
+""")
+
+
+def hcol(key, width=None):
+    w = f' width="{width}"' if width else ""
+    return (f'          <ListHeaderItem text="${{{key}}}"{w} font="2" textcolor="#FF475569" '
+            f'textpadding="12,0,0,0" />\n')
+
+
+LAYOUTS["DeviceHistoryWnd.xml"] = window("779,569", f"""  <VerticalLayout bkcolor="#FFF5F7FA" inset="16,16,16,16">
+    <VerticalLayout {CARD} inset="1,12,1,6" childpadding="8">
+      <Label name="labelHistoryTitle" text="${{hist_title}}" height="28" font="3" textcolor="#FF0F172A" textpadding="16,0,0,0" />
+      <Label name="labelHistoryEmpty" text="${{hist_empty}}" height="32" textcolor="#FF475569" textpadding="16,0,0,0" visible="false" />
+      <List name="lstHistory" itemfont="4" itemtextcolor="#FF1F2937" itembkcolor="#FFFFFFFF" itemhotbkcolor="#FFF8FAFC" itemlinecolor="#FFF1F5F9" itemtextpadding="12,0,6,0">
+        <ListHeader height="34" bkcolor="#FFFFFFFF">
+{hcol("hist_time", 140)}{hcol("hist_proc", 150)}{hcol("hist_before", 80)}{hcol("hist_after", 80)}{hcol("hist_result", 70)}{hcol("hist_reason")}        </ListHeader>
+      </List>
     </VerticalLayout>
   </VerticalLayout>
 """)

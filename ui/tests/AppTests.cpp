@@ -1,5 +1,7 @@
 // The applications page and the application window against the loopback file server,
 // with an installer script that records how it was run.
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTest>
 #include <QPointer>
 #include <QTimer>
@@ -27,6 +29,12 @@ const std::string kInstaller = testing_support::RecordingInstaller();
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+const std::string kDescription = [] {
+  std::string text = "Scope reads live data.";
+  for (int i = 1; i <= 30; ++i) text += "\nChange " + std::to_string(i) + ".";
+  return text;
+}();
+
 class AppTests : public QObject {
   Q_OBJECT
 
@@ -34,7 +42,7 @@ class AppTests : public QObject {
   void init() {
     QVERIFY(server_.started());
     server_.Put("apps/7/install.exe", kInstaller);
-    server_.Put("desc/7.txt", "Scope reads live data.");
+    server_.Put("desc/7.txt", kDescription);
     uitest::WriteConfig("LANGUAGE=1\nOfflineMode=1");
     dir_ = std::make_unique<testing_support::TempFolder>();
     platform::CreateFolder(*dir_ / "Apps");
@@ -71,7 +79,12 @@ class AppTests : public QObject {
       QCOMPARE(window->FindControl("labelSize")->text(),
                QString("Size: %1  Byte").arg(kInstaller.size()));
       QCOMPARE(window->FindControl("labelStatus")->text(), Q(core::Text(42) + core::Text(37)));
-      QCOMPARE(window->FindControl("edtAPPUpdateLog")->text(), QString("Scope reads live data."));
+      // A description longer than its box scrolls instead of being cut.
+      QCOMPARE(window->FindControl("edtAPPUpdateLog")->text(),
+               QString::fromStdString(kDescription));
+      auto* description =
+          qobject_cast<QPlainTextEdit*>(window->FindControl("edtAPPUpdateLog")->widget());
+      QVERIFY(description && description->verticalScrollBar()->maximum() > 0);
       QTRY_VERIFY(window->FindControl("btnInstall")->IsEnabled());
       QVERIFY(!window->FindControl("btnRun")->IsEnabled());
       uitest::Click(w, "btnInstall");
@@ -196,7 +209,8 @@ class AppTests : public QObject {
     timer->setInterval(1);
     QObject::connect(timer, &QTimer::timeout, [&, timer] {
       for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* progress = dynamic_cast<ui::CProgressWnd*>(w); progress && progress->isVisible()) {
+        if (auto* progress = dynamic_cast<ui::CProgressWnd*>(w);
+            progress && progress->isVisible()) {
           timer->stop();
           QVERIFY(progress->isModal());
           caption = progress->FindControl("labelTitle")->text();

@@ -102,6 +102,18 @@ class LinkPageTests : public QObject {
     QTRY_COMPARE(Opened(), expected);
     QTest::qWait(100);  // nothing more arrives
     QCOMPARE(Opened(), expected);
+
+    // By keyboard: the arrows move without opening anything, Enter opens the row.
+    platform::DeleteFile(opened_);
+    list->setFocus();
+    for (int i = 0; i < 3; ++i) QTest::keyClick(list, Qt::Key_Up);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->cursor(), 1);
+    QTest::qWait(100);
+    QCOMPARE(Opened(), std::string());
+    QTest::keyClick(list, Qt::Key_Return);
+    QTRY_COMPARE(Opened(), std::string("http://open.invalid/data"));
+    QCOMPARE(list->GetCurSel(), 1);
     delete page;
   }
 

@@ -267,8 +267,15 @@ class PageTests : public QObject {
     ui::DeviceConfigWnd* page = frame_->devicePage()->configPage();
     auto* typeList = page->Find<ui::Combo>("cboConnType");
     QCOMPARE(typeList->GetCurSel(), storedType == "0" ? 1 : -1);  // 0: USB; 7: no entry
+    // Each caption looks as enabled as its field.
+    const auto captionsFollowFields = [page] {
+      for (const auto& [label, field] : {std::pair{"labelPort", "edtPort"}, {"labelIPAddr", "edtIPAddr"}})
+        QCOMPARE(page->FindControl(label)->IsEnabled(), page->FindControl(field)->IsEnabled());
+    };
     if (storedType == "0") QVERIFY(!page->FindControl("edtPort")->IsEnabled());
+    captionsFollowFields();
     if (position >= 0) typeList->ChooseItem(position);
+    captionsFollowFields();
     if (position == 5) {
       QVERIFY(page->FindControl("edtIPAddr")->IsEnabled());
       QCOMPARE(page->FindControl("edtIPAddr")->text(), QString("192.168.9.1"));

@@ -4,6 +4,7 @@
 // Usage: orb-screenshot OUTPUT_FOLDER NAME_PREFIX (run in the program's root folder).
 #include <unistd.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QFont>
@@ -108,6 +109,15 @@ class ScreenshotShell : public ui::QtProgramShell {
     QDir().mkpath(folder_);
     std::vector<std::function<void()>> steps;
     steps.push_back([this] { Save("main"); });
+    // The language list opened: its entries on the light list under the dark title bar.
+    auto* languages = mainFrame()->Find<ui::Combo>("cboLanguage");
+    if (languages) {
+      steps.push_back([languages] { languages->showPopup(); });
+      steps.push_back([this, languages] {
+        Save("language-list", languages->view()->window());
+        languages->hidePopup();
+      });
+    }
     if (ui::DeviceWnd* device = mainFrame()->devicePage()) {
       steps.push_back([this] { Save("device-info"); });
       steps.push_back([this, device] { Click(device, "btnTabDeviceConfig"); });
@@ -128,6 +138,7 @@ class ScreenshotShell : public ui::QtProgramShell {
       Click(mainFrame(), "btnNaviRemoteDiag");
       Open(4, "web", "http://127.0.0.1:9/");
     });
+    steps.push_back([] {});  // the refused connection is reported
     steps.push_back([] {});
     steps.push_back([this] { Save("remote-failed"); });
     steps.push_back([this] { SaveTip("reset-question", "LRESETWNDTIP", core::Text(2)); });

@@ -155,6 +155,12 @@ TEST_F(ProgramUpdateTest, AnyFailureLeavesTheOldVersionWhole) {
          return Serve("h.tar.gz", kNewVersion);
        },
        "cannot record"},
+      {"configuration read-only",  // refused for root too
+       [&] {
+         fs::permissions(local / "root/Config/KavoraC.ini", fs::perms::owner_read);
+         return Serve("i.tar.gz", kNewVersion);
+       },
+       "cannot record"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -167,6 +173,7 @@ TEST_F(ProgramUpdateTest, AnyFailureLeavesTheOldVersionWhole) {
     EXPECT_FALSE(fs::exists(WorkFolder(places)));
     // Undo what the case put in the way.
     fs::remove_all(local / "program/skin");
+    fs::permissions(local / "root/Config/KavoraC.ini", fs::perms::owner_read | fs::perms::owner_write);
     if (fs::is_directory(local / "root/Config/KavoraC.ini")) {
       fs::remove_all(local / "root/Config/KavoraC.ini");
       local.Put("root/Config/KavoraC.ini", "[CONFIG]\nManagerVersion=1.0.0\n");
