@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyledItemDelegate>
 
 #include "ui/PaintManager.h"
 
@@ -240,6 +241,10 @@ void Edit::Restyle() { setStyleSheet(FieldStyle("QLineEdit", look_, skinFolder()
 Combo::Combo(QWidget* parent) : QComboBox(parent), Control("ComboUI") {
   look_.textPadding = QMargins(8, 0, 4, 0);
   look_.borderRound = 4;
+  // The list's entries drawn by an item delegate follow the list's own colours; the menu
+  // delegate a styled box uses otherwise paints them in the closed box's text colour,
+  // which on the dark title bar is light on the light list.
+  setItemDelegate(new QStyledItemDelegate(this));
   setCurrentIndex(-1);
   connect(this, QOverload<int>::of(&QComboBox::activated), this,
           [this](int position) { Notify("itemselect", position); });

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <regex>
 
 #include "cli/tests/CliRun.h"
 #include "history/UpdateHistory.h"
@@ -127,6 +128,9 @@ TEST_F(HistoryCli, AdapterRunsAreRecorded) {
             "Command failed: Permission denied");
   EXPECT_EQ(history[1]["pid"], 0x0401);
   EXPECT_EQ(Brief(history[0]), "device-reset  > ok: ");
+  // Local time with the offset in ISO 8601's extended form.
+  EXPECT_TRUE(std::regex_match(history[0]["time"].get<std::string>(),
+                               std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)")));
 }
 
 }  // namespace

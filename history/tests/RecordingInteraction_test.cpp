@@ -30,7 +30,6 @@ TEST(RecordingInteraction, ReasonIsTheLastMessageElseTheLastStatus) {
     std::string reason;
     bool cancelled = false;
   } cases[] = {
-      {"nothing shown", {}, {}, ""},
       {"status only", {}, {status("Updating..."), status("Update Completed")}, "Update Completed"},
       {"message before a later status",
        {},
@@ -47,7 +46,6 @@ TEST(RecordingInteraction, ReasonIsTheLastMessageElseTheLastStatus) {
        "Low voltage?",
        true},
       {"box cancelled", {false}, {ask("Update now?")}, "Update now?", true},
-      {"box confirmed", {true}, {status("s"), ask("Update now?")}, "s"},
   };
   for (const auto& c : cases) {
     testing_support::ScriptedInteraction shown;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <thread>
@@ -44,26 +43,6 @@ class UpdateHistoryTest : public ::testing::Test {
 
   testing_support::TempFolder temp;
 };
-
-TEST_F(UpdateHistoryTest, LocalTimeCarriesItsOffset) {
-  const char* saved = std::getenv("TZ");
-  const std::string before = saved ? saved : "";
-  struct Case {
-    const char* tz;
-    const char* suffix;
-  } cases[] = {{"UTC0", "+00:00"}, {"IST-5:30", "+05:30"}, {"NST3:30", "-03:30"}};
-  for (const auto& c : cases) {
-    ::setenv("TZ", c.tz, 1);
-    ::tzset();
-    const std::string now = history::LocalTimeNow();
-    EXPECT_EQ(now.substr(now.size() - 6), c.suffix) << now;
-  }
-  if (saved)
-    ::setenv("TZ", before.c_str(), 1);
-  else
-    ::unsetenv("TZ");
-  ::tzset();
-}
 
 // The file is a database with a few records and its WAL; then it is damaged on purpose.
 TEST_F(UpdateHistoryTest, ADamagedDatabaseIsMovedAsideAndANewOneStarted) {
@@ -132,14 +111,6 @@ TEST_F(UpdateHistoryTest, WritersInParallelLoseNothing) {
   for (auto& t : writers) t.join();
   EXPECT_EQ(UpdateHistory(Db()).List()->size(), std::size_t{kWriters * kEach});
   EXPECT_EQ(UpdateHistory(Db()).List("SN1")->size(), std::size_t{kEach});
-}
-
-// CaptureLog's copy of a live database is its test's; one SQLite cannot read goes as it lies.
-TEST_F(UpdateHistoryTest, AnUnreadableDatabaseIsCopiedAsItLies) {
-  platform::WriteFile(temp / "bad.db", "not a database");
-  ASSERT_TRUE(history::CopyHistory(temp / "bad.db", temp / "bad-copy.db"));
-  EXPECT_EQ(platform::ReadFile(temp / "bad-copy.db"), "not a database");
-  EXPECT_FALSE(history::CopyHistory(temp / "missing.db", temp / "none.db"));
 }
 
 }  // namespace
