@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "core/Log.h"
+#include "net/ArrivingDigests.h"
 #include "net/DownloadFile.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
@@ -122,6 +123,11 @@ UpdateOutcome RunUpdate(const UpdateRequest& request, const UpdatePlaces& places
                   std::to_string(request.size));
   if (!net::CheckFileMD5(package, request.md5))
     return Failed("the package's MD5 is not " + request.md5);
+  if (!request.sha256.empty()) {
+    const auto digests = net::DigestsOfFile(package, true);
+    if (!digests || !net::DigestsMatch(*digests, request.md5, request.sha256))
+      return Failed("the package's SHA-256 is not " + request.sha256);
+  }
 
   report(UpdateStage::Unpacking);
   std::string reason;

@@ -122,6 +122,13 @@ TEST_F(ProgramUpdateTest, AnyFailureLeavesTheOldVersionWhole) {
          return r;
        },
        "MD5"},
+      {"SHA-256 differs",
+       [&] {
+         UpdateRequest r = Serve("b2.tar.gz", kNewVersion);
+         r.sha256 = std::string(64, 'a');
+         return r;
+       },
+       "SHA-256"},
       {"not an archive",
        [&] {
          server.Put("c.tar.gz", "this is not an archive");
