@@ -40,7 +40,8 @@ ZDeviceProcedures::ZDeviceProcedures(ZCoreManager& core, core::Interaction& ui,
                                      device::DeviceOPThread& operations)
     : core_(core), ui_(ui), operations_(operations) {
   const core::ZConfig& config = core::ZConfig::Instance();
-  skinFolder_ = platform::JoinPath(platform::ProgramFolder(), config.english() ? "skin/EN" : "skin/CS");
+  skinFolder_ =
+      platform::JoinPath(platform::ProgramFolder(), config.english() ? "skin/EN" : "skin/CS");
   report_.firmwareButtonText = core::Text(101);
   if (device::ZKRYDevice* dev = device()) {
     // The core outlives the device object's users; the procedures may not.
@@ -82,8 +83,7 @@ device::DeviceUse ZDeviceProcedures::TakeDevice(const std::string& procedure, bo
   // leave the user looking at a frozen page.
   const std::int64_t otherProgramWaitMs = procedure == kReport ? kShortReadWaitMs : 0;
   std::string holder;
-  device::DeviceUse use =
-      dev->useGuard().Take(procedure, kBusyWaitMs, otherProgramWaitMs, &holder);
+  device::DeviceUse use = dev->useGuard().Take(procedure, kBusyWaitMs, otherProgramWaitMs, &holder);
   if (use) return use;
   LOG_WARN("The adapter is busy with {0}; {1} was refused.", holder, procedure);
   if (!quiet) ui_.ShowMessage(device::AdapterBusyText(holder), "", core::MessageIcon::Information);
@@ -105,12 +105,12 @@ device::DeviceReport ZDeviceProcedures::RunReport() {
   core::ZCommSettings* comm = core_.commSettings();
   if (!dev || !comm) return report;
   const firmware::ZKRYFirmwareManager* catalogue = core_.firmwareManager();
-  const device::ReportContext context{
-      core::ZConfig::Instance(), *comm,
-      [catalogue](std::uint32_t pid, const std::string& version) {
-        return catalogue && catalogue->IsLatestVersion(pid, version);
-      },
-      skinFolder_};
+  const device::ReportContext context{core::ZConfig::Instance(), *comm,
+                                      [catalogue](std::uint32_t pid, const std::string& version) {
+                                        return catalogue &&
+                                               catalogue->IsLatestVersion(pid, version);
+                                      },
+                                      skinFolder_};
   device::UpdateDeviceInfo(*dev, context, report);
   std::lock_guard<std::mutex> lock(mutex_);
   report_ = report;
@@ -121,8 +121,9 @@ device::DeviceReport ZDeviceProcedures::Report() {
   if (!device()) {
     // No device object: the report of an adapter that cannot be opened.
     device::DeviceReport report = lastReport();
-    report.rows = {{device::ReportRow::Kind::Notice, core::Text(3),
-                    "(" + (core_.commSettings() ? core_.commSettings()->current().Name : "") + ")"}};
+    report.rows = {
+        {device::ReportRow::Kind::Notice, core::Text(3),
+         "(" + (core_.commSettings() ? core_.commSettings()->current().Name : "") + ")"}};
     report.noticeFont = true;
     report.connectionImage = "conn_unknow.png";
     return report;
@@ -171,13 +172,11 @@ bool ZDeviceProcedures::OpenFirmwareWindow(device::ZKRYDevice& dev, device::Devi
   const core::ZConfig& config = core::ZConfig::Instance();
   const device::DeviceReport report = lastReport();
   const firmware::ZKRYFirmwareManager* catalogue = core_.firmwareManager();
-  firmware::FirmwareJobSetup setup{dev,
-                                   catalogue ? *catalogue : EmptyCatalogue(),
-                                   config,
-                                   {config.downloadDir, core_.online() && !core_.offline()},
-                                   ui_,
-                                   report.vciPid,
-                                   report.doipPid};
+  firmware::FirmwareJobSetup setup{
+      dev,           catalogue ? *catalogue : EmptyCatalogue(),
+      config,        {config.downloadDir, core_.online() && !core_.offline()},
+      ui_,           report.vciPid,
+      report.doipPid};
   setup.use = std::move(use);
   firmwareWindowShown_ = true;
   firmwareWindow_(std::move(setup));
@@ -273,7 +272,8 @@ device::ConsoleResult ZDeviceProcedures::UnlockAdapter() {
     // freeing most: its address is then the one the last report recorded.
     if (found.empty() && core_.commSettings()) {
       const core::CommRecord& record = core_.commSettings()->current();
-      if (record.Type >= core::kCommWifi && record.Type <= core::kCommFarlink) found = record.IPAddr;
+      if (record.Type >= core::kCommWifi && record.Type <= core::kCommFarlink)
+        found = record.IPAddr;
     }
     return found;
   };

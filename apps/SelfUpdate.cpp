@@ -108,7 +108,8 @@ void PromptAtStartUp(core::Interaction& ui, const core::ZConfig& config, const H
 UpdateButtonResult OnUpdateButton(core::Interaction& ui, core::ZConfig& config,
                                   const Handover& handover, const std::string& programFolder) {
   if (config.OfflineMode || config.OEMFlag) {
-    if (config.OEMUpdateURL.find("://") == std::string::npos) return UpdateButtonResult::NothingToDo;
+    if (config.OEMUpdateURL.find("://") == std::string::npos)
+      return UpdateButtonResult::NothingToDo;
     platform::ShellOpen(config.OEMUpdateURL);
     return UpdateButtonResult::OpenedOemAddress;
   }
@@ -127,7 +128,7 @@ UpdateButtonResult OnUpdateButton(core::Interaction& ui, core::ZConfig& config,
   }
   LOG_INFO("new version found, can update it.");
   return OfferUpdate(ui, config, handover, programFolder) ? UpdateButtonResult::HandedOver
-                                           : UpdateButtonResult::Declined;
+                                                          : UpdateButtonResult::Declined;
 }
 
 }  // namespace apps

@@ -41,7 +41,7 @@ enum class UpdateButtonResult {
   DownloadFailed,
   Latest,
   Declined,
-  HandedOver,        // only seen when the hand-over returns (tests)
+  HandedOver,  // only seen when the hand-over returns (tests)
 };
 
 // The main frame's update button: fetches UpdateURL to update.ini and compares.

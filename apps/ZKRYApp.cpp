@@ -9,11 +9,14 @@
 
 namespace apps {
 
-std::string ZKRYApp::appInfoPath() const { return platform::JoinPath(installFolder, "AppInfo.ini"); }
+std::string ZKRYApp::appInfoPath() const {
+  return platform::JoinPath(installFolder, "AppInfo.ini");
+}
 
 void ZKRYApp::ReadAppInfo(bool first) {
   if (first) {
-    installFolder = platform::CutToCapacity(platform::JoinPath(installFolder, std::to_string(ID)), 260);
+    installFolder =
+        platform::CutToCapacity(platform::JoinPath(installFolder, std::to_string(ID)), 260);
     platform::CreateFolder(installFolder);  // failing here shows later, when the download fails
     installerPath = platform::CutToCapacity(platform::JoinPath(installFolder, "install.exe"), 260);
   }
@@ -52,9 +55,12 @@ bool ZKRYApp::startable() const {
 
 const char* StateText(ZKRYApp::State state) {
   switch (state) {
-    case ZKRYApp::State::Current: return "current";
-    case ZKRYApp::State::UpdateAvailable: return "update available";
-    default: return "not installed";
+    case ZKRYApp::State::Current:
+      return "current";
+    case ZKRYApp::State::UpdateAvailable:
+      return "update available";
+    default:
+      return "not installed";
   }
 }
 

@@ -13,15 +13,15 @@ class ZKRYApp {
 
   int ID = 0;
   int CLSID = 0;
-  std::string NAME;         // 64
+  std::string NAME;  // 64
   int SIZE = 0;
-  std::string VERSION;      // 24
-  std::string DESC;         // 64
-  std::string MD5;          // 64
-  std::string SHA256;       // 65; when given, must match as well as the MD5
-  std::string LOGO;         // 260
-  std::string DOWNLOADURL;  // 260
-  std::string DESCURL;      // 260
+  std::string VERSION;        // 24
+  std::string DESC;           // 64
+  std::string MD5;            // 64
+  std::string SHA256;         // 65; when given, must match as well as the MD5
+  std::string LOGO;           // 260
+  std::string DOWNLOADURL;    // 260
+  std::string DESCURL;        // 260
   std::string installFolder;  // the catalogue's root until ReadAppInfo(true) adds the ID
   std::string installerPath;
   AppInfo appInfo;

@@ -6,9 +6,9 @@ namespace apps {
 
 struct ZSPSItem {
   int ID = 0;
-  std::string NAME;  // 32
-  std::string DESC;  // 64
-  std::string URL;   // 260
+  std::string NAME;   // 32
+  std::string DESC;   // 64
+  std::string URL;    // 260
   bool AUTH = false;  // the link needs an account
 };
 

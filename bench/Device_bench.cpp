@@ -49,7 +49,10 @@ void BM_OpenReadIdentityClose(benchmark::State& state) {
     benchmark::DoNotOptimize(dev.serialNumber());
   }
 }
-BENCHMARK(BM_OpenReadIdentityClose)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_OpenReadIdentityClose)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 
 // Peer: one bare request and reply on a fresh TCP connection to the simulator's SDK port.
 void BM_Peer_TcpRoundTrip(benchmark::State& state) {
@@ -58,7 +61,8 @@ void BM_Peer_TcpRoundTrip(benchmark::State& state) {
     return;
   }
   for (auto _ : state) {
-    int fd = kry_link::ConnectTcp(TheSetup().sim.address(), testing_support::VciSim::kSdkPort, 3000);
+    int fd =
+        kry_link::ConnectTcp(TheSetup().sim.address(), testing_support::VciSim::kSdkPort, 3000);
     if (fd < 0) {
       state.SkipWithError("no connection");
       return;
@@ -69,7 +73,10 @@ void BM_Peer_TcpRoundTrip(benchmark::State& state) {
     kry_link::CloseSocket(fd);
   }
 }
-BENCHMARK(BM_Peer_TcpRoundTrip)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Peer_TcpRoundTrip)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

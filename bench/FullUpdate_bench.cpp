@@ -38,17 +38,17 @@ long Pieces(const std::string& path) {
 // Milliseconds of waiting the update consists of, step by step as the procedure runs.
 long FixedWaitsMs(long toolPieces, long imagePieces) {
   long ms = 0;
-  ms += kFirmwareWriteMs + 1000;                   // the adapter writes; the job pauses after it
+  ms += kFirmwareWriteMs + 1000;  // the adapter writes; the job pauses after it
   ms += (kMountPolls + 1) * 1000 + kMountPolls * 1000;  // mount checks read 1 s each, 1 s apart
-  ms += 1000;                                      // pause after the check
-  ms += 200;                                       // release read
-  ms += 1000 + 3000 + toolPieces * 32;             // tool: reply read, pause, pieces
-  ms += 1000 + 1000;                               // chmod and md5sum reads
-  ms += 1000 + 3000 + imagePieces * 32;            // image
-  ms += 500 + 1000;                                // pause, md5sum read
-  ms += 1000 + std::max(96000, kUpgradeMs);        // upgrade read, reboot wait
-  ms += 5000 + 200;                                // pause, release read
-  ms += 1000;                                      // pause after the update
+  ms += 1000;                                           // pause after the check
+  ms += 200;                                            // release read
+  ms += 1000 + 3000 + toolPieces * 32;                  // tool: reply read, pause, pieces
+  ms += 1000 + 1000;                                    // chmod and md5sum reads
+  ms += 1000 + 3000 + imagePieces * 32;                 // image
+  ms += 500 + 1000;                                     // pause, md5sum read
+  ms += 1000 + std::max(96000, kUpgradeMs);             // upgrade read, reboot wait
+  ms += 5000 + 200;                                     // pause, release read
+  ms += 1000;                                           // pause after the update
   return ms;
 }
 
@@ -68,9 +68,10 @@ int main() {
   platform::WriteFile(root / "release.txt",
                       "[release]\nopenwrt=V1.1.0\nuboot=2020.04\ndevice=DOIPMOD\n[checksum]\n"
                       "openwrt=none\n[module]\nversion=V1.1.0\ndate=20250102\n");
-  for (const auto& error :
-       {Run(sim + " --make-vci-image " + (root / "Download/KRY.bin") + " KRYVCI 2.0.0.0 2025-01-02"),
-        Run(sim + " --make-doip-image " + (root / "Download/openwrt.bin") + " " + (root / "release.txt"))}) {
+  for (const auto& error : {Run(sim + " --make-vci-image " + (root / "Download/KRY.bin") +
+                                " KRYVCI 2.0.0.0 2025-01-02"),
+                            Run(sim + " --make-doip-image " + (root / "Download/openwrt.bin") +
+                                " " + (root / "release.txt"))}) {
     if (!error.empty()) {
       std::fprintf(stderr, "%s\n", error.c_str());
       return 1;
@@ -83,13 +84,15 @@ int main() {
   std::string toolSum = *net::FileMD5Text(root / "kry-fwup");
   for (char& c : toolSum) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   config.KRYFwUpCheckSum = toolSum;
-  platform::WriteFile(root / "fws.xml",
-                      "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI firmware</NAME><VERSION>2.0.0.0</VERSION><MD5>" +
-                          *net::FileMD5Text(root / "Download/KRY.bin") +
-                          "</MD5><URL>http://127.0.0.1:1/KRY.bin</URL></ITEM><ITEM><ID>2</ID><PID>1025</PID>"
-                          "<NAME>DoIP system</NAME><VERSION>V1.1.0</VERSION><MD5>" +
-                          *net::FileMD5Text(root / "Download/openwrt.bin") +
-                          "</MD5><URL>http://127.0.0.1:1/o.bin</URL></ITEM></FWS>");
+  platform::WriteFile(
+      root / "fws.xml",
+      "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI "
+      "firmware</NAME><VERSION>2.0.0.0</VERSION><MD5>" +
+          *net::FileMD5Text(root / "Download/KRY.bin") +
+          "</MD5><URL>http://127.0.0.1:1/KRY.bin</URL></ITEM><ITEM><ID>2</ID><PID>1025</PID>"
+          "<NAME>DoIP system</NAME><VERSION>V1.1.0</VERSION><MD5>" +
+          *net::FileMD5Text(root / "Download/openwrt.bin") +
+          "</MD5><URL>http://127.0.0.1:1/o.bin</URL></ITEM></FWS>");
   firmware::ZKRYFirmwareManager catalogue;
   core::SilentInteraction quiet;
   if (!catalogue.Load(root / "fws.xml") || !device::ZKRYSdk::Instance().Load(quiet)) {
@@ -106,7 +109,8 @@ int main() {
   }
   adapter.WriteKryIni(root / "kry/KRY.ini");
   device::ZKRYDevice device;
-  firmware::FirmwareJobSetup setup{device, catalogue, config, {root / "Download", false}, quiet, 0x0301, 0x0401};
+  firmware::FirmwareJobSetup setup{device, catalogue, config, {root / "Download", false},
+                                   quiet,  0x0301,    0x0401};
   firmware::FirmwareUpdateJob job(setup);
   job.Start();
   const auto start = std::chrono::steady_clock::now();
@@ -115,10 +119,12 @@ int main() {
     return 1;
   }
   job.WaitIdle();
-  const double realS = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double realS =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const auto state = job.state();
   job.RequestClose();
-  const double waitsS = FixedWaitsMs(Pieces(config.KRYFwUp), Pieces(root / "Download/openwrt.bin")) / 1000.0;
+  const double waitsS =
+      FixedWaitsMs(Pieces(config.KRYFwUp), Pieces(root / "Download/openwrt.bin")) / 1000.0;
   std::printf("full update (VCI and DoIP module), real time: %.1f s  %s\n", realS,
               state.lastRunOk ? "Update Completed" : state.status.c_str());
   std::printf("sum of its fixed waits:                     %.1f s  (difference %+.1f%%)\n", waitsS,

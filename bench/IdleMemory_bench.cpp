@@ -2,6 +2,7 @@
 // and three seconds after its main window is shown the RSS and PSS of its process tree
 // (web engine helpers included) are summed. Peer: a bare Qt program showing one web view
 // on an empty page, measured the same way (this binary with --peer).
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -13,7 +14,6 @@
 #include <QWebEngineView>
 #include <chrono>
 #include <cstdio>
-#include <dirent.h>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -71,8 +71,8 @@ void Measure(const char* what, int pid) {
     rss += StatusKb(p, "status", "VmRSS:");
     pss += StatusKb(p, "smaps_rollup", "Pss:");
   }
-  std::printf("%-34s %3zu processes  RSS %7.1f MiB  PSS %7.1f MiB\n", what, tree.size(), rss / 1024.0,
-              pss / 1024.0);
+  std::printf("%-34s %3zu processes  RSS %7.1f MiB  PSS %7.1f MiB\n", what, tree.size(),
+              rss / 1024.0, pss / 1024.0);
   std::fflush(stdout);
 }
 

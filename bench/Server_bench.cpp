@@ -33,8 +33,10 @@ struct Served {
     // Bytes that are not all zero, so nothing on the way can shortcut them.
     const int fd = ::open((folder + "/big.bin").c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
     std::string block(1 << 20, '\0');
-    for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 2654435761u >> 24);
-    for (std::int64_t written = 0; written < kBigFile; written += static_cast<std::int64_t>(block.size()))
+    for (std::size_t i = 0; i < block.size(); ++i)
+      block[i] = static_cast<char>(i * 2654435761u >> 24);
+    for (std::int64_t written = 0; written < kBigFile;
+         written += static_cast<std::int64_t>(block.size()))
       if (::write(fd, block.data(), block.size()) < 0) break;
     ::close(fd);
     sim::FileServerOptions options;
@@ -88,7 +90,8 @@ void BM_DownloadAndCheck_512MiB(benchmark::State& state) {
   request.options = net::AnnouncedSizeTransfer(kBigFile);
   for (auto _ : state) {
     const net::ResumableResult r = net::DownloadResumable(request);
-    if (!r.ok || !net::DigestsMatch(r.digests, md5)) state.SkipWithError("download or check failed");
+    if (!r.ok || !net::DigestsMatch(r.digests, md5))
+      state.SkipWithError("download or check failed");
     platform::DeleteFile(request.path);
   }
   state.SetBytesProcessed(state.iterations() * kBigFile);
@@ -111,16 +114,18 @@ struct Catalogue {
     xml += "</CLASS><APP>";
     for (int id = 1; id <= kApplications; ++id) {
       const std::string n = std::to_string(id);
-      xml += "<ITEM><ID>" + n + "</ID><CLSID>" + std::to_string(id % 20 + 1) + "</CLSID><NAME>Application " +
-             n + "</NAME><DESC>Diagnosis of model line " + n + "</DESC><VERSION>1." + n +
-             "</VERSION><SIZE>1048576</SIZE><MD5>0123456789ABCDEF0123456789ABCDEF</MD5><LOGO>app" + n +
-             ".png</LOGO><DOWNLOADURL>http://127.0.0.45/apps/" + n +
-             "/install.exe</DOWNLOADURL><DESCURL>http://127.0.0.45/desc/" + n + ".txt</DESCURL></ITEM>\n";
+      xml += "<ITEM><ID>" + n + "</ID><CLSID>" + std::to_string(id % 20 + 1) +
+             "</CLSID><NAME>Application " + n + "</NAME><DESC>Diagnosis of model line " + n +
+             "</DESC><VERSION>1." + n +
+             "</VERSION><SIZE>1048576</SIZE><MD5>0123456789ABCDEF0123456789ABCDEF</MD5><LOGO>app" +
+             n + ".png</LOGO><DOWNLOADURL>http://127.0.0.45/apps/" + n +
+             "/install.exe</DOWNLOADURL><DESCURL>http://127.0.0.45/desc/" + n +
+             ".txt</DESCURL></ITEM>\n";
       const std::string folder = root + "/Apps/" + n;
       platform::CreateFolders(folder);
       platform::WriteFile(folder + "/AppInfo.ini",
-                          "[AppInfo]\nVersion=1." + n + "\nTarget=" + folder + "/app\nWorkDir=" + folder +
-                              "\nParam=-q\nInstalled=1\n");
+                          "[AppInfo]\nVersion=1." + n + "\nTarget=" + folder +
+                              "/app\nWorkDir=" + folder + "\nParam=-q\nInstalled=1\n");
     }
     xml += "</APP></APPS>\n";
     path = root + "/APPS.xml";

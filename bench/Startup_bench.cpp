@@ -3,8 +3,8 @@
 // the display the caller gives (Xvfb, or QT_QPA_PLATFORM=offscreen). Its peer is the least
 // any Qt Widgets program pays: starting a program that shows one empty window.
 #include <benchmark/benchmark.h>
-#include <signal.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -64,8 +64,8 @@ void LayOutRoot(const std::string& root) {
   platform::CreateFolders(root + "/Language");
   platform::CreateFolders(root + "/Download");
   platform::WriteFile(root + "/Download/APPS.xml", "<APPS><CLASS /><APP /></APPS>");
-  for (const char* file : {"Config/KavoraC.ini", "Config/DeviceList.xml", "Language/EN.xml",
-                           "Language/CS.xml"}) {
+  for (const char* file :
+       {"Config/KavoraC.ini", "Config/DeviceList.xml", "Language/EN.xml", "Language/CS.xml"}) {
     const auto text = platform::ReadFile(std::string(ORB_SOURCE_DIR) + "/" + file);
     if (text) platform::WriteFile(root + "/" + file, *text);
   }

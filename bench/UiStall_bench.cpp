@@ -104,15 +104,18 @@ int main(int argc, char** argv) {
   ::unsetenv("windir");
   for (const char* f : {"Config", "Language", "Download", "kry", "served"})
     platform::CreateFolders(root / f);
-  platform::WriteFile(root / "Language/EN.xml", platform::ReadFile(ORB_SOURCE_DIR "/Language/EN.xml").value_or("<lang/>"));
+  platform::WriteFile(root / "Language/EN.xml",
+                      platform::ReadFile(ORB_SOURCE_DIR "/Language/EN.xml").value_or("<lang/>"));
   platform::WriteFile(root / "Download/APPS.xml", "<APPS/>");
   const std::string sim = VCI_SIM_PATH;
   if (std::system((sim + " --make-vci-image " + (root / "Download/KRY.bin") +
-                   " KRYVCI 2.0.0.0 2025-01-02 >/dev/null").c_str()) != 0)
+                   " KRYVCI 2.0.0.0 2025-01-02 >/dev/null")
+                      .c_str()) != 0)
     return 1;
   platform::WriteFile(root / "Download/fws.xml",
                       "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI firmware</NAME><VERSION>2.0.0.0"
-                      "</VERSION><MD5>" + *net::FileMD5Text(root / "Download/KRY.bin") +
+                      "</VERSION><MD5>" +
+                          *net::FileMD5Text(root / "Download/KRY.bin") +
                           "</MD5><URL>http://127.0.0.1:1/KRY.bin</URL></ITEM></FWS>");
   platform::WriteFile(root / "Config/KavoraC.ini", "[CONFIG]\nLANGUAGE=1\nOfflineMode=1\n");
   {

@@ -78,9 +78,7 @@ int SpinningRead(firmware::ws_conn* conn, char* buffer, int timeoutMs) {
   return filled;
 }
 
-void BM_ConnReadIdle_SpinningPeer(benchmark::State& state) {
-  MeasureIdleRead(state, SpinningRead);
-}
+void BM_ConnReadIdle_SpinningPeer(benchmark::State& state) { MeasureIdleRead(state, SpinningRead); }
 
 // Fixed pauses take no time; time-outs last a tenth of their length (the reply to the
 // put-file message is read for 100 ms, which the figure includes).
@@ -161,10 +159,12 @@ void BM_PutFile64MiB_Simulator(benchmark::State& state) {
     // The next transfer starts once the simulator has stored and recorded this one.
     const auto stored = [&] {
       int n = 0;
-      for (const auto& line : sim.Record()) n += line.find("put-file /tmp/firmware.bin:") != std::string::npos;
+      for (const auto& line : sim.Record())
+        n += line.find("put-file /tmp/firmware.bin:") != std::string::npos;
       return n;
     };
-    while (sent && stored() < iteration + 1) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    while (sent && stored() < iteration + 1)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
     ++iteration;
     if (!sent) {
       state.SkipWithError("PutFile failed");
@@ -206,7 +206,10 @@ void BM_LoopbackPlainSend64MiB(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ConnReadIdle)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-BENCHMARK(BM_ConnReadIdle_SpinningPeer)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_ConnReadIdle_SpinningPeer)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 BENCHMARK(BM_PutFile64MiB)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK(BM_PutFile64MiB_Simulator)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_LoopbackPlainSend64MiB)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();

@@ -14,23 +14,34 @@
 namespace cli {
 namespace {
 
-using nlohmann::json;
 using device::CommPageState;
 using device::CommSettingsPage;
+using nlohmann::json;
 
 json PageJson(const core::ZCommSettings& comm, const CommPageState& s) {
   const core::CommRecord& r = comm.current();
   return {
       {"file", comm.path()},
       {"current",
-       {{"Type", r.Type}, {"Port", r.Port}, {"Datarate", r.Datarate}, {"Timeout", r.Timeout},
-        {"Delay", r.Delay}, {"IPAddr", r.IPAddr}, {"LogLevel", r.LogLevel},
-        {"LogFlag", r.LogFlag}, {"Unlock", r.Unlock}, {"Name", r.Name}}},
+       {{"Type", r.Type},
+        {"Port", r.Port},
+        {"Datarate", r.Datarate},
+        {"Timeout", r.Timeout},
+        {"Delay", r.Delay},
+        {"IPAddr", r.IPAddr},
+        {"LogLevel", r.LogLevel},
+        {"LogFlag", r.LogFlag},
+        {"Unlock", r.Unlock},
+        {"Name", r.Name}}},
       {"page",
-       {{"typePosition", s.typePosition}, {"portEnabled", s.portEnabled},
-        {"addressEnabled", s.addressEnabled}, {"portText", s.portText},
-        {"addressText", s.addressText}, {"unlockPosition", s.unlockPosition},
-        {"logLevelPosition", s.logLevelPosition}, {"logFlagPosition", s.logFlagPosition},
+       {{"typePosition", s.typePosition},
+        {"portEnabled", s.portEnabled},
+        {"addressEnabled", s.addressEnabled},
+        {"portText", s.portText},
+        {"addressText", s.addressText},
+        {"unlockPosition", s.unlockPosition},
+        {"logLevelPosition", s.logLevelPosition},
+        {"logFlagPosition", s.logFlagPosition},
         {"picture", CommSettingsPage::PictureOfPosition(s.typePosition)}}},
   };
 }
@@ -60,8 +71,8 @@ int ShowCommand(const std::vector<std::string>& args) {
 int SaveCommand(const std::vector<std::string>& args) {
   std::map<std::string, std::string> options;
   for (std::size_t i = 0; i < args.size(); i += 2) {
-    static const char* const kKnown[] = {"--position", "--port", "--address", "--unlock",
-                                        "--loglevel", "--logflag"};
+    static const char* const kKnown[] = {"--position", "--port",     "--address",
+                                         "--unlock",   "--loglevel", "--logflag"};
     bool known = false;
     for (const char* k : kKnown) known = known || args[i] == k;
     if (!known || i + 1 >= args.size()) return BadUsage("comm save: bad option " + args[i]);

@@ -12,8 +12,8 @@ constexpr int kFailure = 1;
 constexpr int kBadUsage = 2;
 
 struct Command {
-  std::string name;   // first word, e.g. "config"
-  std::string usage;  // shown by --help
+  std::string name;                                              // first word, e.g. "config"
+  std::string usage;                                             // shown by --help
   std::function<int(const std::vector<std::string>& args)> run;  // args after the name
 };
 

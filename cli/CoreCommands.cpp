@@ -46,9 +46,15 @@ json ConfigJson(const core::ZConfig& c, const core::ZCommSettings& comm) {
   for (const auto& key : core::ConfigKeys()) {
     switch (key.kind) {
       case K::Flag:
-      case K::DecimalFlag: j[key.name] = c.*key.flag; break;
-      case K::Integer: j[key.name] = c.*key.number; break;
-      default: j[key.name] = c.*key.text; break;
+      case K::DecimalFlag:
+        j[key.name] = c.*key.flag;
+        break;
+      case K::Integer:
+        j[key.name] = c.*key.number;
+        break;
+      default:
+        j[key.name] = c.*key.text;
+        break;
     }
   }
   j["language"] = c.language;
@@ -125,8 +131,10 @@ int Base64Command(const std::vector<std::string>& args) {
   }
   if (args.size() != 1 || (args[0] != "encode" && args[0] != "decode"))
     return BadUsage("base64 takes encode, decode or canonical TEXT");
-  const std::string input{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-  const std::string output = args[0] == "encode" ? net::Base64Encode(input) : net::Base64Decode(input);
+  const std::string input{std::istreambuf_iterator<char>(std::cin),
+                          std::istreambuf_iterator<char>()};
+  const std::string output =
+      args[0] == "encode" ? net::Base64Encode(input) : net::Base64Decode(input);
   PrintRaw(output);
   return kSuccess;
 }

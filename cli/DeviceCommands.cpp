@@ -29,7 +29,8 @@ bool Prepare(TerminalInteraction& ui) {
 json ModuleJson(const device::ZKRYDevice& dev) {
   if (dev.ExtensionEmpty()) return nullptr;
   const device::ModuleInfo m = dev.module();
-  return {{"pid", m.pid}, {"name", m.name}, {"version", m.version}, {"date", m.date}, {"ssid", m.ssid}};
+  return {
+      {"pid", m.pid}, {"name", m.name}, {"version", m.version}, {"date", m.date}, {"ssid", m.ssid}};
 }
 
 json ReportJson(const device::ZKRYDevice& dev, std::int32_t openResult, bool read) {
@@ -39,8 +40,8 @@ json ReportJson(const device::ZKRYDevice& dev, std::int32_t openResult, bool rea
   j["openResult"] = openResult;
   j["serial"] = dev.serialNumber();
   if (!read) {
-    for (const char* key : {"pid", "hardwareName", "firmwareName", "firmwareVersion", "firmwareDate",
-                            "module", "interface"})
+    for (const char* key : {"pid", "hardwareName", "firmwareName", "firmwareVersion",
+                            "firmwareDate", "module", "interface"})
       j[key] = nullptr;
     return j;
   }
@@ -50,7 +51,8 @@ json ReportJson(const device::ZKRYDevice& dev, std::int32_t openResult, bool rea
   j["firmwareVersion"] = dev.firmwareVersion();
   j["firmwareDate"] = dev.firmwareDate();
   j["module"] = ModuleJson(dev);
-  j["interface"] = {{"type", dev.commIf().type}, {"port", dev.commIf().port}, {"address", dev.address()}};
+  j["interface"] = {
+      {"type", dev.commIf().type}, {"port", dev.commIf().port}, {"address", dev.address()}};
   return j;
 }
 
@@ -66,7 +68,8 @@ int Report(device::ZKRYDevice& dev) {
   // Printed before closing: closing clears the blocks.
   PrintJson(ReportJson(dev, openResult, read));
   dev.Close();
-  if (!read) std::cerr << (dev.inUse() ? "Device is in use" : "Device is not connected") << std::endl;
+  if (!read)
+    std::cerr << (dev.inUse() ? "Device is in use" : "Device is not connected") << std::endl;
   return read ? kSuccess : kFailure;
 }
 
@@ -75,7 +78,9 @@ int HardwareTest(device::ZKRYDevice& dev, TerminalInteraction& ui, const std::st
       which == "led" ? device::RunLedTest(dev, ui) : device::RunBeepTest(dev, ui);
   bool ok = r.openResult == KRY_OK;
   for (std::int32_t c : r.callResults) ok = ok && c == KRY_OK;
-  PrintJson({{"test", which}, {"openResult", r.openResult}, {"inUse", dev.inUse()},
+  PrintJson({{"test", which},
+             {"openResult", r.openResult},
+             {"inUse", dev.inUse()},
              {"results", r.callResults}});
   return ok ? kSuccess : kFailure;
 }

@@ -1,7 +1,7 @@
 // module exec|put|release|update: the DoIP module's command channel and system update.
 #include <iostream>
-#include <optional>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "cli/Command.h"
 #include "cli/PrintJson.h"
@@ -35,8 +35,7 @@ std::pair<std::string, std::string> Endpoint(const std::string& text) {
 // no empty output but a failure.
 bool Accepted(const firmware::ZWSFirmwareUpdate& ws, const std::string& address) {
   if (ws.ChannelAccepted()) return true;
-  std::cerr << "orbmanager-cli: " << address << " did not accept the module's channel"
-            << std::endl;
+  std::cerr << "orbmanager-cli: " << address << " did not accept the module's channel" << std::endl;
   return false;
 }
 
@@ -74,8 +73,8 @@ int Put(const std::vector<std::string>& args) {
 }
 
 json ReleaseJson(const firmware::DoIPReleaseInfo& r) {
-  return {{"openwrt", r.openwrt}, {"uboot", r.uboot}, {"device", r.device},
-          {"checksum", r.checksum}};
+  return {
+      {"openwrt", r.openwrt}, {"uboot", r.uboot}, {"device", r.device}, {"checksum", r.checksum}};
 }
 
 int Release(const std::vector<std::string>& args) {
@@ -106,7 +105,8 @@ bool ModuleAddressOf(device::ZKRYDevice& dev, std::string* address, std::uint32_
 
 // The version the image carries: given after the MD5, or the kept catalogue's for the
 // module's PID, as the firmware window takes it. Without one the result could not be judged.
-std::optional<std::string> ExpectedVersion(const std::vector<std::string>& args, std::uint32_t pid) {
+std::optional<std::string> ExpectedVersion(const std::vector<std::string>& args,
+                                           std::uint32_t pid) {
   if (args.size() == 3) return args[2];
   firmware::ZKRYFirmwareManager catalogue;
   const firmware::FirmwareEntry* entry =
@@ -131,8 +131,8 @@ int Update(const std::vector<std::string>& args) {
   }
   // The module update reads the adapter before and after: no other program may use it.
   std::string holder;
-  const device::AdapterLock lock =
-      device::AdapterLock::Take(device::CurrentAdapterLockPath(), "the firmware update", 0, &holder);
+  const device::AdapterLock lock = device::AdapterLock::Take(device::CurrentAdapterLockPath(),
+                                                             "the firmware update", 0, &holder);
   if (!lock) {
     std::cerr << device::AdapterBusyText(holder) << std::endl;
     return kFailure;

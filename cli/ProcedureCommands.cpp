@@ -93,8 +93,11 @@ json ReportJson(const device::DeviceReport& r) {
 }
 
 json RowJson(const firmware::FirmwareRow& row) {
-  return {{"visible", row.visible}, {"name", row.name}, {"currentVersion", row.currentVersion},
-          {"newVersion", row.newVersion}, {"ticked", row.ticked}};
+  return {{"visible", row.visible},
+          {"name", row.name},
+          {"currentVersion", row.currentVersion},
+          {"newVersion", row.newVersion},
+          {"ticked", row.ticked}};
 }
 
 int ReportCommand(const std::vector<std::string>& args) {
@@ -136,11 +139,16 @@ json RunFirmwareJob(firmware::FirmwareJobSetup setup, std::optional<bool> vci,
 int FirmwareCommand(const std::vector<std::string>& args) {
   std::optional<bool> vci, doip;
   for (const auto& a : args) {
-    if (a == "--vci") vci = true;
-    else if (a == "--no-vci") vci = false;
-    else if (a == "--doip") doip = true;
-    else if (a == "--no-doip") doip = false;
-    else if (a != "--yes") return BadUsage("firmware takes --vci, --no-vci, --doip, --no-doip, --yes");
+    if (a == "--vci")
+      vci = true;
+    else if (a == "--no-vci")
+      vci = false;
+    else if (a == "--doip")
+      doip = true;
+    else if (a == "--no-doip")
+      doip = false;
+    else if (a != "--yes")
+      return BadUsage("firmware takes --vci, --no-vci, --doip, --no-doip, --yes");
   }
   TerminalInteraction ui(PresetAnswer(args));
   Session session(ui);
@@ -196,7 +204,8 @@ int UnlockCommand(const std::vector<std::string>& args) {
 }
 
 int TestCommand(const std::vector<std::string>& args) {
-  if (args.size() != 1 || (args[0] != "self" && args[0] != "hw")) return BadUsage("test takes self or hw");
+  if (args.size() != 1 || (args[0] != "self" && args[0] != "hw"))
+    return BadUsage("test takes self or hw");
   TerminalInteraction ui;
   Session session(ui);
   if (!session.Start()) return kFailure;
@@ -206,7 +215,8 @@ int TestCommand(const std::vector<std::string>& args) {
 }
 
 const Registrar kReport({"report", "report", ReportCommand});
-const Registrar kFirmware({"firmware", "firmware [--vci|--no-vci] [--doip|--no-doip] [--yes]", FirmwareCommand});
+const Registrar kFirmware({"firmware", "firmware [--vci|--no-vci] [--doip|--no-doip] [--yes]",
+                           FirmwareCommand});
 const Registrar kReset({"reset", "reset [--yes]", ResetCommand});
 const Registrar kUnlock({"unlock", "unlock [--yes]", UnlockCommand});
 const Registrar kTest({"test", "test self|hw", TestCommand});

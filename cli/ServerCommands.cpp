@@ -64,8 +64,11 @@ json AppsJson(const apps::ZKRYAPPManager& catalogue) {
   for (const auto& c : catalogue.classes()) {
     json ids = json::array();
     for (const auto* a : c->applications) ids.push_back(a->ID);
-    j["classes"].push_back(
-        {{"ID", c->ID}, {"NAME", c->NAME}, {"DESC", c->DESC}, {"LOGO", c->LOGO}, {"applications", ids}});
+    j["classes"].push_back({{"ID", c->ID},
+                            {"NAME", c->NAME},
+                            {"DESC", c->DESC},
+                            {"LOGO", c->LOGO},
+                            {"applications", ids}});
   }
   for (const auto& a : catalogue.objects()) j["applications"].push_back(AppJson(*a));
   return j;
@@ -152,12 +155,18 @@ int CatalogueCommand(const std::vector<std::string>& args) {
 
 const char* ButtonResultText(apps::UpdateButtonResult r) {
   switch (r) {
-    case apps::UpdateButtonResult::OpenedOemAddress: return "opened OEM address";
-    case apps::UpdateButtonResult::NothingToDo: return "nothing to do";
-    case apps::UpdateButtonResult::DownloadFailed: return "download failed";
-    case apps::UpdateButtonResult::Latest: return "latest";
-    case apps::UpdateButtonResult::Declined: return "declined";
-    default: return "handed over";
+    case apps::UpdateButtonResult::OpenedOemAddress:
+      return "opened OEM address";
+    case apps::UpdateButtonResult::NothingToDo:
+      return "nothing to do";
+    case apps::UpdateButtonResult::DownloadFailed:
+      return "download failed";
+    case apps::UpdateButtonResult::Latest:
+      return "latest";
+    case apps::UpdateButtonResult::Declined:
+      return "declined";
+    default:
+      return "handed over";
   }
 }
 
@@ -207,14 +216,15 @@ int FetchFirmwareCommand(const std::vector<std::string>& args) {
   const auto pid = static_cast<std::uint32_t>(platform::ParseDecimal(args[0]));
   const firmware::FirmwareEntry* entry = catalogue.FindEntry(pid);
   if (!entry) {
-    std::cerr << "orbmanager-cli: no firmware for PID " << pid << " in " << Kept("fws.xml") << std::endl;
+    std::cerr << "orbmanager-cli: no firmware for PID " << pid << " in " << Kept("fws.xml")
+              << std::endl;
     return kFailure;
   }
   const bool vci = args[1] == "vci";
   const std::string base = vci ? "KRY" : "openwrt";
-  const bool ok = firmware::FetchFirmwareImage(
-      catalogue, {config.downloadDir, loaded && !config.OfflineMode}, ui, pid, base, entry->MD5,
-      core::Text(vci ? 17 : 63));
+  const bool ok =
+      firmware::FetchFirmwareImage(catalogue, {config.downloadDir, loaded && !config.OfflineMode},
+                                   ui, pid, base, entry->MD5, core::Text(vci ? 17 : 63));
   const std::string image = firmware::KeptImagePath(config.downloadDir, base);
   PrintJson({{"ok", ok}, {"image", image}, {"VERSION", entry->VERSION}, {"MD5", entry->MD5}});
   return ok ? kSuccess : kFailure;
@@ -224,7 +234,8 @@ const Registrar kStart({"start", "start [--yes|--no]", StartCommand});
 const Registrar kCatalogue({"catalogue", "catalogue firmware|apps|sps", CatalogueCommand});
 const Registrar kUpdateCheck({"update-check", "update-check [--yes|--no]", UpdateCheckCommand});
 const Registrar kDownload({"download", "download URL PATH", DownloadCommand});
-const Registrar kFetchFirmware({"fetch-firmware", "fetch-firmware PID vci|doip", FetchFirmwareCommand});
+const Registrar kFetchFirmware({"fetch-firmware", "fetch-firmware PID vci|doip",
+                                FetchFirmwareCommand});
 
 }  // namespace
 }  // namespace cli

@@ -13,10 +13,14 @@ namespace {
 
 const char* IconWord(core::MessageIcon icon) {
   switch (icon) {
-    case core::MessageIcon::Error: return "error";
-    case core::MessageIcon::Information: return "information";
-    case core::MessageIcon::Warning: return "warning";
-    default: return "message";
+    case core::MessageIcon::Error:
+      return "error";
+    case core::MessageIcon::Information:
+      return "information";
+    case core::MessageIcon::Warning:
+      return "warning";
+    default:
+      return "message";
   }
 }
 

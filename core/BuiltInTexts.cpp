@@ -76,7 +76,8 @@ const std::vector<std::pair<unsigned, std::string>>& BuiltInTexts() {
       {103, "Expansion"},
       {104, "Device is in use"},
       {105, "Device is in Use! Reset may cause app exception, are you sure?"},
-      {106, "The device firmware lose, now in BOOT mode, must upgrade firmware, update immediately ?"},
+      {106,
+       "The device firmware lose, now in BOOT mode, must upgrade firmware, update immediately ?"},
       {107, "The file check failed, please try again ！"},
       {108, "The OBD voltage is too low, the firmware upgrade may fail, do you want to continue? "},
   };

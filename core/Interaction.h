@@ -34,7 +34,8 @@ class Interaction {
   // Cancel. Returns 1 for OK (also when closed otherwise) and 2 for Cancel.
   virtual int ShowTip(const std::string& windowName, const std::string& text, int type) = 0;
   // Runs the timed progress window until it closes by its tick rule.
-  virtual void ShowProgressWindow(const ProgressWindowSpec& spec, const std::atomic<bool>& done) = 0;
+  virtual void ShowProgressWindow(const ProgressWindowSpec& spec,
+                                  const std::atomic<bool>& done) = 0;
   // The status line of the running procedure.
   virtual void SetStatus(const std::string& text) = 0;
   // A progress bar of the running procedure.

@@ -23,13 +23,13 @@ void OpenLog(const std::string& path, bool startFresh) {
   g_logger.reset();
   if (startFresh) std::remove(path.c_str());
   try {
-    auto sink = std::make_shared<spdlog::sinks::rotating_file_sink_mt>(path, kMaxFileSize, kMaxFiles,
-                                                                      false);
+    auto sink = std::make_shared<spdlog::sinks::rotating_file_sink_mt>(path, kMaxFileSize,
+                                                                       kMaxFiles, false);
     g_logger = std::make_shared<spdlog::logger>("Kavora", std::move(sink));
   } catch (const spdlog::spdlog_ex&) {
     // An unwritable working directory: the program goes on without a log.
-    g_logger = std::make_shared<spdlog::logger>("Kavora",
-                                                std::make_shared<spdlog::sinks::null_sink_mt>());
+    g_logger =
+        std::make_shared<spdlog::logger>("Kavora", std::make_shared<spdlog::sinks::null_sink_mt>());
   }
   g_logger->set_level(spdlog::level::info);
   g_logger->flush_on(spdlog::level::err);
@@ -45,8 +45,8 @@ std::shared_ptr<spdlog::logger> Log() {
   std::lock_guard<std::mutex> lock(g_mutex);
   if (!g_logger) {
     // Before set-up (tests, tools): log nowhere rather than crash.
-    g_logger = std::make_shared<spdlog::logger>("Kavora",
-                                                std::make_shared<spdlog::sinks::null_sink_mt>());
+    g_logger =
+        std::make_shared<spdlog::logger>("Kavora", std::make_shared<spdlog::sinks::null_sink_mt>());
     g_logger->set_level(spdlog::level::info);
   }
   return g_logger;

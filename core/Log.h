@@ -20,12 +20,12 @@ std::string FunctionNameOf(const char* prettyFunction);
 }  // namespace core
 
 #define ORB_LOG_AT(level, ...)                                                              \
-  do {                                                                                     \
+  do {                                                                                      \
     static const std::string orbLogFunction_ = ::core::FunctionNameOf(__PRETTY_FUNCTION__); \
-    auto orbLogger_ = ::core::Log();                                                       \
+    auto orbLogger_ = ::core::Log();                                                        \
     orbLogger_->log(spdlog::source_loc{__FILE__, __LINE__, orbLogFunction_.c_str()}, level, \
-                    __VA_ARGS__);                                                          \
-    orbLogger_->flush();                                                                   \
+                    __VA_ARGS__);                                                           \
+    orbLogger_->flush();                                                                    \
   } while (0)
 
 #define LOG_INFO(...) ORB_LOG_AT(spdlog::level::info, __VA_ARGS__)

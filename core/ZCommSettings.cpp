@@ -18,8 +18,8 @@ std::int32_t ToInt32(long long v) {
   return static_cast<std::int32_t>(v);
 }
 
-std::int32_t ReadNumber(const platform::IniReader& ini, const std::string& section,
-                        const char* key, const char* def) {
+std::int32_t ReadNumber(const platform::IniReader& ini, const std::string& section, const char* key,
+                        const char* def) {
   return ToInt32(platform::ParseDecimal(ini.ReadString(section, key, def, 64)));
 }
 
@@ -39,8 +39,8 @@ std::string Format(const char* format, long long value) {
 
 bool CommRecord::operator==(const CommRecord& o) const {
   return Type == o.Type && Port == o.Port && Datarate == o.Datarate && Timeout == o.Timeout &&
-         Delay == o.Delay && IPAddr == o.IPAddr && LogLevel == o.LogLevel &&
-         LogFlag == o.LogFlag && Unlock == o.Unlock && Name == o.Name;
+         Delay == o.Delay && IPAddr == o.IPAddr && LogLevel == o.LogLevel && LogFlag == o.LogFlag &&
+         Unlock == o.Unlock && Name == o.Name;
 }
 
 ZCommSettings::ZCommSettings() : ZCommSettings(platform::ExpandEnvironment("%windir%/KRY.ini")) {}
@@ -49,7 +49,8 @@ ZCommSettings::ZCommSettings(std::string path) : path_(platform::CutToCapacity(p
 
 bool ZCommSettings::Load() {
   const platform::IniReader ini(path_);
-  const unsigned long long level = platform::ParseHex(ini.ReadString("KRY", "LogLevel", "0xff", 64));
+  const unsigned long long level =
+      platform::ParseHex(ini.ReadString("KRY", "LogLevel", "0xff", 64));
   current_.LogLevel = level > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<std::uint32_t>(level);
   current_.LogFlag = ReadNumber(ini, "KRY", "LogFlag", "0");
   current_.Unlock = ReadNumber(ini, "KRY", "Unlock", "0");

@@ -116,8 +116,8 @@ void ZConfig::ReadKavoraConfig() {
             key.capacity);
         break;
       case K::OemText:
-        this->*key.text =
-            CutBytes(ini.ReadString(kSection, key.name, key.defaultValue, key.capacity), key.capacity);
+        this->*key.text = CutBytes(
+            ini.ReadString(kSection, key.name, key.defaultValue, key.capacity), key.capacity);
         break;
     }
   }

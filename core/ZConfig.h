@@ -54,8 +54,7 @@ class ZConfig {
   std::string configFile;
   bool OEMFlag = false;
   std::string OEMString, OEMUpdateURL, ManagerTittle, ManagerVersion;
-  std::string ApplicationURL, SPSListURL, UpdateURL, SaleURL, FirmwareURL, RemoteURL,
-      RemoteHelpURL;
+  std::string ApplicationURL, SPSListURL, UpdateURL, SaleURL, FirmwareURL, RemoteURL, RemoteHelpURL;
   std::string root, configDir, downloadDir, appsDir, languageFile, deviceListFile;
   UpdateInfo update;
   SdkIdentity sdk;

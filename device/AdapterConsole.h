@@ -8,9 +8,9 @@
 namespace device {
 
 enum ConsoleResult : int {
-  kConsoleNoReply = 0,    // no usable reply
+  kConsoleNoReply = 0,  // no usable reply
   kConsoleNothingToDrop = 1,
-  kConsoleDropSent = 2,   // a connection was found and the drop request was sent
+  kConsoleDropSent = 2,  // a connection was found and the drop request was sent
 };
 
 struct ConsoleOptions {

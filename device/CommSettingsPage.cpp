@@ -18,10 +18,10 @@ struct PositionInfo {
 
 // List position -> type, per-type record and picture.
 constexpr PositionInfo kPositions[CommSettingsPage::kTypePositions] = {
-    {core::kCommAuto, 9, "config_auto.png"},     {core::kCommFtdiUsb, 0, "config_usb.png"},
-    {core::kCommSerial, 1, "config_com.png"},    {core::kCommBluetooth, 2, "config_bt.png"},
-    {core::kCommWifi, 3, "config_wifi.png"},     {core::kCommLan, 4, "config_lan.png"},
-    {core::kCommWlan, 5, "config_wlan.png"},     {core::kCommUsbLan, 6, "config_usblan.png"},
+    {core::kCommAuto, 9, "config_auto.png"},  {core::kCommFtdiUsb, 0, "config_usb.png"},
+    {core::kCommSerial, 1, "config_com.png"}, {core::kCommBluetooth, 2, "config_bt.png"},
+    {core::kCommWifi, 3, "config_wifi.png"},  {core::kCommLan, 4, "config_lan.png"},
+    {core::kCommWlan, 5, "config_wlan.png"},  {core::kCommUsbLan, 6, "config_usblan.png"},
 };
 
 bool ValidPosition(int position) {
@@ -90,7 +90,8 @@ bool CommSettingsPage::Apply(const CommPageState& state) {
     const core::CommRecord& defaults = settings_.record(RecordIndexOfPosition(position));
     r.Type = TypeOfPosition(position);
     r.Port = HasPort(position) ? ParsePortText(state.portText) : defaults.Port;
-    if (HasAddress(position)) r.IPAddr = platform::CutToCapacity(state.addressText, kAddressCapacity);
+    if (HasAddress(position))
+      r.IPAddr = platform::CutToCapacity(state.addressText, kAddressCapacity);
     r.Datarate = defaults.Datarate;
     r.Timeout = defaults.Timeout;
     r.Delay = defaults.Delay;
@@ -99,7 +100,8 @@ bool CommSettingsPage::Apply(const CommPageState& state) {
   // A list without a selection keeps the stored value rather than writing -1.
   if (state.unlockPosition >= 0) r.Unlock = state.unlockPosition;
   if (state.logLevelPosition >= 0)
-    r.LogLevel = state.logLevelPosition == 5 ? 0xFFu : static_cast<unsigned>(state.logLevelPosition);
+    r.LogLevel =
+        state.logLevelPosition == 5 ? 0xFFu : static_cast<unsigned>(state.logLevelPosition);
   if (state.logFlagPosition >= 0) r.LogFlag = state.logFlagPosition;
   return valid;
 }
@@ -113,8 +115,8 @@ CommSettingsPage::SaveOutcome CommSettingsPage::Save(const CommPageState& state,
     // What the file does not hold is not kept either: a later write-back of the adapter's
     // address would otherwise save these settings without a word.
     settings_.current() = stored;
-    ui.ShowMessage("Failed to save the communication settings to " + settings_.path() + " !",
-                   "", core::MessageIcon::Error);
+    ui.ShowMessage("Failed to save the communication settings to " + settings_.path() + " !", "",
+                   core::MessageIcon::Error);
     return SaveOutcome::WriteFailed;
   }
   LOG_INFO("Communication settings saved.");

@@ -55,16 +55,24 @@ std::string ConnectionLabel(int type, int port, const std::string& address) {
 
 std::string ConnectionPicture(int type) {
   switch (type) {
-    case 0: return "conn_usb.png";
-    case 1: return "conn_com.png";
-    case 2: return "conn_bt.png";
+    case 0:
+      return "conn_usb.png";
+    case 1:
+      return "conn_com.png";
+    case 2:
+      return "conn_bt.png";
     case 3:
-    case 5: return "conn_wifi.png";
-    case 4: return "conn_lan.png";
-    case 6: return "conn_usblan.png";
+    case 5:
+      return "conn_wifi.png";
+    case 4:
+      return "conn_lan.png";
+    case 6:
+      return "conn_usblan.png";
     case 7:
-    case 8: return "conn_remote.png";
-    default: return "conn_auto.png";
+    case 8:
+      return "conn_remote.png";
+    default:
+      return "conn_auto.png";
   }
 }
 
@@ -138,7 +146,8 @@ void UpdateDeviceInfo(ZKRYDevice& device, const ReportContext& ctx, DeviceReport
 
   // 6. OBD voltage on pin 16; a failed call leaves 0.
   std::int32_t millivolts = 0;
-  if (device.sdk().KRY_DEV_GetPinVol) device.sdk().KRY_DEV_GetPinVol(device.handle(), 16, &millivolts);
+  if (device.sdk().KRY_DEV_GetPinVol)
+    device.sdk().KRY_DEV_GetPinVol(device.handle(), 16, &millivolts);
   r.millivolts = millivolts;
   r.voltageText = VoltageText(millivolts);
   r.voltageColour = VoltageColour(millivolts);

@@ -16,7 +16,8 @@ struct KRYEntries {
   using HandleFn = std::int32_t (*)(std::int32_t handle);
   using BlockFn = std::int32_t (*)(std::int32_t handle, std::uint8_t* block);
   using CommIfFn = std::int32_t (*)(std::int32_t handle, KRY_COMM_IF* commIf);
-  using PinVolFn = std::int32_t (*)(std::int32_t handle, std::int32_t pin, std::int32_t* millivolts);
+  using PinVolFn = std::int32_t (*)(std::int32_t handle, std::int32_t pin,
+                                    std::int32_t* millivolts);
   using BytesFn = std::int32_t (*)(std::int32_t handle, const std::uint8_t* bytes);
   using UpdateFirmwareFn = std::int32_t (*)(std::int32_t handle, const char* imagePath,
                                             std::int32_t flags, std::int32_t* progress);

@@ -68,7 +68,9 @@ bool ZKRYDevice::_ReadHWInfo() {
   return true;
 }
 
-std::uint16_t ZKRYDevice::pid() const { return static_cast<std::uint16_t>(info_[12] | info_[13] << 8); }
+std::uint16_t ZKRYDevice::pid() const {
+  return static_cast<std::uint16_t>(info_[12] | info_[13] << 8);
+}
 
 std::string ZKRYDevice::hardwareName() const { return FixedText(info_.data() + 28, 8); }
 
@@ -91,7 +93,8 @@ bool ZKRYDevice::ExtensionEmpty() const {
 ModuleInfo ZKRYDevice::module() const {
   ModuleInfo m;
   const std::uint8_t* e = extension_.data();
-  m.pid = static_cast<std::uint32_t>(e[4] | e[5] << 8 | e[6] << 16) | static_cast<std::uint32_t>(e[7]) << 24;
+  m.pid = static_cast<std::uint32_t>(e[4] | e[5] << 8 | e[6] << 16) |
+          static_cast<std::uint32_t>(e[7]) << 24;
   m.name = FixedText(e + 8, 8);
   m.version = FixedText(e + 16, 8);
   m.date = FixedText(e + 24, 8);

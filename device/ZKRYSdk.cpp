@@ -56,17 +56,28 @@ bool ZKRYSdk::Resolve() {
       LOG_ERROR("The device SDK lacks the entry {0}.", label);
       return false;
     }
-    if (!byName && spec.ordinal == 39) Keep(table.KRY_DEV_UpdateFirmware, address);
-    else if (label == "KRY_Open") Keep(table.KRY_Open, address);
-    else if (label == "KRY_Close") Keep(table.KRY_Close, address);
-    else if (label == "KRY_GetCommIf") Keep(table.KRY_GetCommIf, address);
-    else if (label == "KRY_DEV_GetInfo") Keep(table.KRY_DEV_GetInfo, address);
-    else if (label == "KRY_DEV_SynExInfo") Keep(table.KRY_DEV_SynExInfo, address);
-    else if (label == "KRY_DEV_GetPinVol") Keep(table.KRY_DEV_GetPinVol, address);
-    else if (label == "KRY_DEV_SetLed") Keep(table.KRY_DEV_SetLed, address);
-    else if (label == "KRY_DEV_SetBeep") Keep(table.KRY_DEV_SetBeep, address);
-    else if (label == "KRY_DEV_Reset") Keep(table.KRY_DEV_Reset, address);
-    else table.others.emplace_back(label, address);
+    if (!byName && spec.ordinal == 39)
+      Keep(table.KRY_DEV_UpdateFirmware, address);
+    else if (label == "KRY_Open")
+      Keep(table.KRY_Open, address);
+    else if (label == "KRY_Close")
+      Keep(table.KRY_Close, address);
+    else if (label == "KRY_GetCommIf")
+      Keep(table.KRY_GetCommIf, address);
+    else if (label == "KRY_DEV_GetInfo")
+      Keep(table.KRY_DEV_GetInfo, address);
+    else if (label == "KRY_DEV_SynExInfo")
+      Keep(table.KRY_DEV_SynExInfo, address);
+    else if (label == "KRY_DEV_GetPinVol")
+      Keep(table.KRY_DEV_GetPinVol, address);
+    else if (label == "KRY_DEV_SetLed")
+      Keep(table.KRY_DEV_SetLed, address);
+    else if (label == "KRY_DEV_SetBeep")
+      Keep(table.KRY_DEV_SetBeep, address);
+    else if (label == "KRY_DEV_Reset")
+      Keep(table.KRY_DEV_Reset, address);
+    else
+      table.others.emplace_back(label, address);
   }
   entries_ = std::move(table);
   return true;

@@ -80,7 +80,8 @@ ResetOutcome HWReset(device::ZKRYDevice* device, ResetContext& ctx) {
   if (device->sdk().KRY_DEV_Reset) device->sdk().KRY_DEV_Reset(device->handle());
   outcome.reset = true;
 
-  core::ProgressWindowSpec vci{"HWRSTWND", core::Text(75), core::Text(74), hasModule ? "[1/2]" : "[1/1]", 5};
+  core::ProgressWindowSpec vci{"HWRSTWND", core::Text(75), core::Text(74),
+                               hasModule ? "[1/2]" : "[1/1]", 5};
   if (hasModule) LOG_INFO("Reset VCI");
   TimedWait(ctx, vci, device::DeviceOPThread::kOptionAdapter);
   if (ctx.setConnectionPicture) ctx.setConnectionPicture("conn_unknow.png");

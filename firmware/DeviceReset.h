@@ -29,9 +29,9 @@ struct ResetContext {
 
 // What a reset did, for the callers that log or test it.
 struct ResetOutcome {
-  bool reset = false;          // KRY_DEV_Reset was called
-  bool moduleStep = false;     // the module had its restart step
-  bool rebootSent = false;     // the "reboot" command went out whole
+  bool reset = false;       // KRY_DEV_Reset was called
+  bool moduleStep = false;  // the module had its restart step
+  bool rebootSent = false;  // the "reboot" command went out whole
 };
 
 ResetOutcome HWReset(device::ZKRYDevice* device, ResetContext& context);

@@ -9,8 +9,8 @@ namespace firmware {
 struct FirmwareEntry {
   int ID = 0;
   std::vector<std::uint32_t> PIDs;
-  std::string NAME;          // 32
-  std::string VERSION;       // 24
+  std::string NAME;     // 32
+  std::string VERSION;  // 24
   int SIZE = 0;
   std::string MD5;           // 64
   std::string SHA256;        // 65; when given, must match as well as the MD5

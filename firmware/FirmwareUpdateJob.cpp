@@ -348,9 +348,8 @@ bool FirmwareUpdateJob::WriteVciFirmware() {
     return false;
   }
   device._ReadHWInfo();
-  if (!vciEntry_ ||
-      !FetchFirmwareImage(setup_.catalogue, setup_.fetch, *tap_, setup_.vciPid, "KRY",
-                          vciEntry_->MD5, core::Text(17))) {
+  if (!vciEntry_ || !FetchFirmwareImage(setup_.catalogue, setup_.fetch, *tap_, setup_.vciPid, "KRY",
+                                        vciEntry_->MD5, core::Text(17))) {
     device.Close();
     return false;
   }

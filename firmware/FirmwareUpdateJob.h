@@ -46,7 +46,7 @@ struct FirmwareJobState {
   int progressMaximum = 120;
   bool updateEnabled = true;  // btnUpdateFW
   bool busy = false;
-  int runs = 0;          // update runs finished
+  int runs = 0;  // update runs finished
   bool lastRunOk = false;
 };
 
@@ -55,8 +55,8 @@ struct FirmwareJobSetup {
   const ZKRYFirmwareManager& catalogue;
   const core::ZConfig& config;
   FirmwareFetch fetch;
-  core::Interaction& ui;  // questions and message boxes
-  std::uint32_t vciPid = 0;   // as the last report recorded them
+  core::Interaction& ui;     // questions and message boxes
+  std::uint32_t vciPid = 0;  // as the last report recorded them
   std::uint32_t doipPid = 0;
   std::string modulePort = "7890";
   // Builds the module side of the DoIP update; tests may hand in their own.

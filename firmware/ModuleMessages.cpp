@@ -9,11 +9,21 @@ std::string JsonEscaped(std::string_view text) {
   out.reserve(text.size());
   for (const char c : text) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (static_cast<unsigned char>(c) < 0x20) {
           char code[8];
@@ -28,8 +38,8 @@ std::string JsonEscaped(std::string_view text) {
 }
 
 std::optional<std::string> ExecCmdMessage(std::string_view command) {
-  std::string text = "{ \"cmd\":\"exec-cmd\", \"idx\":\"0\", \"command\":\"" +
-                     JsonEscaped(command) + "\"}";
+  std::string text =
+      "{ \"cmd\":\"exec-cmd\", \"idx\":\"0\", \"command\":\"" + JsonEscaped(command) + "\"}";
   if (text.size() >= kExecCmdCapacity) return std::nullopt;
   return text;
 }

@@ -55,8 +55,8 @@ void SendRequest(ws_conn* conn, const std::string& request) {
 // Sends bytes, retrying after a partial send or a full socket buffer (waiting up to 100 ms
 // for room each time, at most `attempts` attempts). Returns the bytes sent; `*wouldBlock`
 // tells whether the last attempt found the socket full, `*failed` whether it failed.
-std::size_t SendBytes(platform::TcpSocket& socket, const char* data, std::size_t size,
-                      int attempts, bool* wouldBlock, bool* failed) {
+std::size_t SendBytes(platform::TcpSocket& socket, const char* data, std::size_t size, int attempts,
+                      bool* wouldBlock, bool* failed) {
   std::size_t sent = 0;
   *wouldBlock = false;
   *failed = false;
@@ -79,10 +79,9 @@ void MaskInPlace(char* data, std::size_t size, const std::uint8_t mask[4]) {
   for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>(data[i] ^ mask[i & 3]);
 }
 
-
 // conn_send with a limit on the attempts to send the frame.
-std::int64_t SendFrame(ws_conn* conn, bool mask, int opcode, std::int64_t length,
-                       const void* data, int attempts) {
+std::int64_t SendFrame(ws_conn* conn, bool mask, int opcode, std::int64_t length, const void* data,
+                       int attempts) {
   if (!conn || length < 0 || (length > 0 && !data)) return -1;
   if (!conn->socket.IsOpen()) return 0;
   bool wouldBlock = false;

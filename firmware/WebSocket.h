@@ -22,8 +22,8 @@ constexpr int kWsRoleClosed = 3;
 constexpr std::size_t kWsReadBufferSize = 1024;
 // Longer frames are refused (the socket is closed) instead of being taken in.
 constexpr std::uint64_t kWsMaxPayload = 64ull * 1024 * 1024;
-constexpr int kWsCloseNoFrame = 1006;    // no Close frame received
-constexpr int kWsCloseNoStatus = 1005;   // a Close frame without a status code
+constexpr int kWsCloseNoFrame = 1006;   // no Close frame received
+constexpr int kWsCloseNoStatus = 1005;  // a Close frame without a status code
 
 enum WsOpcode : std::uint8_t {
   kWsContinuation = 0,
@@ -97,8 +97,7 @@ void ws_context_free(ws_context* context);
 ws_conn* conn_connect(ws_context* context, const char* host, const char* port);
 // Payload bytes sent; 0 when none were sent, -2 when none because the socket would block,
 // -1 for a negative length.
-std::int64_t conn_send(ws_conn* conn, bool mask, int opcode, std::int64_t length,
-                       const void* data);
+std::int64_t conn_send(ws_conn* conn, bool mask, int opcode, std::int64_t length, const void* data);
 // A masked text frame of the whole text; success is a result equal to the text length.
 std::int64_t conn_send_text(ws_conn* conn, const std::string& text);
 // Collects payload bytes into `buffer` (kWsReadBufferSize bytes, cleared first) until the

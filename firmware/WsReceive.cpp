@@ -35,9 +35,14 @@ void AdvanceHandshake(ws_conn* conn) {
     conn->partialLine.clear();
     ++lines;
     switch (WsHandshakeLine(conn->handshake, line)) {
-      case WsLineResult::Continue: break;
-      case WsLineResult::Complete: conn->handshakeComplete = true; return;
-      case WsLineResult::Failed: conn->socket.Close(); return;
+      case WsLineResult::Continue:
+        break;
+      case WsLineResult::Complete:
+        conn->handshakeComplete = true;
+        return;
+      case WsLineResult::Failed:
+        conn->socket.Close();
+        return;
     }
   }
 }
@@ -46,8 +51,8 @@ void AdvanceHandshake(ws_conn* conn) {
 bool FillHeader(ws_conn* conn, std::size_t wanted) {
   while (conn->readBackLength < wanted) {
     std::size_t n = 0;
-    if (WsReceive(conn, conn->readBack + conn->readBackLength, wanted - conn->readBackLength,
-                  &n) != WsIo::Done)
+    if (WsReceive(conn, conn->readBack + conn->readBackLength, wanted - conn->readBackLength, &n) !=
+        WsIo::Done)
       return false;
     conn->readBackLength += n;
   }

@@ -1,11 +1,11 @@
 // What the module's command service sends the WebSocket client: the handshake response
 // (skipped when the first byte is odd) and the frames after it.
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <fcntl.h>
 
 #include "firmware/WebSocket.h"
 

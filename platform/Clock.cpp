@@ -25,7 +25,8 @@ std::int64_t ScaledClock::NowMs() {
 
 std::chrono::nanoseconds ScaledClock::ToReal(std::int64_t ms) {
   if (ms <= 0) return std::chrono::nanoseconds(0);
-  return std::chrono::nanoseconds(static_cast<std::int64_t>(static_cast<double>(ms) * 1e6 * scale_));
+  return std::chrono::nanoseconds(
+      static_cast<std::int64_t>(static_cast<double>(ms) * 1e6 * scale_));
 }
 
 double TimeScaleFromEnvironment() {

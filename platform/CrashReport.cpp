@@ -81,8 +81,11 @@ CivilTime CivilFromEpoch(long long seconds) {
   const long long d = doy - (153 * mp + 2) / 5 + 1;
   const long long m = mp < 10 ? mp + 3 : mp - 9;
   const long long y = yoe + era * 400 + (m <= 2);
-  return {static_cast<int>(y), static_cast<int>(m), static_cast<int>(d),
-          static_cast<int>(rest / 3600), static_cast<int>(rest % 3600 / 60),
+  return {static_cast<int>(y),
+          static_cast<int>(m),
+          static_cast<int>(d),
+          static_cast<int>(rest / 3600),
+          static_cast<int>(rest % 3600 / 60),
           static_cast<int>(rest % 60)};
 }
 
@@ -104,12 +107,18 @@ void AddFatalText(Buffer& b, const char* folder, const char* title, const CivilT
 
 const char* SignalName(int sig) {
   switch (sig) {
-    case SIGSEGV: return "SIGSEGV";
-    case SIGBUS: return "SIGBUS";
-    case SIGFPE: return "SIGFPE";
-    case SIGILL: return "SIGILL";
-    case SIGABRT: return "SIGABRT";
-    default: return "signal";
+    case SIGSEGV:
+      return "SIGSEGV";
+    case SIGBUS:
+      return "SIGBUS";
+    case SIGFPE:
+      return "SIGFPE";
+    case SIGILL:
+      return "SIGILL";
+    case SIGABRT:
+      return "SIGABRT";
+    default:
+      return "signal";
   }
 }
 
@@ -190,14 +199,14 @@ void InstallCrashReport(const std::string& title) {
   g_title[sizeof g_title - 1] = '\0';
   ::tzset();
   const std::time_t now = std::time(nullptr);
-  std::tm local {};
+  std::tm local{};
   ::localtime_r(&now, &local);
   g_utcOffset = local.tm_gmtoff;
   // backtrace() loads its unwinder on first use, which is not safe inside the handler.
   void* warm[1];
   ::backtrace(warm, 1);
 
-  stack_t alt {};
+  stack_t alt{};
   alt.ss_sp = g_altStack;
   alt.ss_size = sizeof g_altStack;
   ::sigaltstack(&alt, nullptr);

@@ -55,8 +55,7 @@ std::string IniReader::ReadString(const std::string& section, const std::string&
   return ValueOrDefault(doc_.get(), section, key, defaultValue, capacity);
 }
 
-int IniReader::ReadInt(const std::string& section, const std::string& key,
-                       int defaultValue) const {
+int IniReader::ReadInt(const std::string& section, const std::string& key, int defaultValue) const {
   return IntOf(ReadString(section, key, "", 64), defaultValue);
 }
 

@@ -140,7 +140,8 @@ void IniDocument::Set(const std::string& section, const std::string& key, const 
   std::size_t insert = SectionEnd(*header);
   while (insert > *header + 1 && Trim(lines_[insert - 1].text).empty()) --insert;
   if (lines_[insert - 1].ending.empty()) lines_[insert - 1].ending = newline_;
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert), Line{key + "=" + value, newline_});
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert),
+                Line{key + "=" + value, newline_});
 }
 
 std::string IniDocument::Serialize() const {

@@ -16,14 +16,13 @@ struct Entry {
 
 // Specific entries first; a bare language gives its primary identifier.
 constexpr Entry kTable[] = {
-    {"zh_CN", 0x0804}, {"zh_SG", 0x1004}, {"zh_TW", 0x0404}, {"zh_HK", 0x0C04},
-    {"zh_MO", 0x1404}, {"en_US", 0x0409}, {"en_GB", 0x0809}, {"en_AU", 0x0C09},
-    {"en_CA", 0x1009}, {"de_AT", 0x0C07}, {"de_CH", 0x0807}, {"fr_CA", 0x0C0C},
-    {"fr_BE", 0x080C}, {"es_MX", 0x080A}, {"pt_PT", 0x0816}, {"pt_BR", 0x0416},
-    {"zh", 0x0804},    {"en", 0x0409},    {"de", 0x0407},    {"fr", 0x040C},
-    {"es", 0x0C0A},    {"it", 0x0410},    {"ja", 0x0411},    {"ko", 0x0412},
-    {"ru", 0x0419},    {"pl", 0x0415},    {"nl", 0x0413},    {"tr", 0x041F},
-    {"cs", 0x0405},    {"sv", 0x041D},    {"pt", 0x0816},    {"ar", 0x0401},
+    {"zh_CN", 0x0804}, {"zh_SG", 0x1004}, {"zh_TW", 0x0404}, {"zh_HK", 0x0C04}, {"zh_MO", 0x1404},
+    {"en_US", 0x0409}, {"en_GB", 0x0809}, {"en_AU", 0x0C09}, {"en_CA", 0x1009}, {"de_AT", 0x0C07},
+    {"de_CH", 0x0807}, {"fr_CA", 0x0C0C}, {"fr_BE", 0x080C}, {"es_MX", 0x080A}, {"pt_PT", 0x0816},
+    {"pt_BR", 0x0416}, {"zh", 0x0804},    {"en", 0x0409},    {"de", 0x0407},    {"fr", 0x040C},
+    {"es", 0x0C0A},    {"it", 0x0410},    {"ja", 0x0411},    {"ko", 0x0412},    {"ru", 0x0419},
+    {"pl", 0x0415},    {"nl", 0x0413},    {"tr", 0x041F},    {"cs", 0x0405},    {"sv", 0x041D},
+    {"pt", 0x0816},    {"ar", 0x0401},
 };
 
 }  // namespace

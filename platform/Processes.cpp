@@ -137,9 +137,9 @@ ProcessHandle StartProgram(const StartRequest& request) {
 #endif
   pid_t pid = -1;
   const bool searchPath = program.find('/') == std::string::npos;
-  const int rc = searchPath
-                     ? ::posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ)
-                     : ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  const int rc =
+      searchPath ? ::posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ)
+                 : ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return {};
   return ProcessHandle(pid);

@@ -45,12 +45,12 @@ class ProcessHandle {
 };
 
 struct StartRequest {
-  std::string program;                // path, or a name found on PATH
+  std::string program;                 // path, or a name found on PATH
   std::vector<std::string> arguments;  // as separate arguments, never through a shell
-  std::string workingFolder;          // empty: the caller's
+  std::string workingFolder;           // empty: the caller's
   ShowState show = ShowState::Normal;
-  bool makeExecutable = false;        // a downloaded program gets its execute bit first
-  bool discardOutput = false;         // its standard output and error go to /dev/null
+  bool makeExecutable = false;  // a downloaded program gets its execute bit first
+  bool discardOutput = false;   // its standard output and error go to /dev/null
 };
 
 // Starts a program directly. Returns an invalid handle when it could not be started.

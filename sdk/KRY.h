@@ -19,15 +19,15 @@ extern "C" {
 /* Result codes. */
 enum {
   KRY_OK = 0,
-  KRY_ERR_NOT_CONNECTED = 1,   /* the adapter cannot be reached */
-  KRY_ERR_BAD_HANDLE = 2,      /* no open adapter under this handle */
-  KRY_ERR_BAD_ARGUMENT = 3,    /* a null pointer or a value out of range */
-  KRY_ERR_COMM = 4,            /* the link broke or the adapter answered nonsense */
-  KRY_ERR_NO_FILE = 5,         /* the firmware image cannot be read */
-  KRY_ERR_FIRMWARE = 6,        /* the adapter refused the image or failed to write it */
-  KRY_ERR_TOO_MANY = 7,        /* every handle is taken */
+  KRY_ERR_NOT_CONNECTED = 1, /* the adapter cannot be reached */
+  KRY_ERR_BAD_HANDLE = 2,    /* no open adapter under this handle */
+  KRY_ERR_BAD_ARGUMENT = 3,  /* a null pointer or a value out of range */
+  KRY_ERR_COMM = 4,          /* the link broke or the adapter answered nonsense */
+  KRY_ERR_NO_FILE = 5,       /* the firmware image cannot be read */
+  KRY_ERR_FIRMWARE = 6,      /* the adapter refused the image or failed to write it */
+  KRY_ERR_TOO_MANY = 7,      /* every handle is taken */
   KRY_ERR_NOT_SUPPORTED = 0x7E,
-  KRY_ERR_IN_USE = 127         /* another program holds the adapter */
+  KRY_ERR_IN_USE = 127 /* another program holds the adapter */
 };
 
 #define KRY_INFO_SIZE 64
@@ -66,7 +66,8 @@ KRY_API int32_t KRY_PRO_GetComParam(int32_t handle, int32_t parameter, int32_t* 
 KRY_API int32_t KRY_PRO_SetFilter(int32_t handle, const uint8_t* filter, int32_t length);
 KRY_API int32_t KRY_PRO_AddFilter(int32_t handle, const uint8_t* filter, int32_t length);
 KRY_API int32_t KRY_PRO_SetTimer(int32_t handle, int32_t timer, int32_t periodMs);
-KRY_API int32_t KRY_PRO_AddTimer(int32_t handle, const uint8_t* frame, int32_t length, int32_t periodMs);
+KRY_API int32_t KRY_PRO_AddTimer(int32_t handle, const uint8_t* frame, int32_t length,
+                                 int32_t periodMs);
 KRY_API int32_t KRY_PRO_Clear(int32_t handle);
 KRY_API int32_t KRY_DEV_Echo(int32_t handle);
 KRY_API int32_t KRY_DEV_Reset(int32_t handle);

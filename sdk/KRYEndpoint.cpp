@@ -36,8 +36,9 @@ Endpoint ReadEndpoint(const std::string& iniPath) {
     const std::string text(env);
     const auto colon = text.rfind(':');
     e.address = text.substr(0, colon);
-    e.port = colon == std::string::npos ? kry_link::kDefaultPort
-                                        : static_cast<int>(platform::ParseDecimal(text.substr(colon + 1)));
+    e.port = colon == std::string::npos
+                 ? kry_link::kDefaultPort
+                 : static_cast<int>(platform::ParseDecimal(text.substr(colon + 1)));
     return e;
   }
   e.address = platform::CutAtFirstBlank(ini.ReadString("SIM", "IPAddr", "127.0.0.1", 64));

@@ -44,7 +44,8 @@ int32_t Request(int32_t handle, std::uint8_t opcode, const std::string& payload,
   if (link->fd < 0) return KRY_ERR_COMM;
   std::int32_t result = KRY_ERR_COMM;
   std::string data;
-  if (!kry_link::Call(link->fd, opcode, payload, std::max(timeoutMs, link->timeoutMs), result, data)) {
+  if (!kry_link::Call(link->fd, opcode, payload, std::max(timeoutMs, link->timeoutMs), result,
+                      data)) {
     kry_link::CloseSocket(link->fd);
     return KRY_ERR_COMM;
   }
@@ -55,7 +56,9 @@ int32_t Request(int32_t handle, std::uint8_t opcode, const std::string& payload,
   return result;
 }
 
-std::string Bytes(const void* data, std::size_t n) { return std::string(static_cast<const char*>(data), n); }
+std::string Bytes(const void* data, std::size_t n) {
+  return std::string(static_cast<const char*>(data), n);
+}
 
 }  // namespace
 
@@ -160,9 +163,13 @@ KRY_API int32_t KRY_DEV_SetBeep(int32_t handle, const uint8_t* beep) {
   return Request(handle, kry_link::kSetBeep, Bytes(beep, 2), nullptr);
 }
 
-KRY_API int32_t KRY_DEV_Reset(int32_t handle) { return Request(handle, kry_link::kReset, "", nullptr); }
+KRY_API int32_t KRY_DEV_Reset(int32_t handle) {
+  return Request(handle, kry_link::kReset, "", nullptr);
+}
 
-KRY_API int32_t KRY_DEV_Echo(int32_t handle) { return Request(handle, kry_link::kEcho, "", nullptr); }
+KRY_API int32_t KRY_DEV_Echo(int32_t handle) {
+  return Request(handle, kry_link::kEcho, "", nullptr);
+}
 
 KRY_API int32_t KRY_DEV_GetTime(int32_t handle, uint32_t* seconds) {
   if (!seconds) return KRY_ERR_BAD_ARGUMENT;
@@ -189,11 +196,13 @@ KRY_API int32_t KRY_DEV_UpdateFirmware(int32_t handle, const char* imagePath, in
   if (r != KRY_OK) return r;
   for (std::size_t sent = 0; sent < image.size();) {
     const std::size_t n = std::min(kry_link::kFirmwareChunk, image.size() - sent);
-    r = Request(handle, kry_link::kFirmwareData, image.substr(sent, n), nullptr, 0, kFlashTimeoutMs);
+    r = Request(handle, kry_link::kFirmwareData, image.substr(sent, n), nullptr, 0,
+                kFlashTimeoutMs);
     if (r != KRY_OK) return r;
     sent += n;
     // Full scale only once the adapter has accepted the whole image.
-    __atomic_store_n(counter, static_cast<int32_t>(sent * (KRY_FIRMWARE_PROGRESS_FULL - 1) / image.size()),
+    __atomic_store_n(counter,
+                     static_cast<int32_t>(sent * (KRY_FIRMWARE_PROGRESS_FULL - 1) / image.size()),
                      __ATOMIC_RELAXED);
   }
   r = Request(handle, kry_link::kFirmwareEnd, "", nullptr, 0, kFlashTimeoutMs);

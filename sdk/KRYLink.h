@@ -16,18 +16,18 @@ constexpr std::size_t kFirmwareChunk = 16384;
 enum Opcode : std::uint8_t {
   kOpen = 1,
   kClose = 2,
-  kGetInfo = 3,        // -> 64-byte information block
-  kSynExInfo = 4,      // -> 128-byte extension block
-  kGetCommIf = 5,      // -> type, port, datarate (i32 each), address (64 bytes)
-  kGetPinVol = 6,      // pin (i32) -> millivolts (i32)
-  kSetLed = 7,         // 4 bytes
-  kSetBeep = 8,        // 2 bytes
+  kGetInfo = 3,    // -> 64-byte information block
+  kSynExInfo = 4,  // -> 128-byte extension block
+  kGetCommIf = 5,  // -> type, port, datarate (i32 each), address (64 bytes)
+  kGetPinVol = 6,  // pin (i32) -> millivolts (i32)
+  kSetLed = 7,     // 4 bytes
+  kSetBeep = 8,    // 2 bytes
   kReset = 9,
   kEcho = 10,
-  kFirmwareBegin = 11, // image size (u32); the adapter enters its boot loader
-  kFirmwareData = 12,  // a piece of the image
-  kFirmwareEnd = 13,   // the adapter checks the image and starts it
-  kGetTime = 14,       // -> seconds since the adapter started (u32)
+  kFirmwareBegin = 11,  // image size (u32); the adapter enters its boot loader
+  kFirmwareData = 12,   // a piece of the image
+  kFirmwareEnd = 13,    // the adapter checks the image and starts it
+  kGetTime = 14,        // -> seconds since the adapter started (u32)
 };
 
 inline void PutU32(std::string& out, std::uint32_t v) {

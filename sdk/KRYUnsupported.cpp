@@ -4,13 +4,17 @@
 extern "C" {
 
 KRY_API int32_t KRY_Enum(int32_t*) { return KRY_ERR_NOT_SUPPORTED; }
-KRY_API int32_t KRY_OpenEx(int32_t*, int32_t, const char*, int32_t) { return KRY_ERR_NOT_SUPPORTED; }
+KRY_API int32_t KRY_OpenEx(int32_t*, int32_t, const char*, int32_t) {
+  return KRY_ERR_NOT_SUPPORTED;
+}
 KRY_API int32_t KRY_SetEventCallback(int32_t, void*, void*) { return KRY_ERR_NOT_SUPPORTED; }
 KRY_API int32_t KRY_OpenRaw(int32_t*) { return KRY_ERR_NOT_SUPPORTED; }
 KRY_API int32_t KRY_SendRaw(int32_t, const uint8_t*, int32_t) { return KRY_ERR_NOT_SUPPORTED; }
 KRY_API int32_t KRY_RecvRaw(int32_t, uint8_t*, int32_t*, int32_t) { return KRY_ERR_NOT_SUPPORTED; }
 KRY_API int32_t KRY_SendFrame(int32_t, const uint8_t*, int32_t) { return KRY_ERR_NOT_SUPPORTED; }
-KRY_API int32_t KRY_RecvFrame(int32_t, uint8_t*, int32_t*, int32_t) { return KRY_ERR_NOT_SUPPORTED; }
+KRY_API int32_t KRY_RecvFrame(int32_t, uint8_t*, int32_t*, int32_t) {
+  return KRY_ERR_NOT_SUPPORTED;
+}
 KRY_API int32_t KRY_PRO_Send(int32_t, const uint8_t*, int32_t) { return KRY_ERR_NOT_SUPPORTED; }
 KRY_API int32_t KRY_PRO_Recv(int32_t, uint8_t*, int32_t*, int32_t) { return KRY_ERR_NOT_SUPPORTED; }
 KRY_API int32_t KRY_PRO_Open(int32_t, int32_t) { return KRY_ERR_NOT_SUPPORTED; }
@@ -19,10 +23,16 @@ KRY_API int32_t KRY_PRO_Start(int32_t) { return KRY_ERR_NOT_SUPPORTED; }
 KRY_API int32_t KRY_PRO_Stop(int32_t) { return KRY_ERR_NOT_SUPPORTED; }
 KRY_API int32_t KRY_PRO_SetComParam(int32_t, int32_t, int32_t) { return KRY_ERR_NOT_SUPPORTED; }
 KRY_API int32_t KRY_PRO_GetComParam(int32_t, int32_t, int32_t*) { return KRY_ERR_NOT_SUPPORTED; }
-KRY_API int32_t KRY_PRO_SetFilter(int32_t, const uint8_t*, int32_t) { return KRY_ERR_NOT_SUPPORTED; }
-KRY_API int32_t KRY_PRO_AddFilter(int32_t, const uint8_t*, int32_t) { return KRY_ERR_NOT_SUPPORTED; }
+KRY_API int32_t KRY_PRO_SetFilter(int32_t, const uint8_t*, int32_t) {
+  return KRY_ERR_NOT_SUPPORTED;
+}
+KRY_API int32_t KRY_PRO_AddFilter(int32_t, const uint8_t*, int32_t) {
+  return KRY_ERR_NOT_SUPPORTED;
+}
 KRY_API int32_t KRY_PRO_SetTimer(int32_t, int32_t, int32_t) { return KRY_ERR_NOT_SUPPORTED; }
-KRY_API int32_t KRY_PRO_AddTimer(int32_t, const uint8_t*, int32_t, int32_t) { return KRY_ERR_NOT_SUPPORTED; }
+KRY_API int32_t KRY_PRO_AddTimer(int32_t, const uint8_t*, int32_t, int32_t) {
+  return KRY_ERR_NOT_SUPPORTED;
+}
 KRY_API int32_t KRY_PRO_Clear(int32_t) { return KRY_ERR_NOT_SUPPORTED; }
 KRY_API int32_t KRY_DEV_ResetEx(int32_t, int32_t) { return KRY_ERR_NOT_SUPPORTED; }
 KRY_API int32_t KRY_DEV_SetPinVol(int32_t, int32_t, int32_t) { return KRY_ERR_NOT_SUPPORTED; }
@@ -48,7 +58,8 @@ KRY_UNSUPPORTED_ORDINAL(49)
 KRY_UNSUPPORTED_ORDINAL(50)
 KRY_UNSUPPORTED_ORDINAL(51)
 
-KRY_API int32_t KRY_Ordinal_39(int32_t handle, const char* imagePath, int32_t flags, int32_t* progress) {
+KRY_API int32_t KRY_Ordinal_39(int32_t handle, const char* imagePath, int32_t flags,
+                               int32_t* progress) {
   return KRY_DEV_UpdateFirmware(handle, imagePath, flags, progress);
 }
 

@@ -43,8 +43,8 @@ int ConnectTcp(const std::string& address, int port, int timeoutMs) {
     pollfd p{fd, POLLOUT, 0};
     int error = 0;
     socklen_t len = sizeof error;
-    if (::poll(&p, 1, timeoutMs) != 1 || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0 ||
-        error != 0) {
+    if (::poll(&p, 1, timeoutMs) != 1 ||
+        ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0) {
       CloseSocket(fd);
       return -1;
     }
@@ -96,7 +96,8 @@ bool ReceiveExact(int fd, void* data, std::size_t length, int timeoutMs) {
   char* p = static_cast<char*>(data);
   while (length > 0) {
     if (timeoutMs >= 0) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Steady::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Steady::now());
       if (left.count() < 0 || WaitReadable(fd, static_cast<int>(left.count())) != 1) return false;
     }
     const ssize_t n = ::recv(fd, p, length, 0);

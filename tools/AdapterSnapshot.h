@@ -15,8 +15,8 @@ struct AdapterSnapshot {
   bool bootLoader = false;
   std::uint16_t pid = 0;
   int interfaceType = -1, interfacePort = 0;
-  std::string address;       // the interface block's address (the module's, on a network)
-  std::string connection;    // the connection label, on one line
+  std::string address;     // the interface block's address (the module's, on a network)
+  std::string connection;  // the connection label, on one line
   bool hasModule = false;
   device::ModuleInfo module;
 };

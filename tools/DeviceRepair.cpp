@@ -4,8 +4,8 @@
 #include <thread>
 
 #include "core/Log.h"
-#include "device/AdapterLock.h"
 #include "core/ProgramTexts.h"
+#include "device/AdapterLock.h"
 #include "firmware/FetchFirmwareImage.h"
 #include "firmware/ZKRYFirmwareManager.h"
 #include "history/UpdateHistory.h"
@@ -157,8 +157,9 @@ bool DeviceRepair::WriteKeptImage(std::string* error) {
   platform::SleepMs(kRestartMs);
   adapter_ = ReadAdapter(device);
   if (!AdapterProblem(adapter_).empty() || adapter_.bootLoader) {
-    *error = "The firmware was written, but the adapter does not run it yet; unplug it, plug "
-             "it in again and look again.";
+    *error =
+        "The firmware was written, but the adapter does not run it yet; unplug it, plug "
+        "it in again and look again.";
     return false;
   }
   Status(RepairedText());

@@ -27,8 +27,9 @@ bool DoIPConfigTool::ReadAdapter(std::string* error) {
     return false;
   }
   if (adapter_.address.empty()) {
-    *error = "The adapter reports no network address: connect it over Wi-Fi or LAN to reach "
-             "its DoIP module.";
+    *error =
+        "The adapter reports no network address: connect it over Wi-Fi or LAN to reach "
+        "its DoIP module.";
     return false;
   }
   return true;

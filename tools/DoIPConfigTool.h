@@ -29,8 +29,8 @@ class DoIPConfigTool {
   const ModuleNetwork& network() const { return network_; }
 
  private:
-  bool Run(firmware::ZWSFirmwareUpdate& channel, const std::string& command,
-           std::string* output, std::string* error);
+  bool Run(firmware::ZWSFirmwareUpdate& channel, const std::string& command, std::string* output,
+           std::string* error);
   bool Connect(firmware::ZWSFirmwareUpdate& channel, std::string* error);
 
   core::Interaction& ui_;

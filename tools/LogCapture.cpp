@@ -19,7 +19,8 @@ namespace tools {
 namespace {
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // Regular files of `folder` whose names end in `tail`, sorted by name.
@@ -141,7 +142,8 @@ CaptureResult CaptureLogs(const CaptureRequest& request) {
   fs::remove_all(staging, ec);
   if (code != 0) {
     fs::remove(partial, ec);
-    result.error = "The archive could not be written (tar ended with " + std::to_string(code) + ").";
+    result.error =
+        "The archive could not be written (tar ended with " + std::to_string(code) + ").";
     LOG_ERROR("tar failed: {0}", code);
     return result;
   }

@@ -11,7 +11,7 @@ struct CaptureRequest {
   std::string outputFolder;  // where the archive goes (created when missing)
   // The SDK's settings files; the same file named twice is taken once.
   std::vector<std::string> sdkSettings;
-  std::string stamp;         // "20261206_224500": part of the archive's name
+  std::string stamp;  // "20261206_224500": part of the archive's name
 };
 
 struct CaptureResult {

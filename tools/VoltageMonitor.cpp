@@ -29,8 +29,8 @@ VoltageReading ReadVoltage(device::ZKRYDevice& device, const std::string& lockFi
   }
   const std::int32_t opened = device.Open();
   if (opened != KRY_OK) {
-    r.kind = opened == KRY_ERR_IN_USE ? VoltageReading::Kind::InUse
-                                      : VoltageReading::Kind::NotConnected;
+    r.kind =
+        opened == KRY_ERR_IN_USE ? VoltageReading::Kind::InUse : VoltageReading::Kind::NotConnected;
     r.text = core::Text(opened == KRY_ERR_IN_USE ? 104 : 3);
     return r;
   }

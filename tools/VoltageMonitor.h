@@ -16,8 +16,8 @@ namespace tools {
 struct VoltageReading {
   enum class Kind { Volts, NotConnected, InUse, ReadFailed } kind = Kind::NotConnected;
   std::int32_t millivolts = 0;
-  std::string text;       // "%6.2f V", or the reason there is no value
-  std::uint32_t colour;   // ARGB: green 8,000 to 15,000 mV, red otherwise and without value
+  std::string text;      // "%6.2f V", or the reason there is no value
+  std::uint32_t colour;  // ARGB: green 8,000 to 15,000 mV, red otherwise and without value
 };
 
 // One visit to the adapter. With a `lockFile` (AdapterLockPath) the visit waits up to 2 s

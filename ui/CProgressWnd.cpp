@@ -35,8 +35,8 @@ void CProgressWnd::OnFindControl() {
 
 void CProgressWnd::OnPrepare() {
   // One second of program time per tick, so a scaled clock speeds the window up too.
-  const auto real = std::chrono::duration_cast<std::chrono::milliseconds>(
-      platform::TheClock().ToReal(1000));
+  const auto real =
+      std::chrono::duration_cast<std::chrono::milliseconds>(platform::TheClock().ToReal(1000));
   timer_.setTimerType(Qt::PreciseTimer);
   timer_.setInterval(std::max<int>(1, static_cast<int>(real.count())));
   QObject::connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });

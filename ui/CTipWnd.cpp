@@ -12,7 +12,7 @@ CTipWnd::CTipWnd(const QString& text, int type, int* result)
       result_(result) {}
 
 bool CTipWnd::ShowBox(QWidget* owner, const QString& caption, const QString& text,
-                     bool withCancel) {
+                      bool withCancel) {
   int result = 1;
   auto* window = new CTipWnd(QString(), withCancel ? 1 : 0, &result);
   window->text_ = text;

@@ -15,8 +15,7 @@ class CTipWnd : public GUIWnd {
   static int Show(QWidget* owner, const QString& windowName, const QString& text, int type);
   // A message box of the procedures in the same look: the caption is its window title, the
   // text is shown whole. True for OK.
-  static bool ShowBox(QWidget* owner, const QString& caption, const QString& text,
-                      bool withCancel);
+  static bool ShowBox(QWidget* owner, const QString& caption, const QString& text, bool withCancel);
 
  protected:
   QString GetSkinFile() override { return "TipWnd.xml"; }

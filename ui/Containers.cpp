@@ -17,8 +17,8 @@ Container::Container(const QString& className, Kind kind, QWidget* parent)
     grid_->setSpacing(0);
     grid_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   } else {
-    box_ = new QBoxLayout(kind == Kind::Horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom,
-                          this);
+    box_ = new QBoxLayout(
+        kind == Kind::Horizontal ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom, this);
     box_->setContentsMargins(0, 0, 0, 0);
     box_->setSpacing(0);
   }

@@ -13,12 +13,18 @@ Qt::Alignment ParseAlign(const QString& value, Qt::Alignment current) {
   Qt::Alignment horizontal = current & Qt::AlignHorizontal_Mask;
   Qt::Alignment vertical = current & Qt::AlignVertical_Mask;
   for (const QString& word : value.split(QRegularExpression("[ ,|]"), Qt::SkipEmptyParts)) {
-    if (word == "left") horizontal = Qt::AlignLeft;
-    else if (word == "right") horizontal = Qt::AlignRight;
-    else if (word == "center") horizontal = Qt::AlignHCenter;
-    else if (word == "top") vertical = Qt::AlignTop;
-    else if (word == "bottom") vertical = Qt::AlignBottom;
-    else if (word == "vcenter") vertical = Qt::AlignVCenter;
+    if (word == "left")
+      horizontal = Qt::AlignLeft;
+    else if (word == "right")
+      horizontal = Qt::AlignRight;
+    else if (word == "center")
+      horizontal = Qt::AlignHCenter;
+    else if (word == "top")
+      vertical = Qt::AlignTop;
+    else if (word == "bottom")
+      vertical = Qt::AlignBottom;
+    else if (word == "vcenter")
+      vertical = Qt::AlignVCenter;
   }
   return horizontal | vertical;
 }
@@ -76,57 +82,102 @@ QString Control::skinFolder() const { return manager_ ? manager_->skinFolder() :
 
 bool Control::SetAttribute(const QString& name, const QString& value) {
   QWidget* w = widget();
-  if (name == "name") SetName(value);
-  else if (name == "text") SetText(value);
-  else if (name == "tooltip") SetToolTip(value);
-  else if (name == "userdata") userData_ = value;
-  else if (name == "visible") SetVisible(ParseBool(value));
-  else if (name == "enabled") SetEnabled(ParseBool(value));
-  else if (name == "width") w->setFixedWidth(value.toInt());
-  else if (name == "height") w->setFixedHeight(value.toInt());
-  else if (name == "minwidth") w->setMinimumWidth(value.toInt());
-  else if (name == "minheight") w->setMinimumHeight(value.toInt());
-  else if (name == "maxwidth") w->setMaximumWidth(value.toInt());
-  else if (name == "maxheight") w->setMaximumHeight(value.toInt());
-  else if (name == "bkcolor") look_.bk = ParseColor(value);
-  else if (name == "bkcolor2") look_.bk2 = ParseColor(value);
-  else if (name == "hotbkcolor") look_.hotBk = ParseColor(value);
-  else if (name == "pushedbkcolor") look_.pushedBk = ParseColor(value);
-  else if (name == "selectedbkcolor") look_.selectedBk = ParseColor(value);
-  else if (name == "disabledbkcolor") look_.disabledBk = ParseColor(value);
-  else if (name == "bordercolor") look_.border = ParseColor(value);
-  else if (name == "focusbordercolor") look_.focusBorder = ParseColor(value);
-  else if (name == "bordersize") look_.borderSize = value.toInt();
-  else if (name == "borderround") look_.borderRound = ParseSize(value).width();
-  else if (name == "textcolor") look_.text = ParseColor(value);
-  else if (name == "hottextcolor") look_.hotText = ParseColor(value);
-  else if (name == "pushedtextcolor") look_.pushedText = ParseColor(value);
-  else if (name == "selectedtextcolor") look_.selectedText = ParseColor(value);
-  else if (name == "disabledtextcolor") look_.disabledText = ParseColor(value);
-  else if (name == "font") SetFont(value.toInt());
-  else if (name == "align") look_.align = ParseAlign(value, look_.align);
-  else if (name == "valign") look_.align = ParseAlign(value, look_.align);
-  else if (name == "textpadding") look_.textPadding = ParseMargins(value);
-  else if (name == "wordbreak" || name == "multiline") look_.wordBreak = ParseBool(value);
-  else if (name == "bkimage") look_.bkImage = ParseImage(value);
-  else if (name == "normalimage") look_.normalImage = ParseImage(value);
-  else if (name == "hotimage") look_.hotImage = ParseImage(value);
-  else if (name == "pushedimage") look_.pushedImage = ParseImage(value);
-  else if (name == "selectedimage") look_.selectedImage = ParseImage(value);
-  else if (name == "foreimage") look_.foreImage = ParseImage(value);
-  else if (name == "disabledimage") look_.disabledImage = ParseImage(value);
-  else if (name == "cursor") w->setCursor(value == "hand" ? Qt::PointingHandCursor : Qt::ArrowCursor);
-  else return false;
+  if (name == "name")
+    SetName(value);
+  else if (name == "text")
+    SetText(value);
+  else if (name == "tooltip")
+    SetToolTip(value);
+  else if (name == "userdata")
+    userData_ = value;
+  else if (name == "visible")
+    SetVisible(ParseBool(value));
+  else if (name == "enabled")
+    SetEnabled(ParseBool(value));
+  else if (name == "width")
+    w->setFixedWidth(value.toInt());
+  else if (name == "height")
+    w->setFixedHeight(value.toInt());
+  else if (name == "minwidth")
+    w->setMinimumWidth(value.toInt());
+  else if (name == "minheight")
+    w->setMinimumHeight(value.toInt());
+  else if (name == "maxwidth")
+    w->setMaximumWidth(value.toInt());
+  else if (name == "maxheight")
+    w->setMaximumHeight(value.toInt());
+  else if (name == "bkcolor")
+    look_.bk = ParseColor(value);
+  else if (name == "bkcolor2")
+    look_.bk2 = ParseColor(value);
+  else if (name == "hotbkcolor")
+    look_.hotBk = ParseColor(value);
+  else if (name == "pushedbkcolor")
+    look_.pushedBk = ParseColor(value);
+  else if (name == "selectedbkcolor")
+    look_.selectedBk = ParseColor(value);
+  else if (name == "disabledbkcolor")
+    look_.disabledBk = ParseColor(value);
+  else if (name == "bordercolor")
+    look_.border = ParseColor(value);
+  else if (name == "focusbordercolor")
+    look_.focusBorder = ParseColor(value);
+  else if (name == "bordersize")
+    look_.borderSize = value.toInt();
+  else if (name == "borderround")
+    look_.borderRound = ParseSize(value).width();
+  else if (name == "textcolor")
+    look_.text = ParseColor(value);
+  else if (name == "hottextcolor")
+    look_.hotText = ParseColor(value);
+  else if (name == "pushedtextcolor")
+    look_.pushedText = ParseColor(value);
+  else if (name == "selectedtextcolor")
+    look_.selectedText = ParseColor(value);
+  else if (name == "disabledtextcolor")
+    look_.disabledText = ParseColor(value);
+  else if (name == "font")
+    SetFont(value.toInt());
+  else if (name == "align")
+    look_.align = ParseAlign(value, look_.align);
+  else if (name == "valign")
+    look_.align = ParseAlign(value, look_.align);
+  else if (name == "textpadding")
+    look_.textPadding = ParseMargins(value);
+  else if (name == "wordbreak" || name == "multiline")
+    look_.wordBreak = ParseBool(value);
+  else if (name == "bkimage")
+    look_.bkImage = ParseImage(value);
+  else if (name == "normalimage")
+    look_.normalImage = ParseImage(value);
+  else if (name == "hotimage")
+    look_.hotImage = ParseImage(value);
+  else if (name == "pushedimage")
+    look_.pushedImage = ParseImage(value);
+  else if (name == "selectedimage")
+    look_.selectedImage = ParseImage(value);
+  else if (name == "foreimage")
+    look_.foreImage = ParseImage(value);
+  else if (name == "disabledimage")
+    look_.disabledImage = ParseImage(value);
+  else if (name == "cursor")
+    w->setCursor(value == "hand" ? Qt::PointingHandCursor : Qt::ArrowCursor);
+  else
+    return false;
   Repaint();
   return true;
 }
 
 void Control::PaintBox(QPainter& painter, const QRect& bounds, const LookState& state) {
   QColor bk = look_.bk;
-  if (state.disabled && look_.disabledBk.isValid()) bk = look_.disabledBk;
-  else if (state.selected && look_.selectedBk.isValid()) bk = look_.selectedBk;
-  else if (state.pushed && look_.pushedBk.isValid()) bk = look_.pushedBk;
-  else if (state.hot && look_.hotBk.isValid()) bk = look_.hotBk;
+  if (state.disabled && look_.disabledBk.isValid())
+    bk = look_.disabledBk;
+  else if (state.selected && look_.selectedBk.isValid())
+    bk = look_.selectedBk;
+  else if (state.pushed && look_.pushedBk.isValid())
+    bk = look_.pushedBk;
+  else if (state.hot && look_.hotBk.isValid())
+    bk = look_.hotBk;
   QColor border = look_.border;
   if ((state.focused || state.hot) && look_.focusBorder.isValid() && look_.borderSize > 0)
     border = look_.focusBorder;
@@ -134,8 +185,10 @@ void Control::PaintBox(QPainter& painter, const QRect& bounds, const LookState& 
   painter.setRenderHint(QPainter::Antialiasing, look_.borderRound > 0);
   const QRectF box = QRectF(bounds).adjusted(0.5, 0.5, -0.5, -0.5);
   QPainterPath path;
-  if (look_.borderRound > 0) path.addRoundedRect(box, look_.borderRound, look_.borderRound);
-  else path.addRect(box);
+  if (look_.borderRound > 0)
+    path.addRoundedRect(box, look_.borderRound, look_.borderRound);
+  else
+    path.addRect(box);
   if (bk.isValid() && bk.alpha() > 0) {
     if (look_.bk2.isValid()) {
       QLinearGradient g(bounds.topLeft(), bounds.bottomLeft());
@@ -149,10 +202,14 @@ void Control::PaintBox(QPainter& painter, const QRect& bounds, const LookState& 
   painter.restore();
   DrawImage(painter, skinFolder(), look_.bkImage, bounds);
   const ImageSpec* image = &look_.normalImage;
-  if (state.disabled && !look_.disabledImage.empty()) image = &look_.disabledImage;
-  else if (state.selected && !look_.selectedImage.empty()) image = &look_.selectedImage;
-  else if (state.pushed && !look_.pushedImage.empty()) image = &look_.pushedImage;
-  else if (state.hot && !look_.hotImage.empty()) image = &look_.hotImage;
+  if (state.disabled && !look_.disabledImage.empty())
+    image = &look_.disabledImage;
+  else if (state.selected && !look_.selectedImage.empty())
+    image = &look_.selectedImage;
+  else if (state.pushed && !look_.pushedImage.empty())
+    image = &look_.pushedImage;
+  else if (state.hot && !look_.hotImage.empty())
+    image = &look_.hotImage;
   DrawImage(painter, skinFolder(), *image, bounds);
   DrawImage(painter, skinFolder(), look_.foreImage, bounds);
   if (look_.borderSize > 0 && border.isValid()) {
@@ -169,20 +226,24 @@ void Control::PaintLabelText(QPainter& painter, const QRect& bounds, const LookS
                              const QString& text) {
   if (text.isEmpty()) return;
   QColor color = look_.text;
-  if (state.disabled) color = look_.disabledText;
-  else if (state.selected && look_.selectedText.isValid()) color = look_.selectedText;
-  else if (state.pushed && look_.pushedText.isValid()) color = look_.pushedText;
-  else if (state.hot && look_.hotText.isValid()) color = look_.hotText;
+  if (state.disabled)
+    color = look_.disabledText;
+  else if (state.selected && look_.selectedText.isValid())
+    color = look_.selectedText;
+  else if (state.pushed && look_.pushedText.isValid())
+    color = look_.pushedText;
+  else if (state.hot && look_.hotText.isValid())
+    color = look_.hotText;
   painter.save();
   painter.setPen(color);
   painter.setFont(const_cast<Control*>(this)->widget()->font());
   const QRect area = bounds.marginsRemoved(look_.textPadding);
   int flags = static_cast<int>(look_.align);
   if (look_.wordBreak) flags |= Qt::TextWordWrap;
-  const QString shown = look_.wordBreak ? text
-                                        : painter.fontMetrics().elidedText(
-                                              text, Qt::ElideRight, area.width() + 1,
-                                              Qt::TextShowMnemonic);
+  const QString shown = look_.wordBreak
+                            ? text
+                            : painter.fontMetrics().elidedText(
+                                  text, Qt::ElideRight, area.width() + 1, Qt::TextShowMnemonic);
   painter.drawText(area, flags, look_.wordBreak ? text : shown);
   painter.restore();
 }

@@ -36,8 +36,7 @@ struct ControlLook {
   Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
   QMargins textPadding;
   bool wordBreak = false;
-  ImageSpec bkImage, normalImage, hotImage, pushedImage, selectedImage, foreImage,
-      disabledImage;
+  ImageSpec bkImage, normalImage, hotImage, pushedImage, selectedImage, foreImage, disabledImage;
 };
 
 class Control {

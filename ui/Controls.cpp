@@ -17,30 +17,33 @@ QString Css(const QColor& c) { return c.isValid() ? c.name(QColor::HexArgb) : "t
 QString FieldStyle(const char* widget, const ControlLook& look, const QString& skin) {
   const QColor border = look.border.isValid() ? look.border : QColor(0xD1, 0xD5, 0xDB);
   const QColor focus = look.focusBorder.isValid() ? look.focusBorder : QColor(0x02, 0x8C, 0xF1);
-  QString s = QString("%1 { background: %2; color: %3; border: 1px solid %4; border-radius: %5px;"
-                      " padding: %6px %7px %8px %9px; }"
-                      "%1:focus { border-color: %10; }"
-                      "%1:disabled { background: #FFF1F5F9; color: #FF576477; border-color: #FFE5E7EB; }")
-                  .arg(widget, Css(look.bk.isValid() ? look.bk : QColor(Qt::white)), Css(look.text),
-                       Css(border))
-                  .arg(look.borderRound)
-                  .arg(look.textPadding.top())
-                  .arg(look.textPadding.right())
-                  .arg(look.textPadding.bottom())
-                  .arg(look.textPadding.left())
-                  .arg(Css(focus));
+  QString s =
+      QString(
+          "%1 { background: %2; color: %3; border: 1px solid %4; border-radius: %5px;"
+          " padding: %6px %7px %8px %9px; }"
+          "%1:focus { border-color: %10; }"
+          "%1:disabled { background: #FFF1F5F9; color: #FF576477; border-color: #FFE5E7EB; }")
+          .arg(widget, Css(look.bk.isValid() ? look.bk : QColor(Qt::white)), Css(look.text),
+               Css(border))
+          .arg(look.borderRound)
+          .arg(look.textPadding.top())
+          .arg(look.textPadding.right())
+          .arg(look.textPadding.bottom())
+          .arg(look.textPadding.left())
+          .arg(Css(focus));
   if (QString(widget) == "QComboBox")
-    s += QString("QComboBox::drop-down { border: none; width: 24px; }"
-                 "QComboBox::down-arrow { image: url(%1/combo_arrow.png); width: 12px; height: 12px; }"
-                 "QComboBox QAbstractItemView { background: white; color: #FF1F2937;"
-                 " selection-background-color: #FFE8F3FE; selection-color: #FF1F2937;"
-                 " border: 1px solid #FFD1D5DB; outline: none; }"
-                 // The entries are drawn by the view's items, which would otherwise take
-                 // the closed box's text colour (light on the dark header).
-                 "QComboBox QAbstractItemView::item { color: #FF1F2937; background: white;"
-                 " min-height: 24px; padding: 0 8px; }"
-                 "QComboBox QAbstractItemView::item:selected { color: #FF1F2937;"
-                 " background: #FFE8F3FE; }")
+    s += QString(
+             "QComboBox::drop-down { border: none; width: 24px; }"
+             "QComboBox::down-arrow { image: url(%1/combo_arrow.png); width: 12px; height: 12px; }"
+             "QComboBox QAbstractItemView { background: white; color: #FF1F2937;"
+             " selection-background-color: #FFE8F3FE; selection-color: #FF1F2937;"
+             " border: 1px solid #FFD1D5DB; outline: none; }"
+             // The entries are drawn by the view's items, which would otherwise take
+             // the closed box's text colour (light on the dark header).
+             "QComboBox QAbstractItemView::item { color: #FF1F2937; background: white;"
+             " min-height: 24px; padding: 0 8px; }"
+             "QComboBox QAbstractItemView::item:selected { color: #FF1F2937;"
+             " background: #FFE8F3FE; }")
              .arg(skin);
   return s;
 }
@@ -150,9 +153,12 @@ Option::Option(const QString& className, QWidget* parent) : Button(className, pa
 }
 
 bool Option::SetAttribute(const QString& name, const QString& value) {
-  if (name == "group") group_ = value;
-  else if (name == "selected") Selected(ParseBool(value), false);
-  else return Button::SetAttribute(name, value);
+  if (name == "group")
+    group_ = value;
+  else if (name == "selected")
+    Selected(ParseBool(value), false);
+  else
+    return Button::SetAttribute(name, value);
   return true;
 }
 
@@ -173,8 +179,10 @@ void Option::Selected(bool selected, bool notify) {
 }
 
 void Option::Activate() {
-  if (group_.isEmpty()) Selected(!selected_);
-  else Selected(true);
+  if (group_.isEmpty())
+    Selected(!selected_);
+  else
+    Selected(true);
   Notify("click");
 }
 
@@ -221,11 +229,16 @@ void Edit::SetText(const QString& text) {
 }
 
 bool Edit::SetAttribute(const QString& name, const QString& value) {
-  if (name == "readonly") setReadOnly(ParseBool(value));
-  else if (name == "maxchar") setMaxLength(value.toInt());
-  else if (name == "password") setEchoMode(ParseBool(value) ? Password : Normal);
-  else if (name == "prompttext") setPlaceholderText(value);
-  else if (!Control::SetAttribute(name, value)) return false;
+  if (name == "readonly")
+    setReadOnly(ParseBool(value));
+  else if (name == "maxchar")
+    setMaxLength(value.toInt());
+  else if (name == "password")
+    setEchoMode(ParseBool(value) ? Password : Normal);
+  else if (name == "prompttext")
+    setPlaceholderText(value);
+  else if (!Control::SetAttribute(name, value))
+    return false;
   Restyle();
   return true;
 }
@@ -282,11 +295,16 @@ Progress::Progress(QWidget* parent) : QWidget(parent), Control("ProgressUI") {
 }
 
 bool Progress::SetAttribute(const QString& name, const QString& value) {
-  if (name == "min") SetMinValue(value.toInt());
-  else if (name == "max") SetMaxValue(value.toInt());
-  else if (name == "value") SetValue(value.toInt());
-  else if (name == "forecolor") fore_ = ParseColor(value);
-  else return Control::SetAttribute(name, value);
+  if (name == "min")
+    SetMinValue(value.toInt());
+  else if (name == "max")
+    SetMaxValue(value.toInt());
+  else if (name == "value")
+    SetValue(value.toInt());
+  else if (name == "forecolor")
+    fore_ = ParseColor(value);
+  else
+    return Control::SetAttribute(name, value);
   update();
   return true;
 }

@@ -26,7 +26,8 @@ void DeviceConfigWnd::OnFindControl() {
   // The first view shows the stored type's picture; later shows leave the picture alone.
   const device::CommPageState state = ReadState();
   if (connImage_ && state.typePosition >= 0)
-    connImage_->SetAttribute("bkimage", device::CommSettingsPage::PictureOfPosition(state.typePosition));
+    connImage_->SetAttribute("bkimage",
+                             device::CommSettingsPage::PictureOfPosition(state.typePosition));
 }
 
 device::CommPageState DeviceConfigWnd::ReadState() const {

@@ -76,9 +76,12 @@ class Builder {
       Control* c = Build(child);
       if (!c) continue;
       if (auto* list = dynamic_cast<List*>(control)) {
-        if (auto* header = dynamic_cast<Container*>(c)) list->SetHeader(header);
-        else if (auto* row = dynamic_cast<ListTextElement*>(c)) list->Add(row);
-        else delete c->widget();
+        if (auto* header = dynamic_cast<Container*>(c))
+          list->SetHeader(header);
+        else if (auto* row = dynamic_cast<ListTextElement*>(c))
+          list->Add(row);
+        else
+          delete c->widget();
       } else if (auto* container = dynamic_cast<Container*>(control)) {
         const bool floating = ParseBool(Q(child->Attribute("float")));
         container->Add(c, floating);

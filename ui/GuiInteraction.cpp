@@ -58,7 +58,9 @@ void GuiInteraction::ShowProgressWindow(const core::ProgressWindowSpec& spec,
   });
 }
 
-void GuiInteraction::SetStatus(const std::string& text) { SetLabel(statusControl_.toStdString(), text); }
+void GuiInteraction::SetStatus(const std::string& text) {
+  SetLabel(statusControl_.toStdString(), text);
+}
 
 void GuiInteraction::SetProgress(int value, int maximum) {
   PostToUi([name = progressControl_, value, maximum] {

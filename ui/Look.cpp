@@ -35,7 +35,9 @@ QSize ParseSize(const QString& value) {
   return QSize(m.left(), m.top());
 }
 
-bool ParseBool(const QString& value) { return value.trimmed().compare("true", Qt::CaseInsensitive) == 0; }
+bool ParseBool(const QString& value) {
+  return value.trimmed().compare("true", Qt::CaseInsensitive) == 0;
+}
 
 ImageSpec ParseImage(const QString& value) {
   ImageSpec spec;
@@ -47,9 +49,12 @@ ImageSpec ParseImage(const QString& value) {
     while (it.hasNext()) {
       const auto m = it.next();
       const QString key = m.captured(1).toLower();
-      if (key == "file") spec.file = m.captured(2);
-      else if (key == "dest") spec.dest = ParseRect(m.captured(2));
-      else if (key == "corner") spec.corner = ParseMargins(m.captured(2));
+      if (key == "file")
+        spec.file = m.captured(2);
+      else if (key == "dest")
+        spec.dest = ParseRect(m.captured(2));
+      else if (key == "corner")
+        spec.corner = ParseMargins(m.captured(2));
     }
   }
   spec.file.replace('\\', '/');

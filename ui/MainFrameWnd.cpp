@@ -38,10 +38,14 @@ const char* const kNavNames[MainFrameWnd::kPageCount] = {
 // for a value the list has no entry for.
 int LanguagePosition(int value) {
   switch (value) {
-    case 255: return 0;
-    case 0: return 1;
-    case 1: return 2;
-    default: return -1;
+    case 255:
+      return 0;
+    case 0:
+      return 1;
+    case 1:
+      return 2;
+    default:
+      return -1;
   }
 }
 
@@ -162,8 +166,8 @@ void MainFrameWnd::CreatePages() {
   pages_[0] = device_;
   const core::ZConfig& config = core::ZConfig::Instance();
   app::ZCoreManager& coreManager = app::ZCoreManager::Instance();
-  apps_ = new KRYAPPManagerWnd(coreManager.appManager(), ui_,
-                               {config.OfflineMode, config.OEMFlag}, coreManager.downloadService());
+  apps_ = new KRYAPPManagerWnd(coreManager.appManager(), ui_, {config.OfflineMode, config.OEMFlag},
+                               coreManager.downloadService());
   GUIWnd* pages[] = {apps_, new SPSWnd(coreManager.spsManager()), new SaleWnd, new RemoteDiagWnd};
   const char* const names[] = {"KRYAPPMANAGERWND", "SPSWND", "SALEWND", "REMOTEDIAG"};
   for (int i = 1; i < kPageCount; ++i) {

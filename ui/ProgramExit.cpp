@@ -20,8 +20,10 @@ void DefaultProgramExit(int code) {
 }
 
 void EndProgram(int code) {
-  if (Action()) Action()(code);
-  else DefaultProgramExit(code);
+  if (Action())
+    Action()(code);
+  else
+    DefaultProgramExit(code);
 }
 
 void SetProgramExit(std::function<void(int)> action) { Action() = std::move(action); }

@@ -46,9 +46,12 @@ bool WindowImplBase::Create(QWidget* owner, const QString& windowName, bool chil
   captionHeight_ = ParseMargins(attributes.value("caption")).bottom();
   roundCorner_ = ParseSize(attributes.value("roundcorner")).width();
   const QSize size = ParseSize(attributes.value("size"));
-  if (child) setGeometry(pos);
-  else if (size.isValid() && !size.isEmpty()) resize(size);
-  else resize(400, 240);
+  if (child)
+    setGeometry(pos);
+  else if (size.isValid() && !size.isEmpty())
+    resize(size);
+  else
+    resize(400, 240);
   if (!child && size.isValid() && !size.isEmpty()) setFixedSize(size);
   InitWindow();
   manager_.SendNotify(root_, "windowinit");
@@ -78,8 +81,10 @@ void WindowImplBase::Close(int code) {
 
 void WindowImplBase::CenterWindow() {
   QRect area;
-  if (parentWidget() && !child_) area = parentWidget()->window()->frameGeometry();
-  else if (QScreen* screen = QGuiApplication::primaryScreen()) area = screen->availableGeometry();
+  if (parentWidget() && !child_)
+    area = parentWidget()->window()->frameGeometry();
+  else if (QScreen* screen = QGuiApplication::primaryScreen())
+    area = screen->availableGeometry();
   if (area.isValid()) move(area.center() - rect().center());
 }
 

@@ -113,7 +113,8 @@ UpdateOutcome RunUpdate(const UpdateRequest& request, const UpdatePlaces& places
   report(UpdateStage::Downloading, 0, request.size);
   {
     DownloadWatch watch(downloads, request.size, progress);
-    const net::TransferResult fetched = net::DownloadFileTo(request.url, package, net::AnnouncedSizeTransfer(static_cast<long long>(request.size)));
+    const net::TransferResult fetched = net::DownloadFileTo(
+        request.url, package, net::AnnouncedSizeTransfer(static_cast<long long>(request.size)));
     if (!fetched.ok) return Failed("cannot download " + request.url + ": " + fetched.reason);
   }
   report(UpdateStage::Checking, request.size, request.size);

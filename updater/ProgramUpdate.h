@@ -20,7 +20,8 @@ struct UpdatePlaces {
 enum class UpdateStage { Downloading, Checking, Unpacking, Replacing, Finished };
 
 // Reports from the procedure's thread; `done`/`total` count bytes while downloading.
-using UpdateProgress = std::function<void(UpdateStage stage, std::uint64_t done, std::uint64_t total)>;
+using UpdateProgress =
+    std::function<void(UpdateStage stage, std::uint64_t done, std::uint64_t total)>;
 
 struct UpdateOutcome {
   bool ok = false;

@@ -14,11 +14,16 @@ namespace {
 
 QString StepText(UpdateStage stage) {
   switch (stage) {
-    case UpdateStage::Downloading: return ui::OwnText("Downloading the new version...");
-    case UpdateStage::Checking: return ui::OwnText("Checking the download...");
-    case UpdateStage::Unpacking: return ui::OwnText("Unpacking...");
-    case UpdateStage::Replacing: return ui::OwnText("Replacing the program files...");
-    case UpdateStage::Finished: return ui::OwnText("Starting the new version...");
+    case UpdateStage::Downloading:
+      return ui::OwnText("Downloading the new version...");
+    case UpdateStage::Checking:
+      return ui::OwnText("Checking the download...");
+    case UpdateStage::Unpacking:
+      return ui::OwnText("Unpacking...");
+    case UpdateStage::Replacing:
+      return ui::OwnText("Replacing the program files...");
+    case UpdateStage::Finished:
+      return ui::OwnText("Starting the new version...");
   }
   return {};
 }
@@ -30,7 +35,8 @@ UpdateWindow::UpdateWindow(const QString& ownVersion, const QString& newVersion)
   setWindowTitle("OrbUpdate");
   setStyleSheet(ui::OwnStyleSheet());
   auto* layout = new QVBoxLayout(this);
-  auto* heading = new QLabel(ui::OwnText("Updating OrbManager %1 to %2").arg(ownVersion, newVersion), this);
+  auto* heading =
+      new QLabel(ui::OwnText("Updating OrbManager %1 to %2").arg(ownVersion, newVersion), this);
   heading->setObjectName("labelHeading");
   step_ = new QLabel(ui::OwnText("Starting..."), this);
   step_->setObjectName("labelStep");
@@ -54,14 +60,25 @@ void UpdateWindow::PostProgress(UpdateStage stage, std::uint64_t done, std::uint
       this,
       [this, stage, done, total] {
         step_->setText(StepText(stage));
-        const int share = total ? static_cast<int>(std::min<std::uint64_t>(done, total) * 250 / total) : 0;
+        const int share =
+            total ? static_cast<int>(std::min<std::uint64_t>(done, total) * 250 / total) : 0;
         // The download fills the first half by bytes, the later steps the rest.
         switch (stage) {
-          case UpdateStage::Downloading: bar_->setValue(share * 2); break;
-          case UpdateStage::Checking: bar_->setValue(550); break;
-          case UpdateStage::Unpacking: bar_->setValue(700); break;
-          case UpdateStage::Replacing: bar_->setValue(850); break;
-          case UpdateStage::Finished: bar_->setValue(1000); break;
+          case UpdateStage::Downloading:
+            bar_->setValue(share * 2);
+            break;
+          case UpdateStage::Checking:
+            bar_->setValue(550);
+            break;
+          case UpdateStage::Unpacking:
+            bar_->setValue(700);
+            break;
+          case UpdateStage::Replacing:
+            bar_->setValue(850);
+            break;
+          case UpdateStage::Finished:
+            bar_->setValue(1000);
+            break;
         }
       },
       Qt::QueuedConnection);
@@ -69,7 +86,8 @@ void UpdateWindow::PostProgress(UpdateStage stage, std::uint64_t done, std::uint
 
 void UpdateWindow::ShowFailure(const QString& reason) {
   step_->setText(
-      ui::OwnText("The update failed: %1.\nThe installed version stays and is started again.").arg(reason));
+      ui::OwnText("The update failed: %1.\nThe installed version stays and is started again.")
+          .arg(reason));
   close_->show();
 }
 

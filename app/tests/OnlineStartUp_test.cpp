@@ -44,8 +44,8 @@ class OnlineStartUpTest : public ConfigFixture {
   }
   void Configure(const std::string& extra, const std::string& updateUrl = "/update.ini") {
     WriteConfig("[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0.0\nUpdateURL=" +
-                (updateUrl.empty() ? "" : web.Url(updateUrl)) +
-                "\nApplicationURL=" + web.Url("/APPS.xml") + "\nFirmwareURL=" + web.Url("/fws.xml") +
+                (updateUrl.empty() ? "" : web.Url(updateUrl)) + "\nApplicationURL=" +
+                web.Url("/APPS.xml") + "\nFirmwareURL=" + web.Url("/fws.xml") +
                 "\nSPSListURL=" + web.Url("/sps.xml") + "\n" + extra);
     core::ZConfig::Instance().LoadFrom(root.path());
   }
@@ -102,7 +102,8 @@ TEST_F(OnlineStartUpTest, AnsweringServerMakesTheRunOnline) {
 }
 
 TEST_F(OnlineStartUpTest, ANewVersionIsOfferedAtStartUp) {
-  web.Put("update.ini", "[UPDATE]\nManagerVersion=1.1.0\nManagerURL=http://127.0.0.44/p\nMD5=AB\nSize=42\n");
+  web.Put("update.ini",
+          "[UPDATE]\nManagerVersion=1.1.0\nManagerURL=http://127.0.0.44/p\nMD5=AB\nSize=42\n");
   for (bool ok : {false, true}) {
     SCOPED_TRACE(ok ? "OK" : "Cancel");
     Configure("AupdateUpdateProgram=OrbUpdate.exe\n");
@@ -110,9 +111,11 @@ TEST_F(OnlineStartUpTest, ANewVersionIsOfferedAtStartUp) {
     ui.Answer({ok});
     handedOver.clear();
     ASSERT_TRUE(Init()) << "Cancel goes on with the start-up";
-    EXPECT_EQ(ui.Texts("question"), std::vector<std::string>{"Find new version: 1.1.0, Update now?"});
-    EXPECT_EQ(handedOver, ok ? std::vector<std::string>{"OrbUpdate.exe 1.0.0 1.1.0 http://127.0.0.44/p 42 AB"}
-                             : std::vector<std::string>{});
+    EXPECT_EQ(ui.Texts("question"),
+              std::vector<std::string>{"Find new version: 1.1.0, Update now?"});
+    EXPECT_EQ(handedOver,
+              ok ? std::vector<std::string>{"OrbUpdate.exe 1.0.0 1.1.0 http://127.0.0.44/p 42 AB"}
+                 : std::vector<std::string>{});
   }
 }
 
@@ -143,7 +146,8 @@ TEST_F(OnlineStartUpTest, ConfiguredOfflineWorksFromTheKeptFilesOnly) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    for (const char* f : {"APPS.xml", "fws.xml", "sps.xml"}) platform::DeleteFile(root / ("Download/" + std::string(f)));
+    for (const char* f : {"APPS.xml", "fws.xml", "sps.xml"})
+      platform::DeleteFile(root / ("Download/" + std::string(f)));
     KeepFiles(c.apps, c.fws, c.sps);
     Configure("OfflineMode=1\n");
     app::ZCoreManager offline;
@@ -178,12 +182,15 @@ TEST_F(OnlineStartUpTest, CatalogueFailuresOnlineKeepTheKeptFile) {
     for (const auto& c : cases) {
       SCOPED_TRACE(std::string(c.failing) + " " + fault);
       web.server().ClearFaults();
-      ServeSigned({{"update.ini", kUpdate}, {"APPS.xml", kApps}, {"fws.xml", kFws}, {"sps.xml", kSps}});
+      ServeSigned(
+          {{"update.ini", kUpdate}, {"APPS.xml", kApps}, {"fws.xml", kFws}, {"sps.xml", kSps}});
       const std::string failing = std::string("/") + c.failing;
       if (fault == "cut") web.server().SetFault(failing, {sim::FaultKind::Cut});
       if (fault == "not loading") web.Put(c.failing, "<APPS><ITEM><ID>1</ID>");
-      if (fault == "tampered") web.Put(c.failing, *platform::ReadFile(web.files() / c.failing) + " ");
-      if (fault == "unsigned") platform::DeleteFile(web.files() / (std::string(c.failing) + ".sig"));
+      if (fault == "tampered")
+        web.Put(c.failing, *platform::ReadFile(web.files() / c.failing) + " ");
+      if (fault == "unsigned")
+        platform::DeleteFile(web.files() / (std::string(c.failing) + ".sig"));
       KeepFiles(true, true, true);
       Configure(signing ? "CatalogueKey=" + signer.PublicKey() + "\n" : "");
       app::ZCoreManager run;
@@ -217,7 +224,8 @@ TEST_F(OnlineStartUpTest, SignedCataloguesStartOnlineAndABadVersionSignatureGoes
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ServeSigned({{"update.ini", kUpdate}, {"APPS.xml", kApps}, {"fws.xml", kFws}, {"sps.xml", kSps}});
+    ServeSigned(
+        {{"update.ini", kUpdate}, {"APPS.xml", kApps}, {"fws.xml", kFws}, {"sps.xml", kSps}});
     if (c.tampered) web.Put("update.ini", std::string(kUpdate) + "Size=6\n");
     platform::WriteFile(root / "Download/update.ini", kept);
     KeepFiles(true, true, true);

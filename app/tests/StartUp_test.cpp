@@ -1,3 +1,5 @@
+#include "app/StartUp.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -6,7 +8,6 @@
 #include <ctime>
 #include <filesystem>
 
-#include "app/StartUp.h"
 #include "app/ZCoreManager.h"
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
@@ -59,8 +60,9 @@ TEST_F(StartUpTest, RunsTheStepsInOrderAndEndsTheKillList) {
     if (seen) break;
     ::usleep(5000);
   }
-  WriteConfig("[CONFIG]\nManagerTittle=OrbManager Test\nLANGUAGE=0\n[PK]\nPKCount=3\nPK_1=orbstale\n"
-              "PK_2=NoSuchProgram\nPK_3=\n");
+  WriteConfig(
+      "[CONFIG]\nManagerTittle=OrbManager Test\nLANGUAGE=0\n[PK]\nPKCount=3\nPK_1=orbstale\n"
+      "PK_2=NoSuchProgram\nPK_3=\n");
   platform::WriteFile(root / "Kavora.log", "previous run\n");
 
   RecordingShell shell;
@@ -68,9 +70,9 @@ TEST_F(StartUpTest, RunsTheStepsInOrderAndEndsTheKillList) {
   EXPECT_EQ(app::RunProgram(shell, ui), 0);
   EXPECT_EQ(stale.Wait(), 128 + SIGKILL);
   const std::string skin = platform::ProgramFolder() + "/skin/CS";
-  EXPECT_EQ(shell.calls, (std::vector<std::string>{"skin " + skin, "construct", "splash",
-                                                   "create OrbManager Test", "stop splash", "show",
-                                                   "loop"}));
+  EXPECT_EQ(shell.calls,
+            (std::vector<std::string>{"skin " + skin, "construct", "splash",
+                                      "create OrbManager Test", "stop splash", "show", "loop"}));
   EXPECT_EQ(platform::ReadFile(root / "Kavora.log")->find("previous run"), std::string::npos);
 }
 

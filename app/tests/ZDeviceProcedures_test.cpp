@@ -3,7 +3,6 @@
 #include "app/ZDeviceProcedures.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <thread>
@@ -250,9 +249,9 @@ TEST_F(DeviceProceduresTest, AutomaticOpeningOnlyWhenEveryConditionHolds) {
   VciSim sim;
   ASSERT_TRUE(sim.ok()) << sim.output();
   StartCore(sim,
-            "ManagerVersion=1.0.0\nUpdateURL=" + web.Url("/update.ini") + "\nApplicationURL=" +
-                web.Url("/APPS.xml") + "\nFirmwareURL=" + web.Url("/fws.xml") +
-                "\nSPSListURL=" + web.Url("/sps.xml"),
+            "ManagerVersion=1.0.0\nUpdateURL=" + web.Url("/update.ini") +
+                "\nApplicationURL=" + web.Url("/APPS.xml") +
+                "\nFirmwareURL=" + web.Url("/fws.xml") + "\nSPSListURL=" + web.Url("/sps.xml"),
             false);
   ASSERT_TRUE(core.online());
   int opened = 0;

@@ -15,7 +15,8 @@ std::string App(const std::string& id, const std::string& clsid, const std::stri
          "</NAME><VERSION>1.0</VERSION>" + extra + "</ITEM>";
 }
 std::string Class(const std::string& id, const std::string& name) {
-  return "<ITEM><ID>" + id + "</ID><NAME>" + name + "</NAME><LOGO>l.png</LOGO><DESC>d</DESC></ITEM>";
+  return "<ITEM><ID>" + id + "</ID><NAME>" + name +
+         "</NAME><LOGO>l.png</LOGO><DESC>d</DESC></ITEM>";
 }
 
 class AppCatalogueTest : public ::testing::Test {
@@ -39,7 +40,9 @@ TEST_F(AppCatalogueTest, ReadsClassesAndApplicationsInFileOrder) {
   platform::CreateFolder(dir / "Apps");
   const std::string path = Write(
       "<CLASS>" + Class("1", "Diagnosis") + Class("2", "Tools") + Class("1", "Twin") + "</CLASS>",
-      "<APP>" + App("101", "1", "<SIZE> 2048</SIZE><MD5>abc</MD5><DESCURL>http://127.0.0.43/d</DESCURL>") +
+      "<APP>" +
+          App("101", "1",
+              "<SIZE> 2048</SIZE><MD5>abc</MD5><DESCURL>http://127.0.0.43/d</DESCURL>") +
           App("  -5", "2") + App("12abc", "9") + App("word", "1") + "</APP>");
   ASSERT_TRUE(catalogue.LoadFromFile(path));
   EXPECT_EQ(Ids(), (std::vector<int>{101, -5, 12, 0}));
@@ -75,8 +78,9 @@ TEST_F(AppCatalogueTest, MissingListsAreEmptyAndBadFilesFail) {
 }
 
 TEST_F(AppCatalogueTest, LookupsTakeTheFirstOfAnIdAndLoadingAgainRebuilds) {
-  const std::string path = Write("<CLASS>" + Class("1", "A") + "</CLASS>",
-                                 "<APP>" + App("5", "1") + App("6", "1") + App("5", "1") + "</APP>");
+  const std::string path =
+      Write("<CLASS>" + Class("1", "A") + "</CLASS>",
+            "<APP>" + App("5", "1") + App("6", "1") + App("5", "1") + "</APP>");
   ASSERT_TRUE(catalogue.LoadFromFile(path));
   ASSERT_TRUE(catalogue.LoadFromFile(path));
   EXPECT_EQ(Ids(), (std::vector<int>{5, 6, 5}));
@@ -108,7 +112,8 @@ TEST_F(AppCatalogueTest, InstalledStateComesFromAppInfo) {
       {"Installed=1\nVersion=1.0A\nTarget=@", "1.0a", apps::ZKRYApp::State::UpdateAvailable, true},
       {"Installed=1\nVersion=2.0\nTarget=@", "1.0", apps::ZKRYApp::State::UpdateAvailable, true},
       {"Installed=1\nVersion=1.0\nTarget=", "1.0", apps::ZKRYApp::State::Current, false},
-      {"Installed=1\nVersion=1.0\nTarget=/no/such/program", "1.0", apps::ZKRYApp::State::Current, false},
+      {"Installed=1\nVersion=1.0\nTarget=/no/such/program", "1.0", apps::ZKRYApp::State::Current,
+       false},
       {"Installed=0\nVersion=1.0\nTarget=@", "1.0", apps::ZKRYApp::State::NotInstalled, false},
       {"Installed=yes\nVersion=1.0\nTarget=@", "1.0", apps::ZKRYApp::State::NotInstalled, false},
       {"Installed=\nVersion=1.0\nTarget=@", "1.0", apps::ZKRYApp::State::NotInstalled, false},
@@ -122,8 +127,9 @@ TEST_F(AppCatalogueTest, InstalledStateComesFromAppInfo) {
       if (at != std::string::npos) text.replace(at, 1, target);
       dir.Put("Apps/1/AppInfo.ini", text);
     }
-    ASSERT_TRUE(catalogue.LoadFromFile(
-        Write("", "<APP><ITEM><ID>1</ID><VERSION>" + std::string(c.version) + "</VERSION></ITEM></APP>")));
+    ASSERT_TRUE(
+        catalogue.LoadFromFile(Write("", "<APP><ITEM><ID>1</ID><VERSION>" + std::string(c.version) +
+                                             "</VERSION></ITEM></APP>")));
     const apps::ZKRYApp& app = *catalogue.objects()[0];
     EXPECT_EQ(app.state(), c.state);
     EXPECT_EQ(app.startable(), c.startable);
@@ -153,9 +159,9 @@ TEST_F(AppCatalogueTest, TheInstallerMustHaveItsSizeAndDigest) {
     SCOPED_TRACE(c.name);
     platform::DeleteFile(dir / "Apps/3/install.exe");
     if (c.file) dir.Put("Apps/3/install.exe", c.content);
-    ASSERT_TRUE(catalogue.LoadFromFile(Write(
-        "", "<APP><ITEM><ID>3</ID><SIZE>" + std::to_string(installer.size()) + "</SIZE><MD5>" +
-                c.md5 + "</MD5></ITEM></APP>")));
+    ASSERT_TRUE(catalogue.LoadFromFile(
+        Write("", "<APP><ITEM><ID>3</ID><SIZE>" + std::to_string(installer.size()) +
+                      "</SIZE><MD5>" + c.md5 + "</MD5></ITEM></APP>")));
     EXPECT_EQ(catalogue.objects()[0]->CheckInstaller(), c.ok);
   }
 }

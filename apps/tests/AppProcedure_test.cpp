@@ -1,8 +1,7 @@
 // The application window's procedures against the loopback file server, with real
 // installer scripts that record how they were run.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <unistd.h>
 

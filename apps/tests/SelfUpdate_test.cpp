@@ -1,10 +1,11 @@
 // The self-update: the update button, the start-up prompt and the hand-over to the updater.
+#include "apps/SelfUpdate.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 
-#include "apps/SelfUpdate.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/ScriptedInteraction.h"
@@ -12,8 +13,8 @@
 
 namespace {
 
-using testing_support::TempFolder;
 using testing_support::ServedFolder;
+using testing_support::TempFolder;
 
 struct Recorded {
   int calls = 0;
@@ -84,7 +85,8 @@ TEST_F(SelfUpdateTest, BothPlacesOfferOnlyARealNewVersion) {
     handedOver = {};
     EXPECT_EQ(apps::OnUpdateButton(ui, config, Recorder(&handedOver)), c.button);
     if (c.button == apps::UpdateButtonResult::Latest) {
-      EXPECT_EQ(ui.Texts("message"), std::vector<std::string>{"The current version is the latest!"});
+      EXPECT_EQ(ui.Texts("message"),
+                std::vector<std::string>{"The current version is the latest!"});
       EXPECT_TRUE(ui.Texts("question").empty());
     } else {
       EXPECT_EQ(ui.Texts("question"), std::vector<std::string>{question});
@@ -122,8 +124,8 @@ TEST_F(SelfUpdateTest, TheButtonIsSilentWhenTheServerFailsAndOpensTheOemAddress)
   // OEM or offline: the browser gets the OEM address, or nothing happens.
   const std::string opened = local / "opened.txt";
   const std::string opener =
-      local.Put("opener.sh", "#!/bin/sh\nprintf '%s' \"$1\" > " + opened + ".tmp && mv " +
-                                 opened + ".tmp " + opened + "\n");
+      local.Put("opener.sh", "#!/bin/sh\nprintf '%s' \"$1\" > " + opened + ".tmp && mv " + opened +
+                                 ".tmp " + opened + "\n");
   ::chmod(opener.c_str(), 0755);
   ::setenv("ORB_OPEN_COMMAND", opener.c_str(), 1);
   config.OEMFlag = true;
@@ -146,9 +148,11 @@ TEST_F(SelfUpdateTest, TheButtonIsSilentWhenTheServerFailsAndOpensTheOemAddress)
 TEST(SelfUpdateHandover, StartsTheUpdaterWithFiveArgumentsAndEndsWithZero) {
   TempFolder local;
   const std::string out = local / "args.txt";
-  const std::string updater = local.Put(
-      "OrbUpdate", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > " + out + ".tmp\n"
-                   "mv " + out + ".tmp " + out + "\n");
+  const std::string updater =
+      local.Put("OrbUpdate", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > " + out +
+                                 ".tmp\n"
+                                 "mv " +
+                                 out + ".tmp " + out + "\n");
   ::chmod(updater.c_str(), 0755);
   EXPECT_EXIT(apps::StartUpdaterAndExit(updater, "2.0.9 2.1.0 http://127.0.0.43/p 1048576 ABCDEF"),
               ::testing::ExitedWithCode(0), "");

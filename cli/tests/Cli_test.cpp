@@ -38,10 +38,10 @@ TEST(Cli, ConfigShowsEveryKeyAsUsed) {
   EXPECT_EQ(j["comm"]["current"]["Datarate"], 100);
   EXPECT_EQ(j["comm"]["COMM255"]["IPAddr"], "192.168.8.1");
   EXPECT_EQ(j["sdk"]["Name"], "ZADEZO");
-  for (const char* key : {"configFile", "downloadDir", "appsDir", "languageFile",
-                          "deviceListFile", "OEMString", "ManagerTittle", "RemoteHelpURL",
-                          "OfflineMode", "deviceModels", "AupdateUpdateProgram", "HttpCacert",
-                          "KRYFwUp", "KRYFwUpCheckSum"})
+  for (const char* key :
+       {"configFile", "downloadDir", "appsDir", "languageFile", "deviceListFile", "OEMString",
+        "ManagerTittle", "RemoteHelpURL", "OfflineMode", "deviceModels", "AupdateUpdateProgram",
+        "HttpCacert", "KRYFwUp", "KRYFwUpCheckSum"})
     EXPECT_TRUE(j.contains(key)) << key;
   EXPECT_FALSE(platform::FileExists(root / "Kavora.log"));  // the program's log is left alone
 }
@@ -187,7 +187,8 @@ TEST_F(CliDevice, LedAndBeepTests) {
   ASSERT_TRUE(sim.WaitFor("beep 0 1"));
   std::vector<std::string> calls;
   for (const auto& line : sim.Record())
-    if (line == "open" || line == "close" || line.rfind("led", 0) == 0 || line.rfind("beep", 0) == 0)
+    if (line == "open" || line == "close" || line.rfind("led", 0) == 0 ||
+        line.rfind("beep", 0) == 0)
       calls.push_back(line);
   EXPECT_EQ(calls, (std::vector<std::string>{"open", "led 1 1 1 1", "close", "open", "beep 1 10",
                                              "beep 0 1", "close"}));

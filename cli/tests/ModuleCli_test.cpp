@@ -1,5 +1,6 @@
 // module exec|put|release as a user runs them, against a scripted module on loopback.
 #include <gtest/gtest.h>
+
 #include <nlohmann/json.hpp>
 
 #include "cli/tests/CliRun.h"
@@ -22,34 +23,36 @@ ModuleRun Module(const testing_support::TempFolder& root, const std::string& arg
                          "TMPDIR='" + root.path() + "' KAVORA_TIME_SCALE=" + timeScale);
 }
 
-
 TEST(ModuleCli, ExecPrintsTheOutputAndItsLength) {
   testing_support::TempFolder root;
   std::vector<fwtest::ClientFrame> got;
   ScriptedServer module = fwtest::AnsweringModule({"1\n"}, &got);
-  const ModuleRun run = Module(root, "exec 127.0.0.1:" + module.port() +
-                                   " 'ps | grep mount_root | grep -v grep | wc -l'");
+  const ModuleRun run = Module(
+      root, "exec 127.0.0.1:" + module.port() + " 'ps | grep mount_root | grep -v grep | wc -l'");
   ASSERT_EQ(run.code, 0) << run.out;
   const auto j = nlohmann::json::parse(run.out);
   EXPECT_EQ(j["output"], "1\n");
   EXPECT_EQ(j["length"], 2);
   module.Finish();
   ASSERT_FALSE(got.empty());
-  EXPECT_EQ(got[0].payload,
-            R"({ "cmd":"exec-cmd", "idx":"0", "command":"ps | grep mount_root | grep -v grep | wc -l"})");
+  EXPECT_EQ(
+      got[0].payload,
+      R"({ "cmd":"exec-cmd", "idx":"0", "command":"ps | grep mount_root | grep -v grep | wc -l"})");
 }
 
 TEST(ModuleCli, ReleaseReadsTheFourValues) {
   testing_support::TempFolder root;
   std::vector<fwtest::ClientFrame> got;
   ScriptedServer module = fwtest::AnsweringModule(
-      {"[release]\nopenwrt=21.02.3\nuboot=2020.04\ndevice=KRY-DoIP\n[checksum]\nopenwrt=abc\n"}, &got);
+      {"[release]\nopenwrt=21.02.3\nuboot=2020.04\ndevice=KRY-DoIP\n[checksum]\nopenwrt=abc\n"},
+      &got);
   // The release is read for 200 ms only: at full length.
   const ModuleRun run = Module(root, "release 127.0.0.1:" + module.port(), "1");
   ASSERT_EQ(run.code, 0);
-  EXPECT_EQ(nlohmann::json::parse(run.out),
-            nlohmann::json({{"openwrt", "21.02.3"}, {"uboot", "2020.04"}, {"device", "KRY-DoIP"},
-                            {"checksum", "abc"}}));
+  EXPECT_EQ(nlohmann::json::parse(run.out), nlohmann::json({{"openwrt", "21.02.3"},
+                                                            {"uboot", "2020.04"},
+                                                            {"device", "KRY-DoIP"},
+                                                            {"checksum", "abc"}}));
   EXPECT_TRUE(platform::FileExists(root / "kry_openwrt.ini"));
 }
 

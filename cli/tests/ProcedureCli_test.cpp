@@ -1,7 +1,6 @@
 // report, firmware, reset, unlock and test as a technician runs them, against the adapter
 // simulator with the clock scaled, offline from the kept catalogue and images.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,7 +27,8 @@ class ProcedureCli : public ::testing::Test {
  protected:
   void SetUp() override {
     ::setenv("KAVORA_TIME_SCALE", "0.01", 1);
-    for (const char* f : {"Config", "Language", "Download", "kry"}) platform::CreateFolders(root / f);
+    for (const char* f : {"Config", "Language", "Download", "kry"})
+      platform::CreateFolders(root / f);
     platform::WriteFile(root / "Language/EN.xml", "<lang/>");
     platform::WriteFile(root / "Download/APPS.xml", "<APPS/>");
     ASSERT_TRUE(testing_support::WriteKeptFirmware(root / "Download", true));
@@ -96,7 +96,10 @@ TEST_F(ProcedureCli, ReportOfAdaptersThatCannotBeRead) {
   } cases[] = {
       {{"--held"}, false, {"notice Device is in use="}, "conn_used.png"},
       {{}, true, {"notice Device is not connected=(USB)"}, "conn_unknow.png"},
-      {{"--profile", ORB_SOURCE_DIR "/sim/profiles/boot-mode.ini"}, false, {"notice VCI Boot=Mode"}, ""},
+      {{"--profile", ORB_SOURCE_DIR "/sim/profiles/boot-mode.ini"},
+       false,
+       {"notice VCI Boot=Mode"},
+       ""},
   };
   for (const auto& c : cases) {
     VciSim sim(c.sim);
@@ -117,7 +120,8 @@ TEST_F(ProcedureCli, LowVoltageIsPrintedRed) {
   ASSERT_TRUE(sim.ok()) << sim.output();
   const auto run = Cli(sim, "report");
   ASSERT_EQ(run.code, 0) << Stderr();
-  EXPECT_EQ(json::parse(run.out)["voltageLabel"], json({{"text", "  8.00 V"}, {"colour", "#FFFF0000"}}));
+  EXPECT_EQ(json::parse(run.out)["voltageLabel"],
+            json({{"text", "  8.00 V"}, {"colour", "#FFFF0000"}}));
 }
 
 // Both parts in one run are the job's to prove; the module alone runs below.
@@ -159,13 +163,13 @@ TEST_F(ProcedureCli, FirmwareOnlineWithANewerProgramNeverStartsTheUpdater) {
   const std::string recorder = root / "OrbUpdate";
   platform::WriteFile(recorder, "#!/bin/sh\necho \"$@\" >'" + started + "'\n");
   ::chmod(recorder.c_str(), 0755);
-  platform::WriteFile(root / "Config/KavoraC.ini",
-                      "[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0.0\nOfflineMode=0\nKRYFwUp=kry-fwup\n"
-                      "KRYFwUpCheckSum=" + testing_support::Md5sumOf(root / "kry-fwup") +
-                      "\nUpdateURL=" + web.Url("/update.ini") + "\nApplicationURL=" +
-                      web.Url("/APPS.xml") + "\nFirmwareURL=" + web.Url("/fws.xml") +
-                      "\nSPSListURL=" + web.Url("/sps.xml") + "\nAupdateUpdateProgram=" + recorder +
-                      "\n");
+  platform::WriteFile(
+      root / "Config/KavoraC.ini",
+      "[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0.0\nOfflineMode=0\nKRYFwUp=kry-fwup\n"
+      "KRYFwUpCheckSum=" +
+          testing_support::Md5sumOf(root / "kry-fwup") + "\nUpdateURL=" + web.Url("/update.ini") +
+          "\nApplicationURL=" + web.Url("/APPS.xml") + "\nFirmwareURL=" + web.Url("/fws.xml") +
+          "\nSPSListURL=" + web.Url("/sps.xml") + "\nAupdateUpdateProgram=" + recorder + "\n");
   VciSim sim({"--firmware-write-ms", "3000"});
   ASSERT_TRUE(sim.ok()) << sim.output();
   const auto run = Cli(sim, "firmware --no-doip --yes");
@@ -217,7 +221,8 @@ TEST_F(ProcedureCli, FirmwareIsRefusedInFarlinkMode) {
   ini.replace(ini.find("Type=4"), 6, "Type=8");
   platform::WriteFile(root / "kry/KRY.ini", ini);
   EXPECT_EQ(Cli("firmware --yes").code, 1);
-  EXPECT_TRUE(InStderr("[LUWNDTIP] Upgrade firmware is not allowed in Farlink remote mode!")) << Stderr();
+  EXPECT_TRUE(InStderr("[LUWNDTIP] Upgrade firmware is not allowed in Farlink remote mode!"))
+      << Stderr();
 }
 
 TEST_F(ProcedureCli, ResetWithAndWithoutModule) {
@@ -226,7 +231,8 @@ TEST_F(ProcedureCli, ResetWithAndWithoutModule) {
     ASSERT_TRUE(sim.ok()) << sim.output();
     const auto run = Cli(sim, "reset --yes");
     EXPECT_EQ(run.code, 0) << Stderr();
-    EXPECT_EQ(json::parse(run.out)["serialLabel"]["text"], "K9ABC00258") << "the report is refreshed";
+    EXPECT_EQ(json::parse(run.out)["serialLabel"]["text"], "K9ABC00258")
+        << "the report is refreshed";
     EXPECT_TRUE(sim.Recorded("reset"));
     EXPECT_TRUE(InStderr("[LRESETWNDTIP] Device will reset , are you sure ?"));
     EXPECT_TRUE(InStderr("[deviceConnImage] conn_unknow.png"));
@@ -289,7 +295,8 @@ TEST_F(ProcedureCli, AnotherProgramHoldingTheAdapterIsNamed) {
     ASSERT_TRUE(held);
     const auto run = Cli(args);
     EXPECT_EQ(run.code, 1) << args;
-    EXPECT_TRUE(InStderr("The adapter is busy with the firmware update.")) << args << "\n" << Stderr();
+    EXPECT_TRUE(InStderr("The adapter is busy with the firmware update.")) << args << "\n"
+                                                                           << Stderr();
     EXPECT_EQ(json::parse(run.out)["ok"], false);
     EXPECT_EQ(opens(), before) << args << ": the adapter was opened";
     held.Release();
@@ -315,7 +322,6 @@ TEST_F(ProcedureCli, SelfAndHardwareTests) {
   EXPECT_TRUE(InStderr("[error] Device is not connected"));
   EXPECT_EQ(Cli(sim, "test").code, 2);
 }
-
 
 TEST_F(ProcedureCli, CommSettingsShownAndSaved) {
   const std::string ini = root / "kry/KRY.ini";
@@ -354,7 +360,6 @@ TEST_F(ProcedureCli, CommSettingsShownAndSaved) {
   EXPECT_TRUE(InStderr("cannot write")) << Stderr();
 }
 
-
 TEST_F(ProcedureCli, ModuleUpdateAndItsFailures) {
   ModuleTime();
   const std::string image = root / "Download/openwrt.bin";
@@ -368,7 +373,9 @@ TEST_F(ProcedureCli, ModuleUpdateAndItsFailures) {
     std::vector<std::string> shown;
   } cases[] = {
       {{}, upper, 0, {"[status] Upgrading system firmware..."}},
-      {{"--module-refuse"}, upper, 1,
+      {{"--module-refuse"},
+       upper,
+       1,
        {"Connect device failed！", "[status] Checking DoIP system status ... Failed"}},
       {{}, md5, 1, {"Checksum firmware failed！", "[status] Updating system firmware ... Failed"}},
   };
@@ -408,8 +415,8 @@ TEST_F(ProcedureCli, AModuleUpdateThatDidNotHappenFails) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
-    VciSim sim({"--profile", ORB_SOURCE_DIR "/sim/profiles/wifi-module.ini", "--upgrade-ms",
-                "2000", c.fault});
+    VciSim sim({"--profile", ORB_SOURCE_DIR "/sim/profiles/wifi-module.ini", "--upgrade-ms", "2000",
+                c.fault});
     ASSERT_TRUE(sim.ok()) << sim.output();
     EXPECT_EQ(Cli(sim, c.command).code, 1) << Stderr();
     EXPECT_TRUE(InStderr(c.message)) << Stderr();

@@ -15,8 +15,8 @@
 namespace {
 
 using nlohmann::json;
-using testing_support::TempFolder;
 using testing_support::ServedFolder;
+using testing_support::TempFolder;
 
 class ServerCliTest : public ::testing::Test {
  protected:
@@ -33,9 +33,9 @@ class ServerCliTest : public ::testing::Test {
                            net::MD5Text(image) + "</MD5><URL>" + web.Url("/img/KRY.bin") +
                            "</URL></ITEM></FWS>");
     web.Put("sps.xml", "<SPS><ITEM><ID>1</ID><AUTH>1</AUTH></ITEM></SPS>");
-    const std::string updater =
-        root.Put("OrbUpdate", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > " + (root / "args") +
-                                  ".tmp && mv " + (root / "args") + ".tmp " + (root / "args") + "\n");
+    const std::string updater = root.Put(
+        "OrbUpdate", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > " + (root / "args") +
+                         ".tmp && mv " + (root / "args") + ".tmp " + (root / "args") + "\n");
     ::chmod(updater.c_str(), 0755);
     root.Put("Language/EN.xml", "<lang/>");
     root.Put("Config/KavoraC.ini",
@@ -120,7 +120,8 @@ TEST_F(ServerCliTest, DownloadKeepsTheOldFileOnFailure) {
   EXPECT_EQ(platform::ReadFile(target).value_or(""), "kept");
   const auto run = Cli("download " + web.Url("/sps.xml") + " " + target);
   ASSERT_EQ(run.code, 0);
-  EXPECT_EQ(json::parse(run.out)["md5"], net::MD5Text(*platform::ReadFile(web.files() / "sps.xml")));
+  EXPECT_EQ(json::parse(run.out)["md5"],
+            net::MD5Text(*platform::ReadFile(web.files() / "sps.xml")));
 }
 
 }  // namespace

@@ -20,7 +20,9 @@ class ConfigFixture : public ::testing::Test {
     platform::CreateFolders(root / "Config");
     platform::CreateFolders(root / "kry");
   }
-  void WriteConfig(const std::string& text) { platform::WriteFile(root / "Config/KavoraC.ini", text); }
+  void WriteConfig(const std::string& text) {
+    platform::WriteFile(root / "Config/KavoraC.ini", text);
+  }
   std::string sdkIni() const { return root / "kry/KRY.ini"; }
 
   testing_support::TempFolder root;

@@ -23,7 +23,7 @@ TEST(Log, FreshFileDefaultPatternSourceAndFunction) {
   EXPECT_EQ(*platform::ReadFile(path), "");  // deleted at start
   Device().ReadInfo();
   LOG_WARN("Second {0}.", 2);
-  core::Log()->debug("hidden");  // trace and debug are dropped
+  core::Log()->debug("hidden");                        // trace and debug are dropped
   const std::string text = *platform::ReadFile(path);  // flushed without a shutdown
   const std::regex line(
       R"(\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\] \[Kavora\] \[info\] \[Log_test\.cpp:\d+\] Device SN: 9A1B1C2D3E\n)"

@@ -22,7 +22,7 @@ TEST(Texts, TheBuiltInTableHasEveryTextOnce) {
   }
   EXPECT_EQ(core::Text(28), "My Apps");
   EXPECT_EQ(core::Text(44), "Failed,Retry\xEF\xBC\x81");  // full-width mark
-  EXPECT_EQ(core::Text(19), "Firmware verifying... ");   // trailing blank kept
+  EXPECT_EQ(core::Text(19), "Firmware verifying... ");    // trailing blank kept
   EXPECT_EQ(core::Text(12), "");
 }
 
@@ -49,7 +49,7 @@ TEST(Texts, LanguageFileRulesAndMerge) {
   EXPECT_EQ(core::Text(4), "Hardware");  // no text attribute: default
   EXPECT_EQ(core::Text(5), "");          // an empty text replaces the default
   EXPECT_EQ(core::Text(28), "My Apps");
-  EXPECT_EQ(core::Text(999), "");        // only the built-in ids are program texts
+  EXPECT_EQ(core::Text(999), "");  // only the built-in ids are program texts
 }
 
 TEST(Texts, BadLanguageFiles) {
@@ -57,8 +57,9 @@ TEST(Texts, BadLanguageFiles) {
   struct Case {
     const char* content;
     bool loads;
-  } cases[] = {{nullptr, false},        {"", false},       {"<lang><item", false},
-               {"not xml at all", false}, {"<lang/>", true}, {"<?xml version=\"1.0\"?><x><y/></x>", true}};
+  } cases[] = {{nullptr, false},       {"", false},
+               {"<lang><item", false}, {"not xml at all", false},
+               {"<lang/>", true},      {"<?xml version=\"1.0\"?><x><y/></x>", true}};
   for (const auto& c : cases) {
     const std::string path = dir / "L.xml";
     platform::DeleteFile(path);
@@ -78,8 +79,10 @@ TEST(Texts, ShippedLanguageFilesTranslateEveryText) {
     for (const auto& [id, text] : table) {
       const auto t = language.GetText(id);
       ASSERT_TRUE(t.has_value()) << name << " lacks " << id;
-      if (std::string(name) == "EN.xml") EXPECT_EQ(*t, text) << id;
-      else EXPECT_NE(*t, text) << id;
+      if (std::string(name) == "EN.xml")
+        EXPECT_EQ(*t, text) << id;
+      else
+        EXPECT_NE(*t, text) << id;
     }
   }
 }

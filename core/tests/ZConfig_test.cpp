@@ -74,8 +74,10 @@ TEST_F(ZConfigTest, Base64OrPlainAddresses) {
 TEST_F(ZConfigTest, ValuesAreCutToTheirCapacitiesAndNumbersReadLeniently) {
   const std::string longText(5000, 'x');
   WriteConfig("[CONFIG]\nManagerTittle=" + longText + "\nDoIPSwitchProgram=" + longText +
-              "\nKRYFwUpCheckSum=" + longText + "\nOfflineMode= 1yes\nOEMFlag=junk\n"
-              "[PK]\nPKCount=2\nPK_1=" + longText + "\nPK_2=Tool.exe\nPK_3=Ignored.exe\n");
+              "\nKRYFwUpCheckSum=" + longText +
+              "\nOfflineMode= 1yes\nOEMFlag=junk\n"
+              "[PK]\nPKCount=2\nPK_1=" +
+              longText + "\nPK_2=Tool.exe\nPK_3=Ignored.exe\n");
   core::ZConfig c;
   c.LoadFrom(root.path());
   EXPECT_EQ(c.ManagerTittle.size(), 259u);
@@ -135,8 +137,8 @@ TEST_F(ZConfigTest, UnreadableConfigurationFailsTheLoadAndIsNeverWritten) {
   ::chmod(root.path().c_str(), 0755);
   EXPECT_TRUE(testing_support::AsNobody([&] {
     core::ZConfig c;
-    return !c.LoadFrom(root.path()) && c.loadError().find("Permission denied") != std::string::npos &&
-           !c.SaveLanguage(0);
+    return !c.LoadFrom(root.path()) &&
+           c.loadError().find("Permission denied") != std::string::npos && !c.SaveLanguage(0);
   }));
   EXPECT_EQ(platform::ReadFile(config), "[CONFIG]\nManagerTittle=Mine\n");
 }
@@ -151,8 +153,9 @@ TEST_F(ZConfigTest, AHugeKillListCountIsBounded) {
 
 TEST_F(ZConfigTest, DeviceListKeepsThirtyTwoModelsAndMatchesSerials) {
   std::string xml = "<?xml version=\"1.0\"?><Models>";
-  xml += "<Item Name=\"Pro\" Desc=\"with module\" SN1=\"9\" SN4=\"#\" SN5=\"1\" Image=\"pro.png\" "
-         "HaveDoIP=\"1\"/>";
+  xml +=
+      "<Item Name=\"Pro\" Desc=\"with module\" SN1=\"9\" SN4=\"#\" SN5=\"1\" Image=\"pro.png\" "
+      "HaveDoIP=\"1\"/>";
   xml += "<Item Name=\"Wild\" SN1=\"9x\" SN4=\"#\" SN5=\"#\" Image=\"wild.png\" HaveDoIP=\"0\"/>";
   xml += "<Item Name=\"Hash\" SN1=\"#\" SN4=\"#\" SN5=\"#\"/>";
   xml += "<NotAnItem Name=\"skip\"/>";
@@ -169,9 +172,9 @@ TEST_F(ZConfigTest, DeviceListKeepsThirtyTwoModelsAndMatchesSerials) {
     const char* serial;
     const char* model;  // nullptr: none
   } cases[] = {
-      {"9AB310000A", "Pro"}, {"9ABZ1xxxxx", "Pro"}, {"9ABZ2xxxxx", "Wild"},
-      {"#ABC1xxxxx", "Hash"},                   // '#' in SN1 is a plain character
-      {"8ABC1xxxxx", nullptr}, {"7", "M0"}, {"", nullptr},
+      {"9AB310000A", "Pro"},   {"9ABZ1xxxxx", "Pro"}, {"9ABZ2xxxxx", "Wild"},
+      {"#ABC1xxxxx", "Hash"},  // '#' in SN1 is a plain character
+      {"8ABC1xxxxx", nullptr}, {"7", "M0"},           {"", nullptr},
   };
   for (const auto& cs : cases) {
     const auto m = c.FindDeviceModel(cs.serial);
@@ -185,8 +188,8 @@ TEST_F(ZConfigTest, DeviceListKeepsThirtyTwoModelsAndMatchesSerials) {
 }
 
 TEST_F(ZConfigTest, BadDeviceListsGiveAnEmptyTable) {
-  for (const char* content : {"", "<Models><Item Name=\"x\"", "\x01\x02 binary", "<a/><b/>",
-                              "<Models/>"}) {
+  for (const char* content :
+       {"", "<Models><Item Name=\"x\"", "\x01\x02 binary", "<a/><b/>", "<Models/>"}) {
     platform::WriteFile(root / "Config/DeviceList.xml", content);
     core::ZConfig c;
     c.LoadFrom(root.path());

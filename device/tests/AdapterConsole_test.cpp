@@ -73,8 +73,8 @@ TEST(AdapterConsole, NegotiatesAndDropsABlockingConnection) {
   const std::string sent = console.Received();
   EXPECT_NE(sent.find("showshortport\r\n"), std::string::npos);
   // WILL window size with 80 x 24, DO for a WILL, WON'T for any other DO.
-  EXPECT_NE(sent.find(std::string("\xFF\xFB\x1F\xFF\xFA\x1F", 6) + std::string("\x00\x50\x00\x18", 4) +
-                      "\xFF\xF0"),
+  EXPECT_NE(sent.find(std::string("\xFF\xFB\x1F\xFF\xFA\x1F", 6) +
+                      std::string("\x00\x50\x00\x18", 4) + "\xFF\xF0"),
             std::string::npos);
   EXPECT_NE(sent.find("\xFF\xFD\x01"), std::string::npos);
   EXPECT_NE(sent.find("\xFF\xFC\x03"), std::string::npos);
@@ -108,12 +108,14 @@ TEST(AdapterConsole, BoundedAgainstSilentFloodingAndMissingConsoles) {
     // Filling them takes tens of milliseconds, so the ten seconds last 100 ms here.
     platform::ScaledClock slower(0.01);
     platform::SetClock(&slower);
-    ScriptedTcpServer options([](int fd) {
-      std::string burst;
-      while (burst.size() < (1 << 16)) burst += "\xFF\xFD\x01";
-      while (::send(fd, burst.data(), burst.size(), MSG_NOSIGNAL) > 0) {
-      }
-    }, "127.0.0.1", 1024);
+    ScriptedTcpServer options(
+        [](int fd) {
+          std::string burst;
+          while (burst.size() < (1 << 16)) burst += "\xFF\xFD\x01";
+          while (::send(fd, burst.data(), burst.size(), MSG_NOSIGNAL) > 0) {
+          }
+        },
+        "127.0.0.1", 1024);
     device::ConsoleOptions o;
     o.port = options.port();
     EXPECT_EQ(device::RunConsoleDialogue("127.0.0.1", o), device::kConsoleNoReply);

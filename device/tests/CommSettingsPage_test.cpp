@@ -21,10 +21,14 @@ const char kKryIni[] =
     "[COMM0]\nType=0\nPort=0\nDatarate=921600\nTimeout=1000\nDelay=1\nName=USB\n"
     "[COMM1]\nType=1\nPort=3\nDatarate=115200\nTimeout=1100\nDelay=2\nName=COM\n"
     "[COMM2]\nType=2\nPort=5\nDatarate=57600\nTimeout=1200\nDelay=3\nName=Bluetooth\n"
-    "[COMM3]\nType=3\nPort=6801\nDatarate=54\nTimeout=1300\nDelay=4\nIPAddr=192.168.8.1\nName=WiFi\n"
-    "[COMM4]\nType=4\nPort=6801\nDatarate=100\nTimeout=1400\nDelay=5\nIPAddr=192.168.9.1\nName=LAN\n"
-    "[COMM5]\nType=5\nPort=6802\nDatarate=300\nTimeout=1500\nDelay=6\nIPAddr=192.168.10.1\nName=WLAN\n"
-    "[COMM6]\nType=6\nPort=6803\nDatarate=480\nTimeout=1600\nDelay=7\nIPAddr=192.168.11.1\nName=USBLAN\n"
+    "[COMM3]\nType=3\nPort=6801\nDatarate=54\nTimeout=1300\nDelay=4\nIPAddr=192.168.8.1\nName="
+    "WiFi\n"
+    "[COMM4]\nType=4\nPort=6801\nDatarate=100\nTimeout=1400\nDelay=5\nIPAddr=192.168.9.1\nName="
+    "LAN\n"
+    "[COMM5]\nType=5\nPort=6802\nDatarate=300\nTimeout=1500\nDelay=6\nIPAddr=192.168.10.1\nName="
+    "WLAN\n"
+    "[COMM6]\nType=6\nPort=6803\nDatarate=480\nTimeout=1600\nDelay=7\nIPAddr=192.168.11.1\nName="
+    "USBLAN\n"
     "[COMM255]\nType=255\nPort=0\nDatarate=0\nTimeout=1700\nDelay=8\nName=Auto\n";
 
 class CommSettingsPageTest : public ::testing::Test {
@@ -61,8 +65,8 @@ TEST_F(CommSettingsPageTest, ShowFillsTheFieldsByStoredType) {
     const char* addressText;
   };
   const Case cases[] = {
-      {"255", 0, false, false, "", ""},        {"0", 1, false, false, "", ""},
-      {"1", 2, true, false, "6000", ""},       {"2", 3, true, false, "6000", ""},
+      {"255", 0, false, false, "", ""},         {"0", 1, false, false, "", ""},
+      {"1", 2, true, false, "6000", ""},        {"2", 3, true, false, "6000", ""},
       {"3", 4, true, true, "6000", "10.0.0.9"}, {"6", 7, true, true, "6000", "10.0.0.9"},
   };
   for (const Case& c : cases) {
@@ -230,7 +234,8 @@ TEST_F(CommSettingsPageTest, UnwritableFileIsReportedAndLeftAsItWas) {
   struct Case {
     std::string path, content;
     mode_t mode;
-  } cases[] = {{path_, kKryIni, 0444}, {dir_ / "binary.ini", binary, 0644},
+  } cases[] = {{path_, kKryIni, 0444},
+               {dir_ / "binary.ini", binary, 0644},
                {dir_ / "not-a-folder/KRY.ini", "", 0}};
   for (const auto& c : cases) {
     if (c.mode) {
@@ -256,8 +261,13 @@ TEST_F(CommSettingsPageTest, UnwritableFileIsReportedAndLeftAsItWas) {
 }
 
 TEST(ParsePortText, TakesTheLeadingDigits) {
-  const std::pair<const char*, int> cases[] = {
-      {"", 0}, {"7", 7}, {"12a", 12}, {"abc", 0}, {" 42", 42}, {"-3", -3}, {"99999999999", 2147483647}};
+  const std::pair<const char*, int> cases[] = {{"", 0},
+                                               {"7", 7},
+                                               {"12a", 12},
+                                               {"abc", 0},
+                                               {" 42", 42},
+                                               {"-3", -3},
+                                               {"99999999999", 2147483647}};
   for (const auto& c : cases) EXPECT_EQ(device::ParsePortText(c.first), c.second) << c.first;
 }
 

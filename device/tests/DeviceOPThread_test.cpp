@@ -17,7 +17,9 @@ class CountingClock : public platform::Clock {
     std::this_thread::sleep_for(std::chrono::microseconds(ms));  // 1000x faster
   }
   std::int64_t NowMs() override { return slept; }
-  std::chrono::nanoseconds ToReal(std::int64_t ms) override { return std::chrono::microseconds(ms); }
+  std::chrono::nanoseconds ToReal(std::int64_t ms) override {
+    return std::chrono::microseconds(ms);
+  }
 };
 
 TEST(DeviceOPThread, WaitsFiveOrFortySecondsAndKeepsASecondRequestOut) {

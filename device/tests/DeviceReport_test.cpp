@@ -36,9 +36,9 @@ class DeviceReportTest : public testing_support::SimulatedAdapterTest {
     sim.WriteKryIni(folder / "kry/KRY.ini");
     core::ZCommSettings comm;
     comm.Load();
-    device::ReportContext ctx{config, comm,
-                              [latest](std::uint32_t, const std::string& v) { return latest.count(v) > 0; },
-                              folder / "skin"};
+    device::ReportContext ctx{
+        config, comm, [latest](std::uint32_t, const std::string& v) { return latest.count(v) > 0; },
+        folder / "skin"};
     device::ZKRYDevice dev;
     device::UpdateDeviceInfo(dev, ctx, state);
     EXPECT_FALSE(dev.connected()) << "the report closes the adapter";
@@ -57,12 +57,12 @@ TEST_F(DeviceReportTest, AnAdapterWithItsModule) {
   VciSim sim({"--module"});
   ASSERT_TRUE(sim.ok()) << sim.output();
   device::DeviceReport r = Report(sim);
-  EXPECT_EQ(Labels(r), (std::vector<std::string>{
-                           "Hardware=", "Name=VCI-X100", "Serial Number=K9ABC00258", "Interface=USB",
-                           "Firmware=", "Name=KRYVCI", "Version=1.2.3.4", "Date=2024-03-05",
-                           "Driver=", "Name=ZADEZO", "Version=1.1.1", "Date=2015-01-01",
-                           "Expansion=", "Name=DOIPMOD", "Version=V1.0.3", "Date=20240301",
-                           "SSID=KRY-DoIP"}));
+  EXPECT_EQ(Labels(r),
+            (std::vector<std::string>{
+                "Hardware=", "Name=VCI-X100", "Serial Number=K9ABC00258", "Interface=USB",
+                "Firmware=", "Name=KRYVCI", "Version=1.2.3.4", "Date=2024-03-05",
+                "Driver=", "Name=ZADEZO", "Version=1.1.1", "Date=2015-01-01",
+                "Expansion=", "Name=DOIPMOD", "Version=V1.0.3", "Date=20240301", "SSID=KRY-DoIP"}));
   EXPECT_EQ(r.rows[0].kind, Kind::Header);
   EXPECT_EQ(r.rows[1].kind, Kind::Value);
   EXPECT_EQ(r.serialText, "K9ABC00258");
@@ -99,12 +99,14 @@ TEST_F(DeviceReportTest, OemVariantsAndAnAdapterWithoutModule) {
     const char* oemString;
     std::vector<std::string> rows;
   } cases[] = {
-      {false, "OD",
+      {false,
+       "OD",
        {"Hardware=", "Name=VCI-X100", "Serial Number=K9ABC00258", "Interface=USB", "Firmware=",
         "Name=KRYVCI", "Version=OD1.2.3.4", "Driver=", "Name=ZADEZO", "Version=OD1.1.1"}},
-      {true, "X",
-       {"Hardware=", "Name=VCI", "Serial Number=K9ABC00258", "Interface=USB", "Firmware=",
-        "Name=VCI", "Version=1.2.3.4", "Date=2024-03-05", "Driver=", "Name=ZADEZO",
+      {true,
+       "X",
+       {"Hardware=", "Name=VCI", "Serial Number=K9ABC00258", "Interface=USB",
+        "Firmware=", "Name=VCI", "Version=1.2.3.4", "Date=2024-03-05", "Driver=", "Name=ZADEZO",
         "Version=1.1.1", "Date=2015-01-01"}},
   };
   for (const auto& c : cases) {
@@ -172,12 +174,9 @@ TEST_F(DeviceReportTest, TheVoltageLabelOfTheAdapter) {
     int mv;
     const char* text;
     std::uint32_t colour;
-  } volts[] = {{7999, "  8.00 V", device::kColourRed},
-               {8000, "  8.00 V", device::kColourGreen},
-               {12340, " 12.34 V", device::kColourGreen},
-               {15000, " 15.00 V", device::kColourGreen},
-               {15001, " 15.00 V", device::kColourRed},
-               {0, "  0.00 V", device::kColourRed}};
+  } volts[] = {{7999, "  8.00 V", device::kColourRed},    {8000, "  8.00 V", device::kColourGreen},
+               {12340, " 12.34 V", device::kColourGreen}, {15000, " 15.00 V", device::kColourGreen},
+               {15001, " 15.00 V", device::kColourRed},   {0, "  0.00 V", device::kColourRed}};
   for (const auto& v : volts) {
     VciSim sim({"--profile", Profile("[Adapter]\nVoltage=" + std::to_string(v.mv) + "\n")});
     ASSERT_TRUE(sim.ok()) << sim.output();

@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-
 #include <functional>
-
 #include <list>
 
 #include "core/Log.h"
@@ -18,13 +16,13 @@
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/EnvGuard.h"
-#include "tests/support/Md5sum.h"
 #include "tests/support/FastPausesClock.h"
+#include "tests/support/LoggedTest.h"
+#include "tests/support/Md5sum.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/ShellRun.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VciSim.h"
-#include "tests/support/LoggedTest.h"
 
 namespace {
 
@@ -105,14 +103,16 @@ TEST_F(DoIPSim, WholeUpdateFromMountWaitToNewRelease) {
   ASSERT_TRUE(Update({"--upgrade-ms", "150000"})) << LogText() << sim->output();
   EXPECT_TRUE(ui.Texts("message").empty());
   EXPECT_NE(LogText().find("failed, retry. "), std::string::npos);
-  EXPECT_NE(LogText().find("Module version after the update: V1.1.0, expected V1.1.0"), std::string::npos);
+  EXPECT_NE(LogText().find("Module version after the update: V1.1.0, expected V1.1.0"),
+            std::string::npos);
   EXPECT_EQ(release.openwrt, "V1.1.0");
   EXPECT_EQ(release.checksum, "abc");
   EXPECT_FALSE(dev.connected());
   // The steps and their log lines are the in-memory module's tests; here the real service
   // waited for its mount and took the tool in whole.
   EXPECT_NE(LogText().find("mount_root waiting..."), std::string::npos);
-  EXPECT_EQ(platform::ReadFile(sim->sandbox() + "/bin/kry-fwup"), platform::ReadFile(info.toolPath));
+  EXPECT_EQ(platform::ReadFile(sim->sandbox() + "/bin/kry-fwup"),
+            platform::ReadFile(info.toolPath));
 }
 
 // Each failure through the real channel and the simulator's own module.
@@ -129,18 +129,42 @@ TEST_F(DoIPSim, FailureRows) {
     std::string message;  // empty: none shown
     std::string logLine;
   } cases[] = {
-      {"module unreachable", {"--module-refuse"}, nullptr, false, "Connect device failed！",
+      {"module unreachable",
+       {"--module-refuse"},
+       nullptr,
+       false,
+       "Connect device failed！",
        "Failed on connect device."},
-      {"mount state unreadable", {"--mount-unreadable"}, nullptr, false, "",
+      {"mount state unreadable",
+       {"--mount-unreadable"},
+       nullptr,
+       false,
+       "",
        "Failed on get mount_root state."},
-      {"tool checksum none", {}, [](auto& i) { i.toolChecksum = "none"; }, true,
-       "Checksum firmware failed！", " none"},
-      {"lower-case catalogue MD5", {}, [&](auto& i) { i.imageMD5 = lower(i.imageMD5); }, true,
-       "Checksum firmware failed！", "Firmware MD5: "},
+      {"tool checksum none",
+       {},
+       [](auto& i) { i.toolChecksum = "none"; },
+       true,
+       "Checksum firmware failed！",
+       " none"},
+      {"lower-case catalogue MD5",
+       {},
+       [&](auto& i) { i.imageMD5 = lower(i.imageMD5); },
+       true,
+       "Checksum firmware failed！",
+       "Firmware MD5: "},
       // Every file arrives changed, so the tool's digest is the first to differ.
-      {"corrupted transfer", {"--module-corrupt"}, nullptr, true, "Checksum firmware failed！",
+      {"corrupted transfer",
+       {"--module-corrupt"},
+       nullptr,
+       true,
+       "Checksum firmware failed！",
        "MD5: "},
-      {"module never back", {"--module-never-returns"}, nullptr, true, "Reconnect device failed！",
+      {"module never back",
+       {"--module-never-returns"},
+       nullptr,
+       true,
+       "Reconnect device failed！",
        "failed, retry. "},
   };
   const firmware::DoIPUpdateInfo original = info;

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-
 #include "core/Log.h"
 #include "core/ZConfig.h"
 #include "firmware/tests/FakeModule.h"
@@ -10,10 +9,10 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "tests/support/EnvGuard.h"
+#include "tests/support/LoggedTest.h"
 #include "tests/support/Md5sum.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support/LoggedTest.h"
 
 namespace {
 
@@ -60,15 +59,24 @@ TEST_F(DoIPUpdate, WholeUpdateFromMountWaitToNewRelease) {
   ASSERT_TRUE(module.UpdateFirmware(info));
 
   const std::string mount = "ps | grep mount_root | grep -v grep | wc -l";
-  const std::vector<std::string> expected = {
-      "connect 127.0.0.1:7890", mount, mount, mount,
-      "connect 127.0.0.1:7890", "cat /etc/release",
-      "put kry-fwup /bin/kry-fwup", "chmod 777 /bin/kry-fwup", "md5sum /bin/kry-fwup",
-      "put openwrt.bin /tmp/firmware.bin", "md5sum /tmp/firmware.bin",
-      "ubus call rpc-sys upgrade_start",
-      "connect 127.0.0.1:7890", "connect 127.0.0.1:7890", "connect 127.0.0.1:7890",
-      "connect 127.0.0.1:7890",  // back after three refusals
-      "connect 127.0.0.1:7890", "cat /etc/release"};
+  const std::vector<std::string> expected = {"connect 127.0.0.1:7890",
+                                             mount,
+                                             mount,
+                                             mount,
+                                             "connect 127.0.0.1:7890",
+                                             "cat /etc/release",
+                                             "put kry-fwup /bin/kry-fwup",
+                                             "chmod 777 /bin/kry-fwup",
+                                             "md5sum /bin/kry-fwup",
+                                             "put openwrt.bin /tmp/firmware.bin",
+                                             "md5sum /tmp/firmware.bin",
+                                             "ubus call rpc-sys upgrade_start",
+                                             "connect 127.0.0.1:7890",
+                                             "connect 127.0.0.1:7890",
+                                             "connect 127.0.0.1:7890",
+                                             "connect 127.0.0.1:7890",  // back after three refusals
+                                             "connect 127.0.0.1:7890",
+                                             "cat /etc/release"};
   EXPECT_EQ(module.log, expected);
   EXPECT_EQ(module.files["/bin/kry-fwup"], *platform::ReadFile(info.toolPath));
   EXPECT_EQ(module.files["/tmp/firmware.bin"], *platform::ReadFile(info.imagePath));
@@ -130,8 +138,8 @@ TEST_F(DoIPUpdate, MountCheckOutcomes) {
        true, 26 * 59000, "", "going on."},
       {"module unreachable", [](FakeModule& m, auto&, auto&) { m.reachable = false; }, false, 0,
        "Connect device failed！", "Failed on connect device."},
-      {"mount state unreadable", [](FakeModule& m, auto&, auto&) { m.lastMountState = ""; },
-       false, 0, "", "Failed on get mount_root state."},
+      {"mount state unreadable", [](FakeModule& m, auto&, auto&) { m.lastMountState = ""; }, false,
+       0, "", "Failed on get mount_root state."},
   };
   for (const auto& c : cases) {
     FakeModule m(ui, &adapter);
@@ -141,8 +149,8 @@ TEST_F(DoIPUpdate, MountCheckOutcomes) {
     c.arrange(m, adapter, info);
     EXPECT_EQ(m.UpdateFirmware_Check(info), c.result) << c.name;
     EXPECT_EQ(clock.now() - start, c.waited) << c.name;
-    EXPECT_EQ(ui.Texts("message"), c.message.empty() ? std::vector<std::string>{}
-                                                     : std::vector<std::string>{c.message})
+    EXPECT_EQ(ui.Texts("message"),
+              c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message})
         << c.name;
     EXPECT_GE(LogCount(c.logLine), 1) << c.name;
   }
@@ -207,8 +215,8 @@ TEST_F(DoIPUpdate, EveryFailureOfTheUpdateEndsWithItsMessage) {
     if (c.waitedAtMost >= 0) {
       EXPECT_LE(clock.now() - start, c.waitedAtMost) << c.name;
     }
-    EXPECT_EQ(ui.Texts("message"), c.message.empty() ? std::vector<std::string>{}
-                                                     : std::vector<std::string>{c.message})
+    EXPECT_EQ(ui.Texts("message"),
+              c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message})
         << c.name;
     for (const auto& s : ui.shown()) EXPECT_EQ(s.icon, core::MessageIcon::Error) << c.name;
     if (!c.logLine.empty()) {

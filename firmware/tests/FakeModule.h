@@ -67,17 +67,19 @@ class FakeModule : public firmware::ZWSFirmwareUpdate {
   bool reachable = true;
   std::deque<std::string> mountStates;  // printed by the mount check, then "0"
   std::string lastMountState = "0\n";
-  std::string releaseText = "[release]\nopenwrt=21.02.3\nuboot=2020.04\ndevice=KRY-DoIP\n"
-                        "[checksum]\nopenwrt=0123456789abcdef\n";
-  std::string releaseTextAfterReboot = "[release]\nopenwrt=22.03.5\nuboot=2020.04\ndevice=KRY-DoIP\n"
-                                   "[checksum]\nopenwrt=fedcba9876543210\n";
+  std::string releaseText =
+      "[release]\nopenwrt=21.02.3\nuboot=2020.04\ndevice=KRY-DoIP\n"
+      "[checksum]\nopenwrt=0123456789abcdef\n";
+  std::string releaseTextAfterReboot =
+      "[release]\nopenwrt=22.03.5\nuboot=2020.04\ndevice=KRY-DoIP\n"
+      "[checksum]\nopenwrt=fedcba9876543210\n";
   bool releaseFails = false, releaseFailsAfterReboot = false;
   bool md5sumPrintsNothing = false;
-  std::string failPutFileTo;     // a module path whose transfer fails
-  std::string corruptPutFileTo;  // a module path whose content arrives changed
-  int rebootAttempts = 3;        // failed connects after the upgrade started
-  std::string upgradeReply;      // printed by ubus instead of starting the upgrade
-  std::int64_t mountReplyMs = 0; // how long each mount check's reply takes
+  std::string failPutFileTo;      // a module path whose transfer fails
+  std::string corruptPutFileTo;   // a module path whose content arrives changed
+  int rebootAttempts = 3;         // failed connects after the upgrade started
+  std::string upgradeReply;       // printed by ubus instead of starting the upgrade
+  std::int64_t mountReplyMs = 0;  // how long each mount check's reply takes
   std::string expectedAddress = "127.0.0.1";
   std::string addressAfterReboot = "127.0.0.1";
 

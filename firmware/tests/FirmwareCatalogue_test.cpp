@@ -11,8 +11,8 @@
 
 namespace {
 
-using testing_support::TempFolder;
 using testing_support::ServedFolder;
+using testing_support::TempFolder;
 
 std::string Item(const std::string& body) { return "<ITEM>" + body + "</ITEM>"; }
 
@@ -71,9 +71,9 @@ TEST(FirmwareCatalogue, UnreadableFilesFailAndAnEmptyOneLoads) {
 TEST(FirmwareCatalogue, OnlyTheFirstEntryOfAPidCountsAndVersionsCompareExactly) {
   TempFolder dir;
   firmware::ZKRYFirmwareManager catalogue;
-  ASSERT_TRUE(catalogue.Load(dir.Put(
-      "fws.xml", Catalogue(Item("<ID>1</ID><PID>10,11</PID><VERSION>V2.1</VERSION>") +
-                           Item("<ID>2</ID><PID>11,12</PID><VERSION>V3.0</VERSION>")))));
+  ASSERT_TRUE(catalogue.Load(
+      dir.Put("fws.xml", Catalogue(Item("<ID>1</ID><PID>10,11</PID><VERSION>V2.1</VERSION>") +
+                                   Item("<ID>2</ID><PID>11,12</PID><VERSION>V3.0</VERSION>")))));
   firmware::ZKRYFirmwareManager empty;
   const struct {
     const firmware::ZKRYFirmwareManager* catalogue;
@@ -82,15 +82,11 @@ TEST(FirmwareCatalogue, OnlyTheFirstEntryOfAPidCountsAndVersionsCompareExactly) 
     bool latest;
     int foundId;  // 0: none
   } cases[] = {
-      {&catalogue, 10, "V2.1", true, 1},
-      {&catalogue, 11, "V2.1", true, 1},
+      {&catalogue, 10, "V2.1", true, 1},   {&catalogue, 11, "V2.1", true, 1},
       {&catalogue, 11, "V3.0", false, 1},  // the second entry is never considered
-      {&catalogue, 12, "V3.0", true, 2},
-      {&catalogue, 10, "v2.1", false, 1},
-      {&catalogue, 10, "V2.10", false, 1},
-      {&catalogue, 10, "V2.1 ", false, 1},
-      {&catalogue, 13, "V2.1", false, 0},
-      {&empty, 10, "V2.1", false, 0},
+      {&catalogue, 12, "V3.0", true, 2},   {&catalogue, 10, "v2.1", false, 1},
+      {&catalogue, 10, "V2.10", false, 1}, {&catalogue, 10, "V2.1 ", false, 1},
+      {&catalogue, 13, "V2.1", false, 0},  {&empty, 10, "V2.1", false, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.pid) + " " + c.version);
@@ -128,8 +124,9 @@ class FetchImageTest : public ::testing::Test {
 TEST_F(FetchImageTest, AFreshImageMustMatchItsMD5) {
   local.Put("KRY.bin", kOld);
   EXPECT_FALSE(Fetch("/img/KRY-2.1.bin", net::MD5Text("something else"), true));
-  EXPECT_EQ(ui.Texts("status"), (std::vector<std::string>{"Downloading...", "Firmware verifying... ",
-                                                           "Firmware incorrect "}));
+  EXPECT_EQ(ui.Texts("status"),
+            (std::vector<std::string>{"Downloading...", "Firmware verifying... ",
+                                      "Firmware incorrect "}));
   EXPECT_EQ(Kept(), kOld) << "a bad download never replaces the kept image";
   EXPECT_FALSE(platform::FileExists(local / "KRY.dlf"));
 

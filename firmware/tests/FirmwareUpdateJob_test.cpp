@@ -69,8 +69,8 @@ class FirmwareJobTest : public ::testing::Test {
     return job;
   }
   std::unique_ptr<firmware::FirmwareUpdateJob> Job(device::ZKRYDevice& dev) {
-    firmware::FirmwareJobSetup setup{dev, catalogue, core::ZConfig::Instance(),
-                                     {root / "Download", false}, ui, 0x0301, 0x0401};
+    firmware::FirmwareJobSetup setup{
+        dev, catalogue, core::ZConfig::Instance(), {root / "Download", false}, ui, 0x0301, 0x0401};
     auto job = std::make_unique<firmware::FirmwareUpdateJob>(setup);
     job->SetObserver([this, j = job.get()] {
       const auto s = j->state();
@@ -93,7 +93,7 @@ class FirmwareJobTest : public ::testing::Test {
   testing_support::FastPausesClock clock{0.2, 0.02};
   firmware::ZKRYFirmwareManager catalogue;
   ScriptedInteraction ui;
-  std::atomic<int> maxVciBar{0};  // the observer runs on the worker and the progress thread
+  std::atomic<int> maxVciBar{0};       // the observer runs on the worker and the progress thread
   std::atomic<int> vciBarsBetween{0};  // bars seen between empty and full: the write's counter
 };
 
@@ -174,12 +174,14 @@ TEST_F(FirmwareJobTest, OnlyTheModuleRowTicked) {
   ASSERT_TRUE(sim->ok()) << sim->output();
   device::ZKRYDevice dev;
   const auto s = Update(dev, true)->state();
-  EXPECT_TRUE(s.lastRunOk) << s.status << "\n" << sim->output() << [&] {
-    std::string all;
-    for (const auto& l : sim->Record()) all += l + "\n";
-    for (const auto& m : ui.shown()) all += m.kind + ": " + m.text + "\n";
-    return all;
-  }();
+  EXPECT_TRUE(s.lastRunOk) << s.status << "\n"
+                           << sim->output() << [&] {
+                                std::string all;
+                                for (const auto& l : sim->Record()) all += l + "\n";
+                                for (const auto& m : ui.shown())
+                                  all += m.kind + ": " + m.text + "\n";
+                                return all;
+                              }();
   EXPECT_EQ(s.vci.currentVersion, "1.2.3.4") << "the VCI was left alone";
   EXPECT_EQ(s.system.currentVersion, "V1.1.0");
   EXPECT_EQ(maxVciBar, 0);
@@ -275,9 +277,12 @@ TEST_F(FirmwareJobTest, OnlyWebAddressesOfTheCatalogueAreOpened) {
   struct Case {
     const char* url;
     bool opened;
-  } cases[] = {{"http://127.0.0.42/log.txt", true}, {"HTTPS://127.0.0.42/log", true},
-               {"file:///etc/passwd", false},       {"javascript:alert(1)", false},
-               {"http://", false},                  {"http:///etc/passwd", false}};
+  } cases[] = {{"http://127.0.0.42/log.txt", true},
+               {"HTTPS://127.0.0.42/log", true},
+               {"file:///etc/passwd", false},
+               {"javascript:alert(1)", false},
+               {"http://", false},
+               {"http:///etc/passwd", false}};
   for (const auto& c : cases) {
     const std::string fws = root / "links.xml";
     platform::WriteFile(fws, std::string("<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI</NAME>"
@@ -287,8 +292,8 @@ TEST_F(FirmwareJobTest, OnlyWebAddressesOfTheCatalogueAreOpened) {
     firmware::ZKRYFirmwareManager links;
     ASSERT_TRUE(links.Load(fws));
     device::ZKRYDevice dev;
-    firmware::FirmwareJobSetup setup{dev, links, core::ZConfig::Instance(),
-                                     {root / "Download", false}, ui, 0x0301, 0x0401};
+    firmware::FirmwareJobSetup setup{
+        dev, links, core::ZConfig::Instance(), {root / "Download", false}, ui, 0x0301, 0x0401};
     firmware::FirmwareUpdateJob job(setup);
     job.Start();
     EXPECT_EQ(job.OpenVciLog(), c.opened) << c.url;
@@ -318,7 +323,8 @@ TEST_F(FirmwareJobTest, ResetWithAndWithoutModule) {
     EXPECT_TRUE(sim->WaitFor("reset"));
     std::vector<std::string> steps;
     for (const auto& s : ui.shown())
-      if (s.kind == "progresswindow") steps.push_back(s.windowName + " " + s.caption + " " + s.text);
+      if (s.kind == "progresswindow")
+        steps.push_back(s.windowName + " " + s.caption + " " + s.text);
     if (module)
       EXPECT_EQ(steps, (std::vector<std::string>{"HWRSTWND Reset Device Restart comm module",
                                                  "HWRESETTIP Reset Device Restart system"}));

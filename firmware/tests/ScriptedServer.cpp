@@ -17,8 +17,8 @@ std::string Peer::ReadRequest() {
     if (n <= 0) return request;
     const std::string seen = request + std::string(chunk, static_cast<std::size_t>(n));
     const auto end = seen.find("\r\n\r\n");
-    const std::size_t take = end == std::string::npos ? static_cast<std::size_t>(n)
-                                                      : end + 4 - request.size();
+    const std::size_t take =
+        end == std::string::npos ? static_cast<std::size_t>(n) : end + 4 - request.size();
     if (::recv(fd_, chunk, take, 0) != static_cast<ssize_t>(take)) return request;
     request.append(chunk, take);
     if (end != std::string::npos) return request;
@@ -45,8 +45,10 @@ std::string Peer::AcceptFor(const std::string& key) {
 
 void Peer::AcceptHandshake() {
   const std::string key = KeyOf(ReadRequest());
-  Send("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-       "Sec-WebSocket-Accept: " + AcceptFor(key) + "\r\n\r\n");
+  Send(
+      "HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+      "Sec-WebSocket-Accept: " +
+      AcceptFor(key) + "\r\n\r\n");
 }
 
 void Peer::Send(const std::string& bytes) {
@@ -69,7 +71,8 @@ std::string Peer::Frame(std::uint8_t opcode, const std::string& payload) {
     f.push_back(static_cast<char>(n & 0xff));
   } else {
     f.push_back(127);
-    for (int shift = 56; shift >= 0; shift -= 8) f.push_back(static_cast<char>((n >> shift) & 0xff));
+    for (int shift = 56; shift >= 0; shift -= 8)
+      f.push_back(static_cast<char>((n >> shift) & 0xff));
   }
   return f + payload;
 }
@@ -103,7 +106,8 @@ std::optional<ClientFrame> Peer::ReadFrame() {
   frame.payload.resize(length);
   if (length && !ReadExactly(frame.payload.data(), length)) return std::nullopt;
   if (frame.masked)
-    for (std::size_t i = 0; i < length; ++i) frame.payload[i] ^= static_cast<char>(frame.mask[i & 3]);
+    for (std::size_t i = 0; i < length; ++i)
+      frame.payload[i] ^= static_cast<char>(frame.mask[i & 3]);
   return frame;
 }
 

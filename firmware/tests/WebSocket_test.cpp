@@ -88,9 +88,11 @@ TEST(WebSocket, SendsTheRequestText) {
   ASSERT_TRUE(client.conn);
   client.Read(50);
   server.Finish();
-  EXPECT_EQ(request, "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\n"
-                     "Connection: Upgrade\r\nSec-WebSocket-Key: " + client.conn->handshake.key +
-                         "\r\nSec-WebSocket-Version: 13\r\nOrigin: http://127.0.0.1\r\n\r\n");
+  EXPECT_EQ(request,
+            "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\n"
+            "Connection: Upgrade\r\nSec-WebSocket-Key: " +
+                client.conn->handshake.key +
+                "\r\nSec-WebSocket-Version: 13\r\nOrigin: http://127.0.0.1\r\n\r\n");
 }
 
 TEST(WebSocket, HandshakeResponsesAcceptedOrRejected) {
@@ -105,16 +107,21 @@ TEST(WebSocket, HandshakeResponsesAcceptedOrRejected) {
       {"plain", ok + accept, true},
       {"lower case names, blanks, tabs, other headers",
        "HTTP/1.1    101\r\nupgrade:websocket\r\nServer: x\r\n\tconnection :\tupgrade \r\n"
-       "sec-websocket-accept:  @ \r\n\r\n", true},
-      {"header line of 8191 bytes", ok + "X-Long: " + std::string(8191 - 10, 'x') + "\r\n" + accept, true},
-      {"header line of 8192 bytes", ok + "X-Long: " + std::string(8192 - 10, 'x') + "\r\n" + accept, false},
+       "sec-websocket-accept:  @ \r\n\r\n",
+       true},
+      {"header line of 8191 bytes", ok + "X-Long: " + std::string(8191 - 10, 'x') + "\r\n" + accept,
+       true},
+      {"header line of 8192 bytes", ok + "X-Long: " + std::string(8192 - 10, 'x') + "\r\n" + accept,
+       false},
       {"two Upgrade headers", ok + "Upgrade: websocket\r\n" + accept, false},
       {"two Sec-WebSocket-Protocol headers",
        ok + "Sec-WebSocket-Protocol: a\r\nSec-WebSocket-Protocol: a\r\n" + accept, false},
       {"no Sec-WebSocket-Accept", ok + "\r\n", false},
-      {"wrong Sec-WebSocket-Accept", ok + "Sec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n\r\n", false},
+      {"wrong Sec-WebSocket-Accept",
+       ok + "Sec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n\r\n", false},
       {"no Connection", "HTTP/1.1 101 OK\r\nUpgrade: websocket\r\n" + accept, false},
-      {"status 200", "HTTP/1.1 200 OK\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n" + accept, false},
+      {"status 200", "HTTP/1.1 200 OK\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n" + accept,
+       false},
       {"a line that is no header", ok + "nonsense\r\n" + accept, false},
   };
   for (const auto& c : cases) {
@@ -152,10 +159,13 @@ TEST(WebSocket, ReceivedFramesAreJoinedSplitAndKeptPastTheEnd) {
     bool serverCloses;
     std::vector<std::string> reads;  // the last read, after which the connection is over
   } cases[] = {
-      {"a long frame over two reads", {{kWsText, text}}, false,
+      {"a long frame over two reads",
+       {{kWsText, text}},
+       false,
        {text.substr(0, 1024), text.substr(1024), ""}},
       {"frames within one time-out, the pong dropped",
-       {{kWsText, "0123456789"}, {kWsBinary, "abcdefghij"}, {kWsPong, "dropped"}}, false,
+       {{kWsText, "0123456789"}, {kWsBinary, "abcdefghij"}, {kWsPong, "dropped"}},
+       false,
        {"0123456789abcdefghij"}},
       {"the peer ends the connection", {{kWsText, "last words"}}, true, {"last words", ""}},
   };
@@ -166,7 +176,8 @@ TEST(WebSocket, ReceivedFramesAreJoinedSplitAndKeptPastTheEnd) {
       if (!c.serverCloses) peer.SeesEnd(2000);
     });
     Client client(server);
-    for (const auto& expected : c.reads) EXPECT_EQ(client.Read(c.serverCloses ? 2000 : 200), expected);
+    for (const auto& expected : c.reads)
+      EXPECT_EQ(client.Read(c.serverCloses ? 2000 : 200), expected);
     EXPECT_EQ(conn_is_open(client.conn), !c.serverCloses);
   }
 }
@@ -210,8 +221,8 @@ TEST(WebSocket, FramesThatCloseTheSocket) {
       {"Close without status", closeFrame(""), 1005, ""},
       {"64-bit length with upper bytes set",
        std::string("\x81\x7f\x00\x00\x00\x01\x00\x00\x00\x05", 10) + "hello", 1006, ""},
-      {"longer than the bound",
-       std::string("\x82\x7f\x00\x00\x00\x00\x04\x00\x00\x01", 10) + "x", 1006, ""},
+      {"longer than the bound", std::string("\x82\x7f\x00\x00\x00\x00\x04\x00\x00\x01", 10) + "x",
+       1006, ""},
   };
   for (const auto& c : cases) {
     std::string afterwards;
@@ -242,8 +253,10 @@ TEST(WebSocket, StreamArrivingByteByByteIsPutTogether) {
   frame += Peer::Frame(kWsText, std::string(70000, 'z'));  // 64-bit length form
   ScriptedServer server([&](Peer& peer) {
     const std::string key = Peer::KeyOf(peer.ReadRequest());
-    const std::string stream = "HTTP/1.1 101 OK\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-                               "Sec-WebSocket-Accept: " + Peer::AcceptFor(key) + "\r\n\r\n" + frame;
+    const std::string stream =
+        "HTTP/1.1 101 OK\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+        "Sec-WebSocket-Accept: " +
+        Peer::AcceptFor(key) + "\r\n\r\n" + frame;
     const std::size_t split = stream.size() - frame.size() + 40;
     for (std::size_t i = 0; i < split; ++i) {
       peer.Send(stream.substr(i, 1));
@@ -295,9 +308,9 @@ TEST(WebSocket, FullSocketBufferIsWaitedOutNotFailed) {
     if (auto f = peer.ReadFrame()) received = f->payload == big ? f->payload.size() : 0;
   });
   Client client(server);
-  EXPECT_EQ(conn_send(client.conn, true, kWsBinary, static_cast<std::int64_t>(big.size()),
-                      big.data()),
-            static_cast<std::int64_t>(big.size()));
+  EXPECT_EQ(
+      conn_send(client.conn, true, kWsBinary, static_cast<std::int64_t>(big.size()), big.data()),
+      static_cast<std::int64_t>(big.size()));
   EXPECT_TRUE(client.conn->pendingSend.empty());
   server.Finish();
   EXPECT_EQ(received, big.size());

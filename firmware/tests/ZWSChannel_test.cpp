@@ -7,11 +7,11 @@
 #include "firmware/ZWSFirmwareUpdate.h"
 #include "firmware/tests/ScriptedServer.h"
 #include "platform/Clock.h"
-#include "tests/support/FastPausesClock.h"
 #include "platform/Files.h"
+#include "tests/support/FastPausesClock.h"
+#include "tests/support/LoggedTest.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support/LoggedTest.h"
 
 namespace {
 
@@ -76,8 +76,11 @@ TEST_F(Channel, RunCommandCollectsOutputAfterWhatIsHeld) {
       {"no output", {}, 5, 2048, "start"},
       {"two frames in one time-out", {"abc", "def\n"}, 0, 2048, "abcdef\n"},
       {"after what an earlier command left", {"d41d  /bin/x\n"}, 5, 2048, "startd41d  /bin/x\n"},
-      {"longer than the buffer is cut", {std::string(1500, 'x'), std::string(1500, 'y')}, 0,
-       2048, std::string(1500, 'x') + std::string(548, 'y')},
+      {"longer than the buffer is cut",
+       {std::string(1500, 'x'), std::string(1500, 'y')},
+       0,
+       2048,
+       std::string(1500, 'x') + std::string(548, 'y')},
   };
   for (const auto& c : cases) {
     std::vector<ClientFrame> got;

@@ -12,8 +12,8 @@
 
 namespace {
 
-using testing_support::TempFolder;
 using testing_support::ServedFolder;
+using testing_support::TempFolder;
 
 struct Seen {
   std::string task;

@@ -1,8 +1,8 @@
 // _DownloadFile and CheckFileMD5 against the loopback file server.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -14,8 +14,8 @@
 
 namespace {
 
-using testing_support::TempFolder;
 using testing_support::ServedFolder;
+using testing_support::TempFolder;
 using testing_support::TestCert;
 
 std::string Pattern(std::size_t size) {
@@ -26,7 +26,8 @@ std::string Pattern(std::size_t size) {
 
 int FilesIn(const std::string& folder) {
   int n = 0;
-  for (const auto& e : std::filesystem::directory_iterator(folder)) n += e.is_regular_file() ? 1 : 0;
+  for (const auto& e : std::filesystem::directory_iterator(folder))
+    n += e.is_regular_file() ? 1 : 0;
   return n;
 }
 

@@ -35,10 +35,14 @@ TEST(CrashReport, NamesTheDumpWithoutLeadingZeros) {
 TEST(CrashReport, AFatalSignalLeavesTheDumpAndTheTextAndStartsTheNotice) {
   testing_support::TempFolder dir, elsewhere;
   const std::string noticed = elsewhere / "notice.txt";
-  const std::string notice = elsewhere.Put(
-      "notice", "#!/bin/sh\n[ -s \"$3\" ] && dump=present\n"
-                "printf '%s|%s|%s|%s' \"$1\" \"$2\" \"$3\" \"$dump\" > " + noticed + ".tmp\n"
-                "mv " + noticed + ".tmp " + noticed + "\n");
+  const std::string notice =
+      elsewhere.Put("notice",
+                    "#!/bin/sh\n[ -s \"$3\" ] && dump=present\n"
+                    "printf '%s|%s|%s|%s' \"$1\" \"$2\" \"$3\" \"$dump\" > " +
+                        noticed +
+                        ".tmp\n"
+                        "mv " +
+                        noticed + ".tmp " + noticed + "\n");
   ASSERT_EQ(::chmod(notice.c_str(), 0755), 0);
   int pipeFds[2];
   ASSERT_EQ(::pipe(pipeFds), 0);
@@ -68,8 +72,10 @@ TEST(CrashReport, AFatalSignalLeavesTheDumpAndTheTextAndStartsTheNotice) {
   const std::string name = std::filesystem::path(dump).filename().string();
   EXPECT_EQ(name.rfind("OrbManager_", 0), 0u);
   EXPECT_EQ(name.substr(name.size() - 4), ".dmp");
-  const std::string text = "OrbManager has an internal error and the program has exited. \r\n"
-                           "The             error file: " + dump;
+  const std::string text =
+      "OrbManager has an internal error and the program has exited. \r\n"
+      "The             error file: " +
+      dump;
   EXPECT_NE(err.find(text), std::string::npos) << err;
   for (int i = 0; i < 5000 && !platform::FileExists(noticed); ++i) ::usleep(1000);
   EXPECT_EQ(platform::ReadFile(noticed).value_or(""), "--notice|" + text + "|" + dump + "|present");

@@ -50,7 +50,8 @@ TEST(Environment, ScratchFolderIsPrivateUnlessOneIsGiven) {
   testing_support::TempFolder dir;
   EnvGuard tmpdir("TMPDIR", ""), runtime("XDG_RUNTIME_DIR", ""), cache("XDG_CACHE_HOME", ""),
       home("HOME", dir / "home");
-  for (const char* name : {"TMPDIR", "temp", "TEMP", "tmp", "TMP", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"})
+  for (const char* name :
+       {"TMPDIR", "temp", "TEMP", "tmp", "TMP", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"})
     ::unsetenv(name);
   struct Case {
     const char* variable;  // set to the folder below, or none
@@ -121,8 +122,8 @@ TEST(Locale, WindowsLanguageIdentifiers) {
 TEST(Text, NumbersAndCapacities) {
   EXPECT_EQ(platform::ParseDecimal("  -12abc"), -12);
   EXPECT_EQ(platform::ParseDecimal("x1"), 0);
-  for (const char* huge : {"99999999999999999999999", "18446744073709551617", "20000000000000000000",
-                           "9223372036854775808"})
+  for (const char* huge : {"99999999999999999999999", "18446744073709551617",
+                           "20000000000000000000", "9223372036854775808"})
     EXPECT_EQ(platform::ParseDecimal(huge), 9223372036854775807LL) << huge;
   EXPECT_EQ(platform::ParseDecimal("9223372036854775807"), 9223372036854775807LL);
   EXPECT_EQ(platform::ParseHex("0xff"), 0xffu);

@@ -62,8 +62,10 @@ TEST(IniRead, FollowsTheProfileRules) {
 TEST(IniRead, CutsToTheCallersBufferOnCharacterBoundaries) {
   TempFolder dir;
   const std::string path = dir / "a.ini";
-  platform::WriteFile(path, "[S]\nascii=abcdefgh\nwide=\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97\n"
-                            "emoji=a\xF0\x9F\x98\x80" "b\n");
+  platform::WriteFile(path,
+                      "[S]\nascii=abcdefgh\nwide=\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97\n"
+                      "emoji=a\xF0\x9F\x98\x80"
+                      "b\n");
   EXPECT_EQ(Read(path, "S", "ascii", "", 5), "abcd");
   EXPECT_EQ(Read(path, "S", "wide", "", 3), "\xE4\xB8\xAD\xE6\x96\x87");
   // A surrogate pair is never split: 'a' plus the pair needs four units with the terminator.
@@ -75,15 +77,16 @@ TEST(IniRead, CutsToTheCallersBufferOnCharacterBoundaries) {
 TEST(IniRead, IntegersAsTheProfileFunctionReadsThem) {
   TempFolder dir;
   const std::string path = dir / "a.ini";
-  platform::WriteFile(path,
-                      "[S]\nplain=42\nblanks=   17\nsigned=-5\nplus=+8\ntrailing=100M\n"
-                      "word=abc\nempty=\nhuge=99999999999999\nhex=0x10\nwraps=18446744073709551617\n");
+  platform::WriteFile(
+      path,
+      "[S]\nplain=42\nblanks=   17\nsigned=-5\nplus=+8\ntrailing=100M\n"
+      "word=abc\nempty=\nhuge=99999999999999\nhex=0x10\nwraps=18446744073709551617\n");
   struct Case {
     const char* key;
     int expected;
-  } cases[] = {{"plain", 42},  {"blanks", 17}, {"signed", -5},         {"plus", 8},
-               {"trailing", 100}, {"word", 0},   {"empty", 7},           {"missing", 7},
-               {"huge", 2147483647}, {"hex", 0},      {"wraps", 2147483647}};
+  } cases[] = {{"plain", 42},        {"blanks", 17}, {"signed", -5},       {"plus", 8},
+               {"trailing", 100},    {"word", 0},    {"empty", 7},         {"missing", 7},
+               {"huge", 2147483647}, {"hex", 0},     {"wraps", 2147483647}};
   for (const auto& c : cases)
     EXPECT_EQ(platform::ReadProfileInt("S", c.key, 7, path), c.expected) << c.key;
 }
@@ -106,9 +109,11 @@ TEST(IniWrite, AValueWithLineBreaksCannotAddKeysOrSections) {
   TempFolder dir;
   const std::string path = dir / "KRY.ini";
   platform::WriteFile(path, "[COMM]\nType=4\n[KRY]\nUnlock=0\n");
-  for (const char* address : {"10.0.0.1\n[KRY]\nUnlock=1", "10.0.0.1\rUnlock=1", "10.0.0.1\r\nType=9"}) {
+  for (const char* address :
+       {"10.0.0.1\n[KRY]\nUnlock=1", "10.0.0.1\rUnlock=1", "10.0.0.1\r\nType=9"}) {
     ASSERT_TRUE(platform::WriteProfileString("COMM", "IPAddr", address, path));
-    EXPECT_EQ(*platform::ReadFile(path), "[COMM]\nType=4\nIPAddr=10.0.0.1\n[KRY]\nUnlock=0\n") << address;
+    EXPECT_EQ(*platform::ReadFile(path), "[COMM]\nType=4\nIPAddr=10.0.0.1\n[KRY]\nUnlock=0\n")
+        << address;
   }
 }
 

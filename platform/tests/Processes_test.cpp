@@ -59,8 +59,8 @@ TEST(Processes, NeverEndsTheCallingProcess) {
   std::filesystem::copy_file("/proc/self/exe", copy);
   std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
   ::setenv("ORB_SELF_KILL_CHILD", "1", 1);
-  platform::ProcessHandle child = platform::StartProgram(
-      {copy, {"--gtest_filter=ProcessesChild.EndsItsOwnNameAndSurvives"}});
+  platform::ProcessHandle child =
+      platform::StartProgram({copy, {"--gtest_filter=ProcessesChild.EndsItsOwnNameAndSurvives"}});
   ::unsetenv("ORB_SELF_KILL_CHILD");
   ASSERT_TRUE(child.valid());
   EXPECT_EQ(child.Wait(), 0);

@@ -36,13 +36,20 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
-    if (a == "--root") plain.folder = value();
-    else if (a == "--address") plain.address = value();
-    else if (a == "--port") plain.port = std::atoi(value().c_str());
-    else if (a == "--tls-port") tlsPort = std::atoi(value().c_str());
-    else if (a == "--cert") cert = value();
-    else if (a == "--key") key = value();
-    else if (a == "--log") plain.logFile = value();
+    if (a == "--root")
+      plain.folder = value();
+    else if (a == "--address")
+      plain.address = value();
+    else if (a == "--port")
+      plain.port = std::atoi(value().c_str());
+    else if (a == "--tls-port")
+      tlsPort = std::atoi(value().c_str());
+    else if (a == "--cert")
+      cert = value();
+    else if (a == "--key")
+      key = value();
+    else if (a == "--log")
+      plain.logFile = value();
     else if (a == "--fault") {
       const std::string spec = value();
       const auto eq = spec.find('=');

@@ -17,10 +17,14 @@ constexpr std::size_t kMaxLine = 1024;
 
 const char* VerbName(unsigned char verb) {
   switch (verb) {
-    case kWill: return "WILL";
-    case kWont: return "WONT";
-    case kDo: return "DO";
-    default: return "DONT";
+    case kWill:
+      return "WILL";
+    case kWont:
+      return "WONT";
+    case kDo:
+      return "DO";
+    default:
+      return "DONT";
   }
 }
 
@@ -43,7 +47,8 @@ std::string ConsoleService::Answer(const std::string& line) {
     std::lock_guard<std::mutex> lock(mutex_);
     const std::string was = client_;
     client_.clear();
-    record_.Add(was.empty() ? "console: port 6820 was free" : "console: dropped " + was + " on port 6820");
+    record_.Add(was.empty() ? "console: port 6820 was free"
+                            : "console: dropped " + was + " on port 6820");
     return "\r\n6820 disconnected\r\n" + prompt;
   }
   return "\r\nunknown command: " + line + "\r\n" + prompt;
@@ -70,7 +75,9 @@ void ConsoleService::Serve(int fd) {
           previous = b;
         }
         if (sub.size() >= 5 && static_cast<unsigned char>(sub[0]) == kNaws) {
-          const auto u = [&](int i) { return static_cast<unsigned char>(sub[static_cast<std::size_t>(i)]); };
+          const auto u = [&](int i) {
+            return static_cast<unsigned char>(sub[static_cast<std::size_t>(i)]);
+          };
           record_.Add("console: window size " + std::to_string(u(1) << 8 | u(2)) + "x" +
                       std::to_string(u(3) << 8 | u(4)));
         }

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/websocket.hpp>
@@ -61,8 +60,9 @@ void ModuleService::Serve(int fd) {
     file.reset();
   };
   auto abandon = [&] {
-    record_.Add("module: " + file->modulePath() + " incomplete, " + std::to_string(file->received()) +
-                " of " + std::to_string(file->size()) + " bytes");
+    record_.Add("module: " + file->modulePath() + " incomplete, " +
+                std::to_string(file->received()) + " of " + std::to_string(file->size()) +
+                " bytes");
     file.reset();
   };
 
@@ -75,7 +75,8 @@ void ModuleService::Serve(int fd) {
     if (ec) break;
     if (!ws.got_text()) {
       if (!file) {
-        record_.Add("module: binary frame of " + std::to_string(buffer.size()) + " bytes without put-file");
+        record_.Add("module: binary frame of " + std::to_string(buffer.size()) +
+                    " bytes without put-file");
         continue;
       }
       const auto* bytes = static_cast<const char*>(buffer.data().data());

@@ -31,11 +31,16 @@ std::vector<std::string> Words(const std::string& line) {
 
 // The module's LAN as it leaves the factory.
 const std::vector<std::pair<std::string, std::string>> kFactoryNetwork = {
-    {"network.loopback", "interface"},       {"network.loopback.ifname", "lo"},
-    {"network.loopback.proto", "static"},    {"network.loopback.ipaddr", "127.0.0.1"},
-    {"network.loopback.netmask", "255.0.0.0"}, {"network.lan", "interface"},
-    {"network.lan.ifname", "eth0"},          {"network.lan.proto", "static"},
-    {"network.lan.ipaddr", "192.168.8.1"},   {"network.lan.netmask", "255.255.255.0"}};
+    {"network.loopback", "interface"},
+    {"network.loopback.ifname", "lo"},
+    {"network.loopback.proto", "static"},
+    {"network.loopback.ipaddr", "127.0.0.1"},
+    {"network.loopback.netmask", "255.0.0.0"},
+    {"network.lan", "interface"},
+    {"network.lan.ifname", "eth0"},
+    {"network.lan.proto", "static"},
+    {"network.lan.ipaddr", "192.168.8.1"},
+    {"network.lan.netmask", "255.255.255.0"}};
 
 void SetEntry(std::vector<std::pair<std::string, std::string>>& entries, const std::string& key,
               const std::string& value) {
@@ -92,8 +97,11 @@ std::optional<std::string> SandboxPath(const std::string& sandbox, const std::st
 }
 
 ModuleShell::ModuleShell(const Profile& profile, std::string sandbox, SimRecord& record)
-    : profile_(profile), sandbox_(std::move(sandbox)), record_(record),
-      mountPollsLeft_(profile.mountPolls), network_(kFactoryNetwork) {
+    : profile_(profile),
+      sandbox_(std::move(sandbox)),
+      record_(record),
+      mountPollsLeft_(profile.mountPolls),
+      network_(kFactoryNetwork) {
   identity_ = {profile.modulePid, profile.moduleName, profile.moduleVersion, profile.moduleDate,
                profile.ssid};
   platform::CreateFolders(sandbox_);
@@ -121,7 +129,8 @@ bool ModuleShell::Up() {
     WriteRelease(pendingRelease_);
     const std::string release = sandbox_ + "/etc/release";
     std::string version = platform::ReadProfileString("module", "version", "", 64, release);
-    if (version.empty()) version = platform::ReadProfileString("release", "openwrt", "", 64, release);
+    if (version.empty())
+      version = platform::ReadProfileString("release", "openwrt", "", 64, release);
     identity_.version = version.substr(0, 8);
     const std::string date = platform::ReadProfileString("module", "date", "", 64, release);
     if (!date.empty()) identity_.date = date.substr(0, 8);
@@ -160,8 +169,8 @@ std::string ModuleShell::Upgrade() {
     return "Command failed: Permission denied\n";
   }
   if (!profile_.faults.comesBackOld) pendingRelease_ = *release;
-  Leave(profile_.upgradeMs, profile_.faults.comesBackOld ? "upgrade, back with the old system"
-                                                          : "upgrade");
+  Leave(profile_.upgradeMs,
+        profile_.faults.comesBackOld ? "upgrade, back with the old system" : "upgrade");
   return "";
 }
 
@@ -196,7 +205,8 @@ std::string ModuleShell::Run(const std::string& commandLine) {
     record_.Add("network restarted");
     return "";
   }
-  if (words == std::vector<std::string>{"ubus", "call", "rpc-sys", "upgrade_start"}) return Upgrade();
+  if (words == std::vector<std::string>{"ubus", "call", "rpc-sys", "upgrade_start"})
+    return Upgrade();
   if (line == "reboot") {
     Leave(profile_.rebootMs, "reboot");
     return "";
@@ -231,8 +241,7 @@ std::string ModuleShell::Uci(const std::vector<std::string>& words) {
   if (verb == "set" && words.size() == 3) {
     const auto eq = arg.find('=');
     const std::string key = arg.substr(0, eq);
-    if (eq == std::string::npos || !inNetwork(key) ||
-        std::count(key.begin(), key.end(), '.') != 2)
+    if (eq == std::string::npos || !inNetwork(key) || std::count(key.begin(), key.end(), '.') != 2)
       return "uci: Invalid argument\n";
     SetEntry(staged_, key, Unquoted(arg.substr(eq + 1)));
     return "";
@@ -263,10 +272,12 @@ void ModuleShell::SaveNetworkConfig() const {
   platform::WriteFile(path, text);
 }
 
-std::unique_ptr<ReceivedFile> ModuleShell::ReceiveFile(const std::string& modulePath, std::size_t size) {
+std::unique_ptr<ReceivedFile> ModuleShell::ReceiveFile(const std::string& modulePath,
+                                                       std::size_t size) {
   const auto file = SandboxPath(sandbox_, modulePath);
   if (!file) record_.Add("put-file refused: no file in '" + modulePath + "'");
-  return std::make_unique<ReceivedFile>(modulePath, file.value_or(""), size, profile_.faults.moduleCorrupt);
+  return std::make_unique<ReceivedFile>(modulePath, file.value_or(""), size,
+                                        profile_.faults.moduleCorrupt);
 }
 
 }  // namespace vcisim

@@ -51,8 +51,8 @@ bool ReceivedFile::Finish(std::string* recordLine) {
   std::string digest = failed_ ? "" : net::FileMD5Text(file_).value_or("");
   std::transform(digest.begin(), digest.end(), digest.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  *recordLine = "put-file " + modulePath_ + ": " + std::to_string(received_) + " bytes, md5 " + digest +
-                (failed_ ? " (not stored)" : "");
+  *recordLine = "put-file " + modulePath_ + ": " + std::to_string(received_) + " bytes, md5 " +
+                digest + (failed_ ? " (not stored)" : "");
   return !failed_;
 }
 

@@ -10,7 +10,10 @@
 namespace vcisim {
 
 TcpService::TcpService(std::string name, std::string address, int port, Handler handler)
-    : name_(std::move(name)), address_(std::move(address)), port_(port), handler_(std::move(handler)) {}
+    : name_(std::move(name)),
+      address_(std::move(address)),
+      port_(port),
+      handler_(std::move(handler)) {}
 
 TcpService::~TcpService() {
   Stop();

@@ -78,7 +78,8 @@ std::string VciAdapter::CommIfBlock() const {
   kry_link::PutU32(b, static_cast<std::uint32_t>(port));
   kry_link::PutU32(b, static_cast<std::uint32_t>(profile_.datarate));
   std::string address(KRY_ADDRESS_SIZE, '\0');
-  PutText(address, 0, profile_.addressGiven ? profile_.interfaceAddress : address_, KRY_ADDRESS_SIZE - 1);
+  PutText(address, 0, profile_.addressGiven ? profile_.interfaceAddress : address_,
+          KRY_ADDRESS_SIZE - 1);
   return b + address;
 }
 
@@ -101,14 +102,22 @@ std::int32_t VciAdapter::Handle(int link, std::uint8_t opcode, const std::string
       holder_ = 0;
       record_.Add("close");
       return KRY_OK;
-    case kry_link::kGetInfo: reply = InfoBlock(); return KRY_OK;
-    case kry_link::kSynExInfo: reply = ExInfoBlock(); return KRY_OK;
-    case kry_link::kGetCommIf: reply = CommIfBlock(); return KRY_OK;
+    case kry_link::kGetInfo:
+      reply = InfoBlock();
+      return KRY_OK;
+    case kry_link::kSynExInfo:
+      reply = ExInfoBlock();
+      return KRY_OK;
+    case kry_link::kGetCommIf:
+      reply = CommIfBlock();
+      return KRY_OK;
     case kry_link::kGetPinVol: {
       if (payload.size() != 4) return KRY_ERR_BAD_ARGUMENT;
       const std::uint32_t pin = kry_link::GetU32(payload.data());
       if (profile_.faults.voltageUnreadable) return KRY_ERR_COMM;
-      const std::int32_t mv = pin != 16 ? 0 : profile_.faults.lowVoltage ? kLowVoltageMv : profile_.voltageMv;
+      const std::int32_t mv = pin != 16                    ? 0
+                              : profile_.faults.lowVoltage ? kLowVoltageMv
+                                                           : profile_.voltageMv;
       kry_link::PutU32(reply, static_cast<std::uint32_t>(mv));
       return KRY_OK;
     }
@@ -124,10 +133,14 @@ std::int32_t VciAdapter::Handle(int link, std::uint8_t opcode, const std::string
       record_.Add("beep " + std::to_string(static_cast<unsigned char>(payload[0])) + " " +
                   std::to_string(static_cast<unsigned char>(payload[1])));
       return KRY_OK;
-    case kry_link::kReset: record_.Add("reset"); return KRY_OK;
-    case kry_link::kEcho: return KRY_OK;
+    case kry_link::kReset:
+      record_.Add("reset");
+      return KRY_OK;
+    case kry_link::kEcho:
+      return KRY_OK;
     case kry_link::kGetTime:
-      kry_link::PutU32(reply, static_cast<std::uint32_t>((platform::TickCountMs() - startMs_) / 1000));
+      kry_link::PutU32(reply,
+                       static_cast<std::uint32_t>((platform::TickCountMs() - startMs_) / 1000));
       return KRY_OK;
     case kry_link::kFirmwareBegin:
     case kry_link::kFirmwareData:
@@ -135,14 +148,16 @@ std::int32_t VciAdapter::Handle(int link, std::uint8_t opcode, const std::string
       const std::int32_t r = FirmwareRequest(opcode, payload);
       if (r == KRY_OK && opcode == kry_link::kFirmwareData && expectedSize_ > 0) {
         // Flashing takes time; the lock is not held meanwhile.
-        const std::int64_t ms = profile_.firmwareWriteMs * static_cast<std::int64_t>(payload.size()) /
+        const std::int64_t ms = profile_.firmwareWriteMs *
+                                static_cast<std::int64_t>(payload.size()) /
                                 static_cast<std::int64_t>(expectedSize_);
         lock.unlock();
         platform::SleepMs(ms);
       }
       return r;
     }
-    default: return KRY_ERR_NOT_SUPPORTED;
+    default:
+      return KRY_ERR_NOT_SUPPORTED;
   }
 }
 
@@ -182,7 +197,8 @@ std::int32_t VciAdapter::FirmwareRequest(std::uint8_t opcode, const std::string&
   bootMode_ = false;
   char date[16];
   std::snprintf(date, sizeof date, "%d-%02d-%02d", firmware->year, firmware->month, firmware->day);
-  record_.Add("firmware written: " + firmware->name + " " + VersionText(firmware->version) + " " + date);
+  record_.Add("firmware written: " + firmware->name + " " + VersionText(firmware->version) + " " +
+              date);
   return KRY_OK;
 }
 

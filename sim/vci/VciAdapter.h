@@ -19,7 +19,8 @@ class VciAdapter {
              ModuleShell* module);
 
   // One request of connection `link`; fills the reply payload and returns the result code.
-  std::int32_t Handle(int link, std::uint8_t opcode, const std::string& payload, std::string& reply);
+  std::int32_t Handle(int link, std::uint8_t opcode, const std::string& payload,
+                      std::string& reply);
   // The connection ended: a holder lets go; a firmware write in progress is lost.
   void LinkClosed(int link);
 

@@ -33,7 +33,8 @@ constexpr int kModulePort = 7890;
 constexpr int kConsolePort = 6822;
 
 void PrintHelp() {
-  std::cout << R"(usage: vci-sim --profile FILE --address ADDR [--sdk-port PORT] [options] [fault switches]
+  std::cout
+      << R"(usage: vci-sim --profile FILE --address ADDR [--sdk-port PORT] [options] [fault switches]
        vci-sim --make-vci-image OUT NAME VERSION DATE [PAYLOAD-BYTES]
        vci-sim --make-doip-image OUT RELEASE-FILE [PAYLOAD-BYTES]
 
@@ -74,12 +75,15 @@ options:
 
 fault switches (also in the profile's [Faults] section, NAME=1):
 )";
-  for (const auto& s : FaultSwitches()) std::cout << "  --" << s.name << "\n      " << s.help << "\n";
-  std::cout << "\n" << ProfileHelp()
-            << "\nVCI image: header \"KRYVCIFW\", name (8), version (4 bytes), day, month, year-1970,\n"
-               "0, payload length, FNV-1a of the payload (u32 LE each), payload.\n"
-               "DoIP image: \"KRYOWRT1\\n\", the new /etc/release text (optional [module] version,\n"
-               "date for the module's identity), \"\\nEND\\n\", payload.\n";
+  for (const auto& s : FaultSwitches())
+    std::cout << "  --" << s.name << "\n      " << s.help << "\n";
+  std::cout
+      << "\n"
+      << ProfileHelp()
+      << "\nVCI image: header \"KRYVCIFW\", name (8), version (4 bytes), day, month, year-1970,\n"
+         "0, payload length, FNV-1a of the payload (u32 LE each), payload.\n"
+         "DoIP image: \"KRYOWRT1\\n\", the new /etc/release text (optional [module] version,\n"
+         "date for the module's identity), \"\\nEND\\n\", payload.\n";
 }
 
 int MakeImage(const std::vector<std::string>& args) {
@@ -90,9 +94,12 @@ int MakeImage(const std::vector<std::string>& args) {
   }
   const std::size_t payloadIndex = vci ? 5 : 3;
   const std::size_t payloadSize =
-      args.size() > payloadIndex ? static_cast<std::size_t>(platform::ParseDecimal(args[payloadIndex])) : 4096;
+      args.size() > payloadIndex
+          ? static_cast<std::size_t>(platform::ParseDecimal(args[payloadIndex]))
+          : 4096;
   std::string payload(payloadSize, '\0');
-  for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<char>((i * 131 + 7) & 0xFF);
+  for (std::size_t i = 0; i < payload.size(); ++i)
+    payload[i] = static_cast<char>((i * 131 + 7) & 0xFF);
   std::string image;
   if (vci) {
     VciFirmware fw;
@@ -133,13 +140,20 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
     auto value = [&]() -> const std::string& { return args[++i]; };
-    if (a == "--profile" && hasValue) o.profile = value();
-    else if (a == "--address" && hasValue) o.address = value();
-    else if (a == "--sdk-port" && hasValue) o.sdkPort = static_cast<int>(platform::ParseDecimal(value()));
-    else if (a == "--record" && hasValue) o.record = value();
-    else if (a == "--sandbox" && hasValue) o.sandbox = value();
-    else if (a == "--module") o.module = true;
-    else if (std::find(valued.begin(), valued.end(), a) != valued.end() && hasValue) o.overrides[a] = value();
+    if (a == "--profile" && hasValue)
+      o.profile = value();
+    else if (a == "--address" && hasValue)
+      o.address = value();
+    else if (a == "--sdk-port" && hasValue)
+      o.sdkPort = static_cast<int>(platform::ParseDecimal(value()));
+    else if (a == "--record" && hasValue)
+      o.record = value();
+    else if (a == "--sandbox" && hasValue)
+      o.sandbox = value();
+    else if (a == "--module")
+      o.module = true;
+    else if (std::find(valued.begin(), valued.end(), a) != valued.end() && hasValue)
+      o.overrides[a] = value();
     else {
       bool known = false;
       for (const auto& s : FaultSwitches()) known = known || a == std::string("--") + s.name;
@@ -213,7 +227,8 @@ int main(int argc, char** argv) {
   std::unique_ptr<ModuleShell> shell;
   if (profile.hasModule) {
     shell = std::make_unique<ModuleShell>(
-        profile, options->sandbox.empty() ? DefaultSandbox(options->address) : options->sandbox, record);
+        profile, options->sandbox.empty() ? DefaultSandbox(options->address) : options->sandbox,
+        record);
   }
   VciAdapter adapter(profile, options->address, options->sdkPort, record, shell.get());
   std::unique_ptr<ModuleService> moduleService;
@@ -222,24 +237,28 @@ int main(int argc, char** argv) {
 
   TcpService sdkLink("sdk link", options->address, options->sdkPort,
                      [&](int fd) { ServeSdkLink(adapter, fd); });
-  TcpService consoleService("console", options->address, kConsolePort, [&](int fd) { console.Serve(fd); });
+  TcpService consoleService("console", options->address, kConsolePort,
+                            [&](int fd) { console.Serve(fd); });
   TcpService commandService("module", options->address, kModulePort,
                             [&](int fd) { moduleService->Serve(fd); });
   if (!profile.faults.unreachable) {
     for (TcpService* s : {&sdkLink, &consoleService}) {
       if (!s->Listen()) {
-        std::cerr << "vci-sim: cannot listen for the " << s->name() << " on " << options->address << "\n";
+        std::cerr << "vci-sim: cannot listen for the " << s->name() << " on " << options->address
+                  << "\n";
         return 1;
       }
     }
   }
   const bool moduleServes = shell && !profile.faults.unreachable && !profile.faults.moduleRefuse;
   if (moduleServes && !commandService.Listen()) {
-    std::cerr << "vci-sim: cannot listen for the module on " << options->address << ":" << kModulePort << "\n";
+    std::cerr << "vci-sim: cannot listen for the module on " << options->address << ":"
+              << kModulePort << "\n";
     return 1;
   }
   record.Add(std::string("adapter ") + profile.serialChars + " on " + options->address + ":" +
-             std::to_string(options->sdkPort) + (profile.faults.unreachable ? " (unreachable)" : "") +
+             std::to_string(options->sdkPort) +
+             (profile.faults.unreachable ? " (unreachable)" : "") +
              (shell ? ", module sandbox " + shell->sandbox() : ", no module"));
   record.Add("ready");
 

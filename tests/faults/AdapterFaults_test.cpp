@@ -176,11 +176,17 @@ TEST_F(AdapterFaults, ModuleFaultsEndWithTheirMessageAndTheModuleUntouched) {
     std::vector<std::string> lastMessages;  // any one of them
     bool upgradeStarted;
   } cases[] = {
-      {"connection dropped during the tool", "--module-drop-file",
-       {"Trans fwup failed！", "md5sum failed！"}, false},
-      {"connection dropped during the image", "--module-drop-image",
-       {"Transfer firmware failed！", "md5sum failed！"}, false},
-      {"module never back after the upgrade", "--module-never-returns", {"Reconnect device failed！"},
+      {"connection dropped during the tool",
+       "--module-drop-file",
+       {"Trans fwup failed！", "md5sum failed！"},
+       false},
+      {"connection dropped during the image",
+       "--module-drop-image",
+       {"Transfer firmware failed！", "md5sum failed！"},
+       false},
+      {"module never back after the upgrade",
+       "--module-never-returns",
+       {"Reconnect device failed！"},
        true},
   };
   for (const auto& c : cases) {

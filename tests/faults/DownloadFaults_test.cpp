@@ -19,8 +19,8 @@
 
 namespace {
 
-using testing_support::TempFolder;
 using testing_support::ServedFolder;
+using testing_support::TempFolder;
 
 const char kKeptApps[] = "<APPS><APP><ITEM><ID>7</ID><VERSION>1.0</VERSION></ITEM></APP></APPS>";
 const char kKeptFws[] = "<FWS><ITEM><ID>9</ID><PID>4097</PID><VERSION>V1</VERSION></ITEM></FWS>";
@@ -176,8 +176,7 @@ TEST_F(DownloadFaults, ProcessKilledMidTransferLeavesTheKeptFilesForTheNextStart
   web.server().SetFault("/APPS.xml", {sim::FaultKind::Slow, "", 50});
   ASSERT_TRUE(KilledWhenArriving(CliLine("start --no"), [&] {
     for (const auto& entry : std::filesystem::directory_iterator(root / "Download"))
-      if (entry.path().filename().string().rfind("APPS.xml.part-", 0) == 0 &&
-          entry.file_size() > 0)
+      if (entry.path().filename().string().rfind("APPS.xml.part-", 0) == 0 && entry.file_size() > 0)
         return true;
     return false;
   }));

@@ -129,7 +129,8 @@ TEST_F(HostileCatalogue, WrongEncodingsGiveTextOrAClearRefusal) {
        "<SPS><ITEM><ID>1</ID><NAME>Gr\xfc\xdf"
        "e</NAME></ITEM></SPS>",
        true},
-      {"truncated UTF-8 sequence", "<SPS><ITEM><ID>1</ID><NAME>\xe2\x82</NAME></ITEM></SPS>", false},
+      {"truncated UTF-8 sequence", "<SPS><ITEM><ID>1</ID><NAME>\xe2\x82</NAME></ITEM></SPS>",
+       false},
       {"declared Latin-1",
        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><SPS><ITEM><ID>1</ID></ITEM></SPS>", true},
       {"UTF-16 with byte order mark", std::string("\xff\xfe<\0S\0P\0S\0/\0>\0", 14), false},
@@ -155,8 +156,9 @@ TEST_F(HostileCatalogue, EntitiesAreNeverExpanded) {
     doctype += "\">";
   }
   doctype += "<!ENTITY ext SYSTEM \"file:///etc/passwd\">]>";
-  const std::string body = "<SPS><ITEM><ID>1</ID><NAME>&l9;</NAME><DESC>&ext;</DESC>"
-                           "<URL>&amp;&#65;&#x42;</URL></ITEM></SPS>";
+  const std::string body =
+      "<SPS><ITEM><ID>1</ID><NAME>&l9;</NAME><DESC>&ext;</DESC>"
+      "<URL>&amp;&#65;&#x42;</URL></ITEM></SPS>";
   apps::ZSPSManager links;
   EXPECT_FALSE(links.LoadFromFile(Put("sps.xml", doctype + body)))
       << "a declaration with an internal subset is refused as a whole";

@@ -16,9 +16,9 @@
 #include "firmware/tests/ScriptedServer.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "tests/support/LoggedTest.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support/LoggedTest.h"
 
 namespace {
 

@@ -12,9 +12,11 @@ namespace testing_support {
 
 class FastPausesClock : public platform::ScaledClock {
  public:
-  FastPausesClock(double timeScale, double pauseScale) : ScaledClock(timeScale), pauseScale_(pauseScale) {}
+  FastPausesClock(double timeScale, double pauseScale)
+      : ScaledClock(timeScale), pauseScale_(pauseScale) {}
   void Sleep(std::int64_t ms) override {
-    std::this_thread::sleep_for(std::chrono::nanoseconds(static_cast<std::int64_t>(ms * 1e6 * pauseScale_)));
+    std::this_thread::sleep_for(
+        std::chrono::nanoseconds(static_cast<std::int64_t>(ms * 1e6 * pauseScale_)));
   }
 
  private:

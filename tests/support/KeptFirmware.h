@@ -21,23 +21,27 @@ inline std::string WriteModuleTool(const std::string& path) {
 inline bool WriteKeptFirmware(const std::string& download, bool withModule) {
   const std::string sim = VCI_SIM_PATH;
   const std::string vci = download + "/KRY.bin";
-  if (std::system((sim + " --make-vci-image '" + vci + "' KRYVCI 2.0.0.0 2025-01-02 163840 >/dev/null")
-                      .c_str()) != 0)
+  if (std::system(
+          (sim + " --make-vci-image '" + vci + "' KRYVCI 2.0.0.0 2025-01-02 163840 >/dev/null")
+              .c_str()) != 0)
     return false;
-  std::string items = "<ITEM><ID>1</ID><PID>769</PID><NAME>VCI firmware</NAME><VERSION>2.0.0.0"
-                      "</VERSION><MD5>" + *net::FileMD5Text(vci) +
-                      "</MD5><URL>http://127.0.0.1:1/KRY.bin</URL></ITEM>";
+  std::string items =
+      "<ITEM><ID>1</ID><PID>769</PID><NAME>VCI firmware</NAME><VERSION>2.0.0.0"
+      "</VERSION><MD5>" +
+      *net::FileMD5Text(vci) + "</MD5><URL>http://127.0.0.1:1/KRY.bin</URL></ITEM>";
   if (withModule) {
     const std::string release = download + "/release.txt";
     const std::string image = download + "/openwrt.bin";
     platform::WriteFile(release,
                         "[release]\nopenwrt=V1.1.0\nuboot=2020.04\ndevice=DOIPMOD\n[checksum]\n"
                         "openwrt=none\n[module]\nversion=V1.1.0\ndate=20250102\n");
-    if (std::system((sim + " --make-doip-image '" + image + "' '" + release + "' >/dev/null")
-                        .c_str()) != 0)
+    if (std::system(
+            (sim + " --make-doip-image '" + image + "' '" + release + "' >/dev/null").c_str()) != 0)
       return false;
-    items += "<ITEM><ID>2</ID><PID>1025</PID><NAME>DoIP system</NAME><VERSION>V1.1.0</VERSION>"
-             "<MD5>" + *net::FileMD5Text(image) + "</MD5><URL>http://127.0.0.1:1/o.bin</URL></ITEM>";
+    items +=
+        "<ITEM><ID>2</ID><PID>1025</PID><NAME>DoIP system</NAME><VERSION>V1.1.0</VERSION>"
+        "<MD5>" +
+        *net::FileMD5Text(image) + "</MD5><URL>http://127.0.0.1:1/o.bin</URL></ITEM>";
   }
   return platform::WriteFile(download + "/fws.xml", "<FWS>" + items + "</FWS>");
 }

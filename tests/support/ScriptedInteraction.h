@@ -14,7 +14,8 @@
 namespace testing_support {
 
 struct Shown {
-  std::string kind;        // "message", "question", "tip", "progresswindow", "status", "progress", "label"
+  std::string
+      kind;  // "message", "question", "tip", "progresswindow", "status", "progress", "label"
   std::string windowName;  // tip and progress windows; the control for labels
   std::string text;
   std::string caption;

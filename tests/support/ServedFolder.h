@@ -1,5 +1,6 @@
 #pragma once
-// A loopback file server over a scratch folder of its own. The test certificates are made at build time into ORB_TEST_CERTS.
+// A loopback file server over a scratch folder of its own. The test certificates are made at build
+// time into ORB_TEST_CERTS.
 #include <memory>
 #include <string>
 

@@ -35,8 +35,8 @@ class VciSim {
   static std::string UniqueAddress() {
     static std::atomic<int> counter{0};
     const int pid = static_cast<int>(::getpid());
-    return "127." + std::to_string(100 + counter++ % 100) + "." + std::to_string((pid / 250) % 250) +
-           "." + std::to_string(pid % 250 + 1);
+    return "127." + std::to_string(100 + counter++ % 100) + "." +
+           std::to_string((pid / 250) % 250) + "." + std::to_string(pid % 250 + 1);
   }
 
   explicit VciSim(std::vector<std::string> arguments = {}, std::string address = UniqueAddress())
@@ -106,8 +106,9 @@ class VciSim {
   }
 
   void Start(std::vector<std::string> arguments) {
-    std::vector<std::string> args = {VCI_SIM_PATH, "--address", address_, "--record",
-                                     folder_ / "record.txt", "--sandbox", folder_ / "sandbox"};
+    std::vector<std::string> args = {
+        VCI_SIM_PATH,           "--address", address_,           "--record",
+        folder_ / "record.txt", "--sandbox", folder_ / "sandbox"};
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());

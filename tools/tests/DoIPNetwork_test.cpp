@@ -11,12 +11,23 @@ TEST(DoIPNetwork, AddressesAndNetmasks) {
     const char* text;
     bool address, netmask;
   } cases[] = {
-      {"192.168.8.1", true, false},   {"255.255.255.0", true, true}, {"255.255.254.0", true, true},
-      {"255.255.255.255", true, true}, {"128.0.0.0", true, true},    {"0.0.0.0", true, false},
-      {"255.0.255.0", true, false},   {"256.1.1.1", false, false},  {"1.2.3", false, false},
-      {"1.2.3.4.5", false, false},    {"01.2.3.4", false, false},   {"1..3.4", false, false},
-      {"", false, false},             {" 1.2.3.4", false, false},   {"1.2.3.4;reboot", false, false},
-      {"1.2.3.4'", false, false},     {"1.2.3.1000", false, false},
+      {"192.168.8.1", true, false},
+      {"255.255.255.0", true, true},
+      {"255.255.254.0", true, true},
+      {"255.255.255.255", true, true},
+      {"128.0.0.0", true, true},
+      {"0.0.0.0", true, false},
+      {"255.0.255.0", true, false},
+      {"256.1.1.1", false, false},
+      {"1.2.3", false, false},
+      {"1.2.3.4.5", false, false},
+      {"01.2.3.4", false, false},
+      {"1..3.4", false, false},
+      {"", false, false},
+      {" 1.2.3.4", false, false},
+      {"1.2.3.4;reboot", false, false},
+      {"1.2.3.4'", false, false},
+      {"1.2.3.1000", false, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(tools::IsIPv4Address(c.text), c.address) << c.text;

@@ -52,18 +52,19 @@ TEST_F(LogCaptureTest, TakesLogsRotatedFilesSettingsAndDumps) {
   history::UpdateHistory writer(root / "History.db");
   ASSERT_TRUE(writer.Add({"", "K9ABC00258", 0x0301, history::kVciFirmware}));
 
-  const auto result = tools::CaptureLogs(
-      {root.path(), root / "Logs", {sdk / "KRY.ini", sdk / "KRY.ini", sdk / "other/KRY.ini"},
-       "20261206_223000"});
+  const auto result = tools::CaptureLogs({root.path(),
+                                          root / "Logs",
+                                          {sdk / "KRY.ini", sdk / "KRY.ini", sdk / "other/KRY.ini"},
+                                          "20261206_223000"});
   ASSERT_TRUE(result.ok) << result.error;
   EXPECT_EQ(result.archive, root / "Logs/KavoraLog_20261206_223000.tar.gz");
   const std::string top = "KavoraLog_20261206_223000/";
   EXPECT_EQ(Listing(result.archive),
             (std::vector<std::string>{top + "dumps/OrbManager_2026126223011.dmp",
-                                      top + "history/History.db", top + "log/Kavora.1.log", top + "log/Kavora.3.log",
-                                      top + "log/Kavora.log", top + "log/RepairDevice.log",
-                                      top + "manifest.txt", top + "sdk/2/KRY.ini",
-                                      top + "sdk/KRY.ini"}));
+                                      top + "history/History.db", top + "log/Kavora.1.log",
+                                      top + "log/Kavora.3.log", top + "log/Kavora.log",
+                                      top + "log/RepairDevice.log", top + "manifest.txt",
+                                      top + "sdk/2/KRY.ini", top + "sdk/KRY.ini"}));
   EXPECT_EQ(Extracted(result.archive, top + "log/Kavora.1.log"), "older");
   EXPECT_EQ(Extracted(result.archive, top + "sdk/2/KRY.ini"), "[SDK]\nName=KRY\n");
   platform::WriteFile(sdk / "History.db", Extracted(result.archive, top + "history/History.db"));

@@ -20,8 +20,10 @@ TEST(ToolPrograms, ConfiguredNamesResolveToTheBuiltPrograms) {
   core::ZConfig& config = core::ZConfig::Instance();
   ASSERT_TRUE(config.LoadFrom(root.path()));
   const std::pair<std::string, const char*> tools[] = {
-      {config.DoIPSwitchProgram, "KRYDoIPConfig"}, {config.OBDVoltageProgram, "OBDVoltage"},
-      {config.CaptureLogProgram, "CaptureLog"}, {config.RepairDeviceProgram, "RepairDevice"}};
+      {config.DoIPSwitchProgram, "KRYDoIPConfig"},
+      {config.OBDVoltageProgram, "OBDVoltage"},
+      {config.CaptureLogProgram, "CaptureLog"},
+      {config.RepairDeviceProgram, "RepairDevice"}};
   for (const auto& [configured, built] : tools) {
     const std::string found = platform::ResolveProgram(configured, root.path());
     EXPECT_EQ(found, platform::JoinPath(platform::ProgramFolder(), built)) << configured;

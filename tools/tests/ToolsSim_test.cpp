@@ -143,10 +143,13 @@ TEST_F(ToolsSimTest, VoltageMonitorPollsAndStopsPromptly) {
   Meet(sim);
   std::mutex mutex;
   std::vector<int> seen;
-  tools::VoltageMonitor monitor(device, [&](const tools::VoltageReading& r) {
-    std::lock_guard<std::mutex> lock(mutex);
-    seen.push_back(r.millivolts);
-  }, 10);
+  tools::VoltageMonitor monitor(
+      device,
+      [&](const tools::VoltageReading& r) {
+        std::lock_guard<std::mutex> lock(mutex);
+        seen.push_back(r.millivolts);
+      },
+      10);
   monitor.Start();
   for (int i = 0; i < 500; ++i) {
     {
@@ -176,15 +179,19 @@ class RepairTest : public ToolsSimTest {
               0);
   }
   tools::DeviceRepair Repairer() {
-    return tools::DeviceRepair({device, folder / "Download", ui, [this](int value, int maximum) {
+    return tools::DeviceRepair({device, folder / "Download", ui,
+                                [this](int value, int maximum) {
                                   if (maximum == 120 && value > highest) highest = value;
-                                }, nullptr, folder / "kry/adapter.lock"});
+                                },
+                                nullptr, folder / "kry/adapter.lock"});
   }
   void Catalogue(const std::string& md5) {
     platform::WriteFile(folder / "Download/fws.xml",
                         "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI</NAME><VERSION>2.0.0.0"
-                        "</VERSION><MD5>" + md5 + "</MD5><URL>http://127.0.0.1:1/K.bin</URL>"
-                        "</ITEM></FWS>");
+                        "</VERSION><MD5>" +
+                            md5 +
+                            "</MD5><URL>http://127.0.0.1:1/K.bin</URL>"
+                            "</ITEM></FWS>");
   }
   void TearDown() override { core::ZConfig::Instance().root.clear(); }
   std::atomic<int> highest{0};
@@ -215,7 +222,8 @@ TEST_F(RepairTest, AFailedWriteLeavesTheAdapterReadyForAnotherTry) {
   ASSERT_EQ(device.Open(), KRY_OK);
   std::int32_t counter = 0;
   const std::string image = folder / "Download/KRY.bin";
-  EXPECT_NE(device.sdk().KRY_DEV_UpdateFirmware(device.handle(), image.c_str(), 0, &counter), KRY_OK);
+  EXPECT_NE(device.sdk().KRY_DEV_UpdateFirmware(device.handle(), image.c_str(), 0, &counter),
+            KRY_OK);
   device.Close();
   auto repairer = Repairer();
   std::string error;
@@ -241,16 +249,23 @@ TEST_F(RepairTest, RefusesWhatWouldNotRepair) {
   } cases[] = {
       {"runs its firmware", {}, [] {}, "needs no repair"},
       {"not connected", {"--unreachable"}, [] {}, core::Text(3)},
-      {"image of another model", {"--boot-mode"},
+      {"image of another model",
+       {"--boot-mode"},
        [this] { Catalogue("00112233445566778899AABBCCDDEEFF"); },
        "does not match firmware 2.0.0.0"},
-      {"low voltage, cancelled", {"--boot-mode", "--low-voltage"},
-       [this] { ui.Answer({false}); }, "Cancelled."},
-      {"no kept image", {"--boot-mode"},
+      {"low voltage, cancelled",
+       {"--boot-mode", "--low-voltage"},
+       [this] { ui.Answer({false}); },
+       "Cancelled."},
+      {"no kept image",
+       {"--boot-mode"},
        [this] { platform::DeleteFile(folder / "Download/KRY.bin"); },
        "no kept VCI image"},
-      {"another program's procedure", {"--boot-mode"},
-       [this] { held = device::AdapterLock::Take(folder / "kry/adapter.lock", "the device reset", 0); },
+      {"another program's procedure",
+       {"--boot-mode"},
+       [this] {
+         held = device::AdapterLock::Take(folder / "kry/adapter.lock", "the device reset", 0);
+       },
        "busy with the device reset"},
   };
   for (const auto& c : cases) {

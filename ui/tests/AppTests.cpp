@@ -1,9 +1,9 @@
 // The applications page and the application window against the loopback file server,
 // with an installer script that records how it was run.
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTest>
-#include <QPointer>
 #include <QTimer>
 
 #include "apps/ZKRYAPPManager.h"

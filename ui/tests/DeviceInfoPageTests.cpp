@@ -31,8 +31,9 @@ class DeviceInfoPageTests : public QObject {
     const std::string tool = uitest::Root() + "/CaptureLog";
     std::ofstream(tool) << "#!/bin/sh\ntouch captured.txt\n";
     ::chmod(tool.c_str(), 0755);
-    uitest::WriteConfig("LANGUAGE=1\nOfflineMode=1\nCaptureLogProgram=CaptureLog.exe\n"
-                        "OBDVoltageProgram=NoSuchTool.exe");
+    uitest::WriteConfig(
+        "LANGUAGE=1\nOfflineMode=1\nCaptureLogProgram=CaptureLog.exe\n"
+        "OBDVoltageProgram=NoSuchTool.exe");
     script_ = std::make_unique<testing_support::ScriptedInteraction>();
     frame_ = new ui::MainFrameWnd(*script_);
     frame_->Create(nullptr, "OrbManager", false);

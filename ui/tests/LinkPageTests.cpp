@@ -155,14 +155,16 @@ class LinkPageTests : public QObject {
       std::string config;
       unsigned text;
       bool retry;
-    } cases[] = {{"OfflineMode=1\nSaleURL=" + server_->Url("/sale.html") + "\nRemoteURL=" +
-                      server_->Url("/remote.html") + "\nRemoteHelpURL=" + server_->Url("/help.html"),
-                  1122, false},
-                 {"SaleURL=\nRemoteURL=\nRemoteHelpURL=", 1123, false},
-                 {"SaleURL=" + dead + "\nRemoteURL=" + dead + "\nRemoteHelpURL=" + dead, 1124, true}};
+    } cases[] = {
+        {"OfflineMode=1\nSaleURL=" + server_->Url("/sale.html") + "\nRemoteURL=" +
+             server_->Url("/remote.html") + "\nRemoteHelpURL=" + server_->Url("/help.html"),
+         1122, false},
+        {"SaleURL=\nRemoteURL=\nRemoteHelpURL=", 1123, false},
+        {"SaleURL=" + dead + "\nRemoteURL=" + dead + "\nRemoteHelpURL=" + dead, 1124, true}};
     const auto requests = [this] {
       return server_->server().RequestCount("/sale.html") +
-             server_->server().RequestCount("/remote.html") + server_->server().RequestCount("/help.html");
+             server_->server().RequestCount("/remote.html") +
+             server_->server().RequestCount("/help.html");
     };
     for (const Case& c : cases) {
       uitest::WriteConfig(c.config);

@@ -30,7 +30,8 @@ const char kKryIni[] =
     "[COMM]\nType=0\nPort=0\nDatarate=921600\nTimeout=3000\nDelay=0\nIPAddr=10.0.0.9\n"
     "[COMM0]\nType=0\nPort=0\nDatarate=921600\nTimeout=1000\nDelay=1\nName=USB\n"
     "[COMM2]\nType=2\nPort=5\nDatarate=57600\nTimeout=1200\nDelay=3\nName=Bluetooth\n"
-    "[COMM4]\nType=4\nPort=6801\nDatarate=100\nTimeout=1400\nDelay=5\nIPAddr=192.168.9.1\nName=LAN\n";
+    "[COMM4]\nType=4\nPort=6801\nDatarate=100\nTimeout=1400\nDelay=5\nIPAddr=192.168.9.1\nName="
+    "LAN\n";
 
 QWidget* Child(QWidget* parent, const char* name) {
   return parent->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
@@ -163,10 +164,14 @@ class PageTests : public QObject {
     QTest::addColumn<QString>("written");
     QTest::addColumn<QString>("logLine");
     QTest::addColumn<bool>("unwritable");
-    QTest::newRow("english, cancelled") << 2 << false << "1" << "Save language [english]." << false;
-    QTest::newRow("chinese, confirmed") << 1 << true << "0" << "Save language [chinese]." << false;
-    QTest::newRow("the active entry") << 0 << true << "255" << "" << false;
-    QTest::newRow("file cannot be written") << 2 << true << "255" << "" << true;
+    QTest::newRow("english, cancelled") << 2 << false << "1"
+                                        << "Save language [english]." << false;
+    QTest::newRow("chinese, confirmed") << 1 << true << "0"
+                                        << "Save language [chinese]." << false;
+    QTest::newRow("the active entry") << 0 << true << "255"
+                                      << "" << false;
+    QTest::newRow("file cannot be written") << 2 << true << "255"
+                                            << "" << true;
   }
   void languageChange() {
     QFETCH(int, position);
@@ -200,8 +205,7 @@ class PageTests : public QObject {
       return;
     }
     languages->ChooseItem(position);
-    const std::string value =
-        platform::ReadProfileString("CONFIG", "LANGUAGE", "", 16, configFile);
+    const std::string value = platform::ReadProfileString("CONFIG", "LANGUAGE", "", 16, configFile);
     QCOMPARE(QString::fromStdString(value), written);
     const auto tips = script_->shown();
     if (logLine.isEmpty()) {
@@ -210,7 +214,8 @@ class PageTests : public QObject {
       QVERIFY(!exitCode_);
       return;
     }
-    QVERIFY(QString::fromStdString(uitest::ReadFile(uitest::Root() + "/Kavora.log")).contains(logLine));
+    QVERIFY(
+        QString::fromStdString(uitest::ReadFile(uitest::Root() + "/Kavora.log")).contains(logLine));
     QCOMPARE(int(tips.size()), 1);
     QCOMPARE(QString::fromStdString(tips[0].windowName), QString("CUSCFG"));
     QCOMPARE(QString::fromStdString(tips[0].text), QString("Config was saved !"));
@@ -231,22 +236,25 @@ class PageTests : public QObject {
     const QStringList lan{"COMM/Type=4", "COMM/IPAddr=192.168.1.20", "COMM/Port=5000",
                           "COMM/Datarate=100M", "KRY/LogLevel=0xff"};
     QTest::newRow("LAN, saved and ended")
-        << "0" << 5 << "192.168.1.20" << "5000" << 5 << QList<bool>{true, true} << lan << false
-        << true;
+        << "0" << 5 << "192.168.1.20"
+        << "5000" << 5 << QList<bool>{true, true} << lan << false << true;
     QTest::newRow("LAN, saved, keeps running")
-        << "0" << 5 << "192.168.1.20" << "5000" << 5 << QList<bool>{true, false} << lan << false
-        << false;
-    QTest::newRow("cancelled") << "0" << 5 << "192.168.1.20" << "5000" << 5 << QList<bool>{false}
-                               << QStringList() << false << false;
+        << "0" << 5 << "192.168.1.20"
+        << "5000" << 5 << QList<bool>{true, false} << lan << false << false;
+    QTest::newRow("cancelled") << "0" << 5 << "192.168.1.20"
+                               << "5000" << 5 << QList<bool>{false} << QStringList() << false
+                               << false;
     QTest::newRow("Bluetooth on port 7")
-        << "0" << 3 << "" << "7" << 3 << QList<bool>{true, false}
-        << QStringList{"COMM/Type=2", "COMM/Port=7", "COMM/Datarate=57600", "COMM/Timeout=1200",
-                       "COMM/Delay=3", "KRY/LogLevel=0x03"}
+        << "0" << 3 << ""
+        << "7" << 3 << QList<bool>{true, false}
+        << QStringList{"COMM/Type=2",       "COMM/Port=7",  "COMM/Datarate=57600",
+                       "COMM/Timeout=1200", "COMM/Delay=3", "KRY/LogLevel=0x03"}
         << false << false;
     // A type the list has no entry for stays as it is, after the warning.
-    QTest::newRow("stored type 7") << "7" << -1 << "" << "" << -1 << QList<bool>{true, false}
-                                   << QStringList{"COMM/Type=7", "KRY/LogLevel=0x01"} << true
-                                   << false;
+    QTest::newRow("stored type 7")
+        << "7" << -1 << ""
+        << "" << -1 << QList<bool>{true, false} << QStringList{"COMM/Type=7", "KRY/LogLevel=0x01"}
+        << true << false;
   }
   void commSettingsSavedThroughThePage() {
     QFETCH(QString, storedType);
@@ -269,7 +277,8 @@ class PageTests : public QObject {
     QCOMPARE(typeList->GetCurSel(), storedType == "0" ? 1 : -1);  // 0: USB; 7: no entry
     // Each caption looks as enabled as its field.
     const auto captionsFollowFields = [page] {
-      for (const auto& [label, field] : {std::pair{"labelPort", "edtPort"}, {"labelIPAddr", "edtIPAddr"}})
+      for (const auto& [label, field] :
+           {std::pair{"labelPort", "edtPort"}, {"labelIPAddr", "edtIPAddr"}})
         QCOMPARE(page->FindControl(label)->IsEnabled(), page->FindControl(field)->IsEnabled());
     };
     if (storedType == "0") QVERIFY(!page->FindControl("edtPort")->IsEnabled());
@@ -302,7 +311,8 @@ class PageTests : public QObject {
     for (const auto& shown : script_->shown())
       if (shown.kind == "tip" && shown.windowName == "A#AEAAE") {
         warned = true;
-        QCOMPARE(QString::fromStdString(shown.text), QString("Unsupported communication interface!"));
+        QCOMPARE(QString::fromStdString(shown.text),
+                 QString("Unsupported communication interface!"));
         QCOMPARE(shown.value, 0);
       }
     QCOMPARE(warned, unsupported);

@@ -37,5 +37,5 @@ void WhenShown(const QString& windowName, std::function<void(QWidget*)> action);
 #define UITEST_VERIFY_READABLE(window, where)                                    \
   do {                                                                           \
     const QStringList unreadable_ = uitest::ContrastFailures((window), (where)); \
-    QVERIFY2(unreadable_.isEmpty(), qPrintable(unreadable_.join('\n')));        \
+    QVERIFY2(unreadable_.isEmpty(), qPrintable(unreadable_.join('\n')));         \
   } while (false)

@@ -70,7 +70,8 @@ class WindowTests : public QObject {
       uitest::WhenShown("Update", [&](QWidget* w) {
         auto* window = static_cast<ui::WindowImplBase*>(w);
         cancelText = window->FindControl("btnCancel")->text();
-        QTest::keyClick(window->FindControl("btnClose")->widget(), ok ? Qt::Key_Return : Qt::Key_Escape);
+        QTest::keyClick(window->FindControl("btnClose")->widget(),
+                        ok ? Qt::Key_Return : Qt::Key_Escape);
       });
       QCOMPARE(interaction.AskOkCancel("Find new version: 1.0.1, Update now?", "Update",
                                        core::MessageIcon::None),
@@ -160,8 +161,8 @@ class WindowTests : public QObject {
     QVERIFY(!text->SetAttribute("nosuchattribute", "1"));
     text->widget()->resize(200, 100);
     const QImage image = text->widget()->grab().toImage();
-    QCOMPARE(image.pixelColor(5, 5), QColor(Qt::white));    // outside the destination
-    QCOMPARE(image.pixelColor(60, 30), QColor(Qt::white));  // right of it
+    QCOMPARE(image.pixelColor(5, 5), QColor(Qt::white));     // outside the destination
+    QCOMPARE(image.pixelColor(60, 30), QColor(Qt::white));   // right of it
     QVERIFY(image.pixelColor(26, 26) != QColor(Qt::white));  // inside: the picture
     window->Close();
   }
@@ -174,11 +175,11 @@ class WindowTests : public QObject {
   }
 
   void layoutsOfBothSkinsBuild() {
-    const char* layouts[] = {"KavoraG.xml", "DeviceWnd.xml", "DeviceInfoWnd.xml",
+    const char* layouts[] = {"KavoraG.xml",         "DeviceWnd.xml",     "DeviceInfoWnd.xml",
                              "DeviceConfigWnd.xml", "HWFWUpdateWnd.xml", "APPManagerWnd.xml",
-                             "AppWnd.xml", "SPSWnd.xml", "SaleWnd.xml", "RemoteDiagWnd.xml",
-                             "LoadWnd.xml", "ProgressWnd.xml", "TipWnd.xml", "TipWnd2.xml",
-                             "DeviceHistoryWnd.xml"};
+                             "AppWnd.xml",          "SPSWnd.xml",        "SaleWnd.xml",
+                             "RemoteDiagWnd.xml",   "LoadWnd.xml",       "ProgressWnd.xml",
+                             "TipWnd.xml",          "TipWnd2.xml",       "DeviceHistoryWnd.xml"};
     for (const char* language : {"CS", "EN"}) {
       uitest::UseSkin(language);
       for (const char* layout : layouts) {
@@ -198,7 +199,8 @@ class WindowTests : public QObject {
     QVERIFY(tiles);
     bool insideOwner = false;
     for (QWidget* w = tiles->widget(); w; w = w->parentWidget())
-      if (ui::Control* c = ui::ControlOf(w)) insideOwner = insideOwner || c->className() == "OwnerUI";
+      if (ui::Control* c = ui::ControlOf(w))
+        insideOwner = insideOwner || c->className() == "OwnerUI";
     QVERIFY(insideOwner);
     page->Close();
   }

@@ -47,7 +47,8 @@ std::string KryIni() { return Root() + "/kry/KRY.ini"; }
 
 void WriteConfig(const std::string& configLines) {
   std::ofstream(Root() + "/Config/KavoraC.ini")
-      << "[CONFIG]\nManagerTittle=OrbManager\nManagerVersion=1.0.0\n" << configLines << "\n";
+      << "[CONFIG]\nManagerTittle=OrbManager\nManagerVersion=1.0.0\n"
+      << configLines << "\n";
   core::ZConfig::Instance() = core::ZConfig();
   core::ZConfig::Instance().LoadFrom(Root());
 }

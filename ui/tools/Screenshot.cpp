@@ -10,7 +10,6 @@
 #include <QFont>
 #include <QTimer>
 #include <cstdio>
-
 #include <functional>
 #include <string>
 #include <vector>
@@ -49,7 +48,8 @@ class ScreenshotShell : public ui::QtProgramShell {
     const QString path = folder_ + "/" + prefix_ + "-" + name + ".png";
     if (!(window ? window : mainFrame())->grab().save(path))
       std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    else std::printf("%s\n", qPrintable(path));
+    else
+      std::printf("%s\n", qPrintable(path));
   }
   // The applications page, and the application window of its first tile.
   void SaveApplications() {
@@ -76,8 +76,8 @@ class ScreenshotShell : public ui::QtProgramShell {
     device::ZKRYDevice* device = core.deviceManager() ? core.deviceManager()->current() : nullptr;
     if (!device || !core.firmwareManager()) return;
     const core::ZConfig& config = core::ZConfig::Instance();
-    firmware::FirmwareJobSetup setup{*device, *core.firmwareManager(), config,
-                                     {config.downloadDir, false}, ui_};
+    firmware::FirmwareJobSetup setup{
+        *device, *core.firmwareManager(), config, {config.downloadDir, false}, ui_};
     auto* window = new ui::HWControlWnd(setup);
     window->Create(mainFrame(), "FWUPWND", false);
     window->CenterWindow();

@@ -15,8 +15,8 @@ namespace updater {
 namespace {
 
 using testing_support::RunShell;
-using testing_support::TempFolder;
 using testing_support::ServedFolder;
+using testing_support::TempFolder;
 namespace fs = std::filesystem;
 
 // Every update of this suite fetches from its own loopback address.
@@ -90,12 +90,14 @@ TEST_F(ProgramUpdateTest, InstallsTheNewVersionAndRecordsIt) {
   });
   ASSERT_TRUE(outcome.ok) << outcome.reason;
   EXPECT_EQ(Read(local / "program/OrbManager"), "#!/bin/sh\necho new\n");
-  EXPECT_NE(fs::status(local / "program/OrbManager").permissions() & fs::perms::owner_exec, fs::perms::none);
+  EXPECT_NE(fs::status(local / "program/OrbManager").permissions() & fs::perms::owner_exec,
+            fs::perms::none);
   EXPECT_EQ(Read(local / "program/libKRY.so"), "new library");
   EXPECT_EQ(Read(local / "program/skin/EN/MainFrameWnd.xml"), "<Window/>");
   EXPECT_EQ(Version(), "1.0.1");
   // The rest of the configuration is the user's and stays.
-  EXPECT_EQ(platform::ReadProfileInt("CONFIG", "OfflineMode", 9, local / "root/Config/KavoraC.ini"), 0);
+  EXPECT_EQ(platform::ReadProfileInt("CONFIG", "OfflineMode", 9, local / "root/Config/KavoraC.ini"),
+            0);
   EXPECT_FALSE(fs::exists(WorkFolder(places)));
   EXPECT_EQ(stages.front(), UpdateStage::Downloading);
   EXPECT_EQ(stages.back(), UpdateStage::Finished);
@@ -136,9 +138,15 @@ TEST_F(ProgramUpdateTest, AnyFailureLeavesTheOldVersionWhole) {
        },
        "cannot list the package"},
       {"no program in it",
-       [&] { return Serve("d.tar.gz", {{"libKRY.so", "new library"}}); }, "holds no program"},
+       [&] {
+         return Serve("d.tar.gz", {{"libKRY.so", "new library"}});
+       },
+       "holds no program"},
       {"program not executable",
-       [&] { return Serve("e.tar", {{"OrbManager", "not runnable"}}, "-cf"); }, "holds no program"},
+       [&] {
+         return Serve("e.tar", {{"OrbManager", "not runnable"}}, "-cf");
+       },
+       "holds no program"},
       {"link out of the package",
        [&] {
          const std::string folder = local / "pack-f";
@@ -152,7 +160,8 @@ TEST_F(ProgramUpdateTest, AnyFailureLeavesTheOldVersionWhole) {
       {"file where a folder is installed",
        [&] {
          local.Put("program/skin/x", "a folder in the way");
-         return Serve("g.tar.gz", {{"OrbManager*", "new"}, {"libKRY.so", "new"}, {"skin", "a file"}});
+         return Serve("g.tar.gz",
+                      {{"OrbManager*", "new"}, {"libKRY.so", "new"}, {"skin", "a file"}});
        },
        "is a folder"},
       {"version cannot be recorded",
@@ -180,7 +189,8 @@ TEST_F(ProgramUpdateTest, AnyFailureLeavesTheOldVersionWhole) {
     EXPECT_FALSE(fs::exists(WorkFolder(places)));
     // Undo what the case put in the way.
     fs::remove_all(local / "program/skin");
-    fs::permissions(local / "root/Config/KavoraC.ini", fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(local / "root/Config/KavoraC.ini",
+                    fs::perms::owner_read | fs::perms::owner_write);
     if (fs::is_directory(local / "root/Config/KavoraC.ini")) {
       fs::remove_all(local / "root/Config/KavoraC.ini");
       local.Put("root/Config/KavoraC.ini", "[CONFIG]\nManagerVersion=1.0.0\n");
@@ -191,7 +201,8 @@ TEST_F(ProgramUpdateTest, AnyFailureLeavesTheOldVersionWhole) {
 
 TEST_F(ProgramUpdateTest, StartsTheInstalledProgramInTheRootFolder) {
   // Written aside and renamed, so the file appears whole.
-  local.Put("program/OrbManager", "#!/bin/sh\npwd > started-in.part && mv started-in.part started-in\n");
+  local.Put("program/OrbManager",
+            "#!/bin/sh\npwd > started-in.part && mv started-in.part started-in\n");
   ASSERT_TRUE(StartInstalledProgram(places));
   for (int i = 0; i < 200 && !fs::exists(local / "root/started-in"); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

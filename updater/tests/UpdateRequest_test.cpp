@@ -14,8 +14,8 @@ TEST(UpdateRequest, TakesTheFieldsTheProgramWrites) {
       {"1.0.0", "1.0.1", "http://127.0.0.40:8040/p.tar.gz", "1048576", kMd5, sha256}, &reason);
   ASSERT_TRUE(signedRequest) << reason;
   EXPECT_EQ(signedRequest->sha256, sha256);
-  const auto request =
-      ParseUpdateRequest({"1.0.0", "1.0.1", "http://127.0.0.40:8040/p.tar.gz", "1048576", kMd5}, &reason);
+  const auto request = ParseUpdateRequest(
+      {"1.0.0", "1.0.1", "http://127.0.0.40:8040/p.tar.gz", "1048576", kMd5}, &reason);
   ASSERT_TRUE(request) << reason;
   EXPECT_EQ(request->sha256, "");
   EXPECT_EQ(request->ownVersion, "1.0.0");

@@ -60,7 +60,8 @@ class ModuleClient {
     return beast::buffers_to_string(buffer.data());
   }
   std::optional<std::string> Exec(const std::string& command) {
-    if (!Text("{ \"cmd\":\"exec-cmd\", \"idx\":\"0\", \"command\":\"" + command + "\"}")) return std::nullopt;
+    if (!Text("{ \"cmd\":\"exec-cmd\", \"idx\":\"0\", \"command\":\"" + command + "\"}"))
+      return std::nullopt;
     return Read();
   }
   // Announces and sends a file in pieces of 16384 bytes; the reply to the announcement. A
@@ -105,7 +106,8 @@ TEST_F(ModuleServiceTest, RunsTheProgramsCommandsAndKeepsFilesInTheSandbox) {
   for (std::size_t i = 0; i < tool.size(); ++i) tool[i] = static_cast<char>(i * 7);
   EXPECT_EQ(c.Put("/bin/kry-fwup", tool), "put-file ready\n");
   // chmod prints nothing: the next frame answers the next command.
-  ASSERT_TRUE(c.Text("{ \"cmd\":\"exec-cmd\", \"idx\":\"0\", \"command\":\"chmod 777 /bin/kry-fwup\"}"));
+  ASSERT_TRUE(
+      c.Text("{ \"cmd\":\"exec-cmd\", \"idx\":\"0\", \"command\":\"chmod 777 /bin/kry-fwup\"}"));
   EXPECT_EQ(c.Exec("md5sum /bin/kry-fwup"), Lower(net::MD5Text(tool)) + "  /bin/kry-fwup\n");
   EXPECT_EQ(platform::ReadFile(sim.sandbox() + "/bin/kry-fwup"), tool);
 
@@ -113,7 +115,8 @@ TEST_F(ModuleServiceTest, RunsTheProgramsCommandsAndKeepsFilesInTheSandbox) {
   EXPECT_EQ(c.Put("/tmp/empty", ""), "put-file ready\n");
   EXPECT_EQ(c.Exec("md5sum /tmp/empty"), "d41d8cd98f00b204e9800998ecf8427e  /tmp/empty\n");
   EXPECT_EQ(platform::ReadFile(sim.sandbox() + "/escape.txt"), std::string("abc"));
-  EXPECT_EQ(c.Exec("md5sum /bin/none"), "md5sum: can't open '/bin/none': No such file or directory\n");
+  EXPECT_EQ(c.Exec("md5sum /bin/none"),
+            "md5sum: can't open '/bin/none': No such file or directory\n");
   EXPECT_EQ(c.Exec("chmod 777 /bin/none"), "chmod: /bin/none: No such file or directory\n");
   EXPECT_EQ(c.Exec("rm -rf /"), "/bin/ash: rm: not found\n");
   ASSERT_TRUE(c.Text("not json"));
@@ -131,7 +134,8 @@ TEST_F(ModuleServiceTest, UpgradeLeavesTheNetworkAndComesBackWithTheNewRelease) 
     EXPECT_EQ(c.Put("/tmp/firmware.bin", "not an image"), "put-file ready\n");
     EXPECT_EQ(c.Exec("ubus call rpc-sys upgrade_start"), "Command failed: Invalid argument\n");
     const std::string image = vcisim::MakeDoipImage(
-        "[release]\nopenwrt=V1.0.4\nuboot=2020.04\ndevice=DOIPMOD\n[checksum]\nopenwrt=abc\n", "xyz");
+        "[release]\nopenwrt=V1.0.4\nuboot=2020.04\ndevice=DOIPMOD\n[checksum]\nopenwrt=abc\n",
+        "xyz");
     EXPECT_EQ(c.Put("/tmp/firmware.bin", image), "put-file ready\n");
     EXPECT_EQ(c.Exec("ubus call rpc-sys upgrade_start"), std::nullopt) << "the module just leaves";
   }
@@ -142,8 +146,10 @@ TEST_F(ModuleServiceTest, UpgradeLeavesTheNetworkAndComesBackWithTheNewRelease) 
   std::optional<std::string> release;
   for (int i = 0; i < 200 && !release; ++i) {
     ModuleClient c(sim.address());
-    if (c.ok()) release = c.Exec("cat /etc/release");
-    else std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (c.ok())
+      release = c.Exec("cat /etc/release");
+    else
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   ASSERT_TRUE(release);
   EXPECT_NE(release->find("openwrt=V1.0.4"), std::string::npos);
@@ -226,7 +232,8 @@ TEST_F(ModuleServiceTest, ConsoleNegotiatesListsAndFreesThePort) {
   const std::string request = naws + "showshortport\r\n";
   ASSERT_TRUE(kry_link::SendAll(fd, request.data(), request.size()));
   const std::string listing = ReadUntilPrompts(fd, 1);
-  EXPECT_NE(listing.find("6820   connected    192.168.8.100:50123\r\n"), std::string::npos) << listing;
+  EXPECT_NE(listing.find("6820   connected    192.168.8.100:50123\r\n"), std::string::npos)
+      << listing;
   EXPECT_EQ(listing.find("unconnected"), std::string::npos);
   ASSERT_TRUE(kry_link::SendAll(fd, "disconnect 6820\r\n", 17));
   ReadUntilPrompts(fd, 1);

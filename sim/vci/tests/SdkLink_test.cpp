@@ -53,7 +53,8 @@ TEST_F(SdkLinkTest, FindsTheAdapterFromKryIni) {
       {lan, "", KRY_OK},
       {"[COMM]\nType=3\nPort=6801\nIPAddr=" + sim.address() + "\n", "", KRY_ERR_NOT_CONNECTED},
       // The network types ignore the simulator endpoint.
-      {"[COMM]\nType=5\nIPAddr=127.0.0.1\nPort=1\n", sim.address() + ":6800", KRY_ERR_NOT_CONNECTED},
+      {"[COMM]\nType=5\nIPAddr=127.0.0.1\nPort=1\n", sim.address() + ":6800",
+       KRY_ERR_NOT_CONNECTED},
       {"[COMM]\nType=0\nPort=3\n", sim.address() + ":6800", KRY_OK},
       {"[COMM]\nType=255\n", sim.address(), KRY_OK},
       {"[COMM]\nType=1\n[SIM]\nIPAddr=" + sim.address() + "\nPort=6800\n", "", KRY_OK},
@@ -61,8 +62,10 @@ TEST_F(SdkLinkTest, FindsTheAdapterFromKryIni) {
   };
   for (const Case& c : cases) {
     platform::WriteFile(Ini(), c.ini);
-    if (c.endpoint.empty()) ::unsetenv("KRY_SIM_ENDPOINT");
-    else ::setenv("KRY_SIM_ENDPOINT", c.endpoint.c_str(), 1);
+    if (c.endpoint.empty())
+      ::unsetenv("KRY_SIM_ENDPOINT");
+    else
+      ::setenv("KRY_SIM_ENDPOINT", c.endpoint.c_str(), 1);
     std::int32_t handle = 0;
     EXPECT_EQ(KRY_Open(&handle), c.open) << c.ini;
     if (c.open == KRY_OK) {
@@ -181,7 +184,8 @@ TEST_F(SdkLinkTest, ALostLinkDuringTheWriteLeavesTheBootLoader) {
   kry_link::PutU32(size, 50000);
   ASSERT_TRUE(kry_link::Call(fd, kry_link::kOpen, "", 3000, result, reply));
   ASSERT_TRUE(kry_link::Call(fd, kry_link::kFirmwareBegin, size, 3000, result, reply));
-  ASSERT_TRUE(kry_link::Call(fd, kry_link::kFirmwareData, std::string(1000, 'x'), 3000, result, reply));
+  ASSERT_TRUE(
+      kry_link::Call(fd, kry_link::kFirmwareData, std::string(1000, 'x'), 3000, result, reply));
   kry_link::CloseSocket(fd);
   ASSERT_TRUE(sim.WaitFor("firmware write interrupted"));
   std::int32_t handle = 0;
@@ -193,9 +197,10 @@ TEST_F(SdkLinkTest, ALostLinkDuringTheWriteLeavesTheBootLoader) {
 TEST(VciProfileTest, ReadsTheProfileAndRejectsMalformedValues) {
   testing_support::TempFolder folder;
   const std::string path = folder / "p.ini";
-  platform::WriteFile(path, "[Adapter]\nPID=0x1234\nSerialChars=AB\nFirmwareVersion=9.8.7.6\n"
-                            "[Module]\nPresent=1\nMountPolls=5\n[Faults]\nheld=1\nmodule-corrupt=1\n"
-                            "[Release]\nopenwrt=V9\n");
+  platform::WriteFile(path,
+                      "[Adapter]\nPID=0x1234\nSerialChars=AB\nFirmwareVersion=9.8.7.6\n"
+                      "[Module]\nPresent=1\nMountPolls=5\n[Faults]\nheld=1\nmodule-corrupt=1\n"
+                      "[Release]\nopenwrt=V9\n");
   vcisim::Profile p;
   std::string error;
   ASSERT_TRUE(vcisim::LoadProfile(path, p, error)) << error;
