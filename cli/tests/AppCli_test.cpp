@@ -1,5 +1,5 @@
 // app list|show|install|update|remove|run as a user runs them, against the loopback file
-// server and an installer that records how it was run.
+// server and an installer that records how it was run, and the history they leave.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -26,14 +26,14 @@ class AppCliTest : public ::testing::Test {
     web.Put("apps/5/install.exe", kInstaller);
     root.Put("Language/EN.xml", "<lang/>");
     root.Put("Config/KavoraC.ini", "[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0.0\nOfflineMode=0\n");
-    Catalogue("3.0");
+    Catalogue("3.0", net::MD5Text(kInstaller));
   }
-  void Catalogue(const std::string& version) {
+  void Catalogue(const std::string& version, const std::string& md5) {
     root.Put("Download/APPS.xml",
              "<APPS><CLASS><ITEM><ID>1</ID><NAME>Diagnosis</NAME></ITEM></CLASS><APP>"
              "<ITEM><ID>5</ID><CLSID>1</CLSID><NAME>Scope</NAME><VERSION>" +
                  version + "</VERSION><SIZE>" + std::to_string(kInstaller.size()) + "</SIZE><MD5>" +
-                 net::MD5Text(kInstaller) + "</MD5><DOWNLOADURL>" + web.Url("/apps/5/install.exe") +
+                 md5 + "</MD5><DOWNLOADURL>" + web.Url("/apps/5/install.exe") +
                  "</DOWNLOADURL></ITEM><ITEM><ID>6</ID><CLSID>4</CLSID><NAME>Loose</NAME></ITEM>"
                  "</APP></APPS>");
   }
@@ -56,49 +56,66 @@ TEST_F(AppCliTest, InstallRunUpdateAndRemoveLikeTheWindow) {
   EXPECT_EQ(j[0]["class"], "Diagnosis");
   EXPECT_TRUE(j[1]["class"].is_null());
   EXPECT_EQ(j[0]["state"], "not installed");
-
   j = json::parse(Cli("app show 5").out);
   EXPECT_EQ(j["labelSize"], "Size: " + std::to_string(kInstaller.size()) + "  Byte");
   EXPECT_EQ(j["buttons"],
             json({{"install", true}, {"update", false}, {"uninstall", false}, {"run", false}}));
-  EXPECT_EQ(Cli("app run 5").code, 1) << "not startable";
-  EXPECT_EQ(Cli("app remove 5").code, 1) << "not installed";
 
-  run = Cli("app install 5");
-  ASSERT_EQ(run.code, 0) << Stderr();
-  EXPECT_EQ(json::parse(run.out)["state"], "current");
-  EXPECT_NE(Stderr().find("[download] 100%"), std::string::npos) << Stderr();
-  EXPECT_EQ(Runs(), "i\n");
-  EXPECT_EQ(Cli("app install 5").code, 1) << "installed already";
-  EXPECT_EQ(Cli("app update 5").code, 1) << "no update";
-
-  ASSERT_EQ(Cli("app run 5").code, 0) << Stderr();
+  // Each command is refused where the window's button would be disabled.
+  const struct {
+    const char* args;
+    int code;
+    const char* runs;
+  } steps[] = {
+      {"app run 5", 1, ""},        {"app remove 5", 1, ""},    {"app install 5", 0, "i\n"},
+      {"app install 5", 1, "i\n"}, {"app update 5", 1, "i\n"}, {"app run 5", 0, "i\n"},
+  };
+  for (const auto& s : steps) {
+    EXPECT_EQ(Cli(s.args).code, s.code) << s.args << Stderr();
+    EXPECT_EQ(Runs(), s.runs) << s.args;
+    if (std::string(s.args) == "app install 5" && s.code == 0) {
+      EXPECT_NE(Stderr().find("[download] 100%"), std::string::npos) << Stderr();
+    }
+  }
   for (int i = 0; i < 3000 && !platform::FileExists(root / "Apps/5/started"); ++i)
     platform::SleepMs(1);
   EXPECT_EQ(platform::ReadFile(root / "Apps/5/started").value_or(""), "--demo\n") << "in WorkDir";
 
   // The installer ran but wrote 3.0 again: the update did not happen.
-  Catalogue("3.1");
+  Catalogue("3.1", net::MD5Text(kInstaller));
   run = Cli("app update 5");
   EXPECT_EQ(run.code, 1) << Stderr();
   EXPECT_EQ(Runs(), "i\nu\ni\n");
   EXPECT_EQ(json::parse(run.out)["state"], "update available");
   EXPECT_EQ(json::parse(run.out)["versionChanged"], false);
-
+  // The server's installer is not the one described: nothing is run.
+  Catalogue("3.1", std::string(32, '0'));
+  EXPECT_EQ(Cli("app update 5").code, 1);
+  EXPECT_NE(Stderr().find("[FCFWND] The file check failed, please try again ！"),
+            std::string::npos);
+  EXPECT_EQ(Runs(), "i\nu\ni\n");
   run = Cli("app remove 5");
   EXPECT_EQ(run.code, 0) << Stderr();
   EXPECT_EQ(json::parse(run.out)["state"], "not installed");
   EXPECT_EQ(Runs(), "i\nu\ni\nu\n");
+
+  // Each run leaves its record, with the versions it found and left and, for a failure,
+  // what the user was shown.
+  std::vector<std::string> records;
+  for (const auto& r : json::parse(Cli("history").out))
+    records.push_back(r["what"].get<std::string>() + " " + r["subject"].get<std::string>() + " " +
+                      r["versionBefore"].get<std::string>() + ">" +
+                      r["versionAfter"].get<std::string>() + " " +
+                      (r["ok"].get<bool>() ? "ok: " : "failed: ") + r["reason"].get<std::string>());
+  EXPECT_EQ(records,
+            (std::vector<std::string>{
+                "app-removal Scope 3.0> ok: ",
+                "app-update Scope 3.0>3.0 failed: The file check failed, please try again ！",
+                "app-update Scope 3.0>3.0 failed: The installed version did not change.",
+                "app-install Scope >3.0 ok: "}));
 }
 
-TEST_F(AppCliTest, BadInstallersAndBadUsage) {
-  root.Put("Download/APPS.xml", "<APPS><APP><ITEM><ID>5</ID><SIZE>3</SIZE><DOWNLOADURL>" +
-                                    web.Url("/apps/5/install.exe") +
-                                    "</DOWNLOADURL></ITEM></APP></APPS>");
-  EXPECT_EQ(Cli("app install 5").code, 1);
-  EXPECT_NE(Stderr().find("[FCFWND] The file check failed, please try again ！"), std::string::npos)
-      << Stderr();
-  EXPECT_FALSE(platform::FileExists(root / "Apps/5/install.exe"));
+TEST_F(AppCliTest, BadUsage) {
   EXPECT_EQ(Cli("app show 99").code, 1);
   for (const char* bad : {"app", "app list 5", "app show", "app explode 5"})
     EXPECT_EQ(Cli(bad).code, 2) << bad;

@@ -54,66 +54,50 @@ class ServerCliTest : public ::testing::Test {
   TempFolder root;
 };
 
-// Offline by configuration the start works from the kept files without a request; a server
-// that does not answer the version check switches this run offline.
-TEST_F(ServerCliTest, StartOfflineConfiguredAndSwitched) {
-  ASSERT_EQ(Cli("start --no").code, 0) << Stderr();  // keeps the catalogues
-  platform::WriteProfileString("CONFIG", "OfflineMode", "1", root / "Config/KavoraC.ini");
-  const int before = web.server().RequestCount("/APPS.xml");
-  auto run = Cli("start --no");
-  ASSERT_EQ(run.code, 0) << Stderr();
-  auto j = json::parse(run.out);
-  EXPECT_EQ(j["configuredOffline"], true);
-  EXPECT_EQ(j["switchedOffline"], false);
-  EXPECT_EQ(j["apps"], 2) << "from the kept catalogue";
-  EXPECT_EQ(web.server().RequestCount("/APPS.xml"), before);
-
-  platform::WriteProfileString("CONFIG", "OfflineMode", "0", root / "Config/KavoraC.ini");
-  web.server().SetFault("/update.ini", {sim::FaultKind::NotFound});
-  run = Cli("start --no");
-  ASSERT_EQ(run.code, 0) << Stderr();
-  j = json::parse(run.out);
-  EXPECT_EQ(j["configuredOffline"], false);
-  EXPECT_EQ(j["switchedOffline"], true);
+// Online the start fetches the catalogues and offers the newer program; offline by
+// configuration it works from the kept files without a request; a server that does not
+// answer the version check switches the run offline.
+TEST_F(ServerCliTest, StartOnlineOfflineAndSwitched) {
+  const struct {
+    const char* offlineMode;
+    bool versionAnswers;
+    json expected;
+  } cases[] = {
+      {"0", true, {{"state", "online"}, {"apps", 2}, {"firmware", 1}, {"sps", 1}}},
+      {"1", true, {{"configuredOffline", true}, {"switchedOffline", false}, {"apps", 2}}},
+      {"0", false, {{"configuredOffline", false}, {"switchedOffline", true}}},
+  };
+  for (const auto& c : cases) {
+    platform::WriteProfileString("CONFIG", "OfflineMode", c.offlineMode,
+                                 root / "Config/KavoraC.ini");
+    if (!c.versionAnswers) web.server().SetFault("/update.ini", {sim::FaultKind::NotFound});
+    const int before = web.server().RequestCount("/APPS.xml");
+    const auto run = Cli("start --no");
+    ASSERT_EQ(run.code, 0) << Stderr();
+    const auto j = json::parse(run.out);
+    for (const auto& [key, value] : c.expected.items()) EXPECT_EQ(j[key], value) << key;
+    if (j["state"] == "online") {
+      EXPECT_NE(Stderr().find("Find new version: 1.1.0, Update now? [Cancel]"), std::string::npos);
+    }
+    EXPECT_EQ(web.server().RequestCount("/APPS.xml") == before,
+              *c.offlineMode == '1' || !c.versionAnswers);
+  }
 }
 
-TEST_F(ServerCliTest, StartFetchesTheCataloguesAndCatalogueShowsThem) {
-  auto run = Cli("start --no");
-  ASSERT_EQ(run.code, 0) << Stderr();
-  auto j = json::parse(run.out);
-  EXPECT_EQ(j["state"], "online");
-  EXPECT_EQ(j["apps"], 2);
-  EXPECT_EQ(j["firmware"], 1);
-  EXPECT_EQ(j["sps"], 1);
-  EXPECT_NE(Stderr().find("Find new version: 1.1.0, Update now? [Cancel]"), std::string::npos);
-
-  run = Cli("catalogue apps");
-  ASSERT_EQ(run.code, 0);
-  j = json::parse(run.out);
+TEST_F(ServerCliTest, CataloguesFirmwareDownloadsAndTheHandOver) {
+  ASSERT_EQ(Cli("start --no").code, 0) << Stderr();
+  auto j = json::parse(Cli("catalogue apps").out);
   EXPECT_EQ(j["classes"][0]["applications"], json({101, 102}));
   EXPECT_EQ(j["applications"][0]["state"], "not installed");
   EXPECT_EQ(j["applications"][0]["installerPath"], root / "Apps/101/install.exe");
   EXPECT_EQ(json::parse(Cli("catalogue sps").out)[0]["AUTH"], true);
   EXPECT_EQ(json::parse(Cli("catalogue firmware").out)[0]["PID"], json({4097}));
   EXPECT_EQ(Cli("catalogue nothing").code, 2);
-
-  run = Cli("fetch-firmware 4097 vci");
-  EXPECT_EQ(run.code, 0) << Stderr();
+  EXPECT_EQ(Cli("fetch-firmware 4097 vci").code, 0) << Stderr();
   EXPECT_EQ(platform::ReadFile(root / "Download/KRY.bin").value_or(""), image);
   EXPECT_EQ(Cli("fetch-firmware 9999 vci").code, 1);
-}
 
-TEST_F(ServerCliTest, UpdateCheckHandsOverAndEndsWithZero) {
-  EXPECT_EQ(json::parse(Cli("update-check --no").out)["result"], "declined");
-  const auto run = Cli("update-check --yes");
-  EXPECT_EQ(run.code, 0);
-  EXPECT_EQ(json::parse(run.out)["handedOver"], true);
-  for (int i = 0; i < 5000 && !platform::FileExists(root / "args"); ++i) platform::SleepMs(1);
-  EXPECT_EQ(platform::ReadFile(root / "args").value_or(""),
-            "1.0.0\n1.1.0\n" + web.Url("/p.pkg") + "\n99\nABCD\n");
-}
-
-TEST_F(ServerCliTest, DownloadKeepsTheOldFileOnFailure) {
+  // A failed download keeps the old file.
   web.server().SetFault("/gone", {sim::FaultKind::NotFound});
   const std::string target = root.Put("kept.txt", "kept");
   EXPECT_EQ(Cli("download " + web.Url("/gone") + " " + target).code, 1);
@@ -122,6 +106,15 @@ TEST_F(ServerCliTest, DownloadKeepsTheOldFileOnFailure) {
   ASSERT_EQ(run.code, 0);
   EXPECT_EQ(json::parse(run.out)["md5"],
             net::MD5Text(*platform::ReadFile(web.files() / "sps.xml")));
+
+  // The update check hands over to the updater and ends with zero.
+  EXPECT_EQ(json::parse(Cli("update-check --no").out)["result"], "declined");
+  const auto handOver = Cli("update-check --yes");
+  EXPECT_EQ(handOver.code, 0);
+  EXPECT_EQ(json::parse(handOver.out)["handedOver"], true);
+  for (int i = 0; i < 5000 && !platform::FileExists(root / "args"); ++i) platform::SleepMs(1);
+  EXPECT_EQ(platform::ReadFile(root / "args").value_or(""),
+            "1.0.0\n1.1.0\n" + web.Url("/p.pkg") + "\n99\nABCD\n");
 }
 
 }  // namespace

@@ -10,21 +10,18 @@
 #include "platform/Clock.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/ScriptedTcpServer.h"
+#include "tests/support/VciSim.h"
 
 namespace {
 
 using testing_support::ScriptedTcpServer;
 
-const std::string kDoWindowSize = "\xFF\xFD\x1F";
-const std::string kWillEcho = "\xFF\xFB\x01";
-const std::string kDoSuppress = "\xFF\xFD\x03";
-
-// Plays a console that negotiates, waits for the request, sends `listing` and records
-// everything the program sent until it closes.
+// Plays a console that asks DO window size, WILL echo and DO suppress-go-ahead, waits for the
+// request, sends `listing` and records everything the program sent until it closes.
 struct Console {
-  explicit Console(std::string listing, std::string negotiation = kDoWindowSize + kWillEcho)
-      : server([this, listing, negotiation](int fd) {
-          ScriptedTcpServer::Send(fd, negotiation);
+  explicit Console(std::string listing)
+      : server([this, listing](int fd) {
+          ScriptedTcpServer::Send(fd, "\xFF\xFD\x1F\xFF\xFB\x01\xFF\xFD\x03");
           std::string got = ScriptedTcpServer::Receive(fd, 15 + 12 + 3);
           ScriptedTcpServer::Send(fd, listing);
           got += ScriptedTcpServer::Receive(fd, 1 << 20, 300);
@@ -52,10 +49,7 @@ struct Console {
 };
 
 TEST(AdapterConsole, JudgesTheListing) {
-  struct Case {
-    const char* reply;
-    device::ConsoleResult result;
-  } cases[] = {
+  const std::pair<const char*, device::ConsoleResult> cases[] = {
       {"showshortport\r\nport 6820 unconnected\r\n->", device::kConsoleNothingToDrop},
       {"showshortport\r\nport 6820 192.168.8.34:5123\r\n->", device::kConsoleDropSent},
       {"showshortport\r\n6820 192.168.8.3 but unconnected\r\n->", device::kConsoleNothingToDrop},
@@ -63,50 +57,45 @@ TEST(AdapterConsole, JudgesTheListing) {
       {"no carriage return 192.168.8.1 ->->", device::kConsoleNoReply},
       {"", device::kConsoleNoReply},
   };
-  for (const auto& c : cases) EXPECT_EQ(device::JudgeConsoleReply(c.reply), c.result) << c.reply;
+  for (const auto& [reply, result] : cases)
+    EXPECT_EQ(device::JudgeConsoleReply(reply), result) << reply;
 }
 
-TEST(AdapterConsole, NegotiatesAndDropsABlockingConnection) {
-  Console console("->showshortport\r\nPort 6820 connected from 192.168.8.20:40112\r\n->",
-                  kDoWindowSize + kWillEcho + kDoSuppress);
-  EXPECT_EQ(device::RunConsoleDialogue("127.0.0.1", console.options()), device::kConsoleDropSent);
-  const std::string sent = console.Received();
-  EXPECT_NE(sent.find("showshortport\r\n"), std::string::npos);
-  // WILL window size with 80 x 24, DO for a WILL, WON'T for any other DO.
-  EXPECT_NE(sent.find(std::string("\xFF\xFB\x1F\xFF\xFA\x1F", 6) +
-                      std::string("\x00\x50\x00\x18", 4) + "\xFF\xF0"),
-            std::string::npos);
-  EXPECT_NE(sent.find("\xFF\xFD\x01"), std::string::npos);
-  EXPECT_NE(sent.find("\xFF\xFC\x03"), std::string::npos);
-  EXPECT_NE(sent.find("disconnect 6820\r\n"), std::string::npos);
-}
-
-TEST(AdapterConsole, SendsNothingWhenUnconnectedOrWithoutCarriageReturn) {
-  for (const char* listing : {"showshortport\r\nPort 6820 unconnected 192.168.8.1\r\n->->",
-                              "showshortport\nPort 6820 192.168.8.20\n->->"}) {
+// The disconnect goes out only for a listing that shows a connection.
+TEST(AdapterConsole, NegotiatesAndDropsOnlyABlockingConnection) {
+  const std::pair<const char*, bool> cases[] = {
+      {"->showshortport\r\nPort 6820 connected from 192.168.8.20:40112\r\n->", true},
+      {"showshortport\r\nPort 6820 unconnected 192.168.8.1\r\n->->", false},
+      {"showshortport\nPort 6820 192.168.8.20\n->->", false},
+  };
+  for (const auto& [listing, drops] : cases) {
     Console console(listing);
-    const auto result = device::RunConsoleDialogue("127.0.0.1", console.options());
-    EXPECT_NE(result, device::kConsoleDropSent) << listing;
-    EXPECT_EQ(console.Received().find("disconnect"), std::string::npos) << listing;
+    EXPECT_EQ(
+        device::RunConsoleDialogue("127.0.0.1", console.options()) == device::kConsoleDropSent,
+        drops);
+    const std::string sent = console.Received();
+    // WILL window size with 80 x 24, DO for a WILL, WON'T for any other DO.
+    for (const std::string& part :
+         {std::string("\xFF\xFB\x1F\xFF\xFA\x1F\x00\x50\x00\x18\xFF\xF0", 12),
+          std::string("\xFF\xFD\x01"), std::string("\xFF\xFC\x03"),
+          std::string("showshortport\r\n")})
+      EXPECT_NE(sent.find(part), std::string::npos) << listing;
+    EXPECT_EQ(sent.find("disconnect 6820\r\n") != std::string::npos, drops) << listing;
   }
 }
 
 TEST(AdapterConsole, BoundedAgainstSilentFloodingAndMissingConsoles) {
-  platform::ScaledClock fast(0.001);
+  platform::ScaledClock fast(0.001), slower(0.01);
   platform::SetClock(&fast);
-  {
-    Console silent("no prompt ever\r\n");  // never prompts: the overall time-out ends it
-    EXPECT_EQ(device::RunConsoleDialogue("127.0.0.1", silent.options()), device::kConsoleNoReply);
-  }
-  {
-    Console flood(std::string(3 << 20, 'x'));  // megabytes without a prompt
-    EXPECT_EQ(device::RunConsoleDialogue("127.0.0.1", flood.options()), device::kConsoleNoReply);
+  for (const std::string& listing :
+       {std::string("no prompt ever\r\n"), std::string(3 << 20, 'x')}) {
+    Console console(listing);  // silent: the overall time-out ends it; or megabytes of noise
+    EXPECT_EQ(device::RunConsoleDialogue("127.0.0.1", console.options()), device::kConsoleNoReply);
   }
   {
     // Option requests without end from a console that never reads the answers: once both
     // socket buffers are full the answers cannot go out, and the deadline ends the dialogue.
     // Filling them takes tens of milliseconds, so the ten seconds last 100 ms here.
-    platform::ScaledClock slower(0.01);
     platform::SetClock(&slower);
     ScriptedTcpServer options(
         [](int fd) {
@@ -125,39 +114,43 @@ TEST(AdapterConsole, BoundedAgainstSilentFloodingAndMissingConsoles) {
   closed.port = 1;  // nothing listens there
   EXPECT_EQ(device::RunConsoleDialogue("127.0.0.1", closed), device::kConsoleNoReply);
   EXPECT_EQ(device::RunConsoleDialogue("not an address", closed), device::kConsoleNoReply);
+  // The simulator's silent console: its ten seconds last half a second, time enough for a
+  // console that prompts to be heard.
+  platform::ScaledClock halfSecond(0.05);
+  platform::SetClock(&halfSecond);
+  testing_support::VciSim silent({"--console-no-prompt"});
+  ASSERT_TRUE(silent.ok()) << silent.output();
+  EXPECT_EQ(device::RunConsoleDialogue(silent.address()), device::kConsoleNoReply);
   platform::SetClock(nullptr);
 }
 
-std::string Loopback() { return "127.0.0.1"; }
-
+// Asks first (OK and Cancel), never touches the adapter when cancelled, and otherwise
+// always tells the user to refresh (OK only), whatever the console said.
 TEST(UnlockProcedure, AsksFirstAndAlwaysTellsTheUserToRefresh) {
-  {
+  const std::string refresh = core::Text(72);
+  for (const bool agree : {true, false}) {
     Console console("showshortport\r\n6820 192.168.8.9\r\n->->");
     testing_support::ScriptedInteraction ui;
-    ui.Answer({true});
-    EXPECT_EQ(device::UnlockDevice(ui, Loopback, console.options()), device::kConsoleDropSent);
+    ui.Answer({agree});
+    bool asked = false;
+    const auto loopback = [&asked] { return asked = true, std::string("127.0.0.1"); };
+    EXPECT_EQ(device::UnlockDevice(ui, loopback, console.options()),
+              agree ? device::kConsoleDropSent : device::kConsoleNoReply);
+    EXPECT_EQ(asked, agree);
     const auto shown = ui.shown();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].windowName, "LUWNDTIP");
-    EXPECT_EQ(shown[0].text, core::Text(80));
-    EXPECT_EQ(shown[0].value, 1);  // OK and Cancel
-    EXPECT_EQ(shown[1].text, core::Text(72));
-    EXPECT_EQ(shown[1].value, 0);  // OK only
-  }
-  {
-    Console console("showshortport\r\n6820 192.168.8.9\r\n->->");
-    testing_support::ScriptedInteraction ui;
-    ui.Answer({false});
-    EXPECT_EQ(device::UnlockDevice(ui, Loopback, console.options()), device::kConsoleNoReply);
-    EXPECT_EQ(ui.shown().size(), 1u);
-  }  // the console saw no connection at all: its server times out waiting for one
-  {
-    testing_support::ScriptedInteraction ui;
-    device::ConsoleOptions nowhere;
-    nowhere.port = 1;
-    device::UnlockDevice(ui, Loopback, nowhere);
-    EXPECT_EQ(ui.Texts("tip").back(), core::Text(72));
-  }
+    ASSERT_EQ(shown.size(), agree ? 2u : 1u);
+    EXPECT_EQ(shown[0].windowName + shown[0].text, "LUWNDTIP" + core::Text(80));
+    EXPECT_EQ(shown[0].value, 1);
+    if (agree) {
+      EXPECT_EQ(shown[1].text + std::to_string(shown[1].value), refresh + "0");
+    }
+  }  // a cancelled run's console saw no connection at all: its server times out waiting
+  testing_support::ScriptedInteraction ui;
+  device::ConsoleOptions nowhere;
+  nowhere.port = 1;
+  device::UnlockDevice(
+      ui, [] { return std::string("127.0.0.1"); }, nowhere);
+  EXPECT_EQ(ui.Texts("tip").back(), refresh);
 }
 
 }  // namespace

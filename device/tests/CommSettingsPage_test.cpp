@@ -15,121 +15,87 @@ using device::CommSettingsPage;
 using Outcome = CommSettingsPage::SaveOutcome;
 
 // A KRY.ini with distinct values in every per-type section, so copied fields show.
-const char kKryIni[] =
-    "[KRY]\nLogLevel=0x01\nLogFlag=1\nUnlock=0\n"
-    "[COMM]\nType=4\nPort=6000\nDatarate=100M\nTimeout=3000\nDelay=0\nIPAddr=10.0.0.9\n"
-    "[COMM0]\nType=0\nPort=0\nDatarate=921600\nTimeout=1000\nDelay=1\nName=USB\n"
-    "[COMM1]\nType=1\nPort=3\nDatarate=115200\nTimeout=1100\nDelay=2\nName=COM\n"
-    "[COMM2]\nType=2\nPort=5\nDatarate=57600\nTimeout=1200\nDelay=3\nName=Bluetooth\n"
-    "[COMM3]\nType=3\nPort=6801\nDatarate=54\nTimeout=1300\nDelay=4\nIPAddr=192.168.8.1\nName="
-    "WiFi\n"
-    "[COMM4]\nType=4\nPort=6801\nDatarate=100\nTimeout=1400\nDelay=5\nIPAddr=192.168.9.1\nName="
-    "LAN\n"
-    "[COMM5]\nType=5\nPort=6802\nDatarate=300\nTimeout=1500\nDelay=6\nIPAddr=192.168.10.1\nName="
-    "WLAN\n"
-    "[COMM6]\nType=6\nPort=6803\nDatarate=480\nTimeout=1600\nDelay=7\nIPAddr=192.168.11.1\nName="
-    "USBLAN\n"
-    "[COMM255]\nType=255\nPort=0\nDatarate=0\nTimeout=1700\nDelay=8\nName=Auto\n";
+std::string KryIni(const std::string& type = "4") {
+  std::string ini = "[KRY]\nLogLevel=0x01\nLogFlag=1\nUnlock=0\n[COMM]\nType=" + type +
+                    "\nPort=6000\nDatarate=100M\nTimeout=3000\nDelay=0\nIPAddr=10.0.0.9\n"
+                    "[COMM255]\nType=255\nPort=0\nDatarate=0\nTimeout=1700\nDelay=8\nName=Auto\n";
+  const char* names[] = {"USB", "COM", "Bluetooth", "WiFi", "LAN", "WLAN", "USBLAN"};
+  const char* rates[] = {"921600", "115200", "57600", "54", "100", "300", "480"};
+  const char* ports[] = {"0", "3", "5", "6801", "6801", "6802", "6803"};
+  for (int t = 0; t < 7; ++t) {
+    const std::string n = std::to_string(t);
+    ini += "[COMM" + n + "]\nType=" + n + "\nPort=" + ports[t] + "\nDatarate=" + rates[t] +
+           "\nTimeout=1" + n + "00\nDelay=" + n + "\nName=" + names[t] + "\n";
+    if (t >= 3) ini += "IPAddr=192.168." + std::to_string(t + 5) + ".1\n";
+  }
+  return ini;
+}
 
 class CommSettingsPageTest : public ::testing::Test {
  protected:
-  void SetUp() override { Write(kKryIni); }
-
-  void Write(const std::string& text) { platform::WriteFile(path_, text); }
-  // The file with `type` as the stored type.
-  void WriteWithType(const std::string& type) {
-    std::string ini = kKryIni;
-    ini.replace(ini.find("Type=4"), 6, "Type=" + type);
-    Write(ini);
+  core::ZCommSettings& Loaded(const std::string& text) {
+    platform::WriteFile(path_, text);
+    settings_ = core::ZCommSettings(path_);
+    settings_.Load();
+    return settings_;
   }
-  std::string Read() const { return platform::ReadFile(path_).value_or(""); }
   std::string Value(const char* section, const char* key) const {
     return platform::ReadProfileString(section, key, "<none>", 260, path_);
   }
-  core::ZCommSettings Loaded() const {
-    core::ZCommSettings s(path_);
-    s.Load();
-    return s;
+  // "position|port|address|picture", each field after "port "/"address " when enabled.
+  static std::string Fields(const CommPageState& s) {
+    return std::to_string(s.typePosition) + "|" + (s.portEnabled ? "port " : "") + s.portText +
+           "|" + (s.addressEnabled ? "address " : "") + s.addressText + "|" + s.picture;
   }
 
   testing_support::TempFolder dir_;
   std::string path_ = dir_ / "KRY.ini";
+  core::ZCommSettings settings_;
 };
 
+// The stored record's fields; types the list has no entry for leave the controls as the
+// user left them.
 TEST_F(CommSettingsPageTest, ShowFillsTheFieldsByStoredType) {
-  struct Case {
-    const char* type;
-    int position;
-    bool port, address;
-    const char* portText;
-    const char* addressText;
+  const std::pair<const char*, const char*> cases[] = {
+      {"255", "0|||"},
+      {"0", "1|||"},
+      {"1", "2|port 6000||"},
+      {"3", "4|port 6000|address 10.0.0.9|"},
+      {"6", "7|port 6000|address 10.0.0.9|"},
+      {"7", "3|typed||"},
+      {"8", "3|typed||"},
+      {"300", "3|typed||"},
   };
-  const Case cases[] = {
-      {"255", 0, false, false, "", ""},         {"0", 1, false, false, "", ""},
-      {"1", 2, true, false, "6000", ""},        {"2", 3, true, false, "6000", ""},
-      {"3", 4, true, true, "6000", "10.0.0.9"}, {"6", 7, true, true, "6000", "10.0.0.9"},
-  };
-  for (const Case& c : cases) {
-    WriteWithType(c.type);
-    core::ZCommSettings settings = Loaded();
+  for (const auto& [type, fields] : cases) {
     CommPageState state;
-    CommSettingsPage(settings).Show(state);
-    SCOPED_TRACE(c.type);
-    EXPECT_EQ(state.typePosition, c.position);
-    EXPECT_EQ(state.portEnabled, c.port);
-    EXPECT_EQ(state.addressEnabled, c.address);
-    EXPECT_EQ(state.portText, c.portText);
-    EXPECT_EQ(state.addressText, c.addressText);
+    if (fields[0] == '3') {
+      state.typePosition = 3;
+      state.portText = "typed";
+    }
+    CommSettingsPage(Loaded(KryIni(type))).Show(state);
+    EXPECT_EQ(Fields(state), fields) << type;
     EXPECT_EQ(state.logLevelPosition, 1);
     EXPECT_EQ(state.logFlagPosition, 1);
-    EXPECT_TRUE(state.picture.empty());
-  }
-}
-
-TEST_F(CommSettingsPageTest, StoredRemoteTypeLeavesTheControlsAsTheyWere) {
-  for (const char* type : {"7", "8", "300"}) {
-    WriteWithType(type);
-    core::ZCommSettings settings = Loaded();
-    CommPageState state;
-    state.typePosition = 3;
-    state.portText = "typed";
-    CommSettingsPage(settings).Show(state);
-    EXPECT_EQ(state.typePosition, 3) << type;
-    EXPECT_EQ(state.portText, "typed") << type;
   }
 }
 
 TEST_F(CommSettingsPageTest, SelectTypeShowsThePerTypeDefaults) {
-  core::ZCommSettings settings = Loaded();
-  CommSettingsPage page(settings);
-  struct Case {
-    int position;
-    bool port, address;
-    const char* portText;
-    const char* addressText;
-    const char* picture;
+  CommSettingsPage page(Loaded(KryIni()));
+  const char* cases[] = {
+      "0|0||config_auto.png",
+      "1|0||config_usb.png",
+      "2|port 3||config_com.png",
+      "3|port 5||config_bt.png",
+      "4|port 6801|address 192.168.8.1|config_wifi.png",
+      "5|port 6801|address 192.168.9.1|config_lan.png",
+      "6|port 6802|address 192.168.10.1|config_wlan.png",
+      "7|port 6803|address 192.168.11.1|config_usblan.png",
   };
-  const Case cases[] = {
-      {0, false, false, "0", "", "config_auto.png"},
-      {1, false, false, "0", "", "config_usb.png"},
-      {2, true, false, "3", "", "config_com.png"},
-      {3, true, false, "5", "", "config_bt.png"},
-      {4, true, true, "6801", "192.168.8.1", "config_wifi.png"},
-      {5, true, true, "6801", "192.168.9.1", "config_lan.png"},
-      {6, true, true, "6802", "192.168.10.1", "config_wlan.png"},
-      {7, true, true, "6803", "192.168.11.1", "config_usblan.png"},
-  };
-  for (const Case& c : cases) {
+  for (int position = 0; position < 8; ++position) {
     CommPageState state;
     state.addressText = "old";
-    page.SelectType(c.position, state);
-    SCOPED_TRACE(c.position);
-    EXPECT_EQ(state.typePosition, c.position);
-    EXPECT_EQ(state.portEnabled, c.port);
-    EXPECT_EQ(state.addressEnabled, c.address);
-    EXPECT_EQ(state.portText, c.portText);
-    EXPECT_EQ(state.addressText, c.addressText);
-    EXPECT_EQ(state.picture, c.picture);
+    page.SelectType(position, state);
+    EXPECT_EQ(Fields(state), cases[position]);
   }
   CommPageState untouched;
   page.SelectType(8, untouched);
@@ -137,138 +103,86 @@ TEST_F(CommSettingsPageTest, SelectTypeShowsThePerTypeDefaults) {
   EXPECT_EQ(untouched.typePosition, -1);
 }
 
+// What a save writes, by the position chosen (-1: none), the typed fields and the answers.
 TEST_F(CommSettingsPageTest, SaveWritesTheChosenTypeWithItsStoredFields) {
-  struct Case {
-    const char* name;
+  const struct {
+    const char* storedType;
     int position;
-    const char* port;
-    const char* address;
+    const char *port, *address;
     int logLevelPosition;
+    std::initializer_list<bool> answers;
+    Outcome outcome;
     // [COMM] Type, Port, Datarate, Timeout, IPAddr and Name as written, then [KRY] LogLevel
     const char* written;
+  } cases[] = {
+      {"4", 3, "7", "", 3, {true, false}, Outcome::Saved, "2 7 57600 1200 10.0.0.9 Bluetooth 0x03"},
+      {"4",
+       5,
+       "5000",
+       "192.168.1.20",
+       5,
+       {true, false},
+       Outcome::Saved,
+       "4 5000 100M 1400 192.168.1.20 LAN 0xff"},
+      {"4", 1, "99", "", 0, {true, true}, Outcome::EndProgram, "0 0 921600 1000 10.0.0.9 USB 0x00"},
+      {"4", 2, "12a", "", 4, {true, false}, Outcome::Saved, "1 12 115200 1100 10.0.0.9 COM 0x04"},
+      {"4",
+       2,
+       "99999999999",
+       "",
+       4,
+       {true, false},
+       Outcome::Saved,
+       "1 2147483647 115200 1100 10.0.0.9 COM 0x04"},
+      {"4", 2, "abc", "", 4, {false}, Outcome::Cancelled, ""},
+      // The list shows nothing for type 7: the stored type and its fields stay.
+      {"7", -1, "", "", 1, {true, false}, Outcome::Saved, "7 6000 100M 3000 10.0.0.9 USB 0x01"},
   };
-  const Case cases[] = {
-      {"bluetooth", 3, "7", "", 3, "2 7 57600 1200 10.0.0.9 Bluetooth 0x03"},
-      {"lan", 5, "5000", "192.168.1.20", 5, "4 5000 100M 1400 192.168.1.20 LAN 0xff"},
-      {"usb keeps address", 1, "99", "", 0, "0 0 921600 1000 10.0.0.9 USB 0x00"},
-      {"serial 12a", 2, "12a", "", 4, "1 12 115200 1100 10.0.0.9 COM 0x04"},
-      {"serial abc", 2, "abc", "", 4, "1 0 115200 1100 10.0.0.9 COM 0x04"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Write(kKryIni);
-    core::ZCommSettings settings = Loaded();
-    CommSettingsPage page(settings);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.written);
+    const std::string before = KryIni(c.storedType);
+    CommSettingsPage page(Loaded(before));
     CommPageState state;
     page.Show(state);
     page.SelectType(c.position, state);
-    state.portText = c.port;
+    if (c.position >= 0) state.portText = c.port;
     if (*c.address) state.addressText = c.address;
     state.logLevelPosition = c.logLevelPosition;
     testing_support::ScriptedInteraction ui;
-    ui.Answer({true, false});
-    EXPECT_EQ(page.Save(state, ui), Outcome::Saved);
+    ui.Answer(c.answers);
+    EXPECT_EQ(page.Save(state, ui), c.outcome);
+    std::vector<std::string> tips = {"Confirm device config !"};
+    if (c.position < 0) tips.push_back("Unsupported communication interface!");
+    if (c.outcome != Outcome::Cancelled) tips.push_back("Config was saved !");
+    EXPECT_EQ(ui.Texts("tip"), tips);
+    if (c.outcome == Outcome::Cancelled) {
+      EXPECT_EQ(platform::ReadFile(path_), before);
+      EXPECT_EQ(settings_.current().Type, 4);
+      continue;
+    }
     std::string written;
     for (const char* key : {"Type", "Port", "Datarate", "Timeout", "IPAddr", "Name"})
       written += Value("COMM", key) + " ";
     EXPECT_EQ(written + Value("KRY", "LogLevel"), c.written);
-    const auto tips = ui.shown();
-    ASSERT_EQ(tips.size(), 2u);
-    EXPECT_EQ(tips[0].windowName, "CUSCFG");
-    EXPECT_EQ(tips[0].text, "Confirm device config !");
-    EXPECT_EQ(tips[1].text, "Config was saved !");
   }
 }
 
-TEST_F(CommSettingsPageTest, ConfirmationsDecideWhatHappens) {
-  struct Case {
-    std::initializer_list<bool> answers;
-    Outcome outcome;
-    bool written;
-  };
-  const Case cases[] = {
-      {{false}, Outcome::Cancelled, false},
-      {{true, true}, Outcome::EndProgram, true},  // OK then Cancel: the save test's rows
-  };
-  for (const Case& c : cases) {
-    Write(kKryIni);
-    core::ZCommSettings settings = Loaded();
-    CommSettingsPage page(settings);
-    CommPageState state;
-    page.Show(state);
-    page.SelectType(3, state);
-    testing_support::ScriptedInteraction ui;
-    ui.Answer(c.answers);
-    EXPECT_EQ(page.Save(state, ui), c.outcome);
-    EXPECT_EQ(Read() != kKryIni, c.written);
-    if (!c.written) {
-      EXPECT_EQ(settings.current().Type, 4);
-    }
-  }
-}
-
-TEST_F(CommSettingsPageTest, NoSelectedTypeKeepsTheStoredType) {
-  WriteWithType("7");
-  core::ZCommSettings settings = Loaded();
-  CommSettingsPage page(settings);
-  CommPageState state;  // the list shows nothing for type 7
-  page.Show(state);
-  ASSERT_EQ(state.typePosition, -1);
-  testing_support::ScriptedInteraction ui;
-  ui.Answer({true, false});
-  EXPECT_EQ(page.Save(state, ui), Outcome::Saved);
-  EXPECT_EQ(Value("COMM", "Type"), "7");
-  EXPECT_EQ(Value("COMM", "Port"), "6000");
-  const auto shown = ui.shown();
-  ASSERT_EQ(shown.size(), 3u);
-  EXPECT_EQ(shown[1].windowName, "A#AEAAE");
-  EXPECT_EQ(shown[1].text, "Unsupported communication interface!");
-  EXPECT_EQ(shown[1].value, 0);
-}
-
-// A file the page may not write (read-only, also for root), one it cannot read and one
-// behind a file in its folder's place: the page reports it and the file stays as it was.
+// A file behind a file in its folder's place (root may write anything else): the page
+// reports it, keeps nothing of the unsaved choice and asks nothing more.
 TEST_F(CommSettingsPageTest, UnwritableFileIsReportedAndLeftAsItWas) {
   platform::WriteFile(dir_ / "not-a-folder", "");
-  const std::string binary = std::string(kKryIni) + '\0';
-  struct Case {
-    std::string path, content;
-    mode_t mode;
-  } cases[] = {{path_, kKryIni, 0444},
-               {dir_ / "binary.ini", binary, 0644},
-               {dir_ / "not-a-folder/KRY.ini", "", 0}};
-  for (const auto& c : cases) {
-    if (c.mode) {
-      platform::WriteFile(c.path, c.content);
-      ::chmod(c.path.c_str(), c.mode);
-    }
-    core::ZCommSettings settings(c.path);
-    settings.Load();
-    CommSettingsPage page(settings);
-    CommPageState state;
-    page.SelectType(3, state);
-    testing_support::ScriptedInteraction ui;
-    ui.SetDefaultAnswer(true);
-    const auto before = settings.current().Type;
-    EXPECT_EQ(page.Save(state, ui), Outcome::WriteFailed) << c.path;
-    EXPECT_EQ(settings.current().Type, before) << "the unsaved choice is not kept";
-    EXPECT_EQ(ui.Texts("message").size(), 1u);
-    EXPECT_EQ(ui.Texts("tip").size(), 1u);  // only the first confirmation
-    if (c.mode) {
-      EXPECT_EQ(platform::ReadFile(c.path), c.content) << c.path;
-    }
-  }
-}
-
-TEST(ParsePortText, TakesTheLeadingDigits) {
-  const std::pair<const char*, int> cases[] = {{"", 0},
-                                               {"7", 7},
-                                               {"12a", 12},
-                                               {"abc", 0},
-                                               {" 42", 42},
-                                               {"-3", -3},
-                                               {"99999999999", 2147483647}};
-  for (const auto& c : cases) EXPECT_EQ(device::ParsePortText(c.first), c.second) << c.first;
+  core::ZCommSettings settings(dir_ / "not-a-folder/KRY.ini");
+  settings.Load();
+  CommSettingsPage page(settings);
+  CommPageState state;
+  page.SelectType(3, state);
+  testing_support::ScriptedInteraction ui;
+  ui.SetDefaultAnswer(true);
+  const auto before = settings.current().Type;
+  EXPECT_EQ(page.Save(state, ui), Outcome::WriteFailed);
+  EXPECT_EQ(settings.current().Type, before) << "the unsaved choice is not kept";
+  EXPECT_EQ(ui.Texts("message").size(), 1u);
+  EXPECT_EQ(ui.Texts("tip").size(), 1u);  // only the first confirmation
 }
 
 }  // namespace

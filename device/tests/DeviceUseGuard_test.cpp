@@ -6,9 +6,6 @@
 #include <thread>
 #include <vector>
 
-#include "device/DeviceOPThread.h"
-#include "platform/Clock.h"
-
 namespace {
 
 // Many threads race for the adapter; whoever holds it makes its "SDK calls" alone.
@@ -58,42 +55,6 @@ TEST(DeviceUseGuard, SharesKeepTheHoldingAndNameItsProcedure) {
   EXPECT_FALSE(guard.busy());
   EXPECT_EQ(guard.holder(), "");
   EXPECT_TRUE(guard.TryTake("the device report"));
-}
-
-TEST(DeviceUseGuard, AWaitingCallerGetsTheAdapterWhenItIsFreed) {
-  device::DeviceUseGuard guard;
-  device::DeviceUse held = guard.TryTake("the firmware update");
-  std::thread release([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    held.Release();
-  });
-  const device::DeviceUse next = guard.Take("the device report", 10000);
-  release.join();
-  EXPECT_TRUE(next);
-  EXPECT_EQ(guard.holder(), "the device report");
-}
-
-// The wait after a reset keeps the adapter until it is over, even when the reset itself
-// has already let go.
-TEST(DeviceUseGuard, ADeviceOperationHoldsItsShareUntilItEnds) {
-  platform::ScaledClock fast(0.002);  // the 5 s wait lasts 10 ms
-  platform::SetClock(&fast);
-  device::DeviceUseGuard guard;
-  device::DeviceOPThread operations;
-  ASSERT_TRUE(operations.Start());
-  std::atomic<bool> done{false};
-  {
-    device::DeviceUse reset = guard.TryTake("the device reset");
-    ASSERT_TRUE(operations.StartOperation(device::DeviceOPThread::kOperationWait,
-                                          device::DeviceOPThread::kOptionAdapter, &done, reset));
-  }
-  EXPECT_TRUE(guard.busy());
-  EXPECT_FALSE(guard.TryTake("the device report"));
-  while (!done) std::this_thread::yield();
-  EXPECT_FALSE(guard.busy()) << "the adapter is free once the wait has told its end";
-  EXPECT_TRUE(guard.TryTake("the device report"));
-  operations.Stop();
-  platform::SetClock(nullptr);
 }
 
 }  // namespace

@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "net/Base64.h"
 #include "net/MD5.h"
-#include "platform/Files.h"
-#include "tests/support/TempFolder.h"
 
 namespace {
 
 TEST(Base64, DecodingStopsWhereTheRulesSay) {
-  struct Case {
+  const struct {
     const char* text;
     std::string bytes;
     bool canonical;
@@ -24,7 +21,6 @@ TEST(Base64, DecodingStopsWhereTheRulesSay) {
       {"Q", "", false},      // a lone last character yields nothing
       {"", "", true},
       {"////", "\xff\xff\xff", true},
-      {"aHR0cDovLzEyNy4wLjAuMS9BUFBTLnhtbA==", "http://127.0.0.1/APPS.xml", true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(net::Base64Decode(c.text), c.bytes) << c.text;
@@ -36,34 +32,22 @@ TEST(Base64, EncodesEveryByteAndRoundTrips) {
   std::string all;
   for (int i = 0; i < 256; ++i) all.push_back(static_cast<char>(i));
   for (std::size_t n = 0; n <= all.size(); n += 37) {
-    const std::string part = all.substr(0, n);
-    const std::string text = net::Base64Encode(part);
-    EXPECT_EQ(text.size() % 4, 0u);
-    EXPECT_EQ(net::Base64Decode(text), part);
+    const std::string text = net::Base64Encode(all.substr(0, n));
+    EXPECT_EQ(net::Base64Decode(text), all.substr(0, n));
     EXPECT_TRUE(net::IsCanonicalBase64(text));
   }
-  EXPECT_EQ(net::Base64Encode("f"), "Zg==");
-  EXPECT_EQ(net::Base64Encode("fo"), "Zm8=");
-  EXPECT_EQ(net::Base64Encode("foo"), "Zm9v");
+  EXPECT_EQ(net::Base64Encode("f") + net::Base64Encode("fo") + net::Base64Encode("foo"),
+            "Zg==Zm8=Zm9v");
 }
 
-TEST(MD5, MatchesTheReferenceVectors) {
-  struct Case {
-    std::string input;
-    const char* digest;
-  } cases[] = {
-      {"", "D41D8CD98F00B204E9800998ECF8427E"},
-      {"a", "0CC175B9C0F1B6A831C399E269772661"},
-      {"abc", "900150983CD24FB0D6963F7D28E17F72"},
-      {"message digest", "F96B697D7CB7938D525A2F31AAF161D0"},
-      {"abcdefghijklmnopqrstuvwxyz", "C3FCD3D76192E4007DFB496CCA67E13B"},
-      {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
-       "57EDF4A22BE3C955AC49DA2E2107B67A"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(net::MD5Text(c.input), c.digest) << c.input;
-}
-
-TEST(MD5, PiecesGiveTheSameDigestAsOneCall) {
+// Reference vectors, and the same digest however the data is cut into pieces around the
+// 64-byte block and the 56-byte padding bound.
+TEST(MD5, MatchesTheReferenceVectorsInAnyPieces) {
+  EXPECT_EQ(net::MD5Text(""), "D41D8CD98F00B204E9800998ECF8427E");
+  EXPECT_EQ(net::MD5Text("message digest"), "F96B697D7CB7938D525A2F31AAF161D0");
+  EXPECT_EQ(net::MD5Text("12345678901234567890123456789012345678901234567890123456789012345678"
+                         "901234567890"),
+            "57EDF4A22BE3C955AC49DA2E2107B67A");
   std::string data;
   for (int i = 0; i < 5000; ++i) data.push_back(static_cast<char>(i * 7));
   const std::string whole = net::MD5Text(data);
@@ -73,15 +57,6 @@ TEST(MD5, PiecesGiveTheSameDigestAsOneCall) {
       md5.Update(data.data() + i, std::min(step, data.size() - i));
     EXPECT_EQ(net::DigestText(md5.Final()), whole) << step;
   }
-}
-
-TEST(MD5, FilesAreReadEvenWhenReadOnly) {
-  testing_support::TempFolder dir;
-  const std::string path = dir / "image.bin";
-  platform::WriteFile(path, "abc");
-  ::chmod(path.c_str(), 0444);
-  EXPECT_EQ(net::FileMD5Text(path), "900150983CD24FB0D6963F7D28E17F72");
-  EXPECT_FALSE(net::FileMD5Text(dir / "missing").has_value());
 }
 
 }  // namespace

@@ -25,12 +25,6 @@ std::string Pattern(std::size_t size, int seed) {
   return s;
 }
 
-void Age(const std::string& path, int days) {
-  const time_t then = std::time(nullptr) - days * 24 * 60 * 60;
-  const utimbuf times{then, then};
-  ::utime(path.c_str(), &times);
-}
-
 class ResumableDownloadTest : public ::testing::Test {
  public:
   void SetUp() override { ASSERT_TRUE(web.started()); }
@@ -68,10 +62,9 @@ TEST_F(ResumableDownloadTest, ACutTransferAsksOnlyForTheRestAndEndsWithTheExactF
   EXPECT_EQ(r.resumedFrom, kSize / 2);
   EXPECT_EQ(platform::ReadFile(target).value_or(""), body);
   EXPECT_EQ(r.digests.md5, net::MD5Text(body)) << "the kept share is hashed too";
-  EXPECT_EQ(r.digests.size, kSize);
   EXPECT_EQ(r.digests.sha256, net::DigestsOfFile(target, true)->sha256);
-  EXPECT_FALSE(platform::FileExists(net::ResumePath(target)));
-  EXPECT_FALSE(platform::FileExists(net::ResumeInfoPath(target)));
+  EXPECT_FALSE(platform::FileExists(net::ResumePath(target)) ||
+               platform::FileExists(net::ResumeInfoPath(target)));
 }
 
 // Whatever makes the kept share useless: the whole file is fetched again and is exact.
@@ -92,7 +85,9 @@ TEST_F(ResumableDownloadTest, AKeptShareThatNoLongerFitsStartsOver) {
       {"kept for more than seven days",
        [](ResumableDownloadTest& t) {
          t.web.Put("KRY.bin", Pattern(kSize + 9, 2));
-         Age(net::ResumePath(t.target), 8);
+         const time_t eightDaysAgo = std::time(nullptr) - 8 * 24 * 60 * 60;
+         const utimbuf times{eightDaysAgo, eightDaysAgo};
+         ::utime(net::ResumePath(t.target).c_str(), &times);
        },
        false},
   };
@@ -141,19 +136,10 @@ TEST(DigestsMatch, BothDigestsMustMatchWhereGiven) {
   ASSERT_TRUE(abc.has_value());
   const std::string md5 = "900150983cd24fb0d6963f7d28e17f72";
   const std::string sha = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
-  const struct {
-    std::string md5, sha256;
-    bool match;
-  } cases[] = {
-      {md5, "", true},
-      {md5, sha, true},
-      {md5, std::string(64, 'a'), false},
-      {std::string(32, '0'), sha, false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.md5 + " " + c.sha256);
-    EXPECT_EQ(net::DigestsMatch(*abc, c.md5, c.sha256), c.match);
-  }
+  EXPECT_TRUE(net::DigestsMatch(*abc, md5, ""));
+  EXPECT_TRUE(net::DigestsMatch(*abc, md5, sha));
+  EXPECT_FALSE(net::DigestsMatch(*abc, md5, std::string(64, 'a')));
+  EXPECT_FALSE(net::DigestsMatch(*abc, std::string(32, '0'), sha));
 }
 
 }  // namespace

@@ -15,54 +15,40 @@ namespace {
 using testing_support::ServedFolder;
 using testing_support::TempFolder;
 
-struct Seen {
-  std::string task;
-  std::uint32_t event;
-  std::uint32_t value;
-};
-
+// Records each task's events as "name:0 name:1... name:2", one "name:1" for a run of
+// progress events, whose values must grow; `last` is the value of the last progress event.
 class Recorder : public net::ZDownloadFileServiceNotify {
  public:
   void OnNotify(net::ZDownloadTask* task, std::uint32_t event, std::uint32_t value) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    seen_.push_back({task->name, event, value});
-    if (event == kFinished) ++finished_;
+    const std::string seen = task->name + ":" + std::to_string(event);
+    if (event == 1) {
+      EXPECT_GT(value, last_);
+      last_ = value;
+    } else {
+      last_ = 0;
+    }
+    if (event != 1 || summary_.empty() || summary_.back() != seen) summary_.push_back(seen);
+    if (event == 1) lastProgress = value;
+    finished_ += event == kFinished;
   }
-  std::vector<Seen> seen() {
+  std::vector<std::string> WaitFor(int count) {
+    for (int i = 0; i < 20000 && finished() < count; ++i) platform::SleepMs(1);
     std::lock_guard<std::mutex> lock(mutex_);
-    return seen_;
+    return summary_;
   }
+  std::atomic<std::uint32_t> lastProgress{0};
+
+ private:
   int finished() {
     std::lock_guard<std::mutex> lock(mutex_);
     return finished_;
   }
-  void WaitFor(int count) {
-    for (int i = 0; i < 20000 && finished() < count; ++i) platform::SleepMs(1);
-  }
-
- private:
   std::mutex mutex_;
-  std::vector<Seen> seen_;
+  std::vector<std::string> summary_;
+  std::uint32_t last_ = 0;
   int finished_ = 0;
 };
-
-// Collapses each task's events to "name:0 name:1... name:2" and checks the progress values
-// grow up to the body size.
-std::vector<std::string> Summary(const std::vector<Seen>& seen) {
-  std::vector<std::string> out;
-  std::uint32_t last = 0;
-  for (const auto& s : seen) {
-    if (s.event == 1) {
-      EXPECT_GT(s.value, last);
-      last = s.value;
-      if (!out.empty() && out.back() == s.task + ":1") continue;
-    } else {
-      last = 0;
-    }
-    out.push_back(s.task + ":" + std::to_string(s.event));
-  }
-  return out;
-}
 
 class DownloadServiceTest : public ::testing::Test {
  protected:
@@ -90,12 +76,10 @@ TEST_F(DownloadServiceTest, TwoQueuedTasksRunInOrderAfterOneWakeUp) {
   service.AddTask(&b);
   EXPECT_EQ(service.wakeSignals(), 1) << "the second task is found by the running loop";
   ASSERT_TRUE(service.Start());
-  recorder.WaitFor(2);
+  const auto summary = recorder.WaitFor(2);
   service.Stop();
-
-  EXPECT_EQ(Summary(recorder.seen()),
-            (std::vector<std::string>{"a:0", "a:1", "a:2", "b:0", "b:1", "b:2"}));
-  EXPECT_EQ(recorder.seen()[recorder.seen().size() - 2].value, 200000u) << "last progress = size";
+  EXPECT_EQ(summary, (std::vector<std::string>{"a:0", "a:1", "a:2", "b:0", "b:1", "b:2"}));
+  EXPECT_EQ(recorder.lastProgress, 200000u) << "last progress = size";
   EXPECT_TRUE(a.succeeded && b.succeeded);
   EXPECT_EQ(a.received, 300000u);
   EXPECT_EQ(platform::FileSize(local / "b").value_or(0), 200000u);
@@ -113,10 +97,8 @@ TEST_F(DownloadServiceTest, AFailedTaskEndsWithItsFinishedEventAndKeepsTheOldFil
   ASSERT_TRUE(service.Start());
   service.AddTask(&cut);
   service.AddTask(&gone);
-  recorder.WaitFor(2);
+  const auto summary = recorder.WaitFor(2);
   service.Stop();
-
-  const auto summary = Summary(recorder.seen());
   EXPECT_EQ(summary.front(), "cut:0");
   EXPECT_EQ(summary.back(), "gone:2");
   EXPECT_FALSE(cut.succeeded);

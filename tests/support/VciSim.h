@@ -56,16 +56,7 @@ class VciSim {
   void Stop() {
     if (pid_ <= 0) return;
     ::kill(pid_, SIGTERM);
-    int status = 0;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (::waitpid(pid_, &status, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > end) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, &status, 0);
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    if (!Poll(5000, [this] { return Ended(); })) ::kill(pid_, SIGKILL), ::waitpid(pid_, nullptr, 0);
     pid_ = -1;
   }
 
@@ -82,13 +73,11 @@ class VciSim {
   }
   // Waits (real time, at most `timeoutMs`) until a record line contains `part`.
   bool WaitFor(const std::string& part, int timeoutMs = 10000) const {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    do {
+    return Poll(timeoutMs, [&] {
       for (const auto& l : Record())
         if (l.find(part) != std::string::npos) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    } while (std::chrono::steady_clock::now() < end);
-    return false;
+      return false;
+    });
   }
 
   // A KRY.ini whose communication settings reach this simulator over LAN.
@@ -98,6 +87,16 @@ class VciSim {
   }
 
  private:
+  // Checks `done` every few milliseconds until it holds or `timeoutMs` (real time) passed.
+  template <typename Done>
+  static bool Poll(int timeoutMs, Done done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (; !done(); std::this_thread::sleep_for(std::chrono::milliseconds(3)))
+      if (std::chrono::steady_clock::now() > end) return false;
+    return true;
+  }
+  bool Ended() { return ::waitpid(pid_, nullptr, WNOHANG) == pid_; }
+
   static std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
@@ -124,19 +123,9 @@ class VciSim {
       pid_ = -1;
       return;
     }
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < end) {
-      if (Recorded("ready")) {
-        ready_ = true;
-        return;
-      }
-      int status = 0;
-      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    bool ended = false;
+    ready_ = Poll(20000, [&] { return Recorded("ready") || (ended = Ended()); }) && !ended;
+    if (ended) pid_ = -1;
   }
 
   TempFolder folder_;
