@@ -38,40 +38,6 @@ class SdkLinkTest : public ::testing::Test {
   testing_support::TempFolder folder;
 };
 
-TEST_F(SdkLinkTest, FindsTheAdapterFromKryIni) {
-  VciSim sim;
-  ASSERT_TRUE(sim.ok()) << sim.output();
-  struct Case {
-    std::string ini;
-    std::string endpoint;  // KRY_SIM_ENDPOINT
-    std::int32_t open;
-  };
-  const std::string lan = "[COMM]\nType=4\nPort=6800\nIPAddr=" + sim.address() + "\n";
-  const std::vector<Case> cases = {
-      {lan, "", KRY_OK},
-      {"[COMM]\nType=3\nPort=6801\nIPAddr=" + sim.address() + "\n", "", KRY_ERR_NOT_CONNECTED},
-      // The network types ignore the simulator endpoint.
-      {"[COMM]\nType=5\nIPAddr=127.0.0.1\nPort=1\n", sim.address() + ":6800",
-       KRY_ERR_NOT_CONNECTED},
-      {"[COMM]\nType=0\nPort=3\n", sim.address() + ":6800", KRY_OK},
-      {"[COMM]\nType=255\n", sim.address(), KRY_OK},
-      {"[COMM]\nType=1\n[SIM]\nIPAddr=" + sim.address() + "\nPort=6800\n", "", KRY_OK},
-      {"[COMM]\nType=4\nIPAddr=not-an-address\n", "", KRY_ERR_NOT_CONNECTED},
-  };
-  for (const Case& c : cases) {
-    platform::WriteFile(Ini(), c.ini);
-    if (c.endpoint.empty())
-      ::unsetenv("KRY_SIM_ENDPOINT");
-    else
-      ::setenv("KRY_SIM_ENDPOINT", c.endpoint.c_str(), 1);
-    std::int32_t handle = 0;
-    EXPECT_EQ(KRY_Open(&handle), c.open) << c.ini;
-    if (c.open == KRY_OK) {
-      EXPECT_EQ(KRY_Close(handle), KRY_OK);
-    }
-  }
-}
-
 TEST_F(SdkLinkTest, OneHolderAtATimeAndCallsNeedAnOpenHandle) {
   VciSim sim({"--low-voltage"});
   ASSERT_TRUE(sim.ok()) << sim.output();
