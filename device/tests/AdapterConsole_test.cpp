@@ -124,10 +124,9 @@ TEST(AdapterConsole, BoundedAgainstSilentFloodingAndMissingConsoles) {
   platform::SetClock(nullptr);
 }
 
-// Asks first (OK and Cancel), never touches the adapter when cancelled, and otherwise
-// always tells the user to refresh (OK only), whatever the console said.
-TEST(UnlockProcedure, AsksFirstAndAlwaysTellsTheUserToRefresh) {
-  const std::string refresh = core::Text(72);
+// Asks first (OK and Cancel), never touches the adapter when cancelled, and tells the user
+// to refresh (OK only) when the console answered, that it did not otherwise.
+TEST(UnlockProcedure, AsksFirstAndTellsWhetherTheConsoleAnswered) {
   for (const bool agree : {true, false}) {
     Console console("showshortport\r\n6820 192.168.8.9\r\n->->");
     testing_support::ScriptedInteraction ui;
@@ -142,7 +141,7 @@ TEST(UnlockProcedure, AsksFirstAndAlwaysTellsTheUserToRefresh) {
     EXPECT_EQ(shown[0].windowName + shown[0].text, "LUWNDTIP" + core::Text(80));
     EXPECT_EQ(shown[0].value, 1);
     if (agree) {
-      EXPECT_EQ(shown[1].text + std::to_string(shown[1].value), refresh + "0");
+      EXPECT_EQ(shown[1].text + std::to_string(shown[1].value), core::Text(72) + "0");
     }
   }  // a cancelled run's console saw no connection at all: its server times out waiting
   testing_support::ScriptedInteraction ui;
@@ -150,7 +149,7 @@ TEST(UnlockProcedure, AsksFirstAndAlwaysTellsTheUserToRefresh) {
   nowhere.port = 1;
   device::UnlockDevice(
       ui, [] { return std::string("127.0.0.1"); }, nowhere);
-  EXPECT_EQ(ui.Texts("tip").back(), refresh);
+  EXPECT_EQ(ui.Texts("tip").back(), core::Text(1195));
 }
 
 }  // namespace
