@@ -42,6 +42,17 @@ TEST(Texts, LanguageFileRulesAndMerge) {
     EXPECT_EQ(core::ZGUILanguage(1, dir.Put("L.xml", content)).Load(), loads) << content;
 }
 
+// The main window's list and KavoraC.ini name the languages differently; both ways agree.
+TEST(Texts, LanguageListPositions) {
+  const std::pair<int, int> listed[] = {{255, 0}, {0, 1}, {1, 2}};
+  for (const auto& [value, position] : listed) {
+    EXPECT_EQ(core::LanguageListPosition(value), position) << value;
+    EXPECT_EQ(core::LanguageOfListPosition(position), value) << position;
+  }
+  for (int unlisted : {-1, 2, 7}) EXPECT_EQ(core::LanguageListPosition(unlisted), -1) << unlisted;
+  for (int none : {-1, 3}) EXPECT_FALSE(core::LanguageOfListPosition(none)) << none;
+}
+
 // Every text of the program, once, in both shipped files: English as built in, Chinese
 // really translated.
 TEST(Texts, ShippedLanguageFilesTranslateEveryText) {

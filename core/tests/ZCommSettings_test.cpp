@@ -34,33 +34,53 @@ TEST_F(ZCommSettingsTest, ReadsTheCurrentRecordAndEverySection) {
   EXPECT_EQ(s.RecordOfType(9), nullptr);
 }
 
+// The SDK reads the file the program writes: its bytes stay what they always were.
 TEST_F(ZCommSettingsTest, WritesTheCurrentRecordInItsFormats) {
   const struct {
     int type;
     std::uint32_t logLevel;
-    const char* written;  // [KRY] LogLevel, then [COMM] Type, Datarate, IPAddr
-  } cases[] = {{2, 0xff, "0xff 2 921600 192.168.1.20"},
-               {4, 0x03, "0x03 4 921600M 192.168.1.20"},
-               {8, 0, "0x00 8 921600M 192.168.1.20"},
-               {255, 0x1ff, "0x1ff 255 921600 192.168.1.20"}};
+    const char *datarate, *level;
+  } cases[] = {{2, 0xff, "921600", "0xff"},
+               {4, 0x03, "5000M", "0x03"},
+               {8, 0, "5000M", "0x00"},
+               {255, 0x1ff, "5000", "0x1ff"}};
   for (const auto& c : cases) {
+    platform::DeleteFile(sdkIni());
     core::ZCommSettings s;
     s.Load();
-    core::CommRecord r = s.current();
+    core::CommRecord r;
     r.Type = c.type;
-    r.Datarate = 921600;
+    r.Port = 7;
+    r.Datarate = c.type == 2 ? 921600 : 5000;
+    r.Timeout = 3000;
+    r.Delay = -1;
     r.IPAddr = "192.168.1.20";
     r.LogLevel = c.logLevel;
+    r.LogFlag = 1;
+    r.Name = "LAN";
     ASSERT_TRUE(s.Save(&r));
-    const auto read = [&](const char* section, const char* key) {
-      return platform::ReadProfileString(section, key, "?", 64, sdkIni());
-    };
-    EXPECT_EQ(read("KRY", "LogLevel") + " " + read("COMM", "Type") + " " +
-                  read("COMM", "Datarate") + " " + read("COMM", "IPAddr"),
-              c.written);
+    EXPECT_EQ(*platform::ReadFile(sdkIni()),
+              std::string("[KRY]\nLogLevel=") + c.level +
+                  "\nLogFlag=1\nUnlock=0\n[COMM]\nName=LAN\nType=" + std::to_string(c.type) +
+                  "\nPort=7\nDatarate=" + c.datarate +
+                  "\nTimeout=3000\nDelay=-1\nIPAddr=192.168.1.20\n")
+        << c.type;
     core::ZCommSettings again;
     again.Load();
-    EXPECT_EQ(again.current(), r) << "read back as written";
+    r.Name = "USB";  // the name comes from the type's own section, which this file lacks
+    EXPECT_EQ(again.current(), r) << c.type;
+  }
+}
+
+TEST(CommTypes, PortAndNetworkTypes) {
+  const struct {
+    int type;
+    bool port, network;
+  } cases[] = {{-1, false, false}, {0, true, false},  {2, true, false},   {3, false, true},
+               {8, false, true},   {9, false, false}, {255, false, false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(core::IsPortCommType(c.type), c.port) << c.type;
+    EXPECT_EQ(core::IsNetworkCommType(c.type), c.network) << c.type;
   }
 }
 
