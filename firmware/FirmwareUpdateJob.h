@@ -125,13 +125,15 @@ class FirmwareUpdateJob {
               const std::string& versionBefore, const FirmwareResult& result);
 
   FirmwareJobSetup setup_;
-  // Everything the job shows goes through here: the history learns the last message.
+  // Everything the job shows goes through here: a failed part's reason is the last message
+  // it showed.
   history::RecordingInteraction recording_;
   std::unique_ptr<StatusTap> tap_;
   mutable std::mutex mutex_;
   FirmwareJobState state_;
   std::function<void()> observer_;
-  // As the rows were last filled; written by the refresh, which a run holds busy.
+  // As the rows were last filled. Only the worker's refresh after a run changes them while
+  // the window is open; the log links read them under the mutex.
   const FirmwareEntry* vciEntry_ = nullptr;
   const FirmwareEntry* doipEntry_ = nullptr;
   std::string moduleVersion_;
