@@ -49,8 +49,8 @@ struct FirmwareJobState {
   bool updateEnabled = true;  // btnUpdateFW
   // From the update request until the run, and the rows read again after it, are through.
   bool busy = false;
-  int runs = 0;  // update runs finished
-  FirmwareResult lastRun;
+  int runs = 0;            // update runs finished
+  FirmwareResult lastRun;  // how the last finished run ended
 };
 
 struct FirmwareJobSetup {
