@@ -16,14 +16,15 @@
 namespace firmware {
 namespace {
 
-constexpr int kVciBarMaximum = 120;
-constexpr int kDoIPBarMaximum = 412;
-constexpr char kQuestionWindow[] = "LRESETWNDTIP";
 constexpr char kVciFailed[] = "Updating VCI firmware ... Failed";
 constexpr char kModuleCheckFailed[] = "Checking DoIP system status ... Failed";
 constexpr char kModuleFailed[] = "Updating system firmware ... Failed";
 
 FirmwareResult Completed() { return FirmwareResult::Completed(core::Text(25)); }
+
+constexpr int kVciBarMaximum = 120;
+constexpr int kDoIPBarMaximum = 412;
+constexpr char kQuestionWindow[] = "LRESETWNDTIP";
 
 }  // namespace
 
