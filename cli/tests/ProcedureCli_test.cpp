@@ -310,6 +310,8 @@ TEST_F(ProcedureCli, ModuleUpdateAndItsFailures) {
     EXPECT_TRUE(InStderr("[status] Updating system firmware ... Failed")) << Stderr();
     EXPECT_FALSE(InStderr("Update Completed")) << Stderr();
     if (*c.fault) {
+      EXPECT_EQ(json::parse(run.out)["stage"], "version-check");
+      EXPECT_EQ(json::parse(run.out)["reason"], c.shown);
       EXPECT_EQ(LastRecord(), "1025 doip-system DoIP system V1.0.3>V1.0.3 failed: " + c.shown);
       EXPECT_FALSE(sim.Recorded("firmware write begins")) << "the VCI was left alone";
     }
