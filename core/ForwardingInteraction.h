@@ -10,6 +10,10 @@ class ForwardingInteraction : public Interaction {
  public:
   explicit ForwardingInteraction(Interaction& inner) : inner_(inner), view_(inner) {}
   ForwardingInteraction(Interaction& inner, ProcedureView& view) : inner_(inner), view_(view) {}
+  // Copying would be chosen over wrapping when the inner interaction is itself a forwarding
+  // one, and the copy would skip it: wrap one through an Interaction& instead.
+  ForwardingInteraction(const ForwardingInteraction&) = delete;
+  ForwardingInteraction& operator=(const ForwardingInteraction&) = delete;
 
   void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
     inner_.ShowMessage(text, caption, icon);

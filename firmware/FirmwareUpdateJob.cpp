@@ -27,7 +27,8 @@ constexpr char kQuestionWindow[] = "LRESETWNDTIP";
 // go to the user.
 class FirmwareUpdateJob::StatusTap : public core::ForwardingInteraction {
  public:
-  explicit StatusTap(FirmwareUpdateJob& job) : ForwardingInteraction(job.recording_), job_(job) {}
+  explicit StatusTap(FirmwareUpdateJob& job)
+      : ForwardingInteraction(static_cast<core::Interaction&>(job.recording_)), job_(job) {}
   void SetStatus(const std::string& text) override { job_.SetStatus(text); }
   void SetProgress(int value, int maximum) override { job_.SetBar(value, maximum); }
 
