@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -205,7 +206,12 @@ void ZAPPProcedure::StartInstall() {
 void ZAPPProcedure::QueueDownload(const std::string& path) {
   busy_ = true;
   SetInstallText(core::Text(17));
-  auto task = std::make_unique<net::ZDownloadTask>();
+  net::ZDownloadTask* task = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    tasks_.push_back(std::make_unique<net::ZDownloadTask>());
+    task = tasks_.back().get();
+  }
   task->name = app_.NAME;
   task->url = app_.DOWNLOADURL;
   task->path = path;
@@ -218,11 +224,18 @@ void ZAPPProcedure::QueueDownload(const std::string& path) {
     // No download service (it is not started when configured offline): the finished
     // event still comes, so the check reports the missing file.
     LOG_WARN("No download service for {0}.", app_.NAME);
-    OnDownloadEvent(task.release(), net::ZDownloadFileServiceNotify::kFinished, 0);
+    OnDownloadEvent(task, net::ZDownloadFileServiceNotify::kFinished, 0);
     return;
   }
   downloading_ = true;
-  queue_(task.release());
+  queue_(task);
+}
+
+void ZAPPProcedure::ForgetTask(const net::ZDownloadTask* task) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  tasks_.erase(std::remove_if(tasks_.begin(), tasks_.end(),
+                              [task](const auto& kept) { return kept.get() == task; }),
+               tasks_.end());
 }
 
 bool ZAPPProcedure::CancelDownload() {
@@ -256,7 +269,7 @@ void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t even
     case net::ZDownloadFileServiceNotify::kFinished: {
       const bool cancelled = task->cancelled;
       if (task->succeeded) arrived_ = task->arrived;
-      delete task;  // the service closed its file already
+      ForgetTask(task);  // the service closed its file already
       downloading_ = false;
       const bool update = updating_.exchange(false);
       if (cancelled) {

@@ -1,5 +1,6 @@
 #include "firmware/FirmwareUpdateJob.h"
 
+#include "core/ForwardingInteraction.h"
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
 #include "device/BatteryVoltage.h"
@@ -30,26 +31,12 @@ constexpr int kDoIPBarMaximum = 412;
 
 // Status texts of the procedures land on the job's status line; questions and message boxes
 // go to the user.
-class FirmwareUpdateJob::StatusTap : public core::Interaction {
+class FirmwareUpdateJob::StatusTap : public core::ForwardingInteraction {
  public:
-  explicit StatusTap(FirmwareUpdateJob& job) : job_(job) {}
-  void ShowMessage(const std::string& t, const std::string& c, core::MessageIcon i) override {
-    job_.recording_.ShowMessage(t, c, i);
-  }
-  bool AskOkCancel(const std::string& t, const std::string& c, core::MessageIcon i) override {
-    return job_.recording_.AskOkCancel(t, c, i);
-  }
-  int ShowTip(const std::string& w, const std::string& t, int type) override {
-    return job_.recording_.ShowTip(w, t, type);
-  }
-  void ShowProgressWindow(const core::ProgressWindowSpec& s, const std::atomic<bool>& d) override {
-    job_.recording_.ShowProgressWindow(s, d);
-  }
+  explicit StatusTap(FirmwareUpdateJob& job)
+      : ForwardingInteraction(static_cast<core::Interaction&>(job.recording_)), job_(job) {}
   void SetStatus(const std::string& text) override { job_.SetStatus(text); }
   void SetProgress(int value, int maximum) override { job_.SetBar(value, maximum); }
-  void SetLabel(const std::string& control, const std::string& text) override {
-    job_.recording_.SetLabel(control, text);
-  }
 
  private:
   FirmwareUpdateJob& job_;

@@ -1,6 +1,8 @@
 #include "ui/DeviceInfoWnd.h"
 
 #include <QPointer>
+#include <optional>
+#include <utility>
 
 #include "app/ZCoreManager.h"
 #include "core/ProgramTexts.h"
@@ -12,6 +14,25 @@ namespace ui {
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// The page's layout names of the device buttons.
+std::optional<device::DeviceButton> ButtonNamed(const std::string& control) {
+  static const std::pair<const char*, device::DeviceButton> kButtons[] = {
+      {"btnFWUpdate", device::DeviceButton::FirmwareUpdate},
+      {"btnSelfTest", device::DeviceButton::SelfTest},
+      {"btnHWTest", device::DeviceButton::HardwareTest},
+      {"btnReset", device::DeviceButton::Reset},
+      {"btnRefreshDevice", device::DeviceButton::RefreshDevice},
+      {"btnDoIPConfig", device::DeviceButton::DoIPConfig},
+      {"btnOBDVoltage", device::DeviceButton::OBDVoltage},
+      {"btnLog", device::DeviceButton::CaptureLog},
+      {"btnRepairDevice", device::DeviceButton::RepairDevice},
+      {"btnUnLockDevice", device::DeviceButton::UnlockDevice},
+  };
+  for (const auto& [name, button] : kButtons)
+    if (control == name) return button;
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -117,7 +138,8 @@ void DeviceInfoWnd::OnClick(TNotifyUI& msg) {
   if (!msg.pSender) return;
   const std::string name = msg.pSender->name().toStdString();
   if (procedures_) {
-    device::RunDeviceButton(*procedures_, ui_, name, [this] { UpdateDeviceInfo(); });
+    if (const auto button = ButtonNamed(name))
+      device::RunDeviceButton(*procedures_, ui_, *button, [this] { UpdateDeviceInfo(); });
     return;
   }
   // Without an adapter binding there is no adapter to work with.

@@ -172,18 +172,6 @@ void MainFrameWnd::ShowPage(int index) {
   if (pages_[index]) pages_[index]->raise();
 }
 
-void MainFrameWnd::SetDeviceLabels(const QString& serial, const QColor& serialColor,
-                                   const QString& voltage, const QColor& voltageColor) {
-  if (deviceSN_) {
-    deviceSN_->SetText(serial);
-    deviceSN_->SetTextColor(serialColor);
-  }
-  if (obdVoltage_) {
-    obdVoltage_->SetText(voltage);
-    obdVoltage_->SetTextColor(voltageColor);
-  }
-}
-
 void MainFrameWnd::Notify(TNotifyUI& msg) {
   if (msg.sType == "itemselect" && msg.pSender && msg.pSender == language_) {
     OnLanguageSelected(language_->GetCurSel());
