@@ -12,8 +12,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
+#include "platform/ChildReaper.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -172,8 +172,8 @@ bool ShellOpen(const std::string& target, const std::string& parameters,
   }
   ProcessHandle handle = StartProgram(request);
   if (!handle.valid()) return false;
-  // The opener returns at once; reap it in the background so no zombie is left.
-  std::thread([h = std::move(handle)]() mutable { h.Wait(); }).detach();
+  // The opener returns at once; nobody waits for it, but it must not stay a zombie.
+  ChildReaper::Instance().Adopt(std::move(handle));
   return true;
 }
 
