@@ -6,14 +6,10 @@
 #include "core/ProgramTexts.h"
 #include "device/DeviceButtons.h"
 #include "ui/ListControl.h"
+#include "ui/QtText.h"
 #include "ui/UiThread.h"
 
 namespace ui {
-namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-}  // namespace
 
 DeviceInfoWnd::DeviceInfoWnd(core::Interaction& ui) : ui_(ui) { opThread_.Start(); }
 

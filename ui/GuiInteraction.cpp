@@ -5,13 +5,12 @@
 #include "ui/CProgressWnd.h"
 #include "ui/CTipWnd.h"
 #include "ui/Controls.h"
+#include "ui/QtText.h"
 #include "ui/UiThread.h"
 #include "ui/WindowImplBase.h"
 
 namespace ui {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // Message boxes in the program's own look, with the caption as window title (where a
 // window is looked for by name, a box is found by its caption).

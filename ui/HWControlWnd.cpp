@@ -4,14 +4,10 @@
 #include <QPointer>
 
 #include "ui/Controls.h"
+#include "ui/QtText.h"
 #include "ui/UiThread.h"
 
 namespace ui {
-namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-}  // namespace
 
 // The job's status and bar reach the window through its state; passing them on to the
 // caller's interaction as well would write them into whatever window is active (a question

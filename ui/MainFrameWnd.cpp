@@ -17,6 +17,7 @@
 #include "ui/HWControlWnd.h"
 #include "ui/KRYAPPManagerWnd.h"
 #include "ui/ProgramExit.h"
+#include "ui/QtText.h"
 #include "ui/RemoteDiagWnd.h"
 #include "ui/SPSWnd.h"
 #include "ui/SaleWnd.h"
@@ -28,8 +29,6 @@ MainFrameWnd*& TheMainFrame() {
   static MainFrameWnd* frame = nullptr;
   return frame;
 }
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 const char* const kNavNames[MainFrameWnd::kPageCount] = {
     "btnNaviDevice", "btnNaviApps", "btnNaviSPS", "btnNaviSale", "btnNaviRemoteDiag"};

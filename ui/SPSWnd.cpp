@@ -5,11 +5,10 @@
 #include "core/Log.h"
 #include "platform/Processes.h"
 #include "ui/ListControl.h"
+#include "ui/QtText.h"
 
 namespace ui {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // Addresses come from the server's file: only web pages go to the browser, never local
 // files, scripts or other programs.
