@@ -415,8 +415,8 @@ TEST_F(ProcedureCli, AModuleUpdateThatDidNotHappenFails) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
-    VciSim sim({"--profile", ORB_SOURCE_DIR "/sim/profiles/wifi-module.ini", "--upgrade-ms", "2000",
-                c.fault});
+    const std::string profile = ORB_SOURCE_DIR "/sim/profiles/wifi-module.ini";
+    VciSim sim({"--profile", profile, "--upgrade-ms", "2000", c.fault});
     ASSERT_TRUE(sim.ok()) << sim.output();
     EXPECT_EQ(Cli(sim, c.command).code, 1) << Stderr();
     EXPECT_TRUE(InStderr(c.message)) << Stderr();
