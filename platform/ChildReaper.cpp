@@ -15,7 +15,7 @@
 namespace platform {
 
 ChildReaper& ChildReaper::Instance() {
-  static ChildReaper* const reaper = new ChildReaper;
+  static auto* const reaper = new ChildReaper;
   return *reaper;
 }
 
