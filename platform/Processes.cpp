@@ -91,8 +91,6 @@ ProcessHandle& ProcessHandle::operator=(ProcessHandle&& other) noexcept {
   return *this;
 }
 
-ProcessHandle::~ProcessHandle() = default;
-
 int ProcessHandle::Wait() {
   if (pid_ <= 0 || waited_) return -1;
   int status = 0;
@@ -117,6 +115,7 @@ ProcessHandle StartProgram(const StartRequest& request) {
   args.push_back(request.program);
   args.insert(args.end(), request.arguments.begin(), request.arguments.end());
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
 
@@ -195,7 +194,7 @@ std::string FindProgramIn(const std::string& name, const std::vector<std::string
   for (const auto& dir : folders) {
     if (dir.empty()) continue;
     for (const auto& c : candidates) {
-      const std::string p = JoinPath(dir, c);
+      std::string p = JoinPath(dir, c);
       if (executable(p)) return p;
     }
   }
