@@ -1,7 +1,5 @@
 #include "app/ZDeviceProcedures.h"
 
-#include <thread>
-
 #include "app/ToolLaunch.h"
 #include "app/ZCoreManager.h"
 #include "core/Log.h"
@@ -15,6 +13,7 @@
 #include "firmware/ZKRYFirmwareManager.h"
 #include "history/RecordingInteraction.h"
 #include "history/UpdateHistory.h"
+#include "platform/ChildReaper.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
 
@@ -286,8 +285,8 @@ bool ZDeviceProcedures::StartTool(device::DeviceTool tool) {
     ui_.ShowMessage(launched.error, "", core::MessageIcon::Error);
     return false;
   }
-  // Nobody waits for the tool; a thread of its own collects it when it ends.
-  std::thread([handle = std::move(launched.process)]() mutable { handle.Wait(); }).detach();
+  // Nobody waits for the tool; it is reaped in the background when it ends.
+  platform::ChildReaper::Instance().Adopt(std::move(launched.process));
   return true;
 }
 

@@ -34,7 +34,7 @@ struct ResponseStart {
 using ChunkSink = std::function<bool(const char* data, std::size_t size)>;
 
 // A silent server is given up after this much program time without a new byte.
-constexpr std::int64_t kStallLimitMs = 60 * 1000;
+constexpr std::int64_t kStallLimitMs = 60'000;
 
 struct TransferOptions {
   std::uint64_t maxBytes = 0;  // a longer body fails at once; 0 sets no bound

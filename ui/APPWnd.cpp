@@ -5,12 +5,11 @@
 #include <algorithm>
 
 #include "ui/Controls.h"
+#include "ui/QtText.h"
 #include "ui/UiThread.h"
 
 namespace ui {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 struct ButtonBinding {
   const char* control;

@@ -2,11 +2,10 @@
 
 #include "core/ProgramTexts.h"
 #include "ui/ListControl.h"
+#include "ui/QtText.h"
 
 namespace ui {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // "2026-12-07T13:45:02+01:00" as "2026-12-07 13:45:02": the page shows local times only.
 QString ShownTime(const std::string& iso) {

@@ -8,12 +8,11 @@
 #include "core/ProgramTexts.h"
 #include "device/DeviceButtons.h"
 #include "ui/ListControl.h"
+#include "ui/QtText.h"
 #include "ui/UiThread.h"
 
 namespace ui {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The page's layout names of the device buttons.
 std::optional<device::DeviceButton> ButtonNamed(const std::string& control) {

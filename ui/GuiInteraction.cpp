@@ -4,12 +4,11 @@
 
 #include "ui/CProgressWnd.h"
 #include "ui/CTipWnd.h"
+#include "ui/QtText.h"
 #include "ui/UiThread.h"
 
 namespace ui {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // Message boxes in the program's own look, with the caption as window title (where a
 // window is looked for by name, a box is found by its caption).

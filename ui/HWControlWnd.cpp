@@ -5,14 +5,10 @@
 
 #include "core/ForwardingInteraction.h"
 #include "ui/Controls.h"
+#include "ui/QtText.h"
 #include "ui/UiThread.h"
 
 namespace ui {
-namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-}  // namespace
 
 // The job's status and bar reach this window through its state; passing them on to the
 // opener's interaction as well would show them a second time wherever that one shows them.

@@ -19,6 +19,7 @@
 #include "ui/HWControlWnd.h"
 #include "ui/KRYAPPManagerWnd.h"
 #include "ui/ProgramExit.h"
+#include "ui/QtText.h"
 #include "ui/RemoteDiagWnd.h"
 #include "ui/SPSWnd.h"
 #include "ui/SaleWnd.h"
@@ -30,8 +31,6 @@ MainFrameWnd*& TheMainFrame() {
   static MainFrameWnd* frame = nullptr;
   return frame;
 }
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 const char* const kNavNames[MainFrameWnd::kPageCount] = {
     "btnNaviDevice", "btnNaviApps", "btnNaviSPS", "btnNaviSale", "btnNaviRemoteDiag"};

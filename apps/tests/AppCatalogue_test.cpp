@@ -28,6 +28,7 @@ class AppCatalogueTest : public ::testing::Test {
   template <typename List>
   static std::vector<int> Ids(const List& list) {
     std::vector<int> ids;
+    ids.reserve(list.size());
     for (const auto& a : list) ids.push_back(a->ID);
     return ids;
   }

@@ -457,7 +457,7 @@ TEST(AppPresentation, PercentagesAndPictureNames) {
       {"x/../../y.png", nullptr},
       {"..", nullptr},
       {"/etc/passwd", nullptr},
-      {"\\\\host\\x.png", nullptr},
+      {R"(\\host\x.png)", nullptr},
       {"C:\\x.png", nullptr},
       {"a.png' dest='0,0,1,1", nullptr},
   };

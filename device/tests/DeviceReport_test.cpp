@@ -32,7 +32,7 @@ class DeviceReportTest : public testing_support::SimulatedAdapterTest {
     config.deviceModels.push_back({"Ghost", "", "Z", "#", "#", "missing.png", false});
   }
   // Runs the report against `sim` with a catalogue in which only `latest` versions are current.
-  device::DeviceReport Report(const VciSim& sim, std::set<std::string> latest = {},
+  device::DeviceReport Report(const VciSim& sim, const std::set<std::string>& latest = {},
                               device::DeviceReport state = {}) {
     sim.WriteKryIni(folder / "kry/KRY.ini");
     core::ZCommSettings comm;

@@ -21,13 +21,14 @@
 #include "ui/GuiInteraction.h"
 #include "ui/KRYAPPManagerWnd.h"
 #include "ui/MainFrameWnd.h"
+#include "ui/QtText.h"
 #include "ui/tests/UiTestSupport.h"
 
 namespace {
 
 const std::string kInstaller = testing_support::RecordingInstaller();
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+using ui::Q;
 
 const std::string kDescription = [] {
   std::string text = "Scope reads live data.";
