@@ -4,8 +4,8 @@
 
 #include <memory>
 
+#include "codec/Base64.h"
 #include "core/Log.h"
-#include "net/Base64.h"
 #include "net/CurlTransfer.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -23,8 +23,8 @@ bool Fail(std::string* reason, const std::string& text) {
 
 // The bytes of strict Base64 text of exactly `size` bytes, or none.
 std::optional<std::string> DecodeExactly(const std::string& text, std::size_t size) {
-  if (!IsCanonicalBase64(text)) return std::nullopt;
-  std::string bytes = Base64Decode(text);
+  if (!codec::IsCanonicalBase64(text)) return std::nullopt;
+  std::string bytes = codec::Base64Decode(text);
   if (bytes.size() != size) return std::nullopt;
   return bytes;
 }

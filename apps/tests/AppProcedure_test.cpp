@@ -14,8 +14,8 @@
 #include "apps/AppPresentation.h"
 #include "apps/ZAPPProcedure.h"
 #include "apps/ZKRYAPPManager.h"
+#include "codec/MD5.h"
 #include "core/ProgramTexts.h"
-#include "net/MD5.h"
 #include "net/ZDownloadFileService.h"
 #include "platform/Files.h"
 #include "tests/support/RecordingInstaller.h"
@@ -44,7 +44,7 @@ class AppProcedureTest : public ::testing::Test {
     const std::string xml =
         "<APPS><APP><ITEM><ID>7</ID><CLSID>1</CLSID><NAME>Scope</NAME><VERSION>" + version +
         "</VERSION><SIZE>" + std::to_string(size < 0 ? int(kInstaller.size()) : size) +
-        "</SIZE><MD5>" + net::MD5Text(kInstaller) + "</MD5><DOWNLOADURL>" +
+        "</SIZE><MD5>" + codec::MD5Text(kInstaller) + "</MD5><DOWNLOADURL>" +
         server.Url("/apps/7/install.exe") + "</DOWNLOADURL><DESCURL>" + server.Url("/desc.txt") +
         "</DESCURL></ITEM></APP></APPS>";
     EXPECT_TRUE(catalogue.LoadFromFile(dir.Put("APPS.xml", xml)));
@@ -224,10 +224,10 @@ TEST_F(AppProcedureTest, AFailedUpdateDownloadOrCheckKeepsTheInstalledApplicatio
     std::string md5;
     std::size_t size;
   } cases[] = {
-      {"missing on the server", "/apps/7/none.exe", net::MD5Text(kNewInstaller),
+      {"missing on the server", "/apps/7/none.exe", codec::MD5Text(kNewInstaller),
        kNewInstaller.size()},
-      {"another MD5", "/apps/7/new.exe", net::MD5Text("other"), kNewInstaller.size()},
-      {"another size", "/apps/7/new.exe", net::MD5Text(kNewInstaller), kNewInstaller.size() - 1},
+      {"another MD5", "/apps/7/new.exe", codec::MD5Text("other"), kNewInstaller.size()},
+      {"another size", "/apps/7/new.exe", codec::MD5Text(kNewInstaller), kNewInstaller.size() - 1},
   };
   apps::ZKRYApp& app = Load();
   auto p = Procedure(app);
@@ -272,7 +272,7 @@ TEST_F(AppProcedureTest, AnUpdateRemovesWithTheOldInstallerAndInstallsTheChecked
   server.Put("apps/7/new.exe", kNewInstaller);
   app.VERSION = "3.0";
   app.DOWNLOADURL = server.Url("/apps/7/new.exe");
-  app.MD5 = net::MD5Text(kNewInstaller);
+  app.MD5 = codec::MD5Text(kNewInstaller);
   app.SIZE = static_cast<int>(kNewInstaller.size());
   p->Update();
   EXPECT_EQ(Runs(), "i\nu\ni\nnew i\n");

@@ -6,9 +6,9 @@
 
 #include <filesystem>
 
+#include "codec/MD5.h"
 #include "core/ZConfig.h"
 #include "net/DownloadFile.h"
-#include "net/MD5.h"
 #include "platform/Files.h"
 #include "tests/support/ServedFolder.h"
 
@@ -134,7 +134,7 @@ TEST(DownloadTls, TheServerCertificateIsChecked) {
 TEST(CheckFileMD5, ComparesTheDigestWithoutRegardToCase) {
   TempFolder local;
   const std::string file = local.Put("KRY.bin", "firmware image");
-  const std::string digest = net::MD5Text("firmware image");
+  const std::string digest = codec::MD5Text("firmware image");
   std::string lower = digest;
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   const struct {
@@ -146,7 +146,7 @@ TEST(CheckFileMD5, ComparesTheDigestWithoutRegardToCase) {
       {file, " " + digest, false},
       {file, digest + " ", false},
       {file, digest.substr(0, 31), false},
-      {file, net::MD5Text("other image"), false},
+      {file, codec::MD5Text("other image"), false},
       {file, "", false},
       {local / "missing.bin", digest, false},
   };
@@ -163,7 +163,7 @@ TEST(CheckFileMD5, ReadsAFileItMayNotWrite) {
   const std::string file = local.Put("KRY.bin", "firmware image");
   ::chmod(local.path().c_str(), 0755);
   ::chmod(file.c_str(), 0444);
-  const std::string digest = net::MD5Text("firmware image");
+  const std::string digest = codec::MD5Text("firmware image");
   if (::geteuid() != 0) {
     EXPECT_TRUE(net::CheckFileMD5(file, digest));
     return;

@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "codec/MD5.h"
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
 #include "device/AdapterLock.h"
 #include "device/ZKRYDevice.h"
 #include "history/UpdateHistory.h"
-#include "net/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/ScriptedInteraction.h"
@@ -201,7 +201,7 @@ class RepairTest : public ToolsSimTest {
 TEST_F(RepairTest, WritesTheKeptImageIntoAnAdapterInBootMode) {
   VciSim sim({"--boot-mode"});
   Meet(sim);
-  Catalogue(*net::FileMD5Text(folder / "Download/KRY.bin"));
+  Catalogue(*codec::FileMD5Text(folder / "Download/KRY.bin"));
   auto repairer = Repairer();
   std::string error;
   ASSERT_TRUE(repairer.Find(&error)) << error;

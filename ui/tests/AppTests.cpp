@@ -7,8 +7,8 @@
 #include <QTimer>
 
 #include "apps/ZKRYAPPManager.h"
+#include "codec/MD5.h"
 #include "core/ProgramTexts.h"
-#include "net/MD5.h"
 #include "net/ZDownloadFileService.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -286,7 +286,7 @@ class AppTests : public QObject {
         "CLASS>"
         "<APP><ITEM><ID>7</ID><CLSID>1</CLSID><NAME>Scope</NAME><VERSION>" +
         version + "</VERSION><SIZE>" + std::to_string(size) + "</SIZE><MD5>" +
-        net::MD5Text(kInstaller) + "</MD5><LOGO>app7.png</LOGO><DOWNLOADURL>" +
+        codec::MD5Text(kInstaller) + "</MD5><LOGO>app7.png</LOGO><DOWNLOADURL>" +
         server_.Url("/apps/7/install.exe") + "</DOWNLOADURL><DESCURL>" +
         server_.Url("/desc/7.txt") +
         "</DESCURL></ITEM>"
