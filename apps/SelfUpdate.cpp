@@ -52,8 +52,8 @@ bool HasUpdateSection(const std::string& path) {
 }  // namespace
 
 bool FetchUpdateInfo(const core::ZConfig& config, const std::string& path) {
-  const net::CatalogueSignature signature(config.CatalogueKey);
-  return net::DownloadLoadedFile(config.UpdateURL, path, net::UpdateInfoTransfer(),
+  const net::CatalogueSignature signature(config.CatalogueKey, config.HttpCacert);
+  return net::DownloadLoadedFile(config.UpdateURL, path, net::UpdateInfoTransfer(config.HttpCacert),
                                  signature.Guard(config.UpdateURL, HasUpdateSection))
       .ok;
 }

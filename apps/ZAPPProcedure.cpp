@@ -128,7 +128,9 @@ std::string ZAPPProcedure::FetchDescription() const {
   if (!scratch) return {};
   const std::string path = platform::CutToCapacity(*scratch, 260);
   // The download renames its part file over the name, which replaces a link there too.
-  if (!net::_DownloadFile(app_.DESCURL, path, net::DescriptionTransfer())) return {};
+  if (!net::_DownloadFile(app_.DESCURL, path,
+                          net::DescriptionTransfer(core::ZConfig::Instance().HttpCacert)))
+    return {};
   return platform::ReadFileNoFollow(path).value_or(std::string());
 }
 

@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
   if (!completed) std::fprintf(stderr, "the firmware write did not complete\n");
 
   // 256 MiB through the download service with its progress on the main window.
-  net::ZDownloadFileService service;
+  net::ZDownloadFileService service{""};
   service.Start();
   Progress progress;
   net::ZDownloadTask task;

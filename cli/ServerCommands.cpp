@@ -189,6 +189,7 @@ int DownloadCommand(const std::vector<std::string>& args) {
   net::ResumableRequest request;
   request.url = args[0];
   request.path = args[1];
+  request.options.caBundle = core::ZConfig::Instance().HttpCacert;
   const net::ResumableResult r = net::DownloadResumable(request);
   if (!r.ok) {
     std::cerr << "orbmanager-cli: download failed: " << r.reason << std::endl;

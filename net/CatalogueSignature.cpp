@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 
 #include <memory>
+#include <utility>
 
 #include "codec/Base64.h"
 #include "core/Log.h"
@@ -59,7 +60,8 @@ bool VerifiedBy(const std::string& key, const std::string& signature, const std:
 
 }  // namespace
 
-CatalogueSignature::CatalogueSignature(const std::string& catalogueKey) {
+CatalogueSignature::CatalogueSignature(const std::string& catalogueKey, std::string caBundle)
+    : caBundle_(std::move(caBundle)) {
   const auto words = Words(catalogueKey);
   required_ = !words.empty();
   for (const auto& word : words) {
@@ -88,10 +90,15 @@ bool CatalogueSignature::CheckDownload(const std::string& url, const std::string
   if (!keyProblems_.empty()) LOG_WARN("CatalogueKey: {0}.", keyProblems_);
   const std::string address = SignatureAddress(url);
   std::string text;
-  const TransferResult fetched = RunTransfer(address, [&](const char* data, std::size_t size) {
-    text.append(data, size);
-    return text.size() <= kMaxSignatureFile;
-  });
+  TransferOptions options;
+  options.caBundle = caBundle_;
+  const TransferResult fetched = RunTransfer(
+      address,
+      [&](const char* data, std::size_t size) {
+        text.append(data, size);
+        return text.size() <= kMaxSignatureFile;
+      },
+      options);
   std::string why;
   const auto bytes = platform::ReadFile(file);
   if (!fetched.ok) {

@@ -70,7 +70,7 @@ class AppProcedureTest : public ::testing::Test {
   ServedFolder server{"127.0.0.61"};
   apps::ZKRYAPPManager catalogue{dir / "Apps"};
   ScriptedInteraction script;
-  net::ZDownloadFileService service;
+  net::ZDownloadFileService service{""};
   std::vector<apps::AppButtons> published;
 };
 
@@ -362,7 +362,7 @@ TEST_F(AppProcedureTest, OfflineInstallUsesTheInstallerOnDiskOrShowsTheCheckMess
 
 TEST_F(AppProcedureTest, EventsFromTheServiceThreadKeepTheirOrderAndTheStepRunsThere) {
   apps::ZKRYApp& app = Load();
-  net::ZDownloadFileService threaded;
+  net::ZDownloadFileService threaded{""};
   ASSERT_TRUE(threaded.Start());
   std::thread::id stepThread;
   apps::ZAPPProcedure p(app, script, {false, false},

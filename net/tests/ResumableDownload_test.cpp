@@ -123,7 +123,7 @@ TEST_F(ResumableDownloadTest, FailuresThatCannotBeContinuedKeepNothing) {
     net::TransferOptions options;
   } cases[] = {
       {"cancelled", "KRY.bin", cancelled},
-      {"longer than announced", "KRY.bin", net::AnnouncedSizeTransfer(1000)},
+      {"longer than announced", "KRY.bin", net::AnnouncedSizeTransfer(1000, "")},
       {"not found", "missing.bin", {}},
   };
   for (const auto& c : cases) {

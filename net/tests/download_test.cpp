@@ -33,10 +33,7 @@ int FilesIn(const std::string& folder) {
 
 class DownloadTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(web.started());
-    core::ZConfig::Instance().HttpCacert = TestCert("ca.pem");
-  }
+  void SetUp() override { ASSERT_TRUE(web.started()); }
   ServedFolder web{"127.0.0.41"};
   TempFolder local;
 };
@@ -124,9 +121,10 @@ TEST(DownloadTls, TheServerCertificateIsChecked) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    core::ZConfig::Instance().HttpCacert = c.bundle;
+    net::TransferOptions tls;
+    tls.caBundle = c.bundle;
     platform::DeleteFile(local / "fws.xml");
-    EXPECT_EQ(net::_DownloadFile(c.url, local / "fws.xml"), c.result);
+    EXPECT_EQ(net::_DownloadFile(c.url, local / "fws.xml", tls), c.result);
     EXPECT_EQ(platform::FileExists(local / "fws.xml"), c.result == 1);
   }
 }

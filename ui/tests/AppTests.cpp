@@ -48,7 +48,7 @@ class AppTests : public QObject {
     platform::CreateFolder(*dir_ / "Apps");
     catalogue_ = std::make_unique<apps::ZKRYAPPManager>(*dir_ / "Apps");
     Load(int(kInstaller.size()), "2.0");
-    service_ = std::make_unique<net::ZDownloadFileService>();
+    service_ = std::make_unique<net::ZDownloadFileService>("");
     QVERIFY(service_->Start());
   }
   void cleanup() {
