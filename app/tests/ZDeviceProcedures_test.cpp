@@ -267,12 +267,12 @@ TEST_F(DeviceProceduresTest, AutomaticOpeningOnlyWhenEveryConditionHolds) {
   EXPECT_EQ(opened, 1);
 
   fresh();
-  std::atomic<bool> done{false};
-  ASSERT_TRUE(operations.StartOperation(device::DeviceOPThread::kOperationWait,
-                                        device::DeviceOPThread::kOptionModule, &done));
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  ASSERT_TRUE(operations.StartOperation(device::DeviceOPThread::Operation::Wait,
+                                        device::DeviceOPThread::WaitFor::Module, done));
   EXPECT_FALSE(procedures->AutoFirmwareUpdate()) << "the page waits after a reset";
   EXPECT_FALSE(procedures->AutoFirmwareUpdate()) << "and does not try again later";
-  while (!done) std::this_thread::yield();
+  while (!*done) std::this_thread::yield();
 
   fresh();
   core.commSettings()->current().Type = core::kCommFarlink;
