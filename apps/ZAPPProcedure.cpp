@@ -70,7 +70,8 @@ bool ZAPPProcedure::TakeInstallFolder() {
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);
     LOG_WARN("{0} is being installed by another program.", name);
-    ui_.ShowMessage(core::TextWith(1100, name), "", core::MessageIcon::Error);
+    ui_.ShowMessage(core::TextWith(core::TextId::kInstalledByAnotherProgram, name), "",
+                    core::MessageIcon::Error);
     Publish(buttons());  // the window enables its buttons again
     return false;
   }
@@ -141,7 +142,7 @@ void ZAPPProcedure::BeginRun(const char* what) {
   recording_.Begin();
 }
 
-void ZAPPProcedure::EndRun(bool ok, unsigned fallbackReason) {
+void ZAPPProcedure::EndRun(bool ok, core::TextId fallbackReason) {
   history::HistoryRecord record;
   {
     std::lock_guard<std::mutex> lock(runMutex_);
@@ -156,7 +157,7 @@ void ZAPPProcedure::EndRun(bool ok, unsigned fallbackReason) {
   // An update that leaves the version it found has not updated anything.
   if (ok && record.what == history::kAppUpdate && record.versionAfter == record.versionBefore) {
     ok = false;
-    fallbackReason = 1199;
+    fallbackReason = core::TextId::kVersionUnchanged;
   }
   record.ok = ok;
   record.reason = recording_.reason();
@@ -206,7 +207,7 @@ void ZAPPProcedure::StartInstall() {
 
 void ZAPPProcedure::QueueDownload(const std::string& path) {
   busy_ = true;
-  SetInstallText(core::Text(17));
+  SetInstallText(core::Text(core::TextId::kDownloading));
   auto task = std::make_unique<net::ZDownloadTask>();
   task->name = app_.NAME;
   task->url = app_.DOWNLOADURL;
@@ -239,18 +240,18 @@ void ZAPPProcedure::DownloadCancelled() {
   // the state as it is.
   AppButtons b;
   OnOwner([&] { b = ButtonsFor(app_); });
-  SetInstallText(core::Text(37));
+  SetInstallText(core::Text(core::TextId::kInstall));
   ReleaseInstallFolder();
   busy_ = false;
   Publish(b);
-  EndRun(false, 1197);
+  EndRun(false, core::TextId::kDownloadCancelled);
 }
 
 void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t event,
                                     std::uint32_t value) {
   switch (event) {
     case net::ZDownloadFileServiceNotify::kStarted:
-      SetInstallText(core::Text(17));
+      SetInstallText(core::Text(core::TextId::kDownloading));
       break;
     case net::ZDownloadFileServiceNotify::kProgress:
       SetInstallText(PercentText(value, app_.SIZE));
@@ -287,22 +288,22 @@ bool ZAPPProcedure::CheckInstallerAt(const std::string& path) {
 
 bool ZAPPProcedure::InstallStep() {
   busy_ = true;
-  SetInstallText(core::Text(35));
+  SetInstallText(core::Text(core::TextId::kChecking));
   const bool intact = CheckInstallerAt(app_.installerPath);
   if (!intact) {
     platform::DeleteFile(app_.installerPath);
     LOG_WARN("The installer of {0} failed its check.", app_.NAME);
-    ui_.ShowTip("FCFWND", core::Text(107), 0);
+    ui_.ShowTip("FCFWND", core::Text(core::TextId::kFileCheckFailed), 0);
     AppButtons b = buttons();
     b.install = true;
     Publish(b);
-    SetInstallText(core::Text(37));
+    SetInstallText(core::Text(core::TextId::kInstall));
     ReleaseInstallFolder();
     busy_ = false;
-    EndRun(false, 107);
+    EndRun(false, core::TextId::kFileCheckFailed);
     return false;
   }
-  SetInstallText(core::Text(36));
+  SetInstallText(core::Text(core::TextId::kInstalling));
   std::string workDir;
   OnOwner([&] { workDir = app_.appInfo.WorkDir; });
   const bool started = RunInstaller("i", "Installing ...", workDir);
@@ -313,16 +314,17 @@ bool ZAPPProcedure::InstallStep() {
     b = ButtonsFor(app_);
     installed = app_.appInfo.Installed;
   });
-  SetInstallText(core::Text(37));
+  SetInstallText(core::Text(core::TextId::kInstall));
   Publish(b);
   ReleaseInstallFolder();
   busy_ = false;
-  EndRun(installed, started ? 1193 : 1198);
+  EndRun(installed,
+         started ? core::TextId::kInstallerInstalledNothing : core::TextId::kInstallerNotStarted);
   return true;
 }
 
 bool ZAPPProcedure::UpdateStep() {
-  SetInstallText(core::Text(35));
+  SetInstallText(core::Text(core::TextId::kChecking));
   const std::string fresh = UpdateInstallerPath();
   const bool intact = CheckInstallerAt(fresh);
   std::string installer;
@@ -331,14 +333,14 @@ bool ZAPPProcedure::UpdateStep() {
     // Nothing of the installed application has been touched yet.
     platform::DeleteFile(fresh);
     LOG_WARN("The new installer of {0} failed its check; the installed version stays.", app_.NAME);
-    ui_.ShowTip("FCFWND", core::Text(107), 0);
+    ui_.ShowTip("FCFWND", core::Text(core::TextId::kFileCheckFailed), 0);
     AppButtons b;
     OnOwner([&] { b = ButtonsFor(app_); });
-    SetInstallText(core::Text(37));
+    SetInstallText(core::Text(core::TextId::kInstall));
     Publish(b);
     ReleaseInstallFolder();
     busy_ = false;
-    EndRun(false, 107);
+    EndRun(false, core::TextId::kFileCheckFailed);
     return false;
   }
   RemoveInstalled();
@@ -359,14 +361,15 @@ void ZAPPProcedure::Remove() {
   if (!TakeInstallFolder()) return;
   BeginRun(history::kAppRemoval);
   const bool started = RemoveInstalled();
-  SetInstallText(core::Text(37));
+  SetInstallText(core::Text(core::TextId::kInstall));
   AppButtons b;
   b.install = true;  // whatever the installer left behind: its AppInfo.ini is gone
   Publish(b);
   ReleaseInstallFolder();
   bool installed = false;
   OnOwner([&] { installed = app_.appInfo.Installed; });
-  EndRun(started && !installed, started ? 1194 : 1198);
+  EndRun(started && !installed,
+         started ? core::TextId::kInstallerRemovedNothing : core::TextId::kInstallerNotStarted);
 }
 
 bool ZAPPProcedure::RemoveInstalled() {

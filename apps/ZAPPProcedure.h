@@ -16,6 +16,7 @@
 #include "apps/AppPresentation.h"
 #include "apps/ZKRYApp.h"
 #include "core/Interaction.h"
+#include "core/TextIds.h"
 #include "history/RecordingInteraction.h"
 #include "net/ZDownloadFileServiceNotify.h"
 #include "net/ZDownloadTask.h"
@@ -88,7 +89,7 @@ class ZAPPProcedure {
   // One install, update or removal for the update history: opened by the button's action,
   // closed where it ends.
   void BeginRun(const char* what);
-  void EndRun(bool ok, unsigned fallbackReason);
+  void EndRun(bool ok, core::TextId fallbackReason);
   void QueueDownload(const std::string& path);
   bool UpdateStep();
   // AppInfo.ini deleted, the installed installer run with "u", the state re-read; false when

@@ -132,7 +132,7 @@ json RunFirmwareJob(firmware::FirmwareJobSetup setup, std::optional<bool> vci,
   s = job.state();
   job.RequestClose();
   j["status"] = s.status;
-  j["completed"] = s.lastRunOk && s.status == core::Text(25);
+  j["completed"] = s.lastRunOk && s.status == core::Text(core::TextId::kUpdateCompleted);
   return j;
 }
 

@@ -223,9 +223,9 @@ int FetchFirmwareCommand(const std::vector<std::string>& args) {
   }
   const bool vci = args[1] == "vci";
   const std::string base = vci ? "KRY" : "openwrt";
-  const bool ok =
-      firmware::FetchFirmwareImage(catalogue, {config.downloadDir, loaded && !config.OfflineMode},
-                                   ui, pid, base, entry->MD5, core::Text(vci ? 17 : 63));
+  const bool ok = firmware::FetchFirmwareImage(
+      catalogue, {config.downloadDir, loaded && !config.OfflineMode}, ui, pid, base, entry->MD5,
+      core::Text(vci ? core::TextId::kDownloading : core::TextId::kDownloadingSystemFirmware));
   const std::string image = firmware::KeptImagePath(config.downloadDir, base);
   PrintJson({{"ok", ok}, {"image", image}, {"VERSION", entry->VERSION}, {"MD5", entry->MD5}});
   return ok ? kSuccess : kFailure;

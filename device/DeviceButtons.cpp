@@ -25,7 +25,7 @@ ButtonOutcome RunDeviceButton(DeviceProcedures& procedures, core::Interaction& u
     return probed([&] {
       procedures.LedTest();
       procedures.BeepTest();
-      ui.ShowTip("LUWNDTIP", core::Text(24), 0);
+      ui.ShowTip("LUWNDTIP", core::Text(core::TextId::kComplete), 0);
     });
   if (control == "btnReset") return probed([&] { procedures.Reset(); });
   if (control == "btnRefreshDevice")

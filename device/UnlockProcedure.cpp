@@ -6,9 +6,10 @@ namespace device {
 
 ConsoleResult UnlockDevice(core::Interaction& ui, const std::function<std::string()>& address,
                            const ConsoleOptions& options) {
-  if (ui.ShowTip("LUWNDTIP", core::Text(80), 1) == 2) return kConsoleNoReply;
+  if (ui.ShowTip("LUWNDTIP", core::Text(core::TextId::kUnlockQuestion), 1) == 2)
+    return kConsoleNoReply;
   const ConsoleResult result = RunConsoleDialogue(address(), options);
-  ui.ShowTip("LUWNDTIP", core::Text(72), 0);
+  ui.ShowTip("LUWNDTIP", core::Text(core::TextId::kDeviceUnlocked), 0);
   return result;
 }
 

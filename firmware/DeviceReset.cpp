@@ -67,12 +67,14 @@ ResetOutcome HWReset(device::ZKRYDevice* device, ResetContext& ctx) {
   const std::int32_t opened = device->Open();
   if (opened != 0) {
     const bool inUse = opened == KRY_ERR_IN_USE || device->inUse();
-    ctx.ui.ShowTip(kNoticeWindow, core::Text(inUse ? 105 : 3), 0);
+    ctx.ui.ShowTip(
+        kNoticeWindow,
+        core::Text(inUse ? core::TextId::kResetInUseQuestion : core::TextId::kNotConnected), 0);
     return outcome;
   }
   // The question gets a real choice: Cancel leaves the adapter as it was, closed again and
   // with the report the page already shows.
-  if (ctx.ui.ShowTip(kNoticeWindow, core::Text(2), 1) == 2) {
+  if (ctx.ui.ShowTip(kNoticeWindow, core::Text(core::TextId::kResetQuestion), 1) == 2) {
     LOG_INFO("Reset cancelled");
     device->Close();
     return outcome;
@@ -83,7 +85,8 @@ ResetOutcome HWReset(device::ZKRYDevice* device, ResetContext& ctx) {
   if (device->sdk().KRY_DEV_Reset) device->sdk().KRY_DEV_Reset(device->handle());
   outcome.reset = true;
 
-  core::ProgressWindowSpec vci{"HWRSTWND", core::Text(75), core::Text(74),
+  core::ProgressWindowSpec vci{"HWRSTWND", core::Text(core::TextId::kRestartCommModule),
+                               core::Text(core::TextId::kResetDevice),
                                hasModule ? "[1/2]" : "[1/1]", 5};
   if (hasModule) LOG_INFO("Reset VCI");
   TimedWait(ctx, vci, device::DeviceOPThread::WaitFor::Adapter);
@@ -94,7 +97,8 @@ ResetOutcome HWReset(device::ZKRYDevice* device, ResetContext& ctx) {
     LOG_INFO("Reset DoIP");
     outcome.moduleStep = true;
     outcome.rebootSent = !address.empty() && SendModuleReboot(address, ctx.modulePort);
-    core::ProgressWindowSpec module{"HWRESETTIP", core::Text(76), core::Text(74), "[2/2]", 40};
+    core::ProgressWindowSpec module{"HWRESETTIP", core::Text(core::TextId::kRestartSystem),
+                                    core::Text(core::TextId::kResetDevice), "[2/2]", 40};
     TimedWait(ctx, module, device::DeviceOPThread::WaitFor::Module);
   }
   if (ctx.refreshReport) ctx.refreshReport();

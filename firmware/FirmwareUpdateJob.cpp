@@ -241,7 +241,7 @@ void FirmwareUpdateJob::WorkerLoop() {
     Changed();
     const bool ok = UpdateVCIFirmware() && UpdateDoIPFirmware();
     if (ok) {
-      SetStatus(core::Text(25));
+      SetStatus(core::Text(core::TextId::kUpdateCompleted));
       busy_ = false;
       RefreshFirmwareInfo();
     }
@@ -293,7 +293,7 @@ bool FirmwareUpdateJob::AskLowVoltage() {
     millivolts = 0;
   }
   if (millivolts >= 9000) return true;
-  return recording_.ShowTip(kQuestionWindow, core::Text(108), 1) != 2;
+  return recording_.ShowTip(kQuestionWindow, core::Text(core::TextId::kLowVoltageQuestion), 1) != 2;
 }
 
 bool FirmwareUpdateJob::UpdateVCIFirmware() {
@@ -326,7 +326,7 @@ void FirmwareUpdateJob::Record(const char* what, std::uint32_t pid, const Firmwa
   run.versionBefore = versionBefore;
   run.versionAfter = ok && entry ? entry->VERSION : versionBefore;
   run.ok = ok;
-  run.reason = ok ? core::Text(25) : recording_.reason();
+  run.reason = ok ? core::Text(core::TextId::kUpdateCompleted) : recording_.reason();
   if (run.reason.empty()) run.reason = failed;  // an adapter that would not open says nothing
   history::ProgramHistory().Add(run);
 }
@@ -349,12 +349,12 @@ bool FirmwareUpdateJob::WriteVciFirmware() {
   }
   device._ReadHWInfo();
   if (!vciEntry_ || !FetchFirmwareImage(setup_.catalogue, setup_.fetch, *tap_, setup_.vciPid, "KRY",
-                                        vciEntry_->MD5, core::Text(17))) {
+                                        vciEntry_->MD5, core::Text(core::TextId::kDownloading))) {
     device.Close();
     return false;
   }
   StartProgressThread(1);
-  SetStatus(core::Text(23));
+  SetStatus(core::Text(core::TextId::kUpdating));
   std::int32_t result = -1;
   if (device.connected() && device.sdk().KRY_DEV_UpdateFirmware) {
     const std::string image = KeptImagePath(setup_.fetch.downloadFolder, "KRY");
@@ -400,19 +400,19 @@ bool FirmwareUpdateJob::UpdateModuleSystem() {
   info.port = setup_.modulePort;
   info.version = doipEntry_->VERSION;
   if (!FetchFirmwareImage(setup_.catalogue, setup_.fetch, *tap_, setup_.doipPid, "openwrt",
-                          doipEntry_->MD5, core::Text(63)))
+                          doipEntry_->MD5, core::Text(core::TextId::kDownloadingSystemFirmware)))
     return false;
   info.imagePath = KeptImagePath(setup_.fetch.downloadFolder, "openwrt");
 
   StartProgressThread(2);
-  SetStatus(core::Text(66));
+  SetStatus(core::Text(core::TextId::kCheckingDoipStatus));
   if (!updater->UpdateFirmware_Check(info)) {
     StopProgressThread();
     SetStatus("Checking DoIP system status ... Failed");
     return false;
   }
   platform::SleepMs(1000);
-  SetStatus(core::Text(64));
+  SetStatus(core::Text(core::TextId::kUpgradingSystemFirmware));
   quit_ = false;
   __atomic_store_n(&progress_, 1, __ATOMIC_RELAXED);
   const bool updated = updater->UpdateFirmware(info);
@@ -439,7 +439,7 @@ bool MayOpenFirmwareWindow(core::Interaction& ui, device::ZKRYDevice& device,
     return false;
   }
   if (device.Open() != 0) {
-    ui.ShowMessage(core::Text(3), "", core::MessageIcon::Error);
+    ui.ShowMessage(core::Text(core::TextId::kNotConnected), "", core::MessageIcon::Error);
     return false;
   }
   device.Close();

@@ -79,7 +79,7 @@ bool DeviceRepair::VoltageAccepted() {
     millivolts = 0;
   }
   if (millivolts >= kLowVoltageMv) return true;
-  return setup_.ui.ShowTip("LRESETWNDTIP", core::Text(108), 1) != 2;
+  return setup_.ui.ShowTip("LRESETWNDTIP", core::Text(core::TextId::kLowVoltageQuestion), 1) != 2;
 }
 
 std::string DeviceRepair::RepairedText() const {
@@ -118,7 +118,7 @@ bool DeviceRepair::WriteKeptImage(std::string* error) {
   if (!CheckImage(adapter_.pid, error)) return false;
   device::ZKRYDevice& device = setup_.device;
   if (device.Open() != KRY_OK) {
-    *error = core::Text(3);
+    *error = core::Text(core::TextId::kNotConnected);
     return false;
   }
   if (!VoltageAccepted()) {

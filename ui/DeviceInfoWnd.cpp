@@ -54,7 +54,8 @@ device::DeviceReport DeviceInfoWnd::UnboundReport() const {
   report.noticeFont = true;
   std::string name;
   if (auto* comm = app::ZCoreManager::Instance().commSettings()) name = comm->current().Name;
-  report.rows.push_back({device::ReportRow::Kind::Notice, core::Text(3), "(" + name + ")"});
+  report.rows.push_back(
+      {device::ReportRow::Kind::Notice, core::Text(core::TextId::kNotConnected), "(" + name + ")"});
   report.connectionImage = "conn_unknow.png";
   report.connectionTip = "none device";
   return report;
@@ -127,7 +128,8 @@ void DeviceInfoWnd::OnClick(TNotifyUI& msg) {
     return;
   }
   // Without an adapter binding there is no adapter to work with.
-  if (name.rfind("btn", 0) == 0) ui_.ShowMessage(core::Text(3), "", core::MessageIcon::Error);
+  if (name.rfind("btn", 0) == 0)
+    ui_.ShowMessage(core::Text(core::TextId::kNotConnected), "", core::MessageIcon::Error);
 }
 
 }  // namespace ui

@@ -88,7 +88,7 @@ TEST_F(DeviceProceduresTest, TheButtonsReachTheirProcedures) {
     return device::RunDeviceButton(*procedures, ui, button, [&] { ++refreshed; });
   };
   EXPECT_EQ(press("btnSelfTest"), device::ButtonOutcome::Done);
-  EXPECT_EQ(ui.Texts("tip"), std::vector<std::string>{core::Text(24)});
+  EXPECT_EQ(ui.Texts("tip"), std::vector<std::string>{core::Text(core::TextId::kComplete)});
   ASSERT_TRUE(sim.WaitFor("beep 0 1"));
   EXPECT_EQ(press("btnRefreshDevice"), device::ButtonOutcome::Done);
   EXPECT_EQ(refreshed, 1);
@@ -108,7 +108,7 @@ TEST_F(DeviceProceduresTest, TheButtonsReachTheirProcedures) {
   sim.Stop();
   ui.Clear();
   EXPECT_EQ(press("btnHWTest"), device::ButtonOutcome::NotConnected);
-  EXPECT_EQ(Messages(), std::vector<std::string>{core::Text(3)});
+  EXPECT_EQ(Messages(), std::vector<std::string>{core::Text(core::TextId::kNotConnected)});
 }
 
 TEST_F(DeviceProceduresTest, WhileTheFirmwareJobRunsNothingElseTouchesTheAdapter) {
@@ -166,7 +166,8 @@ TEST_F(DeviceProceduresTest, TheUnlockReachesAHeldAdapterThroughItsRecordedAddre
   ui.Answer({true});
   EXPECT_EQ(procedures->UnlockAdapter(), device::kConsoleDropSent);
   EXPECT_TRUE(sim.WaitFor("console: dropped"));
-  EXPECT_EQ(ui.Texts("tip"), (std::vector<std::string>{core::Text(80), core::Text(72)}));
+  EXPECT_EQ(ui.Texts("tip"), (std::vector<std::string>{core::Text(core::TextId::kUnlockQuestion),
+                                                       core::Text(core::TextId::kDeviceUnlocked)}));
 }
 
 // Each tool records where it ran and which copy ran: the tools work on the root's logs and

@@ -133,7 +133,7 @@ TEST_F(DeviceReportTest, InUseNotConnectedAndBootMode) {
     ASSERT_TRUE(sim.ok()) << sim.output();
     const device::DeviceReport r = Report(sim);
     ASSERT_EQ(r.rows.size(), 1u);
-    EXPECT_EQ(r.rows[0].label, core::Text(104));
+    EXPECT_EQ(r.rows[0].label, core::Text(core::TextId::kDeviceInUse));
     EXPECT_EQ(r.rows[0].kind, Kind::Notice);
     EXPECT_TRUE(r.noticeFont);
     EXPECT_EQ(r.connectionImage, "conn_used.png");
@@ -143,7 +143,8 @@ TEST_F(DeviceReportTest, InUseNotConnectedAndBootMode) {
     ASSERT_TRUE(sim.ok());
     sim.Stop();
     const device::DeviceReport r = Report(sim);
-    EXPECT_EQ(Labels(r), std::vector<std::string>{core::Text(3) + "=(USB)"});
+    EXPECT_EQ(Labels(r),
+              std::vector<std::string>{core::Text(core::TextId::kNotConnected) + "=(USB)"});
     EXPECT_EQ(r.connectionImage, "conn_unknow.png");
     EXPECT_TRUE(r.serialText.empty());
   }

@@ -125,7 +125,8 @@ TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
   EXPECT_EQ(s.system.currentVersion, "V1.1.0");
   EXPECT_FALSE(s.system.ticked);
   const auto statuses = ui.Texts("status");
-  EXPECT_NE(std::find(statuses.begin(), statuses.end(), core::Text(25)), statuses.end());
+  EXPECT_NE(std::find(statuses.begin(), statuses.end(), core::Text(core::TextId::kUpdateCompleted)),
+            statuses.end());
   EXPECT_TRUE(ui.Texts("tip").empty()) << "12.34 V asks nothing";
   EXPECT_TRUE(job->RequestClose());
   EXPECT_FALSE(dev.connected());
@@ -150,7 +151,7 @@ TEST_F(FirmwareJobTest, LowVoltageQuestionAndCancel) {
     EXPECT_EQ(!ui.Texts("tip").empty(), c.asked) << c.millivolts;
     EXPECT_EQ(job->state().lastRunOk, !c.asked) << c.millivolts;
     if (c.asked) {
-      EXPECT_EQ(ui.Texts("tip")[0], core::Text(108));
+      EXPECT_EQ(ui.Texts("tip")[0], core::Text(core::TextId::kLowVoltageQuestion));
     }
     EXPECT_FALSE(dev.connected());
   }
@@ -165,7 +166,8 @@ TEST_F(FirmwareJobTest, AFailedVciWriteStopsBeforeTheModule) {
   EXPECT_EQ(s.status, "Updating VCI firmware ... Failed");
   EXPECT_FALSE(sim->WaitFor("put-file", 200)) << "the module was not touched";
   const auto statuses = ui.Texts("status");
-  EXPECT_EQ(std::find(statuses.begin(), statuses.end(), core::Text(25)), statuses.end());
+  EXPECT_EQ(std::find(statuses.begin(), statuses.end(), core::Text(core::TextId::kUpdateCompleted)),
+            statuses.end());
   EXPECT_FALSE(dev.connected()) << "the adapter is closed on the failure path too";
 }
 
@@ -337,12 +339,13 @@ TEST_F(FirmwareJobTest, ResetWithAndWithoutModule) {
     std::vector<std::string> simArgs;
     std::string tip;
   };
-  for (const Refusal& r : {Refusal{{"--held"}, core::Text(105)}, Refusal{{}, core::Text(2)}}) {
+  for (const Refusal& r : {Refusal{{"--held"}, core::Text(core::TextId::kResetInUseQuestion)},
+                           Refusal{{}, core::Text(core::TextId::kResetQuestion)}}) {
     auto sim = Sim(r.simArgs);
     ASSERT_TRUE(sim->ok());
     device::ZKRYDevice dev;
     ui.Clear();
-    if (r.tip == core::Text(2)) ui.Answer({false});
+    if (r.tip == core::Text(core::TextId::kResetQuestion)) ui.Answer({false});
     int refreshed = 0;
     firmware::ResetContext ctx{ui, operations, nullptr, [&] { ++refreshed; }};
     EXPECT_FALSE(firmware::HWReset(&dev, ctx).reset);

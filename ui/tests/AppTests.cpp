@@ -63,7 +63,7 @@ class AppTests : public QObject {
     QVERIFY(page->Create(host_.get(), "KRYAPPMANAGERWND", true, QRect(0, 70, 960, 570)));
     host_->show();
     QCOMPARE(int(page->entries().size()), 2);
-    QCOMPARE(page->entries()[0].first->text(), Q(core::Text(28)));
+    QCOMPARE(page->entries()[0].first->text(), Q(core::Text(core::TextId::kMyApps)));
     QCOMPARE(page->entries()[1].first->text(), QString("Diagnosis"));
     // The entries stack from the top, each under the separator of the one before.
     QTRY_COMPARE(page->entries()[1].first->widget()->y(), 65);
@@ -78,7 +78,8 @@ class AppTests : public QObject {
       QCOMPARE(window->FindControl("labelTitle")->text(), QString("Scope"));
       QCOMPARE(window->FindControl("labelSize")->text(),
                QString("Size: %1  Byte").arg(kInstaller.size()));
-      QCOMPARE(window->FindControl("labelStatus")->text(), Q(core::Text(42) + core::Text(37)));
+      QCOMPARE(window->FindControl("labelStatus")->text(),
+               Q(core::Text(core::TextId::kPlease) + core::Text(core::TextId::kInstall)));
       // A description longer than its box scrolls instead of being cut.
       QCOMPARE(window->FindControl("edtAPPUpdateLog")->text(),
                QString::fromStdString(kDescription));
@@ -89,7 +90,8 @@ class AppTests : public QObject {
       QVERIFY(!window->FindControl("btnRun")->IsEnabled());
       uitest::Click(w, "btnInstall");
       QTRY_VERIFY_WITH_TIMEOUT(catalogue_->objects()[0]->appInfo.Installed, 10000);
-      QTRY_COMPARE(window->FindControl("btnInstall")->text(), Q(core::Text(37)));
+      QTRY_COMPARE(window->FindControl("btnInstall")->text(),
+                   Q(core::Text(core::TextId::kInstall)));
       QTRY_VERIFY(window->FindControl("btnRun")->IsEnabled());
       QVERIFY(window->FindControl("btnUnInstall")->IsEnabled());
       QVERIFY(!window->FindControl("btnInstall")->IsEnabled());
@@ -125,15 +127,16 @@ class AppTests : public QObject {
     uitest::WhenShown("FCFWND", [&](QWidget* tip) {
       shown = true;
       QCOMPARE(static_cast<ui::WindowImplBase*>(tip)->FindControl("textTip")->text(),
-               Q(core::Text(107)));
+               Q(core::Text(core::TextId::kFileCheckFailed)));
       QVERIFY2(!static_cast<ui::WindowImplBase*>(tip)->FindControl("btnCancel"), "OK only");
-      QTRY_COMPARE(window->FindControl("btnInstall")->text(), Q(core::Text(35)));
+      QTRY_COMPARE(window->FindControl("btnInstall")->text(),
+                   Q(core::Text(core::TextId::kChecking)));
       QVERIFY2(window->procedure().busy(), "the window waits for its install step");
       uitest::Click(tip, "btnClose");
     });
     uitest::Click(window, "btnInstall");
     QTRY_VERIFY_WITH_TIMEOUT(shown, 10000);
-    QTRY_COMPARE(window->FindControl("btnInstall")->text(), Q(core::Text(37)));
+    QTRY_COMPARE(window->FindControl("btnInstall")->text(), Q(core::Text(core::TextId::kInstall)));
     QTRY_VERIFY(window->FindControl("btnInstall")->IsEnabled());
     QVERIFY(!platform::FileExists(catalogue_->objects()[0]->installerPath));
     QCOMPARE(Runs(), QString());
@@ -186,7 +189,8 @@ class AppTests : public QObject {
     QTRY_VERIFY(window->FindControl("btnUpdate")->IsEnabled());
     QVERIFY2(!window->FindControl("btnRun")->IsEnabled(), "Target is missing");
     QVERIFY(window->FindControl("btnUnInstall")->IsEnabled());
-    QCOMPARE(window->FindControl("labelStatus")->text(), Q(core::Text(42) + core::Text(31)));
+    QCOMPARE(window->FindControl("labelStatus")->text(),
+             Q(core::Text(core::TextId::kPlease) + core::Text(core::TextId::kUpdate)));
     uitest::Click(window, "btnUpdate");
     QTRY_COMPARE_WITH_TIMEOUT(Runs(), QString("u\ni\n"), 10000);
     QTRY_VERIFY(window->FindControl("btnRun")->IsEnabled());
