@@ -117,11 +117,6 @@ std::string StopReason(const TransferState& state) {
   }
 }
 
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-  const std::size_t n = std::strlen(prefix);
-  return text.size() >= n && strncasecmp(text.c_str(), prefix, n) == 0;
-}
-
 // A configured bundle that is missing leaves the check to the system's store.
 std::string CaBundlePath(const std::string& configured) {
   return !configured.empty() && platform::FileExists(configured) ? configured : std::string();
@@ -156,17 +151,6 @@ TransferOptions AnnouncedSizeTransfer(long long size, const std::string& caBundl
   o.caBundle = caBundle;
   o.maxBytes = size > 0 ? static_cast<std::uint64_t>(size) : 0;
   return o;
-}
-
-bool IsWebAddress(const std::string& url) {
-  std::size_t rest = 0;
-  if (StartsWithNoCase(url, "http://"))
-    rest = 7;
-  else if (StartsWithNoCase(url, "https://"))
-    rest = 8;
-  else
-    return false;
-  return rest < url.size() && url[rest] != '/';  // a host follows
 }
 
 bool IsDownloadAddress(const std::string& url, std::string* reason) {

@@ -11,6 +11,8 @@
 #include <functional>
 #include <string>
 
+#include "net/WebAddress.h"
+
 namespace net {
 
 struct TransferResult {
@@ -58,10 +60,6 @@ TransferOptions UpdateInfoTransfer(const std::string& caBundle);   // update.ini
 TransferOptions DescriptionTransfer(const std::string& caBundle);  // an application's description
 // A file whose size the catalogue announced; 0 (or less) announces nothing.
 TransferOptions AnnouncedSizeTransfer(long long size, const std::string& caBundle);
-
-// An http:// or https:// address (any case) naming a host: the only addresses from server
-// files the program fetches or hands to the browser.
-bool IsWebAddress(const std::string& url);
 
 // Addresses the program fetches from: http:// and https:// only, at most 254 bytes (the
 // size of the buffer the addresses were always handed over in).
