@@ -71,7 +71,8 @@ bool ZAPPProcedure::TakeInstallFolder() {
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);
     LOG_WARN("{0} is being installed by another program.", name);
-    ui_.ShowMessage(core::TextWith(1100, name), "", core::MessageIcon::Error);
+    ui_.ShowMessage(core::TextWith(core::TextId::kInstalledByAnotherProgram, name), "",
+                    core::MessageIcon::Error);
     Publish(buttons());  // the window enables its buttons again
     return false;
   }
@@ -129,7 +130,9 @@ std::string ZAPPProcedure::FetchDescription() const {
   if (!scratch) return {};
   const std::string path = platform::CutToCapacity(*scratch, 260);
   // The download renames its part file over the name, which replaces a link there too.
-  if (!net::_DownloadFile(app_.DESCURL, path, net::DescriptionTransfer())) return {};
+  if (!net::_DownloadFile(app_.DESCURL, path,
+                          net::DescriptionTransfer(core::ZConfig::Instance().HttpCacert)))
+    return {};
   return platform::ReadFileNoFollow(path).value_or(std::string());
 }
 
@@ -140,7 +143,7 @@ void ZAPPProcedure::BeginRun(const char* what) {
   recording_.Begin();
 }
 
-void ZAPPProcedure::EndRun(bool ok, unsigned fallbackReason) {
+void ZAPPProcedure::EndRun(bool ok, core::TextId fallbackReason) {
   history::HistoryRecord record;
   {
     std::lock_guard<std::mutex> lock(runMutex_);
@@ -155,7 +158,7 @@ void ZAPPProcedure::EndRun(bool ok, unsigned fallbackReason) {
   // An update that leaves the version it found has not updated anything.
   if (ok && record.what == history::kAppUpdate && record.versionAfter == record.versionBefore) {
     ok = false;
-    fallbackReason = 1199;
+    fallbackReason = core::TextId::kVersionUnchanged;
   }
   record.ok = ok;
   record.reason = recording_.reason();
@@ -205,7 +208,7 @@ void ZAPPProcedure::StartInstall() {
 
 void ZAPPProcedure::QueueDownload(const std::string& path) {
   busy_ = true;
-  SetInstallText(core::Text(17));
+  SetInstallText(core::Text(core::TextId::kDownloading));
   net::ZDownloadTask* task = nullptr;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -250,18 +253,18 @@ void ZAPPProcedure::DownloadCancelled() {
   // the state as it is.
   AppButtons b;
   OnOwner([&] { b = ButtonsFor(app_); });
-  SetInstallText(core::Text(37));
+  SetInstallText(core::Text(core::TextId::kInstall));
   ReleaseInstallFolder();
   busy_ = false;
   Publish(b);
-  EndRun(false, 1197);
+  EndRun(false, core::TextId::kDownloadCancelled);
 }
 
 void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t event,
                                     std::uint32_t value) {
   switch (event) {
     case net::ZDownloadFileServiceNotify::kStarted:
-      SetInstallText(core::Text(17));
+      SetInstallText(core::Text(core::TextId::kDownloading));
       break;
     case net::ZDownloadFileServiceNotify::kProgress:
       SetInstallText(PercentText(value, app_.SIZE));
@@ -298,22 +301,22 @@ bool ZAPPProcedure::CheckInstallerAt(const std::string& path) {
 
 bool ZAPPProcedure::InstallStep() {
   busy_ = true;
-  SetInstallText(core::Text(35));
+  SetInstallText(core::Text(core::TextId::kChecking));
   const bool intact = CheckInstallerAt(app_.installerPath);
   if (!intact) {
     platform::DeleteFile(app_.installerPath);
     LOG_WARN("The installer of {0} failed its check.", app_.NAME);
-    ui_.ShowTip("FCFWND", core::Text(107), 0);
+    ui_.ShowTip("FCFWND", core::Text(core::TextId::kFileCheckFailed), 0);
     AppButtons b = buttons();
     b.install = true;
     Publish(b);
-    SetInstallText(core::Text(37));
+    SetInstallText(core::Text(core::TextId::kInstall));
     ReleaseInstallFolder();
     busy_ = false;
-    EndRun(false, 107);
+    EndRun(false, core::TextId::kFileCheckFailed);
     return false;
   }
-  SetInstallText(core::Text(36));
+  SetInstallText(core::Text(core::TextId::kInstalling));
   std::string workDir;
   OnOwner([&] { workDir = app_.appInfo.WorkDir; });
   const bool started = RunInstaller("i", "Installing ...", workDir);
@@ -324,16 +327,17 @@ bool ZAPPProcedure::InstallStep() {
     b = ButtonsFor(app_);
     installed = app_.appInfo.Installed;
   });
-  SetInstallText(core::Text(37));
+  SetInstallText(core::Text(core::TextId::kInstall));
   Publish(b);
   ReleaseInstallFolder();
   busy_ = false;
-  EndRun(installed, started ? 1193 : 1198);
+  EndRun(installed,
+         started ? core::TextId::kInstallerInstalledNothing : core::TextId::kInstallerNotStarted);
   return true;
 }
 
 bool ZAPPProcedure::UpdateStep() {
-  SetInstallText(core::Text(35));
+  SetInstallText(core::Text(core::TextId::kChecking));
   const std::string fresh = UpdateInstallerPath();
   const bool intact = CheckInstallerAt(fresh);
   std::string installer;
@@ -342,14 +346,14 @@ bool ZAPPProcedure::UpdateStep() {
     // Nothing of the installed application has been touched yet.
     platform::DeleteFile(fresh);
     LOG_WARN("The new installer of {0} failed its check; the installed version stays.", app_.NAME);
-    ui_.ShowTip("FCFWND", core::Text(107), 0);
+    ui_.ShowTip("FCFWND", core::Text(core::TextId::kFileCheckFailed), 0);
     AppButtons b;
     OnOwner([&] { b = ButtonsFor(app_); });
-    SetInstallText(core::Text(37));
+    SetInstallText(core::Text(core::TextId::kInstall));
     Publish(b);
     ReleaseInstallFolder();
     busy_ = false;
-    EndRun(false, 107);
+    EndRun(false, core::TextId::kFileCheckFailed);
     return false;
   }
   RemoveInstalled();
@@ -370,14 +374,15 @@ void ZAPPProcedure::Remove() {
   if (!TakeInstallFolder()) return;
   BeginRun(history::kAppRemoval);
   const bool started = RemoveInstalled();
-  SetInstallText(core::Text(37));
+  SetInstallText(core::Text(core::TextId::kInstall));
   AppButtons b;
   b.install = true;  // whatever the installer left behind: its AppInfo.ini is gone
   Publish(b);
   ReleaseInstallFolder();
   bool installed = false;
   OnOwner([&] { installed = app_.appInfo.Installed; });
-  EndRun(started && !installed, started ? 1194 : 1198);
+  EndRun(started && !installed,
+         started ? core::TextId::kInstallerRemovedNothing : core::TextId::kInstallerNotStarted);
 }
 
 bool ZAPPProcedure::RemoveInstalled() {

@@ -17,6 +17,7 @@
 #include "apps/AppPresentation.h"
 #include "apps/ZKRYApp.h"
 #include "core/Interaction.h"
+#include "core/TextIds.h"
 #include "history/RecordingInteraction.h"
 #include "net/ZDownloadFileServiceNotify.h"
 #include "net/ZDownloadTask.h"
@@ -90,7 +91,7 @@ class ZAPPProcedure {
   // One install, update or removal for the update history: opened by the button's action,
   // closed where it ends.
   void BeginRun(const char* what);
-  void EndRun(bool ok, unsigned fallbackReason);
+  void EndRun(bool ok, core::TextId fallbackReason);
   void QueueDownload(const std::string& path);
   void ForgetTask(const net::ZDownloadTask* task);
   bool UpdateStep();

@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "net/MD5.h"
+#include "codec/MD5.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ const std::string& Data() {
 void BM_MD5_Ours(benchmark::State& state) {
   const std::string& data = Data();
   for (auto _ : state) {
-    net::MD5 md5;
+    codec::MD5 md5;
     md5.Update(data.data(), data.size());
     benchmark::DoNotOptimize(md5.Final());
   }

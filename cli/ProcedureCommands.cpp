@@ -135,7 +135,7 @@ json RunFirmwareJob(firmware::FirmwareJobSetup setup, std::optional<bool> vci,
   s = job.state();
   job.RequestClose();
   j["status"] = s.status;
-  j["completed"] = s.lastRun.ok() && s.status == core::Text(25);
+  j["completed"] = s.lastRun.ok() && s.status == core::Text(core::TextId::kUpdateCompleted);
   j["stage"] = firmware::StageName(s.lastRun.stage);
   j["reason"] = s.lastRun.reason;
   return j;

@@ -26,7 +26,7 @@ ButtonOutcome RunDeviceButton(DeviceProcedures& procedures, core::Interaction& u
       return probed([&] {
         procedures.LedTest();
         procedures.BeepTest();
-        ui.ShowTip("LUWNDTIP", core::Text(24), 0);
+        ui.ShowTip("LUWNDTIP", core::Text(core::TextId::kComplete), 0);
       });
     case DeviceButton::Reset:
       return probed([&] { procedures.Reset(); });

@@ -22,7 +22,9 @@ constexpr char kVciFailed[] = "Updating VCI firmware ... Failed";
 constexpr char kModuleCheckFailed[] = "Checking DoIP system status ... Failed";
 constexpr char kModuleFailed[] = "Updating system firmware ... Failed";
 
-FirmwareResult Completed() { return FirmwareResult::Completed(core::Text(25)); }
+FirmwareResult Completed() {
+  return FirmwareResult::Completed(core::Text(core::TextId::kUpdateCompleted));
+}
 
 constexpr int kVciBarMaximum = 120;
 constexpr int kDoIPBarMaximum = 412;
@@ -244,7 +246,7 @@ void FirmwareUpdateJob::WorkerLoop() {
     FirmwareResult result = UpdateVCIFirmware();
     if (result.ok()) result = UpdateDoIPFirmware();
     if (result.ok()) {
-      SetStatus(core::Text(25));
+      SetStatus(core::Text(core::TextId::kUpdateCompleted));
       RefreshFirmwareInfo();  // still busy: the window stays open until the rows are read
     }
     {
@@ -338,12 +340,12 @@ FirmwareResult FirmwareUpdateJob::WriteVciFirmware() {
   }
   device._ReadHWInfo();
   if (!vciEntry_ || !FetchFirmwareImage(setup_.catalogue, setup_.fetch, *tap_, setup_.vciPid, "KRY",
-                                        vciEntry_->MD5, core::Text(17))) {
+                                        vciEntry_->MD5, core::Text(core::TextId::kDownloading))) {
     device.Close();
     return Failed(FirmwareStage::DownloadVciImage, kVciFailed);
   }
   StartProgressThread(ProgressMode::FollowSdk);
-  SetStatus(core::Text(23));
+  SetStatus(core::Text(core::TextId::kUpdating));
   std::int32_t result = -1;
   if (device.connected() && device.sdk().KRY_DEV_UpdateFirmware) {
     const std::string image = KeptImagePath(setup_.fetch.downloadFolder, "KRY");
@@ -388,12 +390,12 @@ FirmwareResult FirmwareUpdateJob::UpdateModuleSystem() {
   info.port = setup_.modulePort;
   info.version = doipEntry_->VERSION;
   if (!FetchFirmwareImage(setup_.catalogue, setup_.fetch, *tap_, setup_.doipPid, "openwrt",
-                          doipEntry_->MD5, core::Text(63)))
+                          doipEntry_->MD5, core::Text(core::TextId::kDownloadingSystemFirmware)))
     return Failed(FirmwareStage::DownloadModuleImage, kModuleFailed);
   info.imagePath = KeptImagePath(setup_.fetch.downloadFolder, "openwrt");
 
   StartProgressThread(ProgressMode::Steady);
-  SetStatus(core::Text(66));
+  SetStatus(core::Text(core::TextId::kCheckingDoipStatus));
   const FirmwareResult checked = updater->UpdateFirmware_Check(info);
   if (!checked) {
     StopProgressThread();
@@ -401,7 +403,7 @@ FirmwareResult FirmwareUpdateJob::UpdateModuleSystem() {
     return Failed(checked.stage, kModuleFailed);
   }
   platform::SleepMs(1000);
-  SetStatus(core::Text(64));
+  SetStatus(core::Text(core::TextId::kUpgradingSystemFirmware));
   progress_.Set(1);
   const FirmwareResult updated = updater->UpdateFirmware(info);
   StopProgressThread();
@@ -427,7 +429,7 @@ bool MayOpenFirmwareWindow(core::Interaction& ui, device::ZKRYDevice& device,
     return false;
   }
   if (device.Open() != 0) {
-    ui.ShowMessage(core::Text(3), "", core::MessageIcon::Error);
+    ui.ShowMessage(core::Text(core::TextId::kNotConnected), "", core::MessageIcon::Error);
     return false;
   }
   device.Close();

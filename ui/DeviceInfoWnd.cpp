@@ -142,7 +142,8 @@ void DeviceInfoWnd::OnClick(TNotifyUI& msg) {
     return;
   }
   // Without an adapter binding there is no adapter to work with.
-  if (name.rfind("btn", 0) == 0) ui_.ShowMessage(core::Text(3), "", core::MessageIcon::Error);
+  if (name.rfind("btn", 0) == 0)
+    ui_.ShowMessage(core::Text(core::TextId::kNotConnected), "", core::MessageIcon::Error);
 }
 
 }  // namespace ui

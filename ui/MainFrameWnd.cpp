@@ -219,7 +219,7 @@ void MainFrameWnd::OnLanguageSelected(int position) {
                     core::MessageIcon::Error);
     return;
   }
-  if (ui_.ShowTip("CUSCFG", core::Text(43), 1) == 1) EndProgram(0);
+  if (ui_.ShowTip("CUSCFG", core::Text(core::TextId::kConfigSaved), 1) == 1) EndProgram(0);
 }
 
 void MainFrameWnd::OpenFirmwareWindow(firmware::FirmwareJobSetup setup) {

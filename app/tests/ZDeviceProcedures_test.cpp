@@ -88,7 +88,7 @@ TEST_F(DeviceProceduresTest, TheButtonsReachTheirProcedures) {
     return device::RunDeviceButton(*procedures, ui, button, [&] { ++refreshed; });
   };
   EXPECT_EQ(press(device::DeviceButton::SelfTest), device::ButtonOutcome::Done);
-  EXPECT_EQ(ui.Texts("tip"), std::vector<std::string>{core::Text(24)});
+  EXPECT_EQ(ui.Texts("tip"), std::vector<std::string>{core::Text(core::TextId::kComplete)});
   ASSERT_TRUE(sim.WaitFor("beep 0 1"));
   EXPECT_EQ(press(device::DeviceButton::RefreshDevice), device::ButtonOutcome::Done);
   EXPECT_EQ(refreshed, 1);
@@ -107,7 +107,7 @@ TEST_F(DeviceProceduresTest, TheButtonsReachTheirProcedures) {
   sim.Stop();
   ui.Clear();
   EXPECT_EQ(press(device::DeviceButton::HardwareTest), device::ButtonOutcome::NotConnected);
-  EXPECT_EQ(Messages(), std::vector<std::string>{core::Text(3)});
+  EXPECT_EQ(Messages(), std::vector<std::string>{core::Text(core::TextId::kNotConnected)});
 }
 
 TEST_F(DeviceProceduresTest, WhileTheFirmwareJobRunsNothingElseTouchesTheAdapter) {
@@ -165,7 +165,8 @@ TEST_F(DeviceProceduresTest, TheUnlockReachesAHeldAdapterThroughItsRecordedAddre
   ui.Answer({true});
   EXPECT_EQ(procedures->UnlockAdapter(), device::kConsoleDropSent);
   EXPECT_TRUE(sim.WaitFor("console: dropped"));
-  EXPECT_EQ(ui.Texts("tip"), (std::vector<std::string>{core::Text(80), core::Text(72)}));
+  EXPECT_EQ(ui.Texts("tip"), (std::vector<std::string>{core::Text(core::TextId::kUnlockQuestion),
+                                                       core::Text(core::TextId::kDeviceUnlocked)}));
 }
 
 // Each tool records where it ran and which copy ran: the tools work on the root's logs and
@@ -266,12 +267,12 @@ TEST_F(DeviceProceduresTest, AutomaticOpeningOnlyWhenEveryConditionHolds) {
   EXPECT_EQ(opened, 1);
 
   fresh();
-  std::atomic<bool> done{false};
-  ASSERT_TRUE(operations.StartOperation(device::DeviceOPThread::kOperationWait,
-                                        device::DeviceOPThread::kOptionModule, &done));
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  ASSERT_TRUE(operations.StartOperation(device::DeviceOPThread::Operation::Wait,
+                                        device::DeviceOPThread::WaitFor::Module, done));
   EXPECT_FALSE(procedures->AutoFirmwareUpdate()) << "the page waits after a reset";
   EXPECT_FALSE(procedures->AutoFirmwareUpdate()) << "and does not try again later";
-  while (!done) std::this_thread::yield();
+  while (!*done) std::this_thread::yield();
 
   fresh();
   core.commSettings()->current().Type = core::kCommFarlink;

@@ -8,11 +8,11 @@
 #include <chrono>
 #include <thread>
 
+#include "codec/Base64.h"
 #include "firmware/WsHandshake.h"
 #include "firmware/WsRandom.h"
 #include "firmware/WsSocket.h"
 #include "firmware/tests/ScriptedServer.h"
-#include "net/Base64.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ TEST(WsHandshake, KeyIsFourGeneratorValuesAsLittleEndianWords) {
   WsSeed(12345);
   const std::string key = WsMakeKey();
   ASSERT_EQ(key.size(), 24u);
-  const std::string bytes = net::Base64Decode(key);
+  const std::string bytes = codec::Base64Decode(key);
   ASSERT_EQ(bytes.size(), 16u);
   for (std::size_t i = 0; i < 4; ++i) {
     const auto* w = reinterpret_cast<const unsigned char*>(bytes.data() + 4 * i);
