@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/tests/CliRun.h"
-#include "net/MD5.h"
+#include "codec/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/RecordingInstaller.h"
@@ -26,7 +26,7 @@ class AppCliTest : public ::testing::Test {
     web.Put("apps/5/install.exe", kInstaller);
     root.Put("Language/EN.xml", "<lang/>");
     root.Put("Config/KavoraC.ini", "[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0.0\nOfflineMode=0\n");
-    Catalogue("3.0", net::MD5Text(kInstaller));
+    Catalogue("3.0", codec::MD5Text(kInstaller));
   }
   void Catalogue(const std::string& version, const std::string& md5) {
     root.Put("Download/APPS.xml",
@@ -82,7 +82,7 @@ TEST_F(AppCliTest, InstallRunUpdateAndRemoveLikeTheWindow) {
   EXPECT_EQ(platform::ReadFile(root / "Apps/5/started").value_or(""), "--demo\n") << "in WorkDir";
 
   // The installer ran but wrote 3.0 again: the update did not happen.
-  Catalogue("3.1", net::MD5Text(kInstaller));
+  Catalogue("3.1", codec::MD5Text(kInstaller));
   run = Cli("app update 5");
   EXPECT_EQ(run.code, 1) << Stderr();
   EXPECT_EQ(Runs(), "i\nu\ni\n");

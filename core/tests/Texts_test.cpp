@@ -26,11 +26,12 @@ TEST(Texts, LanguageFileRulesAndMerge) {
   EXPECT_FALSE(language.GetText(0).has_value());
   EXPECT_FALSE(language.GetText(4).has_value());
   core::MergeDefaultTexts(language);
-  EXPECT_EQ(core::Text(3), "\xE8\xAE\xBE\xE5\xA4\x87");  // the first of duplicates
-  EXPECT_EQ(core::Text(4), "Hardware");                  // no text attribute: default
-  EXPECT_EQ(core::Text(5), "");                          // an empty text replaces the default
-  EXPECT_EQ(core::Text(28), "My Apps");
-  EXPECT_EQ(core::Text(999), "");  // only the built-in ids are program texts
+  EXPECT_EQ(core::Text(core::TextId::kNotConnected),
+            "\xE8\xAE\xBE\xE5\xA4\x87");                       // the first of duplicates
+  EXPECT_EQ(core::Text(core::TextId::kHardware), "Hardware");  // no text attribute: default
+  EXPECT_EQ(core::Text(core::TextId::kSerialNumber), "");      // an empty text replaces the default
+  EXPECT_EQ(core::Text(core::TextId::kMyApps), "My Apps");
+  EXPECT_EQ(core::Text(core::TextId{999}), "");  // only the built-in ids are program texts
 
   const std::pair<const char*, bool> files[] = {{"", false},
                                                 {"<lang><item", false},

@@ -138,10 +138,12 @@ TEST(UnlockProcedure, AsksFirstAndTellsWhetherTheConsoleAnswered) {
     EXPECT_EQ(asked, agree);
     const auto shown = ui.shown();
     ASSERT_EQ(shown.size(), agree ? 2u : 1u);
-    EXPECT_EQ(shown[0].windowName + shown[0].text, "LUWNDTIP" + core::Text(80));
+    EXPECT_EQ(shown[0].windowName + shown[0].text,
+              "LUWNDTIP" + core::Text(core::TextId::kUnlockQuestion));
     EXPECT_EQ(shown[0].value, 1);
     if (agree) {
-      EXPECT_EQ(shown[1].text + std::to_string(shown[1].value), core::Text(72) + "0");
+      EXPECT_EQ(shown[1].text + std::to_string(shown[1].value),
+                core::Text(core::TextId::kDeviceUnlocked) + "0");
     }
   }  // a cancelled run's console saw no connection at all: its server times out waiting
   testing_support::ScriptedInteraction ui;
@@ -149,7 +151,7 @@ TEST(UnlockProcedure, AsksFirstAndTellsWhetherTheConsoleAnswered) {
   nowhere.port = 1;
   device::UnlockDevice(
       ui, [] { return std::string("127.0.0.1"); }, nowhere);
-  EXPECT_EQ(ui.Texts("tip").back(), core::Text(1195));
+  EXPECT_EQ(ui.Texts("tip").back(), core::Text(core::TextId::kConsoleNoAnswer));
 }
 
 }  // namespace

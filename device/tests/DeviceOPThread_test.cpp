@@ -24,35 +24,33 @@ class CountingClock : public platform::Clock {
 };
 
 // The wait after a reset lasts 5 s (40 s with a module), keeps a second request out and
-// keeps the adapter until it is over, even when the reset itself has already let go.
+// keeps the adapter until it is over, even when the reset itself has already let go. The
+// caller may drop its flag at once: the thread keeps it until it has told the end.
 TEST(DeviceOPThread, WaitsFiveOrFortySecondsHoldingTheAdapter) {
+  using Op = device::DeviceOPThread;
   CountingClock clock;
   platform::SetClock(&clock);
   device::DeviceUseGuard guard;
-  device::DeviceOPThread thread;
+  Op thread;
   ASSERT_TRUE(thread.Start());
-  const std::pair<int, std::int64_t> cases[] = {{device::DeviceOPThread::kOptionAdapter, 5000},
-                                                {device::DeviceOPThread::kOptionModule, 40000}};
-  for (const auto& [option, ms] : cases) {
+  const std::pair<Op::WaitFor, std::int64_t> cases[] = {{Op::WaitFor::Adapter, 5000},
+                                                        {Op::WaitFor::Module, 40000}};
+  for (const auto& [waitFor, ms] : cases) {
     clock.slept = 0;
-    std::atomic<bool> done{false};
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    const std::weak_ptr<std::atomic<bool>> told = done;
     {
       device::DeviceUse reset = guard.TryTake("the device reset");
-      ASSERT_TRUE(
-          thread.StartOperation(device::DeviceOPThread::kOperationWait, option, &done, reset));
+      ASSERT_TRUE(thread.StartOperation(Op::Operation::Wait, waitFor, std::move(done), reset));
     }
-    EXPECT_FALSE(thread.StartOperation(device::DeviceOPThread::kOperationWait, option, nullptr));
+    EXPECT_FALSE(thread.StartOperation(Op::Operation::Wait, waitFor, nullptr));
     EXPECT_FALSE(guard.TryTake("the device report"));
-    while (!done) std::this_thread::yield();
+    while (thread.busy() || !told.expired()) std::this_thread::yield();
     EXPECT_GE(clock.slept.load(), ms);
     EXPECT_LT(clock.slept.load(), ms + 100);
     EXPECT_FALSE(guard.busy()) << "the adapter is free once the wait has told its end";
-    while (thread.busy()) std::this_thread::yield();
     EXPECT_TRUE(thread.result());
   }
-  // Unknown operations do nothing and leave the thread free.
-  ASSERT_TRUE(thread.StartOperation(7, 0, nullptr));
-  while (thread.busy()) std::this_thread::yield();
   thread.Stop();
   EXPECT_EQ(thread.state(), core::ZThread::kFinished);
   platform::SetClock(nullptr);

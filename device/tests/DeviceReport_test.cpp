@@ -116,8 +116,8 @@ TEST_F(DeviceReportTest, InUseNotConnectedAndBootMode) {
     std::string rows;
     const char* picture;
   } cases[] = {
-      {{"--held"}, false, core::Text(104) + "=", "conn_used.png"},
-      {{}, true, core::Text(3) + "=(USB)", "conn_unknow.png"},
+      {{"--held"}, false, core::Text(core::TextId::kDeviceInUse) + "=", "conn_used.png"},
+      {{}, true, core::Text(core::TextId::kNotConnected) + "=(USB)", "conn_unknow.png"},
       {{"--boot-mode"}, false, "VCI Boot=Mode", ""},
   };
   for (const auto& c : cases) {
@@ -137,7 +137,7 @@ TEST_F(DeviceReportTest, InUseNotConnectedAndBootMode) {
   device::DeviceReport kept;
   kept.firmwareButtonText = "Update Firmware +";
   const device::DeviceReport none = device::NoAdapterReport("USB", kept);
-  EXPECT_EQ(Rows(none), core::Text(3) + "=(USB)");
+  EXPECT_EQ(Rows(none), core::Text(core::TextId::kNotConnected) + "=(USB)");
   EXPECT_TRUE(none.noticeFont);
   EXPECT_EQ(none.connectionImage, "conn_unknow.png");
   EXPECT_EQ(none.firmwareButtonText, kept.firmwareButtonText);
@@ -184,7 +184,7 @@ TEST_F(DeviceReportTest, TheBatteryVoltageLabelAndQuestion) {
     EXPECT_EQ(device::GoOnDespiteLowVoltage(dev, ui), !v.asked) << v.mv;
     dev.Close();
     std::vector<std::string> asked;
-    if (v.asked) asked.push_back("LRESETWNDTIP" + core::Text(108));
+    if (v.asked) asked.push_back("LRESETWNDTIP" + core::Text(core::TextId::kLowVoltageQuestion));
     std::vector<std::string> shown;
     for (const auto& s : ui.shown()) shown.push_back(s.windowName + s.text);
     EXPECT_EQ(shown, asked) << v.mv;

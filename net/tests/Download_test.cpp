@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
+#include "codec/MD5.h"
 #include "core/ZConfig.h"
 #include "net/DownloadFile.h"
-#include "net/MD5.h"
 #include "platform/Files.h"
 #include "tests/support/OtherAccount.h"
 #include "tests/support/ServedFolder.h"
@@ -33,10 +33,7 @@ int FilesIn(const std::string& folder) {
 
 class DownloadTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(web.started());
-    core::ZConfig::Instance().HttpCacert = TestCert("ca.pem");
-  }
+  void SetUp() override { ASSERT_TRUE(web.started()); }
   ServedFolder web{"127.0.0.41"};
   TempFolder local;
 };
@@ -117,9 +114,10 @@ TEST(DownloadTls, TheServerCertificateIsChecked) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    core::ZConfig::Instance().HttpCacert = c.bundle;
+    net::TransferOptions tls;
+    tls.caBundle = c.bundle;
     platform::DeleteFile(local / "fws.xml");
-    EXPECT_EQ(net::_DownloadFile(c.url, local / "fws.xml"), c.result);
+    EXPECT_EQ(net::_DownloadFile(c.url, local / "fws.xml", tls), c.result);
     EXPECT_EQ(platform::FileExists(local / "fws.xml"), c.result == 1);
   }
 }
@@ -127,7 +125,7 @@ TEST(DownloadTls, TheServerCertificateIsChecked) {
 TEST(CheckFileMD5, ComparesTheDigestWithoutRegardToCase) {
   TempFolder local;
   const std::string file = local.Put("KRY.bin", "firmware image");
-  const std::string digest = net::MD5Text("firmware image");
+  const std::string digest = codec::MD5Text("firmware image");
   std::string lower = digest;
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   const std::pair<std::string, bool> cases[] = {
@@ -137,7 +135,7 @@ TEST(CheckFileMD5, ComparesTheDigestWithoutRegardToCase) {
       {digest + " ", false},
       {"", false},
       {digest.substr(0, 31), false},
-      {net::MD5Text("other image"), false},
+      {codec::MD5Text("other image"), false},
   };
   for (const auto& [expected, result] : cases)
     EXPECT_EQ(net::CheckFileMD5(file, expected), result) << "'" << expected << "'";
@@ -151,7 +149,7 @@ TEST(CheckFileMD5, ReadsAFileItMayNotWrite) {
   const std::string file = local.Put("KRY.bin", "firmware image");
   ::chmod(local.path().c_str(), 0755);
   ::chmod(file.c_str(), 0444);
-  const std::string digest = net::MD5Text("firmware image");
+  const std::string digest = codec::MD5Text("firmware image");
   // Root may write any file, so the check runs as an account without that power.
   EXPECT_TRUE(::geteuid() == 0 ? testing_support::AsNobody([&] {
     return ::access(file.c_str(), R_OK) != 0 || net::CheckFileMD5(file, digest);
