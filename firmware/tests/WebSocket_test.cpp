@@ -2,17 +2,12 @@
 // never would.
 #include "firmware/WebSocket.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
-#include "firmware/WsHandshake.h"
-#include "firmware/WsRandom.h"
-#include "firmware/WsSocket.h"
 #include "firmware/tests/ScriptedServer.h"
-#include "net/Base64.h"
 
 namespace {
 
@@ -46,39 +41,6 @@ std::string Pattern(std::size_t n) {
   std::string s;
   for (std::size_t i = 0; i < n; ++i) s.push_back(static_cast<char>('a' + i % 26));
   return s;
-}
-
-TEST(WsHandshake, AcceptValueOfTheRfcExample) {
-  EXPECT_EQ(WsAcceptValue("dGhlIHNhbXBsZSBub25jZQ=="), "s3pPLMBiTxaQ9kYGzzhZRbK+xOo=");
-}
-
-TEST(WsHandshake, KeyIsFourGeneratorValuesAsLittleEndianWords) {
-  WsSeed(12345);
-  const int values[4] = {WsRandom(), WsRandom(), WsRandom(), WsRandom()};
-  WsSeed(12345);
-  const std::string key = WsMakeKey();
-  ASSERT_EQ(key.size(), 24u);
-  const std::string bytes = net::Base64Decode(key);
-  ASSERT_EQ(bytes.size(), 16u);
-  for (int i = 0; i < 4; ++i) {
-    const auto* w = reinterpret_cast<const unsigned char*>(bytes.data() + 4 * i);
-    EXPECT_EQ(w[0] | (w[1] << 8), values[i]);
-    EXPECT_EQ(w[2], 0);
-    EXPECT_EQ(w[3], 0);
-  }
-  // The generator of the workshop computer's C library.
-  WsSeed(1);
-  EXPECT_EQ(WsRandom(), 41);
-  EXPECT_EQ(WsRandom(), 18467);
-}
-
-TEST(WsSocket, AnAbsentPortMeansEighty) {
-  for (const char* port : {static_cast<const char*>(nullptr), ""}) {
-    const auto address = WsResolve("127.0.0.1", port);
-    ASSERT_TRUE(address);
-    EXPECT_EQ(ntohs(address->sin_port), 80);
-  }
-  EXPECT_EQ(ntohs(WsResolve("127.0.0.1", "7890")->sin_port), 7890);
 }
 
 TEST(WebSocket, SendsTheRequestText) {
@@ -314,22 +276,6 @@ TEST(WebSocket, FullSocketBufferIsWaitedOutNotFailed) {
   EXPECT_TRUE(client.conn->pendingSend.empty());
   server.Finish();
   EXPECT_EQ(received, big.size());
-}
-
-TEST(WebSocket, ConnectionsLeaveTheTableAndFreeTheContextLast) {
-  ScriptedServer first([](Peer& peer) { peer.SeesEnd(2000); });
-  ScriptedServer second([](Peer& peer) { peer.SeesEnd(2000); });
-  ws_context* context = ws_context_new();
-  ws_conn* a = conn_connect(context, "127.0.0.1", first.port().c_str());
-  ws_conn* b = conn_connect(context, "127.0.0.1", second.port().c_str());
-  ASSERT_TRUE(a && b);
-  EXPECT_EQ(b->id, 2);
-  EXPECT_EQ(context->connections.size(), 2u);
-  conn_close(a);
-  EXPECT_EQ(context->connections, std::vector<ws_conn*>{b});
-  ws_context_free(context);  // the caller's reference; b still holds one
-  EXPECT_EQ(b->context->references, 1);
-  conn_close(b);
 }
 
 }  // namespace
