@@ -7,7 +7,10 @@
 #include <chrono>
 #include <thread>
 
+#include "firmware/WsHandshake.h"
+#include "firmware/WsRandom.h"
 #include "firmware/tests/ScriptedServer.h"
+#include "net/Base64.h"
 
 namespace {
 
@@ -41,6 +44,19 @@ std::string Pattern(std::size_t n) {
   std::string s;
   for (std::size_t i = 0; i < n; ++i) s.push_back(static_cast<char>('a' + i % 26));
   return s;
+}
+
+// Sixteen key bytes, as a strict server demands: four generator values as little-endian words.
+TEST(WsHandshake, KeyIsFourGeneratorValuesAsLittleEndianWords) {
+  WsSeed(12345);
+  const int values[4] = {WsRandom(), WsRandom(), WsRandom(), WsRandom()};
+  WsSeed(12345);
+  const std::string bytes = net::Base64Decode(WsMakeKey());
+  ASSERT_EQ(bytes.size(), 16u);
+  for (int i = 0; i < 4; ++i) {
+    const auto* w = reinterpret_cast<const unsigned char*>(bytes.data() + 4 * i);
+    EXPECT_EQ(w[0] | (w[1] << 8) | (w[2] << 16) | (w[3] << 24), values[i]);
+  }
 }
 
 TEST(WebSocket, SendsTheRequestText) {
@@ -276,6 +292,22 @@ TEST(WebSocket, FullSocketBufferIsWaitedOutNotFailed) {
   EXPECT_TRUE(client.conn->pendingSend.empty());
   server.Finish();
   EXPECT_EQ(received, big.size());
+}
+
+// A connection leaves its context's table when closed; the context lives on until its last
+// connection is gone, so freeing it first never frees what a connection still uses.
+TEST(WebSocket, ConnectionsLeaveTheTableAndFreeTheContextLast) {
+  ScriptedServer first([](Peer& peer) { peer.SeesEnd(2000); });
+  ScriptedServer second([](Peer& peer) { peer.SeesEnd(2000); });
+  ws_context* context = ws_context_new();
+  ws_conn* a = conn_connect(context, "127.0.0.1", first.port().c_str());
+  ws_conn* b = conn_connect(context, "127.0.0.1", second.port().c_str());
+  ASSERT_TRUE(a && b);
+  conn_close(a);
+  EXPECT_EQ(context->connections, std::vector<ws_conn*>{b});
+  ws_context_free(context);  // the caller's reference; b still holds one
+  EXPECT_EQ(b->context->references, 1);
+  conn_close(b);
 }
 
 }  // namespace
