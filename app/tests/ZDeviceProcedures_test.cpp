@@ -209,8 +209,7 @@ TEST_F(DeviceProceduresTest, ExternalToolsRunInTheRootFolderFoundThereFirst) {
   for (const Case& c : cases) {
     ::unlink((root / "ran.txt").c_str());
     EXPECT_TRUE(procedures->StartTool(c.tool)) << ::testing::PrintToString(Messages());
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!platform::FileExists(root / "ran.txt") && std::chrono::steady_clock::now() < end)
+    for (int i = 0; i < 10000 && !platform::FileExists(root / "ran.txt"); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     EXPECT_EQ(platform::ReadFile(root / "ran.txt").value_or(""), root.path() + " " + c.copy + "\n");
   }
@@ -221,7 +220,9 @@ TEST_F(DeviceProceduresTest, ExternalToolsRunInTheRootFolderFoundThereFirst) {
   EXPECT_EQ(Messages(), std::vector<std::string>{"The tool NoSuchTool.exe was not found."});
 }
 
-TEST_F(DeviceProceduresTest, NoAutomaticOpeningOfflineAndAtMostOnce) {
+// Offline the window never opens by itself (and says nothing); the button opens it, as the
+// kept image may serve, and the holding of the adapter ends with the window.
+TEST_F(DeviceProceduresTest, NoAutomaticOpeningOffline) {
   VciSim sim;
   ASSERT_TRUE(sim.ok()) << sim.output();
   StartCore(sim);
@@ -229,12 +230,11 @@ TEST_F(DeviceProceduresTest, NoAutomaticOpeningOfflineAndAtMostOnce) {
   procedures->SetFirmwareWindow([&](firmware::FirmwareJobSetup) { ++opened; });
   procedures->Report();
   ASSERT_TRUE(procedures->lastReport().firmwareUpdate);
-  EXPECT_FALSE(procedures->AutoFirmwareUpdate()) << "offline";
-  EXPECT_TRUE(ui.shown().empty()) << "the automatic opening never says why not";
-  // The button opens it, offline too (the kept image may serve).
+  EXPECT_FALSE(procedures->AutoFirmwareUpdate());
+  EXPECT_TRUE(ui.shown().empty());
   EXPECT_TRUE(procedures->FirmwareUpdate());
   EXPECT_EQ(opened, 1);
-  EXPECT_FALSE(procedures->busy()) << "the window's holding ended with it";
+  EXPECT_FALSE(procedures->busy());
 }
 
 // Online, with new firmware in the catalogue: the window opens by itself once, and not at
