@@ -347,7 +347,7 @@ TEST_F(AppProcedureTest, TheDescriptionComesFromWebAddressesOnly) {
   EXPECT_EQ(p->FetchDescription(), "");
 }
 
-TEST(AppPresentation, ButtonsFollowTheInstalledStateAndTheTarget) {
+TEST(AppPresentation, ButtonsAndStateWordsFollowTheInstalledStateAndTheTarget) {
   TempFolder dir;
   const std::string target = dir.Put("run.sh", "");
   const struct {
@@ -355,13 +355,14 @@ TEST(AppPresentation, ButtonsFollowTheInstalledStateAndTheTarget) {
     const char* version;
     std::string target;
     apps::AppButtons buttons;
+    int word;
     const char* badge;
   } cases[] = {
-      {false, "1.0", target, kInstallOnly, "app_uninstalled.png"},
-      {true, "1.0", target, kInstalledCurrent, "app_installed.png"},
-      {true, "1.0", dir / "missing", {false, false, true, false}, "app_installed.png"},
-      {true, "0.9", target, kUpdatable, "app_update.png"},
-      {true, "0.9", "", {false, true, true, false}, "app_update.png"},
+      {false, "1.0", target, kInstallOnly, 37, "app_uninstalled.png"},
+      {true, "1.0", target, kInstalledCurrent, 32, "app_installed.png"},
+      {true, "1.0", dir / "missing", {false, false, true, false}, 32, "app_installed.png"},
+      {true, "0.9", target, kUpdatable, 31, "app_update.png"},
+      {true, "0.9", "", {false, true, true, false}, 31, "app_update.png"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.version) + " " + c.target);
@@ -371,6 +372,7 @@ TEST(AppPresentation, ButtonsFollowTheInstalledStateAndTheTarget) {
     app.appInfo.Version = c.version;
     app.appInfo.Target = c.target;
     EXPECT_EQ(apps::ButtonsFor(app), c.buttons);
+    EXPECT_EQ(apps::StatusLabel(app), core::Text(42) + core::Text(c.word));
     EXPECT_STREQ(apps::BadgeFile(app), c.badge);
   }
 }

@@ -300,7 +300,10 @@ TEST_F(FirmwareJobTest, OnlyWebAddressesOfTheCatalogueAreOpened) {
   const struct {
     const char* url;
     bool opened;
-  } cases[] = {{"HTTPS://127.0.0.42/log", true}, {"file:///etc/passwd", false}, {"http://", false}};
+  } cases[] = {{"HTTPS://127.0.0.42/log", true},
+               {"file:///etc/passwd", false},
+               {"http://", false},
+               {"http:///etc/passwd", false}};
   for (const auto& c : cases) {
     const std::string fws = root / "links.xml";
     platform::WriteFile(fws, std::string("<FWS><ITEM><PID>769</PID><VERSION>2.0.0.0</VERSION>"
