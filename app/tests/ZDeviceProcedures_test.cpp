@@ -129,7 +129,18 @@ TEST_F(DeviceProceduresTest, WhileTheFirmwareJobRunsNothingElseTouchesTheAdapter
     job.RequestClose();
   });
   std::thread window([&] { EXPECT_TRUE(procedures->FirmwareUpdate()); });
-  while (!writing) std::this_thread::yield();
+  // A failure below still closes the window, so the test ends instead of waiting for it.
+  struct Closing {
+    std::atomic<bool>& finish;
+    std::thread& window;
+    ~Closing() {
+      finish = true;
+      if (window.joinable()) window.join();
+    }
+  } closing{finish, window};
+  for (int i = 0; i < 20000 && !writing; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(writing) << "the firmware window never started its update";
   ASSERT_TRUE(sim.WaitFor("firmware write begins"));
   EXPECT_TRUE(procedures->busy());
 
@@ -272,7 +283,9 @@ TEST_F(DeviceProceduresTest, AutomaticOpeningOnlyWhenEveryConditionHolds) {
                                         device::DeviceOPThread::kOptionModule, &done));
   EXPECT_FALSE(procedures->AutoFirmwareUpdate()) << "the page waits after a reset";
   EXPECT_FALSE(procedures->AutoFirmwareUpdate()) << "and does not try again later";
-  while (!done) std::this_thread::yield();
+  for (int i = 0; i < 20000 && !done; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(done) << "the wait after the reset never ended";
 
   fresh();
   core.commSettings()->current().Type = core::kCommFarlink;
