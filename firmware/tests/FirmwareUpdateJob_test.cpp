@@ -141,23 +141,13 @@ TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
   EXPECT_FALSE(dev.connected());
 }
 
-TEST_F(FirmwareJobTest, LowVoltageQuestionAndCancel) {
-  const struct {
-    int millivolts;
-    bool unreadable;
-    bool asked;
-  } cases[] = {{9000, false, false}, {8999, false, true}, {12000, true, true}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.millivolts);
-    Strings args = {"--profile", Profile("[Adapter]\nVoltage=" + std::to_string(c.millivolts))};
-    if (c.unreadable) args.push_back("--voltage-unreadable");
-    auto sim = Sim(args);
-    ASSERT_TRUE(sim->ok()) << sim->output();
-    ui.Clear();
-    ui.Answer({false});  // Cancel, should it ask
-    EXPECT_EQ(Update().lastRunOk, !c.asked);
-    EXPECT_EQ(ui.Texts("tip"), c.asked ? Strings{core::Text(108)} : Strings{});
-  }
+// The voltage rule itself is the device's; here: a cancelled question ends the run closed.
+TEST_F(FirmwareJobTest, LowVoltageQuestionCancelled) {
+  auto sim = Sim({"--profile", Profile("[Adapter]\nVoltage=8999\n")});
+  ASSERT_TRUE(sim->ok()) << sim->output();
+  ui.Answer({false});
+  EXPECT_FALSE(Update().lastRunOk);
+  EXPECT_EQ(ui.Texts("tip"), Strings{core::Text(108)});
 }
 
 // The adapter lost halfway through the write: the module is not touched, and the adapter,

@@ -170,6 +170,8 @@ class PageTests : public QObject {
                                         << "Save language [chinese]." << false;
     QTest::newRow("the active entry") << 0 << true << "255"
                                       << "" << false;
+    QTest::newRow("no entry chosen") << -1 << true << "255"
+                                     << "" << false;
     QTest::newRow("file cannot be written") << 2 << true << "255"
                                             << "" << true;
   }
