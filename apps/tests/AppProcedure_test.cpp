@@ -355,14 +355,19 @@ TEST(AppPresentation, ButtonsAndStateWordsFollowTheInstalledStateAndTheTarget) {
     const char* version;
     std::string target;
     apps::AppButtons buttons;
-    int word;
+    std::string word;
     const char* badge;
   } cases[] = {
-      {false, "1.0", target, kInstallOnly, 37, "app_uninstalled.png"},
-      {true, "1.0", target, kInstalledCurrent, 32, "app_installed.png"},
-      {true, "1.0", dir / "missing", {false, false, true, false}, 32, "app_installed.png"},
-      {true, "0.9", target, kUpdatable, 31, "app_update.png"},
-      {true, "0.9", "", {false, true, true, false}, 31, "app_update.png"},
+      {false, "1.0", target, kInstallOnly, core::Text(37), "app_uninstalled.png"},
+      {true, "1.0", target, kInstalledCurrent, core::Text(32), "app_installed.png"},
+      {true,
+       "1.0",
+       dir / "missing",
+       {false, false, true, false},
+       core::Text(32),
+       "app_installed.png"},
+      {true, "0.9", target, kUpdatable, core::Text(31), "app_update.png"},
+      {true, "0.9", "", {false, true, true, false}, core::Text(31), "app_update.png"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.version) + " " + c.target);
@@ -372,7 +377,7 @@ TEST(AppPresentation, ButtonsAndStateWordsFollowTheInstalledStateAndTheTarget) {
     app.appInfo.Version = c.version;
     app.appInfo.Target = c.target;
     EXPECT_EQ(apps::ButtonsFor(app), c.buttons);
-    EXPECT_EQ(apps::StatusLabel(app), core::Text(42) + core::Text(c.word));
+    EXPECT_EQ(apps::StatusLabel(app), core::Text(42) + c.word);
     EXPECT_STREQ(apps::BadgeFile(app), c.badge);
   }
 }
