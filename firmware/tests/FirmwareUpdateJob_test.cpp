@@ -128,7 +128,7 @@ TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
   EXPECT_FALSE(job->RequestClose()) << "closing is refused while busy";
   job->WaitIdle();
   s = job->state();
-  EXPECT_TRUE(s.lastRunOk) << s.status;
+  EXPECT_TRUE(s.lastRun.ok()) << s.status;
   EXPECT_EQ(maxVciBar, 120);
   EXPECT_GT(vciBarsBetween, 0) << "the bar follows the write, not only its end";
   // The rows are read again: both parts now run the catalogue's versions.
@@ -146,7 +146,9 @@ TEST_F(FirmwareJobTest, LowVoltageQuestionCancelled) {
   auto sim = Sim({"--profile", Profile("[Adapter]\nVoltage=8999\n")});
   ASSERT_TRUE(sim->ok()) << sim->output();
   ui.Answer({false});
-  EXPECT_FALSE(Update().lastRunOk);
+  const auto run = Update().lastRun;
+  EXPECT_EQ(run.stage, firmware::FirmwareStage::LowVoltage);
+  EXPECT_EQ(run.reason, core::Text(108));
   EXPECT_EQ(ui.Texts("tip"), Strings{core::Text(108)});
 }
 
@@ -156,7 +158,7 @@ TEST_F(FirmwareJobTest, AFailedVciWriteStopsBeforeTheModuleAndIsOfferedAgain) {
   auto sim = Sim({"--module", "--fw-fail-halfway"});
   ASSERT_TRUE(sim->ok()) << sim->output();
   const auto s = Update();
-  EXPECT_FALSE(s.lastRunOk);
+  EXPECT_EQ(s.lastRun.stage, firmware::FirmwareStage::WriteVci);
   EXPECT_EQ(s.status, "Updating VCI firmware ... Failed");
   EXPECT_FALSE(sim->WaitFor("put-file", 200)) << "the module was not touched";
   EXPECT_THAT(ui.Texts("status"), testing::Not(testing::Contains(core::Text(25))));
@@ -172,7 +174,7 @@ TEST_F(FirmwareJobTest, OnlyTheModuleRowTicked) {
   auto sim = Sim({"--module", "--upgrade-ms", "150000"});
   ASSERT_TRUE(sim->ok()) << sim->output();
   const auto s = Update(true);
-  EXPECT_TRUE(s.lastRunOk) << s.status << "\n" << sim->output();
+  EXPECT_TRUE(s.lastRun.ok()) << s.status << "\n" << sim->output();
   EXPECT_EQ(s.vci.currentVersion, "1.2.3.4") << "the VCI was left alone";
   EXPECT_EQ(s.system.currentVersion, "V1.1.0");
   EXPECT_EQ(maxVciBar, 0);
@@ -186,30 +188,29 @@ TEST_F(FirmwareJobTest, OnlyTheModuleRowTicked) {
 // held the rest, by the checksum command after it. A module that did not get both files
 // whole is never told to upgrade.
 TEST_F(FirmwareJobTest, ModuleFaultsEndTheRunWithTheirMessage) {
-  const std::string checkFailed = "Checking DoIP system status ... Failed";
-  const std::string updateFailed = "Updating system firmware ... Failed";
+  using Stage = firmware::FirmwareStage;
   const struct {
     const char* fault;
     Strings messages;
-    std::string status;
+    Stage stage;
     bool upgradeStarted;
   } cases[] = {
-      {"--module-refuse", {"Connect device failed！"}, checkFailed, false},
-      {"--mount-unreadable", {""}, checkFailed, false},
-      {"--module-corrupt", {"Checksum firmware failed！"}, updateFailed, false},
-      {"--module-drop-file", {"Trans fwup failed！", "md5sum failed！"}, updateFailed, false},
+      {"--module-refuse", {"Connect device failed！"}, Stage::ModuleCheck, false},
+      {"--mount-unreadable", {""}, Stage::ModuleCheck, false},
+      {"--module-corrupt", {"Checksum firmware failed！"}, Stage::UploadTool, false},
+      {"--module-drop-file", {"Trans fwup failed！", "md5sum failed！"}, Stage::UploadTool, false},
       {"--module-drop-image",
        {"Transfer firmware failed！", "md5sum failed！"},
-       updateFailed,
+       Stage::UploadImage,
        false},
-      {"--module-never-returns", {"Reconnect device failed！"}, updateFailed, true},
+      {"--module-never-returns", {"Reconnect device failed！"}, Stage::ModuleBack, true},
       {"--upgrade-refused",
        {"The module refused the upgrade: Command failed: Permission denied"},
-       updateFailed,
+       Stage::Upgrade,
        true},
       {"--comes-back-old",
        {"After the update the module reports version V1.0.3 instead of V1.1.0."},
-       updateFailed,
+       Stage::VersionCheck,
        true},
   };
   // Pauses (up to the 96 s reboot wait and 256 retries) at a two-hundredth.
@@ -222,10 +223,12 @@ TEST_F(FirmwareJobTest, ModuleFaultsEndTheRunWithTheirMessage) {
     auto sim = Sim({"--module", "--upgrade-ms", "20000", c.fault});
     ASSERT_TRUE(sim->ok()) << sim->output();
     const auto s = Update(true);
-    EXPECT_FALSE(s.lastRunOk);
-    EXPECT_EQ(s.status, c.status);
+    EXPECT_EQ(s.lastRun.stage, c.stage);
+    EXPECT_EQ(s.status, c.stage == Stage::ModuleCheck ? "Checking DoIP system status ... Failed"
+                                                      : "Updating system firmware ... Failed");
     const Strings messages = ui.Texts("message");
     EXPECT_THAT(c.messages, testing::Contains(messages.empty() ? "" : messages.back()));
+    EXPECT_EQ(s.lastRun.reason, messages.empty() ? s.status : messages.back());
     EXPECT_EQ(s.system.currentVersion, "V1.0.3");
     EXPECT_EQ(sim->WaitFor("upgrade_start", 50), c.upgradeStarted);
     ExpectKeptImagesIntact();
@@ -254,7 +257,7 @@ TEST_F(FirmwareJobTest, AMissingOrForeignKeptImageIsNeverWritten) {
       std::remove(image.c_str());
     else
       platform::WriteFile(image, "an image for another adapter");
-    EXPECT_FALSE(Update().lastRunOk);
+    EXPECT_EQ(Update().lastRun.stage, firmware::FirmwareStage::DownloadVciImage);
     EXPECT_FALSE(sim->WaitFor("firmware write", 100));
   }
 }
