@@ -83,8 +83,8 @@ TEST_F(StartUpTest, AConfigurationThatCannotBeReadIsNamedAndEndsTheStart) {
   EXPECT_EQ(app::RunProgram(shell, ui), 0);
   EXPECT_TRUE(shell.calls.empty());
   ASSERT_EQ(ui.Texts("message").size(), 1u);
-  EXPECT_EQ(ui.Texts("message")[0],
-            core::Text(1060) + "\n" + (root / "Config/KavoraC.ini") + "\nit is a folder");
+  EXPECT_EQ(ui.Texts("message")[0], core::Text(core::TextId::kConfigUnreadable) + "\n" +
+                                        (root / "Config/KavoraC.ini") + "\nit is a folder");
   EXPECT_NE(platform::ReadFile(root / "Kavora.log")->find("Failed to read configuration file."),
             std::string::npos);
   EXPECT_TRUE(platform::IsDirectory(root / "Config/KavoraC.ini"));

@@ -12,8 +12,8 @@
 #include "apps/AppPresentation.h"
 #include "apps/ZAPPProcedure.h"
 #include "apps/ZKRYAPPManager.h"
+#include "codec/MD5.h"
 #include "core/ProgramTexts.h"
-#include "net/MD5.h"
 #include "net/ZDownloadFileService.h"
 #include "platform/Files.h"
 #include "tests/support/RecordingInstaller.h"
@@ -67,7 +67,7 @@ class AppProcedureTest : public ::testing::Test {
         "<APPS><APP><ITEM><ID>7</ID><CLSID>1</CLSID><NAME>Scope</NAME><VERSION>2.0</VERSION>"
         "<SIZE>" +
         std::to_string(size < 0 ? int(kInstaller.size()) : size) + "</SIZE><MD5>" +
-        net::MD5Text(kInstaller) + "</MD5><DOWNLOADURL>" + server.Url("/apps/7/install.exe") +
+        codec::MD5Text(kInstaller) + "</MD5><DOWNLOADURL>" + server.Url("/apps/7/install.exe") +
         "</DOWNLOADURL><DESCURL>" + server.Url("/desc.txt") + "</DESCURL></ITEM></APP></APPS>";
     EXPECT_TRUE(catalogue.LoadFromFile(dir.Put("APPS.xml", xml)));
     return *catalogue.objects().at(0);
@@ -102,7 +102,7 @@ class AppProcedureTest : public ::testing::Test {
   testing_support::ServedFolder server{"127.0.0.61"};
   apps::ZKRYAPPManager catalogue{dir / "Apps"};
   ScriptedInteraction script;
-  net::ZDownloadFileService service;
+  net::ZDownloadFileService service{""};
   std::vector<apps::AppButtons> published;
 };
 
@@ -114,8 +114,10 @@ TEST_F(AppProcedureTest, InstallDownloadsChecksRunsTheInstallerAndRereadsTheStat
   EXPECT_EQ(Runs(), "i\n");
   EXPECT_EQ(app.state(), apps::ZKRYApp::State::Current);
   EXPECT_EQ(published.back(), kInstalledCurrent);
-  EXPECT_EQ(InstallTexts().at(1), core::Text(17)) << "the started event";
-  EXPECT_EQ(LastInstallTexts(4), (Strings{"100%", core::Text(35), core::Text(36), core::Text(37)}));
+  EXPECT_EQ(InstallTexts().at(1), core::Text(core::TextId::kDownloading)) << "the started event";
+  EXPECT_EQ(LastInstallTexts(4),
+            (Strings{"100%", core::Text(core::TextId::kChecking),
+                     core::Text(core::TextId::kInstalling), core::Text(core::TextId::kInstall)}));
   EXPECT_FALSE(p->busy());
   EXPECT_TRUE(script.Texts("tip").empty());
 }
@@ -132,7 +134,7 @@ TEST_F(AppProcedureTest, AnInstallerLongerThanItsSizeIsCutAndFailsTheCheck) {
   for (const auto& tip : script.shown())
     EXPECT_TRUE(tip.kind != "tip" || tip.windowName + std::to_string(tip.value) == "FCFWND0");
 
-  EXPECT_EQ(InstallTexts().back(), core::Text(37));
+  EXPECT_EQ(InstallTexts().back(), core::Text(core::TextId::kInstall));
   EXPECT_FALSE(platform::FileExists(app.installerPath));
   EXPECT_EQ(Runs(), "");
   EXPECT_EQ(published.back(), kInstallOnly);
@@ -177,7 +179,7 @@ TEST_F(AppProcedureTest, ACancelledDownloadInstallsNothingAndOffersInstallAgain)
   p->SetObserver(&observer);
   p->Install();
   EXPECT_EQ(Runs() + std::to_string(script.Texts("tip").size()), "0") << "no run, no check";
-  EXPECT_EQ(InstallTexts().back(), core::Text(37));
+  EXPECT_EQ(InstallTexts().back(), core::Text(core::TextId::kInstall));
   EXPECT_TRUE(std::filesystem::is_empty(app.installFolder)) << "no installer, no part file";
   EXPECT_EQ(published.back(), kInstallOnly);
   EXPECT_FALSE(p->busy() || p->CancelDownload()) << "nothing left to cancel";
@@ -191,7 +193,7 @@ TEST_F(AppProcedureTest, RemovalWithoutAnInstallerStillLeavesTheApplicationNotIn
   EXPECT_FALSE(platform::FileExists(app.appInfoPath()));
   EXPECT_EQ(app.state(), apps::ZKRYApp::State::NotInstalled);
   EXPECT_EQ(published.back(), kInstallOnly);
-  EXPECT_EQ(InstallTexts(), Strings{core::Text(37)});
+  EXPECT_EQ(InstallTexts(), Strings{core::Text(core::TextId::kInstall)});
 }
 
 // The old installer removes, the new one (checked beside it, then moved over it) installs;
@@ -207,9 +209,9 @@ TEST_F(AppProcedureTest, AnUpdateReplacesOnlyWithACheckedNewInstaller) {
     int size;
     bool cancel;
   } failures[] = {
-      {"missing on the server", "/apps/7/none.exe", net::MD5Text(kNewInstaller), size, false},
-      {"another MD5", "/apps/7/new.exe", net::MD5Text("other"), size, false},
-      {"another size", "/apps/7/new.exe", net::MD5Text(kNewInstaller), size - 1, false},
+      {"missing on the server", "/apps/7/none.exe", codec::MD5Text(kNewInstaller), size, false},
+      {"another MD5", "/apps/7/new.exe", codec::MD5Text("other"), size, false},
+      {"another size", "/apps/7/new.exe", codec::MD5Text(kNewInstaller), size - 1, false},
       {"window closed", "/apps/7/big.exe", "", 0, true},
   };
   apps::ZKRYApp& app = Load();
@@ -225,14 +227,15 @@ TEST_F(AppProcedureTest, AnUpdateReplacesOnlyWithACheckedNewInstaller) {
     Offer(app, server.Url(c.url), c.md5, c.size);
     if (c.cancel) p->SetObserver(&observer);
     p->Update();
-    EXPECT_EQ(script.Texts("tip"), c.cancel ? Strings{} : Strings{core::Text(107)});
+    EXPECT_EQ(script.Texts("tip"),
+              c.cancel ? Strings{} : Strings{core::Text(core::TextId::kFileCheckFailed)});
     EXPECT_EQ(FolderContents(dir / "Apps/7"), installed);
     EXPECT_EQ(app.appInfo.Version, "2.0");
     EXPECT_EQ(published.back(), kUpdatable);
     EXPECT_FALSE(platform::FileExists(p->UpdateInstallerPath()));
     EXPECT_FALSE(p->busy());
   }
-  Offer(app, server.Url("/apps/7/new.exe"), net::MD5Text(kNewInstaller), size);
+  Offer(app, server.Url("/apps/7/new.exe"), codec::MD5Text(kNewInstaller), size);
   p = Procedure(app);
   p->Update();
   EXPECT_EQ(Runs(), "i\nu\ni\nnew i\n");
@@ -300,13 +303,15 @@ TEST_F(AppProcedureTest, OfflineInstallUsesTheInstallerOnDiskOrShowsTheCheckMess
   apps::ZKRYApp& app = Load();
   auto p = Procedure(app, /*offline=*/true);
   p->Install();
-  EXPECT_EQ(script.Texts("tip"), Strings{core::Text(107)});
+  EXPECT_EQ(script.Texts("tip"), Strings{core::Text(core::TextId::kFileCheckFailed)});
   script.Clear();
   dir.Put("Apps/7/install.exe", kInstaller);
   p->Install();
   EXPECT_TRUE(script.Texts("tip").empty());
   EXPECT_EQ(app.state(), apps::ZKRYApp::State::Current);
-  EXPECT_EQ(InstallTexts(), (Strings{core::Text(35), core::Text(36), core::Text(37)}));
+  EXPECT_EQ(InstallTexts(),
+            (Strings{core::Text(core::TextId::kChecking), core::Text(core::TextId::kInstalling),
+                     core::Text(core::TextId::kInstall)}));
   p->Update();
   EXPECT_EQ(Runs(), "i\n");
   EXPECT_EQ(p->FetchDescription(), "");
@@ -315,7 +320,7 @@ TEST_F(AppProcedureTest, OfflineInstallUsesTheInstallerOnDiskOrShowsTheCheckMess
 
 TEST_F(AppProcedureTest, EventsFromTheServiceThreadKeepTheirOrderAndTheStepRunsThere) {
   apps::ZKRYApp& app = Load();
-  net::ZDownloadFileService threaded;
+  net::ZDownloadFileService threaded{""};
   ASSERT_TRUE(threaded.Start());
   std::thread::id stepThread;
   apps::ZAPPProcedure p(app, script, {false, false},
@@ -331,7 +336,9 @@ TEST_F(AppProcedureTest, EventsFromTheServiceThreadKeepTheirOrderAndTheStepRunsT
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   ASSERT_TRUE(finished);
   EXPECT_NE(stepThread, std::this_thread::get_id());
-  EXPECT_EQ(LastInstallTexts(3), (Strings{core::Text(35), core::Text(36), core::Text(37)}));
+  EXPECT_EQ(LastInstallTexts(3),
+            (Strings{core::Text(core::TextId::kChecking), core::Text(core::TextId::kInstalling),
+                     core::Text(core::TextId::kInstall)}));
   threaded.Stop();
 }
 
@@ -358,16 +365,22 @@ TEST(AppPresentation, ButtonsAndStateWordsFollowTheInstalledStateAndTheTarget) {
     std::string word;
     const char* badge;
   } cases[] = {
-      {false, "1.0", target, kInstallOnly, core::Text(37), "app_uninstalled.png"},
-      {true, "1.0", target, kInstalledCurrent, core::Text(32), "app_installed.png"},
+      {false, "1.0", target, kInstallOnly, core::Text(core::TextId::kInstall),
+       "app_uninstalled.png"},
+      {true, "1.0", target, kInstalledCurrent, core::Text(core::TextId::kRun), "app_installed.png"},
       {true,
        "1.0",
        dir / "missing",
        {false, false, true, false},
-       core::Text(32),
+       core::Text(core::TextId::kRun),
        "app_installed.png"},
-      {true, "0.9", target, kUpdatable, core::Text(31), "app_update.png"},
-      {true, "0.9", "", {false, true, true, false}, core::Text(31), "app_update.png"},
+      {true, "0.9", target, kUpdatable, core::Text(core::TextId::kUpdate), "app_update.png"},
+      {true,
+       "0.9",
+       "",
+       {false, true, true, false},
+       core::Text(core::TextId::kUpdate),
+       "app_update.png"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.version) + " " + c.target);
@@ -377,7 +390,7 @@ TEST(AppPresentation, ButtonsAndStateWordsFollowTheInstalledStateAndTheTarget) {
     app.appInfo.Version = c.version;
     app.appInfo.Target = c.target;
     EXPECT_EQ(apps::ButtonsFor(app), c.buttons);
-    EXPECT_EQ(apps::StatusLabel(app), core::Text(42) + c.word);
+    EXPECT_EQ(apps::StatusLabel(app), core::Text(core::TextId::kPlease) + c.word);
     EXPECT_STREQ(apps::BadgeFile(app), c.badge);
   }
 }
@@ -398,7 +411,7 @@ TEST(AppPresentation, PercentagesDoNotOverflowAndPicturesStayInTheSkin) {
       {"x/../../y.png", nullptr},
       {"..", nullptr},
       {"/etc/passwd", nullptr},
-      {"\\\\host\\x.png", nullptr},
+      {R"(\\host\x.png)", nullptr},
       {"C:\\x.png", nullptr},
       {"a.png' dest='0,0,1,1", nullptr},
   };

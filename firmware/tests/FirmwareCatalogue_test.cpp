@@ -1,10 +1,10 @@
 // The firmware catalogue: reading fws.xml, the new-firmware rule, and fetching an image.
 #include <gtest/gtest.h>
 
+#include "codec/MD5.h"
 #include "core/ZConfig.h"
 #include "firmware/FetchFirmwareImage.h"
 #include "firmware/ZKRYFirmwareManager.h"
-#include "net/MD5.h"
 #include "platform/Files.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/ServedFolder.h"
@@ -131,19 +131,19 @@ TEST_F(FetchImageTest, OnlyAnImageThatMatchesTheCatalogueIsUsedOrKept) {
     bool result;
     const char* lastStatus;
   } cases[] = {
-      {"fresh image", "/img/KRY-2.1.bin", true, "old image 2.0", net::MD5Text(kNew), true,
+      {"fresh image", "/img/KRY-2.1.bin", true, "old image 2.0", codec::MD5Text(kNew), true,
        "Firmware verifying... "},
-      {"fresh image of another MD5", "/img/KRY-2.1.bin", true, "old image 2.0", net::MD5Text("x"),
+      {"fresh image of another MD5", "/img/KRY-2.1.bin", true, "old image 2.0", codec::MD5Text("x"),
        false, "Firmware incorrect "},
       {"download fails, kept image matches", "/img/missing.bin", true, "old image 2.0",
-       net::MD5Text(kOld), true, "Firmware verifying... "},
+       codec::MD5Text(kOld), true, "Firmware verifying... "},
       {"download fails, kept image of another model", "/img/missing.bin", true, "other model",
-       net::MD5Text(kOld), false, "Firmware incorrect "},
-      {"download fails, nothing kept", "/img/missing.bin", true, nullptr, net::MD5Text(kOld), false,
-       "Firmware not found!"},
+       codec::MD5Text(kOld), false, "Firmware incorrect "},
+      {"download fails, nothing kept", "/img/missing.bin", true, nullptr, codec::MD5Text(kOld),
+       false, "Firmware not found!"},
       {"offline, kept image matches", "/img/missing.bin", false, "old image 2.0",
-       net::MD5Text(kOld), true, "Firmware verifying... "},
-      {"offline, nothing kept", "/img/missing.bin", false, nullptr, net::MD5Text(kOld), false,
+       codec::MD5Text(kOld), true, "Firmware verifying... "},
+      {"offline, nothing kept", "/img/missing.bin", false, nullptr, codec::MD5Text(kOld), false,
        "Firmware not found!"},
   };
   for (const auto& c : cases) {

@@ -135,7 +135,7 @@ TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
   EXPECT_EQ(s.vci.currentVersion, "2.0.0.0");
   EXPECT_EQ(s.system.currentVersion, "V1.1.0");
   EXPECT_FALSE(s.vci.ticked || s.system.ticked);
-  EXPECT_THAT(ui.Texts("status"), testing::Contains(core::Text(25)));
+  EXPECT_THAT(ui.Texts("status"), testing::Contains(core::Text(core::TextId::kUpdateCompleted)));
   EXPECT_TRUE(ui.Texts("tip").empty()) << "12.34 V asks nothing";
   EXPECT_TRUE(job->RequestClose());
   EXPECT_FALSE(dev.connected());
@@ -148,8 +148,8 @@ TEST_F(FirmwareJobTest, LowVoltageQuestionCancelled) {
   ui.Answer({false});
   const auto run = Update().lastRun;
   EXPECT_EQ(run.stage, firmware::FirmwareStage::LowVoltage);
-  EXPECT_EQ(run.reason, core::Text(108));
-  EXPECT_EQ(ui.Texts("tip"), Strings{core::Text(108)});
+  EXPECT_EQ(run.reason, core::Text(core::TextId::kLowVoltageQuestion));
+  EXPECT_EQ(ui.Texts("tip"), Strings{core::Text(core::TextId::kLowVoltageQuestion)});
 }
 
 // The adapter lost halfway through the write: the module is not touched, and the adapter,
@@ -161,7 +161,8 @@ TEST_F(FirmwareJobTest, AFailedVciWriteStopsBeforeTheModuleAndIsOfferedAgain) {
   EXPECT_EQ(s.lastRun.stage, firmware::FirmwareStage::WriteVci);
   EXPECT_EQ(s.status, "Updating VCI firmware ... Failed");
   EXPECT_FALSE(sim->WaitFor("put-file", 200)) << "the module was not touched";
-  EXPECT_THAT(ui.Texts("status"), testing::Not(testing::Contains(core::Text(25))));
+  EXPECT_THAT(ui.Texts("status"),
+              testing::Not(testing::Contains(core::Text(core::TextId::kUpdateCompleted))));
   device::ZKRYDevice dev;
   auto again = Job(dev);
   again->Start();
@@ -327,14 +328,14 @@ TEST_F(FirmwareJobTest, ResetWithAndWithoutModuleRefusedOrCancelled) {
     Strings tips;
     Strings progressWindows;
   } cases[] = {
-      {{}, false, true, {core::Text(2)}, {comm}},
+      {{}, false, true, {core::Text(core::TextId::kResetQuestion)}, {comm}},
       {{"--module"},
        false,
        true,
-       {core::Text(2)},
+       {core::Text(core::TextId::kResetQuestion)},
        {comm, "HWRESETTIP Reset Device Restart system"}},
-      {{"--held"}, false, false, {core::Text(105)}, {}},
-      {{}, true, false, {core::Text(2)}, {}},
+      {{"--held"}, false, false, {core::Text(core::TextId::kResetInUseQuestion)}, {}},
+      {{}, true, false, {core::Text(core::TextId::kResetQuestion)}, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.simArgs) + (c.cancel ? " cancelled" : ""));

@@ -7,8 +7,8 @@
 #include <QTimer>
 
 #include "apps/ZKRYAPPManager.h"
+#include "codec/MD5.h"
 #include "core/ProgramTexts.h"
-#include "net/MD5.h"
 #include "net/ZDownloadFileService.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -21,13 +21,14 @@
 #include "ui/GuiInteraction.h"
 #include "ui/KRYAPPManagerWnd.h"
 #include "ui/MainFrameWnd.h"
+#include "ui/QtText.h"
 #include "ui/tests/UiTestSupport.h"
 
 namespace {
 
 const std::string kInstaller = testing_support::RecordingInstaller();
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+using ui::Q;
 
 const std::string kDescription = [] {
   std::string text = "Scope reads live data.";
@@ -48,7 +49,7 @@ class AppTests : public QObject {
     platform::CreateFolder(*dir_ / "Apps");
     catalogue_ = std::make_unique<apps::ZKRYAPPManager>(*dir_ / "Apps");
     Load(int(kInstaller.size()), "2.0");
-    service_ = std::make_unique<net::ZDownloadFileService>();
+    service_ = std::make_unique<net::ZDownloadFileService>("");
     QVERIFY(service_->Start());
   }
   void cleanup() {
@@ -63,7 +64,7 @@ class AppTests : public QObject {
     QVERIFY(page->Create(host_.get(), "KRYAPPMANAGERWND", true, QRect(0, 70, 960, 570)));
     host_->show();
     QCOMPARE(int(page->entries().size()), 2);
-    QCOMPARE(page->entries()[0].first->text(), Q(core::Text(28)));
+    QCOMPARE(page->entries()[0].first->text(), Q(core::Text(core::TextId::kMyApps)));
     QCOMPARE(page->entries()[1].first->text(), QString("Diagnosis"));
     // The entries stack from the top, each under the separator of the one before.
     QTRY_COMPARE(page->entries()[1].first->widget()->y(), 65);
@@ -78,7 +79,8 @@ class AppTests : public QObject {
       QCOMPARE(window->FindControl("labelTitle")->text(), QString("Scope"));
       QCOMPARE(window->FindControl("labelSize")->text(),
                QString("Size: %1  Byte").arg(kInstaller.size()));
-      QCOMPARE(window->FindControl("labelStatus")->text(), Q(core::Text(42) + core::Text(37)));
+      QCOMPARE(window->FindControl("labelStatus")->text(),
+               Q(core::Text(core::TextId::kPlease) + core::Text(core::TextId::kInstall)));
       // A description longer than its box scrolls instead of being cut.
       QCOMPARE(window->FindControl("edtAPPUpdateLog")->text(),
                QString::fromStdString(kDescription));
@@ -89,7 +91,8 @@ class AppTests : public QObject {
       QVERIFY(!window->FindControl("btnRun")->IsEnabled());
       uitest::Click(w, "btnInstall");
       QTRY_VERIFY_WITH_TIMEOUT(catalogue_->objects()[0]->appInfo.Installed, 10000);
-      QTRY_COMPARE(window->FindControl("btnInstall")->text(), Q(core::Text(37)));
+      QTRY_COMPARE(window->FindControl("btnInstall")->text(),
+                   Q(core::Text(core::TextId::kInstall)));
       QTRY_VERIFY(window->FindControl("btnRun")->IsEnabled());
       QVERIFY(window->FindControl("btnUnInstall")->IsEnabled());
       QVERIFY(!window->FindControl("btnInstall")->IsEnabled());
@@ -125,15 +128,16 @@ class AppTests : public QObject {
     uitest::WhenShown("FCFWND", [&](QWidget* tip) {
       shown = true;
       QCOMPARE(static_cast<ui::WindowImplBase*>(tip)->FindControl("textTip")->text(),
-               Q(core::Text(107)));
+               Q(core::Text(core::TextId::kFileCheckFailed)));
       QVERIFY2(!static_cast<ui::WindowImplBase*>(tip)->FindControl("btnCancel"), "OK only");
-      QTRY_COMPARE(window->FindControl("btnInstall")->text(), Q(core::Text(35)));
+      QTRY_COMPARE(window->FindControl("btnInstall")->text(),
+                   Q(core::Text(core::TextId::kChecking)));
       QVERIFY2(window->procedure().busy(), "the window waits for its install step");
       uitest::Click(tip, "btnClose");
     });
     uitest::Click(window, "btnInstall");
     QTRY_VERIFY_WITH_TIMEOUT(shown, 10000);
-    QTRY_COMPARE(window->FindControl("btnInstall")->text(), Q(core::Text(37)));
+    QTRY_COMPARE(window->FindControl("btnInstall")->text(), Q(core::Text(core::TextId::kInstall)));
     QTRY_VERIFY(window->FindControl("btnInstall")->IsEnabled());
     QVERIFY(!platform::FileExists(catalogue_->objects()[0]->installerPath));
     QCOMPARE(Runs(), QString());
@@ -186,7 +190,8 @@ class AppTests : public QObject {
     QTRY_VERIFY(window->FindControl("btnUpdate")->IsEnabled());
     QVERIFY2(!window->FindControl("btnRun")->IsEnabled(), "Target is missing");
     QVERIFY(window->FindControl("btnUnInstall")->IsEnabled());
-    QCOMPARE(window->FindControl("labelStatus")->text(), Q(core::Text(42) + core::Text(31)));
+    QCOMPARE(window->FindControl("labelStatus")->text(),
+             Q(core::Text(core::TextId::kPlease) + core::Text(core::TextId::kUpdate)));
     uitest::Click(window, "btnUpdate");
     QTRY_COMPARE_WITH_TIMEOUT(Runs(), QString("u\ni\n"), 10000);
     QTRY_VERIFY(window->FindControl("btnRun")->IsEnabled());
@@ -286,7 +291,7 @@ class AppTests : public QObject {
         "CLASS>"
         "<APP><ITEM><ID>7</ID><CLSID>1</CLSID><NAME>Scope</NAME><VERSION>" +
         version + "</VERSION><SIZE>" + std::to_string(size) + "</SIZE><MD5>" +
-        net::MD5Text(kInstaller) + "</MD5><LOGO>app7.png</LOGO><DOWNLOADURL>" +
+        codec::MD5Text(kInstaller) + "</MD5><LOGO>app7.png</LOGO><DOWNLOADURL>" +
         server_.Url("/apps/7/install.exe") + "</DOWNLOADURL><DESCURL>" +
         server_.Url("/desc/7.txt") +
         "</DESCURL></ITEM>"

@@ -71,7 +71,8 @@ class DeviceInfoPageTests : public QObject {
       script_->Clear();
       uitest::Click(info_, test);
       QVERIFY(sim_->WaitFor("beep 0 1"));
-      QCOMPARE(script_->Texts("tip"), std::vector<std::string>{core::Text(24)});
+      QCOMPARE(script_->Texts("tip"),
+               std::vector<std::string>{core::Text(core::TextId::kComplete)});
     }
 
     script_->Clear();
@@ -95,7 +96,8 @@ class DeviceInfoPageTests : public QObject {
     script_->Clear();
     script_->Answer({false});
     uitest::Click(info_, "btnUnLockDevice");
-    QCOMPARE(script_->Texts("tip"), std::vector<std::string>{core::Text(80)});
+    QCOMPARE(script_->Texts("tip"),
+             std::vector<std::string>{core::Text(core::TextId::kUnlockQuestion)});
 
     int opened = 0;
     frame_->deviceProcedures()->SetFirmwareWindow([&](firmware::FirmwareJobSetup setup) {

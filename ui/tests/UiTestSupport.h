@@ -29,7 +29,7 @@ void Click(QWidget* window, const QString& control);
 // normal, hot and disabled states; one line each, starting with `where`.
 QStringList ContrastFailures(QWidget* window, const QString& where);
 // Runs `action` once the window of that name is up (the window may be modal).
-void WhenShown(const QString& windowName, std::function<void(QWidget*)> action);
+void WhenShown(const QString& windowName, const std::function<void(QWidget*)>& action);
 
 }  // namespace uitest
 

@@ -79,7 +79,7 @@ void Click(QWidget* window, const QString& control) {
   QTest::mouseClick(target, Qt::LeftButton);
 }
 
-void WhenShown(const QString& windowName, std::function<void(QWidget*)> action) {
+void WhenShown(const QString& windowName, const std::function<void(QWidget*)>& action) {
   auto* timer = new QTimer;
   timer->setInterval(2);
   QObject::connect(timer, &QTimer::timeout, [timer, windowName, action] {
