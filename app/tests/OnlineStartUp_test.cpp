@@ -80,24 +80,55 @@ class OnlineStartUpTest : public ConfigFixture {
   testing_support::CatalogueSigner signer;
 };
 
-// An answering server makes the run online; without an update address the catalogues are
-// still fetched but the run is not online.
-TEST_F(OnlineStartUpTest, AnsweringServerMakesTheRunOnline) {
-  for (bool withUpdateUrl : {true, false}) {
-    SCOPED_TRACE(withUpdateUrl ? "with UpdateURL" : "empty UpdateURL");
+// The version check decides: an answering server (and, with CatalogueKey, a signed set)
+// makes the run online; an unreachable server, an error page for update.ini or a version
+// file whose signature fails means offline from the kept files, the kept update.ini
+// untouched. Without an update address the catalogues are fetched but the run is not online.
+TEST_F(OnlineStartUpTest, TheVersionCheckDecidesBetweenOnlineAndTheKeptFiles) {
+  const std::string kept = "[UPDATE]\nManagerVersion=0.9\n";
+  const struct {
+    const char* name;
+    const char* updateIni;  // nullptr: not found
+    bool withUpdateUrl, keyed;
+    bool online, offline;
+    std::size_t requests;
+  } cases[] = {
+      {"answering", kUpdate, true, false, true, false, 4},
+      {"no UpdateURL", kUpdate, false, false, false, false, 3},
+      {"unreachable", nullptr, true, false, false, true, 1},
+      {"an error page", "<html><body>Service Unavailable</body></html>\n", true, false, false, true,
+       1},
+      {"signed", kUpdate, true, true, true, false, 8},
+      {"update.ini tampered", "tampered", true, true, false, true, 2},
+      {"tampered without a key", "tampered", true, false, true, false, 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    web.server().ClearFaults();
+    ServeSigned(
+        {{"update.ini", kUpdate}, {"APPS.xml", kApps}, {"fws.xml", kFws}, {"sps.xml", kSps}});
+    if (!c.updateIni) web.server().SetFault("/update.ini", {sim::FaultKind::NotFound});
+    if (c.updateIni && c.updateIni != kUpdate)
+      web.Put("update.ini", c.updateIni == std::string("tampered")
+                                ? std::string(kUpdate) + "Size=6\n"
+                                : c.updateIni);
+    platform::WriteFile(root / "Download/update.ini", kept);
+    KeepFiles(true, true, true);
+    Configure(c.keyed ? "CatalogueKey=" + signer.PublicKey() + "\n" : "",
+              c.withUpdateUrl ? "/update.ini" : "");
     web.server().ClearRequests();
-    Configure("", withUpdateUrl ? "/update.ini" : "");
     app::ZCoreManager run;
+    ui.Clear();
     ASSERT_TRUE(run.Init(ui));
     EXPECT_TRUE(ui.shown().empty());
-    EXPECT_EQ(run.online(), withUpdateUrl);
-    EXPECT_FALSE(run.offline());
-    EXPECT_EQ(CountsOf(run), (Counts{2, 1, 1}));
-    EXPECT_EQ(run.appManager()->classes()[0]->applications.size(), 2u);
-    ASSERT_NE(run.downloadService(), nullptr);
-    EXPECT_EQ(run.downloadService()->state(), core::ZThread::kRunning);
-    EXPECT_EQ(web.server().RequestCount("/update.ini"), withUpdateUrl ? 1 : 0);
-    EXPECT_EQ(Requests(), withUpdateUrl ? 4u : 3u);
+    EXPECT_EQ(run.online(), c.online);
+    EXPECT_EQ(run.offline(), c.offline);
+    EXPECT_EQ(Requests(), c.requests) << "nothing is fetched after the version check failed";
+    EXPECT_EQ(CountsOf(run), c.offline ? (Counts{1, 2, 1}) : (Counts{2, 1, 1}));
+    EXPECT_NE(run.downloadService(), nullptr) << "only configured offline goes without it";
+    if (c.offline) {
+      EXPECT_EQ(platform::ReadFile(root / "Download/update.ini"), kept);
+    }
   }
 }
 
@@ -117,19 +148,6 @@ TEST_F(OnlineStartUpTest, ANewVersionIsOfferedAtStartUp) {
               ok ? std::vector<std::string>{"OrbUpdate.exe 1.0.0 1.1.0 http://127.0.0.44/p 42 AB"}
                  : std::vector<std::string>{});
   }
-}
-
-TEST_F(OnlineStartUpTest, AnUnreachableServerSwitchesToTheKeptFiles) {
-  web.server().SetFault("/update.ini", {sim::FaultKind::NotFound});
-  Configure("");
-  KeepFiles(true, true, true);
-  ASSERT_TRUE(Init());
-  EXPECT_TRUE(core.offline());
-  EXPECT_FALSE(core.online());
-  EXPECT_EQ(CountsOf(core), (Counts{1, 2, 1}));
-  EXPECT_EQ(Requests(), 1u) << "nothing is fetched after the version check failed";
-  EXPECT_NE(core.downloadService(), nullptr) << "only configured offline goes without it";
-  EXPECT_TRUE(ui.shown().empty());
 }
 
 TEST_F(OnlineStartUpTest, ConfiguredOfflineWorksFromTheKeptFilesOnly) {
@@ -234,57 +252,6 @@ TEST_F(OnlineStartUpTest, StartUpFetchesCheckTheServerAgainstTheConfiguredCaBund
     EXPECT_EQ(CountsOf(run), trusted ? (Counts{2, 1, 1}) : (Counts{1, 2, 1}));
     EXPECT_EQ(tls.server().RequestCount("/sps.xml.sig"), trusted ? 1 : 0);
   }
-}
-
-// With CatalogueKey a signed set starts online; a version file whose signature fails counts
-// as no answer (offline from the kept files, the kept update.ini untouched). Without the key
-// nothing is asked for beyond the files themselves.
-TEST_F(OnlineStartUpTest, SignedCataloguesStartOnlineAndABadVersionSignatureGoesOffline) {
-  const std::string kept = "[UPDATE]\nManagerVersion=0.9\n";
-  const struct {
-    const char* name;
-    bool keyed, tampered;
-    bool online;
-    std::size_t requests;
-  } cases[] = {
-      {"signed", true, false, true, 8},
-      {"update.ini tampered", true, true, false, 2},
-      {"no key", false, true, true, 4},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    ServeSigned(
-        {{"update.ini", kUpdate}, {"APPS.xml", kApps}, {"fws.xml", kFws}, {"sps.xml", kSps}});
-    if (c.tampered) web.Put("update.ini", std::string(kUpdate) + "Size=6\n");
-    platform::WriteFile(root / "Download/update.ini", kept);
-    KeepFiles(true, true, true);
-    Configure(c.keyed ? "CatalogueKey=" + signer.PublicKey() + "\n" : "");
-    web.server().ClearRequests();
-    app::ZCoreManager run;
-    ui.Clear();
-    ASSERT_TRUE(run.Init(ui));
-    EXPECT_TRUE(ui.shown().empty());
-    EXPECT_EQ(run.online(), c.online);
-    EXPECT_EQ(Requests(), c.requests);
-    EXPECT_EQ(CountsOf(run), c.online ? (Counts{2, 1, 1}) : (Counts{1, 2, 1}));
-    if (!c.online) {
-      EXPECT_EQ(platform::ReadFile(root / "Download/update.ini"), kept);
-    }
-  }
-}
-
-// An update.ini without its section (an error page sent as 200) counts as no answer: offline
-// from the kept files, and the kept update.ini is untouched.
-TEST_F(OnlineStartUpTest, AnUpdateInfoThatDoesNotLoadKeepsTheKeptOne) {
-  web.Put("update.ini", "<html><body>Service Unavailable</body></html>\n");
-  const std::string kept = "[UPDATE]\nManagerVersion=1.0.0\n";
-  platform::WriteFile(root / "Download/update.ini", kept);
-  KeepFiles(true, true, true);
-  Configure("");
-  ASSERT_TRUE(Init());
-  EXPECT_TRUE(core.offline());
-  EXPECT_EQ(CountsOf(core), (Counts{1, 2, 1}));
-  EXPECT_EQ(platform::ReadFile(root / "Download/update.ini").value_or(""), kept);
 }
 
 }  // namespace

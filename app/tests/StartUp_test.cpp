@@ -90,29 +90,6 @@ TEST_F(StartUpTest, AConfigurationThatCannotBeReadIsNamedAndEndsTheStart) {
   EXPECT_TRUE(platform::IsDirectory(root / "Config/KavoraC.ini"));
 }
 
-TEST_F(StartUpTest, InitLoadsLanguageAndCommSettingsAndMergesTexts) {
-  WriteConfig("[CONFIG]\nLANGUAGE=1\nOfflineMode=1\n");
-  WriteLanguage("EN.xml", "<lang><item id=\"3\" text=\"Adapter not connected\"/></lang>");
-  platform::CreateFolders(root / "Download");
-  platform::WriteFile(root / "Download/APPS.xml", "<APPS/>");
-  platform::WriteFile(sdkIni(), "[COMM]\nType=4\nIPAddr=127.0.0.23\n");
-  core::ZConfig::Instance().LoadFrom(root.path());
-  app::ZCoreManager core;
-  testing_support::ScriptedInteraction ui;
-  ASSERT_TRUE(core.Init(ui));
-  EXPECT_TRUE(ui.shown().empty());
-  EXPECT_FALSE(core.online());
-  EXPECT_EQ(core.commSettings()->current().IPAddr, "127.0.0.23");
-  EXPECT_EQ(core::Text(core::TextId::kNotConnected), "Adapter not connected");
-  EXPECT_EQ(core::Text(core::TextId::kHardware), "Hardware");
-  // The SDK is bound and the one device object exists, closed.
-  ASSERT_NE(core.deviceManager(), nullptr);
-  EXPECT_EQ(core.deviceManager()->count(), 1u);
-  ASSERT_NE(core.deviceManager()->current(), nullptr);
-  EXPECT_FALSE(core.deviceManager()->current()->connected());
-  EXPECT_NE(core.deviceManager()->current()->sdk().KRY_Open, nullptr);
-}
-
 TEST_F(StartUpTest, InitStopsWhenTheLanguageFileCannotBeLoaded) {
   WriteConfig("[CONFIG]\nLANGUAGE=0\n");
   WriteLanguage("CS.xml", "<broken");
@@ -124,10 +101,6 @@ TEST_F(StartUpTest, InitStopsWhenTheLanguageFileCannotBeLoaded) {
   EXPECT_EQ(ui.shown()[0].icon, core::MessageIcon::Error);
   EXPECT_EQ(ui.shown()[0].caption, "");
 }
-
-}  // namespace
-
-namespace {
 
 // Part files of downloads that ended with their process and resumable shares older than a
 // week go at start; a transfer still running (its part file locked) and every other file stay.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "apps/ZKRYAPPManager.h"
+#include "apps/ZSPSManager.h"
 #include "codec/MD5.h"
 #include "platform/Files.h"
 #include "tests/support/ServedFolder.h"
@@ -28,7 +29,6 @@ class AppCatalogueTest : public ::testing::Test {
   template <typename List>
   static std::vector<int> Ids(const List& list) {
     std::vector<int> ids;
-    ids.reserve(list.size());
     for (const auto& a : list) ids.push_back(a->ID);
     return ids;
   }
@@ -78,7 +78,9 @@ TEST_F(AppCatalogueTest, MissingListsAreEmptyAndBadFilesFail) {
   EXPECT_FALSE(catalogue.LoadFromFile(dir / "none.xml"));
 }
 
-TEST_F(AppCatalogueTest, LookupsTakeTheFirstOfAnIdAndLoadingAgainRebuilds) {
+// Both catalogues find and remove the first of an ID; loading again rebuilds the
+// applications but adds to the SPS links.
+TEST_F(AppCatalogueTest, LookupsTakeTheFirstOfAnIdAndLoadingAgainRebuildsOrAppends) {
   const std::string path =
       Write("<CLASS>" + Class("1", "A") + "</CLASS>",
             "<APP>" + App("5", "1") + App("6", "1") + App("5", "1") + "</APP>");
@@ -86,16 +88,29 @@ TEST_F(AppCatalogueTest, LookupsTakeTheFirstOfAnIdAndLoadingAgainRebuilds) {
   ASSERT_TRUE(catalogue.LoadFromFile(path));
   EXPECT_EQ(Ids(), (std::vector<int>{5, 6, 5}));
   EXPECT_EQ(catalogue.classes()[0]->applications.size(), 3u);
-  apps::ZKRYApp* first = catalogue.objects()[0].get();
-  EXPECT_EQ(catalogue.FindByID(5), first);
-  EXPECT_EQ(catalogue.objects()[2]->installFolder, first->installFolder) << "one folder per ID";
+  EXPECT_EQ(catalogue.FindByID(5), catalogue.objects()[0].get());
+  EXPECT_EQ(catalogue.objects()[2]->installFolder, catalogue.objects()[0]->installFolder);
   EXPECT_TRUE(catalogue.RemoveByID(5));
   EXPECT_EQ(Ids(), (std::vector<int>{6, 5}));
   EXPECT_EQ(catalogue.classes()[0]->applications[0]->ID, 5) << "still in its class, still alive";
   EXPECT_FALSE(catalogue.RemoveByID(99));
   catalogue.DeleteAll();
-  EXPECT_EQ(catalogue.size(), 0u);
   EXPECT_TRUE(catalogue.classes()[0]->applications.empty());
+
+  const std::string sps =
+      dir.Put("sps.xml",
+              "<SPS><ITEM><ID>1</ID><AUTH>0</AUTH><URL>a</URL></ITEM><ITEM><ID>x</ID><AUTH>2"
+              "</AUTH></ITEM><ITEM><ID>1</ID><AUTH></AUTH><URL>b</URL></ITEM><OTHER/></SPS>");
+  apps::ZSPSManager links;
+  ASSERT_TRUE(links.LoadFromFile(sps));
+  ASSERT_TRUE(links.LoadFromFile(sps));
+  std::string seen;
+  for (const auto& l : links.objects()) seen += std::to_string(l->ID) + (l->AUTH ? "+ " : " ");
+  EXPECT_EQ(seen, "1 0+ 1 1 0+ 1 ") << "an account mark is any value but 0 or empty";
+  EXPECT_TRUE(links.RemoveByID(1));
+  EXPECT_EQ(links.FindByID(1)->URL, "b");
+  EXPECT_TRUE(links.LoadFromFile(dir.Put("empty.xml", "<SPS><LIST/></SPS>")));
+  EXPECT_FALSE(links.LoadFromFile(dir.Put("bad.xml", "<SPS><ITEM>")));
 }
 
 TEST_F(AppCatalogueTest, InstalledStateComesFromAppInfo) {

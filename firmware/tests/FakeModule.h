@@ -64,7 +64,6 @@ class FakeModule : public firmware::ZWSFirmwareUpdate {
   bool PutFile(const std::string& localPath, const std::string& modulePath) override;
 
   // The module's behaviour.
-  bool reachable = true;
   std::deque<std::string> mountStates;  // printed by the mount check, then "0"
   std::string lastMountState = "0\n";
   std::string releaseText =
@@ -76,7 +75,6 @@ class FakeModule : public firmware::ZWSFirmwareUpdate {
   bool releaseFails = false, releaseFailsAfterReboot = false;
   bool md5sumPrintsNothing = false;
   std::string failPutFileTo;      // a module path whose transfer fails
-  std::string corruptPutFileTo;   // a module path whose content arrives changed
   int rebootAttempts = 3;         // failed connects after the upgrade started
   std::string upgradeReply;       // printed by ubus instead of starting the upgrade
   std::int64_t mountReplyMs = 0;  // how long each mount check's reply takes

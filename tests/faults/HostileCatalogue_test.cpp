@@ -48,9 +48,7 @@ TEST(XmlNesting, CountedAsTheParserOpensElements) {
 class HostileCatalogue : public ::testing::Test {
  protected:
   std::string Put(const std::string& name, const std::string& text) {
-    const std::string path = folder / name;
-    platform::WriteFile(path, text);
-    return path;
+    return folder.Put(name, text);
   }
   testing_support::TempFolder folder;
 };

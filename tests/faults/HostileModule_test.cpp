@@ -134,18 +134,4 @@ TEST_F(HostileModule, EndlessAnswersToTheRebootEndTheReadingAtItsBound) {
   EXPECT_NE(LogText().find("The module keeps answering the reboot command"), std::string::npos);
 }
 
-TEST_F(HostileModule, AFileOfferNeverAnsweredFailsThePut) {
-  platform::WriteFile(temp / "kry-fwup", std::string(100000, 't'));
-  ScriptedServer server([](Peer& peer) {
-    peer.AcceptHandshake();
-    peer.SeesEnd(5000);
-  });
-  firmware::ZWSFirmwareUpdate ws(ui);
-  ASSERT_TRUE(ws.Connect("127.0.0.1", server.port()));
-  EXPECT_FALSE(ws.PutFile(temp / "kry-fwup", "/bin/kry-fwup"));
-  EXPECT_NE(LogText().find("WS: failed on conn_read."), std::string::npos);
-  ws.CloseChannel();
-  server.Finish();
-}
-
 }  // namespace
