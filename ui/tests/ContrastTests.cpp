@@ -144,22 +144,23 @@ class ContrastTests : public QObject {
   Q_OBJECT
 
  private slots:
+  // Every layout of both skins builds, and reads.
   void everyLayoutOfBothSkins() {
     QStringList failures;
-    int checked = 0;
     for (const char* language : {"EN", "CS"}) {
       uitest::UseSkin(language);
       const QDir skin(ui::PaintManager::GetResourcePath());
+      QVERIFY2(skin.entryList({"*.xml"}).size() >= 15, language);
       for (const QString& file : skin.entryList({"*.xml"})) {
         auto* window = new LayoutOnly(file);
         window->Create(nullptr, "contrast", false);
-        failures += uitest::ContrastFailures(window, QString(language) + "/" + file);
-        checked += window->findChildren<QWidget*>().size();
+        const QString where = QString(language) + "/" + file;
+        if (window->findChildren<QWidget*>().size() < 2) failures << where + ": built nothing";
+        failures += uitest::ContrastFailures(window, where);
         delete window;
       }
     }
     uitest::UseSkin("EN");
-    QVERIFY(checked > 200);
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
   }
 
