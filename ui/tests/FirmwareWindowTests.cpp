@@ -3,7 +3,6 @@
 #include <stdlib.h>
 
 #include <QTest>
-#include <cctype>
 #include <filesystem>
 
 #include "core/ZConfig.h"
@@ -14,6 +13,7 @@
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/FastPausesClock.h"
+#include "tests/support/Md5sum.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/ServedFolder.h"
 #include "tests/support/VciSim.h"
@@ -37,18 +37,14 @@ class FirmwareWindowTests : public QObject {
     const std::string images = scratch_ / "images";
     platform::CreateFolders(images);
     platform::CreateFolders(server_->files() / "fw");
-    const std::string sim = VCI_SIM_PATH;
-    QCOMPARE(std::system((sim + " --make-vci-image " + server_->files() / "fw/KRY.bin" +
-                          " KRYVCI 2.0.0.0 2025-01-02 >/dev/null")
-                             .c_str()),
-             0);
     platform::WriteFile(images + "/release.txt",
                         "[release]\nopenwrt=V1.1.0\nuboot=2020.04\ndevice=DOIPMOD\n[checksum]\n"
                         "openwrt=none\n[module]\nversion=V1.1.0\ndate=20250102\n");
-    QCOMPARE(std::system((sim + " --make-doip-image " + server_->files() / "fw/openwrt.bin" + " " +
-                          images + "/release.txt >/dev/null")
-                             .c_str()),
-             0);
+    for (const std::string& make :
+         {" --make-vci-image " + server_->files() / "fw/KRY.bin" + " KRYVCI 2.0.0.0 2025-01-02",
+          " --make-doip-image " + server_->files() / "fw/openwrt.bin" + " " + images +
+              "/release.txt"})
+      QCOMPARE(std::system((VCI_SIM_PATH + make + " >/dev/null").c_str()), 0);
     platform::WriteFile(scratch_ / "kry-fwup", "#!/bin/sh\n# module update tool\n");
     testing_support::ScriptedInteraction quiet;
     QVERIFY(device::ZKRYSdk::Instance().Load(quiet));
@@ -61,10 +57,7 @@ class FirmwareWindowTests : public QObject {
     uitest::WriteConfig("OfflineMode=0");
     core::ZConfig& config = core::ZConfig::Instance();
     config.KRYFwUp = scratch_ / "kry-fwup";
-    // As md5sum prints it: lower-case hexadecimal.
-    std::string toolSum = *net::FileMD5Text(config.KRYFwUp);
-    for (char& ch : toolSum) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    config.KRYFwUpCheckSum = toolSum;
+    config.KRYFwUpCheckSum = testing_support::Md5sumOf(config.KRYFwUp);
     std::filesystem::remove_all(scratch_ / "Download");
     platform::CreateFolders(scratch_ / "Download");
     WriteCatalogue("2.0.0.0");
