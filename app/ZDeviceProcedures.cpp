@@ -120,13 +120,8 @@ device::DeviceReport ZDeviceProcedures::RunReport() {
 device::DeviceReport ZDeviceProcedures::Report() {
   if (!device()) {
     // No device object: the report of an adapter that cannot be opened.
-    device::DeviceReport report = lastReport();
-    report.rows = {
-        {device::ReportRow::Kind::Notice, core::Text(3),
-         "(" + (core_.commSettings() ? core_.commSettings()->current().Name : "") + ")"}};
-    report.noticeFont = true;
-    report.connectionImage = "conn_unknow.png";
-    return report;
+    const core::ZCommSettings* comm = core_.commSettings();
+    return device::NoAdapterReport(comm ? comm->current().Name : "", lastReport());
   }
   const device::DeviceUse use = TakeDevice(kReport);
   if (!use) return lastReport();  // the page keeps what it shows
@@ -272,8 +267,7 @@ device::ConsoleResult ZDeviceProcedures::UnlockAdapter() {
     // freeing most: its address is then the one the last report recorded.
     if (found.empty() && core_.commSettings()) {
       const core::CommRecord& record = core_.commSettings()->current();
-      if (record.Type >= core::kCommWifi && record.Type <= core::kCommFarlink)
-        found = record.IPAddr;
+      if (core::IsNetworkCommType(record.Type)) found = record.IPAddr;
     }
     return found;
   };

@@ -3,6 +3,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "cli/CommRecordJson.h"
 #include "cli/Command.h"
 #include "cli/PrintJson.h"
 #include "core/Log.h"
@@ -19,20 +20,9 @@ using device::CommSettingsPage;
 using nlohmann::json;
 
 json PageJson(const core::ZCommSettings& comm, const CommPageState& s) {
-  const core::CommRecord& r = comm.current();
   return {
       {"file", comm.path()},
-      {"current",
-       {{"Type", r.Type},
-        {"Port", r.Port},
-        {"Datarate", r.Datarate},
-        {"Timeout", r.Timeout},
-        {"Delay", r.Delay},
-        {"IPAddr", r.IPAddr},
-        {"LogLevel", r.LogLevel},
-        {"LogFlag", r.LogFlag},
-        {"Unlock", r.Unlock},
-        {"Name", r.Name}}},
+      {"current", CommRecordJson(comm.current())},
       {"page",
        {{"typePosition", s.typePosition},
         {"portEnabled", s.portEnabled},

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/StartUp.h"
+#include "cli/CommRecordJson.h"
 #include "cli/Command.h"
 #include "cli/PrintJson.h"
 #include "cli/TerminalInteraction.h"
@@ -24,13 +25,6 @@ using nlohmann::json;
 json ModelJson(const core::DeviceModel& m) {
   return {{"Name", m.Name}, {"Desc", m.Desc},   {"SN1", m.SN1},          {"SN4", m.SN4},
           {"SN5", m.SN5},   {"Image", m.Image}, {"HaveDoIP", m.HaveDoIP}};
-}
-
-json RecordJson(const core::CommRecord& r) {
-  return {{"Type", r.Type},         {"Port", r.Port},       {"Datarate", r.Datarate},
-          {"Timeout", r.Timeout},   {"Delay", r.Delay},     {"IPAddr", r.IPAddr},
-          {"LogLevel", r.LogLevel}, {"LogFlag", r.LogFlag}, {"Unlock", r.Unlock},
-          {"Name", r.Name}};
 }
 
 json ConfigJson(const core::ZConfig& c, const core::ZCommSettings& comm) {
@@ -64,10 +58,10 @@ json ConfigJson(const core::ZConfig& c, const core::ZCommSettings& comm) {
   j["sdk"] = {{"Name", c.sdk.Name}, {"Version", c.sdk.Version}, {"Date", c.sdk.Date}};
   json commJson;
   commJson["file"] = comm.path();
-  commJson["current"] = RecordJson(comm.current());
+  commJson["current"] = CommRecordJson(comm.current());
   for (int i = 0; i < core::ZCommSettings::kSectionCount; ++i)
     commJson["COMM" + std::to_string(core::ZCommSettings::SectionNumber(i))] =
-        RecordJson(comm.record(i));
+        CommRecordJson(comm.record(i));
   j["comm"] = commJson;
   return j;
 }

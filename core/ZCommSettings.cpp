@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "core/CommKeys.h"
 #include "core/Log.h"
 #include "platform/Environment.h"
 #include "platform/Files.h"
@@ -12,28 +13,57 @@
 namespace core {
 namespace {
 
+using Format = CommKey::Format;
+
+// Every value is read through a buffer of this many characters.
+constexpr std::size_t kReadCapacity = 64;
+
 std::int32_t ToInt32(long long v) {
   if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
   if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
   return static_cast<std::int32_t>(v);
 }
 
-std::int32_t ReadNumber(const platform::IniReader& ini, const std::string& section, const char* key,
-                        const char* def) {
-  return ToInt32(platform::ParseDecimal(ini.ReadString(section, key, def, 64)));
+void ReadKey(const platform::IniReader& ini, const CommKey& key, const std::string& section,
+             const char* def, CommRecord& r) {
+  const std::string text = ini.ReadString(section, key.name, def, kReadCapacity);
+  switch (key.format) {
+    case Format::Decimal:
+    case Format::Rate:
+      r.*key.number = ToInt32(platform::ParseDecimal(text));
+      break;
+    case Format::Hex: {
+      const unsigned long long value = platform::ParseHex(text);
+      r.*key.unsignedNumber =
+          value > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<std::uint32_t>(value);
+      break;
+    }
+    case Format::Word:
+      r.*key.text = platform::CutToCapacity(platform::CutAtFirstBlank(text), key.capacity);
+      break;
+  }
 }
 
-std::string ReadWord(const platform::IniReader& ini, const std::string& section, const char* key,
-                     const char* def, std::size_t capacity) {
-  return platform::CutToCapacity(platform::CutAtFirstBlank(ini.ReadString(section, key, def, 64)),
-                                 capacity);
-}
-
-std::string Format(const char* format, long long value) {
+std::string Written(const CommKey& key, const CommRecord& r) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, format, value);
-  return buffer;
+  switch (key.format) {
+    case Format::Decimal:
+      std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(r.*key.number));
+      return buffer;
+    case Format::Rate:
+      std::snprintf(buffer, sizeof buffer, IsNetworkCommType(r.Type) ? "%lldM" : "%lld",
+                    static_cast<long long>(r.*key.number));
+      return buffer;
+    case Format::Hex:
+      std::snprintf(buffer, sizeof buffer, "0x%02x", r.*key.unsignedNumber);
+      return buffer;
+    case Format::Word:
+      return r.*key.text;
+  }
+  return {};
 }
+
+std::string TypeSection(int type) { return "COMM" + std::to_string(type); }
 
 }  // namespace
 
@@ -49,52 +79,27 @@ ZCommSettings::ZCommSettings(std::string path) : path_(platform::CutToCapacity(p
 
 bool ZCommSettings::Load() {
   const platform::IniReader ini(path_);
-  const unsigned long long level =
-      platform::ParseHex(ini.ReadString("KRY", "LogLevel", "0xff", 64));
-  current_.LogLevel = level > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<std::uint32_t>(level);
-  current_.LogFlag = ReadNumber(ini, "KRY", "LogFlag", "0");
-  current_.Unlock = ReadNumber(ini, "KRY", "Unlock", "0");
-
-  current_.Type = ReadNumber(ini, "COMM", "Type", "");
-  current_.Port = ReadNumber(ini, "COMM", "Port", "");
-  current_.Datarate = ReadNumber(ini, "COMM", "Datarate", "");
-  current_.Delay = ReadNumber(ini, "COMM", "Delay", "");
-  current_.IPAddr = ReadWord(ini, "COMM", "IPAddr", "", 64);
-  current_.Timeout = ReadNumber(ini, "COMM", "Timeout", "3000");
-  current_.Name = ReadWord(ini, "COMM" + std::to_string(current_.Type), "Name", "USB", 32);
+  // Keys taken from the type's own section wait until the type is known.
+  for (const CommKey& key : CommKeys())
+    if (!key.fromTypeSection) ReadKey(ini, key, key.section, key.defaultValue, current_);
+  for (const CommKey& key : CommKeys())
+    if (key.fromTypeSection)
+      ReadKey(ini, key, TypeSection(current_.Type), key.defaultValue, current_);
 
   for (int i = 0; i < kSectionCount; ++i) {
-    const std::string section = "COMM" + std::to_string(SectionNumber(i));
-    CommRecord& r = records_[static_cast<std::size_t>(i)];
-    r.Type = ReadNumber(ini, section, "Type", "0");
-    r.Port = ReadNumber(ini, section, "Port", "0");
-    r.Datarate = ReadNumber(ini, section, "Datarate", "921600");
-    r.Timeout = ReadNumber(ini, section, "Timeout", "3000");
-    r.Delay = ReadNumber(ini, section, "Delay", "0");
-    r.IPAddr = ReadWord(ini, section, "IPAddr", "192.168.8.1", 64);
-    r.Name = ReadWord(ini, section, "Name", "USB", 32);
+    const std::string section = TypeSection(SectionNumber(i));
+    for (const CommKey& key : CommKeys())
+      if (key.typeDefault)
+        ReadKey(ini, key, section, key.typeDefault, records_[static_cast<std::size_t>(i)]);
   }
   return true;
 }
 
 bool ZCommSettings::Save(const CommRecord* record) {
   if (record) current_ = *record;
-  const CommRecord& r = current_;
-  char level[16];
-  std::snprintf(level, sizeof level, "0x%02x", r.LogLevel);
-  const bool network = r.Type >= kCommWifi && r.Type <= kCommFarlink;
-  const std::vector<platform::ProfileEntry> writes = {
-      {"KRY", "LogLevel", level},
-      {"KRY", "LogFlag", Format("%lld", r.LogFlag)},
-      {"KRY", "Unlock", Format("%lld", r.Unlock)},
-      {"COMM", "Name", r.Name},
-      {"COMM", "Type", Format("%lld", r.Type)},
-      {"COMM", "Port", Format("%lld", r.Port)},
-      {"COMM", "Datarate", Format(network ? "%lldM" : "%lld", r.Datarate)},
-      {"COMM", "Timeout", Format("%lld", r.Timeout)},
-      {"COMM", "Delay", Format("%lld", r.Delay)},
-      {"COMM", "IPAddr", r.IPAddr},
-  };
+  std::vector<platform::ProfileEntry> writes;
+  for (const CommKey& key : CommKeys())
+    writes.push_back({key.section, key.name, Written(key, current_)});
   // The settings folder stands in for the system folder, which always exists; on a fresh
   // account it has yet to be made.
   platform::CreateFolders(platform::FolderOf(path_));

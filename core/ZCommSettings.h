@@ -22,6 +22,11 @@ enum CommType : int {
   kCommAuto = 255,
 };
 
+// FTDI USB, serial and Bluetooth: the SDK reaches the adapter through a port number alone.
+inline bool IsPortCommType(int type) { return type >= kCommFtdiUsb && type <= kCommBluetooth; }
+// Wi-Fi up to Farlink: the SDK reaches the adapter at an IP address and port.
+inline bool IsNetworkCommType(int type) { return type >= kCommWifi && type <= kCommFarlink; }
+
 struct CommRecord {
   std::int32_t Type = 0;
   std::int32_t Port = 0;

@@ -2,11 +2,31 @@
 
 #include <tinyxml.h>
 
+#include <iterator>
+
 #include "core/Log.h"
 #include "core/XmlFile.h"
 #include "platform/Text.h"
 
 namespace core {
+namespace {
+
+// LANGUAGE values in list order.
+constexpr int kListedLanguages[] = {255, 0, 1};
+constexpr int kListedCount = static_cast<int>(std::size(kListedLanguages));
+
+}  // namespace
+
+int LanguageListPosition(int languageValue) {
+  for (int p = 0; p < kListedCount; ++p)
+    if (kListedLanguages[p] == languageValue) return p;
+  return -1;
+}
+
+std::optional<int> LanguageOfListPosition(int position) {
+  if (position < 0 || position >= kListedCount) return std::nullopt;
+  return kListedLanguages[position];
+}
 
 ZGUILanguage::ZGUILanguage(int languageFlag, std::string path)
     : languageFlag_(languageFlag), path_(platform::CutToCapacity(path, 260)) {}

@@ -6,6 +6,13 @@
 
 namespace core {
 
+// The main window's language list holds automatic, Chinese and English, in that order;
+// KavoraC.ini stores them as LANGUAGE 255, 0 and 1.
+// The list position of a stored LANGUAGE value; -1 for a value the list has no entry for.
+int LanguageListPosition(int languageValue);
+// The LANGUAGE value of a list position; none for a position without an entry.
+std::optional<int> LanguageOfListPosition(int position);
+
 class ZGUILanguage {
  public:
   ZGUILanguage() = default;

@@ -4,6 +4,7 @@
 
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
+#include "device/BatteryVoltage.h"
 #include "device/ZKRYDevice.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -17,8 +18,8 @@ std::string Prefixed(const core::ZConfig& config, const std::string& version) {
   return platform::Utf16Length(config.OEMString) >= 2 ? config.OEMString + version : version;
 }
 
-void NotConnectedRow(DeviceReport& r, const core::ZCommSettings& comm) {
-  r.rows.push_back({Kind::Notice, core::Text(3), "(" + comm.current().Name + ")"});
+ReportRow NotConnectedRow(const std::string& connectionName) {
+  return {Kind::Notice, core::Text(3), "(" + connectionName + ")"};
 }
 
 void NotConnectedPictures(DeviceReport& r, const ZKRYDevice& device) {
@@ -26,6 +27,13 @@ void NotConnectedPictures(DeviceReport& r, const ZKRYDevice& device) {
 }
 
 }  // namespace
+
+DeviceReport NoAdapterReport(const std::string& connectionName, DeviceReport kept) {
+  kept.rows = {NotConnectedRow(connectionName)};
+  kept.noticeFont = true;
+  kept.connectionImage = "conn_unknow.png";
+  return kept;
+}
 
 std::string VoltageText(int millivolts) {
   char text[32];
@@ -42,12 +50,12 @@ std::string ConnectionLabel(int type, int port, const std::string& address) {
   static const char* kNetwork[] = {"WiFi\r\n%s : %d",   "LAN\r\n%s : %d",    "WLAN\r\n%s : %d",
                                    "USBLAN\r\n%s : %d", "Remote\r\n%s : %d", "Farlink\r\n%s : %d"};
   char text[160];
-  if (type >= 0 && type <= 2) {
+  if (core::IsPortCommType(type)) {
     std::snprintf(text, sizeof text, kSerial[type], port);
     return text;
   }
-  if (type >= 3 && type <= 8) {
-    std::snprintf(text, sizeof text, kNetwork[type - 3], address.c_str(), port);
+  if (core::IsNetworkCommType(type)) {
+    std::snprintf(text, sizeof text, kNetwork[type - core::kCommWifi], address.c_str(), port);
     return text;
   }
   return "none device";
@@ -105,7 +113,7 @@ void UpdateDeviceInfo(ZKRYDevice& device, const ReportContext& ctx, DeviceReport
     if (device.inUse())
       r.rows.push_back({Kind::Notice, core::Text(104), device.serialNumber()});
     else
-      NotConnectedRow(r, ctx.comm);
+      r.rows.push_back(NotConnectedRow(ctx.comm.current().Name));
     NotConnectedPictures(r, device);
     return;
   }
@@ -114,7 +122,7 @@ void UpdateDeviceInfo(ZKRYDevice& device, const ReportContext& ctx, DeviceReport
   LOG_INFO("ReadDeviceInfo");
   if (!device._ReadHWInfo()) {
     LOG_ERROR("Filed on read device info.");
-    NotConnectedRow(r, ctx.comm);
+    r.rows.push_back(NotConnectedRow(ctx.comm.current().Name));
     NotConnectedPictures(r, device);
     device.Close();
     return;
@@ -145,9 +153,7 @@ void UpdateDeviceInfo(ZKRYDevice& device, const ReportContext& ctx, DeviceReport
   r.serialColour = kColourGreen;
 
   // 6. OBD voltage on pin 16; a failed call leaves 0.
-  std::int32_t millivolts = 0;
-  if (device.sdk().KRY_DEV_GetPinVol)
-    device.sdk().KRY_DEV_GetPinVol(device.handle(), 16, &millivolts);
+  const std::int32_t millivolts = ReadBatteryMillivolts(device).value_or(0);
   r.millivolts = millivolts;
   r.voltageText = VoltageText(millivolts);
   r.voltageColour = VoltageColour(millivolts);
@@ -163,9 +169,9 @@ void UpdateDeviceInfo(ZKRYDevice& device, const ReportContext& ctx, DeviceReport
 
   // 8. Connection label; the communication record remembers what the SDK used.
   const KRY_COMM_IF& commIf = device.commIf();
-  if (commIf.type >= 0 && commIf.type <= 2) {
+  if (core::IsPortCommType(commIf.type)) {
     ctx.comm.SetCurrentAddress(nullptr, commIf.port);
-  } else if (commIf.type >= 3 && commIf.type <= 8) {
+  } else if (core::IsNetworkCommType(commIf.type)) {
     const std::string address = device.address();
     ctx.comm.SetCurrentAddress(&address, commIf.port);
   }

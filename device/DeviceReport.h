@@ -59,6 +59,11 @@ struct ReportContext {
 // has-DoIP flag, PIDs) and receives this run's outcome.
 void UpdateDeviceInfo(ZKRYDevice& device, const ReportContext& context, DeviceReport& state);
 
+// The report of an adapter that cannot be reached: the "not connected" notice naming the
+// connection KRY.ini sets, in the notice font, and the unknown-connection picture. `kept`
+// carries the page state of the previous run.
+DeviceReport NoAdapterReport(const std::string& connectionName, DeviceReport kept = {});
+
 // "%6.2f V" of millivolts, and its colour: green from 8,000 to 15,000 mV, red otherwise.
 std::string VoltageText(int millivolts);
 std::uint32_t VoltageColour(int millivolts);

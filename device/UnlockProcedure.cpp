@@ -8,7 +8,9 @@ ConsoleResult UnlockDevice(core::Interaction& ui, const std::function<std::strin
                            const ConsoleOptions& options) {
   if (ui.ShowTip("LUWNDTIP", core::Text(80), 1) == 2) return kConsoleNoReply;
   const ConsoleResult result = RunConsoleDialogue(address(), options);
-  ui.ShowTip("LUWNDTIP", core::Text(72), 0);
+  // "Refresh to see the device status" only when the console answered; a console that never
+  // did freed nothing, and saying it unlocked the device would send the user looking for it.
+  ui.ShowTip("LUWNDTIP", core::Text(result == kConsoleNoReply ? 1195 : 72), 0);
   return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
+#include "device/BatteryVoltage.h"
 #include "device/ZKRYDevice.h"
 #include "firmware/DoIPUpdateInfo.h"
 #include "firmware/ZKRYDoIPDevice.h"
@@ -18,7 +19,6 @@ namespace {
 
 constexpr int kVciBarMaximum = 120;
 constexpr int kDoIPBarMaximum = 412;
-constexpr char kQuestionWindow[] = "LRESETWNDTIP";
 
 }  // namespace
 
@@ -285,15 +285,7 @@ void FirmwareUpdateJob::StopProgressThread() {
 }
 
 bool FirmwareUpdateJob::AskLowVoltage() {
-  std::int32_t millivolts = 0;
-  device::ZKRYDevice& device = setup_.device;
-  if (!device.sdk().KRY_DEV_GetPinVol ||
-      device.sdk().KRY_DEV_GetPinVol(device.handle(), 16, &millivolts) != 0) {
-    LOG_WARN("get pin16 voltage failed.");
-    millivolts = 0;
-  }
-  if (millivolts >= 9000) return true;
-  return recording_.ShowTip(kQuestionWindow, core::Text(108), 1) != 2;
+  return device::GoOnDespiteLowVoltage(setup_.device, recording_);
 }
 
 bool FirmwareUpdateJob::UpdateVCIFirmware() {

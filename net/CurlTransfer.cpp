@@ -118,11 +118,6 @@ std::string StopReason(const TransferState& state) {
   }
 }
 
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-  const std::size_t n = std::strlen(prefix);
-  return text.size() >= n && strncasecmp(text.c_str(), prefix, n) == 0;
-}
-
 }  // namespace
 
 TransferOptions CatalogueTransfer() {
@@ -148,17 +143,6 @@ TransferOptions AnnouncedSizeTransfer(long long size) {
   TransferOptions o;
   o.maxBytes = size > 0 ? static_cast<std::uint64_t>(size) : 0;
   return o;
-}
-
-bool IsWebAddress(const std::string& url) {
-  std::size_t rest = 0;
-  if (StartsWithNoCase(url, "http://"))
-    rest = 7;
-  else if (StartsWithNoCase(url, "https://"))
-    rest = 8;
-  else
-    return false;
-  return rest < url.size() && url[rest] != '/';  // a host follows
 }
 
 bool IsDownloadAddress(const std::string& url, std::string* reason) {

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include "net/WebAddress.h"
+
 namespace net {
 
 struct TransferResult {
@@ -53,10 +55,6 @@ TransferOptions UpdateInfoTransfer();   // update.ini
 TransferOptions DescriptionTransfer();  // an application's description text
 // A file whose size the catalogue announced; 0 (or less) announces nothing.
 TransferOptions AnnouncedSizeTransfer(long long size);
-
-// An http:// or https:// address (any case) naming a host: the only addresses from server
-// files the program fetches or hands to the browser.
-bool IsWebAddress(const std::string& url);
 
 // Addresses the program fetches from: http:// and https:// only, at most 254 bytes (the
 // size of the buffer the addresses were always handed over in).

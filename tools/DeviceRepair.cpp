@@ -6,6 +6,7 @@
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
 #include "device/AdapterLock.h"
+#include "device/BatteryVoltage.h"
 #include "firmware/FetchFirmwareImage.h"
 #include "firmware/ZKRYFirmwareManager.h"
 #include "history/UpdateHistory.h"
@@ -16,7 +17,6 @@
 namespace tools {
 namespace {
 
-constexpr int kLowVoltageMv = 9000;
 constexpr int kProgressPollMs = 20;
 // The boot loader starts the new firmware after the write; give it a moment.
 constexpr int kRestartMs = 1000;
@@ -70,18 +70,6 @@ bool DeviceRepair::CheckImage(std::uint16_t pid, std::string* error) const {
   return true;
 }
 
-bool DeviceRepair::VoltageAccepted() {
-  device::ZKRYDevice& device = setup_.device;
-  std::int32_t millivolts = 0;
-  if (!device.sdk().KRY_DEV_GetPinVol ||
-      device.sdk().KRY_DEV_GetPinVol(device.handle(), 16, &millivolts) != KRY_OK) {
-    LOG_WARN("get pin16 voltage failed.");
-    millivolts = 0;
-  }
-  if (millivolts >= kLowVoltageMv) return true;
-  return setup_.ui.ShowTip("LRESETWNDTIP", core::Text(108), 1) != 2;
-}
-
 std::string DeviceRepair::RepairedText() const {
   return "Repaired: " + adapter_.serial + " runs firmware " + adapter_.firmwareVersion + ".";
 }
@@ -121,7 +109,7 @@ bool DeviceRepair::WriteKeptImage(std::string* error) {
     *error = core::Text(3);
     return false;
   }
-  if (!VoltageAccepted()) {
+  if (!device::GoOnDespiteLowVoltage(device, setup_.ui)) {
     device.Close();
     *error = "Cancelled.";
     return false;

@@ -40,7 +40,6 @@ class DeviceRepair {
   bool WriteKeptImage(std::string* error);
   std::string RepairedText() const;
   bool CheckImage(std::uint16_t pid, std::string* error) const;
-  bool VoltageAccepted();
   void Status(const std::string& text) const;
 
   RepairSetup setup_;

@@ -3,13 +3,13 @@
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
 #include "device/AdapterLock.h"
+#include "device/BatteryVoltage.h"
 #include "device/DeviceReport.h"
 
 namespace tools {
 namespace {
 
 constexpr std::uint32_t kRed = 0xFFFF0000;
-constexpr int kBatteryPin = 16;
 constexpr std::int64_t kBusyWaitMs = 2000;
 
 }  // namespace
@@ -34,20 +34,18 @@ VoltageReading ReadVoltage(device::ZKRYDevice& device, const std::string& lockFi
     r.text = core::Text(opened == KRY_ERR_IN_USE ? 104 : 3);
     return r;
   }
-  std::int32_t millivolts = 0;
-  const auto read = device.sdk().KRY_DEV_GetPinVol;
-  const bool ok = read && read(device.handle(), kBatteryPin, &millivolts) == KRY_OK;
+  const std::optional<std::int32_t> millivolts = device::ReadBatteryMillivolts(device);
   device.Close();
-  if (!ok) {
+  if (!millivolts) {
     LOG_WARN("get pin16 voltage failed.");
     r.kind = VoltageReading::Kind::ReadFailed;
     r.text = "No voltage reading";
     return r;
   }
   r.kind = VoltageReading::Kind::Volts;
-  r.millivolts = millivolts;
-  r.text = device::VoltageText(millivolts);
-  r.colour = device::VoltageColour(millivolts);
+  r.millivolts = *millivolts;
+  r.text = device::VoltageText(*millivolts);
+  r.colour = device::VoltageColour(*millivolts);
   return r;
 }
 

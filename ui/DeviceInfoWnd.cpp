@@ -50,14 +50,8 @@ void DeviceInfoWnd::SetProcedures(device::DeviceProcedures* procedures) {
 
 device::DeviceReport DeviceInfoWnd::UnboundReport() const {
   // No adapter binding: the report of an adapter that cannot be opened.
-  device::DeviceReport report;
-  report.noticeFont = true;
-  std::string name;
-  if (auto* comm = app::ZCoreManager::Instance().commSettings()) name = comm->current().Name;
-  report.rows.push_back({device::ReportRow::Kind::Notice, core::Text(3), "(" + name + ")"});
-  report.connectionImage = "conn_unknow.png";
-  report.connectionTip = "none device";
-  return report;
+  const core::ZCommSettings* comm = app::ZCoreManager::Instance().commSettings();
+  return device::NoAdapterReport(comm ? comm->current().Name : "");
 }
 
 void DeviceInfoWnd::UpdateDeviceInfo() {

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QTimer>
 #include <chrono>
+#include <optional>
 
 #include "app/ZCoreManager.h"
 #include "apps/SelfUpdate.h"
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
+#include "core/ZGUILanguage.h"
 #include "platform/Clock.h"
 #include "ui/Controls.h"
 #include "ui/DeviceBaseWnd.h"
@@ -33,21 +35,6 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 const char* const kNavNames[MainFrameWnd::kPageCount] = {
     "btnNaviDevice", "btnNaviApps", "btnNaviSPS", "btnNaviSale", "btnNaviRemoteDiag"};
-
-// The language list's entry of a stored LANGUAGE value (automatic, Chinese, English); -1
-// for a value the list has no entry for.
-int LanguagePosition(int value) {
-  switch (value) {
-    case 255:
-      return 0;
-    case 0:
-      return 1;
-    case 1:
-      return 2;
-    default:
-      return -1;
-  }
-}
 
 std::chrono::milliseconds RealMs(int programMs) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -89,7 +76,7 @@ void MainFrameWnd::InitWindow() {
   const core::ZConfig& config = core::ZConfig::Instance();
   if (version_) version_->SetText(Q(config.ManagerVersion));
   if (language_) {
-    const int position = LanguagePosition(config.LANGUAGE);
+    const int position = core::LanguageListPosition(config.LANGUAGE);
     if (position >= 0) language_->SelectItem(position);
     if (position == 0) LOG_INFO("Language is automatic.");
     if (position == 1) LOG_INFO("Language is chinese.");
@@ -230,14 +217,17 @@ void MainFrameWnd::OnSystemClose() {
 }
 
 void MainFrameWnd::OnLanguageSelected(int position) {
-  const int value = position == 0 ? 255 : (position == 1 ? 0 : 1);
+  // A list left without a choice changes nothing.
+  const std::optional<int> chosen = core::LanguageOfListPosition(position);
+  if (!chosen) return;
+  const int value = *chosen;
   core::ZConfig& config = core::ZConfig::Instance();
   if (value == config.LANGUAGE) return;
   // A language that did not reach the file would not apply at the next start either: say
   // so rather than offering a restart.
   if (!config.SaveLanguage(value)) {
     // The file still holds the old value: so do the flag and the list.
-    language_->SelectItem(LanguagePosition(config.LANGUAGE));
+    language_->SelectItem(core::LanguageListPosition(config.LANGUAGE));
     ui_.ShowMessage("Failed to save the language to " + config.configFile + " !", "",
                     core::MessageIcon::Error);
     return;

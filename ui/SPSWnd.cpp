@@ -1,8 +1,7 @@
 #include "ui/SPSWnd.h"
 
-#include <QUrl>
-
 #include "core/Log.h"
+#include "net/WebAddress.h"
 #include "platform/Processes.h"
 #include "ui/ListControl.h"
 
@@ -10,14 +9,6 @@ namespace ui {
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-// Addresses come from the server's file: only web pages go to the browser, never local
-// files, scripts or other programs.
-bool IsWebPage(const std::string& address) {
-  const QUrl url(Q(address), QUrl::StrictMode);
-  const QString scheme = url.scheme().toLower();
-  return url.isValid() && (scheme == "http" || scheme == "https") && !url.host().isEmpty();
-}
 
 }  // namespace
 
@@ -49,7 +40,8 @@ bool SPSWnd::OpenRow(int row) {
   // links with one number the first is opened.
   const apps::ZSPSItem* item = links_->FindByID(element->GetText(0).toInt());
   if (!item) return false;
-  if (!IsWebPage(item->URL)) {
+  // Addresses come from the server's file: only web pages go to the browser.
+  if (!net::IsWebAddress(item->URL)) {
     LOG_WARN("SPS link {0} is not a web address: {1}", item->ID, item->URL);
     return false;
   }

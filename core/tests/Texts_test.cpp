@@ -52,6 +52,17 @@ TEST(Texts, LanguageFileRulesAndMerge) {
   EXPECT_EQ(core::Text(999), "");  // only the built-in ids are program texts
 }
 
+// The main window's list and KavoraC.ini name the languages differently; both ways agree.
+TEST(Texts, LanguageListPositions) {
+  const struct { int value, position; } listed[] = {{255, 0}, {0, 1}, {1, 2}};
+  for (const auto& c : listed) {
+    EXPECT_EQ(core::LanguageListPosition(c.value), c.position) << c.value;
+    EXPECT_EQ(core::LanguageOfListPosition(c.position), c.value) << c.position;
+  }
+  for (int unlisted : {-1, 2, 7}) EXPECT_EQ(core::LanguageListPosition(unlisted), -1) << unlisted;
+  for (int none : {-1, 3}) EXPECT_FALSE(core::LanguageOfListPosition(none)) << none;
+}
+
 TEST(Texts, BadLanguageFiles) {
   TempFolder dir;
   struct Case {

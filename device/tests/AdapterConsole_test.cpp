@@ -130,7 +130,7 @@ TEST(AdapterConsole, BoundedAgainstSilentFloodingAndMissingConsoles) {
 
 std::string Loopback() { return "127.0.0.1"; }
 
-TEST(UnlockProcedure, AsksFirstAndAlwaysTellsTheUserToRefresh) {
+TEST(UnlockProcedure, AsksFirstAndTellsWhetherTheConsoleAnswered) {
   {
     Console console("showshortport\r\n6820 192.168.8.9\r\n->->");
     testing_support::ScriptedInteraction ui;
@@ -156,7 +156,7 @@ TEST(UnlockProcedure, AsksFirstAndAlwaysTellsTheUserToRefresh) {
     device::ConsoleOptions nowhere;
     nowhere.port = 1;
     device::UnlockDevice(ui, Loopback, nowhere);
-    EXPECT_EQ(ui.Texts("tip").back(), core::Text(72));
+    EXPECT_EQ(ui.Texts("tip").back(), core::Text(1195));
   }
 }
 

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "core/ProgramTexts.h"
+#include "device/BatteryVoltage.h"
 #include "device/ZKRYDevice.h"
 #include "device/ZKRYSdk.h"
 #include "platform/Files.h"
@@ -146,6 +147,14 @@ TEST_F(DeviceReportTest, InUseNotConnectedAndBootMode) {
     EXPECT_EQ(Labels(r), std::vector<std::string>{core::Text(3) + "=(USB)"});
     EXPECT_EQ(r.connectionImage, "conn_unknow.png");
     EXPECT_TRUE(r.serialText.empty());
+    // Without a device object the page shows the same, and keeps what it remembers.
+    device::DeviceReport kept;
+    kept.firmwareButtonText = "Update Firmware +";
+    const device::DeviceReport none = device::NoAdapterReport("USB", kept);
+    EXPECT_EQ(Labels(none), Labels(r));
+    EXPECT_TRUE(none.noticeFont);
+    EXPECT_EQ(none.connectionImage, r.connectionImage);
+    EXPECT_EQ(none.firmwareButtonText, kept.firmwareButtonText);
   }
   {
     VciSim sim({"--profile", Profile("[Adapter]\nBootMode=1\nHardwareName=vci-boot\n")});
@@ -168,21 +177,41 @@ TEST_F(DeviceReportTest, PicturesAndTheRememberedAddress) {
             sim.address());
 }
 
-// The voltage label as the adapter reports it, at the edges of the good range.
-TEST_F(DeviceReportTest, TheVoltageLabelOfTheAdapter) {
+// The battery voltage as the adapter reports it: the label at the edges of its good range,
+// and the question before a firmware write below 9 V or without a reading (cancelled here).
+TEST_F(DeviceReportTest, TheBatteryVoltageLabelAndQuestion) {
+  const std::uint32_t red = device::kColourRed, green = device::kColourGreen;
   struct V {
     int mv;
+    bool unreadable;
     const char* text;
     std::uint32_t colour;
-  } volts[] = {{7999, "  8.00 V", device::kColourRed},    {8000, "  8.00 V", device::kColourGreen},
-               {12340, " 12.34 V", device::kColourGreen}, {15000, " 15.00 V", device::kColourGreen},
-               {15001, " 15.00 V", device::kColourRed},   {0, "  0.00 V", device::kColourRed}};
+    bool asked;
+  } volts[] = {{7999, false, "  8.00 V", red, true},     {8000, false, "  8.00 V", green, true},
+               {8999, false, "  9.00 V", green, true},   {9000, false, "  9.00 V", green, false},
+               {12340, false, " 12.34 V", green, false}, {15000, false, " 15.00 V", green, false},
+               {15001, false, " 15.00 V", red, false},   {12340, true, "  0.00 V", red, true}};
   for (const auto& v : volts) {
-    VciSim sim({"--profile", Profile("[Adapter]\nVoltage=" + std::to_string(v.mv) + "\n")});
+    std::vector<std::string> args = {"--profile",
+                                     Profile("[Adapter]\nVoltage=" + std::to_string(v.mv) + "\n")};
+    if (v.unreadable) args.push_back("--voltage-unreadable");
+    VciSim sim(args);
     ASSERT_TRUE(sim.ok()) << sim.output();
     const device::DeviceReport r = Report(sim);
     EXPECT_EQ(r.voltageText, v.text) << v.mv;
     EXPECT_EQ(r.voltageColour, v.colour) << v.mv;
+
+    device::ZKRYDevice dev;
+    ASSERT_EQ(dev.Open(), 0);
+    testing_support::ScriptedInteraction ui;
+    ui.SetDefaultAnswer(false);
+    EXPECT_EQ(device::GoOnDespiteLowVoltage(dev, ui), !v.asked) << v.mv;
+    dev.Close();
+    const auto shown = ui.shown();
+    ASSERT_EQ(shown.size(), v.asked ? 1u : 0u) << v.mv;
+    if (v.asked) {
+      EXPECT_EQ(shown[0].windowName + shown[0].text, "LRESETWNDTIP" + core::Text(108));
+    }
   }
 }
 

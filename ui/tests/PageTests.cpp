@@ -136,6 +136,7 @@ class PageTests : public QObject {
     QTest::newRow("english, cancelled") << 2 << false << "1" << false;
     QTest::newRow("chinese, confirmed") << 1 << true << "0" << false;
     QTest::newRow("the active entry") << 0 << true << "" << false;
+    QTest::newRow("no entry chosen") << -1 << true << "" << false;
     QTest::newRow("file cannot be written") << 2 << true << "" << true;
   }
   void languageChange() {
