@@ -165,28 +165,6 @@ class FirmwareWindowTests : public QObject {
     QVERIFY(!window->isVisible());
   }
 
-  // The modal entry: the window shows under its name and returns once closed.
-  void opensModally() {
-    VciSim sim({"--profile", Profile("[Adapter]\nPID=0x0999\n")});
-    QVERIFY2(sim.ok(), sim.output().c_str());
-    sim.WriteKryIni(uitest::KryIni());
-    device::ZKRYDevice dev;
-    QString status;
-    bool rowsHidden = false;
-    uitest::WhenShown("FWUPWND", [&](QWidget* w) {
-      auto* window = static_cast<ui::HWControlWnd*>(w);
-      status = window->FindControl("textTip")->text();
-      rowsHidden = !window->FindControl("layoutVCIUpdate")->IsVisible() &&
-                   !window->FindControl("layoutSysUpdate")->IsVisible();
-      uitest::Click(window, "btnUpdateFW");  // nothing to update: nothing happens
-      uitest::Click(window, "btnClose");
-    });
-    ui::OpenFirmwareWindow(Setup(dev));
-    QCOMPARE(status, QString("None firmware found, please contact OrbDiag."));
-    QVERIFY(rowsHidden);
-    QTRY_VERIFY(!uitest::WindowNamed("FWUPWND"));  // once the deferred close has run
-  }
-
  private:
   void WriteCatalogue(const std::string& vciVersion) {
     const std::string fws =
@@ -201,10 +179,6 @@ class FirmwareWindowTests : public QObject {
     platform::WriteFile(scratch_ / "fws.xml", fws);
     catalogue_ = firmware::ZKRYFirmwareManager();
     QVERIFY(catalogue_.Load(scratch_ / "fws.xml"));
-  }
-  std::string Profile(const std::string& text) {
-    platform::WriteFile(scratch_ / "profile.ini", text);
-    return scratch_ / "profile.ini";
   }
   firmware::FirmwareJobSetup Setup(device::ZKRYDevice& dev) {
     return {dev,    catalogue_, core::ZConfig::Instance(), {scratch_ / "Download", true}, script_,
