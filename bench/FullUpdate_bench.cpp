@@ -126,8 +126,8 @@ int main() {
   const double waitsS =
       FixedWaitsMs(Pieces(config.KRYFwUp), Pieces(root / "Download/openwrt.bin")) / 1000.0;
   std::printf("full update (VCI and DoIP module), real time: %.1f s  %s\n", realS,
-              state.lastRunOk ? "Update Completed" : state.status.c_str());
+              state.lastRun.ok() ? "Update Completed" : state.status.c_str());
   std::printf("sum of its fixed waits:                     %.1f s  (difference %+.1f%%)\n", waitsS,
               100.0 * (realS - waitsS) / waitsS);
-  return state.lastRunOk ? 0 : 1;
+  return state.lastRun.ok() ? 0 : 1;
 }

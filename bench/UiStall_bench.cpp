@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
     poll.start(10);
     loop.exec();
     meter.End("VCI firmware write");
-    completed = job.state().lastRunOk;
+    completed = job.state().lastRun.ok();
     job.RequestClose();
   });
   procedures->FirmwareUpdate();

@@ -146,18 +146,27 @@ int Update(const std::vector<std::string>& args) {
   auto info = firmware::DoIPUpdateInfo::Make(address, args[1], args[0]);
   info.version = ExpectedVersion(args, pid);
   if (!info.version) return kFailure;
+  // A failure says where it stopped, beside the fields every failed command prints: the
+  // error shown, else the status line.
+  const auto failed = [&](const firmware::FirmwareResult& result, const std::string& status) {
+    ui.SetStatus(status);
+    PrintJson({{"ok", false},
+               {"exitCode", kFailure},
+               {"address", address},
+               {"stage", firmware::StageName(result.stage)},
+               {"reason", result.reason.empty() ? status : result.reason}});
+    return kFailure;
+  };
   ui.SetStatus("Checking DoIP system status...");
-  if (!ws.UpdateFirmware_Check(info)) {
-    ui.SetStatus("Checking DoIP system status ... Failed");
-    return kFailure;
-  }
+  const firmware::FirmwareResult checked = ws.UpdateFirmware_Check(info);
+  if (!checked) return failed(checked, "Checking DoIP system status ... Failed");
   ui.SetStatus("Upgrading system firmware...");
-  if (!ws.UpdateFirmware(info)) {
-    ui.SetStatus("Updating system firmware ... Failed");
-    return kFailure;
-  }
+  const firmware::FirmwareResult updated = ws.UpdateFirmware(info);
+  if (!updated) return failed(updated, "Updating system firmware ... Failed");
   json j = ReleaseJson(ws.release());
   j["address"] = address;
+  j["stage"] = firmware::StageName(updated.stage);
+  j["reason"] = updated.reason;
   PrintJson(j);
   return kSuccess;
 }

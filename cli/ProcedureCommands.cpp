@@ -113,7 +113,8 @@ int ReportCommand(const std::vector<std::string>& args) {
 }
 
 // The firmware window on the terminal: the rows as the job filled them, the ticks, the run.
-// The job shows its status lines itself; the result carries the last one.
+// The job shows its status lines itself; the result carries the last one, and the stage the
+// run stopped at with what the user was shown about it.
 json RunFirmwareJob(firmware::FirmwareJobSetup setup, std::optional<bool> vci,
                     std::optional<bool> doip) {
   firmware::FirmwareUpdateJob job(std::move(setup));
@@ -126,13 +127,17 @@ json RunFirmwareJob(firmware::FirmwareJobSetup setup, std::optional<bool> vci,
     job.RequestClose();
     j["status"] = s.status;
     j["completed"] = false;
+    j["stage"] = firmware::StageName(firmware::FirmwareStage::NotRun);
+    j["reason"] = "";
     return j;
   }
   job.WaitIdle();
   s = job.state();
   job.RequestClose();
   j["status"] = s.status;
-  j["completed"] = s.lastRunOk && s.status == core::Text(25);
+  j["completed"] = s.lastRun.ok() && s.status == core::Text(25);
+  j["stage"] = firmware::StageName(s.lastRun.stage);
+  j["reason"] = s.lastRun.reason;
   return j;
 }
 

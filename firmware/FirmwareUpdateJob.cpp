@@ -17,6 +17,12 @@
 namespace firmware {
 namespace {
 
+constexpr char kVciFailed[] = "Updating VCI firmware ... Failed";
+constexpr char kModuleCheckFailed[] = "Checking DoIP system status ... Failed";
+constexpr char kModuleFailed[] = "Updating system firmware ... Failed";
+
+FirmwareResult Completed() { return FirmwareResult::Completed(core::Text(25)); }
+
 constexpr int kVciBarMaximum = 120;
 constexpr int kDoIPBarMaximum = 412;
 
@@ -112,8 +118,7 @@ std::string FirmwareUpdateJob::Prefixed(const std::string& version) const {
 void FirmwareUpdateJob::Start() {
   quit_ = false;
   progressStop_ = false;
-  busy_ = false;
-  __atomic_store_n(&progress_, 1, __ATOMIC_RELAXED);
+  progress_.Set(1);
   if (!worker_.joinable()) worker_ = std::thread(&FirmwareUpdateJob::WorkerLoop, this);
   RefreshFirmwareInfo();
 }
@@ -131,10 +136,15 @@ void FirmwareUpdateJob::RefreshFirmwareInfo() {
     return;
   }
   device._ReadHWInfo();
-  vciEntry_ = setup_.catalogue.FindEntry(device.pid());
+  const FirmwareEntry* vciEntry = setup_.catalogue.FindEntry(device.pid());
   const bool hasModule = device.HasDoIPModule();
   const device::ModuleInfo module = device.module();
-  doipEntry_ = hasModule ? setup_.catalogue.FindEntry(module.pid) : nullptr;
+  const FirmwareEntry* doipEntry = hasModule ? setup_.catalogue.FindEntry(module.pid) : nullptr;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    vciEntry_ = vciEntry;
+    doipEntry_ = doipEntry;
+  }
   if (!vciEntry_ && !doipEntry_) {
     hideBoth();
     SetStatus("None firmware found, please contact OrbDiag.");
@@ -158,8 +168,6 @@ void FirmwareUpdateJob::RefreshFirmwareInfo() {
     system.newVersion = Prefixed(doipEntry_->VERSION);
     system.ticked = current != doipEntry_->VERSION;
   }
-  vciSelected_ = vci.ticked;
-  sysSelected_ = system.ticked;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     state_.vci = vci;
@@ -180,25 +188,22 @@ void FirmwareUpdateJob::SetTicks(bool vci, bool system) {
 }
 
 bool FirmwareUpdateJob::RequestUpdate() {
-  if (busy_ || !worker_.joinable()) return false;  // a run in progress, or the window closed
-  if (!vciEntry_ && !doipEntry_) {
-    LOG_WARN("invliad firmware file.");
-    return false;
-  }
-  const FirmwareJobState s = state();
-  vciSelected_ = s.vci.ticked;
-  sysSelected_ = s.system.ticked;
-  if (!s.vci.ticked && !s.system.ticked) {
-    LOG_WARN("VCI&DoIP firmware not need update.");
-    return false;
-  }
-  // Busy from the request on, so the window cannot be closed before the worker wakes.
-  busy_ = true;
-  idle_.Reset();
+  if (!worker_.joinable()) return false;  // the window closed
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (state_.busy) return false;
+    if (!vciEntry_ && !doipEntry_) {
+      LOG_WARN("invliad firmware file.");
+      return false;
+    }
+    if (!state_.vci.ticked && !state_.system.ticked) {
+      LOG_WARN("VCI&DoIP firmware not need update.");
+      return false;
+    }
+    // Busy from the request on, so the window cannot be closed before the worker wakes.
     state_.busy = true;
   }
+  idle_.Reset();
   SetBar(0);
   quit_ = false;
   startEvent_.Set();
@@ -206,7 +211,7 @@ bool FirmwareUpdateJob::RequestUpdate() {
 }
 
 bool FirmwareUpdateJob::RequestClose() {
-  if (busy_) return false;
+  if (state().busy) return false;
   quit_ = true;
   startEvent_.Set();
   platform::SleepMs(5);
@@ -222,8 +227,19 @@ bool FirmwareUpdateJob::OpenLog(const FirmwareEntry* entry) const {
   return platform::ShellOpen(url);
 }
 
-bool FirmwareUpdateJob::OpenVciLog() const { return OpenLog(vciEntry_); }
-bool FirmwareUpdateJob::OpenSystemLog() const { return OpenLog(doipEntry_); }
+bool FirmwareUpdateJob::OpenVciLog() const {
+  std::unique_lock<std::mutex> lock(mutex_);
+  const FirmwareEntry* entry = vciEntry_;
+  lock.unlock();
+  return OpenLog(entry);
+}
+
+bool FirmwareUpdateJob::OpenSystemLog() const {
+  std::unique_lock<std::mutex> lock(mutex_);
+  const FirmwareEntry* entry = doipEntry_;
+  lock.unlock();
+  return OpenLog(entry);
+}
 
 void FirmwareUpdateJob::WaitIdle() { idle_.Wait(); }
 
@@ -231,7 +247,6 @@ void FirmwareUpdateJob::WorkerLoop() {
   for (;;) {
     startEvent_.Wait();
     if (quit_) break;
-    busy_ = true;
     idle_.Reset();
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -239,19 +254,18 @@ void FirmwareUpdateJob::WorkerLoop() {
       state_.updateEnabled = false;
     }
     Changed();
-    const bool ok = UpdateVCIFirmware() && UpdateDoIPFirmware();
-    if (ok) {
+    FirmwareResult result = UpdateVCIFirmware();
+    if (result.ok()) result = UpdateDoIPFirmware();
+    if (result.ok()) {
       SetStatus(core::Text(25));
-      busy_ = false;
-      RefreshFirmwareInfo();
+      RefreshFirmwareInfo();  // still busy: the window stays open until the rows are read
     }
-    busy_ = false;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       state_.busy = false;
       state_.updateEnabled = true;
       ++state_.runs;
-      state_.lastRunOk = ok;
+      state_.lastRun = result;
     }
     idle_.Set();
     Changed();
@@ -259,20 +273,16 @@ void FirmwareUpdateJob::WorkerLoop() {
   idle_.Set();
 }
 
-void FirmwareUpdateJob::StartProgressThread(int mode) {
+void FirmwareUpdateJob::StartProgressThread(ProgressMode mode) {
   StopProgressThread();
-  progressMode_ = mode;
   progressStop_ = false;
-  progressThread_ = std::thread([this] {
+  progressThread_ = std::thread([this, mode] {
     while (!progressStop_) {
-      const int mode = progressMode_;
-      if (mode == 1) {
-        SetBar(__atomic_load_n(&progress_, __ATOMIC_RELAXED));
+      if (mode == ProgressMode::FollowSdk) {
+        SetBar(progress_.Read());
         platform::SleepMs(20);
-      } else if (mode == 2) {
-        SetBar(__atomic_add_fetch(&progress_, 1, __ATOMIC_RELAXED));
-        platform::SleepMs(500);
       } else {
+        SetBar(progress_.Advance());
         platform::SleepMs(500);
       }
     }
@@ -288,134 +298,133 @@ bool FirmwareUpdateJob::AskLowVoltage() {
   return device::GoOnDespiteLowVoltage(setup_.device, recording_);
 }
 
-bool FirmwareUpdateJob::UpdateVCIFirmware() {
-  if (!vciSelected_) return true;
+FirmwareResult FirmwareUpdateJob::UpdateVCIFirmware() {
+  if (!state().vci.ticked) return Completed();
   recording_.Begin();
   const std::string before = setup_.device.firmwareVersion();
-  const bool ok = WriteVciFirmware();
-  Record(history::kVciFirmware, setup_.vciPid, vciEntry_, before, ok,
-         "Updating VCI firmware ... Failed");
-  return ok;
+  const FirmwareResult result = WriteVciFirmware();
+  Record(history::kVciFirmware, setup_.vciPid, vciEntry_, before, result);
+  return result;
 }
 
-bool FirmwareUpdateJob::UpdateDoIPFirmware() {
-  if (!sysSelected_) return true;
+FirmwareResult FirmwareUpdateJob::UpdateDoIPFirmware() {
+  if (!state().system.ticked) return Completed();
   recording_.Begin();
   const std::string before = moduleVersion_;
-  const bool ok = UpdateModuleSystem();
-  Record(history::kDoIPSystem, setup_.doipPid, doipEntry_, before, ok,
-         "Updating system firmware ... Failed");
-  return ok;
+  const FirmwareResult result = UpdateModuleSystem();
+  Record(history::kDoIPSystem, setup_.doipPid, doipEntry_, before, result);
+  return result;
+}
+
+FirmwareResult FirmwareUpdateJob::Failed(FirmwareStage stage, const char* fallback) const {
+  std::string reason = recording_.reason();
+  return FirmwareResult::Failed(stage, reason.empty() ? fallback : std::move(reason));
 }
 
 void FirmwareUpdateJob::Record(const char* what, std::uint32_t pid, const FirmwareEntry* entry,
-                               const std::string& versionBefore, bool ok, const char* failed) {
+                               const std::string& versionBefore, const FirmwareResult& result) {
   history::HistoryRecord run;
   run.serial = setup_.device.serialNumber();
   if (pid) run.pid = pid;
   run.what = what;
   if (entry) run.subject = entry->NAME;
   run.versionBefore = versionBefore;
-  run.versionAfter = ok && entry ? entry->VERSION : versionBefore;
-  run.ok = ok;
-  run.reason = ok ? core::Text(25) : recording_.reason();
-  if (run.reason.empty()) run.reason = failed;  // an adapter that would not open says nothing
+  run.versionAfter = result.ok() && entry ? entry->VERSION : versionBefore;
+  run.ok = result.ok();
+  run.reason = result.reason;
   history::ProgramHistory().Add(run);
 }
 
-bool FirmwareUpdateJob::WriteVciFirmware() {
+FirmwareResult FirmwareUpdateJob::WriteVciFirmware() {
   device::ZKRYDevice& device = setup_.device;
-  quit_ = false;
   progressStop_ = false;
-  __atomic_store_n(&progress_, 1, __ATOMIC_RELAXED);
-  progressMode_ = 1;
+  progress_.Set(1);
   SetBar(0, kVciBarMaximum);
   if (device.Open() != 0) {
     LOG_ERROR("device not connect.");
-    return false;
+    return Failed(FirmwareStage::OpenAdapter, kVciFailed);
   }
   if (!AskLowVoltage()) {
     LOG_INFO("update vci cancel.");
     device.Close();
-    return false;
+    return Failed(FirmwareStage::LowVoltage, kVciFailed);
   }
   device._ReadHWInfo();
   if (!vciEntry_ || !FetchFirmwareImage(setup_.catalogue, setup_.fetch, *tap_, setup_.vciPid, "KRY",
                                         vciEntry_->MD5, core::Text(17))) {
     device.Close();
-    return false;
+    return Failed(FirmwareStage::DownloadVciImage, kVciFailed);
   }
-  StartProgressThread(1);
+  StartProgressThread(ProgressMode::FollowSdk);
   SetStatus(core::Text(23));
   std::int32_t result = -1;
   if (device.connected() && device.sdk().KRY_DEV_UpdateFirmware) {
     const std::string image = KeptImagePath(setup_.fetch.downloadFolder, "KRY");
-    result = device.sdk().KRY_DEV_UpdateFirmware(device.handle(), image.c_str(), 0, &progress_);
+    result =
+        device.sdk().KRY_DEV_UpdateFirmware(device.handle(), image.c_str(), 0, progress_.ForSdk());
   }
   if (result == 0) {
     device.Close();
     StopProgressThread();
     platform::SleepMs(1000);
     SetBar(kVciBarMaximum);
-    return true;
+    return Completed();
   }
-  SetStatus("Updating VCI firmware ... Failed");
+  SetStatus(kVciFailed);
   StopProgressThread();
   device.Close();
-  return false;
+  return Failed(FirmwareStage::WriteVci, kVciFailed);
 }
 
-bool FirmwareUpdateJob::UpdateModuleSystem() {
+FirmwareResult FirmwareUpdateJob::UpdateModuleSystem() {
   device::ZKRYDevice& device = setup_.device;
   if (device.Open() != 0) {
     LOG_WARN("failed on connect device.");
-    return false;
+    return Failed(FirmwareStage::OpenAdapter, kModuleFailed);
   }
   if (!AskLowVoltage()) {
     LOG_INFO("update vci cancel.");
     device.Close();
-    return false;
+    return Failed(FirmwareStage::LowVoltage, kModuleFailed);
   }
   const std::string address = device.address();
   device.Close();
 
-  quit_ = false;
   progressStop_ = false;
-  __atomic_store_n(&progress_, 1, __ATOMIC_RELAXED);
+  progress_.Set(1);
   SetBar(0, kDoIPBarMaximum);
-  progressMode_ = 2;
 
   ZKRYDoIPDevice doipDevice(device);
   std::unique_ptr<ZWSFirmwareUpdate> updater = setup_.makeUpdater(*tap_, &doipDevice);
-  if (!doipEntry_) return false;
+  if (!doipEntry_) return Failed(FirmwareStage::DownloadModuleImage, kModuleFailed);
   DoIPUpdateInfo info = DoIPUpdateInfo::Make(address, doipEntry_->MD5, "");
   info.port = setup_.modulePort;
   info.version = doipEntry_->VERSION;
   if (!FetchFirmwareImage(setup_.catalogue, setup_.fetch, *tap_, setup_.doipPid, "openwrt",
                           doipEntry_->MD5, core::Text(63)))
-    return false;
+    return Failed(FirmwareStage::DownloadModuleImage, kModuleFailed);
   info.imagePath = KeptImagePath(setup_.fetch.downloadFolder, "openwrt");
 
-  StartProgressThread(2);
+  StartProgressThread(ProgressMode::Steady);
   SetStatus(core::Text(66));
-  if (!updater->UpdateFirmware_Check(info)) {
+  const FirmwareResult checked = updater->UpdateFirmware_Check(info);
+  if (!checked) {
     StopProgressThread();
-    SetStatus("Checking DoIP system status ... Failed");
-    return false;
+    SetStatus(kModuleCheckFailed);
+    return Failed(checked.stage, kModuleFailed);
   }
   platform::SleepMs(1000);
   SetStatus(core::Text(64));
-  quit_ = false;
-  __atomic_store_n(&progress_, 1, __ATOMIC_RELAXED);
-  const bool updated = updater->UpdateFirmware(info);
+  progress_.Set(1);
+  const FirmwareResult updated = updater->UpdateFirmware(info);
   StopProgressThread();
   if (!updated) {
-    SetStatus("Updating system firmware ... Failed");
-    return false;
+    SetStatus(kModuleFailed);
+    return Failed(updated.stage, kModuleFailed);
   }
   platform::SleepMs(1000);
   SetBar(kDoIPBarMaximum);
-  return true;
+  return Completed();
 }
 
 }  // namespace firmware

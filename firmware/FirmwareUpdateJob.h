@@ -16,6 +16,8 @@
 #include "core/ZConfig.h"
 #include "device/DeviceUseGuard.h"
 #include "firmware/FetchFirmwareImage.h"
+#include "firmware/FirmwareResult.h"
+#include "firmware/SdkProgressCounter.h"
 #include "history/RecordingInteraction.h"
 #include "platform/Event.h"
 
@@ -45,9 +47,10 @@ struct FirmwareJobState {
   int progress = 0;    // UpdateProgress
   int progressMaximum = 120;
   bool updateEnabled = true;  // btnUpdateFW
+  // From the update request until the run, and the rows read again after it, are through.
   bool busy = false;
-  int runs = 0;  // update runs finished
-  bool lastRunOk = false;
+  int runs = 0;            // update runs finished
+  FirmwareResult lastRun;  // how the last finished run ended
 };
 
 struct FirmwareJobSetup {
@@ -93,44 +96,50 @@ class FirmwareUpdateJob {
   // Blocks until the run in progress (if any) has ended; for the CLI and tests.
   void WaitIdle();
 
-  // The two update procedures, public for the front ends that run them directly. Each run
-  // that begins leaves a record in the update history.
-  bool UpdateVCIFirmware();
-  bool UpdateDoIPFirmware();
+  // The two update procedures, public for the front ends that run them directly; each does
+  // nothing (and succeeds) unless its row is ticked. Each run that begins leaves a record in
+  // the update history.
+  FirmwareResult UpdateVCIFirmware();
+  FirmwareResult UpdateDoIPFirmware();
 
  private:
+  // How the progress thread moves the bar: after the SDK's counter while it writes the VCI,
+  // or a step every half second while the module works, which reports nothing.
+  enum class ProgressMode { FollowSdk, Steady };
   class StatusTap;
   void WorkerLoop();
   void Changed();
   void SetStatus(const std::string& text);
   void SetBar(int value, int maximum = -1);
   bool AskLowVoltage();
-  void StartProgressThread(int mode);
+  void StartProgressThread(ProgressMode mode);
   void StopProgressThread();
   bool OpenLog(const FirmwareEntry* entry) const;
   std::string Prefixed(const std::string& version) const;
-  bool WriteVciFirmware();
-  bool UpdateModuleSystem();
+  FirmwareResult WriteVciFirmware();
+  FirmwareResult UpdateModuleSystem();
+  // A part failed at `stage`: its reason is what the user was shown since it began, else
+  // `fallback` (an adapter that would not open says nothing).
+  FirmwareResult Failed(FirmwareStage stage, const char* fallback) const;
   void Record(const char* what, std::uint32_t pid, const FirmwareEntry* entry,
-              const std::string& versionBefore, bool ok, const char* failed);
+              const std::string& versionBefore, const FirmwareResult& result);
 
   FirmwareJobSetup setup_;
-  // Everything the job shows goes through here: the history learns the last message.
+  // Everything the job shows goes through here: a failed part's reason is the last message
+  // it showed.
   history::RecordingInteraction recording_;
   std::unique_ptr<StatusTap> tap_;
   mutable std::mutex mutex_;
   FirmwareJobState state_;
   std::function<void()> observer_;
+  // As the rows were last filled. Only the worker's refresh after a run changes them while
+  // the window is open; the log links read them under the mutex.
   const FirmwareEntry* vciEntry_ = nullptr;
   const FirmwareEntry* doipEntry_ = nullptr;
-  std::string moduleVersion_;  // as the rows were last filled
-  std::atomic<bool> vciSelected_{false};
-  std::atomic<bool> sysSelected_{false};
-  std::int32_t progress_ = 1;  // written by the SDK while it writes the image
-  std::atomic<int> progressMode_{1};
+  std::string moduleVersion_;
+  SdkProgressCounter progress_;
   std::atomic<bool> progressStop_{true};
   std::atomic<bool> quit_{false};
-  std::atomic<bool> busy_{false};
   platform::Event startEvent_{false, false};
   platform::Event idle_{true, true};
   std::thread worker_;

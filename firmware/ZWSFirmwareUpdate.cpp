@@ -34,7 +34,12 @@ std::int64_t SendText(ws_conn* conn, const std::string& text) {
 }  // namespace
 
 void ZWSFirmwareUpdate::ShowError(const std::string& text) {
+  shownError_ = text;
   ui_.ShowMessage(text, "", core::MessageIcon::Error);
+}
+
+FirmwareResult ZWSFirmwareUpdate::Failure(FirmwareStage stage) const {
+  return FirmwareResult::Failed(stage, shownError_);
 }
 
 bool ZWSFirmwareUpdate::Connect(const std::string& address, const std::string& port) {

@@ -9,6 +9,7 @@
 #include "core/Interaction.h"
 #include "firmware/DoIPDevice.h"
 #include "firmware/DoIPUpdateInfo.h"
+#include "firmware/FirmwareResult.h"
 #include "firmware/ZWSDevice.h"
 
 namespace firmware {
@@ -32,11 +33,12 @@ class ZWSFirmwareUpdate : public ZWSDevice {
   // Sends a local file to `modulePath` on the module; true when all of it was sent.
   virtual bool PutFile(const std::string& localPath, const std::string& modulePath);
 
-  // Waits until the module has mounted its root file system; the channel stays open.
-  bool UpdateFirmware_Check(const DoIPUpdateInfo& info);
+  // Waits until the module has mounted its root file system; the channel stays open. A
+  // failure's reason is the error message it showed, if it showed one.
+  FirmwareResult UpdateFirmware_Check(const DoIPUpdateInfo& info);
   // Sends, checks and starts the upgrade, waits for the module's return and, when the record
   // names the version the image carries, fails unless the module then reports it.
-  bool UpdateFirmware(const DoIPUpdateInfo& info);
+  FirmwareResult UpdateFirmware(const DoIPUpdateInfo& info);
   // Reads the module's /etc/release into %temp%/kry_openwrt.ini and from there.
   bool GetDeviceDoIPFWVersion(DoIPReleaseInfo* release);
 
@@ -45,11 +47,13 @@ class ZWSFirmwareUpdate : public ZWSDevice {
 
  private:
   void ShowError(const std::string& text);
+  // Failed at `stage`, for the reason shown last.
+  FirmwareResult Failure(FirmwareStage stage) const;
   // Reads the adapter's identity afresh; true when the module reports `version`, as the
   // new-firmware rule compares it. Otherwise says which version it runs.
   bool ModuleRuns(const std::string& version);
   // How UpdateFirmware ends: the device closed when connected, the channel closed.
-  bool End(bool result);
+  FirmwareResult End(FirmwareResult result);
   // The digest text of md5sum's output: up to the first blank within the length.
   static std::string DigestOf(const char* output, std::uint32_t length);
 
@@ -57,6 +61,7 @@ class ZWSFirmwareUpdate : public ZWSDevice {
   DoIPDevice* device_;
   std::u16string text_;
   DoIPReleaseInfo release_;
+  std::string shownError_;  // since the procedure began
 };
 
 // True when both texts hold at least 32 characters and their first 32 are equal.

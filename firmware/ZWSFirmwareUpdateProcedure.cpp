@@ -79,12 +79,13 @@ std::string ZWSFirmwareUpdate::DigestOf(const char* output, std::uint32_t length
   return text.substr(0, text.find(' '));
 }
 
-bool ZWSFirmwareUpdate::UpdateFirmware_Check(const DoIPUpdateInfo& info) {
+FirmwareResult ZWSFirmwareUpdate::UpdateFirmware_Check(const DoIPUpdateInfo& info) {
+  shownError_.clear();
   CloseChannel();
   if (!Connect(info.address, info.port)) {
     LOG_ERROR("Failed on connect device.");
     ShowError("Connect device failed！");
-    return false;
+    return Failure(FirmwareStage::ModuleCheck);
   }
   const auto limit = platform::Deadline::After(kMountCheckLimitMs);
   for (int poll = 0; poll < kMountPolls; ++poll) {
@@ -97,16 +98,16 @@ bool ZWSFirmwareUpdate::UpdateFirmware_Check(const DoIPUpdateInfo& info) {
     RunCommand(kMountCheck, kCommandTimeoutMs, output, sizeof output, &length);
     if (length == 0) {
       LOG_ERROR("Failed on get mount_root state.");
-      return false;
+      return Failure(FirmwareStage::ModuleCheck);
     }
     if (output[0] == '0') {
       LOG_INFO("mount_root finished.");
-      return true;
+      return FirmwareResult::Completed();
     }
     if (output[0] == '1') LOG_INFO("mount_root waiting...");
     platform::SleepMs(kPollPauseMs);
   }
-  return true;
+  return FirmwareResult::Completed();
 }
 
 bool ZWSFirmwareUpdate::GetDeviceDoIPFWVersion(DoIPReleaseInfo* release) {
@@ -135,26 +136,27 @@ bool ZWSFirmwareUpdate::GetDeviceDoIPFWVersion(DoIPReleaseInfo* release) {
   return true;
 }
 
-bool ZWSFirmwareUpdate::End(bool result) {
+FirmwareResult ZWSFirmwareUpdate::End(FirmwareResult result) {
   if (device_ && device_->IsConnected()) device_->Close();
   CloseChannel();
   return result;
 }
 
-bool ZWSFirmwareUpdate::UpdateFirmware(const DoIPUpdateInfo& info) {
+FirmwareResult ZWSFirmwareUpdate::UpdateFirmware(const DoIPUpdateInfo& info) {
+  shownError_.clear();
   CloseChannel();
   if (!Connect(info.address, info.port)) {
     ShowError("Connect device failed！");
-    return false;
+    return Failure(FirmwareStage::ModuleConnect);
   }
   if (!GetDeviceDoIPFWVersion(&release_)) {
     ShowError("Get device version failed！");
-    return End(false);
+    return End(Failure(FirmwareStage::ModuleConnect));
   }
   if (!PutFile(info.toolPath, kToolPath)) {
     ShowError("Trans fwup failed！");
     LOG_ERROR("Failed on trans kry-fwup file.");
-    return End(false);
+    return End(Failure(FirmwareStage::UploadTool));
   }
 
   std::uint32_t length = 0;
@@ -164,18 +166,18 @@ bool ZWSFirmwareUpdate::UpdateFirmware(const DoIPUpdateInfo& info) {
   const std::string toolDigest = DigestOf(output, length);
   if (toolDigest.empty()) {
     ShowError("md5sum failed！");
-    return false;
+    return Failure(FirmwareStage::UploadTool);
   }
   LOG_INFO("MD5: {0} {1}", toolDigest, info.toolChecksum);
   if (!DigestsMatch(toolDigest, info.toolChecksum)) {
     ShowError("Checksum firmware failed！");
-    return false;
+    return Failure(FirmwareStage::UploadTool);
   }
 
   LOG_INFO("Upload file begin: {0}", Ticks());
   if (!PutFile(info.imagePath, kImagePath)) {
     ShowError("Transfer firmware failed！");
-    return End(false);
+    return End(Failure(FirmwareStage::UploadImage));
   }
   LOG_INFO("Upload file finished: {0}", Ticks());
   platform::SleepMs(kAfterImageMs);
@@ -186,12 +188,12 @@ bool ZWSFirmwareUpdate::UpdateFirmware(const DoIPUpdateInfo& info) {
   const std::string imageDigest = platform::ToUpperAscii(DigestOf(output, length));
   if (imageDigest.empty()) {
     ShowError("md5sum failed！");
-    return false;
+    return Failure(FirmwareStage::UploadImage);
   }
   LOG_INFO("Firmware MD5: {0} {1}", imageDigest, info.imageMD5);
   if (!DigestsMatch(imageDigest, info.imageMD5)) {
     ShowError("Checksum firmware failed！");
-    return false;
+    return Failure(FirmwareStage::UploadImage);
   }
 
   LOG_INFO("device IP is {0}.", info.address);
@@ -204,7 +206,7 @@ bool ZWSFirmwareUpdate::UpdateFirmware(const DoIPUpdateInfo& info) {
   if (!refusal.empty()) {
     LOG_ERROR("The module refused the upgrade: {0}", refusal);
     ShowError(Filled(core::Text(kTextRefused), {refusal}));
-    return End(false);
+    return End(Failure(FirmwareStage::Upgrade));
   }
   platform::SleepMs(kRebootWaitMs);
 
@@ -212,7 +214,7 @@ bool ZWSFirmwareUpdate::UpdateFirmware(const DoIPUpdateInfo& info) {
   if (device_ && device_->IsConnected()) device_->Close();
   if (!device_ || device_->Open() != 0) {
     LOG_WARN("Reconnect device failed {0}.", Ticks());
-    return End(false);
+    return End(Failure(FirmwareStage::ModuleBack));
   }
   device_->ReadHWInfo();
   LOG_INFO("Wait device reboot complete {0}", Ticks());
@@ -229,14 +231,15 @@ bool ZWSFirmwareUpdate::UpdateFirmware(const DoIPUpdateInfo& info) {
   }
   if (!Connect(device_->ModuleAddress(), info.port)) {
     ShowError("Reconnect device failed！");
-    return End(false);
+    return End(Failure(FirmwareStage::ModuleBack));
   }
   platform::SleepMs(kBeforeReleaseMs);
   if (!GetDeviceDoIPFWVersion(&release_)) {
     ShowError("Get update version failed！");
-    return End(false);
+    return End(Failure(FirmwareStage::VersionCheck));
   }
-  return End(!info.version || ModuleRuns(*info.version));
+  if (info.version && !ModuleRuns(*info.version)) return End(Failure(FirmwareStage::VersionCheck));
+  return End(FirmwareResult::Completed());
 }
 
 bool ZWSFirmwareUpdate::ModuleRuns(const std::string& version) {

@@ -114,7 +114,7 @@ void HWControlWnd::ShowState() {
   }
   if (s.runs != runsSeen_) {
     runsSeen_ = s.runs;
-    if (s.lastRunOk) awaitingTick_ = true;
+    if (s.lastRun.ok()) awaitingTick_ = true;
   }
   if (update_) update_->SetEnabled(s.updateEnabled && !s.busy && !awaitingTick_);
   if (close_) close_->SetEnabled(!s.busy);

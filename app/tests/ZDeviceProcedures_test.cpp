@@ -124,7 +124,7 @@ TEST_F(DeviceProceduresTest, WhileTheFirmwareJobRunsNothingElseTouchesTheAdapter
     ASSERT_TRUE(job.RequestUpdate());
     writing = true;
     job.WaitIdle();
-    completed = job.state().lastRunOk;
+    completed = job.state().lastRun.ok();
     while (!finish) std::this_thread::yield();  // the window stays open a while
     job.RequestClose();
   });

@@ -407,18 +407,22 @@ TEST_F(ProcedureCli, AModuleUpdateThatDidNotHappenFails) {
     const char* fault;
     std::string command;
     std::string message;
+    const char* stage;
   } cases[] = {
       {"--upgrade-refused", "firmware --no-vci --yes",
-       "The module refused the upgrade: Command failed: Permission denied"},
+       "The module refused the upgrade: Command failed: Permission denied", "upgrade"},
       {"--comes-back-old", "module update '" + image + "' " + md5,
-       "After the update the module reports version V1.0.3 instead of V1.1.0."},
+       "After the update the module reports version V1.0.3 instead of V1.1.0.", "version-check"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
     VciSim sim({"--profile", ORB_SOURCE_DIR "/sim/profiles/wifi-module.ini", "--upgrade-ms", "2000",
                 c.fault});
     ASSERT_TRUE(sim.ok()) << sim.output();
-    EXPECT_EQ(Cli(sim, c.command).code, 1) << Stderr();
+    const auto run = Cli(sim, c.command);
+    EXPECT_EQ(run.code, 1) << Stderr();
+    EXPECT_EQ(json::parse(run.out)["stage"], c.stage);
+    EXPECT_EQ(json::parse(run.out)["reason"], c.message);
     EXPECT_TRUE(InStderr(c.message)) << Stderr();
     EXPECT_TRUE(InStderr("[status] Updating system firmware ... Failed")) << Stderr();
     EXPECT_FALSE(InStderr("Update Completed")) << Stderr();

@@ -81,8 +81,8 @@ class DoIPSim : public testing_support::LoggedTest {
     dev.Close();
     firmware::ZKRYDoIPDevice adapter(dev);
     firmware::ZWSFirmwareUpdate ws(ui, &adapter);
-    checked = ws.UpdateFirmware_Check(info);
-    const bool updated = checked && ws.UpdateFirmware(info);
+    checked = ws.UpdateFirmware_Check(info).ok();
+    const bool updated = checked && ws.UpdateFirmware(info).ok();
     release = ws.release();
     return updated;
   }

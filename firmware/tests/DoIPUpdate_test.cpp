@@ -147,7 +147,7 @@ TEST_F(DoIPUpdate, MountCheckOutcomes) {
     core::SetUpLog(temp / "Kavora.log");
     const std::int64_t start = clock.now();
     c.arrange(m, adapter, info);
-    EXPECT_EQ(m.UpdateFirmware_Check(info), c.result) << c.name;
+    EXPECT_EQ(m.UpdateFirmware_Check(info).ok(), c.result) << c.name;
     EXPECT_EQ(clock.now() - start, c.waited) << c.name;
     EXPECT_EQ(ui.Texts("message"),
               c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message})
@@ -157,46 +157,54 @@ TEST_F(DoIPUpdate, MountCheckOutcomes) {
 }
 
 TEST_F(DoIPUpdate, EveryFailureOfTheUpdateEndsWithItsMessage) {
+  using Stage = firmware::FirmwareStage;
   struct Case {
     const char* name;
+    Stage stage;
     Arrange arrange;
     std::string message;
     std::string logLine;
     bool closesAdapter;
     std::int64_t waitedAtMost = -1;  // program time, when it matters
   } cases[] = {
-      {"module unreachable", [](FakeModule& m, auto&, auto&) { m.reachable = false; },
-       "Connect device failed！", "", false},
-      {"release unreadable before", [](FakeModule& m, auto&, auto&) { m.releaseFails = true; },
-       "Get device version failed！", "failed on get device release version.", true},
-      {"tool transfer fails",
+      {"module unreachable", Stage::ModuleConnect,
+       [](FakeModule& m, auto&, auto&) { m.reachable = false; }, "Connect device failed！", "",
+       false},
+      {"release unreadable before", Stage::ModuleConnect,
+       [](FakeModule& m, auto&, auto&) { m.releaseFails = true; }, "Get device version failed！",
+       "failed on get device release version.", true},
+      {"tool transfer fails", Stage::UploadTool,
        [](FakeModule& m, auto&, auto&) { m.failPutFileTo = "/bin/kry-fwup"; },
        "Trans fwup failed！", "Failed on trans kry-fwup file.", true},
-      {"digest missing", [](FakeModule& m, auto&, auto&) { m.md5sumPrintsNothing = true; },
-       "md5sum failed！", "", false},
-      {"tool checksum none", [](auto&, auto&, DoIPUpdateInfo& i) { i.toolChecksum = "none"; },
+      {"digest missing", Stage::UploadTool,
+       [](FakeModule& m, auto&, auto&) { m.md5sumPrintsNothing = true; }, "md5sum failed！", "",
+       false},
+      {"tool checksum none", Stage::UploadTool,
+       [](auto&, auto&, DoIPUpdateInfo& i) { i.toolChecksum = "none"; },
        "Checksum firmware failed！", " none", false},
-      {"tool checksum too short",
+      {"tool checksum too short", Stage::UploadTool,
        [](auto&, auto&, DoIPUpdateInfo& i) { i.toolChecksum.resize(20); },
        "Checksum firmware failed！", "MD5: ", false},
-      {"lower-case catalogue MD5",
+      {"lower-case catalogue MD5", Stage::UploadImage,
        [](auto&, auto&, DoIPUpdateInfo& i) { i.imageMD5 = LowerHex(i.imageMD5); },
        "Checksum firmware failed！", "Firmware MD5: ", false},
-      {"corrupted transfer",
+      {"corrupted transfer", Stage::UploadImage,
        [](FakeModule& m, auto&, auto&) { m.corruptPutFileTo = "/tmp/firmware.bin"; },
        "Checksum firmware failed！", "Firmware MD5: ", false},
-      {"image transfer fails",
+      {"image transfer fails", Stage::UploadImage,
        [](FakeModule& m, auto&, auto&) { m.failPutFileTo = "/tmp/firmware.bin"; },
        "Transfer firmware failed！", "", true},
-      {"adapter cannot be reopened", [](auto&, FakeAdapter& a, auto&) { a.openResult = 4; }, "",
-       "Reconnect device failed ", true},
-      {"module never back", [](FakeModule& m, auto&, auto&) { m.rebootAttempts = 1000; },
-       "Reconnect device failed！", "failed, retry. ", true},
-      {"release unreadable after the reboot",
+      {"adapter cannot be reopened", Stage::ModuleBack,
+       [](auto&, FakeAdapter& a, auto&) { a.openResult = 4; }, "", "Reconnect device failed ",
+       true},
+      {"module never back", Stage::ModuleBack,
+       [](FakeModule& m, auto&, auto&) { m.rebootAttempts = 1000; }, "Reconnect device failed！",
+       "failed, retry. ", true},
+      {"release unreadable after the reboot", Stage::VersionCheck,
        [](FakeModule& m, auto&, auto&) { m.releaseFailsAfterReboot = true; },
        "Get update version failed！", "failed on get device release version.", true},
       // A refused upgrade starts no reboot: nothing to wait for.
-      {"upgrade refused",
+      {"upgrade refused", Stage::Upgrade,
        [](FakeModule& m, auto&, auto&) { m.upgradeReply = "Command failed: Permission denied\n"; },
        "The module refused the upgrade: Command failed: Permission denied",
        "The module refused the upgrade: Command failed: Permission denied", true, 10000},
@@ -211,7 +219,9 @@ TEST_F(DoIPUpdate, EveryFailureOfTheUpdateEndsWithItsMessage) {
     core::SetUpLog(temp / "Kavora.log");
     c.arrange(m, a, i);
     const std::int64_t start = clock.now();
-    EXPECT_FALSE(m.UpdateFirmware(i)) << c.name;
+    const firmware::FirmwareResult result = m.UpdateFirmware(i);
+    EXPECT_EQ(result.stage, c.stage) << c.name;
+    EXPECT_EQ(result.reason, c.message) << c.name;
     if (c.waitedAtMost >= 0) {
       EXPECT_LE(clock.now() - start, c.waitedAtMost) << c.name;
     }

@@ -116,7 +116,7 @@ TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
   EXPECT_FALSE(job->RequestClose()) << "closing is refused while busy";
   job->WaitIdle();
   s = job->state();
-  EXPECT_TRUE(s.lastRunOk) << s.status;
+  EXPECT_TRUE(s.lastRun.ok()) << s.status;
   EXPECT_EQ(maxVciBar, 120);
   EXPECT_GT(vciBarsBetween, 0) << "the bar follows the write, not only its end";
   // The rows are read again: both parts now run the catalogue's versions.
@@ -139,7 +139,8 @@ TEST_F(FirmwareJobTest, LowVoltageQuestionCancelled) {
   ui.Answer({false});
   auto job = Update(dev);
   EXPECT_EQ(ui.Texts("tip"), std::vector<std::string>{core::Text(108)});
-  EXPECT_FALSE(job->state().lastRunOk);
+  EXPECT_EQ(job->state().lastRun.stage, firmware::FirmwareStage::LowVoltage);
+  EXPECT_EQ(job->state().lastRun.reason, core::Text(108));
   EXPECT_FALSE(dev.connected());
 }
 
@@ -148,7 +149,7 @@ TEST_F(FirmwareJobTest, AFailedVciWriteStopsBeforeTheModule) {
   ASSERT_TRUE(sim->ok()) << sim->output();
   device::ZKRYDevice dev;
   const auto s = Update(dev)->state();
-  EXPECT_FALSE(s.lastRunOk);
+  EXPECT_EQ(s.lastRun.stage, firmware::FirmwareStage::WriteVci);
   EXPECT_EQ(s.status, "Updating VCI firmware ... Failed");
   EXPECT_FALSE(sim->WaitFor("put-file", 200)) << "the module was not touched";
   const auto statuses = ui.Texts("status");
@@ -161,14 +162,14 @@ TEST_F(FirmwareJobTest, OnlyTheModuleRowTicked) {
   ASSERT_TRUE(sim->ok()) << sim->output();
   device::ZKRYDevice dev;
   const auto s = Update(dev, true)->state();
-  EXPECT_TRUE(s.lastRunOk) << s.status << "\n"
-                           << sim->output() << [&] {
-                                std::string all;
-                                for (const auto& l : sim->Record()) all += l + "\n";
-                                for (const auto& m : ui.shown())
-                                  all += m.kind + ": " + m.text + "\n";
-                                return all;
-                              }();
+  EXPECT_TRUE(s.lastRun.ok()) << s.status << "\n"
+                              << sim->output() << [&] {
+                                   std::string all;
+                                   for (const auto& l : sim->Record()) all += l + "\n";
+                                   for (const auto& m : ui.shown())
+                                     all += m.kind + ": " + m.text + "\n";
+                                   return all;
+                                 }();
   EXPECT_EQ(s.vci.currentVersion, "1.2.3.4") << "the VCI was left alone";
   EXPECT_EQ(s.system.currentVersion, "V1.1.0");
   EXPECT_EQ(maxVciBar, 0);
@@ -180,9 +181,12 @@ TEST_F(FirmwareJobTest, AModuleUpdateThatDidNotHappenFailsTheRun) {
   const struct {
     const char* fault;
     const char* message;
+    firmware::FirmwareStage stage;
   } cases[] = {
-      {"--upgrade-refused", "The module refused the upgrade: Command failed: Permission denied"},
-      {"--comes-back-old", "After the update the module reports version V1.0.3 instead of V1.1.0."},
+      {"--upgrade-refused", "The module refused the upgrade: Command failed: Permission denied",
+       firmware::FirmwareStage::Upgrade},
+      {"--comes-back-old", "After the update the module reports version V1.0.3 instead of V1.1.0.",
+       firmware::FirmwareStage::VersionCheck},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
@@ -191,7 +195,8 @@ TEST_F(FirmwareJobTest, AModuleUpdateThatDidNotHappenFailsTheRun) {
     ASSERT_TRUE(sim->ok()) << sim->output();
     device::ZKRYDevice dev;
     const auto s = Update(dev, true)->state();
-    EXPECT_FALSE(s.lastRunOk);
+    EXPECT_EQ(s.lastRun.stage, c.stage);
+    EXPECT_EQ(s.lastRun.reason, c.message);
     EXPECT_EQ(s.status, "Updating system firmware ... Failed");
     EXPECT_EQ(ui.Texts("message"), std::vector<std::string>{c.message});
     EXPECT_EQ(s.progressMaximum, 412);
@@ -226,7 +231,7 @@ TEST_F(FirmwareJobTest, AMissingOrForeignKeptImageIsNeverWritten) {
     device::ZKRYDevice dev;
     ui.Clear();
     const auto s = Update(dev)->state();
-    EXPECT_FALSE(s.lastRunOk) << missing;
+    EXPECT_EQ(s.lastRun.stage, firmware::FirmwareStage::DownloadVciImage) << missing;
     EXPECT_FALSE(sim->WaitFor("firmware write", 100)) << missing;
     EXPECT_FALSE(dev.connected()) << "the adapter is closed again, missing=" << missing;
   }

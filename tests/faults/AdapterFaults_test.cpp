@@ -146,7 +146,7 @@ TEST_F(AdapterFaults, AdapterLostDuringTheWriteIsOfferedTheUpdateAgain) {
   ASSERT_TRUE(sim.ok()) << sim.output();
   sim.WriteKryIni(root / "kry/KRY.ini");
   const auto failed = Update(true, true);
-  EXPECT_FALSE(failed.lastRunOk);
+  EXPECT_FALSE(failed.lastRun.ok());
   EXPECT_EQ(failed.status, "Updating VCI firmware ... Failed");
   EXPECT_FALSE(sim.WaitFor("put-file", 100)) << "the module is not touched after a failed write";
 
@@ -196,7 +196,7 @@ TEST_F(AdapterFaults, ModuleFaultsEndWithTheirMessageAndTheModuleUntouched) {
     ASSERT_TRUE(sim.ok()) << sim.output();
     sim.WriteKryIni(root / "kry/KRY.ini");
     const auto state = Update(false, true);
-    EXPECT_FALSE(state.lastRunOk) << state.status;
+    EXPECT_FALSE(state.lastRun.ok()) << state.status;
     const auto messages = ui.Texts("message");
     ASSERT_FALSE(messages.empty()) << state.status;
     EXPECT_THAT(c.lastMessages, testing::Contains(messages.back())) << state.status;
