@@ -29,8 +29,9 @@ bool PrepareProgram(core::Interaction& ui) {
   if (!config.Load()) {
     // Working on from defaults would look like a broken server ("Download app.xml
     // failed！" from empty addresses); the user is told which file and why.
-    ui.ShowMessage(core::Text(1060) + "\n" + config.configFile + "\n" + config.loadError(), "",
-                   core::MessageIcon::Error);
+    ui.ShowMessage(core::Text(core::TextId::kConfigUnreadable) + "\n" + config.configFile + "\n" +
+                       config.loadError(),
+                   "", core::MessageIcon::Error);
     LOG_ERROR("Failed to read configuration file.");
     return false;
   }

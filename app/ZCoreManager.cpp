@@ -16,8 +16,10 @@ namespace {
 // the kept one's place, so a broken file on the server never spoils the next offline start.
 // With CatalogueKey set, its signature must verify before it is even loaded.
 bool FetchCatalogue(const std::string& url, const std::string& path, const net::FileCheck& loads) {
-  const net::CatalogueSignature signature(core::ZConfig::Instance().CatalogueKey);
-  return net::DownloadLoadedFile(url, path, net::CatalogueTransfer(), signature.Guard(url, loads))
+  const core::ZConfig& config = core::ZConfig::Instance();
+  const net::CatalogueSignature signature(config.CatalogueKey, config.HttpCacert);
+  return net::DownloadLoadedFile(url, path, net::CatalogueTransfer(config.HttpCacert),
+                                 signature.Guard(url, loads))
       .ok;
 }
 
@@ -85,7 +87,7 @@ bool ZCoreManager::Init(core::Interaction& ui) {
   // 13. The download service, unless configured offline (a server that did not answer
   // this time does not count).
   if (!config.OfflineMode) {
-    downloadService_ = std::make_unique<net::ZDownloadFileService>();
+    downloadService_ = std::make_unique<net::ZDownloadFileService>(config.HttpCacert);
     downloadService_->Start();
   }
 

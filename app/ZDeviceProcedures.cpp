@@ -1,7 +1,5 @@
 #include "app/ZDeviceProcedures.h"
 
-#include <thread>
-
 #include "app/ToolLaunch.h"
 #include "app/ZCoreManager.h"
 #include "core/Log.h"
@@ -15,6 +13,7 @@
 #include "firmware/ZKRYFirmwareManager.h"
 #include "history/RecordingInteraction.h"
 #include "history/UpdateHistory.h"
+#include "platform/ChildReaper.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
 
@@ -42,7 +41,7 @@ ZDeviceProcedures::ZDeviceProcedures(ZCoreManager& core, core::Interaction& ui,
   const core::ZConfig& config = core::ZConfig::Instance();
   skinFolder_ =
       platform::JoinPath(platform::ProgramFolder(), config.english() ? "skin/EN" : "skin/CS");
-  report_.firmwareButtonText = core::Text(101);
+  report_.firmwareButtonText = core::Text(core::TextId::kFirmware);
   if (device::ZKRYDevice* dev = device()) {
     // The core outlives the device object's users; the procedures may not.
     ZCoreManager* owner = &core_;
@@ -130,7 +129,7 @@ device::DeviceReport ZDeviceProcedures::Report() {
 
 bool ZDeviceProcedures::RunProbe(device::ZKRYDevice& dev) {
   if (dev.Open() != 0) {
-    ui_.ShowMessage(core::Text(3), "", core::MessageIcon::Error);
+    ui_.ShowMessage(core::Text(core::TextId::kNotConnected), "", core::MessageIcon::Error);
     return false;
   }
   dev.Close();
@@ -140,7 +139,7 @@ bool ZDeviceProcedures::RunProbe(device::ZKRYDevice& dev) {
 bool ZDeviceProcedures::Probe() {
   device::ZKRYDevice* dev = device();
   if (!dev) {
-    ui_.ShowMessage(core::Text(3), "", core::MessageIcon::Error);
+    ui_.ShowMessage(core::Text(core::TextId::kNotConnected), "", core::MessageIcon::Error);
     return false;
   }
   const device::DeviceUse use = TakeDevice(kProbe);
@@ -187,7 +186,7 @@ bool ZDeviceProcedures::FirmwareUpdate() {
   device::ZKRYDevice* dev = device();
   core::ZCommSettings* comm = core_.commSettings();
   if (!dev || !comm) {
-    ui_.ShowMessage(core::Text(3), "", core::MessageIcon::Error);
+    ui_.ShowMessage(core::Text(core::TextId::kNotConnected), "", core::MessageIcon::Error);
     return false;
   }
   device::DeviceUse use = TakeDevice(kFirmware);
@@ -275,7 +274,8 @@ device::ConsoleResult ZDeviceProcedures::UnlockAdapter() {
   if (recording.cancelled()) return result;  // nothing was tried
   const bool ok = result != device::kConsoleNoReply;
   // The closing notice is shown whatever the console did; it is no reason for a failure.
-  RecordRun(history::kUnlock, *dev, ok, ok ? recording.reason() : core::Text(1195));
+  RecordRun(history::kUnlock, *dev, ok,
+            ok ? recording.reason() : core::Text(core::TextId::kConsoleNoAnswer));
   return result;
 }
 
@@ -286,8 +286,8 @@ bool ZDeviceProcedures::StartTool(device::DeviceTool tool) {
     ui_.ShowMessage(launched.error, "", core::MessageIcon::Error);
     return false;
   }
-  // Nobody waits for the tool; a thread of its own collects it when it ends.
-  std::thread([handle = std::move(launched.process)]() mutable { handle.Wait(); }).detach();
+  // Nobody waits for the tool; it is reaped in the background when it ends.
+  platform::ChildReaper::Instance().Adopt(std::move(launched.process));
   return true;
 }
 

@@ -22,21 +22,25 @@ AppButtons ButtonsFor(const ZKRYApp& app) {
 std::string StateWord(const ZKRYApp& app) {
   switch (app.state()) {
     case ZKRYApp::State::NotInstalled:
-      return core::Text(37);
+      return core::Text(core::TextId::kInstall);
     case ZKRYApp::State::UpdateAvailable:
-      return core::Text(31);
+      return core::Text(core::TextId::kUpdate);
     default:
-      return core::Text(32);
+      return core::Text(core::TextId::kRun);
   }
 }
 
-std::string VersionLabel(const ZKRYApp& app) { return core::Text(8) + ": " + app.VERSION; }
-
-std::string SizeLabel(const ZKRYApp& app) {
-  return core::Text(33) + ": " + std::to_string(app.SIZE) + "  Byte";
+std::string VersionLabel(const ZKRYApp& app) {
+  return core::Text(core::TextId::kVersion) + ": " + app.VERSION;
 }
 
-std::string StatusLabel(const ZKRYApp& app) { return core::Text(42) + StateWord(app); }
+std::string SizeLabel(const ZKRYApp& app) {
+  return core::Text(core::TextId::kSize) + ": " + std::to_string(app.SIZE) + "  Byte";
+}
+
+std::string StatusLabel(const ZKRYApp& app) {
+  return core::Text(core::TextId::kPlease) + StateWord(app);
+}
 
 std::string PercentText(std::uint64_t received, int size) {
   if (size <= 0) return "0%";

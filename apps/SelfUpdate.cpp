@@ -18,18 +18,13 @@ namespace apps {
 namespace {
 
 constexpr const char* kCaption = "Update";
-constexpr unsigned kInstallThroughPackageManager = 1140;
 
 std::string UpdateIniPath(const core::ZConfig& config) {
   return platform::JoinPath(config.downloadDir, "update.ini");
 }
 
-// The text comes from the language file, so its "%s" is replaced, never formatted.
 std::string PackageManagerText(const std::string& version) {
-  std::string text = core::Text(kInstallThroughPackageManager);
-  const std::size_t at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, version);
-  return text;
+  return core::TextWith(core::TextId::kInstallThroughPackageManager, version);
 }
 
 // An error page or a cut file has no such section; the profile rules trim blanks and ignore
@@ -52,8 +47,8 @@ bool HasUpdateSection(const std::string& path) {
 }  // namespace
 
 bool FetchUpdateInfo(const core::ZConfig& config, const std::string& path) {
-  const net::CatalogueSignature signature(config.CatalogueKey);
-  return net::DownloadLoadedFile(config.UpdateURL, path, net::UpdateInfoTransfer(),
+  const net::CatalogueSignature signature(config.CatalogueKey, config.HttpCacert);
+  return net::DownloadLoadedFile(config.UpdateURL, path, net::UpdateInfoTransfer(config.HttpCacert),
                                  signature.Guard(config.UpdateURL, HasUpdateSection))
       .ok;
 }

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -70,7 +71,8 @@ bool ZAPPProcedure::TakeInstallFolder() {
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);
     LOG_WARN("{0} is being installed by another program.", name);
-    ui_.ShowMessage(core::TextWith(1100, name), "", core::MessageIcon::Error);
+    ui_.ShowMessage(core::TextWith(core::TextId::kInstalledByAnotherProgram, name), "",
+                    core::MessageIcon::Error);
     Publish(buttons());  // the window enables its buttons again
     return false;
   }
@@ -128,7 +130,9 @@ std::string ZAPPProcedure::FetchDescription() const {
   if (!scratch) return {};
   const std::string path = platform::CutToCapacity(*scratch, 260);
   // The download renames its part file over the name, which replaces a link there too.
-  if (!net::_DownloadFile(app_.DESCURL, path, net::DescriptionTransfer())) return {};
+  if (!net::_DownloadFile(app_.DESCURL, path,
+                          net::DescriptionTransfer(core::ZConfig::Instance().HttpCacert)))
+    return {};
   return platform::ReadFileNoFollow(path).value_or(std::string());
 }
 
@@ -139,7 +143,7 @@ void ZAPPProcedure::BeginRun(const char* what) {
   recording_.Begin();
 }
 
-void ZAPPProcedure::EndRun(bool ok, unsigned fallbackReason) {
+void ZAPPProcedure::EndRun(bool ok, core::TextId fallbackReason) {
   history::HistoryRecord record;
   {
     std::lock_guard<std::mutex> lock(runMutex_);
@@ -154,7 +158,7 @@ void ZAPPProcedure::EndRun(bool ok, unsigned fallbackReason) {
   // An update that leaves the version it found has not updated anything.
   if (ok && record.what == history::kAppUpdate && record.versionAfter == record.versionBefore) {
     ok = false;
-    fallbackReason = 1199;
+    fallbackReason = core::TextId::kVersionUnchanged;
   }
   record.ok = ok;
   record.reason = recording_.reason();
@@ -204,8 +208,13 @@ void ZAPPProcedure::StartInstall() {
 
 void ZAPPProcedure::QueueDownload(const std::string& path) {
   busy_ = true;
-  SetInstallText(core::Text(17));
-  auto task = std::make_unique<net::ZDownloadTask>();
+  SetInstallText(core::Text(core::TextId::kDownloading));
+  net::ZDownloadTask* task = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    tasks_.push_back(std::make_unique<net::ZDownloadTask>());
+    task = tasks_.back().get();
+  }
   task->name = app_.NAME;
   task->url = app_.DOWNLOADURL;
   task->path = path;
@@ -218,11 +227,18 @@ void ZAPPProcedure::QueueDownload(const std::string& path) {
     // No download service (it is not started when configured offline): the finished
     // event still comes, so the check reports the missing file.
     LOG_WARN("No download service for {0}.", app_.NAME);
-    OnDownloadEvent(task.release(), net::ZDownloadFileServiceNotify::kFinished, 0);
+    OnDownloadEvent(task, net::ZDownloadFileServiceNotify::kFinished, 0);
     return;
   }
   downloading_ = true;
-  queue_(task.release());
+  queue_(task);
+}
+
+void ZAPPProcedure::ForgetTask(const net::ZDownloadTask* task) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  tasks_.erase(std::remove_if(tasks_.begin(), tasks_.end(),
+                              [task](const auto& kept) { return kept.get() == task; }),
+               tasks_.end());
 }
 
 bool ZAPPProcedure::CancelDownload() {
@@ -237,18 +253,18 @@ void ZAPPProcedure::DownloadCancelled() {
   // the state as it is.
   AppButtons b;
   OnOwner([&] { b = ButtonsFor(app_); });
-  SetInstallText(core::Text(37));
+  SetInstallText(core::Text(core::TextId::kInstall));
   ReleaseInstallFolder();
   busy_ = false;
   Publish(b);
-  EndRun(false, 1197);
+  EndRun(false, core::TextId::kDownloadCancelled);
 }
 
 void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t event,
                                     std::uint32_t value) {
   switch (event) {
     case net::ZDownloadFileServiceNotify::kStarted:
-      SetInstallText(core::Text(17));
+      SetInstallText(core::Text(core::TextId::kDownloading));
       break;
     case net::ZDownloadFileServiceNotify::kProgress:
       SetInstallText(PercentText(value, app_.SIZE));
@@ -256,7 +272,7 @@ void ZAPPProcedure::OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t even
     case net::ZDownloadFileServiceNotify::kFinished: {
       const bool cancelled = task->cancelled;
       if (task->succeeded) arrived_ = task->arrived;
-      delete task;  // the service closed its file already
+      ForgetTask(task);  // the service closed its file already
       downloading_ = false;
       const bool update = updating_.exchange(false);
       if (cancelled) {
@@ -285,22 +301,22 @@ bool ZAPPProcedure::CheckInstallerAt(const std::string& path) {
 
 bool ZAPPProcedure::InstallStep() {
   busy_ = true;
-  SetInstallText(core::Text(35));
+  SetInstallText(core::Text(core::TextId::kChecking));
   const bool intact = CheckInstallerAt(app_.installerPath);
   if (!intact) {
     platform::DeleteFile(app_.installerPath);
     LOG_WARN("The installer of {0} failed its check.", app_.NAME);
-    ui_.ShowTip("FCFWND", core::Text(107), 0);
+    ui_.ShowTip("FCFWND", core::Text(core::TextId::kFileCheckFailed), 0);
     AppButtons b = buttons();
     b.install = true;
     Publish(b);
-    SetInstallText(core::Text(37));
+    SetInstallText(core::Text(core::TextId::kInstall));
     ReleaseInstallFolder();
     busy_ = false;
-    EndRun(false, 107);
+    EndRun(false, core::TextId::kFileCheckFailed);
     return false;
   }
-  SetInstallText(core::Text(36));
+  SetInstallText(core::Text(core::TextId::kInstalling));
   std::string workDir;
   OnOwner([&] { workDir = app_.appInfo.WorkDir; });
   const bool started = RunInstaller("i", "Installing ...", workDir);
@@ -311,16 +327,17 @@ bool ZAPPProcedure::InstallStep() {
     b = ButtonsFor(app_);
     installed = app_.appInfo.Installed;
   });
-  SetInstallText(core::Text(37));
+  SetInstallText(core::Text(core::TextId::kInstall));
   Publish(b);
   ReleaseInstallFolder();
   busy_ = false;
-  EndRun(installed, started ? 1193 : 1198);
+  EndRun(installed,
+         started ? core::TextId::kInstallerInstalledNothing : core::TextId::kInstallerNotStarted);
   return true;
 }
 
 bool ZAPPProcedure::UpdateStep() {
-  SetInstallText(core::Text(35));
+  SetInstallText(core::Text(core::TextId::kChecking));
   const std::string fresh = UpdateInstallerPath();
   const bool intact = CheckInstallerAt(fresh);
   std::string installer;
@@ -329,14 +346,14 @@ bool ZAPPProcedure::UpdateStep() {
     // Nothing of the installed application has been touched yet.
     platform::DeleteFile(fresh);
     LOG_WARN("The new installer of {0} failed its check; the installed version stays.", app_.NAME);
-    ui_.ShowTip("FCFWND", core::Text(107), 0);
+    ui_.ShowTip("FCFWND", core::Text(core::TextId::kFileCheckFailed), 0);
     AppButtons b;
     OnOwner([&] { b = ButtonsFor(app_); });
-    SetInstallText(core::Text(37));
+    SetInstallText(core::Text(core::TextId::kInstall));
     Publish(b);
     ReleaseInstallFolder();
     busy_ = false;
-    EndRun(false, 107);
+    EndRun(false, core::TextId::kFileCheckFailed);
     return false;
   }
   RemoveInstalled();
@@ -357,14 +374,15 @@ void ZAPPProcedure::Remove() {
   if (!TakeInstallFolder()) return;
   BeginRun(history::kAppRemoval);
   const bool started = RemoveInstalled();
-  SetInstallText(core::Text(37));
+  SetInstallText(core::Text(core::TextId::kInstall));
   AppButtons b;
   b.install = true;  // whatever the installer left behind: its AppInfo.ini is gone
   Publish(b);
   ReleaseInstallFolder();
   bool installed = false;
   OnOwner([&] { installed = app_.appInfo.Installed; });
-  EndRun(started && !installed, started ? 1194 : 1198);
+  EndRun(started && !installed,
+         started ? core::TextId::kInstallerRemovedNothing : core::TextId::kInstallerNotStarted);
 }
 
 bool ZAPPProcedure::RemoveInstalled() {

@@ -12,10 +12,12 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "apps/AppPresentation.h"
 #include "apps/ZKRYApp.h"
 #include "core/Interaction.h"
+#include "core/TextIds.h"
 #include "history/RecordingInteraction.h"
 #include "net/ZDownloadFileServiceNotify.h"
 #include "net/ZDownloadTask.h"
@@ -31,7 +33,8 @@ class ZAPPProcedure {
     // folder.
     std::string downloadFolder;
   };
-  // Hands a download task to the service (which reports to task->notify).
+  // Hands a download task to the service (which reports to task->notify). The procedure
+  // keeps the task: it lives until the finished event has been handled.
   using Queue = std::function<void(net::ZDownloadTask* task)>;
   using ButtonsListener = std::function<void(const AppButtons& buttons)>;
   // Runs a step that reads or changes the catalogue on the thread that owns it.
@@ -66,7 +69,7 @@ class ZAPPProcedure {
   bool Detail() const;  // DESCURL in the browser; nothing in OEM mode
 
   // The download observer's events (the service's thread): 0 started, 1 progress with the
-  // bytes so far, 2 finished: the task is freed and the install step follows.
+  // bytes so far, 2 finished: the procedure's task is freed and the install step follows.
   void OnDownloadEvent(net::ZDownloadTask* task, std::uint32_t event, std::uint32_t value);
   // Check, installer run with "i" and state re-read; false when the check failed.
   bool InstallStep();
@@ -88,8 +91,9 @@ class ZAPPProcedure {
   // One install, update or removal for the update history: opened by the button's action,
   // closed where it ends.
   void BeginRun(const char* what);
-  void EndRun(bool ok, unsigned fallbackReason);
+  void EndRun(bool ok, core::TextId fallbackReason);
   void QueueDownload(const std::string& path);
+  void ForgetTask(const net::ZDownloadTask* task);
   bool UpdateStep();
   // AppInfo.ini deleted, the installed installer run with "u", the state re-read; false when
   // the installer could not be started.
@@ -122,6 +126,8 @@ class ZAPPProcedure {
   std::atomic<bool> downloading_{false};
   std::atomic<bool> cancel_{false};
   std::optional<net::FileDigests> arrived_;  // of the installer just downloaded
+  // The downloads handed to the service, each until its finished event (under mutex_).
+  std::vector<std::unique_ptr<net::ZDownloadTask>> tasks_;
   std::mutex runMutex_;
   std::string runWhat_;  // empty: no run open
   std::string runVersionBefore_;

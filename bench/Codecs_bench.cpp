@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "net/MD5.h"
+#include "codec/MD5.h"
 
 namespace {
 
@@ -25,11 +25,11 @@ const std::string& Data() {
 void BM_MD5_Ours(benchmark::State& state) {
   const std::string& data = Data();
   for (auto _ : state) {
-    net::MD5 md5;
+    codec::MD5 md5;
     md5.Update(data.data(), data.size());
     benchmark::DoNotOptimize(md5.Final());
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * data.size());
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * data.size()));
 }
 
 void BM_MD5_OpenSSL(benchmark::State& state) {
@@ -40,7 +40,7 @@ void BM_MD5_OpenSSL(benchmark::State& state) {
     EVP_Digest(data.data(), data.size(), digest, &length, EVP_md5(), nullptr);
     benchmark::DoNotOptimize(digest);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * data.size());
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * data.size()));
 }
 
 BENCHMARK(BM_MD5_Ours)->Unit(benchmark::kMillisecond)->MinTime(2.0);

@@ -10,13 +10,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "codec/MD5.h"
 #include "core/Interaction.h"
 #include "core/ZConfig.h"
 #include "device/ZKRYDevice.h"
 #include "device/ZKRYSdk.h"
 #include "firmware/FirmwareUpdateJob.h"
 #include "firmware/ZKRYFirmwareManager.h"
-#include "net/MD5.h"
 #include "platform/Files.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/VciSim.h"
@@ -81,17 +81,17 @@ int main() {
   core::ZConfig& config = core::ZConfig::Instance();
   config.root = root.path();
   config.KRYFwUp = root / "kry-fwup";
-  std::string toolSum = *net::FileMD5Text(root / "kry-fwup");
+  std::string toolSum = *codec::FileMD5Text(root / "kry-fwup");
   for (char& c : toolSum) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   config.KRYFwUpCheckSum = toolSum;
   platform::WriteFile(
       root / "fws.xml",
       "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI "
       "firmware</NAME><VERSION>2.0.0.0</VERSION><MD5>" +
-          *net::FileMD5Text(root / "Download/KRY.bin") +
+          *codec::FileMD5Text(root / "Download/KRY.bin") +
           "</MD5><URL>http://127.0.0.1:1/KRY.bin</URL></ITEM><ITEM><ID>2</ID><PID>1025</PID>"
           "<NAME>DoIP system</NAME><VERSION>V1.1.0</VERSION><MD5>" +
-          *net::FileMD5Text(root / "Download/openwrt.bin") +
+          *codec::FileMD5Text(root / "Download/openwrt.bin") +
           "</MD5><URL>http://127.0.0.1:1/o.bin</URL></ITEM></FWS>");
   firmware::ZKRYFirmwareManager catalogue;
   core::SilentInteraction quiet;

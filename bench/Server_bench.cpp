@@ -87,7 +87,7 @@ void BM_DownloadAndCheck_512MiB(benchmark::State& state) {
   net::ResumableRequest request;
   request.url = s.server->Url("/big.bin");
   request.path = s.folder + "/checked.bin";
-  request.options = net::AnnouncedSizeTransfer(kBigFile);
+  request.options = net::AnnouncedSizeTransfer(kBigFile, "");
   for (auto _ : state) {
     const net::ResumableResult r = net::DownloadResumable(request);
     if (!r.ok || !net::DigestsMatch(r.digests, md5))

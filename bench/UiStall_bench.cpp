@@ -15,10 +15,10 @@
 #include <string>
 
 #include "app/ZCoreManager.h"
+#include "codec/MD5.h"
 #include "core/Log.h"
 #include "core/ZConfig.h"
 #include "firmware/FirmwareUpdateJob.h"
-#include "net/MD5.h"
 #include "net/ZDownloadFileService.h"
 #include "net/ZDownloadFileServiceNotify.h"
 #include "net/ZDownloadTask.h"
@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
   platform::WriteFile(root / "Download/fws.xml",
                       "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI firmware</NAME><VERSION>2.0.0.0"
                       "</VERSION><MD5>" +
-                          *net::FileMD5Text(root / "Download/KRY.bin") +
+                          *codec::FileMD5Text(root / "Download/KRY.bin") +
                           "</MD5><URL>http://127.0.0.1:1/KRY.bin</URL></ITEM></FWS>");
   platform::WriteFile(root / "Config/KavoraC.ini", "[CONFIG]\nLANGUAGE=1\nOfflineMode=1\n");
   {
@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
   if (!completed) std::fprintf(stderr, "the firmware write did not complete\n");
 
   // 256 MiB through the download service with its progress on the main window.
-  net::ZDownloadFileService service;
+  net::ZDownloadFileService service{""};
   service.Start();
   Progress progress;
   net::ZDownloadTask task;

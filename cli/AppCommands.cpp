@@ -129,7 +129,8 @@ int AppCommand(const std::vector<std::string>& args) {
   }
 
   AppTerminal ui;
-  net::ZDownloadFileService downloads;  // not started: each download runs here, in order
+  net::ZDownloadFileService downloads{
+      config.HttpCacert};  // not started: each download runs here, in order
   apps::ZAPPProcedure procedure(*app, ui, {config.OfflineMode, config.OEMFlag, config.downloadDir},
                                 [&](net::ZDownloadTask* task) { downloads.Download(task); });
   const apps::AppButtons offered = procedure.Refresh();

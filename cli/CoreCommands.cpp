@@ -8,14 +8,14 @@
 #include "cli/Command.h"
 #include "cli/PrintJson.h"
 #include "cli/TerminalInteraction.h"
+#include "codec/Base64.h"
+#include "codec/MD5.h"
 #include "core/ConfigKeys.h"
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
 #include "core/ZCommSettings.h"
 #include "core/ZConfig.h"
 #include "core/ZGUILanguage.h"
-#include "net/Base64.h"
-#include "net/MD5.h"
 
 namespace cli {
 namespace {
@@ -107,7 +107,7 @@ int ModelCommand(const std::vector<std::string>& args) {
 
 int Md5Command(const std::vector<std::string>& args) {
   if (args.size() != 1) return BadUsage("md5 takes one file");
-  const auto digest = net::FileMD5Text(args[0]);
+  const auto digest = codec::FileMD5Text(args[0]);
   if (!digest) {
     std::cerr << "orbmanager-cli: cannot read " << args[0] << std::endl;
     return kFailure;
@@ -120,7 +120,7 @@ int Base64Command(const std::vector<std::string>& args) {
   if (args.empty()) return BadUsage("base64 takes encode, decode or canonical TEXT");
   if (args[0] == "canonical") {
     if (args.size() != 2) return BadUsage("base64 canonical takes one text");
-    PrintJson(net::IsCanonicalBase64(args[1]));
+    PrintJson(codec::IsCanonicalBase64(args[1]));
     return kSuccess;
   }
   if (args.size() != 1 || (args[0] != "encode" && args[0] != "decode"))
@@ -128,7 +128,7 @@ int Base64Command(const std::vector<std::string>& args) {
   const std::string input{std::istreambuf_iterator<char>(std::cin),
                           std::istreambuf_iterator<char>()};
   const std::string output =
-      args[0] == "encode" ? net::Base64Encode(input) : net::Base64Decode(input);
+      args[0] == "encode" ? codec::Base64Encode(input) : codec::Base64Decode(input);
   PrintRaw(output);
   return kSuccess;
 }

@@ -135,7 +135,7 @@ json RunFirmwareJob(firmware::FirmwareJobSetup setup, std::optional<bool> vci,
   s = job.state();
   job.RequestClose();
   j["status"] = s.status;
-  j["completed"] = s.lastRun.ok() && s.status == core::Text(25);
+  j["completed"] = s.lastRun.ok() && s.status == core::Text(core::TextId::kUpdateCompleted);
   j["stage"] = firmware::StageName(s.lastRun.stage);
   j["reason"] = s.lastRun.reason;
   return j;
@@ -189,7 +189,7 @@ int ResetCommand(const std::vector<std::string>& args) {
     std::cerr << "[deviceConnImage] " << picture << std::endl;
   };
   session.procedures().BindPage(view);
-  device::RunDeviceButton(session.procedures(), ui, "btnReset", {});
+  device::RunDeviceButton(session.procedures(), ui, device::DeviceButton::Reset, {});
   std::lock_guard<std::mutex> lock(refreshedMutex);
   if (!refreshed) return kFailure;
   PrintJson(ReportJson(*refreshed));
@@ -215,7 +215,8 @@ int TestCommand(const std::vector<std::string>& args) {
   Session session(ui);
   if (!session.Start()) return kFailure;
   const device::ButtonOutcome outcome = device::RunDeviceButton(
-      session.procedures(), ui, args[0] == "self" ? "btnSelfTest" : "btnHWTest", {});
+      session.procedures(), ui,
+      args[0] == "self" ? device::DeviceButton::SelfTest : device::DeviceButton::HardwareTest, {});
   return outcome == device::ButtonOutcome::Done ? kSuccess : kFailure;
 }
 

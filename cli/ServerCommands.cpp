@@ -11,13 +11,13 @@
 #include "cli/Command.h"
 #include "cli/PrintJson.h"
 #include "cli/TerminalInteraction.h"
+#include "codec/MD5.h"
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
 #include "firmware/FetchFirmwareImage.h"
 #include "firmware/ZKRYFirmwareManager.h"
 #include "net/DownloadFile.h"
-#include "net/MD5.h"
 #include "net/ResumableDownload.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -189,6 +189,7 @@ int DownloadCommand(const std::vector<std::string>& args) {
   net::ResumableRequest request;
   request.url = args[0];
   request.path = args[1];
+  request.options.caBundle = core::ZConfig::Instance().HttpCacert;
   const net::ResumableResult r = net::DownloadResumable(request);
   if (!r.ok) {
     std::cerr << "orbmanager-cli: download failed: " << r.reason << std::endl;
@@ -222,9 +223,9 @@ int FetchFirmwareCommand(const std::vector<std::string>& args) {
   }
   const bool vci = args[1] == "vci";
   const std::string base = vci ? "KRY" : "openwrt";
-  const bool ok =
-      firmware::FetchFirmwareImage(catalogue, {config.downloadDir, loaded && !config.OfflineMode},
-                                   ui, pid, base, entry->MD5, core::Text(vci ? 17 : 63));
+  const bool ok = firmware::FetchFirmwareImage(
+      catalogue, {config.downloadDir, loaded && !config.OfflineMode}, ui, pid, base, entry->MD5,
+      core::Text(vci ? core::TextId::kDownloading : core::TextId::kDownloadingSystemFirmware));
   const std::string image = firmware::KeptImagePath(config.downloadDir, base);
   PrintJson({{"ok", ok}, {"image", image}, {"VERSION", entry->VERSION}, {"MD5", entry->MD5}});
   return ok ? kSuccess : kFailure;

@@ -24,12 +24,16 @@ const char* IconWord(core::MessageIcon icon) {
   }
 }
 
+// A message box as one line: "[warning] Caption: text".
+std::string BoxLine(const std::string& text, const std::string& caption, core::MessageIcon icon) {
+  return "[" + std::string(IconWord(icon)) + "] " + (caption.empty() ? "" : caption + ": ") + text;
+}
+
 }  // namespace
 
 void TerminalInteraction::ShowMessage(const std::string& text, const std::string& caption,
                                       core::MessageIcon icon) {
-  std::cerr << "[" << IconWord(icon) << "] " << (caption.empty() ? "" : caption + ": ") << text
-            << std::endl;
+  std::cerr << BoxLine(text, caption, icon) << std::endl;
 }
 
 bool TerminalInteraction::Ask(const std::string& prompt) {
@@ -50,8 +54,7 @@ bool TerminalInteraction::Ask(const std::string& prompt) {
 
 bool TerminalInteraction::AskOkCancel(const std::string& text, const std::string& caption,
                                       core::MessageIcon icon) {
-  return Ask("[" + std::string(IconWord(icon)) + "] " + (caption.empty() ? "" : caption + ": ") +
-             text);
+  return Ask(BoxLine(text, caption, icon));
 }
 
 int TerminalInteraction::ShowTip(const std::string& windowName, const std::string& text, int type) {

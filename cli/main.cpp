@@ -42,8 +42,8 @@ int main(int argc, char** argv) {
     // No command works on from defaults in place of a configuration it cannot read.
     const std::string root = platform::CurrentDirectory();
     if (const std::string why = core::ZConfig::ReadErrorAt(root); !why.empty()) {
-      std::cerr << core::Text(1060) << " " << core::ZConfig::ConfigFileAt(root) << ": " << why
-                << std::endl;
+      std::cerr << core::Text(core::TextId::kConfigUnreadable) << " "
+                << core::ZConfig::ConfigFileAt(root) << ": " << why << std::endl;
       code = cli::kFailure;
       break;
     }

@@ -35,7 +35,6 @@ function(orb_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main orb::options)
   gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
-                       PROPERTIES ENVIRONMENT "ORB_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/tests/data"
-                                  LABELS "${T_LABELS}"
+                       PROPERTIES LABELS "${T_LABELS}"
                        DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -3,8 +3,14 @@
 // command-line front end with the terminal, and the tests with a script that answers
 // questions and records what was shown. Any thread may call it; an implementation that
 // needs its own thread (the GUI) carries the call over and blocks the caller until it ran.
+//
+// Messages, questions, tips and the progress window belong to the program; the view part
+// (status, progress, labels) belongs to the window that started the procedure, which hands
+// it in beside the program's interaction (see ForwardingInteraction).
 #include <atomic>
 #include <string>
+
+#include "core/ProcedureView.h"
 
 namespace core {
 
@@ -20,7 +26,7 @@ struct ProgressWindowSpec {
   int maximum = 0;
 };
 
-class Interaction {
+class Interaction : public ProcedureView {
  public:
   virtual ~Interaction() = default;
 
@@ -36,12 +42,6 @@ class Interaction {
   // Runs the timed progress window until it closes by its tick rule.
   virtual void ShowProgressWindow(const ProgressWindowSpec& spec,
                                   const std::atomic<bool>& done) = 0;
-  // The status line of the running procedure.
-  virtual void SetStatus(const std::string& text) = 0;
-  // A progress bar of the running procedure.
-  virtual void SetProgress(int value, int maximum) = 0;
-  // A named label or control text changed by a procedure.
-  virtual void SetLabel(const std::string& control, const std::string& text) = 0;
 };
 
 // An implementation that shows nothing and answers OK; for tools and early start-up.

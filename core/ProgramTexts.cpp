@@ -22,6 +22,19 @@ void ForEachDefault(F&& f) {
   for (const auto& entry : ProjectTexts()) f(entry);
 }
 
+std::string TextOf(unsigned id) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (g_merged) {
+    const auto it = Merged().find(id);
+    return it == Merged().end() ? std::string() : it->second;
+  }
+  std::string found;
+  ForEachDefault([&](const auto& entry) {
+    if (entry.first == id) found = entry.second;
+  });
+  return found;
+}
+
 }  // namespace
 
 void MergeDefaultTexts(const ZGUILanguage& language) {
@@ -35,20 +48,9 @@ void MergeDefaultTexts(const ZGUILanguage& language) {
   g_merged = true;
 }
 
-std::string Text(unsigned id) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  if (g_merged) {
-    const auto it = Merged().find(id);
-    return it == Merged().end() ? std::string() : it->second;
-  }
-  std::string found;
-  ForEachDefault([&](const auto& entry) {
-    if (entry.first == id) found = entry.second;
-  });
-  return found;
-}
+std::string Text(TextId id) { return TextOf(static_cast<unsigned>(id)); }
 
-std::string TextWith(unsigned id, const std::string& value) {
+std::string TextWith(TextId id, const std::string& value) {
   std::string text = Text(id);
   const std::size_t at = text.find("%s");
   if (at != std::string::npos) text.replace(at, 2, value);
@@ -57,7 +59,7 @@ std::string TextWith(unsigned id, const std::string& value) {
 
 std::vector<std::pair<unsigned, std::string>> AllTexts() {
   std::vector<std::pair<unsigned, std::string>> out;
-  ForEachDefault([&](const auto& entry) { out.emplace_back(entry.first, Text(entry.first)); });
+  ForEachDefault([&](const auto& entry) { out.emplace_back(entry.first, TextOf(entry.first)); });
   return out;
 }
 

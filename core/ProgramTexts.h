@@ -1,9 +1,12 @@
 #pragma once
-// Every text the program shows is named by a numeric id. The texts are set once at
-// start-up from the language table and the built-in English defaults, then read by all.
+// Every text the program shows is named by a numeric id (see TextId). The texts are set
+// once at start-up from the language table and the built-in English defaults, then read by
+// all.
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "core/TextIds.h"
 
 namespace core {
 
@@ -19,9 +22,9 @@ void MergeDefaultTexts(const ZGUILanguage& language);
 
 // The program text of an id; the built-in default before the merge, empty for an id that
 // has no text.
-std::string Text(unsigned id);
+std::string Text(TextId id);
 // Text(id) with its "%s" replaced by `value` (a language file may move it, not drop it).
-std::string TextWith(unsigned id, const std::string& value);
+std::string TextWith(TextId id, const std::string& value);
 
 // Every program text in table order, after the merge.
 std::vector<std::pair<unsigned, std::string>> AllTexts();

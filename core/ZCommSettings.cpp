@@ -75,7 +75,7 @@ bool CommRecord::operator==(const CommRecord& o) const {
 
 ZCommSettings::ZCommSettings() : ZCommSettings(platform::ExpandEnvironment("%windir%/KRY.ini")) {}
 
-ZCommSettings::ZCommSettings(std::string path) : path_(platform::CutToCapacity(path, 260)) {}
+ZCommSettings::ZCommSettings(const std::string& path) : path_(platform::CutToCapacity(path, 260)) {}
 
 bool ZCommSettings::Load() {
   const platform::IniReader ini(path_);

@@ -50,7 +50,7 @@ class ZCommSettings {
   static int SectionNumber(int index) { return index < 9 ? index : 255; }
 
   ZCommSettings();
-  explicit ZCommSettings(std::string path);
+  explicit ZCommSettings(const std::string& path);
 
   // Reads the file; a missing file gives the defaults. Returns true.
   bool Load();

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "codec/Base64.h"
 #include "core/ConfigKeys.h"
 #include "core/Log.h"
 #include "core/XmlFile.h"
-#include "net/Base64.h"
 #include "platform/Environment.h"
 #include "platform/Files.h"
 #include "platform/Ini.h"
@@ -29,9 +29,9 @@ std::string CutBytes(const std::string& text, std::size_t capacity) {
 }
 
 std::string Base64OrPlain(const std::string& stored) {
-  const std::string decoded = net::Base64Decode(stored);
+  const std::string decoded = codec::Base64Decode(stored);
   // The decoded bytes are read as text, which ends at its first NUL.
-  if (net::Base64Encode(decoded) == stored) return decoded.substr(0, decoded.find('\0'));
+  if (codec::Base64Encode(decoded) == stored) return decoded.substr(0, decoded.find('\0'));
   return stored;
 }
 

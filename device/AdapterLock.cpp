@@ -59,7 +59,8 @@ std::string CurrentAdapterLockPath() {
 }
 
 std::string AdapterBusyText(const std::string& holder) {
-  return core::TextWith(1040, holder.empty() ? core::Text(1041) : holder);
+  return core::TextWith(core::TextId::kAdapterBusy,
+                        holder.empty() ? core::Text(core::TextId::kAnotherProcedure) : holder);
 }
 
 AdapterLock::~AdapterLock() { Release(); }

@@ -23,7 +23,7 @@ bool GoOnDespiteLowVoltage(ZKRYDevice& device, core::Interaction& ui) {
   const std::optional<std::int32_t> millivolts = ReadBatteryMillivolts(device);
   if (!millivolts) LOG_WARN("get pin16 voltage failed.");
   if (millivolts.value_or(0) >= kLowVoltageMv) return true;
-  return ui.ShowTip(kQuestionWindow, core::Text(108), 1) != 2;
+  return ui.ShowTip(kQuestionWindow, core::Text(core::TextId::kLowVoltageQuestion), 1) != 2;
 }
 
 }  // namespace device

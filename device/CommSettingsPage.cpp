@@ -108,7 +108,8 @@ bool CommSettingsPage::Apply(const CommPageState& state) {
 
 CommSettingsPage::SaveOutcome CommSettingsPage::Save(const CommPageState& state,
                                                      core::Interaction& ui) {
-  if (ui.ShowTip("CUSCFG", core::Text(65), 1) != 1) return SaveOutcome::Cancelled;
+  if (ui.ShowTip("CUSCFG", core::Text(core::TextId::kConfirmDeviceConfig), 1) != 1)
+    return SaveOutcome::Cancelled;
   const core::CommRecord stored = settings_.current();
   if (!Apply(state)) ui.ShowTip("A#AEAAE", "Unsupported communication interface!", 0);
   if (!settings_.Save()) {
@@ -120,8 +121,9 @@ CommSettingsPage::SaveOutcome CommSettingsPage::Save(const CommPageState& state,
     return SaveOutcome::WriteFailed;
   }
   LOG_INFO("Communication settings saved.");
-  return ui.ShowTip("CUSCFG", core::Text(43), 1) == 1 ? SaveOutcome::EndProgram
-                                                      : SaveOutcome::Saved;
+  return ui.ShowTip("CUSCFG", core::Text(core::TextId::kConfigSaved), 1) == 1
+             ? SaveOutcome::EndProgram
+             : SaveOutcome::Saved;
 }
 
 int ParsePortText(const std::string& text) {

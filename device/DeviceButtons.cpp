@@ -5,7 +5,7 @@
 namespace device {
 
 ButtonOutcome RunDeviceButton(DeviceProcedures& procedures, core::Interaction& ui,
-                              const std::string& control, const std::function<void()>& refresh) {
+                              DeviceButton button, const std::function<void()>& refresh) {
   const auto probed = [&](const std::function<void()>& then) {
     if (!procedures.Probe()) return ButtonOutcome::NotConnected;
     then();
@@ -15,32 +15,38 @@ ButtonOutcome RunDeviceButton(DeviceProcedures& procedures, core::Interaction& u
     procedures.StartTool(which);
     return ButtonOutcome::Done;
   };
-  if (control == "btnFWUpdate") {
-    procedures.FirmwareUpdate();
-    if (refresh) refresh();
-    return ButtonOutcome::Done;
-  }
-  // Both tests end the same way, so the user sees that the test has run.
-  if (control == "btnSelfTest" || control == "btnHWTest")
-    return probed([&] {
-      procedures.LedTest();
-      procedures.BeepTest();
-      ui.ShowTip("LUWNDTIP", core::Text(24), 0);
-    });
-  if (control == "btnReset") return probed([&] { procedures.Reset(); });
-  if (control == "btnRefreshDevice")
-    return probed([&] {
+  switch (button) {
+    case DeviceButton::FirmwareUpdate:
+      procedures.FirmwareUpdate();
       if (refresh) refresh();
-    });
-  if (control == "btnDoIPConfig") return tool(DeviceTool::DoIPSwitch);
-  if (control == "btnOBDVoltage") return tool(DeviceTool::OBDVoltage);
-  if (control == "btnLog") return tool(DeviceTool::CaptureLog);
-  if (control == "btnRepairDevice") return tool(DeviceTool::RepairDevice);
-  if (control == "btnUnLockDevice") {
-    procedures.Unlock();
-    return ButtonOutcome::Done;
+      return ButtonOutcome::Done;
+    // Both tests end the same way, so the user sees that the test has run.
+    case DeviceButton::SelfTest:
+    case DeviceButton::HardwareTest:
+      return probed([&] {
+        procedures.LedTest();
+        procedures.BeepTest();
+        ui.ShowTip("LUWNDTIP", core::Text(core::TextId::kComplete), 0);
+      });
+    case DeviceButton::Reset:
+      return probed([&] { procedures.Reset(); });
+    case DeviceButton::RefreshDevice:
+      return probed([&] {
+        if (refresh) refresh();
+      });
+    case DeviceButton::DoIPConfig:
+      return tool(DeviceTool::DoIPSwitch);
+    case DeviceButton::OBDVoltage:
+      return tool(DeviceTool::OBDVoltage);
+    case DeviceButton::CaptureLog:
+      return tool(DeviceTool::CaptureLog);
+    case DeviceButton::RepairDevice:
+      return tool(DeviceTool::RepairDevice);
+    case DeviceButton::UnlockDevice:
+      procedures.Unlock();
+      return ButtonOutcome::Done;
   }
-  return ButtonOutcome::NotAButton;
+  return ButtonOutcome::Done;
 }
 
 }  // namespace device

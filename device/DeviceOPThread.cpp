@@ -1,21 +1,30 @@
 #include "device/DeviceOPThread.h"
 
+#include <utility>
+
 #include "platform/Clock.h"
 
 namespace device {
+namespace {
 
-bool DeviceOPThread::StartOperation(int operation, int option, std::atomic<bool>* done,
-                                    DeviceUse use) {
+std::int64_t WaitMs(DeviceOPThread::WaitFor option) {
+  return option == DeviceOPThread::WaitFor::Adapter ? 5000 : 40000;
+}
+
+}  // namespace
+
+bool DeviceOPThread::StartOperation(Operation operation, WaitFor option,
+                                    std::shared_ptr<std::atomic<bool>> done, DeviceUse use) {
   // Busy from the hand-over on, so a second request right after this one is kept out.
   bool idle = false;
   if (!busy_.compare_exchange_strong(idle, true)) return false;
   {
-    std::lock_guard<std::mutex> lock(useMutex_);
+    std::lock_guard<std::mutex> lock(mutex_);
     use_ = std::move(use);
+    done_ = std::move(done);
+    operation_ = operation;
+    option_ = option;
   }
-  done_.store(done);
-  operation_.store(operation);
-  option_.store(option);
   event_.Set();
   return true;
 }
@@ -32,22 +41,32 @@ void DeviceOPThread::Run(void*) {
     if (stopRequested()) break;
     busy_.store(true);
     result_.store(false);
-    const bool wait = operation_.load() == kOperationWait;
-    if (wait) {
-      platform::SleepMs(option_.load() == kOptionAdapter ? 5000 : 40000);
-      result_.store(true);
+    Operation operation;
+    WaitFor option;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      operation = operation_;
+      option = option_;
     }
+    switch (operation) {
+      case Operation::Wait:
+        platform::SleepMs(WaitMs(option));
+        result_.store(true);
+        break;
+    }
+    std::shared_ptr<std::atomic<bool>> done;
     {
       // The adapter is free before anyone hears that the wait is over.
-      std::lock_guard<std::mutex> lock(useMutex_);
+      std::lock_guard<std::mutex> lock(mutex_);
       use_.Release();
+      done = std::move(done_);
     }
-    std::atomic<bool>* done = done_.exchange(nullptr);
-    if (wait && done) done->store(true);
+    if (done) done->store(true);
     busy_.store(false);
   }
-  std::lock_guard<std::mutex> lock(useMutex_);
+  std::lock_guard<std::mutex> lock(mutex_);
   use_.Release();
+  done_.reset();
   busy_.store(false);
 }
 

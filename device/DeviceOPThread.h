@@ -3,6 +3,7 @@
 // module (40 s) needs time to come back. The wait tells the progress window when it is over.
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "core/ZThread.h"
@@ -13,17 +14,22 @@ namespace device {
 
 class DeviceOPThread : public core::ZThread {
  public:
-  static constexpr int kOperationWait = 1;
-  static constexpr int kOptionAdapter = 1;  // 5 s
-  static constexpr int kOptionModule = 2;   // 40 s
+  enum class Operation { Wait };
+  // What has to come back, which sets how long the wait is.
+  enum class WaitFor {
+    Adapter,  // 5 s
+    Module,   // 40 s
+  };
 
   DeviceOPThread() : event_(false, false) {}
   ~DeviceOPThread() override { Stop(); }
 
   // Hands over an operation when none runs; `done` is set when it has finished (may be
-  // null). `use` is the caller's share of the adapter, held until the operation is over,
-  // so nobody takes the adapter while it comes back. Returns false when busy.
-  bool StartOperation(int operation, int option, std::atomic<bool>* done, DeviceUse use = {});
+  // null). The thread shares `done`, so the caller may stop looking at it at any time.
+  // `use` is the caller's share of the adapter, held until the operation is over, so
+  // nobody takes the adapter while it comes back. Returns false when busy.
+  bool StartOperation(Operation operation, WaitFor option, std::shared_ptr<std::atomic<bool>> done,
+                      DeviceUse use = {});
   // Sets the stop flag, wakes the thread and waits for it.
   void Stop();
 
@@ -35,13 +41,13 @@ class DeviceOPThread : public core::ZThread {
 
  private:
   platform::Event event_;
-  std::mutex useMutex_;
+  std::mutex mutex_;  // guards the handed-over operation below
   DeviceUse use_;
-  std::atomic<std::atomic<bool>*> done_{nullptr};
+  std::shared_ptr<std::atomic<bool>> done_;
+  Operation operation_ = Operation::Wait;
+  WaitFor option_ = WaitFor::Adapter;
   std::atomic<bool> busy_{false};
   std::atomic<bool> result_{false};
-  std::atomic<int> operation_{kOperationWait};
-  std::atomic<int> option_{0};
 };
 
 }  // namespace device

@@ -19,7 +19,7 @@ std::string Prefixed(const core::ZConfig& config, const std::string& version) {
 }
 
 ReportRow NotConnectedRow(const std::string& connectionName) {
-  return {Kind::Notice, core::Text(3), "(" + connectionName + ")"};
+  return {Kind::Notice, core::Text(core::TextId::kNotConnected), "(" + connectionName + ")"};
 }
 
 void NotConnectedPictures(DeviceReport& r, const ZKRYDevice& device) {
@@ -111,7 +111,8 @@ void UpdateDeviceInfo(ZKRYDevice& device, const ReportContext& ctx, DeviceReport
     LOG_ERROR("Filed on connect device.");
     r.noticeFont = true;
     if (device.inUse())
-      r.rows.push_back({Kind::Notice, core::Text(104), device.serialNumber()});
+      r.rows.push_back(
+          {Kind::Notice, core::Text(core::TextId::kDeviceInUse), device.serialNumber()});
     else
       r.rows.push_back(NotConnectedRow(ctx.comm.current().Name));
     NotConnectedPictures(r, device);
@@ -162,10 +163,11 @@ void UpdateDeviceInfo(ZKRYDevice& device, const ReportContext& ctx, DeviceReport
 
   // 7. Rows, with the connection label computed between rows 4 and 5.
   const bool dropDates = config.OEMString == "OD";
-  r.rows.push_back({Kind::Header, core::Text(4), ""});
-  r.rows.push_back({Kind::Value, core::Text(7), config.OEMFlag ? "VCI" : device.hardwareName()});
-  r.rows.push_back({Kind::Value, core::Text(5), serial});
-  r.rows.push_back({Kind::Value, core::Text(6), ctx.comm.current().Name});
+  r.rows.push_back({Kind::Header, core::Text(core::TextId::kHardware), ""});
+  r.rows.push_back({Kind::Value, core::Text(core::TextId::kName),
+                    config.OEMFlag ? "VCI" : device.hardwareName()});
+  r.rows.push_back({Kind::Value, core::Text(core::TextId::kSerialNumber), serial});
+  r.rows.push_back({Kind::Value, core::Text(core::TextId::kInterface), ctx.comm.current().Name});
 
   // 8. Connection label; the communication record remembers what the SDK used.
   const KRY_COMM_IF& commIf = device.commIf();
@@ -177,25 +179,30 @@ void UpdateDeviceInfo(ZKRYDevice& device, const ReportContext& ctx, DeviceReport
   }
   r.connectionTip = ConnectionLabel(commIf.type, commIf.port, device.address());
 
-  r.rows.push_back({Kind::Header, core::Text(101), ""});
-  r.rows.push_back({Kind::Value, core::Text(7), config.OEMFlag ? "VCI" : device.firmwareName()});
-  r.rows.push_back({Kind::Value, core::Text(8), Prefixed(config, device.firmwareVersion())});
-  if (!dropDates) r.rows.push_back({Kind::Value, core::Text(9), device.firmwareDate()});
-  r.rows.push_back({Kind::Header, core::Text(102), ""});
-  r.rows.push_back({Kind::Value, core::Text(7), config.sdk.Name});
-  r.rows.push_back({Kind::Value, core::Text(8), Prefixed(config, config.sdk.Version)});
-  if (!dropDates) r.rows.push_back({Kind::Value, core::Text(9), config.sdk.Date});
+  r.rows.push_back({Kind::Header, core::Text(core::TextId::kFirmware), ""});
+  r.rows.push_back({Kind::Value, core::Text(core::TextId::kName),
+                    config.OEMFlag ? "VCI" : device.firmwareName()});
+  r.rows.push_back({Kind::Value, core::Text(core::TextId::kVersion),
+                    Prefixed(config, device.firmwareVersion())});
+  if (!dropDates)
+    r.rows.push_back({Kind::Value, core::Text(core::TextId::kDate), device.firmwareDate()});
+  r.rows.push_back({Kind::Header, core::Text(core::TextId::kDriver), ""});
+  r.rows.push_back({Kind::Value, core::Text(core::TextId::kName), config.sdk.Name});
+  r.rows.push_back(
+      {Kind::Value, core::Text(core::TextId::kVersion), Prefixed(config, config.sdk.Version)});
+  if (!dropDates) r.rows.push_back({Kind::Value, core::Text(core::TextId::kDate), config.sdk.Date});
 
   const ModuleInfo module = device.module();
   const bool hasModule = device.HasDoIPModule();
   if (hasModule) {
-    r.rows.push_back({Kind::Header, core::Text(103), ""});
+    r.rows.push_back({Kind::Header, core::Text(core::TextId::kExpansion), ""});
     LOG_INFO("Name: {0}", module.name);
-    r.rows.push_back({Kind::Value, core::Text(7), module.name});
+    r.rows.push_back({Kind::Value, core::Text(core::TextId::kName), module.name});
     LOG_INFO("SW Version: {0}", module.version);
-    r.rows.push_back({Kind::Value, core::Text(8), Prefixed(config, module.version)});
+    r.rows.push_back(
+        {Kind::Value, core::Text(core::TextId::kVersion), Prefixed(config, module.version)});
     LOG_INFO("SW Date: {0}", module.date);
-    if (!dropDates) r.rows.push_back({Kind::Value, core::Text(9), module.date});
+    if (!dropDates) r.rows.push_back({Kind::Value, core::Text(core::TextId::kDate), module.date});
     LOG_INFO("SSID: {0}", module.ssid);
     r.rows.push_back({Kind::Value, "SSID", module.ssid});
   }

@@ -10,7 +10,7 @@ HardwareTestResult Run(ZKRYDevice& device, core::Interaction& ui, Calls calls) {
   HardwareTestResult result;
   result.openResult = device.Open();
   if (result.openResult != KRY_OK) {
-    ui.ShowMessage(core::Text(3), "", core::MessageIcon::Error);
+    ui.ShowMessage(core::Text(core::TextId::kNotConnected), "", core::MessageIcon::Error);
     return result;
   }
   calls(result.callResults);

@@ -29,7 +29,8 @@ class ZKRYDevice {
   ZKRYDevice(const ZKRYDevice&) = delete;
   ZKRYDevice& operator=(const ZKRYDevice&) = delete;
 
-  // KRY_Open: 0 connected; 127 in use by another program; anything else not connected.
+  // KRY_Open: KRY_OK connected; KRY_ERR_IN_USE held by another program; anything else not
+  // connected.
   std::int32_t Open();
   // KRY_Close when connected; on 0 the state and the blocks are cleared.
   std::int32_t Close();

@@ -1,6 +1,7 @@
 #include "firmware/DeviceReset.h"
 
 #include <atomic>
+#include <memory>
 
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
@@ -20,13 +21,15 @@ constexpr std::int64_t kRebootRepliesMs = 5000;
 
 // One timed wait: the progress window runs until the operation thread reports done, or by
 // itself when that thread is busy with an earlier wait.
-void TimedWait(ResetContext& ctx, const core::ProgressWindowSpec& spec, int option) {
-  std::atomic<bool> done{false};
+void TimedWait(ResetContext& ctx, const core::ProgressWindowSpec& spec,
+               device::DeviceOPThread::WaitFor option) {
+  const auto done = std::make_shared<std::atomic<bool>>(false);
   const bool handed =
-      ctx.operations.StartOperation(device::DeviceOPThread::kOperationWait, option, &done, ctx.use);
-  ctx.ui.ShowProgressWindow(spec, done);
-  // A handed-over wait still refers to `done`: it must be over before `done` goes away.
-  while (handed && !done.load()) platform::SleepMs(5);
+      ctx.operations.StartOperation(device::DeviceOPThread::Operation::Wait, option, done, ctx.use);
+  ctx.ui.ShowProgressWindow(spec, *done);
+  // The next step waits for a handed-over wait to end: the thread holds the adapter until
+  // then and would turn the next wait away.
+  while (handed && !done->load()) platform::SleepMs(5);
 }
 
 }  // namespace
@@ -63,13 +66,15 @@ ResetOutcome HWReset(device::ZKRYDevice* device, ResetContext& ctx) {
   LOG_INFO("Reset device");
   const std::int32_t opened = device->Open();
   if (opened != 0) {
-    const bool inUse = opened == 127 || device->inUse();
-    ctx.ui.ShowTip(kNoticeWindow, core::Text(inUse ? 105 : 3), 0);
+    const bool inUse = opened == KRY_ERR_IN_USE || device->inUse();
+    ctx.ui.ShowTip(
+        kNoticeWindow,
+        core::Text(inUse ? core::TextId::kResetInUseQuestion : core::TextId::kNotConnected), 0);
     return outcome;
   }
   // The question gets a real choice: Cancel leaves the adapter as it was, closed again and
   // with the report the page already shows.
-  if (ctx.ui.ShowTip(kNoticeWindow, core::Text(2), 1) == 2) {
+  if (ctx.ui.ShowTip(kNoticeWindow, core::Text(core::TextId::kResetQuestion), 1) == 2) {
     LOG_INFO("Reset cancelled");
     device->Close();
     return outcome;
@@ -80,10 +85,11 @@ ResetOutcome HWReset(device::ZKRYDevice* device, ResetContext& ctx) {
   if (device->sdk().KRY_DEV_Reset) device->sdk().KRY_DEV_Reset(device->handle());
   outcome.reset = true;
 
-  core::ProgressWindowSpec vci{"HWRSTWND", core::Text(75), core::Text(74),
+  core::ProgressWindowSpec vci{"HWRSTWND", core::Text(core::TextId::kRestartCommModule),
+                               core::Text(core::TextId::kResetDevice),
                                hasModule ? "[1/2]" : "[1/1]", 5};
   if (hasModule) LOG_INFO("Reset VCI");
-  TimedWait(ctx, vci, device::DeviceOPThread::kOptionAdapter);
+  TimedWait(ctx, vci, device::DeviceOPThread::WaitFor::Adapter);
   if (ctx.setConnectionPicture) ctx.setConnectionPicture("conn_unknow.png");
   device->Close();
 
@@ -91,8 +97,9 @@ ResetOutcome HWReset(device::ZKRYDevice* device, ResetContext& ctx) {
     LOG_INFO("Reset DoIP");
     outcome.moduleStep = true;
     outcome.rebootSent = !address.empty() && SendModuleReboot(address, ctx.modulePort);
-    core::ProgressWindowSpec module{"HWRESETTIP", core::Text(76), core::Text(74), "[2/2]", 40};
-    TimedWait(ctx, module, device::DeviceOPThread::kOptionModule);
+    core::ProgressWindowSpec module{"HWRESETTIP", core::Text(core::TextId::kRestartSystem),
+                                    core::Text(core::TextId::kResetDevice), "[2/2]", 40};
+    TimedWait(ctx, module, device::DeviceOPThread::WaitFor::Module);
   }
   if (ctx.refreshReport) ctx.refreshReport();
   return outcome;

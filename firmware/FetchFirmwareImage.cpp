@@ -9,14 +9,6 @@
 #include "platform/Files.h"
 
 namespace firmware {
-namespace {
-
-constexpr unsigned kTextNotFound = 15;   // "Firmware not found!"
-constexpr unsigned kTextVerifying = 19;  // "Firmware verifying... "
-constexpr unsigned kTextIncorrect = 20;  // "Firmware incorrect "
-
-}  // namespace
-
 std::string KeptImagePath(const std::string& downloadFolder, const std::string& baseName) {
   return platform::JoinPath(downloadFolder, baseName + ".bin");
 }
@@ -33,16 +25,16 @@ bool FetchFirmwareImage(const ZKRYFirmwareManager& catalogue, const FirmwareFetc
     ui.SetStatus(downloadingText);
     net::FileDigests arrived;
     if (catalogue.DownloadFirmware(pid, fresh, &arrived)) {
-      ui.SetStatus(core::Text(kTextVerifying));
+      ui.SetStatus(core::Text(core::TextId::kFirmwareVerifying));
       if (!net::DigestsMatch(arrived, expectedMD5, expectedSha256)) {
         LOG_ERROR("Downloaded firmware {0} does not match its MD5.", fresh);
         platform::DeleteFile(fresh);
-        ui.SetStatus(core::Text(kTextIncorrect));
+        ui.SetStatus(core::Text(core::TextId::kFirmwareIncorrect));
         return false;
       }
       if (std::rename(fresh.c_str(), image.c_str()) != 0) {
         LOG_ERROR("Failed to keep the firmware image {0}.", image);
-        ui.SetStatus(core::Text(kTextNotFound));
+        ui.SetStatus(core::Text(core::TextId::kFirmwareNotFound));
         return false;
       }
       return true;
@@ -50,14 +42,14 @@ bool FetchFirmwareImage(const ZKRYFirmwareManager& catalogue, const FirmwareFetc
     LOG_WARN("Firmware download failed; trying the kept image {0}.", image);
   }
   if (!platform::FileExists(image)) {
-    ui.SetStatus(core::Text(kTextNotFound));
+    ui.SetStatus(core::Text(core::TextId::kFirmwareNotFound));
     return false;
   }
-  ui.SetStatus(core::Text(kTextVerifying));
+  ui.SetStatus(core::Text(core::TextId::kFirmwareVerifying));
   const auto kept = net::DigestsOfFile(image, !expectedSha256.empty());
   if (!kept || !net::DigestsMatch(*kept, expectedMD5, expectedSha256)) {
     LOG_ERROR("Kept firmware image {0} does not match the catalogue's MD5.", image);
-    ui.SetStatus(core::Text(kTextIncorrect));
+    ui.SetStatus(core::Text(core::TextId::kFirmwareIncorrect));
     return false;
   }
   return true;

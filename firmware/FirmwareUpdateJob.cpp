@@ -1,5 +1,6 @@
 #include "firmware/FirmwareUpdateJob.h"
 
+#include "core/ForwardingInteraction.h"
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
 #include "device/BatteryVoltage.h"
@@ -21,7 +22,9 @@ constexpr char kVciFailed[] = "Updating VCI firmware ... Failed";
 constexpr char kModuleCheckFailed[] = "Checking DoIP system status ... Failed";
 constexpr char kModuleFailed[] = "Updating system firmware ... Failed";
 
-FirmwareResult Completed() { return FirmwareResult::Completed(core::Text(25)); }
+FirmwareResult Completed() {
+  return FirmwareResult::Completed(core::Text(core::TextId::kUpdateCompleted));
+}
 
 constexpr int kVciBarMaximum = 120;
 constexpr int kDoIPBarMaximum = 412;
@@ -30,26 +33,12 @@ constexpr int kDoIPBarMaximum = 412;
 
 // Status texts of the procedures land on the job's status line; questions and message boxes
 // go to the user.
-class FirmwareUpdateJob::StatusTap : public core::Interaction {
+class FirmwareUpdateJob::StatusTap : public core::ForwardingInteraction {
  public:
-  explicit StatusTap(FirmwareUpdateJob& job) : job_(job) {}
-  void ShowMessage(const std::string& t, const std::string& c, core::MessageIcon i) override {
-    job_.recording_.ShowMessage(t, c, i);
-  }
-  bool AskOkCancel(const std::string& t, const std::string& c, core::MessageIcon i) override {
-    return job_.recording_.AskOkCancel(t, c, i);
-  }
-  int ShowTip(const std::string& w, const std::string& t, int type) override {
-    return job_.recording_.ShowTip(w, t, type);
-  }
-  void ShowProgressWindow(const core::ProgressWindowSpec& s, const std::atomic<bool>& d) override {
-    job_.recording_.ShowProgressWindow(s, d);
-  }
+  explicit StatusTap(FirmwareUpdateJob& job)
+      : ForwardingInteraction(static_cast<core::Interaction&>(job.recording_)), job_(job) {}
   void SetStatus(const std::string& text) override { job_.SetStatus(text); }
   void SetProgress(int value, int maximum) override { job_.SetBar(value, maximum); }
-  void SetLabel(const std::string& control, const std::string& text) override {
-    job_.recording_.SetLabel(control, text);
-  }
 
  private:
   FirmwareUpdateJob& job_;
@@ -257,7 +246,7 @@ void FirmwareUpdateJob::WorkerLoop() {
     FirmwareResult result = UpdateVCIFirmware();
     if (result.ok()) result = UpdateDoIPFirmware();
     if (result.ok()) {
-      SetStatus(core::Text(25));
+      SetStatus(core::Text(core::TextId::kUpdateCompleted));
       RefreshFirmwareInfo();  // still busy: the window stays open until the rows are read
     }
     {
@@ -351,12 +340,12 @@ FirmwareResult FirmwareUpdateJob::WriteVciFirmware() {
   }
   device._ReadHWInfo();
   if (!vciEntry_ || !FetchFirmwareImage(setup_.catalogue, setup_.fetch, *tap_, setup_.vciPid, "KRY",
-                                        vciEntry_->MD5, core::Text(17))) {
+                                        vciEntry_->MD5, core::Text(core::TextId::kDownloading))) {
     device.Close();
     return Failed(FirmwareStage::DownloadVciImage, kVciFailed);
   }
   StartProgressThread(ProgressMode::FollowSdk);
-  SetStatus(core::Text(23));
+  SetStatus(core::Text(core::TextId::kUpdating));
   std::int32_t result = -1;
   if (device.connected() && device.sdk().KRY_DEV_UpdateFirmware) {
     const std::string image = KeptImagePath(setup_.fetch.downloadFolder, "KRY");
@@ -401,12 +390,12 @@ FirmwareResult FirmwareUpdateJob::UpdateModuleSystem() {
   info.port = setup_.modulePort;
   info.version = doipEntry_->VERSION;
   if (!FetchFirmwareImage(setup_.catalogue, setup_.fetch, *tap_, setup_.doipPid, "openwrt",
-                          doipEntry_->MD5, core::Text(63)))
+                          doipEntry_->MD5, core::Text(core::TextId::kDownloadingSystemFirmware)))
     return Failed(FirmwareStage::DownloadModuleImage, kModuleFailed);
   info.imagePath = KeptImagePath(setup_.fetch.downloadFolder, "openwrt");
 
   StartProgressThread(ProgressMode::Steady);
-  SetStatus(core::Text(66));
+  SetStatus(core::Text(core::TextId::kCheckingDoipStatus));
   const FirmwareResult checked = updater->UpdateFirmware_Check(info);
   if (!checked) {
     StopProgressThread();
@@ -414,7 +403,7 @@ FirmwareResult FirmwareUpdateJob::UpdateModuleSystem() {
     return Failed(checked.stage, kModuleFailed);
   }
   platform::SleepMs(1000);
-  SetStatus(core::Text(64));
+  SetStatus(core::Text(core::TextId::kUpgradingSystemFirmware));
   progress_.Set(1);
   const FirmwareResult updated = updater->UpdateFirmware(info);
   StopProgressThread();
@@ -440,7 +429,7 @@ bool MayOpenFirmwareWindow(core::Interaction& ui, device::ZKRYDevice& device,
     return false;
   }
   if (device.Open() != 0) {
-    ui.ShowMessage(core::Text(3), "", core::MessageIcon::Error);
+    ui.ShowMessage(core::Text(core::TextId::kNotConnected), "", core::MessageIcon::Error);
     return false;
   }
   device.Close();

@@ -39,14 +39,14 @@ std::string JsonEscaped(std::string_view text) {
 
 std::optional<std::string> ExecCmdMessage(std::string_view command) {
   std::string text =
-      "{ \"cmd\":\"exec-cmd\", \"idx\":\"0\", \"command\":\"" + JsonEscaped(command) + "\"}";
+      R"({ "cmd":"exec-cmd", "idx":"0", "command":")" + JsonEscaped(command) + R"("})";
   if (text.size() >= kExecCmdCapacity) return std::nullopt;
   return text;
 }
 
 std::optional<std::string> PutFileMessage(std::uint64_t size, std::string_view modulePath) {
-  std::string text = "{ \"cmd\":\"put-file\", \"idx\":\"0\", \"size\":\"" + std::to_string(size) +
-                     "\",\"file\":\"" + JsonEscaped(modulePath) + "\"}";
+  std::string text = R"({ "cmd":"put-file", "idx":"0", "size":")" + std::to_string(size) +
+                     R"(","file":")" + JsonEscaped(modulePath) + R"("})";
   if (text.size() >= kPutFileCapacity) return std::nullopt;
   return text;
 }

@@ -6,6 +6,7 @@
 
 #include "core/Log.h"
 #include "core/XmlFile.h"
+#include "core/ZConfig.h"
 #include "net/DownloadFile.h"
 #include "net/ResumableDownload.h"
 #include "platform/Text.h"
@@ -93,7 +94,7 @@ bool ZKRYFirmwareManager::DownloadFirmware(std::uint32_t pid, const std::string&
   net::ResumableRequest request;
   request.url = e->URL;
   request.path = path;
-  request.options = net::AnnouncedSizeTransfer(e->SIZE);
+  request.options = net::AnnouncedSizeTransfer(e->SIZE, core::ZConfig::Instance().HttpCacert);
   request.sha256 = !e->SHA256.empty();
   const net::ResumableResult result = net::DownloadResumable(request);
   if (arrived) *arrived = result.digests;

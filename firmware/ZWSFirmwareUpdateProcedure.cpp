@@ -42,10 +42,6 @@ constexpr int kBeforeReleaseMs = 5000;
 constexpr std::size_t kDigestLength = 32;
 constexpr std::size_t kReleaseCapacity = 32;
 
-constexpr unsigned kTextRefused = 1000;
-constexpr unsigned kTextWrongVersion = 1001;
-constexpr unsigned kTextVersionUnread = 1002;
-
 std::int64_t Ticks() { return platform::TheClock().NowMs(); }
 
 // The line of ubus's error form ("Command failed: ..."), or empty for any other reply.
@@ -205,7 +201,7 @@ FirmwareResult ZWSFirmwareUpdate::UpdateFirmware(const DoIPUpdateInfo& info) {
   const std::string refusal = UbusError(std::string(output, length));
   if (!refusal.empty()) {
     LOG_ERROR("The module refused the upgrade: {0}", refusal);
-    ShowError(Filled(core::Text(kTextRefused), {refusal}));
+    ShowError(Filled(core::Text(core::TextId::kModuleRefusedUpgrade), {refusal}));
     return End(Failure(FirmwareStage::Upgrade));
   }
   platform::SleepMs(kRebootWaitMs);
@@ -251,12 +247,12 @@ bool ZWSFirmwareUpdate::ModuleRuns(const std::string& version) {
   if (device_->IsConnected()) device_->Close();
   if (!read) {
     LOG_ERROR("The module's version cannot be read after the update.");
-    ShowError(core::Text(kTextVersionUnread));
+    ShowError(core::Text(core::TextId::kModuleVersionUnread));
     return false;
   }
   LOG_INFO("Module version after the update: {0}, expected {1}", running, version);
   if (running == version) return true;
-  ShowError(Filled(core::Text(kTextWrongVersion), {running, version}));
+  ShowError(Filled(core::Text(core::TextId::kModuleWrongVersion), {running, version}));
   return false;
 }
 

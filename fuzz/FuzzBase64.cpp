@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <string>
 
-#include "net/Base64.h"
+#include "codec/Base64.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  const std::string bytes = net::Base64Decode(text);
-  if (net::Base64Decode(net::Base64Encode(bytes)) != bytes) __builtin_trap();
-  (void)net::IsCanonicalBase64(text);
+  const std::string bytes = codec::Base64Decode(text);
+  if (codec::Base64Decode(codec::Base64Encode(bytes)) != bytes) __builtin_trap();
+  (void)codec::IsCanonicalBase64(text);
   return 0;
 }

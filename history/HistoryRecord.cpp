@@ -1,5 +1,7 @@
 #include "history/HistoryRecord.h"
 
+#include <utility>
+
 #include "core/ProgramTexts.h"
 #include "platform/Locale.h"
 
@@ -13,11 +15,14 @@ std::string LocalTimeNow() {
 }
 
 std::string WhatText(const std::string& what) {
-  // Texts 1180 to 1187, in this order.
-  const char* const known[] = {kVciFirmware, kDoIPSystem, kDeviceReset, kUnlock,
-                               kAppInstall,  kAppUpdate,  kAppRemoval,  kProgramUpdate};
-  for (unsigned i = 0; i < sizeof known / sizeof known[0]; ++i)
-    if (what == known[i]) return core::Text(1180 + i);
+  using core::TextId;
+  static const std::pair<const char*, TextId> known[] = {
+      {kVciFirmware, TextId::kVciFirmwareUpdate}, {kDoIPSystem, TextId::kDoipSystemUpdate},
+      {kDeviceReset, TextId::kDeviceReset},       {kUnlock, TextId::kAdapterUnlock},
+      {kAppInstall, TextId::kAppInstall},         {kAppUpdate, TextId::kAppUpdate},
+      {kAppRemoval, TextId::kAppRemoval},         {kProgramUpdate, TextId::kProgramUpdate}};
+  for (const auto& [name, text] : known)
+    if (what == name) return core::Text(text);
   return what;
 }
 

@@ -11,26 +11,21 @@ void RecordingInteraction::KeepMessage(const std::string& text, bool cancel) {
 void RecordingInteraction::ShowMessage(const std::string& text, const std::string& caption,
                                        core::MessageIcon icon) {
   KeepMessage(text);
-  shown_.ShowMessage(text, caption, icon);
+  ForwardingInteraction::ShowMessage(text, caption, icon);
 }
 
 bool RecordingInteraction::AskOkCancel(const std::string& text, const std::string& caption,
                                        core::MessageIcon icon) {
-  const bool ok = shown_.AskOkCancel(text, caption, icon);
+  const bool ok = ForwardingInteraction::AskOkCancel(text, caption, icon);
   if (!ok) KeepMessage(text, true);
   return ok;
 }
 
 int RecordingInteraction::ShowTip(const std::string& windowName, const std::string& text,
                                   int type) {
-  const int answer = shown_.ShowTip(windowName, text, type);
+  const int answer = ForwardingInteraction::ShowTip(windowName, text, type);
   if (type == 0 || answer == 2) KeepMessage(text, answer == 2);
   return answer;
-}
-
-void RecordingInteraction::ShowProgressWindow(const core::ProgressWindowSpec& spec,
-                                              const std::atomic<bool>& done) {
-  shown_.ShowProgressWindow(spec, done);
 }
 
 void RecordingInteraction::SetStatus(const std::string& text) {
@@ -38,15 +33,7 @@ void RecordingInteraction::SetStatus(const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex_);
     status_ = text;
   }
-  shown_.SetStatus(text);
-}
-
-void RecordingInteraction::SetProgress(int value, int maximum) {
-  shown_.SetProgress(value, maximum);
-}
-
-void RecordingInteraction::SetLabel(const std::string& control, const std::string& text) {
-  shown_.SetLabel(control, text);
+  ForwardingInteraction::SetStatus(text);
 }
 
 void RecordingInteraction::Begin() {

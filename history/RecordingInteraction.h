@@ -6,24 +6,20 @@
 #include <mutex>
 #include <string>
 
-#include "core/Interaction.h"
+#include "core/ForwardingInteraction.h"
 
 namespace history {
 
-class RecordingInteraction : public core::Interaction {
+class RecordingInteraction : public core::ForwardingInteraction {
  public:
-  explicit RecordingInteraction(core::Interaction& shown) : shown_(shown) {}
+  explicit RecordingInteraction(core::Interaction& shown) : ForwardingInteraction(shown) {}
 
   void ShowMessage(const std::string& text, const std::string& caption,
                    core::MessageIcon icon) override;
   bool AskOkCancel(const std::string& text, const std::string& caption,
                    core::MessageIcon icon) override;
   int ShowTip(const std::string& windowName, const std::string& text, int type) override;
-  void ShowProgressWindow(const core::ProgressWindowSpec& spec,
-                          const std::atomic<bool>& done) override;
   void SetStatus(const std::string& text) override;
-  void SetProgress(int value, int maximum) override;
-  void SetLabel(const std::string& control, const std::string& text) override;
 
   // A new procedure begins: what was shown before is forgotten.
   void Begin();
@@ -35,7 +31,6 @@ class RecordingInteraction : public core::Interaction {
  private:
   void KeepMessage(const std::string& text, bool cancel = false);
 
-  core::Interaction& shown_;
   mutable std::mutex mutex_;
   std::string message_;
   std::string status_;

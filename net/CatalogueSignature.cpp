@@ -3,9 +3,10 @@
 #include <openssl/evp.h>
 
 #include <memory>
+#include <utility>
 
+#include "codec/Base64.h"
 #include "core/Log.h"
-#include "net/Base64.h"
 #include "net/CurlTransfer.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -23,8 +24,8 @@ bool Fail(std::string* reason, const std::string& text) {
 
 // The bytes of strict Base64 text of exactly `size` bytes, or none.
 std::optional<std::string> DecodeExactly(const std::string& text, std::size_t size) {
-  if (!IsCanonicalBase64(text)) return std::nullopt;
-  std::string bytes = Base64Decode(text);
+  if (!codec::IsCanonicalBase64(text)) return std::nullopt;
+  std::string bytes = codec::Base64Decode(text);
   if (bytes.size() != size) return std::nullopt;
   return bytes;
 }
@@ -59,7 +60,8 @@ bool VerifiedBy(const std::string& key, const std::string& signature, const std:
 
 }  // namespace
 
-CatalogueSignature::CatalogueSignature(const std::string& catalogueKey) {
+CatalogueSignature::CatalogueSignature(const std::string& catalogueKey, std::string caBundle)
+    : caBundle_(std::move(caBundle)) {
   const auto words = Words(catalogueKey);
   required_ = !words.empty();
   for (const auto& word : words) {
@@ -88,10 +90,15 @@ bool CatalogueSignature::CheckDownload(const std::string& url, const std::string
   if (!keyProblems_.empty()) LOG_WARN("CatalogueKey: {0}.", keyProblems_);
   const std::string address = SignatureAddress(url);
   std::string text;
-  const TransferResult fetched = RunTransfer(address, [&](const char* data, std::size_t size) {
-    text.append(data, size);
-    return text.size() <= kMaxSignatureFile;
-  });
+  TransferOptions options;
+  options.caBundle = caBundle_;
+  const TransferResult fetched = RunTransfer(
+      address,
+      [&](const char* data, std::size_t size) {
+        text.append(data, size);
+        return text.size() <= kMaxSignatureFile;
+      },
+      options);
   std::string why;
   const auto bytes = platform::ReadFile(file);
   if (!fetched.ok) {

@@ -19,8 +19,9 @@ class CatalogueSignature {
   // From CatalogueKey: the Base64 of raw 32-byte public keys separated by blanks, any of
   // which verifies. A key that is not that is left out with a reason; when the text names
   // keys but none is usable, every catalogue fails its check, so that a mistyped key never
-  // turns the check off.
-  explicit CatalogueSignature(const std::string& catalogueKey);
+  // turns the check off. Signatures are fetched checked against `caBundle` (see
+  // TransferOptions), as the catalogues themselves are.
+  CatalogueSignature(const std::string& catalogueKey, std::string caBundle);
 
   // True when downloads must be signed (CatalogueKey is not blank).
   bool required() const { return required_; }
@@ -43,6 +44,7 @@ class CatalogueSignature {
   static std::string SignatureAddress(const std::string& url);
 
  private:
+  std::string caBundle_;
   bool required_ = false;
   std::vector<std::string> keys_;  // raw 32-byte keys
   std::string keyProblems_;

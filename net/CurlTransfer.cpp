@@ -6,7 +6,6 @@
 #include <mutex>
 
 #include "core/Log.h"
-#include "core/ZConfig.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 
@@ -118,29 +117,38 @@ std::string StopReason(const TransferState& state) {
   }
 }
 
+// A configured bundle that is missing leaves the check to the system's store.
+std::string CaBundlePath(const std::string& configured) {
+  return !configured.empty() && platform::FileExists(configured) ? configured : std::string();
+}
+
 }  // namespace
 
-TransferOptions CatalogueTransfer() {
+TransferOptions CatalogueTransfer(const std::string& caBundle) {
   TransferOptions o;
+  o.caBundle = caBundle;
   o.maxBytes = kCatalogueMaxBytes;
   return o;
 }
 
-TransferOptions UpdateInfoTransfer() {
+TransferOptions UpdateInfoTransfer(const std::string& caBundle) {
   TransferOptions o;
+  o.caBundle = caBundle;
   o.maxBytes = kUpdateInfoMaxBytes;
   return o;
 }
 
-TransferOptions DescriptionTransfer() {
+TransferOptions DescriptionTransfer(const std::string& caBundle) {
   TransferOptions o;
+  o.caBundle = caBundle;
   o.maxBytes = kDescriptionMaxBytes;
   o.totalMs = kDescriptionTotalMs;
   return o;
 }
 
-TransferOptions AnnouncedSizeTransfer(long long size) {
+TransferOptions AnnouncedSizeTransfer(long long size, const std::string& caBundle) {
   TransferOptions o;
+  o.caBundle = caBundle;
   o.maxBytes = size > 0 ? static_cast<std::uint64_t>(size) : 0;
   return o;
 }
@@ -153,11 +161,6 @@ bool IsDownloadAddress(const std::string& url, std::string* reason) {
     why = "not an http or https address";
   if (reason) *reason = why;
   return why.empty();
-}
-
-std::string CaBundlePath() {
-  const std::string& configured = core::ZConfig::Instance().HttpCacert;
-  return !configured.empty() && platform::FileExists(configured) ? configured : std::string();
 }
 
 TransferResult RunTransfer(const std::string& url, const ChunkSink& sink,
@@ -173,7 +176,7 @@ TransferResult RunTransfer(const std::string& url, const ChunkSink& sink,
   }
   TransferState state{curl, &sink, &options};
   state.startMs = state.lastByteMs = platform::TickCountMs();
-  const std::string ca = CaBundlePath();
+  const std::string ca = CaBundlePath(options.caBundle);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteChunk);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &state);

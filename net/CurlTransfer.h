@@ -1,9 +1,10 @@
 #pragma once
 // One GET over libcurl with the option set every transfer of the program uses: http and
-// https only, the server's certificate and host name checked against the configured CA
-// bundle, redirects followed, a 30 s connection time-out. There is no total time-out by
-// default, but no transfer waits for ever: one that receives no new byte for a minute of
-// program time fails, and each kind of file has a size bound (see TransferOptions).
+// https only, the server's certificate and host name checked against the CA bundle the
+// caller hands in (this library reads no configuration), redirects followed, a 30 s connection
+// time-out. There is no total time-out by default, but no transfer waits for ever: one that
+// receives no new byte for a minute of program time fails, and each kind of file has a size bound
+// (see TransferOptions).
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -34,9 +35,12 @@ struct ResponseStart {
 using ChunkSink = std::function<bool(const char* data, std::size_t size)>;
 
 // A silent server is given up after this much program time without a new byte.
-constexpr std::int64_t kStallLimitMs = 60 * 1000;
+constexpr std::int64_t kStallLimitMs = 60'000;
 
 struct TransferOptions {
+  // The CA bundle file the server's certificate is checked against, as configured
+  // (HttpCacert); the system's store when empty or when the file does not exist.
+  std::string caBundle;
   std::uint64_t maxBytes = 0;  // a longer body fails at once; 0 sets no bound
   std::int64_t totalMs = 0;    // program time for the whole transfer; 0 sets no bound
   std::int64_t stallMs = kStallLimitMs;
@@ -49,20 +53,17 @@ struct TransferOptions {
   std::function<bool(const ResponseStart& start)> onResponse;
 };
 
-// The bounds of each kind of file the program fetches.
-TransferOptions CatalogueTransfer();    // APPS.xml, fws.xml, sps.xml: the XML reader's limit
-TransferOptions UpdateInfoTransfer();   // update.ini
-TransferOptions DescriptionTransfer();  // an application's description text
+// The bounds of each kind of file the program fetches, checked against `caBundle`.
+// APPS.xml, fws.xml, sps.xml: the XML reader's limit.
+TransferOptions CatalogueTransfer(const std::string& caBundle);
+TransferOptions UpdateInfoTransfer(const std::string& caBundle);   // update.ini
+TransferOptions DescriptionTransfer(const std::string& caBundle);  // an application's description
 // A file whose size the catalogue announced; 0 (or less) announces nothing.
-TransferOptions AnnouncedSizeTransfer(long long size);
+TransferOptions AnnouncedSizeTransfer(long long size, const std::string& caBundle);
 
 // Addresses the program fetches from: http:// and https:// only, at most 254 bytes (the
 // size of the buffer the addresses were always handed over in).
 bool IsDownloadAddress(const std::string& url, std::string* reason = nullptr);
-
-// The CA bundle handed to libcurl: the configured HttpCacert file when it exists, else
-// empty (the system's store).
-std::string CaBundlePath();
 
 // A status of 400 or above is a failed transfer: an error page is never a file.
 TransferResult RunTransfer(const std::string& url, const ChunkSink& sink,

@@ -1,5 +1,7 @@
 #include "net/ZDownloadFileService.h"
 
+#include <utility>
+
 #include "core/Log.h"
 #include "net/CurlTransfer.h"
 #include "net/ResumableDownload.h"
@@ -7,7 +9,7 @@
 
 namespace net {
 
-ZDownloadFileService::ZDownloadFileService() = default;
+ZDownloadFileService::ZDownloadFileService(std::string caBundle) : caBundle_(std::move(caBundle)) {}
 
 ZDownloadFileService::~ZDownloadFileService() { Stop(); }
 
@@ -56,7 +58,7 @@ void ZDownloadFileService::Download(ZDownloadTask* task) {
   request.url = task->url;
   request.path = task->path;
   // The announced size bounds the transfer: a longer body is cut at once, never written out.
-  request.options = AnnouncedSizeTransfer(task->size);
+  request.options = AnnouncedSizeTransfer(task->size, caBundle_);
   request.options.cancel = task->cancel;
   request.sha256 = task->withSha256;
   request.progress = [&](std::uint64_t held) {

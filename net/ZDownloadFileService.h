@@ -3,6 +3,7 @@
 // them one at a time, reporting to each task's observer. AddTask may be called from any
 // thread; the lock is never held while a transfer runs.
 #include <atomic>
+#include <string>
 #include <vector>
 
 #include "core/ZLock.h"
@@ -14,7 +15,8 @@ namespace net {
 
 class ZDownloadFileService : public core::ZThread {
  public:
-  ZDownloadFileService();
+  // Every download is checked against `caBundle` (see TransferOptions).
+  explicit ZDownloadFileService(std::string caBundle);
   ~ZDownloadFileService() override;  // stops the thread; queued tasks are not owned
 
   void AddTask(ZDownloadTask* task);
@@ -31,6 +33,7 @@ class ZDownloadFileService : public core::ZThread {
   void Run(void* argument) override;
 
  private:
+  const std::string caBundle_;
   core::ZLock lock_;
   std::vector<ZDownloadTask*> queue_;
   platform::Event wake_{true, false};

@@ -12,8 +12,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
+#include "platform/ChildReaper.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -91,8 +91,6 @@ ProcessHandle& ProcessHandle::operator=(ProcessHandle&& other) noexcept {
   return *this;
 }
 
-ProcessHandle::~ProcessHandle() = default;
-
 int ProcessHandle::Wait() {
   if (pid_ <= 0 || waited_) return -1;
   int status = 0;
@@ -117,6 +115,7 @@ ProcessHandle StartProgram(const StartRequest& request) {
   args.push_back(request.program);
   args.insert(args.end(), request.arguments.begin(), request.arguments.end());
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
 
@@ -172,8 +171,8 @@ bool ShellOpen(const std::string& target, const std::string& parameters,
   }
   ProcessHandle handle = StartProgram(request);
   if (!handle.valid()) return false;
-  // The opener returns at once; reap it in the background so no zombie is left.
-  std::thread([h = std::move(handle)]() mutable { h.Wait(); }).detach();
+  // The opener returns at once; nobody waits for it, but it must not stay a zombie.
+  ChildReaper::Instance().Adopt(std::move(handle));
   return true;
 }
 
@@ -195,7 +194,7 @@ std::string FindProgramIn(const std::string& name, const std::vector<std::string
   for (const auto& dir : folders) {
     if (dir.empty()) continue;
     for (const auto& c : candidates) {
-      const std::string p = JoinPath(dir, c);
+      std::string p = JoinPath(dir, c);
       if (executable(p)) return p;
     }
   }

@@ -32,7 +32,7 @@ class ProcessHandle {
   ProcessHandle& operator=(ProcessHandle&& other) noexcept;
   ProcessHandle(const ProcessHandle&) = delete;
   ProcessHandle& operator=(const ProcessHandle&) = delete;
-  ~ProcessHandle();
+  ~ProcessHandle() = default;
 
   bool valid() const { return pid_ > 0; }
   pid_t pid() const { return pid_; }

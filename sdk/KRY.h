@@ -4,6 +4,8 @@
 #ifndef KRY_SDK_H
 #define KRY_SDK_H
 
+/* A C header for C and C++ callers alike: its typedefs stay, whatever a C++ modernizer
+ * suggests. NOLINTBEGIN(modernize-use-using) */
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -89,4 +91,5 @@ KRY_API int32_t KRY_DEV_UpdateFirmware(int32_t handle, const char* imagePath, in
 }
 #endif
 
+/* NOLINTEND(modernize-use-using) */
 #endif /* KRY_SDK_H */

@@ -37,8 +37,8 @@ AdapterSnapshot ReadAdapter(device::ZKRYDevice& device) {
 }
 
 std::string AdapterProblem(const AdapterSnapshot& adapter) {
-  if (adapter.openResult == KRY_ERR_IN_USE) return core::Text(104);
-  if (adapter.openResult != KRY_OK || !adapter.read) return core::Text(3);
+  if (adapter.openResult == KRY_ERR_IN_USE) return core::Text(core::TextId::kDeviceInUse);
+  if (adapter.openResult != KRY_OK || !adapter.read) return core::Text(core::TextId::kNotConnected);
   return {};
 }
 

@@ -9,7 +9,7 @@
 namespace tools {
 
 struct AdapterSnapshot {
-  std::int32_t openResult = -1;  // KRY_Open's result: 0, 127 in use, else not connected
+  std::int32_t openResult = -1;  // KRY_Open's result: KRY_OK, KRY_ERR_IN_USE, else not connected
   bool read = false;             // the identity blocks were read
   std::string serial, hardwareName, firmwareVersion;
   bool bootLoader = false;

@@ -106,7 +106,7 @@ bool DeviceRepair::WriteKeptImage(std::string* error) {
   if (!CheckImage(adapter_.pid, error)) return false;
   device::ZKRYDevice& device = setup_.device;
   if (device.Open() != KRY_OK) {
-    *error = core::Text(3);
+    *error = core::Text(core::TextId::kNotConnected);
     return false;
   }
   if (!device::GoOnDespiteLowVoltage(device, setup_.ui)) {

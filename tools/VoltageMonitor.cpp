@@ -31,7 +31,8 @@ VoltageReading ReadVoltage(device::ZKRYDevice& device, const std::string& lockFi
   if (opened != KRY_OK) {
     r.kind =
         opened == KRY_ERR_IN_USE ? VoltageReading::Kind::InUse : VoltageReading::Kind::NotConnected;
-    r.text = core::Text(opened == KRY_ERR_IN_USE ? 104 : 3);
+    r.text = core::Text(opened == KRY_ERR_IN_USE ? core::TextId::kDeviceInUse
+                                                 : core::TextId::kNotConnected);
     return r;
   }
   const std::optional<std::int32_t> millivolts = device::ReadBatteryMillivolts(device);

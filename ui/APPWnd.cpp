@@ -5,60 +5,32 @@
 #include <algorithm>
 
 #include "ui/Controls.h"
+#include "ui/QtText.h"
 #include "ui/UiThread.h"
 
 namespace ui {
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-const char* const kButtons[] = {"btnInstall", "btnUpdate", "btnUnInstall", "btnRun"};
+struct ButtonBinding {
+  const char* control;
+  bool apps::AppButtons::*enabled;
+};
+const ButtonBinding kButtons[] = {{"btnInstall", &apps::AppButtons::install},
+                                  {"btnUpdate", &apps::AppButtons::update},
+                                  {"btnUnInstall", &apps::AppButtons::uninstall},
+                                  {"btnRun", &apps::AppButtons::run}};
 
 }  // namespace
-
-// The procedures' way to the user: windows through the program's interaction, labels
-// into this window's controls.
-class APPWnd::WindowInteraction : public core::Interaction {
- public:
-  WindowInteraction(APPWnd& window, core::Interaction& ui) : window_(window), ui_(ui) {}
-  void ShowMessage(const std::string& t, const std::string& c, core::MessageIcon i) override {
-    ui_.ShowMessage(t, c, i);
-  }
-  bool AskOkCancel(const std::string& t, const std::string& c, core::MessageIcon i) override {
-    return ui_.AskOkCancel(t, c, i);
-  }
-  int ShowTip(const std::string& name, const std::string& text, int type) override {
-    return ui_.ShowTip(name, text, type);
-  }
-  void ShowProgressWindow(const core::ProgressWindowSpec& s, const std::atomic<bool>& d) override {
-    ui_.ShowProgressWindow(s, d);
-  }
-  void SetStatus(const std::string& text) override { ui_.SetStatus(text); }
-  void SetProgress(int value, int maximum) override { ui_.SetProgress(value, maximum); }
-  void SetLabel(const std::string& control, const std::string& text) override {
-    window_.PostToControl(Q(control), [text = Q(text)](Control& c) { c.SetText(text); });
-  }
-
- private:
-  APPWnd& window_;
-  core::Interaction& ui_;
-};
-
-void APPWnd::ZDownloadAPPFileServiceNotify::OnNotify(net::ZDownloadTask* task, std::uint32_t event,
-                                                     std::uint32_t value) {
-  window_->procedure_.OnDownloadEvent(task, event, value);
-}
 
 APPWnd::APPWnd(apps::ZKRYApp& app, core::Interaction& ui, apps::ZAPPProcedure::Modes modes,
                net::ZDownloadFileService* service)
     : app_(app),
       modes_(modes),
-      interaction_(std::make_unique<WindowInteraction>(*this, ui)),
-      procedure_(app, *interaction_, modes,
+      interaction_(ui, view_),
+      procedure_(app, interaction_, modes,
                  service ? apps::ZAPPProcedure::Queue(
                                [service](net::ZDownloadTask* t) { service->AddTask(t); })
                          : apps::ZAPPProcedure::Queue()) {
-  procedure_.SetObserver(&observer_);
   // The catalogue belongs to the UI thread; the install step reaches it from there.
   procedure_.SetOwnerThread([](const std::function<void()>& step) { RunOnUi(step); });
   procedure_.SetButtonsListener([this](const apps::AppButtons& b) {
@@ -83,9 +55,8 @@ int APPWnd::Show(QWidget* owner, apps::ZKRYApp& app, core::Interaction& ui,
 }
 
 void APPWnd::ApplyButtons(const apps::AppButtons& b) {
-  const bool enabled[] = {b.install, b.update, b.uninstall, b.run};
-  for (int i = 0; i < 4; ++i)
-    PostToControl(kButtons[i], [on = enabled[i]](Control& c) { c.SetEnabled(on); });
+  for (const ButtonBinding& button : kButtons)
+    PostToControl(button.control, [on = b.*button.enabled](Control& c) { c.SetEnabled(on); });
 }
 
 void APPWnd::InitWindow() {

@@ -7,26 +7,15 @@
 #include <memory>
 
 #include "apps/ZAPPProcedure.h"
+#include "core/ForwardingInteraction.h"
 #include "net/ZDownloadFileService.h"
-#include "net/ZDownloadFileServiceNotify.h"
 #include "ui/WindowImplBase.h"
+#include "ui/WindowView.h"
 
 namespace ui {
 
 class APPWnd : public WindowImplBase {
  public:
-  // The download observer of the window's install: its events arrive on the download
-  // service's thread and go to the procedure there, so the install step that follows a
-  // download (check, message window, installer wait) runs off the UI thread.
-  class ZDownloadAPPFileServiceNotify : public net::ZDownloadFileServiceNotify {
-   public:
-    explicit ZDownloadAPPFileServiceNotify(APPWnd* window) : window_(window) {}
-    void OnNotify(net::ZDownloadTask* task, std::uint32_t event, std::uint32_t value) override;
-
-   private:
-    APPWnd* window_;
-  };
-
   // `service` may be none (configured offline).
   APPWnd(apps::ZKRYApp& app, core::Interaction& ui, apps::ZAPPProcedure::Modes modes,
          net::ZDownloadFileService* service);
@@ -52,15 +41,15 @@ class APPWnd : public WindowImplBase {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  class WindowInteraction;
-
   void ApplyButtons(const apps::AppButtons& buttons);
 
   std::atomic<bool> closeWhenIdle_{false};
   apps::ZKRYApp& app_;
   apps::ZAPPProcedure::Modes modes_;
-  std::unique_ptr<WindowInteraction> interaction_;
-  ZDownloadAPPFileServiceNotify observer_{this};
+  // The procedures' way to the user: windows through the program's interaction, labels into
+  // this window's controls.
+  WindowView view_{*this};
+  core::ForwardingInteraction interaction_;
   apps::ZAPPProcedure procedure_;
 };
 

@@ -7,7 +7,7 @@
 namespace ui {
 
 Container::Container(const QString& className, Kind kind, QWidget* parent)
-    : QWidget(parent), Control(className), kind_(kind) {
+    : QWidget(parent), Control(className) {
   if (kind == Kind::Tab) {
     stack_ = new QStackedLayout(this);
     stack_->setContentsMargins(0, 0, 0, 0);
@@ -67,7 +67,7 @@ void Container::RemoveAll() {
   children_.clear();
 }
 
-int Container::GetCount() const { return children_.size(); }
+int Container::GetCount() const { return static_cast<int>(children_.size()); }
 Control* Container::GetItemAt(int index) const {
   return index >= 0 && index < children_.size() ? children_[index] : nullptr;
 }

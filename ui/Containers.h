@@ -34,7 +34,6 @@ class Container : public QWidget, public Control {
   void mousePressEvent(QMouseEvent* e) override;
 
  private:
-  Kind kind_;
   QBoxLayout* box_ = nullptr;
   QStackedLayout* stack_ = nullptr;
   QGridLayout* grid_ = nullptr;

@@ -13,7 +13,6 @@
 namespace ui {
 namespace {
 
-constexpr unsigned kOpenFolderText = 1141;
 bool g_enabled = false;
 
 }  // namespace
@@ -40,7 +39,7 @@ int RunCrashNotice(int argc, char** argv) {
 
   MessageDialog notice("OrbManager", QString::fromUtf8(argv[3]), false);
   notice.setMinimumWidth(560);
-  notice.AddAction(QString::fromStdString(core::Text(kOpenFolderText)),
+  notice.AddAction(QString::fromStdString(core::Text(core::TextId::kOpenFolder)),
                    [dumpFolder] { platform::ShellOpen(dumpFolder); });
   notice.Run();
   return 0;

@@ -2,12 +2,9 @@
 
 #include "ui/Controls.h"
 #include "ui/ProgramExit.h"
+#include "ui/QtText.h"
 
 namespace ui {
-namespace {
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-}  // namespace
-
 DeviceConfigWnd::DeviceConfigWnd(core::ZCommSettings& settings, core::Interaction& ui)
     : page_(settings), ui_(ui) {}
 

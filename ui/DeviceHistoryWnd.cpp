@@ -2,11 +2,10 @@
 
 #include "core/ProgramTexts.h"
 #include "ui/ListControl.h"
+#include "ui/QtText.h"
 
 namespace ui {
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // "2026-12-07T13:45:02+01:00" as "2026-12-07 13:45:02": the page shows local times only.
 QString ShownTime(const std::string& iso) {
@@ -39,15 +38,15 @@ void DeviceHistoryWnd::ShowFor(const std::string& serial) {
   if (!list_) return;
   list_->RemoveAll();
   if (title_) {
-    std::string title = core::Text(1192);
+    std::string title = core::Text(core::TextId::kHistoryTitle);
     const auto at = title.find("%s");
     if (at != std::string::npos) title.replace(at, 2, serial.empty() ? "-" : serial);
     title_->SetText(Q(title));
   }
-  if (serial.empty()) return ShowNotice(core::Text(1190));
+  if (serial.empty()) return ShowNotice(core::Text(core::TextId::kNoAdapterRead));
   const auto records = store_.List(serial);
-  if (!records) return ShowNotice(core::Text(1196));
-  ShowNotice(records->empty() ? core::Text(1191) : "");
+  if (!records) return ShowNotice(core::Text(core::TextId::kHistoryUnreadable));
+  ShowNotice(records->empty() ? core::Text(core::TextId::kNothingRecorded) : "");
   for (const history::HistoryRecord& r : *records) {
     auto* row = new ListTextElement;
     row->SetManager(&paintManager());
@@ -56,7 +55,7 @@ void DeviceHistoryWnd::ShowFor(const std::string& serial) {
     row->SetText(1, Q(history::WhatText(r.what)));
     row->SetText(2, Q(r.versionBefore));
     row->SetText(3, Q(r.versionAfter));
-    row->SetText(4, Q(core::Text(r.ok ? 1188 : 1189)));
+    row->SetText(4, Q(core::Text(r.ok ? core::TextId::kDone : core::TextId::kFailed)));
     row->SetText(5, Q(r.reason));
     // Long reasons are cut by the column; the whole text is one hover away.
     row->SetToolTip(Q(r.reason));

@@ -1,17 +1,37 @@
 #include "ui/DeviceInfoWnd.h"
 
 #include <QPointer>
+#include <optional>
+#include <utility>
 
 #include "app/ZCoreManager.h"
 #include "core/ProgramTexts.h"
 #include "device/DeviceButtons.h"
 #include "ui/ListControl.h"
+#include "ui/QtText.h"
 #include "ui/UiThread.h"
 
 namespace ui {
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+// The page's layout names of the device buttons.
+std::optional<device::DeviceButton> ButtonNamed(const std::string& control) {
+  static const std::pair<const char*, device::DeviceButton> kButtons[] = {
+      {"btnFWUpdate", device::DeviceButton::FirmwareUpdate},
+      {"btnSelfTest", device::DeviceButton::SelfTest},
+      {"btnHWTest", device::DeviceButton::HardwareTest},
+      {"btnReset", device::DeviceButton::Reset},
+      {"btnRefreshDevice", device::DeviceButton::RefreshDevice},
+      {"btnDoIPConfig", device::DeviceButton::DoIPConfig},
+      {"btnOBDVoltage", device::DeviceButton::OBDVoltage},
+      {"btnLog", device::DeviceButton::CaptureLog},
+      {"btnRepairDevice", device::DeviceButton::RepairDevice},
+      {"btnUnLockDevice", device::DeviceButton::UnlockDevice},
+  };
+  for (const auto& [name, button] : kButtons)
+    if (control == name) return button;
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -117,11 +137,13 @@ void DeviceInfoWnd::OnClick(TNotifyUI& msg) {
   if (!msg.pSender) return;
   const std::string name = msg.pSender->name().toStdString();
   if (procedures_) {
-    device::RunDeviceButton(*procedures_, ui_, name, [this] { UpdateDeviceInfo(); });
+    if (const auto button = ButtonNamed(name))
+      device::RunDeviceButton(*procedures_, ui_, *button, [this] { UpdateDeviceInfo(); });
     return;
   }
   // Without an adapter binding there is no adapter to work with.
-  if (name.rfind("btn", 0) == 0) ui_.ShowMessage(core::Text(3), "", core::MessageIcon::Error);
+  if (name.rfind("btn", 0) == 0)
+    ui_.ShowMessage(core::Text(core::TextId::kNotConnected), "", core::MessageIcon::Error);
 }
 
 }  // namespace ui

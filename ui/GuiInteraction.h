@@ -1,9 +1,8 @@
 #pragma once
-// The interaction interface with windows: message boxes with the platform's icons, the
-// message window, the timed progress window, and status, progress and label changes.
-// Any thread may call it; questions block the caller until the UI thread has answered.
-#include <QString>
-
+// The program's interaction with windows: message boxes in the program's look, the message
+// window and the timed progress window. Any thread may call it; questions block the caller
+// until the UI thread has answered. It belongs to no window, so it has no view of its own: a
+// window that starts a procedure hands it a ui::WindowView beside this interaction.
 #include "core/Interaction.h"
 
 namespace ui {
@@ -17,19 +16,11 @@ class GuiInteraction : public core::Interaction {
   int ShowTip(const std::string& windowName, const std::string& text, int type) override;
   void ShowProgressWindow(const core::ProgressWindowSpec& spec,
                           const std::atomic<bool>& done) override;
-  void SetStatus(const std::string& text) override;
-  void SetProgress(int value, int maximum) override;
-  void SetLabel(const std::string& control, const std::string& text) override;
-
-  // Where SetStatus and SetProgress go: controls of the active window by these names.
-  void SetStatusControls(QString status, QString progress) {
-    statusControl_ = std::move(status);
-    progressControl_ = std::move(progress);
-  }
-
- private:
-  QString statusControl_ = "textTip";
-  QString progressControl_ = "UpdateProgress";
+  // Without a window bound these show nothing: guessing one (the active window) would put
+  // a procedure's status into whatever window happens to be in front.
+  void SetStatus(const std::string&) override {}
+  void SetProgress(int, int) override {}
+  void SetLabel(const std::string&, const std::string&) override {}
 };
 
 }  // namespace ui

@@ -3,42 +3,21 @@
 #include <QApplication>
 #include <QPointer>
 
+#include "core/ForwardingInteraction.h"
 #include "ui/Controls.h"
+#include "ui/QtText.h"
 #include "ui/UiThread.h"
 
 namespace ui {
-namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-}  // namespace
-
-// The job's status and bar reach the window through its state; passing them on to the
-// caller's interaction as well would write them into whatever window is active (a question
-// window has a "textTip" of its own). Questions and messages go through unchanged.
-class HWControlWnd::QuietStatus : public core::Interaction {
+// The job's status and bar reach this window through its state; passing them on to the
+// opener's interaction as well would show them a second time wherever that one shows them.
+// Questions and messages go through unchanged.
+class HWControlWnd::QuietStatus : public core::ForwardingInteraction {
  public:
-  explicit QuietStatus(core::Interaction& ui) : ui_(ui) {}
-  void ShowMessage(const std::string& t, const std::string& c, core::MessageIcon i) override {
-    ui_.ShowMessage(t, c, i);
-  }
-  bool AskOkCancel(const std::string& t, const std::string& c, core::MessageIcon i) override {
-    return ui_.AskOkCancel(t, c, i);
-  }
-  int ShowTip(const std::string& w, const std::string& t, int type) override {
-    return ui_.ShowTip(w, t, type);
-  }
-  void ShowProgressWindow(const core::ProgressWindowSpec& s, const std::atomic<bool>& d) override {
-    ui_.ShowProgressWindow(s, d);
-  }
+  using ForwardingInteraction::ForwardingInteraction;
   void SetStatus(const std::string&) override {}
   void SetProgress(int, int) override {}
-  void SetLabel(const std::string& control, const std::string& text) override {
-    ui_.SetLabel(control, text);
-  }
-
- private:
-  core::Interaction& ui_;
 };
 
 HWControlWnd::HWControlWnd(firmware::FirmwareJobSetup setup)

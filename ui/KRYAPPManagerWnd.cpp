@@ -44,7 +44,8 @@ void KRYAPPManagerWnd::OnPrepare() {
   selected_ = 0;
   if (leftNavi_) leftNavi_->RemoveAll();
   entries_.clear();
-  AddEntry(QString::fromStdString(core::Text(28)), "file='logos/myapp.png' dest='5,16,37,48'", 0);
+  AddEntry(QString::fromStdString(core::Text(core::TextId::kMyApps)),
+           "file='logos/myapp.png' dest='5,16,37,48'", 0);
   if (catalogue_)
     for (const auto& c : catalogue_->classes())
       AddEntry(QString::fromStdString(c->NAME), LogoImage(c->LOGO, "5,16,37,48"), c->ID);

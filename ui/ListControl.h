@@ -17,6 +17,7 @@ class ListTextElement : public QWidget, public Control {
  public:
   explicit ListTextElement(QWidget* parent = nullptr);
   QWidget* widget() override { return this; }
+  using Control::SetText;
   void SetText(int column, const QString& text);
   QString GetText(int column) const { return texts_.value(column); }
   // A background of the row's own instead of the list's item colour.
@@ -58,7 +59,7 @@ class List : public QWidget, public Control {
 
   void Add(ListTextElement* row);
   void RemoveAll();
-  int GetCount() const { return rows_.size(); }
+  int GetCount() const { return static_cast<int>(rows_.size()); }
   ListTextElement* GetItemAt(int index) const { return rows_.value(index); }
   int IndexOf(const ListTextElement* row) const;
   int GetCurSel() const { return selected_; }

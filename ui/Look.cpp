@@ -44,7 +44,7 @@ ImageSpec ParseImage(const QString& value) {
   if (!value.contains('=')) {
     spec.file = value.trimmed();
   } else {
-    static const QRegularExpression kPart("(\\w+)\\s*=\\s*'([^']*)'");
+    static const QRegularExpression kPart(R"((\w+)\s*=\s*'([^']*)')");
     auto it = kPart.globalMatch(value);
     while (it.hasNext()) {
       const auto m = it.next();

@@ -19,6 +19,7 @@
 #include "ui/HWControlWnd.h"
 #include "ui/KRYAPPManagerWnd.h"
 #include "ui/ProgramExit.h"
+#include "ui/QtText.h"
 #include "ui/RemoteDiagWnd.h"
 #include "ui/SPSWnd.h"
 #include "ui/SaleWnd.h"
@@ -30,8 +31,6 @@ MainFrameWnd*& TheMainFrame() {
   static MainFrameWnd* frame = nullptr;
   return frame;
 }
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 const char* const kNavNames[MainFrameWnd::kPageCount] = {
     "btnNaviDevice", "btnNaviApps", "btnNaviSPS", "btnNaviSale", "btnNaviRemoteDiag"};
@@ -172,18 +171,6 @@ void MainFrameWnd::ShowPage(int index) {
   if (pages_[index]) pages_[index]->raise();
 }
 
-void MainFrameWnd::SetDeviceLabels(const QString& serial, const QColor& serialColor,
-                                   const QString& voltage, const QColor& voltageColor) {
-  if (deviceSN_) {
-    deviceSN_->SetText(serial);
-    deviceSN_->SetTextColor(serialColor);
-  }
-  if (obdVoltage_) {
-    obdVoltage_->SetText(voltage);
-    obdVoltage_->SetTextColor(voltageColor);
-  }
-}
-
 void MainFrameWnd::Notify(TNotifyUI& msg) {
   if (msg.sType == "itemselect" && msg.pSender && msg.pSender == language_) {
     OnLanguageSelected(language_->GetCurSel());
@@ -232,7 +219,7 @@ void MainFrameWnd::OnLanguageSelected(int position) {
                     core::MessageIcon::Error);
     return;
   }
-  if (ui_.ShowTip("CUSCFG", core::Text(43), 1) == 1) EndProgram(0);
+  if (ui_.ShowTip("CUSCFG", core::Text(core::TextId::kConfigSaved), 1) == 1) EndProgram(0);
 }
 
 void MainFrameWnd::OpenFirmwareWindow(firmware::FirmwareJobSetup setup) {

@@ -35,8 +35,6 @@ class MainFrameWnd : public WindowImplBase {
   static MainFrameWnd* Instance();
 
   void SetHandover(Handover handover) { handover_ = std::move(handover); }
-  void SetDeviceLabels(const QString& serial, const QColor& serialColor, const QString& voltage,
-                       const QColor& voltageColor);
   DeviceWnd* devicePage() const { return device_; }
   // The device page's procedures, once the pages exist.
   app::ZDeviceProcedures* deviceProcedures() const { return procedures_.get(); }

@@ -12,11 +12,9 @@
 namespace ui {
 namespace {
 
-constexpr unsigned kOkText = 1120;
-constexpr unsigned kCancelText = 1121;
 constexpr int kHeadHeight = 44;
 
-QString T(unsigned id) { return QString::fromStdString(core::Text(id)); }
+QString T(core::TextId id) { return QString::fromStdString(core::Text(id)); }
 
 }  // namespace
 
@@ -60,14 +58,14 @@ MessageDialog::MessageDialog(const QString& caption, const QString& text, bool w
   buttons_->setSpacing(10);
   buttons_->addStretch(1);
   if (withCancel) {
-    auto* cancel = new QPushButton(T(kCancelText));
+    auto* cancel = new QPushButton(T(core::TextId::kCancel));
     cancel->setObjectName("btnCancel");
     cancel->setAccessibleName("btnCancel");
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     buttons_->addWidget(cancel);
   }
-  auto* ok = new QPushButton(T(kOkText));
+  auto* ok = new QPushButton(T(core::TextId::kOk));
   ok->setObjectName("btnClose");
   ok->setAccessibleName("btnClose");
   ok->setProperty("primary", true);

@@ -37,7 +37,7 @@ void QtProgramShell::CreateMainFrame(const std::string& title) {
 }
 
 void QtProgramShell::StopSplash() {
-  if (splash_) splash_->StopAndWait();
+  if (splash_) splash_->CloseAndWait();
 }
 
 void QtProgramShell::ShowMainWindow() {

@@ -4,13 +4,9 @@
 #include "net/WebAddress.h"
 #include "platform/Processes.h"
 #include "ui/ListControl.h"
+#include "ui/QtText.h"
 
 namespace ui {
-namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-}  // namespace
 
 void SPSWnd::OnFindControl() { list_ = Find<List>("lstSPS"); }
 

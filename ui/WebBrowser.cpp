@@ -37,12 +37,7 @@ class SilentPage : public QWebEnginePage {
   }
 };
 
-constexpr unsigned kOfflineText = 1122;
-constexpr unsigned kNoAddressText = 1123;
-constexpr unsigned kLoadFailedText = 1124;
-constexpr unsigned kRetryText = 1125;
-
-QString T(unsigned id) { return QString::fromStdString(core::Text(id)); }
+QString T(core::TextId id) { return QString::fromStdString(core::Text(id)); }
 
 }  // namespace
 
@@ -106,9 +101,9 @@ QWebEngineView* WebBrowser::view() {
 void WebBrowser::Open(const std::string& address, bool offline) {
   requested_ = QString::fromStdString(address);
   if (offline)
-    ShowNotice(T(kOfflineText), false);
+    ShowNotice(T(core::TextId::kOfflinePage), false);
   else if (address.empty())
-    ShowNotice(T(kNoAddressText), false);
+    ShowNotice(T(core::TextId::kNoPageAddress), false);
   else
     Navigate(requested_);
 }
@@ -128,12 +123,12 @@ void WebBrowser::LoadFinished(bool ok) {
   if (ok)
     notice_->hide();
   else
-    ShowNotice(T(kLoadFailedText).replace("%s", requested_), true);
+    ShowNotice(T(core::TextId::kPageLoadFailed).replace("%s", requested_), true);
 }
 
 void WebBrowser::ShowNotice(const QString& text, bool retry) {
   noticeText_->setText(text);
-  retry_->setText(T(kRetryText));
+  retry_->setText(T(core::TextId::kTryAgain));
   retry_->setVisible(retry);
   notice_->setGeometry(rect());
   notice_->raise();

@@ -114,7 +114,8 @@ UpdateOutcome RunUpdate(const UpdateRequest& request, const UpdatePlaces& places
   {
     DownloadWatch watch(downloads, request.size, progress);
     const net::TransferResult fetched = net::DownloadFileTo(
-        request.url, package, net::AnnouncedSizeTransfer(static_cast<long long>(request.size)));
+        request.url, package,
+        net::AnnouncedSizeTransfer(static_cast<long long>(request.size), places.caBundle));
     if (!fetched.ok) return Failed("cannot download " + request.url + ": " + fetched.reason);
   }
   report(UpdateStage::Checking, request.size, request.size);

@@ -15,6 +15,7 @@ struct UpdatePlaces {
   std::string programFolder;  // where the program's files are installed
   std::string rootFolder;     // the program's working folder, holding Config/KavoraC.ini
   std::string programName = "OrbManager";
+  std::string caBundle;  // the configured CA bundle the package's server is checked against
 };
 
 enum class UpdateStage { Downloading, Checking, Unpacking, Replacing, Finished };

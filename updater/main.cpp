@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
   updater::UpdatePlaces places;
   places.programFolder = platform::ProgramFolder();
   places.rootFolder = platform::CurrentDirectory();
-  core::ZConfig::Instance().LoadFrom(places.rootFolder);  // the CA bundle for https
+  core::ZConfig::Instance().LoadFrom(places.rootFolder);
+  places.caBundle = core::ZConfig::Instance().HttpCacert;
 
   std::string reason;
   const auto request = updater::ParseUpdateRequest(fields, &reason);

@@ -207,6 +207,35 @@ TEST_F(OnlineStartUpTest, CatalogueFailuresOnlineKeepTheKeptFile) {
   }
 }
 
+// Over https every start-up fetch, the signatures included, is checked against the
+// configured HttpCacert: the server the test CA signed is trusted, with another CA it is not.
+TEST_F(OnlineStartUpTest, StartUpFetchesCheckTheServerAgainstTheConfiguredCaBundle) {
+  testing_support::ServedFolder tls{"127.0.0.49", true};
+  ASSERT_TRUE(tls.started());
+  for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>>{
+           {"update.ini", kUpdate}, {"APPS.xml", kApps}, {"fws.xml", kFws}, {"sps.xml", kSps}}) {
+    tls.Put(name, bytes);
+    tls.Put(name + ".sig", signer.Sign(bytes));
+  }
+  for (const char* bundle : {"ca.pem", "other-ca.pem"}) {
+    SCOPED_TRACE(bundle);
+    const bool trusted = std::string(bundle) == "ca.pem";
+    tls.server().ClearRequests();
+    KeepFiles(true, true, true);
+    WriteConfig(
+        "[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0.0\nCatalogueKey=" + signer.PublicKey() +
+        "\nHttpCacert=" + testing_support::TestCert(bundle) +
+        "\nUpdateURL=" + tls.Url("/update.ini") + "\nApplicationURL=" + tls.Url("/APPS.xml") +
+        "\nFirmwareURL=" + tls.Url("/fws.xml") + "\nSPSListURL=" + tls.Url("/sps.xml") + "\n");
+    core::ZConfig::Instance().LoadFrom(root.path());
+    app::ZCoreManager run;
+    ASSERT_TRUE(run.Init(ui));
+    EXPECT_EQ(run.online(), trusted);
+    EXPECT_EQ(CountsOf(run), trusted ? (Counts{2, 1, 1}) : (Counts{1, 2, 1}));
+    EXPECT_EQ(tls.server().RequestCount("/sps.xml.sig"), trusted ? 1 : 0);
+  }
+}
+
 // With CatalogueKey a signed set starts online; a version file whose signature fails counts
 // as no answer (offline from the kept files, the kept update.ini untouched). Without the key
 // nothing is asked for beyond the files themselves.

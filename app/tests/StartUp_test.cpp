@@ -83,8 +83,8 @@ TEST_F(StartUpTest, AConfigurationThatCannotBeReadIsNamedAndEndsTheStart) {
   EXPECT_EQ(app::RunProgram(shell, ui), 0);
   EXPECT_TRUE(shell.calls.empty());
   ASSERT_EQ(ui.Texts("message").size(), 1u);
-  EXPECT_EQ(ui.Texts("message")[0],
-            core::Text(1060) + "\n" + (root / "Config/KavoraC.ini") + "\nit is a folder");
+  EXPECT_EQ(ui.Texts("message")[0], core::Text(core::TextId::kConfigUnreadable) + "\n" +
+                                        (root / "Config/KavoraC.ini") + "\nit is a folder");
   EXPECT_NE(platform::ReadFile(root / "Kavora.log")->find("Failed to read configuration file."),
             std::string::npos);
   EXPECT_TRUE(platform::IsDirectory(root / "Config/KavoraC.ini"));
@@ -103,8 +103,8 @@ TEST_F(StartUpTest, InitLoadsLanguageAndCommSettingsAndMergesTexts) {
   EXPECT_TRUE(ui.shown().empty());
   EXPECT_FALSE(core.online());
   EXPECT_EQ(core.commSettings()->current().IPAddr, "127.0.0.23");
-  EXPECT_EQ(core::Text(3), "Adapter not connected");
-  EXPECT_EQ(core::Text(4), "Hardware");
+  EXPECT_EQ(core::Text(core::TextId::kNotConnected), "Adapter not connected");
+  EXPECT_EQ(core::Text(core::TextId::kHardware), "Hardware");
   // The SDK is bound and the one device object exists, closed.
   ASSERT_NE(core.deviceManager(), nullptr);
   EXPECT_EQ(core.deviceManager()->count(), 1u);

@@ -84,22 +84,21 @@ TEST_F(DeviceProceduresTest, TheButtonsReachTheirProcedures) {
   ASSERT_TRUE(sim.ok()) << sim.output();
   StartCore(sim);
   int refreshed = 0;
-  const auto press = [&](const char* button) {
+  const auto press = [&](device::DeviceButton button) {
     return device::RunDeviceButton(*procedures, ui, button, [&] { ++refreshed; });
   };
-  EXPECT_EQ(press("btnSelfTest"), device::ButtonOutcome::Done);
-  EXPECT_EQ(ui.Texts("tip"), std::vector<std::string>{core::Text(24)});
+  EXPECT_EQ(press(device::DeviceButton::SelfTest), device::ButtonOutcome::Done);
+  EXPECT_EQ(ui.Texts("tip"), std::vector<std::string>{core::Text(core::TextId::kComplete)});
   ASSERT_TRUE(sim.WaitFor("beep 0 1"));
-  EXPECT_EQ(press("btnRefreshDevice"), device::ButtonOutcome::Done);
+  EXPECT_EQ(press(device::DeviceButton::RefreshDevice), device::ButtonOutcome::Done);
   EXPECT_EQ(refreshed, 1);
-  EXPECT_EQ(press("lstDevInfo"), device::ButtonOutcome::NotAButton);
 
   // The reset shows its picture and its refreshed report through the page.
   std::vector<std::string> pictures;
   std::vector<device::DeviceReport> shown;
   procedures->BindPage({[&](const device::DeviceReport& r) { shown.push_back(r); },
                         [&](const std::string& p) { pictures.push_back(p); }, ""});
-  EXPECT_EQ(press("btnReset"), device::ButtonOutcome::Done);
+  EXPECT_EQ(press(device::DeviceButton::Reset), device::ButtonOutcome::Done);
   EXPECT_TRUE(sim.Recorded("reset"));
   EXPECT_EQ(pictures, std::vector<std::string>{"conn_unknow.png"});
   ASSERT_EQ(shown.size(), 1u);
@@ -107,8 +106,8 @@ TEST_F(DeviceProceduresTest, TheButtonsReachTheirProcedures) {
 
   sim.Stop();
   ui.Clear();
-  EXPECT_EQ(press("btnHWTest"), device::ButtonOutcome::NotConnected);
-  EXPECT_EQ(Messages(), std::vector<std::string>{core::Text(3)});
+  EXPECT_EQ(press(device::DeviceButton::HardwareTest), device::ButtonOutcome::NotConnected);
+  EXPECT_EQ(Messages(), std::vector<std::string>{core::Text(core::TextId::kNotConnected)});
 }
 
 TEST_F(DeviceProceduresTest, WhileTheFirmwareJobRunsNothingElseTouchesTheAdapter) {
@@ -166,7 +165,8 @@ TEST_F(DeviceProceduresTest, TheUnlockReachesAHeldAdapterThroughItsRecordedAddre
   ui.Answer({true});
   EXPECT_EQ(procedures->UnlockAdapter(), device::kConsoleDropSent);
   EXPECT_TRUE(sim.WaitFor("console: dropped"));
-  EXPECT_EQ(ui.Texts("tip"), (std::vector<std::string>{core::Text(80), core::Text(72)}));
+  EXPECT_EQ(ui.Texts("tip"), (std::vector<std::string>{core::Text(core::TextId::kUnlockQuestion),
+                                                       core::Text(core::TextId::kDeviceUnlocked)}));
 }
 
 // Each tool records where it ran and which copy ran: the tools work on the root's logs and
@@ -267,12 +267,12 @@ TEST_F(DeviceProceduresTest, AutomaticOpeningOnlyWhenEveryConditionHolds) {
   EXPECT_EQ(opened, 1);
 
   fresh();
-  std::atomic<bool> done{false};
-  ASSERT_TRUE(operations.StartOperation(device::DeviceOPThread::kOperationWait,
-                                        device::DeviceOPThread::kOptionModule, &done));
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  ASSERT_TRUE(operations.StartOperation(device::DeviceOPThread::Operation::Wait,
+                                        device::DeviceOPThread::WaitFor::Module, done));
   EXPECT_FALSE(procedures->AutoFirmwareUpdate()) << "the page waits after a reset";
   EXPECT_FALSE(procedures->AutoFirmwareUpdate()) << "and does not try again later";
-  while (!done) std::this_thread::yield();
+  while (!*done) std::this_thread::yield();
 
   fresh();
   core.commSettings()->current().Type = core::kCommFarlink;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "apps/ZKRYAPPManager.h"
-#include "net/MD5.h"
+#include "codec/MD5.h"
 #include "platform/Files.h"
 #include "tests/support/ServedFolder.h"
 
@@ -28,6 +28,7 @@ class AppCatalogueTest : public ::testing::Test {
   template <typename List>
   static std::vector<int> Ids(const List& list) {
     std::vector<int> ids;
+    ids.reserve(list.size());
     for (const auto& a : list) ids.push_back(a->ID);
     return ids;
   }
@@ -138,7 +139,7 @@ TEST_F(AppCatalogueTest, InstalledStateComesFromAppInfo) {
 
 TEST_F(AppCatalogueTest, TheInstallerMustHaveItsSizeAndDigest) {
   const std::string installer = "#!/bin/sh\necho installing\n";
-  std::string lower = net::MD5Text(installer);
+  std::string lower = codec::MD5Text(installer);
   for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
   std::string changed = installer;
   changed[3] = 'X';
@@ -149,11 +150,11 @@ TEST_F(AppCatalogueTest, TheInstallerMustHaveItsSizeAndDigest) {
     std::string md5;
     bool ok;
   } cases[] = {
-      {"intact", "install.exe", installer, net::MD5Text(installer), true},
+      {"intact", "install.exe", installer, codec::MD5Text(installer), true},
       {"lower-case MD5 in the catalogue", "install.exe", installer, lower, true},
-      {"missing", nullptr, installer, net::MD5Text(installer), false},
-      {"wrong size", "install.exe", installer + "x", net::MD5Text(installer + "x"), false},
-      {"one byte changed", "install.exe", changed, net::MD5Text(installer), false},
+      {"missing", nullptr, installer, codec::MD5Text(installer), false},
+      {"wrong size", "install.exe", installer + "x", codec::MD5Text(installer + "x"), false},
+      {"one byte changed", "install.exe", changed, codec::MD5Text(installer), false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -14,8 +14,8 @@
 #include "apps/AppPresentation.h"
 #include "apps/ZAPPProcedure.h"
 #include "apps/ZKRYAPPManager.h"
+#include "codec/MD5.h"
 #include "core/ProgramTexts.h"
-#include "net/MD5.h"
 #include "net/ZDownloadFileService.h"
 #include "platform/Files.h"
 #include "tests/support/RecordingInstaller.h"
@@ -44,7 +44,7 @@ class AppProcedureTest : public ::testing::Test {
     const std::string xml =
         "<APPS><APP><ITEM><ID>7</ID><CLSID>1</CLSID><NAME>Scope</NAME><VERSION>" + version +
         "</VERSION><SIZE>" + std::to_string(size < 0 ? int(kInstaller.size()) : size) +
-        "</SIZE><MD5>" + net::MD5Text(kInstaller) + "</MD5><DOWNLOADURL>" +
+        "</SIZE><MD5>" + codec::MD5Text(kInstaller) + "</MD5><DOWNLOADURL>" +
         server.Url("/apps/7/install.exe") + "</DOWNLOADURL><DESCURL>" + server.Url("/desc.txt") +
         "</DESCURL></ITEM></APP></APPS>";
     EXPECT_TRUE(catalogue.LoadFromFile(dir.Put("APPS.xml", xml)));
@@ -70,7 +70,7 @@ class AppProcedureTest : public ::testing::Test {
   ServedFolder server{"127.0.0.61"};
   apps::ZKRYAPPManager catalogue{dir / "Apps"};
   ScriptedInteraction script;
-  net::ZDownloadFileService service;
+  net::ZDownloadFileService service{""};
   std::vector<apps::AppButtons> published;
 };
 
@@ -87,12 +87,12 @@ TEST_F(AppProcedureTest, InstallDownloadsChecksRunsTheInstallerAndRereadsTheStat
   EXPECT_EQ(published.back(), kInstalledCurrent);
   const auto texts = InstallTexts();
   ASSERT_GE(texts.size(), 6u);
-  EXPECT_EQ(texts.front(), core::Text(17));
-  EXPECT_EQ(texts[1], core::Text(17)) << "the started event";
+  EXPECT_EQ(texts.front(), core::Text(core::TextId::kDownloading));
+  EXPECT_EQ(texts[1], core::Text(core::TextId::kDownloading)) << "the started event";
   EXPECT_EQ(texts[texts.size() - 4], "100%");
-  EXPECT_EQ(texts[texts.size() - 3], core::Text(35));
-  EXPECT_EQ(texts[texts.size() - 2], core::Text(36));
-  EXPECT_EQ(texts.back(), core::Text(37));
+  EXPECT_EQ(texts[texts.size() - 3], core::Text(core::TextId::kChecking));
+  EXPECT_EQ(texts[texts.size() - 2], core::Text(core::TextId::kInstalling));
+  EXPECT_EQ(texts.back(), core::Text(core::TextId::kInstall));
   EXPECT_FALSE(p->busy());
   EXPECT_TRUE(script.Texts("tip").empty());
 }
@@ -115,7 +115,7 @@ TEST_F(AppProcedureTest, AnInstallerLongerThanItsSizeIsCutAndFailsTheCheck) {
   EXPECT_EQ(tip->windowName, "FCFWND");
   EXPECT_EQ(tip->text, "The file check failed, please try again ！");
   EXPECT_EQ(tip->value, 0) << "OK only";
-  EXPECT_EQ(texts.back(), core::Text(37));
+  EXPECT_EQ(texts.back(), core::Text(core::TextId::kInstall));
   EXPECT_FALSE(platform::FileExists(app.installerPath)) << "a file that failed is deleted";
   EXPECT_EQ(Runs(), "") << "never run";
   EXPECT_TRUE(published.back().install);
@@ -173,7 +173,7 @@ TEST_F(AppProcedureTest, ACancelledDownloadInstallsNothingAndOffersInstallAgain)
   p->Refresh();
   p->Install();
   EXPECT_EQ(Runs() + std::to_string(script.Texts("tip").size()), "0") << "no run, no check";
-  EXPECT_EQ(InstallTexts().back(), core::Text(37));
+  EXPECT_EQ(InstallTexts().back(), core::Text(core::TextId::kInstall));
   EXPECT_TRUE(std::filesystem::is_empty(app.installFolder)) << "no installer, no part file";
   EXPECT_EQ(published.back(), kInstallOnly);
   EXPECT_FALSE(p->busy() || p->CancelDownload()) << "nothing left to cancel";
@@ -184,7 +184,8 @@ TEST_F(AppProcedureTest, AFailedDownloadEndsInTheCheckMessage) {
   app.DOWNLOADURL = server.Url("/apps/none/install.exe");
   auto p = Procedure(app);
   p->Install();
-  EXPECT_EQ(script.Texts("tip"), std::vector<std::string>{core::Text(107)});
+  EXPECT_EQ(script.Texts("tip"),
+            std::vector<std::string>{core::Text(core::TextId::kFileCheckFailed)});
   EXPECT_EQ(app.state(), apps::ZKRYApp::State::NotInstalled);
 }
 
@@ -199,7 +200,7 @@ TEST_F(AppProcedureTest, RemovalWithoutAnInstallerStillLeavesTheApplicationNotIn
   EXPECT_FALSE(platform::FileExists(app.appInfoPath()));
   EXPECT_EQ(app.state(), apps::ZKRYApp::State::NotInstalled);
   EXPECT_EQ(published.back(), kInstallOnly);
-  EXPECT_EQ(InstallTexts(), std::vector<std::string>{core::Text(37)});
+  EXPECT_EQ(InstallTexts(), std::vector<std::string>{core::Text(core::TextId::kInstall)});
 }
 
 // Every file of the install folder with its bytes.
@@ -224,10 +225,10 @@ TEST_F(AppProcedureTest, AFailedUpdateDownloadOrCheckKeepsTheInstalledApplicatio
     std::string md5;
     std::size_t size;
   } cases[] = {
-      {"missing on the server", "/apps/7/none.exe", net::MD5Text(kNewInstaller),
+      {"missing on the server", "/apps/7/none.exe", codec::MD5Text(kNewInstaller),
        kNewInstaller.size()},
-      {"another MD5", "/apps/7/new.exe", net::MD5Text("other"), kNewInstaller.size()},
-      {"another size", "/apps/7/new.exe", net::MD5Text(kNewInstaller), kNewInstaller.size() - 1},
+      {"another MD5", "/apps/7/new.exe", codec::MD5Text("other"), kNewInstaller.size()},
+      {"another size", "/apps/7/new.exe", codec::MD5Text(kNewInstaller), kNewInstaller.size() - 1},
   };
   apps::ZKRYApp& app = Load();
   auto p = Procedure(app);
@@ -241,7 +242,9 @@ TEST_F(AppProcedureTest, AFailedUpdateDownloadOrCheckKeepsTheInstalledApplicatio
     app.MD5 = c.md5;
     app.SIZE = static_cast<int>(c.size);
     p->Update();
-    EXPECT_EQ(script.Texts("tip"), std::vector<std::string>{core::Text(107)}) << c.name;
+    EXPECT_EQ(script.Texts("tip"),
+              std::vector<std::string>{core::Text(core::TextId::kFileCheckFailed)})
+        << c.name;
     EXPECT_EQ(FolderContents(dir / "Apps/7"), installed) << c.name;
     EXPECT_EQ(app.appInfo.Version, "2.0") << c.name;
     EXPECT_EQ(published.back(), (apps::AppButtons{false, true, true, true})) << c.name;
@@ -272,7 +275,7 @@ TEST_F(AppProcedureTest, AnUpdateRemovesWithTheOldInstallerAndInstallsTheChecked
   server.Put("apps/7/new.exe", kNewInstaller);
   app.VERSION = "3.0";
   app.DOWNLOADURL = server.Url("/apps/7/new.exe");
-  app.MD5 = net::MD5Text(kNewInstaller);
+  app.MD5 = codec::MD5Text(kNewInstaller);
   app.SIZE = static_cast<int>(kNewInstaller.size());
   p->Update();
   EXPECT_EQ(Runs(), "i\nu\ni\nnew i\n");
@@ -343,7 +346,8 @@ TEST_F(AppProcedureTest, OfflineInstallUsesTheInstallerOnDiskOrShowsTheCheckMess
   apps::ZKRYApp& app = Load();
   auto p = Procedure(app, /*offline=*/true);
   p->Install();
-  EXPECT_EQ(script.Texts("tip"), std::vector<std::string>{core::Text(107)});
+  EXPECT_EQ(script.Texts("tip"),
+            std::vector<std::string>{core::Text(core::TextId::kFileCheckFailed)});
   EXPECT_EQ(Runs(), "");
 
   script.Clear();
@@ -352,8 +356,9 @@ TEST_F(AppProcedureTest, OfflineInstallUsesTheInstallerOnDiskOrShowsTheCheckMess
   EXPECT_TRUE(script.Texts("tip").empty());
   EXPECT_EQ(Runs(), "i\n");
   EXPECT_EQ(app.state(), apps::ZKRYApp::State::Current);
-  EXPECT_EQ(InstallTexts(),
-            (std::vector<std::string>{core::Text(35), core::Text(36), core::Text(37)}));
+  EXPECT_EQ(InstallTexts(), (std::vector<std::string>{core::Text(core::TextId::kChecking),
+                                                      core::Text(core::TextId::kInstalling),
+                                                      core::Text(core::TextId::kInstall)}));
 
   p->Update();
   EXPECT_EQ(Runs(), "i\n") << "no update offline";
@@ -362,7 +367,7 @@ TEST_F(AppProcedureTest, OfflineInstallUsesTheInstallerOnDiskOrShowsTheCheckMess
 
 TEST_F(AppProcedureTest, EventsFromTheServiceThreadKeepTheirOrderAndTheStepRunsThere) {
   apps::ZKRYApp& app = Load();
-  net::ZDownloadFileService threaded;
+  net::ZDownloadFileService threaded{""};
   ASSERT_TRUE(threaded.Start());
   std::thread::id stepThread;
   apps::ZAPPProcedure p(app, script, {false, false},
@@ -380,9 +385,9 @@ TEST_F(AppProcedureTest, EventsFromTheServiceThreadKeepTheirOrderAndTheStepRunsT
   ASSERT_TRUE(finished);
   EXPECT_NE(stepThread, std::this_thread::get_id());
   const auto texts = InstallTexts();
-  EXPECT_EQ(texts.back(), core::Text(37));
-  EXPECT_EQ(texts[texts.size() - 2], core::Text(36));
-  EXPECT_EQ(texts[texts.size() - 3], core::Text(35));
+  EXPECT_EQ(texts.back(), core::Text(core::TextId::kInstall));
+  EXPECT_EQ(texts[texts.size() - 2], core::Text(core::TextId::kInstalling));
+  EXPECT_EQ(texts[texts.size() - 3], core::Text(core::TextId::kChecking));
   threaded.Stop();
 }
 
@@ -409,16 +414,27 @@ TEST(AppPresentation, ButtonsStateWordsAndBadges) {
     std::string word;
     std::string badge;
   } cases[] = {
-      {false, "1.0", target, kInstallOnly, core::Text(37), "app_uninstalled.png"},
-      {true, "1.0", target, kInstalledCurrent, core::Text(32), "app_installed.png"},
+      {false, "1.0", target, kInstallOnly, core::Text(core::TextId::kInstall),
+       "app_uninstalled.png"},
+      {true, "1.0", target, kInstalledCurrent, core::Text(core::TextId::kRun), "app_installed.png"},
       {true,
        "1.0",
        dir / "missing",
        {false, false, true, false},
-       core::Text(32),
+       core::Text(core::TextId::kRun),
        "app_installed.png"},
-      {true, "0.9", target, {false, true, true, true}, core::Text(31), "app_update.png"},
-      {true, "0.9", "", {false, true, true, false}, core::Text(31), "app_update.png"},
+      {true,
+       "0.9",
+       target,
+       {false, true, true, true},
+       core::Text(core::TextId::kUpdate),
+       "app_update.png"},
+      {true,
+       "0.9",
+       "",
+       {false, true, true, false},
+       core::Text(core::TextId::kUpdate),
+       "app_update.png"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.version) + " " + c.target);
@@ -430,7 +446,7 @@ TEST(AppPresentation, ButtonsStateWordsAndBadges) {
     app.appInfo.Target = c.target;
     EXPECT_EQ(apps::ButtonsFor(app), c.buttons);
     EXPECT_EQ(apps::StateWord(app), c.word);
-    EXPECT_EQ(apps::StatusLabel(app), core::Text(42) + c.word);
+    EXPECT_EQ(apps::StatusLabel(app), core::Text(core::TextId::kPlease) + c.word);
     EXPECT_EQ(apps::BadgeFile(app), c.badge);
     EXPECT_EQ(apps::SizeLabel(app), "Size: 2048  Byte");
     EXPECT_EQ(apps::VersionLabel(app), "Version: 1.0");
@@ -457,7 +473,7 @@ TEST(AppPresentation, PercentagesAndPictureNames) {
       {"x/../../y.png", nullptr},
       {"..", nullptr},
       {"/etc/passwd", nullptr},
-      {"\\\\host\\x.png", nullptr},
+      {R"(\\host\x.png)", nullptr},
       {"C:\\x.png", nullptr},
       {"a.png' dest='0,0,1,1", nullptr},
   };

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/tests/CliRun.h"
-#include "net/MD5.h"
+#include "codec/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/RecordingInstaller.h"
@@ -33,7 +33,8 @@ class AppCliTest : public ::testing::Test {
              "<APPS><CLASS><ITEM><ID>1</ID><NAME>Diagnosis</NAME></ITEM></CLASS><APP>"
              "<ITEM><ID>5</ID><CLSID>1</CLSID><NAME>Scope</NAME><VERSION>" +
                  version + "</VERSION><SIZE>" + std::to_string(kInstaller.size()) + "</SIZE><MD5>" +
-                 net::MD5Text(kInstaller) + "</MD5><DOWNLOADURL>" + web.Url("/apps/5/install.exe") +
+                 codec::MD5Text(kInstaller) + "</MD5><DOWNLOADURL>" +
+                 web.Url("/apps/5/install.exe") +
                  "</DOWNLOADURL></ITEM><ITEM><ID>6</ID><CLSID>4</CLSID><NAME>Loose</NAME></ITEM>"
                  "</APP></APPS>");
   }

@@ -6,8 +6,8 @@
 #include <regex>
 
 #include "cli/tests/CliRun.h"
+#include "codec/MD5.h"
 #include "history/UpdateHistory.h"
-#include "net/MD5.h"
 #include "platform/Files.h"
 #include "tests/support/KeptFirmware.h"
 #include "tests/support/RecordingInstaller.h"
@@ -75,7 +75,7 @@ TEST_F(HistoryCli, ApplicationRunsAreRecorded) {
     return clitest::RunCli(root.path(), "app " + args,
                            "XDG_CONFIG_HOME='" + root.path() + "' KAVORA_TIME_SCALE=0.001");
   };
-  catalogue("3.0", net::MD5Text(installer));
+  catalogue("3.0", codec::MD5Text(installer));
   for (const char* run : {"install 5", "remove 5", "install 5"})
     ASSERT_EQ(app(run).code, 0) << run << Stderr();
   catalogue("3.1", std::string(32, '0'));  // the server's installer is not the one described

@@ -416,8 +416,8 @@ TEST_F(ProcedureCli, AModuleUpdateThatDidNotHappenFails) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
-    VciSim sim({"--profile", ORB_SOURCE_DIR "/sim/profiles/wifi-module.ini", "--upgrade-ms", "2000",
-                c.fault});
+    const std::string profile = ORB_SOURCE_DIR "/sim/profiles/wifi-module.ini";
+    VciSim sim({"--profile", profile, "--upgrade-ms", "2000", c.fault});
     ASSERT_TRUE(sim.ok()) << sim.output();
     const auto run = Cli(sim, c.command);
     EXPECT_EQ(run.code, 1) << Stderr();

@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/tests/CliRun.h"
-#include "net/MD5.h"
+#include "codec/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Ini.h"
@@ -30,7 +30,7 @@ class ServerCliTest : public ::testing::Test {
             "<ITEM><ID>102</ID><CLSID>1</CLSID><VERSION>1.0</VERSION></ITEM></APP></APPS>");
     web.Put("img/KRY.bin", image);
     web.Put("fws.xml", "<FWS><ITEM><ID>1</ID><PID>4097</PID><VERSION>V2.1</VERSION><MD5>" +
-                           net::MD5Text(image) + "</MD5><URL>" + web.Url("/img/KRY.bin") +
+                           codec::MD5Text(image) + "</MD5><URL>" + web.Url("/img/KRY.bin") +
                            "</URL></ITEM></FWS>");
     web.Put("sps.xml", "<SPS><ITEM><ID>1</ID><AUTH>1</AUTH></ITEM></SPS>");
     const std::string updater = root.Put(
@@ -121,7 +121,7 @@ TEST_F(ServerCliTest, DownloadKeepsTheOldFileOnFailure) {
   const auto run = Cli("download " + web.Url("/sps.xml") + " " + target);
   ASSERT_EQ(run.code, 0);
   EXPECT_EQ(json::parse(run.out)["md5"],
-            net::MD5Text(*platform::ReadFile(web.files() / "sps.xml")));
+            codec::MD5Text(*platform::ReadFile(web.files() / "sps.xml")));
 }
 
 }  // namespace

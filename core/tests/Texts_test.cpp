@@ -20,10 +20,11 @@ TEST(Texts, TheBuiltInTableHasEveryTextOnce) {
     EXPECT_GE(id, 1000u);
     EXPECT_TRUE(ids.insert(id).second) << id;
   }
-  EXPECT_EQ(core::Text(28), "My Apps");
-  EXPECT_EQ(core::Text(44), "Failed,Retry\xEF\xBC\x81");  // full-width mark
-  EXPECT_EQ(core::Text(19), "Firmware verifying... ");    // trailing blank kept
-  EXPECT_EQ(core::Text(12), "");
+  EXPECT_EQ(core::Text(core::TextId::kMyApps), "My Apps");
+  EXPECT_EQ(core::Text(core::TextId::kFailedRetry), "Failed,Retry\xEF\xBC\x81");  // full-width mark
+  EXPECT_EQ(core::Text(core::TextId::kFirmwareVerifying),
+            "Firmware verifying... ");  // trailing blank kept
+  EXPECT_EQ(core::Text(core::TextId{12}), "");
 }
 
 TEST(Texts, LanguageFileRulesAndMerge) {
@@ -45,11 +46,11 @@ TEST(Texts, LanguageFileRulesAndMerge) {
   EXPECT_FALSE(language.GetText(0).has_value());
   EXPECT_FALSE(language.GetText(4).has_value());
   core::MergeDefaultTexts(language);
-  EXPECT_EQ(core::Text(3), "\xE8\xAE\xBE\xE5\xA4\x87");
-  EXPECT_EQ(core::Text(4), "Hardware");  // no text attribute: default
-  EXPECT_EQ(core::Text(5), "");          // an empty text replaces the default
-  EXPECT_EQ(core::Text(28), "My Apps");
-  EXPECT_EQ(core::Text(999), "");  // only the built-in ids are program texts
+  EXPECT_EQ(core::Text(core::TextId::kNotConnected), "\xE8\xAE\xBE\xE5\xA4\x87");
+  EXPECT_EQ(core::Text(core::TextId::kHardware), "Hardware");  // no text attribute: default
+  EXPECT_EQ(core::Text(core::TextId::kSerialNumber), "");      // an empty text replaces the default
+  EXPECT_EQ(core::Text(core::TextId::kMyApps), "My Apps");
+  EXPECT_EQ(core::Text(core::TextId{999}), "");  // only the built-in ids are program texts
 }
 
 // The main window's list and KavoraC.ini name the languages differently; both ways agree.

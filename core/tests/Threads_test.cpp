@@ -53,6 +53,7 @@ TEST(ZLock, GuardsSharedDataAcrossThreads) {
   core::ZLock lock;
   std::vector<int> shared;
   std::vector<std::thread> threads;
+  threads.reserve(4);
   for (int t = 0; t < 4; ++t)
     threads.emplace_back([&] {
       for (int i = 0; i < 1000; ++i) {

@@ -139,9 +139,9 @@ TEST(UnlockProcedure, AsksFirstAndTellsWhetherTheConsoleAnswered) {
     const auto shown = ui.shown();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].windowName, "LUWNDTIP");
-    EXPECT_EQ(shown[0].text, core::Text(80));
+    EXPECT_EQ(shown[0].text, core::Text(core::TextId::kUnlockQuestion));
     EXPECT_EQ(shown[0].value, 1);  // OK and Cancel
-    EXPECT_EQ(shown[1].text, core::Text(72));
+    EXPECT_EQ(shown[1].text, core::Text(core::TextId::kDeviceUnlocked));
     EXPECT_EQ(shown[1].value, 0);  // OK only
   }
   {
@@ -156,7 +156,7 @@ TEST(UnlockProcedure, AsksFirstAndTellsWhetherTheConsoleAnswered) {
     device::ConsoleOptions nowhere;
     nowhere.port = 1;
     device::UnlockDevice(ui, Loopback, nowhere);
-    EXPECT_EQ(ui.Texts("tip").back(), core::Text(1195));
+    EXPECT_EQ(ui.Texts("tip").back(), core::Text(core::TextId::kConsoleNoAnswer));
   }
 }
 

@@ -32,7 +32,7 @@ class DeviceReportTest : public testing_support::SimulatedAdapterTest {
     config.deviceModels.push_back({"Ghost", "", "Z", "#", "#", "missing.png", false});
   }
   // Runs the report against `sim` with a catalogue in which only `latest` versions are current.
-  device::DeviceReport Report(const VciSim& sim, std::set<std::string> latest = {},
+  device::DeviceReport Report(const VciSim& sim, const std::set<std::string>& latest = {},
                               device::DeviceReport state = {}) {
     sim.WriteKryIni(folder / "kry/KRY.ini");
     core::ZCommSettings comm;
@@ -134,7 +134,7 @@ TEST_F(DeviceReportTest, InUseNotConnectedAndBootMode) {
     ASSERT_TRUE(sim.ok()) << sim.output();
     const device::DeviceReport r = Report(sim);
     ASSERT_EQ(r.rows.size(), 1u);
-    EXPECT_EQ(r.rows[0].label, core::Text(104));
+    EXPECT_EQ(r.rows[0].label, core::Text(core::TextId::kDeviceInUse));
     EXPECT_EQ(r.rows[0].kind, Kind::Notice);
     EXPECT_TRUE(r.noticeFont);
     EXPECT_EQ(r.connectionImage, "conn_used.png");
@@ -144,7 +144,8 @@ TEST_F(DeviceReportTest, InUseNotConnectedAndBootMode) {
     ASSERT_TRUE(sim.ok());
     sim.Stop();
     const device::DeviceReport r = Report(sim);
-    EXPECT_EQ(Labels(r), std::vector<std::string>{core::Text(3) + "=(USB)"});
+    EXPECT_EQ(Labels(r),
+              std::vector<std::string>{core::Text(core::TextId::kNotConnected) + "=(USB)"});
     EXPECT_EQ(r.connectionImage, "conn_unknow.png");
     EXPECT_TRUE(r.serialText.empty());
     // Without a device object the page shows the same, and keeps what it remembers.
@@ -210,7 +211,8 @@ TEST_F(DeviceReportTest, TheBatteryVoltageLabelAndQuestion) {
     const auto shown = ui.shown();
     ASSERT_EQ(shown.size(), v.asked ? 1u : 0u) << v.mv;
     if (v.asked) {
-      EXPECT_EQ(shown[0].windowName + shown[0].text, "LRESETWNDTIP" + core::Text(108));
+      EXPECT_EQ(shown[0].windowName + shown[0].text,
+                "LRESETWNDTIP" + core::Text(core::TextId::kLowVoltageQuestion));
     }
   }
 }

@@ -16,6 +16,7 @@ TEST(DeviceUseGuard, OneHolderAtATimeUnderContention) {
   device::DeviceUseGuard guard;
   std::atomic<int> inside{0}, most{0}, granted{0}, refused{0};
   std::vector<std::thread> threads;
+  threads.reserve(8);
   for (int t = 0; t < 8; ++t) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < 300; ++i) {
@@ -81,15 +82,15 @@ TEST(DeviceUseGuard, ADeviceOperationHoldsItsShareUntilItEnds) {
   device::DeviceUseGuard guard;
   device::DeviceOPThread operations;
   ASSERT_TRUE(operations.Start());
-  std::atomic<bool> done{false};
+  auto done = std::make_shared<std::atomic<bool>>(false);
   {
     device::DeviceUse reset = guard.TryTake("the device reset");
-    ASSERT_TRUE(operations.StartOperation(device::DeviceOPThread::kOperationWait,
-                                          device::DeviceOPThread::kOptionAdapter, &done, reset));
+    ASSERT_TRUE(operations.StartOperation(device::DeviceOPThread::Operation::Wait,
+                                          device::DeviceOPThread::WaitFor::Adapter, done, reset));
   }
   EXPECT_TRUE(guard.busy());
   EXPECT_FALSE(guard.TryTake("the device report"));
-  while (!done) std::this_thread::yield();
+  while (!*done) std::this_thread::yield();
   EXPECT_FALSE(guard.busy()) << "the adapter is free once the wait has told its end";
   EXPECT_TRUE(guard.TryTake("the device report"));
   operations.Stop();

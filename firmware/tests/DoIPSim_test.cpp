@@ -7,12 +7,12 @@
 #include <functional>
 #include <list>
 
+#include "codec/MD5.h"
 #include "core/Log.h"
 #include "device/ZKRYDevice.h"
 #include "device/ZKRYSdk.h"
 #include "firmware/ZKRYDoIPDevice.h"
 #include "firmware/ZWSFirmwareUpdate.h"
-#include "net/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/EnvGuard.h"
@@ -57,7 +57,7 @@ class DoIPSim : public testing_support::LoggedTest {
     platform::WriteFile(temp / "kry-fwup", "#!/bin/sh\n# update tool\n");
     info.port = firmware::kModulePort;
     info.imagePath = temp / "openwrt.bin";
-    info.imageMD5 = *net::FileMD5Text(info.imagePath);
+    info.imageMD5 = *codec::FileMD5Text(info.imagePath);
     info.toolPath = temp / "kry-fwup";
     info.toolChecksum = testing_support::Md5sumOf(info.toolPath);
     info.version = "V1.1.0";  // the release the image carries

@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "codec/MD5.h"
 #include "core/Log.h"
 #include "core/ZConfig.h"
 #include "firmware/tests/FakeModule.h"
-#include "net/MD5.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "tests/support/EnvGuard.h"
@@ -34,7 +34,7 @@ class DoIPUpdate : public testing_support::LoggedTest {
     info.toolPath = temp / "kry-fwup";
     info.imagePath = temp / "openwrt.bin";
     info.toolChecksum = testing_support::Md5sumOf(info.toolPath);
-    info.imageMD5 = *net::FileMD5Text(info.imagePath);
+    info.imageMD5 = *codec::FileMD5Text(info.imagePath);
   }
   int LogCount(const std::string& line) {
     const std::string text = LogText();

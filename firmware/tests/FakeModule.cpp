@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "net/MD5.h"
+#include "codec/MD5.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -42,7 +42,7 @@ bool FakeModule::RunCommand(const std::string& command, int, char* output, std::
     const std::string path = command.substr(7);
     if (!md5sumPrintsNothing && files.count(path)) {
       // md5sum prints lower-case digits
-      std::string digest = net::MD5Text(files[path]);
+      std::string digest = codec::MD5Text(files[path]);
       std::transform(digest.begin(), digest.end(), digest.begin(), ::tolower);
       out = digest + "  " + path + "\n";
     }

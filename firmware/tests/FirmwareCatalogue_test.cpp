@@ -1,10 +1,10 @@
 // The firmware catalogue: reading fws.xml, the new-firmware rule, and fetching an image.
 #include <gtest/gtest.h>
 
+#include "codec/MD5.h"
 #include "core/ZConfig.h"
 #include "firmware/FetchFirmwareImage.h"
 #include "firmware/ZKRYFirmwareManager.h"
-#include "net/MD5.h"
 #include "platform/Files.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/ServedFolder.h"
@@ -123,7 +123,7 @@ class FetchImageTest : public ::testing::Test {
 
 TEST_F(FetchImageTest, AFreshImageMustMatchItsMD5) {
   local.Put("KRY.bin", kOld);
-  EXPECT_FALSE(Fetch("/img/KRY-2.1.bin", net::MD5Text("something else"), true));
+  EXPECT_FALSE(Fetch("/img/KRY-2.1.bin", codec::MD5Text("something else"), true));
   EXPECT_EQ(ui.Texts("status"),
             (std::vector<std::string>{"Downloading...", "Firmware verifying... ",
                                       "Firmware incorrect "}));
@@ -131,7 +131,7 @@ TEST_F(FetchImageTest, AFreshImageMustMatchItsMD5) {
   EXPECT_FALSE(platform::FileExists(local / "KRY.dlf"));
 
   ui.Clear();
-  EXPECT_TRUE(Fetch("/img/KRY-2.1.bin", net::MD5Text(kNew), true));
+  EXPECT_TRUE(Fetch("/img/KRY-2.1.bin", codec::MD5Text(kNew), true));
   EXPECT_EQ(ui.Texts("status"),
             (std::vector<std::string>{"Downloading...", "Firmware verifying... "}));
   EXPECT_EQ(Kept(), kNew);
@@ -146,15 +146,15 @@ TEST_F(FetchImageTest, TheKeptImageIsUsedOnlyWhenItMatchesTheCatalogue) {
     bool result;
     const char* lastStatus;
   } cases[] = {
-      {"download fails, kept image matches", true, "old image 2.0", net::MD5Text(kOld), true,
+      {"download fails, kept image matches", true, "old image 2.0", codec::MD5Text(kOld), true,
        "Firmware verifying... "},
-      {"download fails, kept image of another model", true, "other model", net::MD5Text(kOld),
+      {"download fails, kept image of another model", true, "other model", codec::MD5Text(kOld),
        false, "Firmware incorrect "},
-      {"download fails, nothing kept", true, nullptr, net::MD5Text(kOld), false,
+      {"download fails, nothing kept", true, nullptr, codec::MD5Text(kOld), false,
        "Firmware not found!"},
-      {"offline, kept image matches", false, "old image 2.0", net::MD5Text(kOld), true,
+      {"offline, kept image matches", false, "old image 2.0", codec::MD5Text(kOld), true,
        "Firmware verifying... "},
-      {"offline, nothing kept", false, nullptr, net::MD5Text(kOld), false, "Firmware not found!"},
+      {"offline, nothing kept", false, nullptr, codec::MD5Text(kOld), false, "Firmware not found!"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -125,7 +125,8 @@ TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
   EXPECT_EQ(s.system.currentVersion, "V1.1.0");
   EXPECT_FALSE(s.system.ticked);
   const auto statuses = ui.Texts("status");
-  EXPECT_NE(std::find(statuses.begin(), statuses.end(), core::Text(25)), statuses.end());
+  EXPECT_NE(std::find(statuses.begin(), statuses.end(), core::Text(core::TextId::kUpdateCompleted)),
+            statuses.end());
   EXPECT_TRUE(ui.Texts("tip").empty()) << "12.34 V asks nothing";
   EXPECT_TRUE(job->RequestClose());
   EXPECT_FALSE(dev.connected());
@@ -138,9 +139,10 @@ TEST_F(FirmwareJobTest, LowVoltageQuestionCancelled) {
   device::ZKRYDevice dev;
   ui.Answer({false});
   auto job = Update(dev);
-  EXPECT_EQ(ui.Texts("tip"), std::vector<std::string>{core::Text(108)});
+  EXPECT_EQ(ui.Texts("tip"),
+            std::vector<std::string>{core::Text(core::TextId::kLowVoltageQuestion)});
   EXPECT_EQ(job->state().lastRun.stage, firmware::FirmwareStage::LowVoltage);
-  EXPECT_EQ(job->state().lastRun.reason, core::Text(108));
+  EXPECT_EQ(job->state().lastRun.reason, core::Text(core::TextId::kLowVoltageQuestion));
   EXPECT_FALSE(dev.connected());
 }
 
@@ -153,7 +155,8 @@ TEST_F(FirmwareJobTest, AFailedVciWriteStopsBeforeTheModule) {
   EXPECT_EQ(s.status, "Updating VCI firmware ... Failed");
   EXPECT_FALSE(sim->WaitFor("put-file", 200)) << "the module was not touched";
   const auto statuses = ui.Texts("status");
-  EXPECT_EQ(std::find(statuses.begin(), statuses.end(), core::Text(25)), statuses.end());
+  EXPECT_EQ(std::find(statuses.begin(), statuses.end(), core::Text(core::TextId::kUpdateCompleted)),
+            statuses.end());
   EXPECT_FALSE(dev.connected()) << "the adapter is closed on the failure path too";
 }
 
@@ -329,12 +332,13 @@ TEST_F(FirmwareJobTest, ResetWithAndWithoutModule) {
     std::vector<std::string> simArgs;
     std::string tip;
   };
-  for (const Refusal& r : {Refusal{{"--held"}, core::Text(105)}, Refusal{{}, core::Text(2)}}) {
+  for (const Refusal& r : {Refusal{{"--held"}, core::Text(core::TextId::kResetInUseQuestion)},
+                           Refusal{{}, core::Text(core::TextId::kResetQuestion)}}) {
     auto sim = Sim(r.simArgs);
     ASSERT_TRUE(sim->ok());
     device::ZKRYDevice dev;
     ui.Clear();
-    if (r.tip == core::Text(2)) ui.Answer({false});
+    if (r.tip == core::Text(core::TextId::kResetQuestion)) ui.Answer({false});
     int refreshed = 0;
     firmware::ResetContext ctx{ui, operations, nullptr, [&] { ++refreshed; }};
     EXPECT_FALSE(firmware::HWReset(&dev, ctx).reset);

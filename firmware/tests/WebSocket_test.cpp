@@ -8,11 +8,11 @@
 #include <chrono>
 #include <thread>
 
+#include "codec/Base64.h"
 #include "firmware/WsHandshake.h"
 #include "firmware/WsRandom.h"
 #include "firmware/WsSocket.h"
 #include "firmware/tests/ScriptedServer.h"
-#include "net/Base64.h"
 
 namespace {
 
@@ -58,9 +58,9 @@ TEST(WsHandshake, KeyIsFourGeneratorValuesAsLittleEndianWords) {
   WsSeed(12345);
   const std::string key = WsMakeKey();
   ASSERT_EQ(key.size(), 24u);
-  const std::string bytes = net::Base64Decode(key);
+  const std::string bytes = codec::Base64Decode(key);
   ASSERT_EQ(bytes.size(), 16u);
-  for (int i = 0; i < 4; ++i) {
+  for (std::size_t i = 0; i < 4; ++i) {
     const auto* w = reinterpret_cast<const unsigned char*>(bytes.data() + 4 * i);
     EXPECT_EQ(w[0] | (w[1] << 8), values[i]);
     EXPECT_EQ(w[2], 0);
@@ -249,7 +249,8 @@ TEST(WebSocket, StreamArrivingByteByByteIsPutTogether) {
   const std::uint8_t mask[4] = {0x12, 0x34, 0x56, 0x78};
   std::string frame("\x81\xfe\x01\x2c", 4);  // masked, 16-bit length 300
   frame.append(reinterpret_cast<const char*>(mask), 4);
-  for (std::size_t i = 0; i < text.size(); ++i) frame.push_back(text[i] ^ mask[i & 3]);
+  for (std::size_t i = 0; i < text.size(); ++i)
+    frame.push_back(static_cast<char>(text[i] ^ mask[i & 3]));
   frame += Peer::Frame(kWsText, std::string(70000, 'z'));  // 64-bit length form
   ScriptedServer server([&](Peer& peer) {
     const std::string key = Peer::KeyOf(peer.ReadRequest());

@@ -42,7 +42,7 @@ TEST(CatalogueSignature, KeysAreAllOrTheCheckFailsClosed) {
       {"not-a-key " + a.PublicKey(), a.Sign(file), true, true},  // the good key still counts
   };
   for (const auto& c : cases) {
-    const CatalogueSignature check(c.keys);
+    const CatalogueSignature check(c.keys, "");
     EXPECT_EQ(check.required(), c.required) << c.keys;
     std::string reason;
     EXPECT_EQ(check.Verify(file, c.signature, &reason), c.verifies) << c.keys << " " << c.signature;
@@ -72,7 +72,7 @@ TEST(CatalogueSignature, DownloadsAreCheckedAgainstTheServedSignature) {
       {"unsigned.ini", good, false},
       {"huge.ini", good, false},
   };
-  const CatalogueSignature check(signer.PublicKey());
+  const CatalogueSignature check(signer.PublicKey(), "");
   for (const auto& c : cases) {
     const std::string file = local.Put(c.name, c.kept);
     std::string reason;
@@ -80,8 +80,8 @@ TEST(CatalogueSignature, DownloadsAreCheckedAgainstTheServedSignature) {
         << c.name << ": " << reason;
   }
   // Without a key nothing is fetched: an unsigned file passes.
-  EXPECT_TRUE(CatalogueSignature("").CheckDownload(web.Url("/unsigned.ini"), local / "unsigned.ini",
-                                                   nullptr));
+  EXPECT_TRUE(CatalogueSignature("", "").CheckDownload(web.Url("/unsigned.ini"),
+                                                       local / "unsigned.ini", nullptr));
 }
 
 // What the server's owner runs to sign, and the key the demo root folder is given, are
@@ -94,7 +94,7 @@ TEST(CatalogueSignature, TheSigningScriptSignsWhatTheProgramAccepts) {
   ASSERT_EQ(testing_support::RunShell(script + " '" + key + "' '" + file + "'").code, 0);
   const auto publicKey = testing_support::RunShell(script + " --public '" + key + "'");
   ASSERT_EQ(publicKey.code, 0);
-  EXPECT_TRUE(CatalogueSignature(publicKey.out)
+  EXPECT_TRUE(CatalogueSignature(publicKey.out, "")
                   .Verify("<FWS/>\n", *platform::ReadFile(file + ".sig"), nullptr));
   EXPECT_NE(testing_support::RunShell(script + " '" + file + "' '" + file + "' 2>/dev/null").code,
             0);

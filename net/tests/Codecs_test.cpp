@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "net/Base64.h"
-#include "net/MD5.h"
+#include "codec/Base64.h"
+#include "codec/MD5.h"
 #include "platform/Files.h"
 #include "tests/support/TempFolder.h"
 
@@ -27,8 +27,8 @@ TEST(Base64, DecodingStopsWhereTheRulesSay) {
       {"aHR0cDovLzEyNy4wLjAuMS9BUFBTLnhtbA==", "http://127.0.0.1/APPS.xml", true},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(net::Base64Decode(c.text), c.bytes) << c.text;
-    EXPECT_EQ(net::IsCanonicalBase64(c.text), c.canonical) << c.text;
+    EXPECT_EQ(codec::Base64Decode(c.text), c.bytes) << c.text;
+    EXPECT_EQ(codec::IsCanonicalBase64(c.text), c.canonical) << c.text;
   }
 }
 
@@ -37,14 +37,14 @@ TEST(Base64, EncodesEveryByteAndRoundTrips) {
   for (int i = 0; i < 256; ++i) all.push_back(static_cast<char>(i));
   for (std::size_t n = 0; n <= all.size(); n += 37) {
     const std::string part = all.substr(0, n);
-    const std::string text = net::Base64Encode(part);
+    const std::string text = codec::Base64Encode(part);
     EXPECT_EQ(text.size() % 4, 0u);
-    EXPECT_EQ(net::Base64Decode(text), part);
-    EXPECT_TRUE(net::IsCanonicalBase64(text));
+    EXPECT_EQ(codec::Base64Decode(text), part);
+    EXPECT_TRUE(codec::IsCanonicalBase64(text));
   }
-  EXPECT_EQ(net::Base64Encode("f"), "Zg==");
-  EXPECT_EQ(net::Base64Encode("fo"), "Zm8=");
-  EXPECT_EQ(net::Base64Encode("foo"), "Zm9v");
+  EXPECT_EQ(codec::Base64Encode("f"), "Zg==");
+  EXPECT_EQ(codec::Base64Encode("fo"), "Zm8=");
+  EXPECT_EQ(codec::Base64Encode("foo"), "Zm9v");
 }
 
 TEST(MD5, MatchesTheReferenceVectors) {
@@ -60,18 +60,18 @@ TEST(MD5, MatchesTheReferenceVectors) {
       {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
        "57EDF4A22BE3C955AC49DA2E2107B67A"},
   };
-  for (const auto& c : cases) EXPECT_EQ(net::MD5Text(c.input), c.digest) << c.input;
+  for (const auto& c : cases) EXPECT_EQ(codec::MD5Text(c.input), c.digest) << c.input;
 }
 
 TEST(MD5, PiecesGiveTheSameDigestAsOneCall) {
   std::string data;
   for (int i = 0; i < 5000; ++i) data.push_back(static_cast<char>(i * 7));
-  const std::string whole = net::MD5Text(data);
+  const std::string whole = codec::MD5Text(data);
   for (std::size_t step : {1u, 55u, 56u, 63u, 64u, 65u, 1000u}) {
-    net::MD5 md5;
+    codec::MD5 md5;
     for (std::size_t i = 0; i < data.size(); i += step)
       md5.Update(data.data() + i, std::min(step, data.size() - i));
-    EXPECT_EQ(net::DigestText(md5.Final()), whole) << step;
+    EXPECT_EQ(codec::DigestText(md5.Final()), whole) << step;
   }
 }
 
@@ -80,8 +80,8 @@ TEST(MD5, FilesAreReadEvenWhenReadOnly) {
   const std::string path = dir / "image.bin";
   platform::WriteFile(path, "abc");
   ::chmod(path.c_str(), 0444);
-  EXPECT_EQ(net::FileMD5Text(path), "900150983CD24FB0D6963F7D28E17F72");
-  EXPECT_FALSE(net::FileMD5Text(dir / "missing").has_value());
+  EXPECT_EQ(codec::FileMD5Text(path), "900150983CD24FB0D6963F7D28E17F72");
+  EXPECT_FALSE(codec::FileMD5Text(dir / "missing").has_value());
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include <atomic>
 #include <ctime>
 
+#include "codec/MD5.h"
 #include "core/ZConfig.h"
-#include "net/MD5.h"
 #include "platform/Files.h"
 #include "tests/support/ServedFolder.h"
 
@@ -67,7 +67,7 @@ TEST_F(ResumableDownloadTest, ACutTransferAsksOnlyForTheRestAndEndsWithTheExactF
   EXPECT_EQ(web.server().requests().back().status, 206);
   EXPECT_EQ(r.resumedFrom, kSize / 2);
   EXPECT_EQ(platform::ReadFile(target).value_or(""), body);
-  EXPECT_EQ(r.digests.md5, net::MD5Text(body)) << "the kept share is hashed too";
+  EXPECT_EQ(r.digests.md5, codec::MD5Text(body)) << "the kept share is hashed too";
   EXPECT_EQ(r.digests.size, kSize);
   EXPECT_EQ(r.digests.sha256, net::DigestsOfFile(target, true)->sha256);
   EXPECT_FALSE(platform::FileExists(net::ResumePath(target)));
@@ -106,7 +106,7 @@ TEST_F(ResumableDownloadTest, AKeptShareThatNoLongerFitsStartsOver) {
     EXPECT_EQ(!LastRange().empty(), c.rangeAsked);
     EXPECT_EQ(r.resumedFrom, 0u);
     EXPECT_EQ(platform::ReadFile(target).value_or(""), Pattern(kSize + 9, 2));
-    EXPECT_EQ(r.digests.md5, net::MD5Text(Pattern(kSize + 9, 2)));
+    EXPECT_EQ(r.digests.md5, codec::MD5Text(Pattern(kSize + 9, 2)));
   }
 }
 
@@ -123,7 +123,7 @@ TEST_F(ResumableDownloadTest, FailuresThatCannotBeContinuedKeepNothing) {
     net::TransferOptions options;
   } cases[] = {
       {"cancelled", "KRY.bin", cancelled},
-      {"longer than announced", "KRY.bin", net::AnnouncedSizeTransfer(1000)},
+      {"longer than announced", "KRY.bin", net::AnnouncedSizeTransfer(1000, "")},
       {"not found", "missing.bin", {}},
   };
   for (const auto& c : cases) {

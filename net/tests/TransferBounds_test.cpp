@@ -68,12 +68,13 @@ TEST(TransferBounds, HostilePeersFailWithinTheirBound) {
     const char* reason;
   } cases[] = {
       {"silent after the request", silent, {}, "no data for 60 s"},
-      {"silent in the middle of the body", stopsMidway, net::CatalogueTransfer(), "no data"},
-      {"endless catalogue", endless, net::CatalogueTransfer(), "more than the 67108864 bytes"},
-      {"endless update.ini", endless, net::UpdateInfoTransfer(), "more than the 65536 bytes"},
-      {"installer beyond its SIZE", endless, net::AnnouncedSizeTransfer(300000), "300000 bytes"},
-      {"update.ini announced too long", announcesTooMuch, net::UpdateInfoTransfer(), "65536"},
-      {"description trickling on", trickle, net::DescriptionTransfer(), "not done within 5 s"},
+      {"silent in the middle of the body", stopsMidway, net::CatalogueTransfer(""), "no data"},
+      {"endless catalogue", endless, net::CatalogueTransfer(""), "more than the 67108864 bytes"},
+      {"endless update.ini", endless, net::UpdateInfoTransfer(""), "more than the 65536 bytes"},
+      {"installer beyond its SIZE", endless, net::AnnouncedSizeTransfer(300000, ""),
+       "300000 bytes"},
+      {"update.ini announced too long", announcesTooMuch, net::UpdateInfoTransfer(""), "65536"},
+      {"description trickling on", trickle, net::DescriptionTransfer(""), "not done within 5 s"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

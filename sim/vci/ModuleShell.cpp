@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "net/MD5.h"
+#include "codec/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Ini.h"
@@ -150,7 +150,7 @@ void ModuleShell::Leave(std::int64_t ms, const std::string& why) {
 
 std::string ModuleShell::Md5Sum(const std::string& path) const {
   const auto file = SandboxPath(sandbox_, path);
-  const auto digest = file ? net::FileMD5Text(*file) : std::nullopt;
+  const auto digest = file ? codec::FileMD5Text(*file) : std::nullopt;
   if (!digest || platform::IsDirectory(*file))
     return "md5sum: can't open '" + path + "': No such file or directory\n";
   return Lower(*digest) + "  " + path + "\n";

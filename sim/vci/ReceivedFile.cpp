@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "net/MD5.h"
+#include "codec/MD5.h"
 #include "platform/Files.h"
 
 namespace vcisim {
@@ -48,7 +48,7 @@ bool ReceivedFile::Finish(std::string* recordLine) {
     failed_ = failed_ || std::rename(partFile_.c_str(), file_.c_str()) != 0;
     if (failed_) std::remove(partFile_.c_str());
   }
-  std::string digest = failed_ ? "" : net::FileMD5Text(file_).value_or("");
+  std::string digest = failed_ ? "" : codec::FileMD5Text(file_).value_or("");
   std::transform(digest.begin(), digest.end(), digest.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   *recordLine = "put-file " + modulePath_ + ": " + std::to_string(received_) + " bytes, md5 " +

@@ -263,7 +263,7 @@ int main(int argc, char** argv) {
   record.Add("ready");
 
   // The module comes and goes: listen while it is up.
-  const timespec tick{0, 20 * 1000 * 1000};
+  const timespec tick{0, 20'000'000};  // 20 ms
   for (;;) {
     if (sigtimedwait(&signals, nullptr, &tick) > 0) break;
     if (!moduleServes) continue;

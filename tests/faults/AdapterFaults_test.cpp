@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "codec/MD5.h"
 #include "core/Log.h"
 #include "device/DeviceReport.h"
 #include "device/ZKRYDevice.h"
@@ -17,7 +18,6 @@
 #include "firmware/ZKRYDoIPDevice.h"
 #include "firmware/ZKRYFirmwareManager.h"
 #include "firmware/ZWSFirmwareUpdate.h"
-#include "net/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/FastPausesClock.h"
@@ -69,7 +69,7 @@ class AdapterFaults : public ::testing::Test {
     core::ZConfig& config = core::ZConfig::Instance();
     config.root = root.path();
     config.KRYFwUp = root / "kry-fwup";
-    config.KRYFwUpCheckSum = Lower(*net::FileMD5Text(root / "kry-fwup"));
+    config.KRYFwUpCheckSum = Lower(*codec::FileMD5Text(root / "kry-fwup"));
     config.OEMString.clear();
     platform::WriteFile(root / "fws.xml",
                         "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI "
@@ -94,7 +94,7 @@ class AdapterFaults : public ::testing::Test {
     core::SetUpLog(root / "other.log");
   }
   std::string Digest(const std::string& name) {
-    return net::FileMD5Text(root / name).value_or("none");
+    return codec::FileMD5Text(root / name).value_or("none");
   }
   std::unique_ptr<firmware::FirmwareUpdateJob> Job(device::ZKRYDevice& dev) {
     firmware::FirmwareJobSetup setup{

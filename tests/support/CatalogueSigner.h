@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "net/Base64.h"
+#include "codec/Base64.h"
 
 namespace testing_support {
 
@@ -24,7 +24,7 @@ class CatalogueSigner {
     unsigned char raw[32];
     std::size_t size = sizeof raw;
     EVP_PKEY_get_raw_public_key(key_.get(), raw, &size);
-    return net::Base64Encode(std::string(reinterpret_cast<char*>(raw), size));
+    return codec::Base64Encode(std::string(reinterpret_cast<char*>(raw), size));
   }
 
   // The content of the .sig file for `bytes`.
@@ -36,7 +36,7 @@ class CatalogueSigner {
     EVP_DigestSignInit(context.get(), nullptr, nullptr, nullptr, key_.get());
     EVP_DigestSign(context.get(), signature, &size,
                    reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    return net::Base64Encode(std::string(reinterpret_cast<char*>(signature), size)) + "\n";
+    return codec::Base64Encode(std::string(reinterpret_cast<char*>(signature), size)) + "\n";
   }
 
  private:

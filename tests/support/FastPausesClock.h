@@ -15,8 +15,8 @@ class FastPausesClock : public platform::ScaledClock {
   FastPausesClock(double timeScale, double pauseScale)
       : ScaledClock(timeScale), pauseScale_(pauseScale) {}
   void Sleep(std::int64_t ms) override {
-    std::this_thread::sleep_for(
-        std::chrono::nanoseconds(static_cast<std::int64_t>(ms * 1e6 * pauseScale_)));
+    std::this_thread::sleep_for(std::chrono::nanoseconds(
+        static_cast<std::int64_t>(static_cast<double>(ms) * 1e6 * pauseScale_)));
   }
 
  private:

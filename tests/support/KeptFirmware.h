@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "net/MD5.h"
+#include "codec/MD5.h"
 #include "platform/Files.h"
 #include "tests/support/Md5sum.h"
 
@@ -28,7 +28,7 @@ inline bool WriteKeptFirmware(const std::string& download, bool withModule) {
   std::string items =
       "<ITEM><ID>1</ID><PID>769</PID><NAME>VCI firmware</NAME><VERSION>2.0.0.0"
       "</VERSION><MD5>" +
-      *net::FileMD5Text(vci) + "</MD5><URL>http://127.0.0.1:1/KRY.bin</URL></ITEM>";
+      *codec::FileMD5Text(vci) + "</MD5><URL>http://127.0.0.1:1/KRY.bin</URL></ITEM>";
   if (withModule) {
     const std::string release = download + "/release.txt";
     const std::string image = download + "/openwrt.bin";
@@ -41,7 +41,7 @@ inline bool WriteKeptFirmware(const std::string& download, bool withModule) {
     items +=
         "<ITEM><ID>2</ID><PID>1025</PID><NAME>DoIP system</NAME><VERSION>V1.1.0</VERSION>"
         "<MD5>" +
-        *net::FileMD5Text(image) + "</MD5><URL>http://127.0.0.1:1/o.bin</URL></ITEM>";
+        *codec::FileMD5Text(image) + "</MD5><URL>http://127.0.0.1:1/o.bin</URL></ITEM>";
   }
   return platform::WriteFile(download + "/fws.xml", "<FWS>" + items + "</FWS>");
 }

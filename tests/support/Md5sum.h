@@ -4,7 +4,7 @@
 #include <cctype>
 #include <string>
 
-#include "net/MD5.h"
+#include "codec/MD5.h"
 
 namespace testing_support {
 
@@ -15,7 +15,7 @@ inline std::string LowerHex(std::string s) {
 }
 
 inline std::string Md5sumOf(const std::string& path) {
-  return LowerHex(net::FileMD5Text(path).value_or(""));
+  return LowerHex(codec::FileMD5Text(path).value_or(""));
 }
 
 }  // namespace testing_support

@@ -26,7 +26,7 @@ class SimulatedAdapterTest : public ::testing::Test {
   }
   // A simulator profile file with `text`.
   std::string Profile(const std::string& text) {
-    const std::string path = folder / "profile.ini";
+    std::string path = folder / "profile.ini";
     platform::WriteFile(path, text);
     return path;
   }

@@ -26,7 +26,7 @@ class TempFolder {
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
   // Writes a file below the folder, making its folders.
   std::string Put(const std::string& name, const std::string& bytes) const {
-    const std::string p = *this / name;
+    std::string p = *this / name;
     platform::CreateFolders(platform::FolderOf(p));
     platform::WriteFile(p, bytes);
     return p;

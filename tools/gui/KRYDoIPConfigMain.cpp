@@ -14,11 +14,12 @@
 #include "tools/ToolStart.h"
 #include "tools/gui/ToolInteraction.h"
 #include "tools/gui/ToolLook.h"
+#include "ui/QtText.h"
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 using tools::ToolText;
+using ui::Q;
 
 struct Window {
   QWidget widget;

@@ -16,11 +16,12 @@
 #include "tools/ToolStart.h"
 #include "tools/gui/ToolInteraction.h"
 #include "tools/gui/ToolLook.h"
+#include "ui/QtText.h"
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 using tools::ToolText;
+using ui::Q;
 
 // Not closed while the image is being written: an interrupted write is what breaks adapters.
 class RepairWindow : public QWidget {

@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "codec/MD5.h"
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
 #include "device/AdapterLock.h"
 #include "device/ZKRYDevice.h"
 #include "history/UpdateHistory.h"
-#include "net/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/ScriptedInteraction.h"
@@ -93,7 +93,7 @@ TEST_F(DoIPConfigTest, SaysWhyItCannotReachTheModule) {
     std::string error;
   } cases[] = {
       {"no module", {}, false, "The adapter has no DoIP module."},
-      {"held", {"--module", "--held"}, false, core::Text(104)},
+      {"held", {"--module", "--held"}, false, core::Text(core::TextId::kDeviceInUse)},
       {"module refuses", {"--module", "--module-refuse"}, true, "does not answer"},
   };
   for (const auto& c : cases) {
@@ -122,8 +122,12 @@ TEST_F(ToolsSimTest, VoltageReadings) {
   } cases[] = {
       {{}, Kind::Volts, 12340, " 12.34 V", 0xFF00FF00},
       {{"--low-voltage"}, Kind::Volts, 7200, "  7.20 V", 0xFFFF0000},
-      {{"--held"}, Kind::InUse, 0, core::Text(104), 0xFFFF0000},
-      {{"--unreachable"}, Kind::NotConnected, 0, core::Text(3), 0xFFFF0000},
+      {{"--held"}, Kind::InUse, 0, core::Text(core::TextId::kDeviceInUse), 0xFFFF0000},
+      {{"--unreachable"},
+       Kind::NotConnected,
+       0,
+       core::Text(core::TextId::kNotConnected),
+       0xFFFF0000},
   };
   for (const auto& c : cases) {
     VciSim sim(c.sim);
@@ -200,7 +204,7 @@ class RepairTest : public ToolsSimTest {
 TEST_F(RepairTest, WritesTheKeptImageIntoAnAdapterInBootMode) {
   VciSim sim({"--boot-mode"});
   Meet(sim);
-  Catalogue(*net::FileMD5Text(folder / "Download/KRY.bin"));
+  Catalogue(*codec::FileMD5Text(folder / "Download/KRY.bin"));
   auto repairer = Repairer();
   std::string error;
   ASSERT_TRUE(repairer.Find(&error)) << error;
@@ -246,7 +250,7 @@ TEST_F(RepairTest, RefusesWhatWouldNotRepair) {
     std::string error;
   } cases[] = {
       {"runs its firmware", {}, [] {}, "needs no repair"},
-      {"not connected", {"--unreachable"}, [] {}, core::Text(3)},
+      {"not connected", {"--unreachable"}, [] {}, core::Text(core::TextId::kNotConnected)},
       {"image of another model",
        {"--boot-mode"},
        [this] { Catalogue("00112233445566778899AABBCCDDEEFF"); },

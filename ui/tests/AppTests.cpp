@@ -6,8 +6,8 @@
 #include <QTest>
 
 #include "apps/ZKRYAPPManager.h"
+#include "codec/MD5.h"
 #include "core/ProgramTexts.h"
-#include "net/MD5.h"
 #include "net/ZDownloadFileService.h"
 #include "platform/Files.h"
 #include "tests/support/RecordingInstaller.h"
@@ -15,13 +15,14 @@
 #include "ui/APPWnd.h"
 #include "ui/GuiInteraction.h"
 #include "ui/KRYAPPManagerWnd.h"
+#include "ui/QtText.h"
 #include "ui/tests/UiTestSupport.h"
 
 namespace {
 
 const std::string kInstaller = testing_support::RecordingInstaller();
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+using ui::Q;
 
 const std::string kDescription = [] {
   std::string text = "Scope reads live data.";
@@ -42,7 +43,7 @@ class AppTests : public QObject {
     platform::CreateFolder(*dir_ / "Apps");
     catalogue_ = std::make_unique<apps::ZKRYAPPManager>(*dir_ / "Apps");
     Load(int(kInstaller.size()));
-    service_ = std::make_unique<net::ZDownloadFileService>();
+    service_ = std::make_unique<net::ZDownloadFileService>("");
     QVERIFY(service_->Start());
   }
   void cleanup() {
@@ -57,7 +58,7 @@ class AppTests : public QObject {
     QVERIFY(page->Create(host.get(), "KRYAPPMANAGERWND", true, QRect(0, 70, 960, 570)));
     host->show();
     QCOMPARE(int(page->entries().size()), 2);
-    QCOMPARE(page->entries()[0].first->text(), Q(core::Text(28)));
+    QCOMPARE(page->entries()[0].first->text(), Q(core::Text(core::TextId::kMyApps)));
     QCOMPARE(page->entries()[1].first->text(), QString("Diagnosis"));
     QCOMPARE(Badges(*page), QStringList({"app_uninstalled.png", "app_uninstalled.png"}));
 
@@ -73,7 +74,8 @@ class AppTests : public QObject {
       QVERIFY(!window->FindControl("btnRun")->IsEnabled());
       uitest::Click(w, "btnInstall");
       QTRY_VERIFY_WITH_TIMEOUT(catalogue_->objects()[0]->appInfo.Installed, 10000);
-      QTRY_COMPARE(window->FindControl("btnInstall")->text(), Q(core::Text(37)));
+      QTRY_COMPARE(window->FindControl("btnInstall")->text(),
+                   Q(core::Text(core::TextId::kInstall)));
       QTRY_VERIFY(window->FindControl("btnRun")->IsEnabled());
       uitest::Click(w, "btnAppClose");
     });
@@ -117,7 +119,7 @@ class AppTests : public QObject {
         "<APPS><CLASS><ITEM><ID>1</ID><NAME>Diagnosis</NAME><LOGO>../KavoraG.xml</LOGO></ITEM></"
         "CLASS>"
         "<APP><ITEM><ID>7</ID><CLSID>1</CLSID><NAME>Scope</NAME><VERSION>2.0</VERSION><SIZE>" +
-        std::to_string(size) + "</SIZE><MD5>" + net::MD5Text(kInstaller) +
+        std::to_string(size) + "</SIZE><MD5>" + codec::MD5Text(kInstaller) +
         "</MD5><LOGO>app7.png</LOGO><DOWNLOADURL>" + server_.Url("/apps/7/install.exe") +
         "</DOWNLOADURL><DESCURL>" + server_.Url("/desc/7.txt") +
         "</DESCURL></ITEM>"

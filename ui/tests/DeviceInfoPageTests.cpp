@@ -70,11 +70,11 @@ class DeviceInfoPageTests : public QObject {
       std::string shown;  // one line each; the window names of progress windows
       const char* recorded;
     } cases[] = {
-        {"btnSelfTest", false, "tip", core::Text(24), "beep 0 1"},
-        {"btnHWTest", false, "tip", core::Text(24), "beep 0 1"},
+        {"btnSelfTest", false, "tip", core::Text(core::TextId::kComplete), "beep 0 1"},
+        {"btnHWTest", false, "tip", core::Text(core::TextId::kComplete), "beep 0 1"},
         {"btnReset", false, "progresswindow", "HWRSTWND\nHWRESETTIP\n", "reset"},
         {"btnOBDVoltage", false, "message", "The tool NoSuchTool.exe was not found.", ""},
-        {"btnUnLockDevice", true, "tip", core::Text(80), ""},
+        {"btnUnLockDevice", true, "tip", core::Text(core::TextId::kUnlockQuestion), ""},
     };
     for (const auto& c : cases) {
       script_->Clear();

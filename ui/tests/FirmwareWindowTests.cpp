@@ -5,11 +5,11 @@
 #include <QTest>
 #include <filesystem>
 
+#include "codec/MD5.h"
 #include "core/ZConfig.h"
 #include "device/ZKRYDevice.h"
 #include "device/ZKRYSdk.h"
 #include "firmware/ZKRYFirmwareManager.h"
-#include "net/MD5.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/FastPausesClock.h"
@@ -169,11 +169,11 @@ class FirmwareWindowTests : public QObject {
   void WriteCatalogue(const std::string& vciVersion) {
     const std::string fws =
         "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI firmware</NAME><VERSION>" + vciVersion +
-        "</VERSION><MD5>" + *net::FileMD5Text(server_->files() / "fw/KRY.bin") + "</MD5><URL>" +
+        "</VERSION><MD5>" + *codec::FileMD5Text(server_->files() / "fw/KRY.bin") + "</MD5><URL>" +
         server_->Url("/fw/KRY.bin") +
         "</URL><UPDATELOGURL>http://logs.invalid/vci</UPDATELOGURL></ITEM>"
         "<ITEM><ID>2</ID><PID>1025</PID><NAME>DoIP system</NAME><VERSION>V1.1.0</VERSION><MD5>" +
-        *net::FileMD5Text(server_->files() / "fw/openwrt.bin") + "</MD5><URL>" +
+        *codec::FileMD5Text(server_->files() / "fw/openwrt.bin") + "</MD5><URL>" +
         server_->Url("/fw/openwrt.bin") +
         "</URL><UPDATELOGURL>http://logs.invalid/doip</UPDATELOGURL></ITEM></FWS>";
     platform::WriteFile(scratch_ / "fws.xml", fws);

@@ -125,14 +125,15 @@ class LinkPageTests : public QObject {
     const std::string dead = "http://" + testing_support::VciSim::UniqueAddress() + ":9/";
     struct Case {
       std::string config;
-      unsigned text;
+      core::TextId text;
       bool retry;
-    } cases[] = {
-        {"OfflineMode=1\nSaleURL=" + server_->Url("/sale.html") + "\nRemoteURL=" +
-             server_->Url("/remote.html") + "\nRemoteHelpURL=" + server_->Url("/help.html"),
-         1122, false},
-        {"SaleURL=\nRemoteURL=\nRemoteHelpURL=", 1123, false},
-        {"SaleURL=" + dead + "\nRemoteURL=" + dead + "\nRemoteHelpURL=" + dead, 1124, true}};
+    } cases[] = {{"OfflineMode=1\nSaleURL=" + server_->Url("/sale.html") +
+                      "\nRemoteURL=" + server_->Url("/remote.html") +
+                      "\nRemoteHelpURL=" + server_->Url("/help.html"),
+                  core::TextId::kOfflinePage, false},
+                 {"SaleURL=\nRemoteURL=\nRemoteHelpURL=", core::TextId::kNoPageAddress, false},
+                 {"SaleURL=" + dead + "\nRemoteURL=" + dead + "\nRemoteHelpURL=" + dead,
+                  core::TextId::kPageLoadFailed, true}};
     const auto requests = [this] {
       return server_->server().RequestCount("/sale.html") +
              server_->server().RequestCount("/remote.html") +
@@ -155,7 +156,8 @@ class LinkPageTests : public QObject {
         if (c.retry) QVERIFY(browser->noticeText().contains(QString::fromStdString(dead)));
       }
       QCOMPARE(requests(), before);
-      if (c.text == 1122) QVERIFY(!sale->browser()->findChild<QWebEngineView*>());
+      if (c.text == core::TextId::kOfflinePage)
+        QVERIFY(!sale->browser()->findChild<QWebEngineView*>());
       delete remote;
       delete sale;
     }

@@ -33,7 +33,7 @@ QStringList ContrastFailures(QWidget* window, const QString& where);
 std::string OpenedAddresses();
 void ForgetOpenedAddresses();
 // Runs `action` once the window of that name is up (the window may be modal).
-void WhenShown(const QString& windowName, std::function<void(QWidget*)> action);
+void WhenShown(const QString& windowName, const std::function<void(QWidget*)>& action);
 
 }  // namespace uitest
 

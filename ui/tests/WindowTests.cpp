@@ -5,12 +5,14 @@
 #include <atomic>
 #include <thread>
 
+#include "core/ForwardingInteraction.h"
 #include "platform/Clock.h"
 #include "ui/CProgressWnd.h"
 #include "ui/CTipWnd.h"
 #include "ui/DeviceBaseWnd.h"
 #include "ui/GuiInteraction.h"
 #include "ui/UiThread.h"
+#include "ui/WindowView.h"
 #include "ui/tests/UiTestSupport.h"
 
 namespace {
@@ -106,10 +108,12 @@ class WindowTests : public QObject {
   }
 
   void workerQuestionWaitsForTheAnswer() {
-    ui::GuiInteraction interaction;
+    ui::GuiInteraction gui;
     auto* status = new ui::DeviceBaseWnd("ProgressWnd.xml");
     status->Create(nullptr, "STATUS", false);
     status->show();
+    ui::WindowView view(*status);
+    core::ForwardingInteraction interaction(gui, view);
     QString labelWhenAsked;
     uitest::WhenShown("LUWNDTIP", [&](QWidget* w) {
       labelWhenAsked = status->FindControl("labelStep")->text();
@@ -134,6 +138,40 @@ class WindowTests : public QObject {
     QVERIFY(boxOk.load());
     QCOMPARE(labelWhenAsked, QString("before the question"));
     status->Close();
+  }
+
+  // What a procedure shows lands in the window that started it, never in the one in front.
+  void procedureViewStaysInItsWindow() {
+    ui::GuiInteraction gui;
+    auto* starter = new ui::DeviceBaseWnd("ProgressWnd.xml");
+    starter->Create(nullptr, "STARTER", false);
+    starter->show();
+    ui::WindowView view(*starter, "textTip", "tipProgress");
+    core::ForwardingInteraction procedureUi(gui, view);
+    auto* front = new ui::DeviceBaseWnd("ProgressWnd.xml");
+    front->Create(nullptr, "FRONT", false);
+    front->show();
+    front->activateWindow();
+    QTRY_VERIFY(front->isActiveWindow());
+    const QString frontTip = front->FindControl("textTip")->text();
+    const QString frontStep = front->FindControl("labelStep")->text();
+    std::thread worker([&] {
+      gui.SetStatus("no window of its own");
+      procedureUi.SetStatus("Checking DoIP system status...");
+      procedureUi.SetLabel("labelStep", "step 2");
+      procedureUi.SetProgress(30, 120);
+    });
+    worker.join();
+    auto* bar = starter->Find<ui::Progress>("tipProgress");
+    QTRY_COMPARE(bar->GetValue(), 30);
+    QCOMPARE(bar->GetMaxValue(), 120);
+    QCOMPARE(starter->FindControl("textTip")->text(), QString("Checking DoIP system status..."));
+    QCOMPARE(starter->FindControl("labelStep")->text(), QString("step 2"));
+    QCOMPARE(front->FindControl("textTip")->text(), frontTip);
+    QCOMPARE(front->FindControl("labelStep")->text(), frontStep);
+    QCOMPARE(front->Find<ui::Progress>("tipProgress")->GetValue(), 0);
+    front->Close();
+    starter->Close();
   }
 
   void imageDrawsIntoItsDestination() {

@@ -88,7 +88,7 @@ std::string OpenedAddresses() {
 
 void ForgetOpenedAddresses() { fs::remove(Root() + "/opened.txt"); }
 
-void WhenShown(const QString& windowName, std::function<void(QWidget*)> action) {
+void WhenShown(const QString& windowName, const std::function<void(QWidget*)>& action) {
   auto* timer = new QTimer;
   timer->setInterval(2);
   QObject::connect(timer, &QTimer::timeout, [timer, windowName, action] {

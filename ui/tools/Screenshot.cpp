@@ -141,7 +141,9 @@ class ScreenshotShell : public ui::QtProgramShell {
     steps.push_back([] {});  // the refused connection is reported
     steps.push_back([] {});
     steps.push_back([this] { Save("remote-failed"); });
-    steps.push_back([this] { SaveTip("reset-question", "LRESETWNDTIP", core::Text(2)); });
+    steps.push_back([this] {
+      SaveTip("reset-question", "LRESETWNDTIP", core::Text(core::TextId::kResetQuestion));
+    });
     for (const auto& [button, name] : pages) {
       steps.push_back([this, button = button, name = std::string(name), &config] {
         Click(mainFrame(), button);

@@ -6,7 +6,7 @@
 #include <map>
 #include <thread>
 
-#include "net/MD5.h"
+#include "codec/MD5.h"
 #include "platform/Ini.h"
 #include "tests/support/ServedFolder.h"
 #include "tests/support/ShellRun.h"
@@ -61,7 +61,7 @@ class ProgramUpdateTest : public ::testing::Test {
   UpdateRequest RequestFor(const std::string& name) {
     const std::string path = server.files() / name;
     return {"1.0.0", "1.0.1", server.Url("/" + name), platform::FileSize(path).value_or(1),
-            net::FileMD5Text(path).value_or(std::string(32, '0'))};
+            codec::FileMD5Text(path).value_or(std::string(32, '0'))};
   }
   std::string Version() {
     return platform::ReadProfileString("CONFIG", "ManagerVersion", "", 260,

@@ -9,8 +9,8 @@
 #include <boost/beast/websocket.hpp>
 #include <optional>
 
+#include "codec/MD5.h"
 #include "device/AdapterConsole.h"
-#include "net/MD5.h"
 #include "platform/Files.h"
 #include "sdk/LinkSocket.h"
 #include "sim/vci/FirmwareImage.h"
@@ -108,7 +108,7 @@ TEST_F(ModuleServiceTest, RunsTheProgramsCommandsAndKeepsFilesInTheSandbox) {
   // chmod prints nothing: the next frame answers the next command.
   ASSERT_TRUE(
       c.Text("{ \"cmd\":\"exec-cmd\", \"idx\":\"0\", \"command\":\"chmod 777 /bin/kry-fwup\"}"));
-  EXPECT_EQ(c.Exec("md5sum /bin/kry-fwup"), Lower(net::MD5Text(tool)) + "  /bin/kry-fwup\n");
+  EXPECT_EQ(c.Exec("md5sum /bin/kry-fwup"), Lower(codec::MD5Text(tool)) + "  /bin/kry-fwup\n");
   EXPECT_EQ(platform::ReadFile(sim.sandbox() + "/bin/kry-fwup"), tool);
 
   EXPECT_EQ(c.Put("../../../escape.txt", "abc"), "put-file ready\n");
@@ -121,7 +121,8 @@ TEST_F(ModuleServiceTest, RunsTheProgramsCommandsAndKeepsFilesInTheSandbox) {
   EXPECT_EQ(c.Exec("rm -rf /"), "/bin/ash: rm: not found\n");
   ASSERT_TRUE(c.Text("not json"));
   EXPECT_EQ(c.Read(), "error: not a command\n");
-  EXPECT_TRUE(sim.WaitFor("put-file /bin/kry-fwup: 40000 bytes, md5 " + Lower(net::MD5Text(tool))));
+  EXPECT_TRUE(
+      sim.WaitFor("put-file /bin/kry-fwup: 40000 bytes, md5 " + Lower(codec::MD5Text(tool))));
 }
 
 TEST_F(ModuleServiceTest, UpgradeLeavesTheNetworkAndComesBackWithTheNewRelease) {
@@ -175,7 +176,7 @@ TEST_F(ModuleServiceTest, FaultSwitches) {
     c.Put("/tmp/firmware.bin", bytes);
     const auto sum = c.Exec("md5sum /tmp/firmware.bin");
     ASSERT_TRUE(sum);
-    EXPECT_NE(sum->substr(0, 32), Lower(net::MD5Text(bytes)));
+    EXPECT_NE(sum->substr(0, 32), Lower(codec::MD5Text(bytes)));
   }
   {
     VciSim sim({"--module", "--module-drop-file"});

@@ -85,7 +85,7 @@ TEST_F(DownloadServiceTest, TwoQueuedTasksRunInOrderAfterOneWakeUp) {
   web.Put("b.exe", std::string(200000, 'b'));
   net::ZDownloadTask a = Task("a", "/a.exe");
   net::ZDownloadTask b = Task("b", "/b.exe");
-  net::ZDownloadFileService service;
+  net::ZDownloadFileService service{""};
   service.AddTask(&a);
   service.AddTask(&b);
   EXPECT_EQ(service.wakeSignals(), 1) << "the second task is found by the running loop";
@@ -109,7 +109,7 @@ TEST_F(DownloadServiceTest, AFailedTaskEndsWithItsFinishedEventAndKeepsTheOldFil
   net::ZDownloadTask gone = Task("gone", "/gone.exe");
   local.Put("cut", "old installer");
   local.Put("gone", "old installer");
-  net::ZDownloadFileService service;
+  net::ZDownloadFileService service{""};
   ASSERT_TRUE(service.Start());
   service.AddTask(&cut);
   service.AddTask(&gone);
@@ -126,7 +126,7 @@ TEST_F(DownloadServiceTest, AFailedTaskEndsWithItsFinishedEventAndKeepsTheOldFil
 }
 
 TEST_F(DownloadServiceTest, StoppingAnIdleServiceWakesItsThread) {
-  net::ZDownloadFileService service;
+  net::ZDownloadFileService service{""};
   ASSERT_TRUE(service.Start());
   service.Stop();  // would wait for ever if the wake event were not signalled
   EXPECT_EQ(service.state(), core::ZThread::kFinished);

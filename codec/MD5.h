@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace net {
+namespace codec {
 
 class MD5 {
  public:
@@ -30,4 +30,4 @@ std::string MD5Text(std::string_view bytes);
 // Digest text of a file, read in pieces of 1024 bytes; none when it cannot be opened.
 std::optional<std::string> FileMD5Text(const std::string& path);
 
-}  // namespace net
+}  // namespace codec

@@ -1,9 +1,9 @@
-#include "net/Base64.h"
+#include "codec/Base64.h"
 
 #include <cctype>
 #include <cstring>
 
-namespace net {
+namespace codec {
 
 const char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
@@ -75,4 +75,4 @@ std::string Base64Encode(std::string_view bytes) {
 
 bool IsCanonicalBase64(std::string_view text) { return Base64Encode(Base64Decode(text)) == text; }
 
-}  // namespace net
+}  // namespace codec

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace net {
+namespace codec {
 
 extern const char kBase64Alphabet[];
 
@@ -15,4 +15,4 @@ std::string Base64Encode(std::string_view bytes);
 // True when encoding the decoded bytes gives back exactly the same text.
 bool IsCanonicalBase64(std::string_view text);
 
-}  // namespace net
+}  // namespace codec

@@ -6,9 +6,9 @@
 
 #include <filesystem>
 
+#include "codec/MD5.h"
 #include "core/ZConfig.h"
 #include "net/DownloadFile.h"
-#include "net/MD5.h"
 #include "platform/Files.h"
 #include "tests/support/ServedFolder.h"
 
@@ -33,10 +33,7 @@ int FilesIn(const std::string& folder) {
 
 class DownloadTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(web.started());
-    core::ZConfig::Instance().HttpCacert = TestCert("ca.pem");
-  }
+  void SetUp() override { ASSERT_TRUE(web.started()); }
   ServedFolder web{"127.0.0.41"};
   TempFolder local;
 };
@@ -124,9 +121,10 @@ TEST(DownloadTls, TheServerCertificateIsChecked) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    core::ZConfig::Instance().HttpCacert = c.bundle;
+    net::TransferOptions tls;
+    tls.caBundle = c.bundle;
     platform::DeleteFile(local / "fws.xml");
-    EXPECT_EQ(net::_DownloadFile(c.url, local / "fws.xml"), c.result);
+    EXPECT_EQ(net::_DownloadFile(c.url, local / "fws.xml", tls), c.result);
     EXPECT_EQ(platform::FileExists(local / "fws.xml"), c.result == 1);
   }
 }
@@ -134,7 +132,7 @@ TEST(DownloadTls, TheServerCertificateIsChecked) {
 TEST(CheckFileMD5, ComparesTheDigestWithoutRegardToCase) {
   TempFolder local;
   const std::string file = local.Put("KRY.bin", "firmware image");
-  const std::string digest = net::MD5Text("firmware image");
+  const std::string digest = codec::MD5Text("firmware image");
   std::string lower = digest;
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   const struct {
@@ -146,7 +144,7 @@ TEST(CheckFileMD5, ComparesTheDigestWithoutRegardToCase) {
       {file, " " + digest, false},
       {file, digest + " ", false},
       {file, digest.substr(0, 31), false},
-      {file, net::MD5Text("other image"), false},
+      {file, codec::MD5Text("other image"), false},
       {file, "", false},
       {local / "missing.bin", digest, false},
   };
@@ -163,7 +161,7 @@ TEST(CheckFileMD5, ReadsAFileItMayNotWrite) {
   const std::string file = local.Put("KRY.bin", "firmware image");
   ::chmod(local.path().c_str(), 0755);
   ::chmod(file.c_str(), 0444);
-  const std::string digest = net::MD5Text("firmware image");
+  const std::string digest = codec::MD5Text("firmware image");
   if (::geteuid() != 0) {
     EXPECT_TRUE(net::CheckFileMD5(file, digest));
     return;

@@ -1,11 +1,11 @@
-#include "net/MD5.h"
+#include "codec/MD5.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstring>
 
-namespace net {
+namespace codec {
 namespace {
 
 inline std::uint32_t Rotl(std::uint32_t x, int c) { return (x << c) | (x >> (32 - c)); }
@@ -173,4 +173,4 @@ std::optional<std::string> FileMD5Text(const std::string& path) {
   return DigestText(md5.Final());
 }
 
-}  // namespace net
+}  // namespace codec
