@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "ui/CProgressWnd.h"
 #include "ui/CTipWnd.h"
+#include "ui/Controls.h"
 #include "ui/DeviceBaseWnd.h"
 #include "ui/GuiInteraction.h"
 #include "ui/UiThread.h"
