@@ -7,21 +7,14 @@
 namespace {
 
 TEST(RecordingInteraction, ReasonIsTheLastMessageElseTheLastStatus) {
-  using Step = std::function<void(core::Interaction&)>;
-  const auto status = [](const char* t) {
-    return Step([t](core::Interaction& i) { i.SetStatus(t); });
-  };
-  const auto message = [](const char* t) {
-    return Step([t](core::Interaction& i) { i.ShowMessage(t, "", core::MessageIcon::Error); });
-  };
-  const auto notice = [](const char* t) {
-    return Step([t](core::Interaction& i) { i.ShowTip("W", t, 0); });
-  };
-  const auto question = [](const char* t) {
-    return Step([t](core::Interaction& i) { i.ShowTip("W", t, 1); });
-  };
-  const auto ask = [](const char* t) {
-    return Step([t](core::Interaction& i) { i.AskOkCancel(t, "", core::MessageIcon::None); });
+  // A step: s status, m error message, n notice, q OK-Cancel tip, a OK-Cancel box.
+  using Step = std::pair<char, const char*>;
+  const auto play = [](core::Interaction& i, const Step& step) {
+    const auto& [kind, t] = step;
+    if (kind == 's') i.SetStatus(t);
+    if (kind == 'm') i.ShowMessage(t, "", core::MessageIcon::Error);
+    if (kind == 'n' || kind == 'q') i.ShowTip("W", t, kind == 'q');
+    if (kind == 'a') i.AskOkCancel(t, "", core::MessageIcon::None);
   };
   struct Case {
     const char* name;
@@ -30,22 +23,18 @@ TEST(RecordingInteraction, ReasonIsTheLastMessageElseTheLastStatus) {
     std::string reason;
     bool cancelled = false;
   } cases[] = {
-      {"status only", {}, {status("Updating..."), status("Update Completed")}, "Update Completed"},
+      {"status only", {}, {{'s', "Updating..."}, {'s', "Update Completed"}}, "Update Completed"},
       {"message before a later status",
        {},
-       {message("Connect device failed！"), status("... Failed")},
+       {{'m', "Connect device failed！"}, {'s', "... Failed"}},
        "Connect device failed！"},
-      {"notice", {}, {status("s"), notice("Device is not connected")}, "Device is not connected"},
+      {"notice", {}, {{'s', "s"}, {'n', "Device is not connected"}}, "Device is not connected"},
       {"question answered OK",
        {true},
-       {question("Low voltage?"), status("Update Completed")},
+       {{'q', "Low voltage?"}, {'s', "Update Completed"}},
        "Update Completed"},
-      {"question cancelled",
-       {false},
-       {status("s"), question("Low voltage?")},
-       "Low voltage?",
-       true},
-      {"box cancelled", {false}, {ask("Update now?")}, "Update now?", true},
+      {"question cancelled", {false}, {{'s', "s"}, {'q', "Low voltage?"}}, "Low voltage?", true},
+      {"box cancelled", {false}, {{'a', "Update now?"}}, "Update now?", true},
   };
   for (const auto& c : cases) {
     testing_support::ScriptedInteraction shown;
@@ -53,7 +42,7 @@ TEST(RecordingInteraction, ReasonIsTheLastMessageElseTheLastStatus) {
     history::RecordingInteraction recording(shown);
     recording.ShowMessage("from an earlier procedure", "", core::MessageIcon::Error);
     recording.Begin();
-    for (const auto& step : c.steps) step(recording);
+    for (const auto& step : c.steps) play(recording, step);
     EXPECT_EQ(recording.reason(), c.reason) << c.name;
     EXPECT_EQ(recording.cancelled(), c.cancelled) << c.name;
     EXPECT_EQ(shown.shown().size(), c.steps.size() + 1) << c.name << ": everything is passed on";

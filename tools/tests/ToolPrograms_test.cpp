@@ -1,12 +1,5 @@
-// The built tool programs: found under their configured names, and CaptureLog's window doing
-// its work when started in a root folder as the device page starts it.
+// The built tool programs are found under their configured names.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <stdlib.h>
-
-#include <chrono>
-#include <filesystem>
-#include <thread>
 
 #include "core/ZConfig.h"
 #include "platform/Files.h"
@@ -28,30 +21,6 @@ TEST(ToolPrograms, ConfiguredNamesResolveToTheBuiltPrograms) {
     const std::string found = platform::ResolveProgram(configured, root.path());
     EXPECT_EQ(found, platform::JoinPath(platform::ProgramFolder(), built)) << configured;
   }
-}
-
-TEST(ToolPrograms, CaptureLogPacksTheRootFolderItIsStartedIn) {
-  testing_support::TempFolder root;
-  platform::WriteFile(root / "Kavora.log", "a line\n");
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-  platform::ProcessHandle tool = platform::StartProgram(
-      {platform::ResolveProgram("CaptureLog.exe"), {}, root.path(), platform::ShowState::Normal});
-  ASSERT_TRUE(tool.valid());
-  std::string archive;
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (archive.empty() && std::chrono::steady_clock::now() < end) {
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(root / "Logs", ec), last; !ec && it != last;
-         it.increment(ec))
-      if (it->path().extension() == ".gz") archive = it->path().string();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  ::kill(tool.pid(), SIGTERM);
-  tool.Wait();
-  ASSERT_FALSE(archive.empty());
-  EXPECT_NE(platform::FileNameOf(archive).find("KavoraLog_"), std::string::npos);
-  EXPECT_TRUE(platform::FileExists(root / "CaptureLog.log"));
 }
 
 }  // namespace

@@ -62,7 +62,6 @@ TEST_F(DoIPConfigTest, ReadsAndChangesTheModulesLan) {
   std::string error;
   ASSERT_TRUE(tool.ReadAdapter(&error)) << error;
   EXPECT_EQ(tool.adapter().module.name, "DOIPMOD");
-  EXPECT_EQ(tool.adapter().address, sim.address());
   EXPECT_FALSE(device.connected());  // the adapter is left free for the program
   ASSERT_TRUE(tool.ReadModule(&error)) << error;
   EXPECT_EQ(tool.network(), (ModuleNetwork{"static", "192.168.8.1", "255.255.255.0", ""}));
@@ -209,7 +208,6 @@ TEST_F(RepairTest, WritesTheKeptImageIntoAnAdapterInBootMode) {
   auto repairer = Repairer();
   std::string error;
   ASSERT_TRUE(repairer.Find(&error)) << error;
-  EXPECT_EQ(repairer.adapter().hardwareName, "VCI-BOOT");
   ASSERT_TRUE(repairer.Repair(&error)) << error;
   EXPECT_EQ(highest, 120);
   EXPECT_FALSE(repairer.adapter().bootLoader);

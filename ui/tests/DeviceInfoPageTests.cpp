@@ -51,13 +51,9 @@ class DeviceInfoPageTests : public QObject {
   void showsTheReportOfTheAdapter() {
     auto* list = info_->Find<ui::List>("lstDevInfo");
     QCOMPARE(list->GetCount(), 17);
-    QCOMPARE(list->GetItemAt(0)->GetText(0), QString("Hardware"));
-    QCOMPARE(list->GetItemAt(0)->look().bkImage.file, QString("devinfolist.png"));
     QCOMPARE(list->GetItemAt(2)->GetText(1), QString("K9ABC00258"));
-    QCOMPARE(list->GetItemAt(16)->GetText(0), QString("SSID"));
     const QString tip = "LAN\r\n" + QString::fromStdString(sim_->address()) + " : 6800";
     QCOMPARE(info_->FindControl("deviceConnImage")->widget()->toolTip(), tip);
-    QCOMPARE(info_->FindControl("deviceImage")->widget()->toolTip(), tip);
     QCOMPARE(frame_->FindControl("labelDeviceSN")->text(), QString("K9ABC00258"));
     QCOMPARE(frame_->FindControl("labelOBDVoltage")->text(), QString(" 12.34 V"));
     // No catalogue offline: the firmware counts as new, marked once however often it runs.
@@ -65,39 +61,35 @@ class DeviceInfoPageTests : public QObject {
     QCOMPARE(info_->FindControl("btnFWUpdate")->text(), QString("Update Firmware +"));
   }
 
+  // What each button's procedure showed, and did on the adapter.
   void theButtonsReachTheProcedures() {
-    // Both tests end with the same notice.
-    for (const char* test : {"btnSelfTest", "btnHWTest"}) {
+    const struct {
+      const char* button;
+      bool cancel;  // the question answered with Cancel
+      const char* kind;
+      std::string shown;  // one line each; the window names of progress windows
+      const char* recorded;
+    } cases[] = {
+        {"btnSelfTest", false, "tip", core::Text(core::TextId::kComplete), "beep 0 1"},
+        {"btnHWTest", false, "tip", core::Text(core::TextId::kComplete), "beep 0 1"},
+        {"btnReset", false, "progresswindow", "HWRSTWND\nHWRESETTIP\n", "reset"},
+        {"btnOBDVoltage", false, "message", "The tool NoSuchTool.exe was not found.", ""},
+        {"btnUnLockDevice", true, "tip", core::Text(core::TextId::kUnlockQuestion), ""},
+    };
+    for (const auto& c : cases) {
       script_->Clear();
-      uitest::Click(info_, test);
-      QVERIFY(sim_->WaitFor("beep 0 1"));
-      QCOMPARE(script_->Texts("tip"),
-               std::vector<std::string>{core::Text(core::TextId::kComplete)});
+      if (c.cancel) script_->Answer({false});
+      uitest::Click(info_, c.button);
+      std::string shown;
+      for (const auto& s : script_->shown())
+        if (s.kind == c.kind)
+          shown += c.kind == std::string("progresswindow") ? s.windowName + "\n" : s.text;
+      QCOMPARE(QString::fromStdString(shown), QString::fromStdString(c.shown));
+      if (*c.recorded) QVERIFY(sim_->WaitFor(c.recorded));
     }
-
-    script_->Clear();
-    uitest::Click(info_, "btnReset");
-    QVERIFY(sim_->Recorded("reset"));
-    std::vector<std::string> windows;
-    for (const auto& s : script_->shown())
-      if (s.kind == "progresswindow") windows.push_back(s.windowName);
-    QCOMPARE(windows, (std::vector<std::string>{"HWRSTWND", "HWRESETTIP"}));
     QCOMPARE(info_->Find<ui::List>("lstDevInfo")->GetCount(), 17);  // refreshed after the reset
-
-    script_->Clear();
-    uitest::Click(info_, "btnOBDVoltage");
-    QCOMPARE(script_->Texts("message"),
-             std::vector<std::string>{"The tool NoSuchTool.exe was not found."});
     uitest::Click(info_, "btnLog");
-    const std::string captured = uitest::Root() + "/captured.txt";
-    for (int i = 0; i < 2000 && !platform::FileExists(captured); ++i) QTest::qWait(1);
-    QVERIFY(platform::FileExists(captured));
-
-    script_->Clear();
-    script_->Answer({false});
-    uitest::Click(info_, "btnUnLockDevice");
-    QCOMPARE(script_->Texts("tip"),
-             std::vector<std::string>{core::Text(core::TextId::kUnlockQuestion)});
+    QTRY_VERIFY(platform::FileExists(uitest::Root() + "/captured.txt"));
 
     int opened = 0;
     frame_->deviceProcedures()->SetFirmwareWindow([&](firmware::FirmwareJobSetup setup) {

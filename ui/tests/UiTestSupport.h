@@ -28,6 +28,10 @@ void Click(QWidget* window, const QString& control);
 // Text colours of the window's controls that read below 4.5:1 on their backgrounds, in the
 // normal, hot and disabled states; one line each, starting with `where`.
 QStringList ContrastFailures(QWidget* window, const QString& where);
+// The addresses the program handed to the desktop's opener (a script that notes them), in
+// sorted order since the openers run side by side; Forget starts a new list.
+std::string OpenedAddresses();
+void ForgetOpenedAddresses();
 // Runs `action` once the window of that name is up (the window may be modal).
 void WhenShown(const QString& windowName, const std::function<void(QWidget*)>& action);
 

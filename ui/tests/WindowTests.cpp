@@ -1,5 +1,5 @@
-// The window layer and the common windows: layouts, attributes, the message window, the
-// progress window, and changes carried over from worker threads.
+// The window layer and the common windows: attributes, the message window, the progress
+// window, and changes carried over from worker threads.
 #include <QImage>
 #include <QTest>
 #include <atomic>
@@ -12,7 +12,6 @@
 #include "ui/Controls.h"
 #include "ui/DeviceBaseWnd.h"
 #include "ui/GuiInteraction.h"
-#include "ui/Look.h"
 #include "ui/UiThread.h"
 #include "ui/WindowView.h"
 #include "ui/tests/UiTestSupport.h"
@@ -61,25 +60,6 @@ class WindowTests : public QObject {
     });
     QCOMPARE(ui::CTipWnd::Show(nullptr, "CUSCFG", "Confirm device config !", type), result);
     QCOMPARE(hadCancel, type == 1);
-  }
-
-  // The procedures' message boxes are message windows too: found by their caption, answered
-  // with the keys, with the skin's own button texts.
-  void messageBoxesAreMessageWindows() {
-    ui::GuiInteraction interaction;
-    for (const bool ok : {true, false}) {
-      QString cancelText;
-      uitest::WhenShown("Update", [&](QWidget* w) {
-        auto* window = static_cast<ui::WindowImplBase*>(w);
-        cancelText = window->FindControl("btnCancel")->text();
-        QTest::keyClick(window->FindControl("btnClose")->widget(),
-                        ok ? Qt::Key_Return : Qt::Key_Escape);
-      });
-      QCOMPARE(interaction.AskOkCancel("Find new version: 1.0.1, Update now?", "Update",
-                                       core::MessageIcon::None),
-               ok);
-      QCOMPARE(cancelText, QString("Cancel"));
-    }
   }
 
   void progressWindowTickRule_data() {
@@ -140,16 +120,23 @@ class WindowTests : public QObject {
       labelWhenAsked = status->FindControl("labelStep")->text();
       uitest::Click(w, "btnCancel");
     });
+    // The procedures' message boxes are message windows too, answered with the keys.
+    uitest::WhenShown("Update", [](QWidget* w) {
+      QTest::keyClick(static_cast<ui::WindowImplBase*>(w)->FindControl("btnClose")->widget(),
+                      Qt::Key_Return);
+    });
     std::atomic<int> answer{0};
-    std::atomic<bool> finished{false};
+    std::atomic<bool> boxOk{false}, finished{false};
     std::thread worker([&] {
       interaction.SetLabel("labelStep", "before the question");
       answer = interaction.ShowTip("LUWNDTIP", "Sure unlock device?", 1);
+      boxOk = interaction.AskOkCancel("Update now?", "Update", core::MessageIcon::None);
       finished = true;
     });
     QTRY_VERIFY(finished.load());
     worker.join();
     QCOMPARE(answer.load(), 2);
+    QVERIFY(boxOk.load());
     QCOMPARE(labelWhenAsked, QString("before the question"));
     status->Close();
   }
@@ -196,51 +183,12 @@ class WindowTests : public QObject {
     text->SetText("");
     QVERIFY(text->SetAttribute("bkcolor", "#FFFFFFFF"));
     QVERIFY(text->SetAttribute("bkimage", "file='conn_usb.png' dest='10,10,42,42'"));
-    QVERIFY(!text->SetAttribute("nosuchattribute", "1"));
     text->widget()->resize(200, 100);
     const QImage image = text->widget()->grab().toImage();
     QCOMPARE(image.pixelColor(5, 5), QColor(Qt::white));     // outside the destination
     QCOMPARE(image.pixelColor(60, 30), QColor(Qt::white));   // right of it
     QVERIFY(image.pixelColor(26, 26) != QColor(Qt::white));  // inside: the picture
     window->Close();
-  }
-
-  // A control without a text colour of its own draws in the skins' dark grey, opaque.
-  void defaultTextColourIsTheSkinsOwn() {
-    ui::Label label("Label");
-    QCOMPARE(label.look().text, ui::ParseColor("#FF1F2937"));
-    QCOMPARE(ui::ParseColor("#80FF0000"), QColor(255, 0, 0, 128));
-  }
-
-  void layoutsOfBothSkinsBuild() {
-    const char* layouts[] = {"KavoraG.xml",         "DeviceWnd.xml",     "DeviceInfoWnd.xml",
-                             "DeviceConfigWnd.xml", "HWFWUpdateWnd.xml", "APPManagerWnd.xml",
-                             "AppWnd.xml",          "SPSWnd.xml",        "SaleWnd.xml",
-                             "RemoteDiagWnd.xml",   "LoadWnd.xml",       "ProgressWnd.xml",
-                             "TipWnd.xml",          "TipWnd2.xml",       "DeviceHistoryWnd.xml"};
-    for (const char* language : {"CS", "EN"}) {
-      uitest::UseSkin(language);
-      for (const char* layout : layouts) {
-        auto* window = new ui::DeviceBaseWnd(layout);
-        window->Create(nullptr, layout, false);
-        QVERIFY2(window->findChildren<QWidget*>().size() > 1, layout);
-        window->Close();
-      }
-    }
-    uitest::UseSkin("EN");
-  }
-
-  void customElementHoldsItsLayout() {
-    auto* page = new ui::DeviceBaseWnd("APPManagerWnd.xml", "APPWndUI");
-    page->Create(nullptr, "KRYAPPMANAGERWND", false);
-    ui::Control* tiles = page->FindControl("APPListLayout");
-    QVERIFY(tiles);
-    bool insideOwner = false;
-    for (QWidget* w = tiles->widget(); w; w = w->parentWidget())
-      if (ui::Control* c = ui::ControlOf(w))
-        insideOwner = insideOwner || c->className() == "OwnerUI";
-    QVERIFY(insideOwner);
-    page->Close();
   }
 
   void missingLayoutGivesAnEmptyWindow() {

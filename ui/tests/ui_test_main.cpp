@@ -79,6 +79,15 @@ void Click(QWidget* window, const QString& control) {
   QTest::mouseClick(target, Qt::LeftButton);
 }
 
+std::string OpenedAddresses() {
+  QStringList lines =
+      QString::fromStdString(ReadFile(Root() + "/opened.txt")).split('\n', Qt::SkipEmptyParts);
+  lines.sort();
+  return lines.join('\n').toStdString();
+}
+
+void ForgetOpenedAddresses() { fs::remove(Root() + "/opened.txt"); }
+
 void WhenShown(const QString& windowName, const std::function<void(QWidget*)>& action) {
   auto* timer = new QTimer;
   timer->setInterval(2);
@@ -96,6 +105,11 @@ void WhenShown(const QString& windowName, const std::function<void(QWidget*)>& a
 
 int main(int argc, char** argv) {
   ::setenv("XDG_CONFIG_HOME", uitest::Root().c_str(), 1);  // %windir% is <root>/kry
+  // No test opens a real browser: the opener only notes the address.
+  const std::string opener = uitest::Root() + "/opener";
+  std::ofstream(opener) << "#!/bin/sh\necho \"$1\" >> '" << uitest::Root() << "/opened.txt'\n";
+  std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+  ::setenv("ORB_OPEN_COMMAND", opener.c_str(), 1);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   app.setQuitOnLastWindowClosed(false);
