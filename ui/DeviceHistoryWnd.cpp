@@ -37,12 +37,8 @@ void DeviceHistoryWnd::ShowNotice(const std::string& text) {
 void DeviceHistoryWnd::ShowFor(const std::string& serial) {
   if (!list_) return;
   list_->RemoveAll();
-  if (title_) {
-    std::string title = core::Text(core::TextId::kHistoryTitle);
-    const auto at = title.find("%s");
-    if (at != std::string::npos) title.replace(at, 2, serial.empty() ? "-" : serial);
-    title_->SetText(Q(title));
-  }
+  if (title_)
+    title_->SetText(Q(core::TextWith(core::TextId::kHistoryTitle, serial.empty() ? "-" : serial)));
   if (serial.empty()) return ShowNotice(core::Text(core::TextId::kNoAdapterRead));
   const auto records = store_.List(serial);
   if (!records) return ShowNotice(core::Text(core::TextId::kHistoryUnreadable));
