@@ -357,30 +357,21 @@ TEST_F(AppProcedureTest, TheDescriptionComesFromWebAddressesOnly) {
 TEST(AppPresentation, ButtonsAndStateWordsFollowTheInstalledStateAndTheTarget) {
   TempFolder dir;
   const std::string target = dir.Put("run.sh", "");
+  using core::TextId;
+  const apps::AppButtons runMissing{false, false, true, false}, noTarget{false, true, true, false};
   const struct {
     bool installed;
     const char* version;
     std::string target;
     apps::AppButtons buttons;
-    std::string word;
+    TextId word;
     const char* badge;
   } cases[] = {
-      {false, "1.0", target, kInstallOnly, core::Text(core::TextId::kInstall),
-       "app_uninstalled.png"},
-      {true, "1.0", target, kInstalledCurrent, core::Text(core::TextId::kRun), "app_installed.png"},
-      {true,
-       "1.0",
-       dir / "missing",
-       {false, false, true, false},
-       core::Text(core::TextId::kRun),
-       "app_installed.png"},
-      {true, "0.9", target, kUpdatable, core::Text(core::TextId::kUpdate), "app_update.png"},
-      {true,
-       "0.9",
-       "",
-       {false, true, true, false},
-       core::Text(core::TextId::kUpdate),
-       "app_update.png"},
+      {false, "1.0", target, kInstallOnly, TextId::kInstall, "app_uninstalled.png"},
+      {true, "1.0", target, kInstalledCurrent, TextId::kRun, "app_installed.png"},
+      {true, "1.0", dir / "missing", runMissing, TextId::kRun, "app_installed.png"},
+      {true, "0.9", target, kUpdatable, TextId::kUpdate, "app_update.png"},
+      {true, "0.9", "", noTarget, TextId::kUpdate, "app_update.png"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.version) + " " + c.target);
@@ -390,7 +381,7 @@ TEST(AppPresentation, ButtonsAndStateWordsFollowTheInstalledStateAndTheTarget) {
     app.appInfo.Version = c.version;
     app.appInfo.Target = c.target;
     EXPECT_EQ(apps::ButtonsFor(app), c.buttons);
-    EXPECT_EQ(apps::StatusLabel(app), core::Text(core::TextId::kPlease) + c.word);
+    EXPECT_EQ(apps::StatusLabel(app), core::Text(TextId::kPlease) + core::Text(c.word));
     EXPECT_STREQ(apps::BadgeFile(app), c.badge);
   }
 }

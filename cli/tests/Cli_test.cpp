@@ -28,13 +28,10 @@ TEST(Cli, ConfigShowsTheValuesAsUsed) {
   const CliRun run = Cli(root, "config");
   ASSERT_EQ(run.code, 0);
   const auto j = json::parse(run.out);
-  EXPECT_EQ(j["OEMFlag"], true);
-  EXPECT_EQ(j["UpdateURL"], "http://127.0.0.1/update.ini");
-  EXPECT_EQ(j["language"], 0);
-  EXPECT_EQ(j["killList"], json::array({"Old.exe"}));
-  EXPECT_EQ(j["root"], root.path());
-  EXPECT_EQ(j["comm"]["current"]["Datarate"], 100);
-  EXPECT_EQ(j["sdk"]["Name"], "ZADEZO");
+  EXPECT_EQ(json({j["OEMFlag"], j["UpdateURL"], j["language"], j["killList"], j["root"],
+                  j["comm"]["current"]["Datarate"], j["sdk"]["Name"]}),
+            json({true, "http://127.0.0.1/update.ini", 0, json::array({"Old.exe"}), root.path(),
+                  100, "ZADEZO"}));
   EXPECT_FALSE(platform::FileExists(root / "Kavora.log"));  // the program's log is left alone
 }
 
@@ -59,8 +56,8 @@ TEST(Cli, BadConfigurationsAndTexts) {
   root.Put("Language/EN.xml", "<l><item id=\"28\" text=\"bad\xfe\"/></l>");
   const CliRun run = Cli(root, "config");
   ASSERT_EQ(run.code, 0);
-  EXPECT_EQ(json::parse(run.out)["OEMString"], "O\xef\xbf\xbd");
-  EXPECT_EQ(json::parse(run.out)["UpdateURL"], "");
+  EXPECT_EQ(json({json::parse(run.out)["OEMString"], json::parse(run.out)["UpdateURL"]}),
+            json({"O\xef\xbf\xbd", ""}));
   const CliRun texts = Cli(root, "texts");
   ASSERT_EQ(texts.code, 0);
   EXPECT_EQ(json::parse(texts.out)["28"], "bad\xef\xbf\xbd");
@@ -102,10 +99,8 @@ TEST(CliDevice, ReportsTheAdapterOrWhyNot) {
   CliRun run = Cli(root, "device");
   ASSERT_EQ(run.code, 0) << run.out;
   auto j = json::parse(run.out);
-  EXPECT_EQ(j["connected"], true);
-  EXPECT_EQ(j["serial"], "K9ABC00258");
-  EXPECT_EQ(j["firmwareVersion"], "1.2.3.4");
-  EXPECT_EQ(j["module"]["ssid"], "KRY-DoIP-0258");
+  EXPECT_EQ(json({j["connected"], j["serial"], j["firmwareVersion"], j["module"]["ssid"]}),
+            json({true, "K9ABC00258", "1.2.3.4", "KRY-DoIP-0258"}));
   EXPECT_EQ(j["interface"], json({{"type", 3}, {"port", 6800}, {"address", sim.address()}}));
 
   const struct {
@@ -117,9 +112,8 @@ TEST(CliDevice, ReportsTheAdapterOrWhyNot) {
     run = Cli(root, "device");
     EXPECT_EQ(run.code, 1);
     j = json::parse(run.out);
-    EXPECT_EQ(j["connected"], false);
-    EXPECT_EQ(j["inUse"], c.inUse);
-    EXPECT_EQ(j["openResult"] == 127, c.inUse);
+    EXPECT_EQ(json({j["connected"], j["inUse"], j["openResult"] == 127}),
+              json({false, c.inUse, c.inUse}));
     EXPECT_NE(j["openResult"], 0);
     EXPECT_TRUE(j["hardwareName"].is_null());
   }

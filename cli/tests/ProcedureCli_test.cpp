@@ -137,6 +137,7 @@ TEST_F(ProcedureCli, FirmwareOnlineWithANewerProgramNeverStartsTheUpdater) {
 // Updates that must not start: a low voltage unanswered (no terminal), Farlink remote mode,
 // nothing chosen, bad usage.
 TEST_F(ProcedureCli, FirmwareRefusals) {
+  const std::string low = root.Put("low.ini", "[Adapter]\nVoltage=8999\n");
   const struct {
     std::vector<std::string> sim;
     const char* kryType;  // replaces the LAN type in KRY.ini when given
@@ -144,16 +145,8 @@ TEST_F(ProcedureCli, FirmwareRefusals) {
     int code;
     const char* shown;
   } cases[] = {
-      {{"--profile", root.Put("low.ini", "[Adapter]\nVoltage=8999\n")},
-       nullptr,
-       "firmware",
-       1,
-       "[LRESETWNDTIP] The OBD voltage is too low"},
-      {{},
-       "Type=8",
-       "firmware --yes",
-       1,
-       "[LUWNDTIP] Upgrade firmware is not allowed in Farlink remote mode!"},
+      {{"--profile", low}, nullptr, "firmware", 1, "[LRESETWNDTIP] The OBD voltage is too low"},
+      {{}, "Type=8", "firmware --yes", 1, "[LUWNDTIP] Upgrade firmware is not allowed in Farlink"},
       {{}, nullptr, "firmware --no-vci --no-doip", 1, "nothing to update"},
       {{}, nullptr, "firmware --sideways", 2, ""},
   };
