@@ -105,38 +105,25 @@ TEST_F(CommSettingsPageTest, SelectTypeShowsThePerTypeDefaults) {
 
 // What a save writes, by the position chosen (-1: none), the typed fields and the answers.
 TEST_F(CommSettingsPageTest, SaveWritesTheChosenTypeWithItsStoredFields) {
+  const auto saved = Outcome::Saved;
   const struct {
     const char* storedType;
     int position;
     const char *port, *address;
     int logLevelPosition;
-    std::initializer_list<bool> answers;
+    const char* answers;  // y: OK, n: Cancel
     Outcome outcome;
     // [COMM] Type, Port, Datarate, Timeout, IPAddr and Name as written, then [KRY] LogLevel
     const char* written;
   } cases[] = {
-      {"4", 3, "7", "", 3, {true, false}, Outcome::Saved, "2 7 57600 1200 10.0.0.9 Bluetooth 0x03"},
-      {"4",
-       5,
-       "5000",
-       "192.168.1.20",
-       5,
-       {true, false},
-       Outcome::Saved,
-       "4 5000 100M 1400 192.168.1.20 LAN 0xff"},
-      {"4", 1, "99", "", 0, {true, true}, Outcome::EndProgram, "0 0 921600 1000 10.0.0.9 USB 0x00"},
-      {"4", 2, "12a", "", 4, {true, false}, Outcome::Saved, "1 12 115200 1100 10.0.0.9 COM 0x04"},
-      {"4",
-       2,
-       "99999999999",
-       "",
-       4,
-       {true, false},
-       Outcome::Saved,
-       "1 2147483647 115200 1100 10.0.0.9 COM 0x04"},
-      {"4", 2, "abc", "", 4, {false}, Outcome::Cancelled, ""},
+      {"4", 3, "7", "", 3, "yn", saved, "2 7 57600 1200 10.0.0.9 Bluetooth 0x03"},
+      {"4", 5, "5000", "192.168.1.20", 5, "yn", saved, "4 5000 100M 1400 192.168.1.20 LAN 0xff"},
+      {"4", 1, "99", "", 0, "yy", Outcome::EndProgram, "0 0 921600 1000 10.0.0.9 USB 0x00"},
+      {"4", 2, "12a", "", 4, "yn", saved, "1 12 115200 1100 10.0.0.9 COM 0x04"},
+      {"4", 2, "99999999999", "", 4, "yn", saved, "1 2147483647 115200 1100 10.0.0.9 COM 0x04"},
+      {"4", 2, "abc", "", 4, "n", Outcome::Cancelled, ""},
       // The list shows nothing for type 7: the stored type and its fields stay.
-      {"7", -1, "", "", 1, {true, false}, Outcome::Saved, "7 6000 100M 3000 10.0.0.9 USB 0x01"},
+      {"7", -1, "", "", 1, "yn", saved, "7 6000 100M 3000 10.0.0.9 USB 0x01"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.written);
@@ -149,7 +136,7 @@ TEST_F(CommSettingsPageTest, SaveWritesTheChosenTypeWithItsStoredFields) {
     if (*c.address) state.addressText = c.address;
     state.logLevelPosition = c.logLevelPosition;
     testing_support::ScriptedInteraction ui;
-    ui.Answer(c.answers);
+    for (const char* a = c.answers; *a; ++a) ui.Answer({*a == 'y'});
     EXPECT_EQ(page.Save(state, ui), c.outcome);
     std::vector<std::string> tips = {"Confirm device config !"};
     if (c.position < 0) tips.push_back("Unsupported communication interface!");
