@@ -63,9 +63,11 @@ class FirmwareJobTest : public ::testing::Test {
     if (sim->ok()) sim->WriteKryIni(root / "kry/KRY.ini");
     return sim;
   }
-  std::unique_ptr<firmware::FirmwareUpdateJob> Job(device::ZKRYDevice& dev) {
+  std::unique_ptr<firmware::FirmwareUpdateJob> Job(device::ZKRYDevice& dev,
+                                                   firmware::ZKRYFirmwareManager* links = nullptr) {
+    firmware::ZKRYFirmwareManager& offered = links ? *links : catalogue;
     firmware::FirmwareJobSetup setup{
-        dev, catalogue, core::ZConfig::Instance(), {root / "Download", false}, ui, 0x0301, 0x0401};
+        dev, offered, core::ZConfig::Instance(), {root / "Download", false}, ui, 0x0301, 0x0401};
     auto job = std::make_unique<firmware::FirmwareUpdateJob>(setup);
     job->SetObserver([this, j = job.get()] {
       const auto s = j->state();
@@ -296,12 +298,10 @@ TEST_F(FirmwareJobTest, OnlyWebAddressesOfTheCatalogueAreOpened) {
     firmware::ZKRYFirmwareManager links;
     ASSERT_TRUE(links.Load(fws));
     device::ZKRYDevice dev;
-    firmware::FirmwareJobSetup setup{
-        dev, links, core::ZConfig::Instance(), {root / "Download", false}, ui, 0x0301, 0x0401};
-    firmware::FirmwareUpdateJob job(setup);
-    job.Start();
-    EXPECT_EQ(job.OpenVciLog(), c.opened) << c.url;
-    EXPECT_TRUE(job.RequestClose());
+    auto job = Job(dev, &links);
+    job->Start();
+    EXPECT_EQ(job->OpenVciLog(), c.opened) << c.url;
+    EXPECT_TRUE(job->RequestClose());
   }
 }
 
