@@ -50,10 +50,7 @@ class ProcedureCli : public ::testing::Test {
   // The newest record of the history: "pid what subject before>after ok|failed: reason".
   std::string LastRecord() {
     const json r = json::parse(Cli("history --serial K9ABC00258 --limit 1").out).at(0);
-    return std::to_string(r["pid"].get<int>()) + " " + r["what"].get<std::string>() + " " +
-           r["subject"].get<std::string>() + " " + r["versionBefore"].get<std::string>() + ">" +
-           r["versionAfter"].get<std::string>() + " " +
-           (r["ok"].get<bool>() ? "ok: " : "failed: ") + r["reason"].get<std::string>();
+    return std::to_string(r["pid"].get<int>()) + " " + clitest::RecordLine(r);
   }
   // The module's commands time out after a second, scaled: on a loaded machine 10 ms is
   // too short for the simulator to answer, so the runs that meet the module take longer.
