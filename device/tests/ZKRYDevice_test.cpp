@@ -101,8 +101,7 @@ TEST_F(ScriptedDeviceTest, InUseHoldsUntilASuccessfulOpenOrClose) {
     for (const Step& s : steps) {
       g_openResults = {s.openResult};
       EXPECT_EQ(dev.Open(), s.openResult);
-      EXPECT_EQ(dev.connected(), s.connected) << "after " << s.openResult;
-      EXPECT_EQ(dev.inUse(), s.inUse) << "after " << s.openResult;
+      EXPECT_EQ(std::make_pair(dev.connected(), dev.inUse()), std::make_pair(s.connected, s.inUse));
     }
   }
 }
