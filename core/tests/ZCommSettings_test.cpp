@@ -72,18 +72,6 @@ TEST_F(ZCommSettingsTest, WritesTheCurrentRecordInItsFormats) {
   }
 }
 
-TEST(CommTypes, PortAndNetworkTypes) {
-  const struct {
-    int type;
-    bool port, network;
-  } cases[] = {{-1, false, false}, {0, true, false},  {2, true, false},   {3, false, true},
-               {8, false, true},   {9, false, false}, {255, false, false}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(core::IsPortCommType(c.type), c.port) << c.type;
-    EXPECT_EQ(core::IsNetworkCommType(c.type), c.network) << c.type;
-  }
-}
-
 TEST_F(ZCommSettingsTest, SetCurrentAddressWritesOnlyChanges) {
   platform::WriteFile(sdkIni(), "[COMM]\nType=3\nPort=6000\nIPAddr=127.0.0.23\n");
   core::ZCommSettings s;
