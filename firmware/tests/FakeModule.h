@@ -33,23 +33,19 @@ class FakeAdapter : public firmware::DoIPDevice {
     connected = openResult == 0;
     return openResult;
   }
-  void Close() override {
-    ++closes;
-    connected = false;
-  }
+  void Close() override { connected = false; }
   bool ReadHWInfo() override {
     address = addressAfterReboot;
     return true;
   }
   std::string ModuleAddress() const override { return address; }
-  std::string ModuleVersion() const override { return version; }
+  std::string ModuleVersion() const override { return "22.03.5"; }
 
   bool connected = false;
   int openResult = 0;
-  int opens = 0, closes = 0;
+  int opens = 0;
   std::string address = "127.0.0.1";
   std::string addressAfterReboot = "127.0.0.1";
-  std::string version = "22.03.5";
 };
 
 class FakeModule : public firmware::ZWSFirmwareUpdate {
@@ -78,12 +74,10 @@ class FakeModule : public firmware::ZWSFirmwareUpdate {
   int rebootAttempts = 3;         // failed connects after the upgrade started
   std::string upgradeReply;       // printed by ubus instead of starting the upgrade
   std::int64_t mountReplyMs = 0;  // how long each mount check's reply takes
-  std::string expectedAddress = "127.0.0.1";
   std::string addressAfterReboot = "127.0.0.1";
 
   // What happened, in order.
   std::vector<std::string> log;
-  int connects = 0;
   bool rebooted = false;
   std::map<std::string, std::string> files;
 

@@ -33,14 +33,13 @@ TEST(FirmwareCatalogue, ReadsEveryItemInFileOrder) {
   firmware::ZKRYFirmwareManager catalogue;
   ASSERT_TRUE(catalogue.Load(path));
   ASSERT_EQ(catalogue.entries().size(), 2u);
-  const auto& a = catalogue.entries()[0];
-  EXPECT_EQ(a.ID, 7);
-  EXPECT_EQ(a.PIDs, (std::vector<std::uint32_t>{4097, 4098}));
-  EXPECT_EQ(a.NAME, "VCI firmware with a name far to") << "31 characters";
-  EXPECT_EQ(a.UPDATELOGURL, a.URL) << "no change log address: the image's own";
-  const auto& b = catalogue.entries()[1];
-  EXPECT_EQ(b.NAME, "Système");
-  EXPECT_EQ(b.UPDATELOGURL, "http://127.0.0.42/log.txt");
+  const auto& e = catalogue.entries();
+  EXPECT_EQ(e[0].PIDs, (std::vector<std::uint32_t>{4097, 4098}));
+  // Names are cut to 31 characters; without a change log address the image's own serves.
+  EXPECT_EQ(std::to_string(e[0].ID) + " " + e[0].NAME + " " + e[0].UPDATELOGURL + " " + e[1].NAME +
+                " " + e[1].UPDATELOGURL,
+            "7 VCI firmware with a name far to http://127.0.0.42/a.bin Système "
+            "http://127.0.0.42/log.txt");
 }
 
 TEST(FirmwareCatalogue, UnreadableFilesFailAndAnEmptyOneLoads) {

@@ -59,12 +59,15 @@ class FirmwareJobTest : public ::testing::Test {
   // A simulator with `arguments`, the SDK settings pointing at it.
   std::unique_ptr<VciSim> Sim(std::vector<std::string> arguments) {
     auto sim = std::make_unique<VciSim>(std::move(arguments));
+    EXPECT_TRUE(sim->ok()) << sim->output();
     if (sim->ok()) sim->WriteKryIni(root / "kry/KRY.ini");
     return sim;
   }
-  std::unique_ptr<firmware::FirmwareUpdateJob> Job(device::ZKRYDevice& dev) {
+  std::unique_ptr<firmware::FirmwareUpdateJob> Job(device::ZKRYDevice& dev,
+                                                   firmware::ZKRYFirmwareManager* links = nullptr) {
+    firmware::ZKRYFirmwareManager& offered = links ? *links : catalogue;
     firmware::FirmwareJobSetup setup{
-        dev, catalogue, core::ZConfig::Instance(), {root / "Download", false}, ui, 0x0301, 0x0401};
+        dev, offered, core::ZConfig::Instance(), {root / "Download", false}, ui, 0x0301, 0x0401};
     auto job = std::make_unique<firmware::FirmwareUpdateJob>(setup);
     job->SetObserver([this, j = job.get()] {
       const auto s = j->state();
@@ -113,7 +116,6 @@ class FirmwareJobTest : public ::testing::Test {
 
 TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
   auto sim = Sim({"--module", "--firmware-write-ms", "20000", "--upgrade-ms", "20000"});
-  ASSERT_TRUE(sim->ok()) << sim->output();
   device::ZKRYDevice dev;
   auto job = Job(dev);
   job->Start();
@@ -125,7 +127,7 @@ TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
   EXPECT_TRUE(s.vci.ticked && s.system.ticked);
 
   ASSERT_TRUE(job->RequestUpdate());
-  EXPECT_FALSE(job->RequestClose()) << "closing is refused while busy";
+  EXPECT_FALSE(job->RequestClose());  // refused while busy
   job->WaitIdle();
   s = job->state();
   EXPECT_TRUE(s.lastRun.ok()) << s.status;
@@ -144,7 +146,6 @@ TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
 // The voltage rule itself is the device's; here: a cancelled question ends the run closed.
 TEST_F(FirmwareJobTest, LowVoltageQuestionCancelled) {
   auto sim = Sim({"--profile", Profile("[Adapter]\nVoltage=8999\n")});
-  ASSERT_TRUE(sim->ok()) << sim->output();
   ui.Answer({false});
   const auto run = Update().lastRun;
   EXPECT_EQ(run.stage, firmware::FirmwareStage::LowVoltage);
@@ -156,7 +157,6 @@ TEST_F(FirmwareJobTest, LowVoltageQuestionCancelled) {
 // left in its boot loader, is offered the update again from the kept image.
 TEST_F(FirmwareJobTest, AFailedVciWriteStopsBeforeTheModuleAndIsOfferedAgain) {
   auto sim = Sim({"--module", "--fw-fail-halfway"});
-  ASSERT_TRUE(sim->ok()) << sim->output();
   const auto s = Update();
   EXPECT_EQ(s.lastRun.stage, firmware::FirmwareStage::WriteVci);
   EXPECT_EQ(s.status, "Updating VCI firmware ... Failed");
@@ -173,7 +173,6 @@ TEST_F(FirmwareJobTest, AFailedVciWriteStopsBeforeTheModuleAndIsOfferedAgain) {
 // A module that takes longer than the reboot wait is still found once it is back.
 TEST_F(FirmwareJobTest, OnlyTheModuleRowTicked) {
   auto sim = Sim({"--module", "--upgrade-ms", "150000"});
-  ASSERT_TRUE(sim->ok()) << sim->output();
   const auto s = Update(true);
   EXPECT_TRUE(s.lastRun.ok()) << s.status << "\n" << sim->output();
   EXPECT_EQ(s.vci.currentVersion, "1.2.3.4") << "the VCI was left alone";
@@ -222,7 +221,6 @@ TEST_F(FirmwareJobTest, ModuleFaultsEndTheRunWithTheirMessage) {
     SCOPED_TRACE(c.fault);
     ui.Clear();
     auto sim = Sim({"--module", "--upgrade-ms", "20000", c.fault});
-    ASSERT_TRUE(sim->ok()) << sim->output();
     const auto s = Update(true);
     EXPECT_EQ(s.lastRun.stage, c.stage);
     EXPECT_EQ(s.status, c.stage == Stage::ModuleCheck ? "Checking DoIP system status ... Failed"
@@ -238,7 +236,6 @@ TEST_F(FirmwareJobTest, ModuleFaultsEndTheRunWithTheirMessage) {
 
 TEST_F(FirmwareJobTest, NothingToOfferAndNothingTicked) {
   auto sim = Sim({"--profile", Profile("[Adapter]\nPID=0x0999\n")});
-  ASSERT_TRUE(sim->ok()) << sim->output();
   device::ZKRYDevice dev;
   auto job = Job(dev);
   job->Start();
@@ -252,7 +249,6 @@ TEST_F(FirmwareJobTest, AMissingOrForeignKeptImageIsNeverWritten) {
   for (bool missing : {true, false}) {
     SCOPED_TRACE(missing);
     auto sim = Sim({});
-    ASSERT_TRUE(sim->ok()) << sim->output();
     const std::string image = root / "Download/KRY.bin";
     if (missing)
       std::remove(image.c_str());
@@ -265,7 +261,6 @@ TEST_F(FirmwareJobTest, AMissingOrForeignKeptImageIsNeverWritten) {
 
 TEST_F(FirmwareJobTest, OpeningOfflineWarnsUnlessConfiguredOffline) {
   auto sim = Sim({});
-  ASSERT_TRUE(sim->ok()) << sim->output();
   core::ZCommSettings comm(root / "kry/KRY.ini");
   ASSERT_TRUE(comm.Load());
   core::ZConfig& config = core::ZConfig::Instance();
@@ -279,9 +274,7 @@ TEST_F(FirmwareJobTest, OpeningOfflineWarnsUnlessConfiguredOffline) {
     EXPECT_TRUE(firmware::MayOpenFirmwareWindow(ui, dev, comm, config, c.online));
     EXPECT_EQ(ui.Texts("message"),
               c.warned ? Strings{"Offline! Download new Firmware failed!"} : Strings{});
-    if (c.warned) {
-      EXPECT_EQ(ui.shown()[0].caption, "Warning");
-    }
+    EXPECT_EQ(ui.shown().empty() ? "" : ui.shown()[0].caption, c.warned ? "Warning" : "");
     EXPECT_FALSE(dev.connected());
   }
   config.OfflineMode = false;
@@ -289,7 +282,6 @@ TEST_F(FirmwareJobTest, OpeningOfflineWarnsUnlessConfiguredOffline) {
 
 TEST_F(FirmwareJobTest, OnlyWebAddressesOfTheCatalogueAreOpened) {
   auto sim = Sim({});
-  ASSERT_TRUE(sim->ok()) << sim->output();
   EnvGuard opener("ORB_OPEN_COMMAND", "/bin/true");
   const struct {
     const char* url;
@@ -306,12 +298,10 @@ TEST_F(FirmwareJobTest, OnlyWebAddressesOfTheCatalogueAreOpened) {
     firmware::ZKRYFirmwareManager links;
     ASSERT_TRUE(links.Load(fws));
     device::ZKRYDevice dev;
-    firmware::FirmwareJobSetup setup{
-        dev, links, core::ZConfig::Instance(), {root / "Download", false}, ui, 0x0301, 0x0401};
-    firmware::FirmwareUpdateJob job(setup);
-    job.Start();
-    EXPECT_EQ(job.OpenVciLog(), c.opened) << c.url;
-    EXPECT_TRUE(job.RequestClose());
+    auto job = Job(dev, &links);
+    job->Start();
+    EXPECT_EQ(job->OpenVciLog(), c.opened) << c.url;
+    EXPECT_TRUE(job->RequestClose());
   }
 }
 
@@ -340,7 +330,6 @@ TEST_F(FirmwareJobTest, ResetWithAndWithoutModuleRefusedOrCancelled) {
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.simArgs) + (c.cancel ? " cancelled" : ""));
     auto sim = Sim(c.simArgs);
-    ASSERT_TRUE(sim->ok()) << sim->output();
     device::ZKRYDevice dev;
     ui.Clear();
     if (c.cancel) ui.Answer({false});

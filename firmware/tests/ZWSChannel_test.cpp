@@ -76,32 +76,29 @@ TEST_F(Channel, RunCommandCollectsOutputAfterWhatIsHeld) {
     const char* name;
     std::vector<std::string> replies;
     std::uint32_t lengthBefore;
-    std::size_t capacity;
     std::string output;
   } cases[] = {
-      {"no output", {}, 5, 2048, "start"},
-      {"two frames in one time-out", {"abc", "def\n"}, 0, 2048, "abcdef\n"},
-      {"after what an earlier command left", {"d41d  /bin/x\n"}, 5, 2048, "startd41d  /bin/x\n"},
+      {"no output", {}, 5, "start"},
+      {"two frames in one time-out", {"abc", "def\n"}, 0, "abcdef\n"},
+      {"after what an earlier command left", {"d41d  /bin/x\n"}, 5, "startd41d  /bin/x\n"},
       {"longer than the buffer is cut",
        {std::string(1500, 'x'), std::string(1500, 'y')},
        0,
-       2048,
        std::string(1500, 'x') + std::string(548, 'y')},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     std::vector<ClientFrame> got;
     ScriptedServer server = AnsweringModule(c.replies, &got);
     ZWSFirmwareUpdate ws(ui);
-    ASSERT_TRUE(ws.Connect("127.0.0.1", server.port())) << c.name;
-    std::vector<char> output(c.capacity, '\0');
-    std::memcpy(output.data(), "start", 5);
+    ASSERT_TRUE(ws.Connect("127.0.0.1", server.port()));
+    char output[2048] = "start";
     std::uint32_t length = c.lengthBefore;
-    EXPECT_TRUE(ws.RunCommand("chmod 777 /tmp/x", 1000, output.data(), c.capacity, &length))
-        << c.name;
-    EXPECT_EQ(std::string(output.data(), length), c.output) << c.name;
+    EXPECT_TRUE(ws.RunCommand("chmod 777 /tmp/x", 1000, output, sizeof output, &length));
+    EXPECT_EQ(std::string(output, length), c.output);
     ws.CloseChannel();
     server.Finish();
-    ASSERT_GE(got.size(), 1u) << c.name;
+    ASSERT_GE(got.size(), 1u);
     EXPECT_EQ(got[0].opcode, firmware::kWsText);
     EXPECT_TRUE(got[0].masked);
     EXPECT_EQ(got[0].payload, R"({ "cmd":"exec-cmd", "idx":"0", "command":"chmod 777 /tmp/x"})");
@@ -113,12 +110,9 @@ TEST_F(Channel, PutFileAnnouncesTheSizeAndSendsPieces) {
   struct Case {
     std::size_t size;
     std::vector<std::size_t> pieces;
-  } cases[] = {
-      {0, {}},
-      {16384, {16384}},
-      {40000, {16384, 16384, 7232}},
-  };
+  } cases[] = {{0, {}}, {16384, {16384}}, {40000, {16384, 16384, 7232}}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
     std::string content;
     for (std::size_t i = 0; i < c.size; ++i) content.push_back(static_cast<char>(i * 7));
     platform::WriteFile(temp / "file.bin", content);
@@ -126,10 +120,10 @@ TEST_F(Channel, PutFileAnnouncesTheSizeAndSendsPieces) {
     ScriptedServer server = AnsweringModule({"ok"}, &got);
     ZWSFirmwareUpdate ws(ui);
     ASSERT_TRUE(ws.Connect("127.0.0.1", server.port()));
-    EXPECT_TRUE(ws.PutFile(temp / "file.bin", "/tmp/firmware.bin")) << c.size;
+    EXPECT_TRUE(ws.PutFile(temp / "file.bin", "/tmp/firmware.bin"));
     ws.CloseChannel();
     server.Finish();
-    ASSERT_EQ(got.size(), c.pieces.size() + 2) << c.size;  // the message, pieces, Close
+    ASSERT_EQ(got.size(), c.pieces.size() + 2);  // the message, pieces, Close
     EXPECT_EQ(got[0].payload, "{ \"cmd\":\"put-file\", \"idx\":\"0\", \"size\":\"" +
                                   std::to_string(c.size) + "\",\"file\":\"/tmp/firmware.bin\"}");
     std::string received;

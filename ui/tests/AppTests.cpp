@@ -103,7 +103,11 @@ class AppTests : public QObject {
     server_.Put("apps/7/install.exe", std::string(1 << 20, 'i'));
     server_.server().SetFault("/apps/7/install.exe", {sim::FaultKind::Slow, "", 5});
     Load(0);
-    QPointer<ui::APPWnd> window = Open();
+    QPointer<ui::APPWnd> window =
+        new ui::APPWnd(*catalogue_->objects()[0], gui_, {false, false}, service_.get());
+    window->Create(nullptr, "APPWND", false);
+    window->show();
+    QApplication::processEvents();
     uitest::Click(window, "btnInstall");
     QTRY_VERIFY(window->FindControl("btnInstall")->text().endsWith('%'));
     QTest::keyClick(window, Qt::Key_Escape);
@@ -127,13 +131,6 @@ class AppTests : public QObject {
         "</APP></APPS>";
     QVERIFY(catalogue_->LoadFromFile(dir_->Put("APPS.xml", xml)));
   }
-  ui::APPWnd* Open() {
-    auto* window = new ui::APPWnd(*catalogue_->objects()[0], gui_, {false, false}, service_.get());
-    window->Create(nullptr, "APPWND", false);
-    window->show();
-    QApplication::processEvents();
-    return window;
-  }
   QString Runs() { return Q(platform::ReadFile(*dir_ / "Apps/7/runs.log").value_or("")); }
   static QStringList Badges(const ui::KRYAPPManagerWnd& page) {
     QStringList out;
@@ -150,9 +147,6 @@ class AppTests : public QObject {
 
 }  // namespace
 
-int RunAppTests(int argc, char** argv) {
-  AppTests tests;
-  return QTest::qExec(&tests, argc, argv);
-}
+UITEST_RUNNER(AppTests)
 
 #include "AppTests.moc"

@@ -205,9 +205,6 @@ QStringList ContrastFailures(QWidget* window, const QString& where) {
 
 }  // namespace uitest
 
-int RunContrastTests(int argc, char** argv) {
-  ContrastTests tests;
-  return QTest::qExec(&tests, argc, argv);
-}
+UITEST_RUNNER(ContrastTests)
 
 #include "ContrastTests.moc"

@@ -35,9 +35,7 @@ class DeviceInfoPageTests : public QObject {
         "LANGUAGE=1\nOfflineMode=1\nCaptureLogProgram=CaptureLog.exe\n"
         "OBDVoltageProgram=NoSuchTool.exe");
     script_ = std::make_unique<testing_support::ScriptedInteraction>();
-    frame_ = new ui::MainFrameWnd(*script_);
-    frame_->Create(nullptr, "OrbManager", false);
-    frame_->show();
+    frame_ = uitest::ShowNew<ui::MainFrameWnd>("OrbManager", *script_);
     QVERIFY(frame_->initialised());
     info_ = frame_->devicePage()->infoPage();
   }
@@ -128,9 +126,6 @@ class DeviceInfoPageTests : public QObject {
 
 }  // namespace
 
-int RunDeviceInfoPageTests(int argc, char** argv) {
-  DeviceInfoPageTests tests;
-  return QTest::qExec(&tests, argc, argv);
-}
+UITEST_RUNNER(DeviceInfoPageTests)
 
 #include "DeviceInfoPageTests.moc"

@@ -75,12 +75,12 @@ class FirmwareWindowTests : public QObject {
     QTest::addColumn<bool>("oemFlag");
     QTest::addColumn<bool>("vciTicked");
     QTest::addColumn<QString>("shownCurrent");
-    QTest::newRow("newer VCI firmware") << "2.0.0.0"
-                                        << "" << false << true << "1.2.3.4";
-    QTest::newRow("VCI current, OEM") << "1.2.3.4"
-                                      << "X-" << true << false << "X-1.2.3.4";
-    QTest::newRow("one-character OEM text") << "1.2.3.4"
-                                            << "X" << false << false << "1.2.3.4";
+    QTest::newRow("newer VCI firmware")
+        << QString("2.0.0.0") << QString() << false << true << QString("1.2.3.4");
+    QTest::newRow("VCI current, OEM")
+        << QString("1.2.3.4") << QString("X-") << true << false << QString("X-1.2.3.4");
+    QTest::newRow("one-character OEM text")
+        << QString("1.2.3.4") << QString("X") << false << false << QString("1.2.3.4");
   }
   void rowsTicksAndLinks() {
     QFETCH(QString, catalogueVersion);
@@ -185,10 +185,7 @@ class FirmwareWindowTests : public QObject {
             0x0301, 0x0401};
   }
   ui::HWControlWnd* Open(device::ZKRYDevice& dev) {
-    auto* window = new ui::HWControlWnd(Setup(dev));
-    window->Create(nullptr, "FWUPWND", false);
-    window->show();
-    return window;
+    return uitest::ShowNew<ui::HWControlWnd>("FWUPWND", Setup(dev));
   }
   // Read time-outs at a fifth (enough for a loaded machine), pauses at a fiftieth like the
   // simulator's.
@@ -201,9 +198,6 @@ class FirmwareWindowTests : public QObject {
 
 }  // namespace
 
-int RunFirmwareWindowTests(int argc, char** argv) {
-  FirmwareWindowTests tests;
-  return QTest::qExec(&tests, argc, argv);
-}
+UITEST_RUNNER(FirmwareWindowTests)
 
 #include "FirmwareWindowTests.moc"

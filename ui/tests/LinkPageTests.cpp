@@ -58,7 +58,7 @@ class LinkPageTests : public QObject {
   // so two rows of one number open the first; addresses that are not web pages are not
   // handed on.
   void spsOpensTheChosenLink() {
-    ui::SPSWnd* page = Page(&Links());
+    auto* page = uitest::ShowNew<ui::SPSWnd>("SPSWND", &Links());
     auto* list = page->Find<ui::List>("lstSPS");
     QStringList rows;
     for (int i = 0; i < list->GetCount(); ++i)
@@ -90,7 +90,7 @@ class LinkPageTests : public QObject {
   }
 
   void spsWithoutCatalogue() {
-    ui::SPSWnd* page = Page(nullptr);
+    auto* page = uitest::ShowNew<ui::SPSWnd>("SPSWND", nullptr);
     QCOMPARE(page->Find<ui::List>("lstSPS")->GetCount(), 0);
     QVERIFY(!page->OpenRow(0));
     delete page;
@@ -99,9 +99,7 @@ class LinkPageTests : public QObject {
   // The sale page loads its address once, silently: the script's alert, confirm and prompt
   // return at once and no dialog box appears.
   void salePageLoadsSilently() {
-    auto* page = new ui::SaleWnd;
-    page->Create(nullptr, "SALEWND", false);
-    page->show();
+    auto* page = uitest::ShowNew<ui::SaleWnd>("SALEWND");
     ui::WebBrowser* browser = page->browser();
     QVERIFY(browser);
     QSignalSpy finished(browser->view(), &QWebEngineView::loadFinished);
@@ -142,12 +140,8 @@ class LinkPageTests : public QObject {
     for (const Case& c : cases) {
       uitest::WriteConfig(c.config);
       const auto before = requests();
-      auto* sale = new ui::SaleWnd;
-      sale->Create(nullptr, "SALEWND", false);
-      sale->show();
-      auto* remote = new ui::RemoteDiagWnd;
-      remote->Create(nullptr, "REMOTEDIAG", false);
-      remote->show();
+      auto* sale = uitest::ShowNew<ui::SaleWnd>("SALEWND");
+      auto* remote = uitest::ShowNew<ui::RemoteDiagWnd>("REMOTEDIAG");
       uitest::Click(remote, "btnTabRemoteHelp");
       const QString expected = QString::fromStdString(core::Text(c.text)).section("%s", 0, 0);
       for (ui::WebBrowser* browser : {sale->browser(), remote->browser()}) {
@@ -162,10 +156,8 @@ class LinkPageTests : public QObject {
       delete sale;
     }
     // A later load that works replaces the local page.
-    auto* sale = new ui::SaleWnd;
     uitest::WriteConfig("SaleURL=" + dead);
-    sale->Create(nullptr, "SALEWND", false);
-    sale->show();
+    auto* sale = uitest::ShowNew<ui::SaleWnd>("SALEWND");
     QTRY_VERIFY_WITH_TIMEOUT(sale->browser()->retryOffered(), 30000);
     QSignalSpy finished(sale->browser()->view(), &QWebEngineView::loadFinished);
     sale->browser()->Navigate(QString::fromStdString(server_->Url("/remote.html")));
@@ -176,9 +168,7 @@ class LinkPageTests : public QObject {
 
   // The remote page: the first tab selected and loaded; every tab click navigates again.
   void remoteTabsNavigateEveryTime() {
-    auto* page = new ui::RemoteDiagWnd;
-    page->Create(nullptr, "REMOTEDIAG", false);
-    page->show();
+    auto* page = uitest::ShowNew<ui::RemoteDiagWnd>("REMOTEDIAG");
     QSignalSpy finished(page->browser()->view(), &QWebEngineView::loadFinished);
     QVERIFY(finished.wait(30000));
     QCOMPARE(page->browser()->view()->title(), QString("remote"));
@@ -215,12 +205,6 @@ class LinkPageTests : public QObject {
     [&] { QVERIFY(links_.LoadFromFile(path)); }();
     return links_;
   }
-  ui::SPSWnd* Page(const apps::ZSPSManager* links) {
-    auto* page = new ui::SPSWnd(links);
-    page->Create(nullptr, "SPSWND", false);
-    page->show();
-    return page;
-  }
   testing_support::TempFolder scratch_;
   std::unique_ptr<testing_support::ServedFolder> server_;
   apps::ZSPSManager links_;
@@ -228,9 +212,6 @@ class LinkPageTests : public QObject {
 
 }  // namespace
 
-int RunLinkPageTests(int argc, char** argv) {
-  LinkPageTests tests;
-  return QTest::qExec(&tests, argc, argv);
-}
+UITEST_RUNNER(LinkPageTests)
 
 #include "LinkPageTests.moc"

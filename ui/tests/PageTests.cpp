@@ -271,9 +271,7 @@ class PageTests : public QObject {
   void StartFrame(ui::MainFrameWnd::CoreInit coreInit = {}) {
     delete frame_;
     script_ = std::make_unique<testing_support::ScriptedInteraction>();
-    frame_ = new ui::MainFrameWnd(*script_, std::move(coreInit));
-    frame_->Create(nullptr, "OrbManager", false);
-    frame_->show();
+    frame_ = uitest::ShowNew<ui::MainFrameWnd>("OrbManager", *script_, std::move(coreInit));
   }
 
   std::unique_ptr<testing_support::ScriptedInteraction> script_;
@@ -283,9 +281,6 @@ class PageTests : public QObject {
 
 }  // namespace
 
-int RunPageTests(int argc, char** argv) {
-  PageTests tests;
-  return QTest::qExec(&tests, argc, argv);
-}
+UITEST_RUNNER(PageTests)
 
 #include "PageTests.moc"

@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "ui/Control.h"
 
@@ -32,6 +34,14 @@ QStringList ContrastFailures(QWidget* window, const QString& where);
 // sorted order since the openers run side by side; Forget starts a new list.
 std::string OpenedAddresses();
 void ForgetOpenedAddresses();
+// A new window of class W built from its layout under that window name, and shown.
+template <typename W, typename... Args>
+W* ShowNew(const char* windowName, Args&&... args) {
+  auto* window = new W(std::forward<Args>(args)...);
+  window->Create(nullptr, windowName, false);
+  window->show();
+  return window;
+}
 // Runs `action` once the window of that name is up (the window may be modal).
 void WhenShown(const QString& windowName, const std::function<void(QWidget*)>& action);
 
@@ -43,3 +53,9 @@ void WhenShown(const QString& windowName, const std::function<void(QWidget*)>& a
     const QStringList unreadable_ = uitest::ContrastFailures((window), (where)); \
     QVERIFY2(unreadable_.isEmpty(), qPrintable(unreadable_.join('\n')));         \
   } while (false)
+// Defines Run<Class>(argc, argv), which ui_test_main.cpp calls in its order.
+#define UITEST_RUNNER(Class)                 \
+  int Run##Class(int argc, char** argv) {    \
+    Class tests;                             \
+    return QTest::qExec(&tests, argc, argv); \
+  }

@@ -110,9 +110,7 @@ class WindowTests : public QObject {
 
   void workerQuestionWaitsForTheAnswer() {
     ui::GuiInteraction gui;
-    auto* status = new ui::DeviceBaseWnd("ProgressWnd.xml");
-    status->Create(nullptr, "STATUS", false);
-    status->show();
+    auto* status = uitest::ShowNew<ui::DeviceBaseWnd>("STATUS", "ProgressWnd.xml");
     ui::WindowView view(*status);
     core::ForwardingInteraction interaction(gui, view);
     QString labelWhenAsked;
@@ -144,18 +142,18 @@ class WindowTests : public QObject {
   // What a procedure shows lands in the window that started it, never in the one in front.
   void procedureViewStaysInItsWindow() {
     ui::GuiInteraction gui;
-    auto* starter = new ui::DeviceBaseWnd("ProgressWnd.xml");
-    starter->Create(nullptr, "STARTER", false);
-    starter->show();
+    auto* starter = uitest::ShowNew<ui::DeviceBaseWnd>("STARTER", "ProgressWnd.xml");
     ui::WindowView view(*starter, "textTip", "tipProgress");
     core::ForwardingInteraction procedureUi(gui, view);
-    auto* front = new ui::DeviceBaseWnd("ProgressWnd.xml");
-    front->Create(nullptr, "FRONT", false);
-    front->show();
+    auto* front = uitest::ShowNew<ui::DeviceBaseWnd>("FRONT", "ProgressWnd.xml");
     front->activateWindow();
     QTRY_VERIFY(front->isActiveWindow());
-    const QString frontTip = front->FindControl("textTip")->text();
-    const QString frontStep = front->FindControl("labelStep")->text();
+    const auto shows = [](ui::DeviceBaseWnd* w) {
+      auto* bar = w->Find<ui::Progress>("tipProgress");
+      return w->FindControl("textTip")->text() + "|" + w->FindControl("labelStep")->text() + "|" +
+             QString::number(bar->GetValue()) + "/" + QString::number(bar->GetMaxValue());
+    };
+    const QString frontBefore = shows(front);
     std::thread worker([&] {
       gui.SetStatus("no window of its own");
       procedureUi.SetStatus("Checking DoIP system status...");
@@ -163,14 +161,8 @@ class WindowTests : public QObject {
       procedureUi.SetProgress(30, 120);
     });
     worker.join();
-    auto* bar = starter->Find<ui::Progress>("tipProgress");
-    QTRY_COMPARE(bar->GetValue(), 30);
-    QCOMPARE(bar->GetMaxValue(), 120);
-    QCOMPARE(starter->FindControl("textTip")->text(), QString("Checking DoIP system status..."));
-    QCOMPARE(starter->FindControl("labelStep")->text(), QString("step 2"));
-    QCOMPARE(front->FindControl("textTip")->text(), frontTip);
-    QCOMPARE(front->FindControl("labelStep")->text(), frontStep);
-    QCOMPARE(front->Find<ui::Progress>("tipProgress")->GetValue(), 0);
+    QTRY_COMPARE(shows(starter), QString("Checking DoIP system status...|step 2|30/120"));
+    QCOMPARE(shows(front), frontBefore);
     front->Close();
     starter->Close();
   }
@@ -201,9 +193,6 @@ class WindowTests : public QObject {
 
 }  // namespace
 
-int RunWindowTests(int argc, char** argv) {
-  WindowTests tests;
-  return QTest::qExec(&tests, argc, argv);
-}
+UITEST_RUNNER(WindowTests)
 
 #include "WindowTests.moc"

@@ -115,12 +115,9 @@ int main(int argc, char** argv) {
   app.setQuitOnLastWindowClosed(false);
   core::SetUpLog(uitest::Root() + "/Kavora.log");
   uitest::UseSkin("EN");
-  int failures = RunWindowTests(argc, argv);
-  failures += RunPageTests(argc, argv);
-  failures += RunDeviceInfoPageTests(argc, argv);
-  failures += RunFirmwareWindowTests(argc, argv);
-  failures += RunLinkPageTests(argc, argv);
-  failures += RunAppTests(argc, argv);
-  failures += RunContrastTests(argc, argv);
+  int failures = 0;
+  for (auto run : {RunWindowTests, RunPageTests, RunDeviceInfoPageTests, RunFirmwareWindowTests,
+                   RunLinkPageTests, RunAppTests, RunContrastTests})
+    failures += run(argc, argv);
   return failures == 0 ? 0 : 1;
 }
