@@ -48,16 +48,8 @@ TEST_F(ZCommSettingsTest, WritesTheCurrentRecordInItsFormats) {
     platform::DeleteFile(sdkIni());
     core::ZCommSettings s;
     s.Load();
-    core::CommRecord r;
-    r.Type = c.type;
-    r.Port = 7;
-    r.Datarate = c.type == 2 ? 921600 : 5000;
-    r.Timeout = 3000;
-    r.Delay = -1;
-    r.IPAddr = "192.168.1.20";
-    r.LogLevel = c.logLevel;
-    r.LogFlag = 1;
-    r.Name = "LAN";
+    core::CommRecord r{
+        c.type, 7, c.type == 2 ? 921600 : 5000, 3000, -1, "192.168.1.20", c.logLevel, 1, 0, "LAN"};
     ASSERT_TRUE(s.Save(&r));
     EXPECT_EQ(*platform::ReadFile(sdkIni()),
               std::string("[KRY]\nLogLevel=") + c.level +
