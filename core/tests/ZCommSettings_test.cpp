@@ -48,16 +48,8 @@ TEST_F(ZCommSettingsTest, WritesTheCurrentRecordInItsFormats) {
     platform::DeleteFile(sdkIni());
     core::ZCommSettings s;
     s.Load();
-    core::CommRecord r;
-    r.Type = c.type;
-    r.Port = 7;
-    r.Datarate = c.type == 2 ? 921600 : 5000;
-    r.Timeout = 3000;
-    r.Delay = -1;
-    r.IPAddr = "192.168.1.20";
-    r.LogLevel = c.logLevel;
-    r.LogFlag = 1;
-    r.Name = "LAN";
+    core::CommRecord r{
+        c.type, 7, c.type == 2 ? 921600 : 5000, 3000, -1, "192.168.1.20", c.logLevel, 1, 0, "LAN"};
     ASSERT_TRUE(s.Save(&r));
     EXPECT_EQ(*platform::ReadFile(sdkIni()),
               std::string("[KRY]\nLogLevel=") + c.level +
@@ -69,18 +61,6 @@ TEST_F(ZCommSettingsTest, WritesTheCurrentRecordInItsFormats) {
     again.Load();
     r.Name = "USB";  // the name comes from the type's own section, which this file lacks
     EXPECT_EQ(again.current(), r) << c.type;
-  }
-}
-
-TEST(CommTypes, PortAndNetworkTypes) {
-  const struct {
-    int type;
-    bool port, network;
-  } cases[] = {{-1, false, false}, {0, true, false},  {2, true, false},   {3, false, true},
-               {8, false, true},   {9, false, false}, {255, false, false}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(core::IsPortCommType(c.type), c.port) << c.type;
-    EXPECT_EQ(core::IsNetworkCommType(c.type), c.network) << c.type;
   }
 }
 

@@ -49,18 +49,15 @@ TEST_F(ZConfigTest, ValuesAsTheFileGivesThem) {
       "\nPK_2=Tool.exe\n");
   core::ZConfig c;
   c.LoadFrom(root.path());
-  EXPECT_EQ(c.UpdateURL, "http://127.0.0.1/update.ini");
-  EXPECT_EQ(c.ApplicationURL, "http://127.0.0.1/APPS.xml");
-  EXPECT_EQ(c.FirmwareURL, "aHR0cDovLzEyNy4wLjAuMS91cGRhdGUuaW5p=");
-  EXPECT_EQ(c.SaleURL, "http://sale");
-  EXPECT_EQ(c.ManagerTittle.size(), 259u);
-  EXPECT_EQ(c.DoIPSwitchProgram.size(), 127u);
-  EXPECT_EQ(c.KRYFwUpCheckSum.size(), 63u);
-  EXPECT_TRUE(c.OfflineMode);
-  EXPECT_FALSE(c.OEMFlag);
-  ASSERT_EQ(c.killList.size(), static_cast<std::size_t>(core::ZConfig::kMaxKillListEntries));
-  EXPECT_EQ(c.killList[0].size(), 63u);
-  EXPECT_EQ(c.killList[1], "Tool.exe");
+  EXPECT_EQ(std::vector<std::string>({c.UpdateURL, c.ApplicationURL, c.FirmwareURL, c.SaleURL}),
+            std::vector<std::string>({"http://127.0.0.1/update.ini", "http://127.0.0.1/APPS.xml",
+                                      "aHR0cDovLzEyNy4wLjAuMS91cGRhdGUuaW5p=", "http://sale"}));
+  EXPECT_EQ(std::vector<std::size_t>({c.ManagerTittle.size(), c.DoIPSwitchProgram.size(),
+                                      c.KRYFwUpCheckSum.size(), c.killList.size()}),
+            std::vector<std::size_t>({259, 127, 63, core::ZConfig::kMaxKillListEntries}));
+  EXPECT_TRUE(c.OfflineMode && !c.OEMFlag);
+  EXPECT_EQ(c.killList.at(0).size(), 63u);
+  EXPECT_EQ(c.killList.at(1), "Tool.exe");
 }
 
 // A configuration that cannot be read fails the load (the program must not run on from

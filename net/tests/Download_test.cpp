@@ -128,28 +128,15 @@ TEST(CheckFileMD5, ComparesTheDigestWithoutRegardToCase) {
   const std::string digest = codec::MD5Text("firmware image");
   std::string lower = digest;
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  const std::pair<std::string, bool> cases[] = {
-      {digest, true},
-      {lower, true},
-      {" " + digest, false},
-      {digest + " ", false},
-      {"", false},
-      {digest.substr(0, 31), false},
-      {codec::MD5Text("other image"), false},
-  };
-  for (const auto& [expected, result] : cases)
-    EXPECT_EQ(net::CheckFileMD5(file, expected), result) << "'" << expected << "'";
+  EXPECT_TRUE(net::CheckFileMD5(file, digest) && net::CheckFileMD5(file, lower));
+  for (const std::string& other :
+       {" " + digest, digest + " ", std::string(), digest.substr(0, 31), codec::MD5Text("other")})
+    EXPECT_FALSE(net::CheckFileMD5(file, other)) << "'" << other << "'";
   EXPECT_FALSE(net::CheckFileMD5(local / "missing.bin", digest));
-}
-
-// The digest is read from files the user may not write, such as an image kept by another
-// account: the check never asks for write access.
-TEST(CheckFileMD5, ReadsAFileItMayNotWrite) {
-  TempFolder local;
-  const std::string file = local.Put("KRY.bin", "firmware image");
+  // The digest is read from files the user may not write, such as an image kept by another
+  // account: the check never asks for write access.
   ::chmod(local.path().c_str(), 0755);
   ::chmod(file.c_str(), 0444);
-  const std::string digest = codec::MD5Text("firmware image");
   // Root may write any file, so the check runs as an account without that power.
   EXPECT_TRUE(::geteuid() == 0 ? testing_support::AsNobody([&] {
     return ::access(file.c_str(), R_OK) != 0 || net::CheckFileMD5(file, digest);

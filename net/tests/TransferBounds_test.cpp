@@ -17,16 +17,6 @@ namespace {
 using testing_support::ScriptedTcpServer;
 using testing_support::TempFolder;
 
-// A minute of program time lasts 60 ms.
-class FastClock {
- public:
-  FastClock() { platform::SetClock(&clock_); }
-  ~FastClock() { platform::SetClock(nullptr); }
-
- private:
-  platform::ScaledClock clock_{0.001};
-};
-
 void WaitForClose(int fd) {
   char buffer[4096];
   for (;;) {
@@ -49,7 +39,8 @@ std::string Chunk(std::size_t n) {
 }
 
 TEST(TransferBounds, HostilePeersFailWithinTheirBound) {
-  FastClock fast;
+  platform::ScaledClock fast(0.001);  // a minute of program time lasts 60 ms
+  platform::SetClock(&fast);
   const auto silent = [](int fd) { WaitForClose(fd); };
   const auto stopsMidway = [](int fd) {
     ScriptedTcpServer::Send(fd, "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nhalf");
@@ -88,6 +79,7 @@ TEST(TransferBounds, HostilePeersFailWithinTheirBound) {
     EXPECT_LE(r.received, std::max<std::uint64_t>(c.options.maxBytes, 1 << 20));
     EXPECT_EQ(platform::ReadFile(kept).value_or(""), "kept");
   }
+  platform::SetClock(nullptr);
 }
 
 }  // namespace

@@ -26,31 +26,28 @@ TEST(IniRead, FollowsTheProfileRules) {
                                    "b\n");
   const struct {
     const char *section, *key, *expected;
-    std::size_t capacity;
-  } cases[] = {
-      {"MAIN", "spaced key", "spaced value", 260},
-      {"Main", "Quoted", "in quotes", 260},
-      {"Main", "Single", "x", 260},
-      {"Main", "OneQuote", "\"", 260},
-      {"Main", "Mixed", "\"a'", 260},
-      {"Main", "Inline", "v ;c", 260},
-      {"Main", "Hidden", "DEF", 260},
-      {"Main", "Dup", "first", 260},
-      {"Main", "NoValue", "", 260},
-      {"Main", "Other", "DEF", 260},  // the first of duplicate sections wins
-      {"Trimmed Section", "k", "trimmed", 260},
-      {"Missing", "k", "DEF", 260},
-      // Cut to the caller's buffer (terminator included) on character boundaries; a
-      // surrogate pair is never split.
-      {"S", "ascii", "abcd", 5},
-      {"S", "wide", "\xE4\xB8\xAD\xE6\x96\x87", 3},
-      {"S", "emoji", "a", 3},
-      {"S", "emoji", "a\xF0\x9F\x98\x80", 4},
-      {"S", "missing", "DE", 3},
-  };
+    std::size_t capacity = 260;
+  } cases[] = {{"MAIN", "spaced key", "spaced value"},
+               {"Main", "Quoted", "in quotes"},
+               {"Main", "Single", "x"},
+               {"Main", "OneQuote", "\""},
+               {"Main", "Mixed", "\"a'"},
+               {"Main", "Inline", "v ;c"},
+               {"Main", "Hidden", "DEF"},
+               {"Main", "Dup", "first"},
+               {"Main", "NoValue", ""},
+               {"Main", "Other", "DEF"},  // the first section wins
+               {"Trimmed Section", "k", "trimmed"},
+               {"Missing", "k", "DEF"},
+               // Cut to the caller's buffer (terminator included) on character boundaries; a
+               // surrogate pair is never split.
+               {"S", "ascii", "abcd", 5},
+               {"S", "wide", "\xE4\xB8\xAD\xE6\x96\x87", 3},
+               {"S", "emoji", "a", 3},
+               {"S", "emoji", "a\xF0\x9F\x98\x80", 4},
+               {"S", "missing", "DE", 3}};
   for (const auto& c : cases)
-    EXPECT_EQ(Read(path, c.section, c.key, "DEF", c.capacity), c.expected)
-        << c.section << "/" << c.key;
+    EXPECT_EQ(Read(path, c.section, c.key, "DEF", c.capacity), c.expected) << c.key;
   EXPECT_EQ(Read(dir / "nofile.ini", "Main", "Quoted", "  dflt  "), "dflt");
 }
 

@@ -19,6 +19,7 @@ using testing_support::kNobody;
 using testing_support::TempFolder;
 
 const std::string kOriginal = "[S]\r\nk=old\r\nother=kept\r\n";
+const std::string kUpdated = "[S]\r\nk=new\r\nother=kept\r\n";
 
 // What a test must find unchanged after a refused write: mode, owner and bytes.
 std::string Take(const std::string& path) {
@@ -74,7 +75,6 @@ TEST(SettingsFileWrite, WritesThroughLinksAndKeepsModeAndHardLinks) {
   ::link(target.c_str(), twin.c_str());
   const std::string dangling = dir / "dangling.ini";
   ::symlink((dir / "real/made.ini").c_str(), dangling.c_str());
-  const std::string updated = "[S]\r\nk=new\r\nother=kept\r\n";
 
   ASSERT_TRUE(Write(link));
   ASSERT_TRUE(Write(dangling));
@@ -84,8 +84,8 @@ TEST(SettingsFileWrite, WritesThroughLinksAndKeepsModeAndHardLinks) {
   ASSERT_EQ(::stat(target.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   EXPECT_EQ(st.st_nlink, 2u);
-  EXPECT_EQ(platform::ReadFile(target), updated);
-  EXPECT_EQ(platform::ReadFile(twin), updated);
+  EXPECT_EQ(platform::ReadFile(target), kUpdated);
+  EXPECT_EQ(platform::ReadFile(twin), kUpdated);
   EXPECT_EQ(platform::ReadFile(dir / "real/made.ini"), "[S]\nk=new\n");
 }
 
@@ -93,7 +93,6 @@ TEST(SettingsFileWrite, OwnersOtherAccountsAndClosedFoldersAreRespected) {
   if (::geteuid() != 0) GTEST_SKIP() << "acting as two accounts needs root";
   TempFolder dir;
   ::chmod(dir.path().c_str(), 0777);
-  const std::string updated = "[S]\r\nk=new\r\nother=kept\r\n";
   const auto make = [&](const std::string& name, uid_t owner, mode_t mode) {
     const std::string p = dir.Put(name, kOriginal);
     ::chown(p.c_str(), owner, owner);
@@ -110,13 +109,13 @@ TEST(SettingsFileWrite, OwnersOtherAccountsAndClosedFoldersAreRespected) {
   const std::string theirs = make("theirs.ini", kNobody, 0604);
   ASSERT_TRUE(Write(theirs));
   EXPECT_EQ(ownerAndMode(theirs), std::make_pair(kNobody, 0604u));
-  EXPECT_EQ(platform::ReadFile(theirs), updated);
+  EXPECT_EQ(platform::ReadFile(theirs), kUpdated);
 
   // A writable file of another account is rewritten in place: it stays root's.
   const std::string shared = make("shared.ini", 0, 0666);
   EXPECT_TRUE(AsNobody([&] { return Write(shared); }));
   EXPECT_EQ(ownerAndMode(shared), std::make_pair(uid_t{0}, 0666u));
-  EXPECT_EQ(platform::ReadFile(shared), updated);
+  EXPECT_EQ(platform::ReadFile(shared), kUpdated);
 
   // A folder that takes no new file: rewritten in place, nothing left beside it.
   const std::string closed = dir / "closed";
@@ -125,7 +124,7 @@ TEST(SettingsFileWrite, OwnersOtherAccountsAndClosedFoldersAreRespected) {
   ::chown(closed.c_str(), kNobody, kNobody);
   ::chmod(closed.c_str(), 0555);
   EXPECT_TRUE(AsNobody([&] { return Write(own); }));
-  EXPECT_EQ(platform::ReadFile(own), updated);
+  EXPECT_EQ(platform::ReadFile(own), kUpdated);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(closed), {}), 1);
 
   // Refused: writable but unreadable, and readable but not writable for this account.

@@ -73,7 +73,6 @@ class DownloadFaults : public ::testing::Test {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root.path()))
       EXPECT_EQ(entry.path().string().find(".part-"), std::string::npos) << entry.path();
   }
-  std::string Url(const std::string& path) { return web.Url(path); }
 
   ServedFolder web{"127.0.0.61"};
   TempFolder root;
@@ -102,15 +101,15 @@ TEST_F(DownloadFaults, CutOrUnwritableDownloadsKeepTheOldFile) {
     SCOPED_TRACE(std::string(c.served) + (c.diskFull ? " disk full" : " cut"));
     web.server().ClearFaults();
     if (!c.diskFull) web.server().SetFault(c.served, {sim::FaultKind::Cut});
-    const auto run =
-        Cli("download " + Url(c.served) + " " + Quoted(root / c.local), c.diskFull ? fullDisk : "");
+    const auto run = Cli("download " + web.Url(c.served) + " " + Quoted(root / c.local),
+                         c.diskFull ? fullDisk : "");
     EXPECT_EQ(run.code, 1) << run.out;
     EXPECT_NE(Stderr().find(c.said), std::string::npos) << Stderr();
     ExpectNothingLost();
   }
   // Without the limit the same download succeeds: the failure left nothing in the way.
   web.server().ClearFaults();
-  const auto run = Cli("download " + Url("/img/KRY.bin") + " " + Quoted(root / "new.bin"));
+  const auto run = Cli("download " + web.Url("/img/KRY.bin") + " " + Quoted(root / "new.bin"));
   EXPECT_EQ(run.code, 0) << Stderr();
   EXPECT_EQ(platform::FileSize(root / "new.bin").value_or(0), 1u << 20);
   // At the next start a cut catalogue is reported and the kept one is still there.
@@ -186,7 +185,7 @@ TEST_F(DownloadFaults, ProcessKilledMidTransferLeavesTheKeptFilesForTheNextStart
 TEST_F(DownloadFaults, AKilledDownloadResumesAtItsNextRun) {
   web.server().SetFault("/img/KRY.bin", {sim::FaultKind::Slow, "", 5});
   const std::string target = root / "Download/KRY.dlf";
-  const std::string args = "download " + Url("/img/KRY.bin") + " " + Quoted(target);
+  const std::string args = "download " + web.Url("/img/KRY.bin") + " " + Quoted(target);
   ASSERT_TRUE(KilledWhenArriving(CliLine(args), [&] {
     return platform::FileSize(target + ".resume").value_or(0) > 64 * 1024;
   }));

@@ -47,9 +47,6 @@ TEST(XmlNesting, CountedAsTheParserOpensElements) {
 
 class HostileCatalogue : public ::testing::Test {
  protected:
-  std::string Put(const std::string& name, const std::string& text) {
-    return folder.Put(name, text);
-  }
   testing_support::TempFolder folder;
 };
 
@@ -59,25 +56,25 @@ TEST_F(HostileCatalogue, DeepNestingIsRefusedBeforeTheParserRecurses) {
     SCOPED_TRACE(levels);
     const bool accepted = levels < core::kMaxXmlNesting;
     apps::ZKRYAPPManager catalogue(folder / "Apps");
-    EXPECT_EQ(catalogue.LoadFromFile(Put("APPS.xml", Nested(levels))), accepted);
+    EXPECT_EQ(catalogue.LoadFromFile(folder.Put("APPS.xml", Nested(levels))), accepted);
     firmware::ZKRYFirmwareManager firmware;
-    EXPECT_EQ(firmware.Load(Put("fws.xml", Nested(levels))), accepted);
+    EXPECT_EQ(firmware.Load(folder.Put("fws.xml", Nested(levels))), accepted);
     apps::ZSPSManager links;
-    EXPECT_EQ(links.LoadFromFile(Put("sps.xml", Nested(levels))), accepted);
+    EXPECT_EQ(links.LoadFromFile(folder.Put("sps.xml", Nested(levels))), accepted);
   }
 }
 
 TEST_F(HostileCatalogue, AFileLargerThanAnyCatalogueIsNotRead) {
   std::string text = "<SPS>" + std::string(core::kMaxXmlBytes, ' ') + "</SPS>";
   apps::ZSPSManager links;
-  EXPECT_FALSE(links.LoadFromFile(Put("sps.xml", text)));
+  EXPECT_FALSE(links.LoadFromFile(folder.Put("sps.xml", text)));
 }
 
 TEST_F(HostileCatalogue, OverLongTextsAreCutToTheirFields) {
   const std::string huge(1 << 20, 'x');
   const std::string wide = Repeat("\xe2\x82\xac", 1000);  // a character, one UTF-16 unit, 3 bytes
   apps::ZKRYAPPManager catalogue(folder / "Apps");
-  ASSERT_TRUE(catalogue.LoadFromFile(Put(
+  ASSERT_TRUE(catalogue.LoadFromFile(folder.Put(
       "APPS.xml", "<APPS><APP><ITEM><ID>1</ID><NAME>" + huge + "</NAME><VERSION>" + wide +
                       "</VERSION><DOWNLOADURL>" + huge + "</DOWNLOADURL></ITEM></APP></APPS>")));
   const apps::ZKRYApp& app = *catalogue.objects().at(0);
@@ -87,9 +84,9 @@ TEST_F(HostileCatalogue, OverLongTextsAreCutToTheirFields) {
   EXPECT_EQ(app.DOWNLOADURL.size(), 259u);
 
   firmware::ZKRYFirmwareManager firmware;
-  ASSERT_TRUE(
-      firmware.Load(Put("fws.xml", "<FWS><ITEM><PID>" + Repeat("4097,", 100000) +
-                                       "</PID><VERSION>" + huge + "</VERSION></ITEM></FWS>")));
+  ASSERT_TRUE(firmware.Load(folder.Put("fws.xml", "<FWS><ITEM><PID>" + Repeat("4097,", 100000) +
+                                                      "</PID><VERSION>" + huge +
+                                                      "</VERSION></ITEM></FWS>")));
   EXPECT_EQ(firmware.entries().at(0).VERSION.size(), 23u);
   EXPECT_LE(firmware.entries().at(0).PIDs.size(), 4096u) << "the PID list is cut like any text";
 }
@@ -104,16 +101,16 @@ TEST_F(HostileCatalogue, TenThousandItemsAreAllKeptInOrder) {
     sps += "<ITEM><ID>" + id + "</ID></ITEM>";
   }
   apps::ZKRYAPPManager catalogue(folder / "Apps");
-  ASSERT_TRUE(catalogue.LoadFromFile(Put("APPS.xml", apps + "</APP></APPS>")));
+  ASSERT_TRUE(catalogue.LoadFromFile(folder.Put("APPS.xml", apps + "</APP></APPS>")));
   EXPECT_EQ(catalogue.size(), 10000u);
   EXPECT_EQ(catalogue.classes().at(0)->applications.size(), 10000u);
   EXPECT_EQ(catalogue.objects().back()->ID, 9999);
   firmware::ZKRYFirmwareManager firmware;
-  ASSERT_TRUE(firmware.Load(Put("fws.xml", fws + "</FWS>")));
+  ASSERT_TRUE(firmware.Load(folder.Put("fws.xml", fws + "</FWS>")));
   EXPECT_EQ(firmware.entries().size(), 10000u);
   EXPECT_TRUE(firmware.IsLatestVersion(9999, "9999"));
   apps::ZSPSManager links;
-  ASSERT_TRUE(links.LoadFromFile(Put("sps.xml", sps + "</SPS>")));
+  ASSERT_TRUE(links.LoadFromFile(folder.Put("sps.xml", sps + "</SPS>")));
   EXPECT_EQ(links.size(), 10000u);
 }
 
@@ -139,7 +136,7 @@ TEST_F(HostileCatalogue, WrongEncodingsGiveTextOrAClearRefusal) {
   };
   for (const auto& c : cases) {
     apps::ZSPSManager links;
-    EXPECT_EQ(links.LoadFromFile(Put("sps.xml", c.file)), c.loads) << c.name;
+    EXPECT_EQ(links.LoadFromFile(folder.Put("sps.xml", c.file)), c.loads) << c.name;
     for (const auto& item : links.objects())
       EXPECT_LE(platform::Utf16Length(item->NAME), 32u) << c.name;
   }
@@ -158,9 +155,9 @@ TEST_F(HostileCatalogue, EntitiesAreNeverExpanded) {
       "<SPS><ITEM><ID>1</ID><NAME>&l9;</NAME><DESC>&ext;</DESC>"
       "<URL>&amp;&#65;&#x42;</URL></ITEM></SPS>";
   apps::ZSPSManager links;
-  EXPECT_FALSE(links.LoadFromFile(Put("sps.xml", doctype + body)))
+  EXPECT_FALSE(links.LoadFromFile(folder.Put("sps.xml", doctype + body)))
       << "a declaration with an internal subset is refused as a whole";
-  ASSERT_TRUE(links.LoadFromFile(Put("sps.xml", body)));
+  ASSERT_TRUE(links.LoadFromFile(folder.Put("sps.xml", body)));
   const apps::ZSPSItem& item = *links.objects().at(0);
   // An unknown reference loses its '&' and stays text.
   EXPECT_EQ(item.NAME, "l9;");
@@ -173,22 +170,21 @@ TEST_F(HostileCatalogue, ServerNamesNeverChooseWhereFilesGo) {
   // or absolute paths stay texts.
   apps::ZKRYAPPManager catalogue(folder / "Apps");
   ASSERT_TRUE(catalogue.LoadFromFile(
-      Put("APPS.xml",
-          "<APPS><APP>"
-          "<ITEM><ID>../../x</ID><NAME>../../etc/passwd</NAME><LOGO>/etc/shadow</LOGO>"
-          "<DOWNLOADURL>http://127.0.0.1/../../../etc/passwd</DOWNLOADURL></ITEM>"
-          "<ITEM><ID>-7</ID><LOGO>..\\..\\boot.ini</LOGO></ITEM>"
-          "<ITEM><ID>12/../../13</ID></ITEM>"
-          "</APP></APPS>")));
+      folder.Put("APPS.xml",
+                 "<APPS><APP>"
+                 "<ITEM><ID>../../x</ID><NAME>../../etc/passwd</NAME><LOGO>/etc/shadow</LOGO>"
+                 "<DOWNLOADURL>http://127.0.0.1/../../../etc/passwd</DOWNLOADURL></ITEM>"
+                 "<ITEM><ID>-7</ID><LOGO>..\\..\\boot.ini</LOGO></ITEM>"
+                 "<ITEM><ID>12/../../13</ID></ITEM>"
+                 "</APP></APPS>")));
   ASSERT_EQ(catalogue.size(), 3u);
-  const std::string apps = folder / "Apps";
+  std::vector<std::string> folders;
   for (const auto& app : catalogue.objects()) {
-    EXPECT_EQ(platform::FolderOf(app->installFolder), apps) << app->ID;
+    folders.push_back(app->installFolder);
     EXPECT_EQ(app->installerPath, platform::JoinPath(app->installFolder, "install.exe"));
   }
-  EXPECT_EQ(catalogue.objects()[0]->installFolder, apps + "/0");
-  EXPECT_EQ(catalogue.objects()[1]->installFolder, apps + "/-7");
-  EXPECT_EQ(catalogue.objects()[2]->installFolder, apps + "/12");
+  const std::string apps = folder / "Apps";
+  EXPECT_EQ(folders, (std::vector<std::string>{apps + "/0", apps + "/-7", apps + "/12"}));
   EXPECT_FALSE(platform::FileExists(folder / "x")) << "nothing made outside the Apps folder";
 }
 

@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "core/Interaction.h"
-#include "core/ProgressTicker.h"
-#include "platform/Clock.h"
+#include "platform/Clock.h"  // the tests that include this one pace their scripts with it
 
 namespace testing_support {
 
@@ -34,9 +33,6 @@ class ScriptedInteraction : public core::Interaction {
     answers_.insert(answers_.end(), answers);
   }
   void SetDefaultAnswer(bool ok) { defaultAnswer_ = ok; }
-  // Progress windows normally close at once (their owner's `done` is not waited for);
-  // with this set they run their tick rule on the clock.
-  void RunProgressWindows(bool run) { runProgressWindows_ = run; }
 
   void ShowMessage(const std::string& text, const std::string& caption,
                    core::MessageIcon icon) override {
@@ -53,16 +49,10 @@ class ScriptedInteraction : public core::Interaction {
     Record({"tip", windowName, text, "", core::MessageIcon::None, type, 0, result});
     return result;
   }
-  void ShowProgressWindow(const core::ProgressWindowSpec& spec,
-                          const std::atomic<bool>& done) override {
+  void ShowProgressWindow(const core::ProgressWindowSpec& spec, const std::atomic<bool>&) override {
+    // Closes at once: the owner's `done` is not waited for.
     Shown s{"progresswindow", spec.windowName, spec.tip, spec.title};
     s.maximum = spec.maximum;
-    if (runProgressWindows_) {
-      core::ProgressTicker ticker(spec.maximum);
-      do platform::SleepMs(1000);
-      while (!ticker.Tick(done.load()));
-      s.value = ticker.ticks();
-    }
     Record(s);
   }
   void SetStatus(const std::string& text) override { Record({"status", "", text}); }
@@ -109,7 +99,6 @@ class ScriptedInteraction : public core::Interaction {
   std::deque<bool> answers_;
   std::vector<Shown> shown_;
   std::atomic<bool> defaultAnswer_{true};
-  std::atomic<bool> runProgressWindows_{false};
 };
 
 }  // namespace testing_support

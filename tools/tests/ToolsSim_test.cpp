@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
+#include <tuple>
 
 #include "codec/MD5.h"
 #include "core/ProgramTexts.h"
@@ -133,10 +134,8 @@ TEST_F(ToolsSimTest, VoltageReadings) {
     VciSim sim(c.sim);
     Meet(sim);
     const auto r = tools::ReadVoltage(device);
-    EXPECT_EQ(r.kind, c.kind) << c.text;
-    EXPECT_EQ(r.millivolts, c.millivolts);
-    EXPECT_EQ(r.text, c.text);
-    EXPECT_EQ(r.colour, c.colour) << c.text;
+    EXPECT_EQ(std::tie(r.kind, r.millivolts, r.text, r.colour),
+              std::tie(c.kind, c.millivolts, c.text, c.colour));
     EXPECT_FALSE(device.connected());
   }
 }
