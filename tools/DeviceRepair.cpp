@@ -8,6 +8,7 @@
 #include "device/AdapterLock.h"
 #include "device/BatteryVoltage.h"
 #include "firmware/FetchFirmwareImage.h"
+#include "firmware/SdkProgressCounter.h"
 #include "firmware/ZKRYFirmwareManager.h"
 #include "history/UpdateHistory.h"
 #include "net/DownloadFile.h"
@@ -115,12 +116,13 @@ bool DeviceRepair::WriteKeptImage(std::string* error) {
     return false;
   }
   Status("Writing the VCI firmware ...");
-  std::int32_t counter = 0;
+  firmware::SdkProgressCounter counter;
+  counter.Set(0);
   std::atomic<bool> writing{true};
   std::thread mirror([&] {
     int shown = -1;
     while (writing) {
-      const int now = __atomic_load_n(&counter, __ATOMIC_RELAXED);
+      const int now = counter.Read();
       if (now != shown && setup_.onProgress) setup_.onProgress(now, KRY_FIRMWARE_PROGRESS_FULL);
       shown = now;
       platform::SleepMs(kProgressPollMs);
@@ -129,7 +131,7 @@ bool DeviceRepair::WriteKeptImage(std::string* error) {
   const std::string image = ImagePath();
   const std::int32_t result =
       device.sdk().KRY_DEV_UpdateFirmware
-          ? device.sdk().KRY_DEV_UpdateFirmware(device.handle(), image.c_str(), 0, &counter)
+          ? device.sdk().KRY_DEV_UpdateFirmware(device.handle(), image.c_str(), 0, counter.ForSdk())
           : KRY_ERR_NOT_SUPPORTED;
   writing = false;
   mirror.join();
