@@ -7,6 +7,7 @@
 #include "app/ZCoreManager.h"
 #include "core/ZConfig.h"
 #include "history/UpdateHistory.h"
+#include "platform/Files.h"
 #include "platform/Ini.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/ServedFolder.h"
@@ -127,7 +128,7 @@ class PageTests : public QObject {
     QFETCH(bool, unwritable);
     core::ZConfig& config = core::ZConfig::Instance();
     const std::string configFile = config.configFile;
-    const std::string before = uitest::ReadFile(configFile);
+    const auto before = platform::ReadFile(configFile);
     auto* languages = static_cast<ui::Combo*>(frame_->FindControl("cboLanguage"));
     script_->Answer({ok});
     // A folder where the file should be: no write succeeds, not even as root.
@@ -141,7 +142,7 @@ class PageTests : public QObject {
     std::vector<std::string> shown;
     for (const auto& s : script_->shown()) shown.push_back(s.text);
     if (written.isEmpty())
-      QVERIFY(uitest::ReadFile(configFile) == before);
+      QVERIFY(platform::ReadFile(configFile) == before);
     else
       QCOMPARE(platform::ReadProfileString("CONFIG", "LANGUAGE", "", 16, configFile),
                written.toStdString());

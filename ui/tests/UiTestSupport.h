@@ -20,7 +20,6 @@ const std::string& Root();
 std::string KryIni();
 // Rewrites KavoraC.ini with these CONFIG lines and loads the configuration again.
 void WriteConfig(const std::string& configLines);
-std::string ReadFile(const std::string& path);
 void UseSkin(const char* language);
 
 // The top-level window of that window name, once it is shown.

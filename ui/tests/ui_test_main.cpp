@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "core/Log.h"
 #include "core/ZConfig.h"
+#include "platform/Files.h"
 #include "ui/PaintManager.h"
 #include "ui/tests/UiTestSupport.h"
 
@@ -53,13 +53,6 @@ void WriteConfig(const std::string& configLines) {
   core::ZConfig::Instance().LoadFrom(Root());
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 void UseSkin(const char* language) {
   ui::PaintManager::SetResourcePath(QString::fromLocal8Bit(std::getenv("ORB_SKIN_DIR")) + "/" +
                                     language);
@@ -81,7 +74,8 @@ void Click(QWidget* window, const QString& control) {
 
 std::string OpenedAddresses() {
   QStringList lines =
-      QString::fromStdString(ReadFile(Root() + "/opened.txt")).split('\n', Qt::SkipEmptyParts);
+      QString::fromStdString(platform::ReadFile(Root() + "/opened.txt").value_or(""))
+          .split('\n', Qt::SkipEmptyParts);
   lines.sort();
   return lines.join('\n').toStdString();
 }
