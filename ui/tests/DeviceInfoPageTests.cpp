@@ -87,6 +87,13 @@ class DeviceInfoPageTests : public QObject {
     QCOMPARE(info_->Find<ui::List>("lstDevInfo")->GetCount(), 17);  // refreshed after the reset
     uitest::Click(info_, "btnLog");
     QTRY_VERIFY(platform::FileExists(uitest::Root() + "/captured.txt"));
+    // The firmware window is given the parts of the adapter the report found, and holds it.
+    int opened = 0;
+    frame_->deviceProcedures()->SetFirmwareWindow([&](firmware::FirmwareJobSetup setup) {
+      opened += setup.vciPid == 0x0301u && setup.doipPid == 0x0401u && setup.use;
+    });
+    uitest::Click(info_, "btnFWUpdate");
+    QCOMPARE(opened, 1);
   }
 
   // The real firmware window: once it is closed, the page's report right after it finds
