@@ -46,7 +46,7 @@ class DeviceInfoPageTests : public QObject {
     ::unsetenv("KAVORA_TIME_SCALE");
   }
 
-  void showsTheReportOfTheAdapter() {
+  void showsTheReportAndTheButtonsReachTheProcedures() {
     auto* list = info_->Find<ui::List>("lstDevInfo");
     QCOMPARE(list->GetCount(), 17);
     QCOMPARE(list->GetItemAt(2)->GetText(1), QString("K9ABC00258"));
@@ -56,10 +56,8 @@ class DeviceInfoPageTests : public QObject {
     QCOMPARE(frame_->FindControl("labelOBDVoltage")->text(), QString(" 12.34 V"));
     // No catalogue offline: the firmware counts as new.
     QCOMPARE(info_->FindControl("btnFWUpdate")->text(), QString("Update Firmware +"));
-  }
 
-  // What each button's procedure showed, and did on the adapter.
-  void theButtonsReachTheProcedures() {
+    // What each button's procedure showed, and did on the adapter.
     const struct {
       const char* button;
       bool cancel;  // the question answered with Cancel

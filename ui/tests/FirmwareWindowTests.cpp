@@ -171,12 +171,11 @@ class FirmwareWindowTests : public QObject {
     catalogue_ = firmware::ZKRYFirmwareManager();
     QVERIFY(catalogue_.Load(scratch_ / "fws.xml"));
   }
-  firmware::FirmwareJobSetup Setup(device::ZKRYDevice& dev) {
-    return {dev,    catalogue_, core::ZConfig::Instance(), {scratch_ / "Download", true}, script_,
-            0x0301, 0x0401};
-  }
   ui::HWControlWnd* Open(device::ZKRYDevice& dev) {
-    return uitest::ShowNew<ui::HWControlWnd>("FWUPWND", Setup(dev));
+    firmware::FirmwareJobSetup setup{
+        dev,    catalogue_, core::ZConfig::Instance(), {scratch_ / "Download", true}, script_,
+        0x0301, 0x0401};
+    return uitest::ShowNew<ui::HWControlWnd>("FWUPWND", std::move(setup));
   }
   // Read time-outs at a fifth (enough for a loaded machine), pauses at a fiftieth like the
   // simulator's.

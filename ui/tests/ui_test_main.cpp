@@ -27,17 +27,12 @@ namespace fs = std::filesystem;
 const std::string& Root() {
   static const std::string root = [] {
     const fs::path dir = fs::temp_directory_path() / ("orb-ui-test-" + std::to_string(::getpid()));
-    fs::create_directories(dir / "Config");
-    fs::create_directories(dir / "Language");
-    fs::create_directories(dir / "kry");
-    fs::create_directories(dir / "Download");
+    for (const char* folder : {"Config", "Language", "kry", "Download"})
+      fs::create_directories(dir / folder);
     // Offline start-up needs the kept application catalogue; an empty one will do.
     std::ofstream(dir / "Download" / "APPS.xml") << "<APPS><CLASS /><APP /></APPS>\n";
-    for (const char* f : {"EN.xml", "CS.xml"})
-      fs::copy_file(fs::path(ORB_SOURCE_DIR) / "Language" / f, dir / "Language" / f,
-                    fs::copy_options::overwrite_existing);
-    fs::copy_file(fs::path(ORB_SOURCE_DIR) / "Config" / "DeviceList.xml",
-                  dir / "Config" / "DeviceList.xml", fs::copy_options::overwrite_existing);
+    for (const char* f : {"Language/EN.xml", "Language/CS.xml", "Config/DeviceList.xml"})
+      fs::copy_file(fs::path(ORB_SOURCE_DIR) / f, dir / f, fs::copy_options::overwrite_existing);
     return dir.string();
   }();
   return root;
