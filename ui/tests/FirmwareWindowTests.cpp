@@ -145,7 +145,6 @@ class FirmwareWindowTests : public QObject {
     QTRY_VERIFY(window->FindControl("btnClose")->IsEnabled());
     QTRY_COMPARE(window->FindControl("labelVCICurVer")->text(), QString("2.0.0.0"));
     QTRY_COMPARE(window->FindControl("labelSysCurVer")->text(), QString("V1.1.0"));
-    QTRY_VERIFY(!window->Find<ui::Option>("checkSysUpdate")->IsSelected());
     QCOMPARE(bar->GetValue(), bar->GetMaxValue());
     // Nothing is left to write until the user ticks a row again.
     QVERIFY(!window->FindControl("btnUpdateFW")->IsEnabled());
