@@ -110,52 +110,50 @@ class PageTests : public QObject {
     QVERIFY(!notice->IsVisible());
   }
 
-  void languageChange_data() {
-    QTest::addColumn<int>("position");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QString>("written");  // empty: the file stays as it was
-    QTest::addColumn<bool>("unwritable");
-    QTest::newRow("english, cancelled") << 2 << false << "1" << false;
-    QTest::newRow("chinese, confirmed") << 1 << true << "0" << false;
-    QTest::newRow("the active entry") << 0 << true << "" << false;
-    QTest::newRow("no entry chosen") << -1 << true << "" << false;
-    QTest::newRow("file cannot be written") << 2 << true << "" << true;
-  }
+  // What choosing a language writes ("": the file stays as it was) and asks.
   void languageChange() {
-    QFETCH(int, position);
-    QFETCH(bool, ok);
-    QFETCH(QString, written);
-    QFETCH(bool, unwritable);
-    core::ZConfig& config = core::ZConfig::Instance();
-    const std::string configFile = config.configFile;
-    const auto before = platform::ReadFile(configFile);
-    auto* languages = static_cast<ui::Combo*>(frame_->FindControl("cboLanguage"));
-    script_->Answer({ok});
-    // A folder where the file should be: no write succeeds, not even as root.
-    const std::string folder = uitest::Root() + "/Config/Unwritable.ini";
-    if (unwritable) {
-      std::filesystem::create_directories(folder);
-      config.configFile = folder;
+    const struct {
+      int position;
+      bool ok;
+      std::string written;
+      bool unwritable;
+    } cases[] = {{2, false, "1", false},  // english, cancelled
+                 {1, true, "0", false},   // chinese, confirmed
+                 {0, true, "", false},    // the active entry
+                 {-1, true, "", false},   // no entry chosen
+                 {2, true, "", true}};    // the file cannot be written
+    for (const auto& c : cases) {
+      init();
+      core::ZConfig& config = core::ZConfig::Instance();
+      const std::string configFile = config.configFile;
+      const auto before = platform::ReadFile(configFile);
+      auto* languages = static_cast<ui::Combo*>(frame_->FindControl("cboLanguage"));
+      script_->Answer({c.ok});
+      // A folder where the file should be: no write succeeds, not even as root.
+      const std::string folder = uitest::Root() + "/Config/Unwritable.ini";
+      if (c.unwritable) {
+        std::filesystem::create_directories(folder);
+        config.configFile = folder;
+      }
+      languages->ChooseItem(c.position);
+      config.configFile = configFile;
+      std::vector<std::string> shown;
+      for (const auto& s : script_->shown()) shown.push_back(s.text);
+      if (c.written.empty())
+        QVERIFY(platform::ReadFile(configFile) == before);
+      else
+        QCOMPARE(platform::ReadProfileString("CONFIG", "LANGUAGE", "", 16, configFile), c.written);
+      const std::string failed = "Failed to save the language to " + folder + " !";
+      QCOMPARE(shown, c.unwritable        ? std::vector<std::string>{failed}
+                      : c.written.empty() ? std::vector<std::string>{}
+                                          : std::vector<std::string>{"Config was saved !"});
+      QCOMPARE(exitCode_.has_value(), c.ok && !c.written.empty());
+      if (!c.unwritable) continue;
+      QVERIFY(script_->shown()[0].icon == core::MessageIcon::Error);
+      // The list shows the stored entry again, so choosing it writes nothing.
+      QCOMPARE(config.LANGUAGE, 255);
+      QCOMPARE(languages->GetCurSel(), 0);
     }
-    languages->ChooseItem(position);
-    config.configFile = configFile;
-    std::vector<std::string> shown;
-    for (const auto& s : script_->shown()) shown.push_back(s.text);
-    if (written.isEmpty())
-      QVERIFY(platform::ReadFile(configFile) == before);
-    else
-      QCOMPARE(platform::ReadProfileString("CONFIG", "LANGUAGE", "", 16, configFile),
-               written.toStdString());
-    const std::string failed = "Failed to save the language to " + folder + " !";
-    QCOMPARE(shown, unwritable          ? std::vector<std::string>{failed}
-                    : written.isEmpty() ? std::vector<std::string>{}
-                                        : std::vector<std::string>{"Config was saved !"});
-    QCOMPARE(exitCode_.has_value(), ok && !written.isEmpty());
-    if (!unwritable) return;
-    QVERIFY(script_->shown()[0].icon == core::MessageIcon::Error);
-    // The list shows the stored entry again, so choosing it writes nothing.
-    QCOMPARE(config.LANGUAGE, 255);
-    QCOMPARE(languages->GetCurSel(), 0);
   }
 
   // The page binds the settings' rules (tested on their own) to its fields: captions follow
@@ -183,56 +181,50 @@ class PageTests : public QObject {
     QCOMPARE(typeList->GetCurSel(), 5);
   }
 
-  void startUp_data() {
-    QTest::addColumn<QString>("configLines");  // {server}: the loopback server's address
-    QTest::addColumn<bool>("coreFails");
-    QTest::addColumn<QString>("state");
-    QTest::addColumn<quint32>("colour");
-    QTest::addColumn<int>("languagePosition");
-    const QString urls =
-        "UpdateURL={server}/update.ini\nApplicationURL={server}/APPS.xml\n"
-        "FirmwareURL={server}/fws.xml\nSPSListURL={server}/sps.xml";
-    QTest::newRow("initialisation fails") << "LANGUAGE=1\nOfflineMode=1" << true << "" << 0u << 2;
-    QTest::newRow("offline by configuration")
-        << "LANGUAGE=1\nOfflineMode=1" << false << "Mode" << 0xFFFFFF66u << 2;
-    QTest::newRow("online") << "LANGUAGE=0\nOfflineMode=0\n" + urls << false << "Online"
-                            << 0xFF00FF00u << 1;
-    // Nothing listens on that port: the run goes offline.
-    QTest::newRow("server not answering")
-        << "LANGUAGE=7\nOfflineMode=0\nUpdateURL=http://127.0.0.64:9/update.ini" << false
-        << "Offline" << 0xFFFF0000u << -1;
-  }
+  // The language list and the connection state the start-up shows, by configuration.
   void startUp() {
-    QFETCH(QString, configLines);
-    QFETCH(bool, coreFails);
-    QFETCH(QString, state);
-    QFETCH(quint32, colour);
-    QFETCH(int, languagePosition);
     testing_support::ServedFolder web("127.0.0.64");
     QVERIFY(web.started());
     web.Put("update.ini", "[UPDATE]\nManagerVersion=1.0.0\n");
     web.Put("APPS.xml", "<APPS><CLASS /><APP /></APPS>");
     web.Put("fws.xml", "<FWS><ITEM><ID>1</ID><PID>4097</PID><VERSION>V2.1</VERSION></ITEM></FWS>");
     web.Put("sps.xml", "<SPS/>");
-    configLines.replace("{server}", QString::fromStdString(web.Url("")));
-    uitest::WriteConfig(configLines.toStdString());
-    ui::MainFrameWnd::CoreInit coreInit;
-    if (coreFails) coreInit = [](core::Interaction&) { return false; };
-    StartFrame(coreInit);
-    // What the online start-up downloaded is not left for the tests after this one.
-    for (const char* f : {"update.ini", "fws.xml", "sps.xml"})
-      std::filesystem::remove(uitest::Root() + "/Download/" + f);
-
-    QCOMPARE(static_cast<ui::Combo*>(frame_->FindControl("cboLanguage"))->GetCurSel(),
-             languagePosition);
-    QCOMPARE(frame_->initialised(), !coreFails);
-    if (coreFails) {
-      QCOMPARE(script_->Texts("message"), std::vector<std::string>{"Initialization failed！"});
-      for (int i = 0; i < ui::MainFrameWnd::kPageCount; ++i) QVERIFY(!frame_->page(i));
-      return;
+    const std::string urls =
+        "UpdateURL=" + web.Url("/update.ini") + "\nApplicationURL=" + web.Url("/APPS.xml") +
+        "\nFirmwareURL=" + web.Url("/fws.xml") + "\nSPSListURL=" + web.Url("/sps.xml");
+    const struct {
+      std::string config;
+      bool coreFails;
+      QString state;
+      quint32 colour;
+      int languagePosition;
+    } cases[] = {
+        {"LANGUAGE=1\nOfflineMode=1", true, "", 0, 2},
+        {"LANGUAGE=1\nOfflineMode=1", false, "Mode", 0xFFFFFF66u, 2},
+        {"LANGUAGE=0\nOfflineMode=0\n" + urls, false, "Online", 0xFF00FF00u, 1},
+        // Nothing listens on that port: the run goes offline.
+        {"LANGUAGE=7\nOfflineMode=0\nUpdateURL=http://127.0.0.64:9/update.ini", false, "Offline",
+         0xFFFF0000u, -1},
+    };
+    for (const auto& c : cases) {
+      uitest::WriteConfig(c.config);
+      ui::MainFrameWnd::CoreInit coreInit;
+      if (c.coreFails) coreInit = [](core::Interaction&) { return false; };
+      StartFrame(coreInit);
+      // What the online start-up downloaded is not left for the tests after this one.
+      for (const char* f : {"update.ini", "fws.xml", "sps.xml"})
+        std::filesystem::remove(uitest::Root() + "/Download/" + f);
+      QCOMPARE(static_cast<ui::Combo*>(frame_->FindControl("cboLanguage"))->GetCurSel(),
+               c.languagePosition);
+      QCOMPARE(frame_->initialised(), !c.coreFails);
+      if (c.coreFails) {
+        QCOMPARE(script_->Texts("message"), std::vector<std::string>{"Initialization failed！"});
+        for (int i = 0; i < ui::MainFrameWnd::kPageCount; ++i) QVERIFY(!frame_->page(i));
+        continue;
+      }
+      QCOMPARE(frame_->FindControl("labelConnState")->text(), c.state);
+      QCOMPARE(frame_->FindControl("labelConnState")->look().text, QColor::fromRgba(c.colour));
     }
-    QCOMPARE(frame_->FindControl("labelConnState")->text(), state);
-    QCOMPARE(frame_->FindControl("labelConnState")->look().text, QColor::fromRgba(colour));
   }
 
  private:

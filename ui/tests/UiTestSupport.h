@@ -22,8 +22,6 @@ std::string KryIni();
 void WriteConfig(const std::string& configLines);
 void UseSkin(const char* language);
 
-// The top-level window of that window name, once it is shown.
-QWidget* WindowNamed(const QString& windowName);
 // Clicks a control of the window, as the user would.
 void Click(QWidget* window, const QString& control);
 // Text colours of the window's controls that read below 4.5:1 on their backgrounds, in the

@@ -53,7 +53,8 @@ void UseSkin(const char* language) {
                                     language);
 }
 
-QWidget* WindowNamed(const QString& windowName) {
+// The top-level window of that window name, once it is shown.
+static QWidget* WindowNamed(const QString& windowName) {
   for (QWidget* w : QApplication::topLevelWidgets())
     if (w->objectName() == windowName && w->isVisible()) return w;
   return nullptr;
