@@ -46,7 +46,7 @@ class DeviceInfoPageTests : public QObject {
     ::unsetenv("KAVORA_TIME_SCALE");
   }
 
-  void showsTheReportAndTheButtonsReachTheProcedures() {
+  void theReportAndTheButtons() {
     auto* list = info_->Find<ui::List>("lstDevInfo");
     QCOMPARE(list->GetCount(), 17);
     QCOMPARE(list->GetItemAt(2)->GetText(1), QString("K9ABC00258"));
@@ -85,18 +85,9 @@ class DeviceInfoPageTests : public QObject {
     QCOMPARE(info_->Find<ui::List>("lstDevInfo")->GetCount(), 17);  // refreshed after the reset
     uitest::Click(info_, "btnLog");
     QTRY_VERIFY(platform::FileExists(uitest::Root() + "/captured.txt"));
-    // The firmware window is given the parts of the adapter the report found, and holds it.
-    int opened = 0;
-    frame_->deviceProcedures()->SetFirmwareWindow([&](firmware::FirmwareJobSetup setup) {
-      opened += setup.vciPid == 0x0301u && setup.doipPid == 0x0401u && setup.use;
-    });
-    uitest::Click(info_, "btnFWUpdate");
-    QCOMPARE(opened, 1);
-  }
 
-  // The real firmware window: once it is closed, the page's report right after it finds
-  // the adapter free (the window's job held it until the window went).
-  void theClosedFirmwareWindowLeavesTheAdapterFree() {
+    // The real firmware window: once it is closed, the page's report right after it finds
+    // the adapter free (the window's job held it until the window went).
     script_->Clear();
     bool shown = false;
     uitest::WhenShown("FWUPWND", [&](QWidget* window) {
@@ -107,6 +98,13 @@ class DeviceInfoPageTests : public QObject {
     QVERIFY(shown);
     QCOMPARE(script_->Texts("message"), std::vector<std::string>{});
     QVERIFY(!frame_->deviceProcedures()->busy());
+    // The window is given the parts of the adapter the report found, and the holding of it.
+    int opened = 0;
+    frame_->deviceProcedures()->SetFirmwareWindow([&](firmware::FirmwareJobSetup setup) {
+      opened += setup.vciPid == 0x0301u && setup.doipPid == 0x0401u && setup.use;
+    });
+    uitest::Click(info_, "btnFWUpdate");
+    QCOMPARE(opened, 1);
   }
 
  private:
