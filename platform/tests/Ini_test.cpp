@@ -24,6 +24,8 @@ TEST(IniRead, FollowsTheProfileRules) {
                                    "k=trimmed\n[S]\nascii=abcdefgh\nwide=\xE4\xB8\xAD\xE6\x96\x87"
                                    "\xE5\xAD\x97\nemoji=a\xF0\x9F\x98\x80"
                                    "b\n");
+  // The first section of a name wins. Values are cut to the caller's buffer (terminator
+  // included) on character boundaries; a surrogate pair is never split.
   const struct {
     const char *section, *key, *expected;
     std::size_t capacity = 260;
@@ -36,11 +38,9 @@ TEST(IniRead, FollowsTheProfileRules) {
                {"Main", "Hidden", "DEF"},
                {"Main", "Dup", "first"},
                {"Main", "NoValue", ""},
-               {"Main", "Other", "DEF"},  // the first section wins
+               {"Main", "Other", "DEF"},
                {"Trimmed Section", "k", "trimmed"},
                {"Missing", "k", "DEF"},
-               // Cut to the caller's buffer (terminator included) on character boundaries; a
-               // surrogate pair is never split.
                {"S", "ascii", "abcd", 5},
                {"S", "wide", "\xE4\xB8\xAD\xE6\x96\x87", 3},
                {"S", "emoji", "a", 3},
@@ -49,6 +49,11 @@ TEST(IniRead, FollowsTheProfileRules) {
   for (const auto& c : cases)
     EXPECT_EQ(Read(path, c.section, c.key, "DEF", c.capacity), c.expected) << c.key;
   EXPECT_EQ(Read(dir / "nofile.ini", "Main", "Quoted", "  dflt  "), "dflt");
+  // Binary or truncated files give defaults without crashing.
+  std::string junk;
+  for (int i = 0; i < 4096; ++i) junk.push_back(static_cast<char>((i * 131) & 0xFF));
+  for (const std::string& content : {junk, std::string("[CONF"), std::string("\xFF\xFE[")})
+    EXPECT_EQ(Read(dir.Put("bin.ini", content), "CONF", "Key"), "DEF");
 }
 
 TEST(IniRead, IntegersAsTheProfileFunctionReadsThem) {
@@ -111,14 +116,6 @@ TEST(IniEncoding, ReadsAndWritesBackUtf16AndBom) {
   EXPECT_EQ(after.substr(0, 2), "\xFF\xFE");
   EXPECT_EQ(Read(wide, "S", "Name"), "ab");
   EXPECT_EQ(after.size(), raw.size() + 2);  // one UTF-16 unit longer
-}
-
-TEST(IniRead, BinaryOrTruncatedFilesGiveDefaultsWithoutCrashing) {
-  TempFolder dir;
-  std::string junk;
-  for (int i = 0; i < 4096; ++i) junk.push_back(static_cast<char>((i * 131) & 0xFF));
-  for (const std::string& content : {junk, std::string("[CONF"), std::string("\xFF\xFE[")})
-    EXPECT_EQ(Read(dir.Put("bin.ini", content), "CONF", "Key"), "DEF");
 }
 
 }  // namespace
