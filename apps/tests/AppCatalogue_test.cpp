@@ -3,8 +3,10 @@
 
 #include <tuple>
 
+#include "apps/AppPresentation.h"
 #include "apps/ZKRYAPPManager.h"
 #include "apps/ZSPSManager.h"
+#include "core/ProgramTexts.h"
 #include "platform/Files.h"
 #include "tests/support/ServedFolder.h"
 
@@ -105,28 +107,34 @@ TEST_F(AppCatalogueTest, LookupsTakeTheFirstOfAnIdAndLoadingAgainRebuildsOrAppen
   EXPECT_FALSE(links.LoadFromFile(dir.Put("bad.xml", "<SPS><ITEM>")));
 }
 
-// Installed is the number 1 or more; an update is any other version text than the catalogue's.
+// Installed is the number 1 or more; an update is any other version text than the catalogue's;
+// Run needs the target on disk. The buttons, the state word and the badge follow.
 TEST_F(AppCatalogueTest, InstalledStateComesFromAppInfo) {
   const std::string target = dir.Put("Apps/1/run.sh", "#!/bin/sh\n");
-  using S = apps::ZKRYApp::State;
+  using T = core::TextId;
+  const apps::AppButtons none{true, false, false, false}, current{false, false, true, true},
+      noRun{false, false, true, false}, update{false, true, true, true},
+      updateNoRun{false, true, true, false};
   const struct {
     const char *installed, *version, *target;  // installed nullptr: no AppInfo.ini; target @: one
     const char* catalogue;
-    S state;
-    bool startable;
-  } cases[] = {{nullptr, "", "", "1.0", S::NotInstalled, false},
-               {"1", "1.0", "@", "1.0", S::Current, true},
-               {"2", "1.0", "@", "1.0", S::Current, true},
-               {"1", "1.0.0", "@", "1.0", S::UpdateAvailable, true},
-               {"1", "1.0A", "@", "1.0a", S::UpdateAvailable, true},
-               {"1", "2.0", "@", "1.0", S::UpdateAvailable, true},
-               {"1", "1.0", "", "1.0", S::Current, false},
-               {"1", "1.0", "/no/such/program", "1.0", S::Current, false},
-               {"0", "1.0", "@", "1.0", S::NotInstalled, false},
-               {"yes", "1.0", "@", "1.0", S::NotInstalled, false},
-               {"", "1.0", "@", "1.0", S::NotInstalled, false}};
+    apps::AppButtons buttons;
+    T word;
+    const char* badge;
+  } cases[] = {{nullptr, "", "", "1.0", none, T::kInstall, "uninstalled"},
+               {"1", "1.0", "@", "1.0", current, T::kRun, "installed"},
+               {"2", "1.0", "@", "1.0", current, T::kRun, "installed"},
+               {"1", "1.0.0", "@", "1.0", update, T::kUpdate, "update"},
+               {"1", "1.0A", "@", "1.0a", update, T::kUpdate, "update"},
+               {"1", "2.0", "@", "1.0", update, T::kUpdate, "update"},
+               {"1", "1.0", "", "1.0", noRun, T::kRun, "installed"},
+               {"1", "1.0", "/no/such/program", "1.0", noRun, T::kRun, "installed"},
+               {"1", "2.0", "", "1.0", updateNoRun, T::kUpdate, "update"},
+               {"0", "1.0", "@", "1.0", none, T::kInstall, "uninstalled"},
+               {"yes", "1.0", "@", "1.0", none, T::kInstall, "uninstalled"},
+               {"", "1.0", "@", "1.0", none, T::kInstall, "uninstalled"}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.installed ? c.installed : "(none)") + " " + c.version);
+    SCOPED_TRACE(std::string(c.installed ? c.installed : "(none)") + " " + c.version + c.target);
     platform::DeleteFile(dir / "Apps/1/AppInfo.ini");
     if (c.installed)
       dir.Put("Apps/1/AppInfo.ini",
@@ -135,8 +143,11 @@ TEST_F(AppCatalogueTest, InstalledStateComesFromAppInfo) {
     ASSERT_TRUE(catalogue.LoadFromFile(Write(
         "",
         "<APP><ITEM><ID>1</ID><VERSION>" + std::string(c.catalogue) + "</VERSION></ITEM></APP>")));
-    EXPECT_EQ(catalogue.objects()[0]->state(), c.state);
-    EXPECT_EQ(catalogue.objects()[0]->startable(), c.startable);
+    const apps::ZKRYApp& app = *catalogue.objects()[0];
+    EXPECT_EQ(std::make_tuple(apps::ButtonsFor(app), app.startable(), apps::StatusLabel(app),
+                              std::string(apps::BadgeFile(app))),
+              std::make_tuple(c.buttons, c.buttons.run, core::Text(T::kPlease) + core::Text(c.word),
+                              "app_" + std::string(c.badge) + ".png"));
   }
 }
 

@@ -321,38 +321,6 @@ TEST_F(AppProcedureTest, TheDescriptionComesFromWebAddressesOnly) {
   EXPECT_FALSE(p->Detail());
 }
 
-TEST(AppPresentation, ButtonsAndStateWordsFollowTheInstalledStateAndTheTarget) {
-  TempFolder dir;
-  const std::string target = dir.Put("run.sh", "");
-  using core::TextId;
-  const apps::AppButtons runMissing{false, false, true, false}, noTarget{false, true, true, false};
-  const struct {
-    bool installed;
-    const char* version;
-    std::string target;
-    apps::AppButtons buttons;
-    TextId word;
-    const char* badge;
-  } cases[] = {
-      {false, "1.0", target, kInstallOnly, TextId::kInstall, "app_uninstalled.png"},
-      {true, "1.0", target, kInstalledCurrent, TextId::kRun, "app_installed.png"},
-      {true, "1.0", dir / "missing", runMissing, TextId::kRun, "app_installed.png"},
-      {true, "0.9", target, kUpdatable, TextId::kUpdate, "app_update.png"},
-      {true, "0.9", "", noTarget, TextId::kUpdate, "app_update.png"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.version) + " " + c.target);
-    apps::ZKRYApp app;
-    app.VERSION = "1.0";
-    app.appInfo.Installed = c.installed;
-    app.appInfo.Version = c.version;
-    app.appInfo.Target = c.target;
-    EXPECT_EQ(apps::ButtonsFor(app), c.buttons);
-    EXPECT_EQ(apps::StatusLabel(app), core::Text(TextId::kPlease) + core::Text(c.word));
-    EXPECT_STREQ(apps::BadgeFile(app), c.badge);
-  }
-}
-
 TEST(AppPresentation, PercentagesDoNotOverflowAndPicturesStayInTheSkin) {
   EXPECT_EQ(apps::PercentText(199, 200), "99%");
   EXPECT_EQ(apps::PercentText(4000000000u, 1), "399999991808%");  // single precision, no overflow
