@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "platform/Files.h"
 #include "platform/SettingsFile.h"
@@ -187,17 +188,14 @@ TEST(SettingsFileWrite, WritesThroughLinksAndKeepsModeAndHardLinks) {
   const std::string dangling = dir / "dangling.ini";
   ::symlink((dir / "real/made.ini").c_str(), dangling.c_str());
 
-  ASSERT_TRUE(Write(link));
-  ASSERT_TRUE(Write(dangling));
+  ASSERT_TRUE(Write(link) && Write(dangling));
   struct stat st {};
   for (const auto& l : {link, dangling})
     EXPECT_TRUE(::lstat(l.c_str(), &st) == 0 && S_ISLNK(st.st_mode));
   ASSERT_EQ(::stat(target.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0640u);
-  EXPECT_EQ(st.st_nlink, 2u);
-  EXPECT_EQ(platform::ReadFile(target), kUpdated);
-  EXPECT_EQ(platform::ReadFile(twin), kUpdated);
-  EXPECT_EQ(platform::ReadFile(dir / "real/made.ini"), "[S]\nk=new\n");
+  EXPECT_EQ(std::make_tuple(st.st_mode & 07777, st.st_nlink, platform::ReadFile(target),
+                            platform::ReadFile(twin), platform::ReadFile(dir / "real/made.ini")),
+            std::make_tuple(0640u, 2u, kUpdated, kUpdated, "[S]\nk=new\n"));
 }
 
 TEST(SettingsFileWrite, OwnersOtherAccountsAndClosedFoldersAreRespected) {
@@ -210,23 +208,21 @@ TEST(SettingsFileWrite, OwnersOtherAccountsAndClosedFoldersAreRespected) {
     ::chmod(p.c_str(), mode);
     return p;
   };
-  const auto ownerAndMode = [](const std::string& p) {
+  const auto ownerModeAndText = [](const std::string& p) {
     struct stat st {};
     ::stat(p.c_str(), &st);
-    return std::make_pair(st.st_uid, st.st_mode & 07777);
+    return std::make_tuple(st.st_uid, st.st_mode & 07777, platform::ReadFile(p).value_or(""));
   };
 
   // Root rewriting another account's file gives the new file that owner and mode.
   const std::string theirs = make("theirs.ini", kNobody, 0604);
   ASSERT_TRUE(Write(theirs));
-  EXPECT_EQ(ownerAndMode(theirs), std::make_pair(kNobody, 0604u));
-  EXPECT_EQ(platform::ReadFile(theirs), kUpdated);
+  EXPECT_EQ(ownerModeAndText(theirs), std::make_tuple(kNobody, 0604u, kUpdated));
 
   // A writable file of another account is rewritten in place: it stays root's.
   const std::string shared = make("shared.ini", 0, 0666);
   EXPECT_TRUE(AsNobody([&] { return Write(shared); }));
-  EXPECT_EQ(ownerAndMode(shared), std::make_pair(uid_t{0}, 0666u));
-  EXPECT_EQ(platform::ReadFile(shared), kUpdated);
+  EXPECT_EQ(ownerModeAndText(shared), std::make_tuple(uid_t{0}, 0666u, kUpdated));
 
   // A folder that takes no new file: rewritten in place, nothing left beside it.
   const std::string closed = dir / "closed";
@@ -235,8 +231,9 @@ TEST(SettingsFileWrite, OwnersOtherAccountsAndClosedFoldersAreRespected) {
   ::chown(closed.c_str(), kNobody, kNobody);
   ::chmod(closed.c_str(), 0555);
   EXPECT_TRUE(AsNobody([&] { return Write(own); }));
-  EXPECT_EQ(platform::ReadFile(own), kUpdated);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(closed), {}), 1);
+  EXPECT_EQ(std::make_pair(platform::ReadFile(own).value_or(""),
+                           std::distance(std::filesystem::directory_iterator(closed), {})),
+            std::make_pair(kUpdated, std::ptrdiff_t{1}));
 
   // Refused: writable but unreadable, and readable but not writable for this account.
   const std::string unreadable = make("unreadable.ini", kNobody, 0200);
