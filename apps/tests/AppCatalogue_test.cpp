@@ -81,8 +81,7 @@ TEST_F(AppCatalogueTest, LookupsTakeTheFirstOfAnIdAndLoadingAgainRebuildsOrAppen
   const std::string path =
       Write("<CLASS>" + Class("1", "A") + "</CLASS>",
             "<APP>" + App("5", "1") + App("6", "1") + App("5", "1") + "</APP>");
-  ASSERT_TRUE(catalogue.LoadFromFile(path));
-  ASSERT_TRUE(catalogue.LoadFromFile(path));
+  ASSERT_TRUE(catalogue.LoadFromFile(path) && catalogue.LoadFromFile(path));
   EXPECT_EQ(Lists(), "5 6 5 |5 6 5 ");
   EXPECT_EQ(catalogue.FindByID(5), catalogue.objects()[0].get());
   EXPECT_EQ(catalogue.objects()[2]->installFolder, catalogue.objects()[0]->installFolder);

@@ -76,19 +76,17 @@ class ScriptedDeviceTest : public ::testing::Test {
 };
 
 TEST_F(ScriptedDeviceTest, InUseHoldsUntilASuccessfulOpenOrClose) {
-  struct Step {
-    std::int32_t openResult;
-    bool connected, inUse;
-  };
-  const std::vector<std::vector<Step>> cases = {
+  // Each step: the SDK's open result, then connected and in use after it.
+  const std::vector<std::vector<std::tuple<std::int32_t, bool, bool>>> cases = {
       {{127, false, true}, {1, false, true}, {4, false, true}, {0, true, false}},
       {{1, false, false}, {127, false, true}, {0, true, false}}};
   for (const auto& steps : cases) {
     device::ZKRYDevice dev(sdk);
-    for (const Step& s : steps) {
-      g_openResults = {s.openResult};
-      EXPECT_EQ(dev.Open(), s.openResult);
-      EXPECT_EQ(std::make_pair(dev.connected(), dev.inUse()), std::make_pair(s.connected, s.inUse));
+    for (const auto& [openResult, connected, inUse] : steps) {
+      g_openResults = {openResult};
+      const std::int32_t opened = dev.Open();
+      EXPECT_EQ(std::make_tuple(opened, dev.connected(), dev.inUse()),
+                std::make_tuple(openResult, connected, inUse));
     }
   }
 }
