@@ -111,18 +111,15 @@ TEST_F(ScriptedDeviceTest, OpenTwiceAndCloseClearsOnlyOnSuccess) {
 
 // The blocks hold fixed-width bytes as the adapter sends them, not C strings.
 // NOLINTBEGIN(bugprone-not-null-terminated-result)
-TEST_F(ScriptedDeviceTest, BuildsSerialNumberVersionAndModuleFromTheBlocks) {
-  std::memcpy(g_info + 16, "K9ABC\x01\x02", 7);
+// Serial number, versions, dates, PIDs and address are read from the simulator by the report
+// tests; here the edges the simulator does not send.
+TEST_F(ScriptedDeviceTest, BuildsHardwareNameAndModuleFromTheBlocks) {
   std::memcpy(g_info + 28, "vci-bootXXXX", 12);  // eight characters, not terminated
-  std::memcpy(g_info + 52, "\x04\x03\x02\x01\x00\x05\x03\x36", 8);  // version, date
-  std::memcpy(g_info + 12, "\x01\x03", 2);                          // PID
   device::ZKRYDevice dev(sdk);
   ASSERT_EQ(dev.Open(), 0);
   ASSERT_TRUE(dev._ReadHWInfo());
-  EXPECT_EQ(std::make_tuple(dev.serialNumber(), dev.firmwareVersion(), dev.firmwareDate(),
-                            dev.hardwareName(), dev.InBootLoader(), dev.pid(), dev.address()),
-            std::make_tuple("K9ABC00258", "1.2.3.4", "2024-03-05", "vci-boot", true, 0x0301,
-                            "192.168.8.1"));
+  EXPECT_EQ(std::make_pair(dev.hardwareName(), dev.InBootLoader()),
+            std::make_pair(std::string("vci-boot"), true));
   EXPECT_TRUE(dev.ExtensionEmpty() && !dev.HasDoIPModule());
   // A module with a name and version but no SSID is no module for the report.
   std::memcpy(g_extension + 8, "DOIPMOD\0V1.0.3", 14);
