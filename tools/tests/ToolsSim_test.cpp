@@ -3,10 +3,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <tuple>
 
-#include "codec/MD5.h"
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
 #include "device/AdapterLock.h"
@@ -14,6 +12,7 @@
 #include "history/UpdateHistory.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "tests/support/KeptFirmware.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/SimulatedAdapterTest.h"
 #include "tests/support/VciSim.h"
@@ -156,10 +155,7 @@ class RepairTest : public ToolsSimTest {
     ToolsSimTest::SetUp();
     core::ZConfig::Instance().root = folder.path();  // the tools run in the root folder
     platform::CreateFolders(folder / "Download");
-    ASSERT_EQ(std::system((std::string(VCI_SIM_PATH) + " --make-vci-image " +
-                           (folder / "Download/KRY.bin") + " KRYVCI 2.0.0.0 2025-01-02 >/dev/null")
-                              .c_str()),
-              0);
+    ASSERT_TRUE(testing_support::WriteKeptFirmware(folder / "Download", false));
   }
   tools::DeviceRepair Repairer() {
     return tools::DeviceRepair({device, folder / "Download", ui,
@@ -167,14 +163,6 @@ class RepairTest : public ToolsSimTest {
                                   if (maximum == 120 && value > highest) highest = value;
                                 },
                                 nullptr, folder / "kry/adapter.lock"});
-  }
-  void Catalogue(const std::string& md5) {
-    platform::WriteFile(folder / "Download/fws.xml",
-                        "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI</NAME><VERSION>2.0.0.0"
-                        "</VERSION><MD5>" +
-                            md5 +
-                            "</MD5><URL>http://127.0.0.1:1/K.bin</URL>"
-                            "</ITEM></FWS>");
   }
   void TearDown() override { core::ZConfig::Instance().root.clear(); }
   std::atomic<int> highest{0};
@@ -184,7 +172,6 @@ class RepairTest : public ToolsSimTest {
 // A write that fails halfway leaves the adapter ready for another try. Either run is in the
 // root folder's update history, with what the tool said.
 TEST_F(RepairTest, WritesTheKeptImageIntoAnAdapterInBootMode) {
-  Catalogue(*codec::FileMD5Text(folder / "Download/KRY.bin"));
   for (const bool failing : {false, true}) {
     SCOPED_TRACE(failing);
     VciSim sim(failing ? std::vector<std::string>{"--boot-mode", "--fw-fail-halfway"}
@@ -210,7 +197,9 @@ TEST_F(RepairTest, WritesTheKeptImageIntoAnAdapterInBootMode) {
 }
 
 TEST_F(RepairTest, RefusesWhatWouldNotRepair) {
-  const std::string image = folder / "Download/KRY.bin";
+  const std::string image = folder / "Download/KRY.bin", list = folder / "Download/fws.xml";
+  const std::string otherModel = "<FWS><ITEM><PID>769</PID><VERSION>2.0.0.0</VERSION><MD5>" +
+                                 std::string(32, '0') + "</MD5></ITEM></FWS>";
   const auto holdIt = [this] {
     held = device::AdapterLock::Take(folder / "kry/adapter.lock", "the device reset", 0);
   };
@@ -222,7 +211,7 @@ TEST_F(RepairTest, RefusesWhatWouldNotRepair) {
   } cases[] = {
       {{}, "needs no repair", [] {}},
       {{"--unreachable"}, notConnected, [] {}},
-      {{"--boot-mode"}, "does not match firmware", [this] { Catalogue(std::string(32, '0')); }},
+      {{"--boot-mode"}, "does not match firmware", [&] { platform::WriteFile(list, otherModel); }},
       {{"--boot-mode", "--low-voltage"}, "Cancelled.", [this] { ui.Answer({false}); }},
       {{"--boot-mode"}, "no kept VCI image", [&] { platform::DeleteFile(image); }},
       {{"--boot-mode"}, "busy with the device reset", holdIt},
@@ -238,7 +227,7 @@ TEST_F(RepairTest, RefusesWhatWouldNotRepair) {
     EXPECT_NE(error.find(c.error), std::string::npos) << error;
     EXPECT_EQ(Count(sim, "firmware write begins"), 0);
     EXPECT_FALSE(device.connected());
-    platform::DeleteFile(folder / "Download/fws.xml");
+    platform::DeleteFile(list);
     held.Release();
   }
 }

@@ -28,7 +28,11 @@ class SdkLinkTest : public ::testing::Test {
     ::setenv("KAVORA_TIME_SCALE", "0.01", 1);
     platform::CreateFolders(folder / "kry");
   }
-  std::string Ini() const { return folder / "kry/KRY.ini"; }
+  // Leads the SDK's settings to `sim`.
+  void Meet(const VciSim& sim) {
+    ASSERT_TRUE(sim.ok()) << sim.output();
+    sim.WriteKryIni(folder / "kry/KRY.ini");
+  }
   std::string Info(std::int32_t handle) {
     std::uint8_t info[KRY_INFO_SIZE] = {};
     EXPECT_EQ(KRY_DEV_GetInfo(handle, info), 0);
@@ -40,8 +44,7 @@ class SdkLinkTest : public ::testing::Test {
 
 TEST_F(SdkLinkTest, OneHolderAtATimeAndCallsNeedAnOpenHandle) {
   VciSim sim({"--low-voltage"});
-  ASSERT_TRUE(sim.ok()) << sim.output();
-  sim.WriteKryIni(Ini());
+  Meet(sim);
   std::int32_t first = 0, second = 0, mv = 0;
   ASSERT_EQ(KRY_Open(&first), KRY_OK);
   EXPECT_EQ(KRY_Open(&second), KRY_ERR_IN_USE);
@@ -87,8 +90,7 @@ TEST_F(SdkLinkTest, FirmwareWriteRaisesProgressAndRunsTheNewFirmware) {
     auto switches = c.switches;
     switches.insert(switches.end(), {"--firmware-write-ms", "3000"});
     VciSim sim(switches);
-    ASSERT_TRUE(sim.ok()) << sim.output();
-    sim.WriteKryIni(Ini());
+    Meet(sim);
     std::int32_t handle = 0;
     ASSERT_EQ(KRY_Open(&handle), KRY_OK);
     std::int32_t progress = -1;
@@ -117,17 +119,16 @@ TEST_F(SdkLinkTest, FirmwareWriteRaisesProgressAndRunsTheNewFirmware) {
 
 TEST_F(SdkLinkTest, ALostLinkDuringTheWriteLeavesTheBootLoader) {
   VciSim sim;
-  ASSERT_TRUE(sim.ok()) << sim.output();
-  sim.WriteKryIni(Ini());
+  Meet(sim);
   int fd = kry_link::ConnectTcp(sim.address(), VciSim::kSdkPort, 3000);
   ASSERT_GE(fd, 0);
   std::int32_t result = -1;
   std::string reply, size;
   kry_link::PutU32(size, 50000);
-  ASSERT_TRUE(kry_link::Call(fd, kry_link::kOpen, "", 3000, result, reply));
-  ASSERT_TRUE(kry_link::Call(fd, kry_link::kFirmwareBegin, size, 3000, result, reply));
-  ASSERT_TRUE(
-      kry_link::Call(fd, kry_link::kFirmwareData, std::string(1000, 'x'), 3000, result, reply));
+  for (const auto& [call, data] : {std::pair{kry_link::kOpen, std::string()},
+                                   {kry_link::kFirmwareBegin, size},
+                                   {kry_link::kFirmwareData, std::string(1000, 'x')}})
+    ASSERT_TRUE(kry_link::Call(fd, call, data, 3000, result, reply));
   kry_link::CloseSocket(fd);
   ASSERT_TRUE(sim.WaitFor("firmware write interrupted"));
   std::int32_t handle = 0;
