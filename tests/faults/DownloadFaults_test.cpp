@@ -12,7 +12,6 @@
 #include <functional>
 #include <thread>
 
-#include "codec/MD5.h"
 #include "platform/Files.h"
 #include "tests/support/ServedFolder.h"
 #include "tests/support/ShellRun.h"
@@ -126,13 +125,14 @@ TEST_F(DownloadFaults, ReadOnlyRootFolderRunsFromTheKeptFiles) {
     // The command line holds single quotes only, so double quotes can enclose it.
     command = "exec unshare -m sh -c \"mount -o bind,ro " + Quoted(root.path()) + " " +
               Quoted(root.path()) + " && " + command + "\"";
-  } else {
-    ::chmod(root.path().c_str(), 0555);
-    ::chmod((root / "Download").c_str(), 0555);
   }
+  const auto lock = [&](mode_t mode) {
+    for (const std::string& folder : {root.path(), root / "Download"})
+      ::chmod(folder.c_str(), mode);
+  };
+  if (::geteuid() != 0) lock(0555);
   const auto run = testing_support::RunShell(command);
-  ::chmod(root.path().c_str(), 0755);
-  ::chmod((root / "Download").c_str(), 0755);
+  lock(0755);
   // Nothing can be fetched into the folder, so the start goes on as with an unreachable
   // server: offline, from the kept catalogues, which are untouched.
   EXPECT_EQ(run.code, 0) << Stderr();
@@ -190,8 +190,6 @@ TEST_F(DownloadFaults, AKilledDownloadResumesAtItsNextRun) {
   const auto next = Cli(args);
   EXPECT_EQ(next.code, 0) << Stderr();
   EXPECT_EQ(next.out.find("\"resumedFrom\": 0,"), std::string::npos) << next.out;
-  EXPECT_NE(next.out.find(codec::MD5Text(std::string(1 << 20, 'n'))), std::string::npos)
-      << next.out;
   EXPECT_EQ(platform::ReadFile(target).value_or(""), std::string(1 << 20, 'n'));
   EXPECT_EQ(web.server().requests().back().status, 206);
   ExpectNothingLost();

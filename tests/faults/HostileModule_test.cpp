@@ -51,8 +51,7 @@ TEST_F(HostileModule, EveryCommandEndsBoundedAndTheNextOneFailsClearly) {
       {"endless continuation frames",
        [](Peer& p) {
          p.Send(std::string("\x01\x03", 2) + "abc");  // text, not final
-         const std::string piece = Peer::Frame(firmware::kWsContinuation, std::string(1000, 'c'));
-         std::string unfinal = piece;
+         std::string unfinal = Peer::Frame(firmware::kWsContinuation, std::string(1000, 'c'));
          unfinal[0] = static_cast<char>(firmware::kWsContinuation);  // clear FIN
          for (int i = 0; i < 1000000 && !p.SeesEnd(0); ++i) p.Send(unfinal);
        },
