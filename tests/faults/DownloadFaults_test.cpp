@@ -12,6 +12,7 @@
 #include <functional>
 #include <thread>
 
+#include "codec/MD5.h"
 #include "platform/Files.h"
 #include "tests/support/ServedFolder.h"
 #include "tests/support/ShellRun.h"
@@ -190,6 +191,7 @@ TEST_F(DownloadFaults, AKilledDownloadResumesAtItsNextRun) {
   const auto next = Cli(args);
   EXPECT_EQ(next.code, 0) << Stderr();
   EXPECT_EQ(next.out.find("\"resumedFrom\": 0,"), std::string::npos) << next.out;
+  EXPECT_NE(next.out.find(codec::MD5Text(std::string(1 << 20, 'n'))), std::string::npos);
   EXPECT_EQ(platform::ReadFile(target).value_or(""), std::string(1 << 20, 'n'));
   EXPECT_EQ(web.server().requests().back().status, 206);
   ExpectNothingLost();
