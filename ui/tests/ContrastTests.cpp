@@ -153,18 +153,17 @@ class ContrastTests : public QObject {
   // element's, and a rule without a background lies on the window's.
   void theStyleSheetOfWindowsWithoutALayout() {
     const QList<ui::StyleRule>& rules = ui::OwnStyleRules();
-    const auto base = [&](const QString& selector, auto field) {
-      const QString element = selector.section(':', 0, 0);
+    const auto colour = [&](const ui::StyleRule& rule, QColor ui::StyleRule::*field) {
+      if ((rule.*field).isValid()) return rule.*field;
       for (const ui::StyleRule& r : rules)
-        if (r.selector == element && (r.*field).isValid()) return r.*field;
+        if (r.selector == rule.selector.section(':', 0, 0) && (r.*field).isValid()) return r.*field;
       return rules.front().*field;
     };
     QStringList failures;
     for (const ui::StyleRule& r : rules) {
       if (!r.text.isValid() && !r.background.isValid()) continue;
-      const QColor text = r.text.isValid() ? r.text : base(r.selector, &ui::StyleRule::text);
-      const QColor bk =
-          r.background.isValid() ? r.background : base(r.selector, &ui::StyleRule::background);
+      const QColor text = colour(r, &ui::StyleRule::text),
+                   bk = colour(r, &ui::StyleRule::background);
       const double ratio = Ratio(text, bk);
       if (ratio < kMinimum)
         failures << QString("%1: %2 on %3 = %4")

@@ -53,13 +53,6 @@ void UseSkin(const char* language) {
                                     language);
 }
 
-// The top-level window of that window name, once it is shown.
-static QWidget* WindowNamed(const QString& windowName) {
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (w->objectName() == windowName && w->isVisible()) return w;
-  return nullptr;
-}
-
 void Click(QWidget* window, const QString& control) {
   QWidget* target = nullptr;
   for (QWidget* w : window->findChildren<QWidget*>(control))
@@ -82,10 +75,11 @@ void WhenShown(const QString& windowName, const std::function<void(QWidget*)>& a
   auto* timer = new QTimer;
   timer->setInterval(2);
   QObject::connect(timer, &QTimer::timeout, [timer, windowName, action] {
-    if (QWidget* w = WindowNamed(windowName)) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (w->objectName() != windowName || !w->isVisible()) continue;
       timer->stop();
       timer->deleteLater();
-      action(w);
+      return action(w);
     }
   });
   timer->start();
