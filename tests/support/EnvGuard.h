@@ -13,13 +13,7 @@ class EnvGuard {
     if (const char* old = ::getenv(name)) old_ = old;
     ::setenv(name, value.c_str(), 1);
   }
-  ~EnvGuard() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
+  ~EnvGuard() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
   EnvGuard(const EnvGuard&) = delete;
   EnvGuard& operator=(const EnvGuard&) = delete;
 

@@ -19,12 +19,11 @@ inline std::string WriteModuleTool(const std::string& path) {
 
 // False when the simulator could not make the images.
 inline bool WriteKeptFirmware(const std::string& download, bool withModule) {
-  const std::string sim = VCI_SIM_PATH;
+  const auto sim = [](const std::string& arguments) {
+    return std::system((VCI_SIM_PATH " " + arguments + " >/dev/null").c_str()) == 0;
+  };
   const std::string vci = download + "/KRY.bin";
-  if (std::system(
-          (sim + " --make-vci-image '" + vci + "' KRYVCI 2.0.0.0 2025-01-02 163840 >/dev/null")
-              .c_str()) != 0)
-    return false;
+  if (!sim("--make-vci-image '" + vci + "' KRYVCI 2.0.0.0 2025-01-02 163840")) return false;
   std::string items =
       "<ITEM><ID>1</ID><PID>769</PID><NAME>VCI firmware</NAME><VERSION>2.0.0.0"
       "</VERSION><MD5>" +
@@ -35,9 +34,7 @@ inline bool WriteKeptFirmware(const std::string& download, bool withModule) {
     platform::WriteFile(release,
                         "[release]\nopenwrt=V1.1.0\nuboot=2020.04\ndevice=DOIPMOD\n[checksum]\n"
                         "openwrt=none\n[module]\nversion=V1.1.0\ndate=20250102\n");
-    if (std::system(
-            (sim + " --make-doip-image '" + image + "' '" + release + "' >/dev/null").c_str()) != 0)
-      return false;
+    if (!sim("--make-doip-image '" + image + "' '" + release + "'")) return false;
     items +=
         "<ITEM><ID>2</ID><PID>1025</PID><NAME>DoIP system</NAME><VERSION>V1.1.0</VERSION>"
         "<MD5>" +
