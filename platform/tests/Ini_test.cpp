@@ -224,6 +224,10 @@ TEST(SettingsFileWrite, OwnersOtherAccountsAndClosedFoldersAreRespected) {
     EXPECT_TRUE(AsNobody([&] { return !Write(p); })) << p;
     EXPECT_EQ(Take(p), before) << p;
   }
+  // A file that cannot be read is an error, never taken for a missing one.
+  EXPECT_TRUE(AsNobody([&] {
+    return platform::IniReader(unreadable).error().find("Permission denied") != std::string::npos;
+  }));
 }
 
 }  // namespace
