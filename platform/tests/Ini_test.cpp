@@ -189,21 +189,19 @@ TEST(SettingsFileWrite, OwnersOtherAccountsAndClosedFoldersAreRespected) {
     ::chmod(p.c_str(), mode);
     return p;
   };
-  const auto ownerModeAndText = [](const std::string& p) {
-    struct stat st {};
-    ::stat(p.c_str(), &st);
-    return std::make_tuple(st.st_uid, st.st_mode & 07777, platform::ReadFile(p).value_or(""));
+  const auto updated = [](mode_t mode, uid_t owner) {
+    return std::to_string(S_IFREG | mode) + " " + std::to_string(owner) + " " + kUpdated;
   };
 
   // Root rewriting another account's file gives the new file that owner and mode.
   const std::string theirs = make("theirs.ini", kNobody, 0604);
-  ASSERT_TRUE(Write(theirs));
-  EXPECT_EQ(ownerModeAndText(theirs), std::make_tuple(kNobody, 0604u, kUpdated));
+  EXPECT_TRUE(Write(theirs));
+  EXPECT_EQ(Take(theirs), updated(0604, kNobody));
 
   // A writable file of another account is rewritten in place: it stays root's.
   const std::string shared = make("shared.ini", 0, 0666);
   EXPECT_TRUE(AsNobody([&] { return Write(shared); }));
-  EXPECT_EQ(ownerModeAndText(shared), std::make_tuple(uid_t{0}, 0666u, kUpdated));
+  EXPECT_EQ(Take(shared), updated(0666, 0));
 
   // A folder that takes no new file: rewritten in place, nothing left beside it.
   const std::string closed = dir / "closed";
