@@ -38,7 +38,6 @@ TEST_F(ZConfigTest, ValuesAsTheFileGivesThem) {
   const std::string longText(5000, 'x');
   WriteConfig(
       "[CONFIG]\nUpdateURL=aHR0cDovLzEyNy4wLjAuMS91cGRhdGUuaW5p\n"
-      "ApplicationURL=http://127.0.0.1/APPS.xml\n"
       "FirmwareURL=aHR0cDovLzEyNy4wLjAuMS91cGRhdGUuaW5p=\n"  // extra padding: kept
       "SaleURL=\"aHR0cDovL3NhbGU=\"\nManagerTittle=" +
       longText + "\nDoIPSwitchProgram=" + longText + "\nKRYFwUpCheckSum=" + longText +
@@ -46,8 +45,8 @@ TEST_F(ZConfigTest, ValuesAsTheFileGivesThem) {
       "\nPK_2=Tool.exe\n");
   core::ZConfig c;
   c.LoadFrom(root.path());
-  EXPECT_EQ(std::vector<std::string>({c.UpdateURL, c.ApplicationURL, c.FirmwareURL, c.SaleURL}),
-            std::vector<std::string>({"http://127.0.0.1/update.ini", "http://127.0.0.1/APPS.xml",
+  EXPECT_EQ(std::vector<std::string>({c.UpdateURL, c.FirmwareURL, c.SaleURL}),
+            std::vector<std::string>({"http://127.0.0.1/update.ini",
                                       "aHR0cDovLzEyNy4wLjAuMS91cGRhdGUuaW5p=", "http://sale"}));
   EXPECT_EQ(std::vector<std::size_t>({c.ManagerTittle.size(), c.DoIPSwitchProgram.size(),
                                       c.KRYFwUpCheckSum.size(), c.killList.size()}),
