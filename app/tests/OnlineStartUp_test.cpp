@@ -166,8 +166,8 @@ TEST_F(OnlineStartUpTest, ConfiguredOfflineWorksFromTheKeptFilesOnly) {
   EXPECT_EQ(Requests(), 0u) << "no network access at all";
 }
 
-// A catalogue that arrives cut, whole but not loading, or (with CatalogueKey) tampered with
-// or unsigned, leaves the kept file exactly as it was, and the run fails as for a failed
+// A catalogue that arrives cut, whole but not loading, or (with CatalogueKey) tampered with,
+// leaves the kept file exactly as it was, and the run fails as for a failed
 // download.
 TEST_F(OnlineStartUpTest, CatalogueFailuresOnlineKeepTheKeptFile) {
   const struct {
@@ -180,8 +180,8 @@ TEST_F(OnlineStartUpTest, CatalogueFailuresOnlineKeepTheKeptFile) {
       {"fws.xml", kKeptFws, true, "Download fw.xml failed！"},
       {"sps.xml", kSps, false, "Load sps.xml failed！"},
   };
-  for (const std::string fault : {"cut", "not loading", "tampered", "unsigned"}) {
-    const bool signing = fault == "tampered" || fault == "unsigned";
+  for (const std::string fault : {"cut", "not loading", "tampered"}) {
+    const bool signing = fault == "tampered";
     for (const auto& c : cases) {
       SCOPED_TRACE(std::string(c.failing) + " " + fault);
       web.server().ClearFaults();
@@ -191,8 +191,6 @@ TEST_F(OnlineStartUpTest, CatalogueFailuresOnlineKeepTheKeptFile) {
       if (fault == "not loading") web.Put(c.failing, "<APPS><ITEM><ID>1</ID>");
       if (fault == "tampered")
         web.Put(c.failing, *platform::ReadFile(web.files() / c.failing) + " ");
-      if (fault == "unsigned")
-        platform::DeleteFile(web.files() / (std::string(c.failing) + ".sig"));
       KeepFiles(true, true, true);
       Configure(signing ? "CatalogueKey=" + signer.PublicKey() + "\n" : "");
       app::ZCoreManager run;
