@@ -26,7 +26,7 @@ bool FetchCatalogue(const std::string& url, const std::string& path, const net::
 }  // namespace
 
 ZCoreManager& ZCoreManager::Instance() {
-  static ZCoreManager* core = new ZCoreManager();  // never destroyed before exit
+  static auto* core = new ZCoreManager();  // never destroyed before exit
   return *core;
 }
 

@@ -41,7 +41,7 @@ ZAPPProcedure::ZAPPProcedure(ZKRYApp& app, core::Interaction& ui, Modes modes, Q
     : app_(app),
       recording_(ui),
       ui_(recording_),
-      modes_(modes),
+      modes_(std::move(modes)),
       queue_(std::move(queue)),
       forwarder_(std::make_unique<Forwarder>(*this)),
       observer_(forwarder_.get()) {}

@@ -7,7 +7,7 @@
 
 namespace apps {
 
-ZKRYAPPManager::ZKRYAPPManager(std::string rootFolder)
+ZKRYAPPManager::ZKRYAPPManager(const std::string& rootFolder)
     : rootFolder_(platform::CutToCapacity(rootFolder, 260)) {}
 
 bool ZKRYAPPManager::LoadFromFile(const std::string& path) {

@@ -14,7 +14,7 @@ namespace apps {
 class ZKRYAPPManager : public ZKRYObjectManager<ZKRYApp> {
  public:
   // `rootFolder`: the Apps folder; each application installs into rootFolder/ID.
-  explicit ZKRYAPPManager(std::string rootFolder);
+  explicit ZKRYAPPManager(const std::string& rootFolder);
 
   // Rebuilds both lists from the file; false when it cannot be read or parsed or has no
   // root element.

@@ -123,8 +123,9 @@ int main() {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const auto state = job.state();
   job.RequestClose();
-  const double waitsS =
-      FixedWaitsMs(Pieces(config.KRYFwUp), Pieces(root / "Download/openwrt.bin")) / 1000.0;
+  const double waitsS = static_cast<double>(FixedWaitsMs(Pieces(config.KRYFwUp),
+                                                         Pieces(root / "Download/openwrt.bin"))) /
+                        1000.0;
   std::printf("full update (VCI and DoIP module), real time: %.1f s  %s\n", realS,
               state.lastRun.ok() ? "Update Completed" : state.status.c_str());
   std::printf("sum of its fixed waits:                     %.1f s  (difference %+.1f%%)\n", waitsS,

@@ -58,8 +58,8 @@ class StallMeter {
   }
   void End(const char* phase) {
     timer_.stop();
-    std::printf("%-28s %8.1f ms %8ld ticks %8lld ms\n", phase, longest_ / 1e6, ticks_,
-                static_cast<long long>(clock_.elapsed()));
+    std::printf("%-28s %8.1f ms %8ld ticks %8lld ms\n", phase, static_cast<double>(longest_) / 1e6,
+                ticks_, static_cast<long long>(clock_.elapsed()));
     std::fflush(stdout);
   }
 

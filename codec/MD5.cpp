@@ -20,8 +20,8 @@ MD5::MD5() : state_{0x67452301u, 0xefcdab89u, 0x98badcfeu, 0x10325476u}, buffer_
 
 // The four rounds written out, so the compiler keeps every word in a register.
 #define ORB_MD5_STEP(f, a, b, c, d, x, t, s) \
-  a += f(b, c, d) + (x) + (t);               \
-  a = Rotl(a, s) + b
+  (a) += f(b, c, d) + (x) + (t);             \
+  (a) = Rotl((a), (s)) + (b)
 #define ORB_F(x, y, z) ((z) ^ ((x) & ((y) ^ (z))))
 #define ORB_G(x, y, z) ((y) ^ ((z) & ((x) ^ (y))))
 #define ORB_H(x, y, z) ((x) ^ (y) ^ (z))
@@ -29,7 +29,7 @@ MD5::MD5() : state_{0x67452301u, 0xefcdab89u, 0x98badcfeu, 0x10325476u}, buffer_
 
 void MD5::Transform(const std::uint8_t* block) {
   std::uint32_t x[16];
-  for (int i = 0; i < 16; ++i) x[i] = Load32(block + 4 * i);
+  for (std::size_t i = 0; i < 16; ++i) x[i] = Load32(block + 4 * i);
   std::uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
 
   ORB_MD5_STEP(ORB_F, a, b, c, d, x[0], 0xd76aa478, 7);

@@ -20,7 +20,7 @@ class MD5 {
   void Transform(const std::uint8_t* block);
   std::uint32_t state_[4];
   std::uint64_t bitCount_ = 0;
-  std::uint8_t buffer_[64];
+  std::uint8_t buffer_[64] = {};
   std::size_t buffered_ = 0;
 };
 

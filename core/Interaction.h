@@ -28,7 +28,7 @@ struct ProgressWindowSpec {
 
 class Interaction : public ProcedureView {
  public:
-  virtual ~Interaction() = default;
+  ~Interaction() override = default;
 
   // A modal message box. `caption` is empty where the program shows none.
   virtual void ShowMessage(const std::string& text, const std::string& caption,

@@ -14,7 +14,7 @@ namespace {
 std::mutex g_mutex;
 std::shared_ptr<spdlog::logger> g_logger;
 
-constexpr std::size_t kMaxFileSize = 5 * 1024 * 1024;
+constexpr std::size_t kMaxFileSize = 5ul * 1024 * 1024;
 constexpr std::size_t kMaxFiles = 3;
 
 void OpenLog(const std::string& path, bool startFresh) {

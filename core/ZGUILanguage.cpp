@@ -28,7 +28,7 @@ std::optional<int> LanguageOfListPosition(int position) {
   return kListedLanguages[position];
 }
 
-ZGUILanguage::ZGUILanguage(int languageFlag, std::string path)
+ZGUILanguage::ZGUILanguage(int languageFlag, const std::string& path)
     : languageFlag_(languageFlag), path_(platform::CutToCapacity(path, 260)) {}
 
 bool ZGUILanguage::Load() {

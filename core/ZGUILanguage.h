@@ -16,7 +16,7 @@ std::optional<int> LanguageOfListPosition(int position);
 class ZGUILanguage {
  public:
   ZGUILanguage() = default;
-  ZGUILanguage(int languageFlag, std::string path);
+  ZGUILanguage(int languageFlag, const std::string& path);
   virtual ~ZGUILanguage() = default;
 
   // False when the file cannot be read or parsed or has no root element.

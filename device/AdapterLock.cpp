@@ -34,7 +34,7 @@ std::string ReadPhrase(int fd) {
   const ssize_t n = ::pread(fd, buffer, sizeof buffer, 0);
   std::string phrase;
   for (ssize_t i = 0; i < n; ++i) {
-    const unsigned char c = static_cast<unsigned char>(buffer[i]);
+    const auto c = static_cast<unsigned char>(buffer[i]);
     if (c == '\n' || c == '\0') break;
     if (c >= 0x20 && c != 0x7F) phrase += static_cast<char>(c);
   }

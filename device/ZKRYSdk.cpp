@@ -19,7 +19,7 @@ void Keep(T& slot, void* address) {
 }  // namespace
 
 ZKRYSdk& ZKRYSdk::Instance() {
-  static ZKRYSdk* sdk = new ZKRYSdk();  // lives as long as the process
+  static auto* sdk = new ZKRYSdk();  // lives as long as the process
   return *sdk;
 }
 

@@ -291,7 +291,7 @@ FirmwareResult FirmwareUpdateJob::UpdateVCIFirmware() {
   if (!state().vci.ticked) return Completed();
   recording_.Begin();
   const std::string before = setup_.device.firmwareVersion();
-  const FirmwareResult result = WriteVciFirmware();
+  FirmwareResult result = WriteVciFirmware();
   Record(history::kVciFirmware, setup_.vciPid, vciEntry_, before, result);
   return result;
 }
@@ -300,7 +300,7 @@ FirmwareResult FirmwareUpdateJob::UpdateDoIPFirmware() {
   if (!state().system.ticked) return Completed();
   recording_.Begin();
   const std::string before = moduleVersion_;
-  const FirmwareResult result = UpdateModuleSystem();
+  FirmwareResult result = UpdateModuleSystem();
   Record(history::kDoIPSystem, setup_.doipPid, doipEntry_, before, result);
   return result;
 }

@@ -15,7 +15,7 @@ namespace {
 constexpr std::size_t kMaxLineBytes = 8192;
 constexpr int kLinesPerPoll = 32;
 // How much of a payload one poll takes in at most.
-constexpr std::size_t kPieceBytes = 64 * 1024;
+constexpr std::size_t kPieceBytes = 64ul * 1024;
 
 // Reads handshake lines byte by byte, so nothing after the response leaves the socket. A
 // response takes a handful of lines; after a few dozen the caller's clock is asked again, so
@@ -173,7 +173,8 @@ int conn_read(ws_conn* conn, char* buffer, int timeoutMs) {
 
   auto take = [&](std::string& from) {
     const std::size_t n = std::min(from.size(), kWsReadBufferSize - filled);
-    std::memcpy(buffer + filled, from.data(), n);
+    // A byte buffer, read by its count and never as a string: no terminator is owed.
+    std::memcpy(buffer + filled, from.data(), n);  // NOLINT(bugprone-not-null-terminated-result)
     filled += n;
     from.erase(0, n);
   };

@@ -30,7 +30,7 @@ constexpr int kMountPolls = 500;
 // The check's nominal worst case: 500 polls of one 1000 ms read, one 1000 ms read that
 // finds nothing more, and the 1000 ms pause. A module whose replies take longer reaches it
 // sooner and is treated as after the last poll.
-constexpr std::int64_t kMountCheckLimitMs = 500 * 3000;
+constexpr std::int64_t kMountCheckLimitMs = 500L * 3000;
 constexpr int kCommandTimeoutMs = 1000;
 constexpr int kReleaseTimeoutMs = 200;
 constexpr int kPollPauseMs = 1000;

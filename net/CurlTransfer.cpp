@@ -14,10 +14,10 @@ namespace {
 
 constexpr std::size_t kMaxUrlBytes = 254;
 constexpr long kConnectTimeoutMs = 30000;
-constexpr long kBufferSize = 512 * 1024;
+constexpr long kBufferSize = 512L * 1024;
 constexpr std::uint64_t kCatalogueMaxBytes = 64ull * 1024 * 1024;  // as the XML reader takes
-constexpr std::uint64_t kUpdateInfoMaxBytes = 64 * 1024;
-constexpr std::uint64_t kDescriptionMaxBytes = 1024 * 1024;
+constexpr std::uint64_t kUpdateInfoMaxBytes = 64ull * 1024;
+constexpr std::uint64_t kDescriptionMaxBytes = 1024ull * 1024;
 constexpr std::int64_t kDescriptionTotalMs = 5000;  // the window waits for it before showing
 
 void GlobalInit() {

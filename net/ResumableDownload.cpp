@@ -18,7 +18,7 @@
 namespace net {
 namespace {
 
-constexpr std::size_t kHashPiece = 1024 * 1024;
+constexpr std::size_t kHashPiece = 1024ul * 1024;
 
 class LockedFile {
  public:

@@ -16,7 +16,7 @@
 namespace net {
 
 // A kept share older than this is not resumed (and start-up removes it).
-constexpr std::int64_t kResumeLifetimeSeconds = 7 * 24 * 60 * 60;
+constexpr std::int64_t kResumeLifetimeSeconds = 7L * 24 * 60 * 60;
 
 struct ResumableRequest {
   std::string url;

@@ -12,10 +12,7 @@ char32_t DecodeOne(std::string_view text, std::size_t& i) {
   const auto lead = static_cast<unsigned char>(text[i]);
   std::size_t extra = 0;
   char32_t cp = 0;
-  if (lead < 0x80) {
-    ++i;
-    return lead;
-  } else if ((lead & 0xE0) == 0xC0) {
+  if ((lead & 0xE0) == 0xC0) {
     extra = 1;
     cp = lead & 0x1F;
   } else if ((lead & 0xF0) == 0xE0) {
@@ -25,6 +22,7 @@ char32_t DecodeOne(std::string_view text, std::size_t& i) {
     extra = 3;
     cp = lead & 0x07;
   } else {
+    // ASCII, or a byte that cannot begin a sequence, stands for itself.
     ++i;
     return lead;
   }
@@ -155,7 +153,7 @@ long long ParseDecimal(std::string_view text) {
   unsigned long long value = 0;
   constexpr unsigned long long kMax = std::numeric_limits<long long>::max();
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    const unsigned digit = static_cast<unsigned>(text[i] - '0');
+    const auto digit = static_cast<unsigned>(text[i] - '0');
     // Checked before the step, which could otherwise wrap past the unsigned range.
     if (value > (kMax - digit) / 10) {
       value = kMax;

@@ -103,8 +103,8 @@ std::vector<std::string> UciCommands(const ModuleNetwork& from, const ModuleNetw
     set("gateway", from.gateway, to.gateway);
   }
   if (lines.empty()) return lines;
-  lines.push_back("uci commit network");
-  lines.push_back("/etc/init.d/network restart");
+  lines.emplace_back("uci commit network");
+  lines.emplace_back("/etc/init.d/network restart");
   return lines;
 }
 

@@ -22,7 +22,7 @@ const ButtonBinding kButtons[] = {{"btnInstall", &apps::AppButtons::install},
 
 }  // namespace
 
-APPWnd::APPWnd(apps::ZKRYApp& app, core::Interaction& ui, apps::ZAPPProcedure::Modes modes,
+APPWnd::APPWnd(apps::ZKRYApp& app, core::Interaction& ui, const apps::ZAPPProcedure::Modes& modes,
                net::ZDownloadFileService* service)
     : app_(app),
       modes_(modes),
@@ -47,7 +47,7 @@ APPWnd::APPWnd(apps::ZKRYApp& app, core::Interaction& ui, apps::ZAPPProcedure::M
 APPWnd::~APPWnd() = default;
 
 int APPWnd::Show(QWidget* owner, apps::ZKRYApp& app, core::Interaction& ui,
-                 apps::ZAPPProcedure::Modes modes, net::ZDownloadFileService* service) {
+                 const apps::ZAPPProcedure::Modes& modes, net::ZDownloadFileService* service) {
   auto* window = new APPWnd(app, ui, modes, service);
   window->Create(owner, "APPWND", false);
   window->CenterWindow();

@@ -17,13 +17,13 @@ namespace ui {
 class APPWnd : public WindowImplBase {
  public:
   // `service` may be none (configured offline).
-  APPWnd(apps::ZKRYApp& app, core::Interaction& ui, apps::ZAPPProcedure::Modes modes,
+  APPWnd(apps::ZKRYApp& app, core::Interaction& ui, const apps::ZAPPProcedure::Modes& modes,
          net::ZDownloadFileService* service);
   ~APPWnd() override;
 
   // The page's use: created owned by `owner`, centred and run modally.
   static int Show(QWidget* owner, apps::ZKRYApp& app, core::Interaction& ui,
-                  apps::ZAPPProcedure::Modes modes, net::ZDownloadFileService* service);
+                  const apps::ZAPPProcedure::Modes& modes, net::ZDownloadFileService* service);
 
   QString GetSkinFolder() const { return "Skin"; }
   QString GetZIPFileName() const { return "skin.zip"; }

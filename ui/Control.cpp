@@ -138,9 +138,7 @@ bool Control::SetAttribute(const QString& name, const QString& value) {
     look_.disabledText = ParseColor(value);
   else if (name == "font")
     SetFont(value.toInt());
-  else if (name == "align")
-    look_.align = ParseAlign(value, look_.align);
-  else if (name == "valign")
+  else if (name == "align" || name == "valign")
     look_.align = ParseAlign(value, look_.align);
   else if (name == "textpadding")
     look_.textPadding = ParseMargins(value);

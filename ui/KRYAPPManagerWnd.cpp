@@ -30,7 +30,7 @@ QString LogoImage(const std::string& name, const char* dest) {
 KRYAPPManagerWnd::KRYAPPManagerWnd(apps::ZKRYAPPManager* catalogue, core::Interaction& ui,
                                    apps::ZAPPProcedure::Modes modes,
                                    net::ZDownloadFileService* service)
-    : catalogue_(catalogue), ui_(ui), modes_(modes), service_(service) {}
+    : catalogue_(catalogue), ui_(ui), modes_(std::move(modes)), service_(service) {}
 
 void KRYAPPManagerWnd::OnFindControl() {
   appList_ = Find<Container>("APPListLayout");

@@ -180,7 +180,7 @@ void List::RemoveAll() {
 }
 
 int List::IndexOf(const ListTextElement* row) const {
-  return rows_.indexOf(const_cast<ListTextElement*>(row));
+  return static_cast<int>(rows_.indexOf(const_cast<ListTextElement*>(row)));
 }
 
 bool List::SelectItem(int index, bool notify) {

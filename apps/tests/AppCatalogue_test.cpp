@@ -1,9 +1,12 @@
 // The application catalogue: APPS.xml, the installed state and the installer check.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "apps/AppPresentation.h"
 #include "apps/ZKRYAPPManager.h"
 #include "apps/ZSPSManager.h"
-#include "codec/MD5.h"
+#include "core/ProgramTexts.h"
 #include "platform/Files.h"
 #include "tests/support/ServedFolder.h"
 
@@ -25,18 +28,21 @@ class AppCatalogueTest : public ::testing::Test {
   std::string Write(const std::string& classes, const std::string& apps) {
     return dir.Put("APPS.xml", "<?xml version=\"1.0\"?><ROOT>" + classes + apps + "</ROOT>");
   }
-  // The IDs of a class's applications, or of the whole catalogue.
-  template <typename List>
-  static std::vector<int> Ids(const List& list) {
-    std::vector<int> ids;
-    for (const auto& a : list) ids.push_back(a->ID);
-    return ids;
+  // The catalogue's IDs, then each class's: "101 -5 |101 |-5 |".
+  std::string Lists() const {
+    std::string out;
+    for (const auto& a : catalogue.objects()) out += std::to_string(a->ID) + " ";
+    for (const auto& c : catalogue.classes()) {
+      out += "|";
+      for (const auto* a : c->applications) out += std::to_string(a->ID) + " ";
+    }
+    return out;
   }
-  std::vector<int> Ids() const { return Ids(catalogue.objects()); }
   TempFolder dir;
   apps::ZKRYAPPManager catalogue{dir / "Apps"};
 };
 
+// Only the first class of an ID gets applications; folders are made as soon as it loads.
 TEST_F(AppCatalogueTest, ReadsClassesAndApplicationsInFileOrder) {
   platform::CreateFolder(dir / "Apps");
   const std::string path = Write(
@@ -46,34 +52,25 @@ TEST_F(AppCatalogueTest, ReadsClassesAndApplicationsInFileOrder) {
               "<SIZE> 2048</SIZE><MD5>abc</MD5><DESCURL>http://127.0.0.43/d</DESCURL>") +
           App("  -5", "2") + App("12abc", "9") + App("word", "1") + "</APP>");
   ASSERT_TRUE(catalogue.LoadFromFile(path));
-  EXPECT_EQ(Ids(), (std::vector<int>{101, -5, 12, 0}));
-  ASSERT_EQ(catalogue.classes().size(), 3u);
-  EXPECT_EQ(Ids(catalogue.classes()[0]->applications), (std::vector<int>{101, 0}));
-  EXPECT_EQ(Ids(catalogue.classes()[1]->applications), (std::vector<int>{-5}));
-  EXPECT_TRUE(catalogue.classes()[2]->applications.empty()) << "only the first class of an ID";
+  EXPECT_EQ(Lists(), "101 -5 12 0 |101 0 |-5 |");
   const apps::ZKRYApp& a = *catalogue.objects()[0];
-  EXPECT_EQ(a.SIZE, 2048);
-  EXPECT_EQ(a.DESCURL, "http://127.0.0.43/d");
-  EXPECT_EQ(a.installFolder, dir / "Apps/101");
-  EXPECT_EQ(a.installerPath, dir / "Apps/101/install.exe");
-  EXPECT_TRUE(platform::IsDirectory(dir / "Apps/101")) << "made as soon as the catalogue loads";
-  EXPECT_TRUE(platform::IsDirectory(dir / "Apps/0"));
+  EXPECT_EQ(
+      std::make_tuple(a.SIZE, a.DESCURL, a.installFolder, a.installerPath),
+      std::make_tuple(2048, "http://127.0.0.43/d", dir / "Apps/101", dir / "Apps/101/install.exe"));
+  EXPECT_TRUE(platform::IsDirectory(dir / "Apps/101") && platform::IsDirectory(dir / "Apps/0"));
 }
 
+// A file that does not parse leaves no old list behind.
 TEST_F(AppCatalogueTest, MissingListsAreEmptyAndBadFilesFail) {
   ASSERT_TRUE(catalogue.LoadFromFile(Write("", "<APP>" + App("7", "1") + "</APP>")));
-  EXPECT_TRUE(catalogue.classes().empty());
-  EXPECT_EQ(catalogue.size(), 1u);
+  EXPECT_EQ(Lists(), "7 ");
   ASSERT_TRUE(catalogue.LoadFromFile(Write("<CLASS>" + Class("1", "A") + "</CLASS>", "")));
-  EXPECT_EQ(catalogue.size(), 0u);
-  EXPECT_EQ(catalogue.classes().size(), 1u);
-
+  EXPECT_EQ(Lists(), "|");
   for (const char* content : {"", "<ROOT><APP>", "just text"}) {
-    SCOPED_TRACE(content);
-    ASSERT_TRUE(catalogue.LoadFromFile(Write("", "<APP>" + App("7", "1") + "</APP>")));
     EXPECT_FALSE(catalogue.LoadFromFile(dir.Put("bad.xml", content)));
-    EXPECT_EQ(catalogue.size(), 0u) << "the old lists are gone";
-    EXPECT_TRUE(catalogue.classes().empty());
+    EXPECT_EQ(Lists(), "") << content;
+    ASSERT_TRUE(catalogue.LoadFromFile(
+        Write("<CLASS>" + Class("1", "A") + "</CLASS>", "<APP>" + App("7", "1") + "</APP>")));
   }
   EXPECT_FALSE(catalogue.LoadFromFile(dir / "none.xml"));
 }
@@ -84,101 +81,72 @@ TEST_F(AppCatalogueTest, LookupsTakeTheFirstOfAnIdAndLoadingAgainRebuildsOrAppen
   const std::string path =
       Write("<CLASS>" + Class("1", "A") + "</CLASS>",
             "<APP>" + App("5", "1") + App("6", "1") + App("5", "1") + "</APP>");
-  ASSERT_TRUE(catalogue.LoadFromFile(path));
-  ASSERT_TRUE(catalogue.LoadFromFile(path));
-  EXPECT_EQ(Ids(), (std::vector<int>{5, 6, 5}));
-  EXPECT_EQ(catalogue.classes()[0]->applications.size(), 3u);
+  ASSERT_TRUE(catalogue.LoadFromFile(path) && catalogue.LoadFromFile(path));
+  EXPECT_EQ(Lists(), "5 6 5 |5 6 5 ");
   EXPECT_EQ(catalogue.FindByID(5), catalogue.objects()[0].get());
   EXPECT_EQ(catalogue.objects()[2]->installFolder, catalogue.objects()[0]->installFolder);
   EXPECT_TRUE(catalogue.RemoveByID(5));
-  EXPECT_EQ(Ids(), (std::vector<int>{6, 5}));
-  EXPECT_EQ(catalogue.classes()[0]->applications[0]->ID, 5) << "still in its class, still alive";
   EXPECT_FALSE(catalogue.RemoveByID(99));
+  EXPECT_EQ(Lists(), "6 5 |5 6 5 ");  // still in its class, still alive
   catalogue.DeleteAll();
-  EXPECT_TRUE(catalogue.classes()[0]->applications.empty());
+  EXPECT_EQ(Lists(), "|");
 
   const std::string sps =
       dir.Put("sps.xml",
               "<SPS><ITEM><ID>1</ID><AUTH>0</AUTH><URL>a</URL></ITEM><ITEM><ID>x</ID><AUTH>2"
               "</AUTH></ITEM><ITEM><ID>1</ID><AUTH></AUTH><URL>b</URL></ITEM><OTHER/></SPS>");
   apps::ZSPSManager links;
-  ASSERT_TRUE(links.LoadFromFile(sps));
-  ASSERT_TRUE(links.LoadFromFile(sps));
+  ASSERT_TRUE(links.LoadFromFile(sps) && links.LoadFromFile(sps));
   std::string seen;
   for (const auto& l : links.objects()) seen += std::to_string(l->ID) + (l->AUTH ? "+ " : " ");
-  EXPECT_EQ(seen, "1 0+ 1 1 0+ 1 ") << "an account mark is any value but 0 or empty";
+  EXPECT_EQ(seen, "1 0+ 1 1 0+ 1 ");  // an account mark is any value but 0 or empty
   EXPECT_TRUE(links.RemoveByID(1));
   EXPECT_EQ(links.FindByID(1)->URL, "b");
   EXPECT_TRUE(links.LoadFromFile(dir.Put("empty.xml", "<SPS><LIST/></SPS>")));
   EXPECT_FALSE(links.LoadFromFile(dir.Put("bad.xml", "<SPS><ITEM>")));
 }
 
+// Installed is the number 1 or more; an update is any other version text than the catalogue's;
+// Run needs the target on disk. The buttons, the state word and the badge follow.
 TEST_F(AppCatalogueTest, InstalledStateComesFromAppInfo) {
   const std::string target = dir.Put("Apps/1/run.sh", "#!/bin/sh\n");
+  using T = core::TextId;
+  const apps::AppButtons none{true, false, false, false}, current{false, false, true, true},
+      noRun{false, false, true, false}, update{false, true, true, true},
+      updateNoRun{false, true, true, false};
   const struct {
-    const char* appInfo;  // nullptr: no file
-    const char* version;
-    apps::ZKRYApp::State state;
-    bool startable;
-  } cases[] = {
-      {nullptr, "1.0", apps::ZKRYApp::State::NotInstalled, false},
-      {"Installed=1\nVersion=1.0\nTarget=@", "1.0", apps::ZKRYApp::State::Current, true},
-      {"Installed=2\nVersion=1.0\nTarget=@", "1.0", apps::ZKRYApp::State::Current, true},
-      {"Installed=1\nVersion=1.0.0\nTarget=@", "1.0", apps::ZKRYApp::State::UpdateAvailable, true},
-      {"Installed=1\nVersion=1.0A\nTarget=@", "1.0a", apps::ZKRYApp::State::UpdateAvailable, true},
-      {"Installed=1\nVersion=2.0\nTarget=@", "1.0", apps::ZKRYApp::State::UpdateAvailable, true},
-      {"Installed=1\nVersion=1.0\nTarget=", "1.0", apps::ZKRYApp::State::Current, false},
-      {"Installed=1\nVersion=1.0\nTarget=/no/such/program", "1.0", apps::ZKRYApp::State::Current,
-       false},
-      {"Installed=0\nVersion=1.0\nTarget=@", "1.0", apps::ZKRYApp::State::NotInstalled, false},
-      {"Installed=yes\nVersion=1.0\nTarget=@", "1.0", apps::ZKRYApp::State::NotInstalled, false},
-      {"Installed=\nVersion=1.0\nTarget=@", "1.0", apps::ZKRYApp::State::NotInstalled, false},
-  };
+    const char *installed, *version, *target;  // installed nullptr: no AppInfo.ini; target @: one
+    const char* catalogue;
+    apps::AppButtons buttons;
+    T word;
+    const char* badge;
+  } cases[] = {{nullptr, "", "", "1.0", none, T::kInstall, "uninstalled"},
+               {"1", "1.0", "@", "1.0", current, T::kRun, "installed"},
+               {"2", "1.0", "@", "1.0", current, T::kRun, "installed"},
+               {"1", "1.0.0", "@", "1.0", update, T::kUpdate, "update"},
+               {"1", "1.0A", "@", "1.0a", update, T::kUpdate, "update"},
+               {"1", "2.0", "@", "1.0", update, T::kUpdate, "update"},
+               {"1", "1.0", "", "1.0", noRun, T::kRun, "installed"},
+               {"1", "1.0", "/no/such/program", "1.0", noRun, T::kRun, "installed"},
+               {"1", "2.0", "", "1.0", updateNoRun, T::kUpdate, "update"},
+               {"0", "1.0", "@", "1.0", none, T::kInstall, "uninstalled"},
+               {"yes", "1.0", "@", "1.0", none, T::kInstall, "uninstalled"},
+               {"", "1.0", "@", "1.0", none, T::kInstall, "uninstalled"}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.appInfo ? c.appInfo : "(no AppInfo.ini)");
+    SCOPED_TRACE(std::string(c.installed ? c.installed : "(none)") + " " + c.version + c.target);
     platform::DeleteFile(dir / "Apps/1/AppInfo.ini");
-    if (c.appInfo) {
-      std::string text = std::string("[AppInfo]\n") + c.appInfo + "\n";
-      const auto at = text.find('@');
-      if (at != std::string::npos) text.replace(at, 1, target);
-      dir.Put("Apps/1/AppInfo.ini", text);
-    }
-    ASSERT_TRUE(
-        catalogue.LoadFromFile(Write("", "<APP><ITEM><ID>1</ID><VERSION>" + std::string(c.version) +
-                                             "</VERSION></ITEM></APP>")));
+    if (c.installed)
+      dir.Put("Apps/1/AppInfo.ini",
+              std::string("[AppInfo]\nInstalled=") + c.installed + "\nVersion=" + c.version +
+                  "\nTarget=" + (*c.target == '@' ? target : c.target) + "\n");
+    ASSERT_TRUE(catalogue.LoadFromFile(Write(
+        "",
+        "<APP><ITEM><ID>1</ID><VERSION>" + std::string(c.catalogue) + "</VERSION></ITEM></APP>")));
     const apps::ZKRYApp& app = *catalogue.objects()[0];
-    EXPECT_EQ(app.state(), c.state);
-    EXPECT_EQ(app.startable(), c.startable);
-  }
-}
-
-TEST_F(AppCatalogueTest, TheInstallerMustHaveItsSizeAndDigest) {
-  const std::string installer = "#!/bin/sh\necho installing\n";
-  std::string lower = codec::MD5Text(installer);
-  for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  std::string changed = installer;
-  changed[3] = 'X';
-  const struct {
-    const char* name;
-    const char* file;  // nullptr: none
-    std::string content;
-    std::string md5;
-    bool ok;
-  } cases[] = {
-      {"intact", "install.exe", installer, codec::MD5Text(installer), true},
-      {"lower-case MD5 in the catalogue", "install.exe", installer, lower, true},
-      {"missing", nullptr, installer, codec::MD5Text(installer), false},
-      {"wrong size", "install.exe", installer + "x", codec::MD5Text(installer + "x"), false},
-      {"one byte changed", "install.exe", changed, codec::MD5Text(installer), false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    platform::DeleteFile(dir / "Apps/3/install.exe");
-    if (c.file) dir.Put("Apps/3/install.exe", c.content);
-    ASSERT_TRUE(catalogue.LoadFromFile(
-        Write("", "<APP><ITEM><ID>3</ID><SIZE>" + std::to_string(installer.size()) +
-                      "</SIZE><MD5>" + c.md5 + "</MD5></ITEM></APP>")));
-    EXPECT_EQ(catalogue.objects()[0]->CheckInstaller(), c.ok);
+    EXPECT_EQ(std::make_tuple(apps::ButtonsFor(app), app.startable(), apps::StatusLabel(app),
+                              std::string(apps::BadgeFile(app))),
+              std::make_tuple(c.buttons, c.buttons.run, core::Text(T::kPlease) + core::Text(c.word),
+                              "app_" + std::string(c.badge) + ".png"));
   }
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <thread>
+#include <tuple>
 
 #include "apps/AppPresentation.h"
 #include "apps/ZAPPProcedure.h"
@@ -43,6 +44,11 @@ struct CancelOnProgress : net::ZDownloadFileServiceNotify {
   }
 };
 
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
 // Every file of a folder with its bytes.
 std::map<std::string, std::string> FolderContents(const std::string& folder) {
   std::map<std::string, std::string> files;
@@ -60,23 +66,27 @@ class AppProcedureTest : public ::testing::Test {
     server.Put("apps/7/new.exe", kNewInstaller);
     platform::CreateFolder(dir / "Apps");
   }
-  // A catalogue of one application whose SIZE and MD5 are the served installer's, unless
-  // `size` says otherwise.
+  // A catalogue of one application whose SIZE and MD5 (in lower case) are the served
+  // installer's, unless `size` says otherwise.
   apps::ZKRYApp& Load(int size = -1) {
     const std::string xml =
         "<APPS><APP><ITEM><ID>7</ID><CLSID>1</CLSID><NAME>Scope</NAME><VERSION>2.0</VERSION>"
         "<SIZE>" +
         std::to_string(size < 0 ? int(kInstaller.size()) : size) + "</SIZE><MD5>" +
-        codec::MD5Text(kInstaller) + "</MD5><DOWNLOADURL>" + server.Url("/apps/7/install.exe") +
-        "</DOWNLOADURL><DESCURL>" + server.Url("/desc.txt") + "</DESCURL></ITEM></APP></APPS>";
+        Lower(codec::MD5Text(kInstaller)) + "</MD5><DOWNLOADURL>" +
+        server.Url("/apps/7/install.exe") + "</DOWNLOADURL><DESCURL>" + server.Url("/desc.txt") +
+        "</DESCURL></ITEM></APP></APPS>";
     EXPECT_TRUE(catalogue.LoadFromFile(dir.Put("APPS.xml", xml)));
     return *catalogue.objects().at(0);
   }
   std::unique_ptr<apps::ZAPPProcedure> Procedure(apps::ZKRYApp& app, bool offline = false) {
     auto p = std::make_unique<apps::ZAPPProcedure>(
         app, script, apps::ZAPPProcedure::Modes{offline, false, dir / "Download"},
-        [this](net::ZDownloadTask* task) { service.Download(task); });
-    p->SetButtonsListener([this](const apps::AppButtons& b) { published.push_back(b); });
+        [this](net::ZDownloadTask* task) { queue(task); });
+    p->SetButtonsListener([this](const apps::AppButtons& b) {
+      published.push_back(b);
+      publishedOn = std::this_thread::get_id();
+    });
     return p;
   }
   // Points the application at a new version served as `url`.
@@ -93,33 +103,41 @@ class AppProcedureTest : public ::testing::Test {
       if (s.kind == "label" && s.windowName == "btnInstall") out.push_back(s.text);
     return out;
   }
-  Strings LastInstallTexts(std::size_t n) {
-    const Strings all = InstallTexts();
-    return all.size() < n ? all : Strings(all.end() - static_cast<std::ptrdiff_t>(n), all.end());
-  }
 
   TempFolder dir;
   testing_support::ServedFolder server{"127.0.0.61"};
   apps::ZKRYAPPManager catalogue{dir / "Apps"};
   ScriptedInteraction script;
   net::ZDownloadFileService service{""};
+  std::function<void(net::ZDownloadTask*)> queue = [this](net::ZDownloadTask* t) {
+    service.Download(t);
+  };
   std::vector<apps::AppButtons> published;
+  std::thread::id publishedOn;
 };
 
-TEST_F(AppProcedureTest, InstallDownloadsChecksRunsTheInstallerAndRereadsTheState) {
+// The step after the download runs on the service thread, its texts in order.
+TEST_F(AppProcedureTest, InstallDownloadsChecksAndRunsTheInstallerOnTheServiceThread) {
   apps::ZKRYApp& app = Load();
+  net::ZDownloadFileService threaded{""};
+  ASSERT_TRUE(threaded.Start());
+  queue = [&threaded](net::ZDownloadTask* task) { threaded.AddTask(task); };
   auto p = Procedure(app);
   EXPECT_EQ(p->Refresh(), kInstallOnly);
   p->Install();
-  EXPECT_EQ(Runs(), "i\n");
-  EXPECT_EQ(app.state(), apps::ZKRYApp::State::Current);
-  EXPECT_EQ(published.back(), kInstalledCurrent);
-  EXPECT_EQ(InstallTexts().at(1), core::Text(core::TextId::kDownloading)) << "the started event";
-  EXPECT_EQ(LastInstallTexts(4),
+  for (int i = 0; i < 500 && p->busy(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  threaded.Stop();
+  EXPECT_EQ(
+      std::make_tuple(Runs(), app.state(), published.back(), p->busy(), script.Texts("tip").size()),
+      std::make_tuple("i\n", apps::ZKRYApp::State::Current, kInstalledCurrent, false, 0u));
+  EXPECT_NE(publishedOn, std::this_thread::get_id());
+  const Strings texts = InstallTexts();
+  ASSERT_GE(texts.size(), 6u);
+  EXPECT_EQ(texts[1], core::Text(core::TextId::kDownloading));  // the started event
+  EXPECT_EQ(Strings(texts.end() - 4, texts.end()),
             (Strings{"100%", core::Text(core::TextId::kChecking),
                      core::Text(core::TextId::kInstalling), core::Text(core::TextId::kInstall)}));
-  EXPECT_FALSE(p->busy());
-  EXPECT_TRUE(script.Texts("tip").empty());
 }
 
 // A download longer than the announced SIZE is cut there (the bar never passes 100 %), fails
@@ -130,13 +148,12 @@ TEST_F(AppProcedureTest, AnInstallerLongerThanItsSizeIsCutAndFailsTheCheck) {
   p->Install();
   for (const auto& t : InstallTexts())
     EXPECT_TRUE(t.empty() || t.back() != '%' || std::stoi(t) <= 100) << t;
-  EXPECT_EQ(script.Texts("tip"), Strings{"The file check failed, please try again ！"});
-  for (const auto& tip : script.shown())
-    EXPECT_TRUE(tip.kind != "tip" || tip.windowName + std::to_string(tip.value) == "FCFWND0");
-
-  EXPECT_EQ(InstallTexts().back(), core::Text(core::TextId::kInstall));
-  EXPECT_FALSE(platform::FileExists(app.installerPath));
-  EXPECT_EQ(Runs(), "");
+  std::string tips;
+  for (const auto& shown : script.shown())
+    if (shown.kind == "tip") tips += shown.windowName + std::to_string(shown.value) + shown.text;
+  EXPECT_EQ(tips, "FCFWND0The file check failed, please try again ！");
+  EXPECT_EQ(std::make_tuple(InstallTexts().back(), platform::FileExists(app.installerPath), Runs()),
+            std::make_tuple(core::Text(core::TextId::kInstall), false, std::string()));
   EXPECT_EQ(published.back(), kInstallOnly);
 }
 
@@ -158,47 +175,17 @@ TEST_F(AppProcedureTest, ACutInstallerIsResumedAndAResumedFileThatFailsItsCheckI
     script.Clear();
     p->Install();
     EXPECT_EQ(server.server().requests().back().range, "bytes=" + std::to_string(kept) + "-");
-    EXPECT_EQ(Runs(), spoiled ? "" : "i\n");
-    EXPECT_EQ(script.Texts("tip").size(), spoiled ? 1u : 0u);
-    EXPECT_EQ(platform::FileExists(app.installerPath), !spoiled);
-    EXPECT_FALSE(platform::FileExists(share));
+    EXPECT_EQ(std::make_tuple(Runs(), script.Texts("tip").size(),
+                              platform::FileExists(app.installerPath), platform::FileExists(share)),
+              std::make_tuple(spoiled ? "" : "i\n", spoiled ? 1u : 0u, !spoiled, false));
     platform::DeleteFile(app.installerPath);
     platform::DeleteFile(app.appInfoPath());
   }
 }
 
-// Closing the window during the download: the finished event still comes, but nothing is
-// installed or checked, no part of the file stays and Install is offered again.
-TEST_F(AppProcedureTest, ACancelledDownloadInstallsNothingAndOffersInstallAgain) {
-  server.Put("apps/7/install.exe", std::string(1 << 20, 'i'));
-  server.server().SetFault("/apps/7/install.exe", {sim::FaultKind::Slow, "", 1});
-  apps::ZKRYApp& app = Load(0);  // no size bound to end it first
-  auto p = Procedure(app);
-  CancelOnProgress observer;
-  observer.procedure = p.get();
-  p->SetObserver(&observer);
-  p->Install();
-  EXPECT_EQ(Runs() + std::to_string(script.Texts("tip").size()), "0") << "no run, no check";
-  EXPECT_EQ(InstallTexts().back(), core::Text(core::TextId::kInstall));
-  EXPECT_TRUE(std::filesystem::is_empty(app.installFolder)) << "no installer, no part file";
-  EXPECT_EQ(published.back(), kInstallOnly);
-  EXPECT_FALSE(p->busy() || p->CancelDownload()) << "nothing left to cancel";
-}
-
-TEST_F(AppProcedureTest, RemovalWithoutAnInstallerStillLeavesTheApplicationNotInstalled) {
-  apps::ZKRYApp& app = Load();
-  dir.Put("Apps/7/AppInfo.ini", "[AppInfo]\nVersion=2.0\nInstalled=1\nTarget=/bin/sh\n");
-  app.ReadAppInfo(false);
-  Procedure(app)->Remove();
-  EXPECT_FALSE(platform::FileExists(app.appInfoPath()));
-  EXPECT_EQ(app.state(), apps::ZKRYApp::State::NotInstalled);
-  EXPECT_EQ(published.back(), kInstallOnly);
-  EXPECT_EQ(InstallTexts(), Strings{core::Text(core::TextId::kInstall)});
-}
-
 // The old installer removes, the new one (checked beside it, then moved over it) installs;
-// a new installer that does not arrive whole, or a window closed during its download,
-// leaves version 2.0 exactly as it was.
+// a new installer that does not arrive whole, or a window closed during its download (the
+// finished event still comes), leaves version 2.0 exactly as it was and offers it again.
 TEST_F(AppProcedureTest, AnUpdateReplacesOnlyWithACheckedNewInstaller) {
   server.Put("apps/7/big.exe", std::string(1 << 20, 'i'));
   server.server().SetFault("/apps/7/big.exe", {sim::FaultKind::Slow, "", 1});
@@ -211,7 +198,7 @@ TEST_F(AppProcedureTest, AnUpdateReplacesOnlyWithACheckedNewInstaller) {
   } failures[] = {
       {"missing on the server", "/apps/7/none.exe", codec::MD5Text(kNewInstaller), size, false},
       {"another MD5", "/apps/7/new.exe", codec::MD5Text("other"), size, false},
-      {"another size", "/apps/7/new.exe", codec::MD5Text(kNewInstaller), size - 1, false},
+      {"another size", "/apps/7/new.exe", codec::MD5Text(kNewInstaller), size + 1, false},
       {"window closed", "/apps/7/big.exe", "", 0, true},
   };
   apps::ZKRYApp& app = Load();
@@ -230,21 +217,23 @@ TEST_F(AppProcedureTest, AnUpdateReplacesOnlyWithACheckedNewInstaller) {
     EXPECT_EQ(script.Texts("tip"),
               c.cancel ? Strings{} : Strings{core::Text(core::TextId::kFileCheckFailed)});
     EXPECT_EQ(FolderContents(dir / "Apps/7"), installed);
-    EXPECT_EQ(app.appInfo.Version, "2.0");
-    EXPECT_EQ(published.back(), kUpdatable);
-    EXPECT_FALSE(platform::FileExists(p->UpdateInstallerPath()));
-    EXPECT_FALSE(p->busy());
+    // Nothing left in Download, not even a part file.
+    EXPECT_EQ(std::make_tuple(app.appInfo.Version, published.back(), InstallTexts().back(),
+                              std::filesystem::is_empty(dir / "Download"), p->busy()),
+              std::make_tuple("2.0", kUpdatable, core::Text(core::TextId::kInstall), true, false));
+    EXPECT_FALSE(p->CancelDownload());
   }
   Offer(app, server.Url("/apps/7/new.exe"), codec::MD5Text(kNewInstaller), size);
   p = Procedure(app);
   p->Update();
-  EXPECT_EQ(Runs(), "i\nu\ni\nnew i\n");
-  EXPECT_EQ(platform::ReadFile(app.installerPath), kNewInstaller);
-  EXPECT_EQ(app.state(), apps::ZKRYApp::State::Current);
-  EXPECT_EQ(platform::FolderOf(p->UpdateInstallerPath()), dir / "Download");
+  EXPECT_EQ(std::make_tuple(Runs(), platform::ReadFile(app.installerPath).value_or(""), app.state(),
+                            platform::FolderOf(p->UpdateInstallerPath())),
+            std::make_tuple("i\nu\ni\nnew i\n", kNewInstaller, apps::ZKRYApp::State::Current,
+                            dir / "Download"));
 }
 
-// Another program holds the install folder: nothing runs and the application stays.
+// Another program holds the install folder: nothing runs and the application stays. Once free,
+// a removal without an installer still leaves the application not installed.
 TEST_F(AppProcedureTest, AnInstallFolderInUseByAnotherProgramIsRefused) {
   apps::ZKRYApp& app = Load();
   auto p = Procedure(app);
@@ -261,31 +250,34 @@ TEST_F(AppProcedureTest, AnInstallFolderInUseByAnotherProgramIsRefused) {
   }
   ::close(other);
   p->Update();
-  EXPECT_EQ(Runs(), "i\nu\ni\n") << "free again";
+  EXPECT_EQ(Runs(), "i\nu\ni\n");
+  platform::DeleteFile(app.installerPath);
+  script.Clear();
+  p->Remove();
+  EXPECT_EQ(std::make_tuple(platform::FileExists(app.appInfoPath()), app.state(), published.back(),
+                            InstallTexts()),
+            std::make_tuple(false, apps::ZKRYApp::State::NotInstalled, kInstallOnly,
+                            Strings{core::Text(core::TextId::kInstall)}));
 }
 
 // Records whether the installer had run when the progress window came up.
-class OrderCheckingInteraction : public ScriptedInteraction {
- public:
-  explicit OrderCheckingInteraction(std::string log) : log_(std::move(log)) {}
+struct OrderCheckingInteraction : ScriptedInteraction {
   void ShowProgressWindow(const core::ProgressWindowSpec& spec,
                           const std::atomic<bool>& done) override {
-    installerRanBefore.push_back(platform::FileExists(log_));
+    installerRanBefore.push_back(platform::FileExists(log));
     ScriptedInteraction::ShowProgressWindow(spec, done);
   }
+  std::string log;
   std::vector<bool> installerRanBefore;
-
- private:
-  std::string log_;
 };
 
 TEST_F(AppProcedureTest, OemModeShowsTheTimedProgressWindowBeforeEachSilentRun) {
   apps::ZKRYApp& app = Load();
-  OrderCheckingInteraction oem(dir / "Apps/7/runs.log");
-  apps::ZAPPProcedure p(app, oem, {false, true},
-                        [this](net::ZDownloadTask* task) { service.Download(task); });
+  OrderCheckingInteraction oem;
+  oem.log = dir / "Apps/7/runs.log";
+  apps::ZAPPProcedure p(app, oem, {false, true}, queue);
   p.Install();
-  platform::DeleteFile(dir / "Apps/7/runs.log");
+  platform::DeleteFile(oem.log);
   p.Remove();
   EXPECT_EQ(Runs(), "u s\n");
   EXPECT_EQ(oem.installerRanBefore, (std::vector<bool>{false, false}));
@@ -294,7 +286,7 @@ TEST_F(AppProcedureTest, OemModeShowsTheTimedProgressWindowBeforeEachSilentRun) 
     if (s.kind == "progresswindow")
       windows.push_back(s.windowName + "|" + s.caption + "|" + std::to_string(s.maximum));
   EXPECT_EQ(windows, (Strings{"|Installing ...|5", "|Removing ...|5"}));
-  EXPECT_FALSE(p.Detail()) << "no web page in OEM mode";
+  EXPECT_FALSE(p.Detail());  // no web page in OEM mode
 }
 
 // Offline nothing is fetched: Install runs the installer on disk or shows the check
@@ -307,39 +299,15 @@ TEST_F(AppProcedureTest, OfflineInstallUsesTheInstallerOnDiskOrShowsTheCheckMess
   script.Clear();
   dir.Put("Apps/7/install.exe", kInstaller);
   p->Install();
-  EXPECT_TRUE(script.Texts("tip").empty());
-  EXPECT_EQ(app.state(), apps::ZKRYApp::State::Current);
+  EXPECT_EQ(std::make_pair(script.Texts("tip").size(), app.state()),
+            std::make_pair(std::size_t{0}, apps::ZKRYApp::State::Current));
   EXPECT_EQ(InstallTexts(),
             (Strings{core::Text(core::TextId::kChecking), core::Text(core::TextId::kInstalling),
                      core::Text(core::TextId::kInstall)}));
   p->Update();
-  EXPECT_EQ(Runs(), "i\n");
   EXPECT_EQ(p->FetchDescription(), "");
-  EXPECT_EQ(server.server().requests().size(), 0u);
-}
-
-TEST_F(AppProcedureTest, EventsFromTheServiceThreadKeepTheirOrderAndTheStepRunsThere) {
-  apps::ZKRYApp& app = Load();
-  net::ZDownloadFileService threaded{""};
-  ASSERT_TRUE(threaded.Start());
-  std::thread::id stepThread;
-  apps::ZAPPProcedure p(app, script, {false, false},
-                        [&](net::ZDownloadTask* task) { threaded.AddTask(task); });
-  std::atomic<bool> finished{false};
-  p.SetButtonsListener([&](const apps::AppButtons& b) {
-    if (!b.uninstall) return;
-    stepThread = std::this_thread::get_id();
-    finished = true;
-  });
-  p.Install();
-  for (int i = 0; i < 500 && !finished; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  ASSERT_TRUE(finished);
-  EXPECT_NE(stepThread, std::this_thread::get_id());
-  EXPECT_EQ(LastInstallTexts(3),
-            (Strings{core::Text(core::TextId::kChecking), core::Text(core::TextId::kInstalling),
-                     core::Text(core::TextId::kInstall)}));
-  threaded.Stop();
+  EXPECT_EQ(std::make_pair(Runs(), server.server().requests().size()),
+            std::make_pair(std::string("i\n"), std::size_t{0}));
 }
 
 TEST_F(AppProcedureTest, TheDescriptionComesFromWebAddressesOnly) {
@@ -347,68 +315,31 @@ TEST_F(AppProcedureTest, TheDescriptionComesFromWebAddressesOnly) {
   apps::ZKRYApp& app = Load();
   auto p = Procedure(app);
   EXPECT_EQ(p->FetchDescription(), "Scope reads live data.\n");
-  app.DESCURL = "file://" + dir / "APPS.xml";
-  EXPECT_EQ(p->FetchDescription(), "");
-  EXPECT_FALSE(p->Detail());
-  app.DESCURL = server.Url("/none.txt");
-  EXPECT_EQ(p->FetchDescription(), "");
-}
-
-TEST(AppPresentation, ButtonsAndStateWordsFollowTheInstalledStateAndTheTarget) {
-  TempFolder dir;
-  const std::string target = dir.Put("run.sh", "");
-  using core::TextId;
-  const apps::AppButtons runMissing{false, false, true, false}, noTarget{false, true, true, false};
-  const struct {
-    bool installed;
-    const char* version;
-    std::string target;
-    apps::AppButtons buttons;
-    TextId word;
-    const char* badge;
-  } cases[] = {
-      {false, "1.0", target, kInstallOnly, TextId::kInstall, "app_uninstalled.png"},
-      {true, "1.0", target, kInstalledCurrent, TextId::kRun, "app_installed.png"},
-      {true, "1.0", dir / "missing", runMissing, TextId::kRun, "app_installed.png"},
-      {true, "0.9", target, kUpdatable, TextId::kUpdate, "app_update.png"},
-      {true, "0.9", "", noTarget, TextId::kUpdate, "app_update.png"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.version) + " " + c.target);
-    apps::ZKRYApp app;
-    app.VERSION = "1.0";
-    app.appInfo.Installed = c.installed;
-    app.appInfo.Version = c.version;
-    app.appInfo.Target = c.target;
-    EXPECT_EQ(apps::ButtonsFor(app), c.buttons);
-    EXPECT_EQ(apps::StatusLabel(app), core::Text(TextId::kPlease) + core::Text(c.word));
-    EXPECT_STREQ(apps::BadgeFile(app), c.badge);
+  for (const std::string& url : {server.Url("/none.txt"), "file://" + dir / "APPS.xml"}) {
+    app.DESCURL = url;
+    EXPECT_EQ(p->FetchDescription(), "");
   }
+  EXPECT_FALSE(p->Detail());
 }
 
 TEST(AppPresentation, PercentagesDoNotOverflowAndPicturesStayInTheSkin) {
   EXPECT_EQ(apps::PercentText(199, 200), "99%");
-  EXPECT_EQ(apps::PercentText(4000000000u, 1), "399999991808%") << "single precision, no overflow";
+  EXPECT_EQ(apps::PercentText(4000000000u, 1), "399999991808%");  // single precision, no overflow
   EXPECT_EQ(apps::PercentText(10, 0), "0%");
-  const struct {
-    const char* name;
-    const char* path;  // nullptr: no picture
-  } names[] = {
+  const std::pair<const char*, const char*> names[] = {
       {"app101.png", "logos/app101.png"},
       {"sub\\a.png", "logos/sub/a.png"},
       {"a..b.png", "logos/a..b.png"},
-      {"", nullptr},
-      {"../KavoraG.xml", nullptr},
-      {"x/../../y.png", nullptr},
-      {"..", nullptr},
-      {"/etc/passwd", nullptr},
-      {R"(\\host\x.png)", nullptr},
-      {"C:\\x.png", nullptr},
-      {"a.png' dest='0,0,1,1", nullptr},
-  };
-  for (const auto& n : names)
-    EXPECT_EQ(apps::SkinPicture("logos", n.name).value_or("(none)"), n.path ? n.path : "(none)")
-        << n.name;
+      {"", "-"},
+      {"../KavoraG.xml", "-"},
+      {"x/../../y.png", "-"},
+      {"..", "-"},
+      {"/etc/passwd", "-"},
+      {R"(\\host\x.png)", "-"},
+      {"C:\\x.png", "-"},
+      {"a.png' dest='0,0,1,1", "-"}};  // "-": no picture
+  for (const auto& [name, path] : names)
+    EXPECT_EQ(apps::SkinPicture("logos", name).value_or("-"), path) << name;
 }
 
 }  // namespace

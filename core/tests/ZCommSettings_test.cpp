@@ -11,7 +11,7 @@ using ZCommSettingsTest = ConfigFixture;
 TEST_F(ZCommSettingsTest, ReadsTheCurrentRecordAndEverySection) {
   core::ZCommSettings defaults;
   ASSERT_TRUE(defaults.Load());
-  EXPECT_FALSE(platform::FileExists(sdkIni())) << "reading writes nothing";
+  EXPECT_FALSE(platform::FileExists(sdkIni()));  // reading writes nothing
   platform::WriteFile(sdkIni(),
                       "[KRY]\nLogLevel=0x03\nLogFlag=1\nUnlock=2\n"
                       "[COMM]\nName=ignored\nType=4\nPort=5000\nDatarate=100M\nTimeout=abc\n"
@@ -45,6 +45,7 @@ TEST_F(ZCommSettingsTest, WritesTheCurrentRecordInItsFormats) {
                {8, 0, "5000M", "0x00"},
                {255, 0x1ff, "5000", "0x1ff"}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.type);
     platform::DeleteFile(sdkIni());
     core::ZCommSettings s;
     s.Load();
@@ -55,12 +56,11 @@ TEST_F(ZCommSettingsTest, WritesTheCurrentRecordInItsFormats) {
               std::string("[KRY]\nLogLevel=") + c.level +
                   "\nLogFlag=1\nUnlock=0\n[COMM]\nName=LAN\nType=" + std::to_string(c.type) +
                   "\nPort=7\nDatarate=" + c.datarate +
-                  "\nTimeout=3000\nDelay=-1\nIPAddr=192.168.1.20\n")
-        << c.type;
+                  "\nTimeout=3000\nDelay=-1\nIPAddr=192.168.1.20\n");
     core::ZCommSettings again;
     again.Load();
     r.Name = "USB";  // the name comes from the type's own section, which this file lacks
-    EXPECT_EQ(again.current(), r) << c.type;
+    EXPECT_EQ(again.current(), r);
   }
 }
 
@@ -72,7 +72,7 @@ TEST_F(ZCommSettingsTest, SetCurrentAddressWritesOnlyChanges) {
   const std::string same = "127.0.0.23", other = "127.0.0.24", tooLong(100, '1');
   EXPECT_TRUE(s.SetCurrentAddress(&same, 0));
   EXPECT_TRUE(s.SetCurrentAddress(nullptr, 6000));
-  EXPECT_EQ(*platform::ReadFile(sdkIni()), before) << "unchanged, not rewritten";
+  EXPECT_EQ(*platform::ReadFile(sdkIni()), before);  // unchanged, not rewritten
   EXPECT_TRUE(s.SetCurrentAddress(&other, 0));
   EXPECT_EQ(s.current().Port, 6000);
   EXPECT_EQ(platform::ReadProfileString("COMM", "IPAddr", "", 64, sdkIni()), "127.0.0.24");

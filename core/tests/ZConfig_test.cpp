@@ -80,6 +80,7 @@ TEST_F(ZConfigTest, UnreadableConfigurationFailsTheLoadAndIsNeverWritten) {
       {"a folder", "", false, "Manager"},
   };
   for (const auto& cs : cases) {
+    SCOPED_TRACE(cs.name);
     const std::string name = cs.name;
     std::filesystem::remove_all(config);
     if (name == "a folder") {
@@ -90,14 +91,14 @@ TEST_F(ZConfigTest, UnreadableConfigurationFailsTheLoadAndIsNeverWritten) {
     }
     platform::WriteFile(sdkIni(), cs.content);
     core::ZConfig c;
-    EXPECT_EQ(c.LoadFrom(root.path()), cs.loads) << name;
-    EXPECT_EQ(c.loadError().empty(), cs.loads) << name;
-    EXPECT_EQ(c.ManagerTittle, cs.title) << name;
+    EXPECT_EQ(c.LoadFrom(root.path()), cs.loads);
+    EXPECT_EQ(c.loadError().empty(), cs.loads);
+    EXPECT_EQ(c.ManagerTittle, cs.title);
     EXPECT_EQ(c.sdk.Name, "ZADEZO");
     const bool writable = cs.loads && name != "read-only";
-    EXPECT_EQ(c.SaveLanguage(0), writable) << name;
+    EXPECT_EQ(c.SaveLanguage(0), writable);
     if (!writable) {
-      EXPECT_EQ(platform::ReadFile(config), cs.content) << name;
+      EXPECT_EQ(platform::ReadFile(config), cs.content);
     }
   }
 

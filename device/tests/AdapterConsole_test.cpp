@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
+#include <optional>
 
 #include "core/ProgramTexts.h"
 #include "device/UnlockProcedure.h"
@@ -16,36 +15,31 @@ namespace {
 
 using testing_support::ScriptedTcpServer;
 
+device::ConsoleOptions Port(int port) {
+  device::ConsoleOptions o;
+  o.port = port;
+  return o;
+}
+
 // Plays a console that asks DO window size, WILL echo and DO suppress-go-ahead, waits for the
 // request, sends `listing` and records everything the program sent until it closes.
 struct Console {
-  explicit Console(std::string listing)
-      : server([this, listing](int fd) {
-          ScriptedTcpServer::Send(fd, "\xFF\xFD\x1F\xFF\xFB\x01\xFF\xFD\x03");
-          std::string got = ScriptedTcpServer::Receive(fd, 15 + 12 + 3);
-          ScriptedTcpServer::Send(fd, listing);
-          got += ScriptedTcpServer::Receive(fd, 1 << 20, 300);
-          std::lock_guard<std::mutex> lock(mutex);
-          received = got;
-          finished = true;
-          done.notify_all();
-        }) {}
+  explicit Console(const std::string& listing) {
+    server.emplace([this, listing](int fd) {
+      ScriptedTcpServer::Send(fd, "\xFF\xFD\x1F\xFF\xFB\x01\xFF\xFD\x03");
+      received = ScriptedTcpServer::Receive(fd, 15 + 12 + 3);
+      ScriptedTcpServer::Send(fd, listing);
+      received += ScriptedTcpServer::Receive(fd, 1 << 20, 300);
+    });
+  }
   // Everything the program sent, once the conversation is over.
   std::string Received() {
-    std::unique_lock<std::mutex> lock(mutex);
-    done.wait_for(lock, std::chrono::seconds(10), [this] { return finished; });
+    server.reset();
     return received;
   }
-  device::ConsoleOptions options() const {
-    device::ConsoleOptions o;
-    o.port = server.port();
-    return o;
-  }
-  std::mutex mutex;
-  std::condition_variable done;
-  bool finished = false;
+  device::ConsoleOptions options() const { return Port(server->port()); }
   std::string received;
-  ScriptedTcpServer server;
+  std::optional<ScriptedTcpServer> server;
 };
 
 TEST(AdapterConsole, JudgesTheListing) {
@@ -105,15 +99,12 @@ TEST(AdapterConsole, BoundedAgainstSilentFloodingAndMissingConsoles) {
           }
         },
         "127.0.0.1", 1024);
-    device::ConsoleOptions o;
-    o.port = options.port();
-    EXPECT_EQ(device::RunConsoleDialogue("127.0.0.1", o), device::kConsoleNoReply);
+    EXPECT_EQ(device::RunConsoleDialogue("127.0.0.1", Port(options.port())),
+              device::kConsoleNoReply);
     platform::SetClock(&fast);
   }
-  device::ConsoleOptions closed;
-  closed.port = 1;  // nothing listens there
-  EXPECT_EQ(device::RunConsoleDialogue("127.0.0.1", closed), device::kConsoleNoReply);
-  EXPECT_EQ(device::RunConsoleDialogue("not an address", closed), device::kConsoleNoReply);
+  for (const char* address : {"127.0.0.1", "not an address"})  // nothing listens at port 1
+    EXPECT_EQ(device::RunConsoleDialogue(address, Port(1)), device::kConsoleNoReply);
   // The simulator's silent console: its ten seconds last half a second, time enough for a
   // console that prompts to be heard.
   platform::ScaledClock halfSecond(0.05);
@@ -136,21 +127,16 @@ TEST(UnlockProcedure, AsksFirstAndTellsWhetherTheConsoleAnswered) {
     EXPECT_EQ(device::UnlockDevice(ui, loopback, console.options()),
               agree ? device::kConsoleDropSent : device::kConsoleNoReply);
     EXPECT_EQ(asked, agree);
-    const auto shown = ui.shown();
-    ASSERT_EQ(shown.size(), agree ? 2u : 1u);
-    EXPECT_EQ(shown[0].windowName + shown[0].text,
-              "LUWNDTIP" + core::Text(core::TextId::kUnlockQuestion));
-    EXPECT_EQ(shown[0].value, 1);
-    if (agree) {
-      EXPECT_EQ(shown[1].text + std::to_string(shown[1].value),
-                core::Text(core::TextId::kDeviceUnlocked) + "0");
-    }
+    std::string shown;
+    for (const auto& tip : ui.shown())
+      shown += tip.windowName + tip.text + std::to_string(tip.value);
+    using core::TextId;
+    EXPECT_EQ(shown, "LUWNDTIP" + core::Text(TextId::kUnlockQuestion) + "1" +
+                         (agree ? "LUWNDTIP" + core::Text(TextId::kDeviceUnlocked) + "0" : ""));
   }  // a cancelled run's console saw no connection at all: its server times out waiting
   testing_support::ScriptedInteraction ui;
-  device::ConsoleOptions nowhere;
-  nowhere.port = 1;
   device::UnlockDevice(
-      ui, [] { return std::string("127.0.0.1"); }, nowhere);
+      ui, [] { return std::string("127.0.0.1"); }, Port(1));
   EXPECT_EQ(ui.Texts("tip").back(), core::Text(core::TextId::kConsoleNoAnswer));
 }
 

@@ -1,9 +1,14 @@
+// Holding the adapter: within the program, between programs, and through the wait after a
+// reset.
 #include "device/AdapterLock.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
+#include <vector>
 
+#include "device/DeviceOPThread.h"
 #include "device/DeviceUseGuard.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -11,24 +16,16 @@
 
 namespace {
 
-core::CommRecord Record(int type, int port, const std::string& address) {
-  core::CommRecord r;
-  r.Type = type;
-  r.Port = port;
-  r.IPAddr = address;
-  return r;
-}
-
 // One file per connection, always in the SDK settings' folder whatever KRY.ini says.
 TEST(AdapterLock, OneFilePerConnectionBesideTheSettings) {
   const struct {
     core::CommRecord record;
     std::string name;
   } cases[] = {
-      {Record(core::kCommFtdiUsb, 3, "192.168.8.1"), "adapter-0-3.lock"},
-      {Record(core::kCommBluetooth, 7, ""), "adapter-2-7.lock"},
-      {Record(core::kCommWifi, 6800, "192.168.8.1"), "adapter-3-192.168.8.1:6800.lock"},
-      {Record(core::kCommFarlink, 1, "../../etc/x y"), "adapter-8-.._.._etc_x_y:1.lock"},
+      {{core::kCommFtdiUsb, 3, 0, 0, 0, "192.168.8.1"}, "adapter-0-3.lock"},
+      {{core::kCommBluetooth, 7}, "adapter-2-7.lock"},
+      {{core::kCommWifi, 6800, 0, 0, 0, "192.168.8.1"}, "adapter-3-192.168.8.1:6800.lock"},
+      {{core::kCommFarlink, 1, 0, 0, 0, "../../etc/x y"}, "adapter-8-.._.._etc_x_y:1.lock"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(device::AdapterLockPath("/cfg/kry/KRY.ini", c.record), "/cfg/kry/" + c.name);
@@ -48,8 +45,9 @@ TEST(AdapterLock, AnotherProgramIsRefusedAndToldWhoHoldsTheAdapter) {
   ASSERT_TRUE(update);
   std::string refusedBy;
   EXPECT_FALSE(cli.Take("the device report", 0, 2000, &refusedBy));
-  EXPECT_EQ(refusedBy, "the firmware update");
-  EXPECT_FALSE(cli.busy()) << "a refused take leaves its own process free";
+  // A refused take leaves its own process free.
+  EXPECT_EQ(std::make_pair(refusedBy, cli.busy()),
+            std::make_pair(std::string("the firmware update"), false));
 
   // A waiting read gets the adapter when the other program's procedure ends.
   std::thread end([&] {
@@ -61,6 +59,87 @@ TEST(AdapterLock, AnotherProgramIsRefusedAndToldWhoHoldsTheAdapter) {
   EXPECT_TRUE(report);
   EXPECT_EQ(platform::ReadFile(file).value_or(""), "the device report\n");
   EXPECT_FALSE(gui.TryTake("the device reset"));
+  platform::SetClock(nullptr);
+}
+
+// Many threads race for the adapter; whoever holds it makes its "SDK calls" alone.
+TEST(DeviceUseGuard, OneHolderAtATimeUnderContention) {
+  device::DeviceUseGuard guard;
+  std::atomic<int> inside{0}, most{0}, granted{0}, refused{0};
+  std::vector<std::thread> threads;
+  threads.reserve(8);
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 300; ++i) {
+        // Half the threads refuse at once, half wait as a patient caller would.
+        device::DeviceUse use = t % 2 ? guard.TryTake("try") : guard.Take("wait", -1);
+        if (!use) {
+          ++refused;
+          continue;
+        }
+        ++granted;
+        const int now = ++inside;
+        int seen = most.load();
+        while (now > seen && !most.compare_exchange_weak(seen, now)) {
+        }
+        std::this_thread::yield();
+        --inside;
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(most.load(), 1);
+  EXPECT_EQ(granted + refused, 8 * 300);
+  EXPECT_GE(granted.load(), 4 * 300);  // every waiting caller got its turn
+  EXPECT_FALSE(guard.busy());
+}
+
+// Counts the program time a wait took, running 1000 times faster.
+class CountingClock : public platform::Clock {
+ public:
+  std::atomic<std::int64_t> slept{0};
+  void Sleep(std::int64_t ms) override {
+    slept += ms;
+    std::this_thread::sleep_for(std::chrono::microseconds(ms));
+  }
+  std::int64_t NowMs() override { return slept; }
+  std::chrono::nanoseconds ToReal(std::int64_t ms) override {
+    return std::chrono::microseconds(ms);
+  }
+};
+
+// The wait after a reset lasts 5 s (40 s with a module), keeps a second request out and
+// keeps the adapter until it is over, even when the reset itself has already let go. The
+// caller may drop its flag at once: the thread keeps it until it has told the end.
+TEST(DeviceOPThread, WaitsFiveOrFortySecondsHoldingTheAdapter) {
+  using Op = device::DeviceOPThread;
+  CountingClock clock;
+  platform::SetClock(&clock);
+  device::DeviceUseGuard guard;
+  Op thread;
+  ASSERT_TRUE(thread.Start());
+  const std::pair<Op::WaitFor, std::int64_t> cases[] = {{Op::WaitFor::Adapter, 5000},
+                                                        {Op::WaitFor::Module, 40000}};
+  for (const auto& [waitFor, ms] : cases) {
+    clock.slept = 0;
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    const std::weak_ptr<std::atomic<bool>> told = done;
+    {
+      device::DeviceUse reset = guard.TryTake("the device reset");
+      ASSERT_TRUE(thread.StartOperation(Op::Operation::Wait, waitFor, std::move(done), reset));
+    }
+    EXPECT_FALSE(thread.StartOperation(Op::Operation::Wait, waitFor, nullptr));
+    std::string refusedBy;
+    EXPECT_FALSE(guard.Take("the device report", 20, 0, &refusedBy));
+    EXPECT_EQ(refusedBy, "the device reset");
+    while (thread.busy() || !told.expired()) std::this_thread::yield();
+    EXPECT_GE(clock.slept.load(), ms);
+    EXPECT_LT(clock.slept.load(), ms + 100);
+    EXPECT_FALSE(guard.busy()) << "the adapter is free once the wait has told its end";
+    EXPECT_TRUE(thread.result());
+  }
+  thread.Stop();
+  EXPECT_EQ(thread.state(), core::ZThread::kFinished);
   platform::SetClock(nullptr);
 }
 

@@ -3,7 +3,6 @@
 // answered from a model of the module (its files, its mount state, its reboot), time passes
 // only on a virtual clock, and the adapter is a flag and an address.
 #include <deque>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>

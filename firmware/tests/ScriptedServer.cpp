@@ -1,6 +1,5 @@
 #include "firmware/tests/ScriptedServer.h"
 
-#include <arpa/inet.h>
 #include <openssl/evp.h>
 #include <poll.h>
 
@@ -118,37 +117,6 @@ bool Peer::SeesEnd(int ms) {
     if (::recv(fd_, &c, 1, 0) <= 0) return true;
   }
   return false;
-}
-
-ScriptedServer::ScriptedServer(Script script, const std::string& address) {
-  listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  const int on = 1;
-  ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  ::inet_pton(AF_INET, address.c_str(), &a.sin_addr);
-  ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  ::listen(listener_, 4);
-  socklen_t size = sizeof a;
-  ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &size);
-  port_ = std::to_string(ntohs(a.sin_port));
-  thread_ = std::thread([this, script = std::move(script)] {
-    const int fd = ::accept(listener_, nullptr, nullptr);
-    if (fd < 0) return;
-    Peer peer(fd);
-    script(peer);
-    ::close(fd);
-  });
-}
-
-void ScriptedServer::Finish() {
-  if (thread_.joinable()) thread_.join();
-}
-
-ScriptedServer::~ScriptedServer() {
-  ::shutdown(listener_, SHUT_RDWR);  // ends an accept that never got a client
-  Finish();
-  ::close(listener_);
 }
 
 ScriptedServer AnsweringModule(std::vector<std::string> replies, std::vector<ClientFrame>* got) {

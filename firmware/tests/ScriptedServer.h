@@ -2,16 +2,16 @@
 // A loopback server that accepts one connection and runs a script on it: the frames and
 // responses a friendly server never sends. The script sees the server side of the
 // connection as a blocking socket.
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <future>
+#include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "tests/support/ScriptedTcpServer.h"
 
 namespace fwtest {
 
@@ -51,16 +51,27 @@ class Peer {
 class ScriptedServer {
  public:
   using Script = std::function<void(Peer&)>;
-  explicit ScriptedServer(Script script, const std::string& address = "127.0.0.1");
-  ~ScriptedServer();
+  explicit ScriptedServer(Script script, const std::string& address = "127.0.0.1")
+      : server_(std::make_unique<testing_support::ScriptedTcpServer>(
+            [script = std::move(script), done = done_](int fd) {
+              Peer peer(fd);
+              script(peer);
+              done->set_value();
+            },
+            address)),
+        port_(std::to_string(server_->port())) {}
   const std::string& port() const { return port_; }
-  // Waits until the script has run to its end.
-  void Finish();
+  // Waits until the script has run to its end (or no client came within the server's wait).
+  void Finish() {
+    ended_.wait_for(std::chrono::seconds(10));
+    server_.reset();
+  }
 
  private:
-  int listener_ = -1;
+  std::shared_ptr<std::promise<void>> done_ = std::make_shared<std::promise<void>>();
+  std::future<void> ended_ = done_->get_future();
+  std::unique_ptr<testing_support::ScriptedTcpServer> server_;
   std::string port_;
-  std::thread thread_;
 };
 
 // A module that accepts the handshake, records the first frame it gets, answers it with

@@ -6,9 +6,9 @@
 #include <filesystem>
 
 #include "codec/MD5.h"
-#include "core/ZConfig.h"
 #include "net/DownloadFile.h"
 #include "platform/Files.h"
+#include "tests/support/Md5sum.h"
 #include "tests/support/OtherAccount.h"
 #include "tests/support/ServedFolder.h"
 
@@ -76,9 +76,7 @@ TEST_F(DownloadTest, AFailedDownloadKeepsThePreviousFile) {
       {"body cut in the middle", web.Url("/APPS.xml")},
       {"connection refused", refusedUrl},
       {"file address", "file:///etc/passwd"},
-      {"ftp address", "ftp://127.0.0.41/APPS.xml"},
       {"redirect to a file address", web.Url("/elsewhere.xml")},
-      {"address without a host", "http:///etc/passwd"},
       {"address over 254 bytes", web.Url("/" + std::string(260, 'a'))},
   };
   for (const auto& c : cases) {
@@ -126,9 +124,8 @@ TEST(CheckFileMD5, ComparesTheDigestWithoutRegardToCase) {
   TempFolder local;
   const std::string file = local.Put("KRY.bin", "firmware image");
   const std::string digest = codec::MD5Text("firmware image");
-  std::string lower = digest;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  EXPECT_TRUE(net::CheckFileMD5(file, digest) && net::CheckFileMD5(file, lower));
+  EXPECT_TRUE(net::CheckFileMD5(file, digest) &&
+              net::CheckFileMD5(file, testing_support::LowerHex(digest)));
   for (const std::string& other :
        {" " + digest, digest + " ", std::string(), digest.substr(0, 31), codec::MD5Text("other")})
     EXPECT_FALSE(net::CheckFileMD5(file, other)) << "'" << other << "'";

@@ -1,9 +1,9 @@
 // Hostile loopback peers: every transfer ends within its bound on the program clock, fails,
 // and leaves the kept file as it was.
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <sys/socket.h>
 
+#include <cstdint>
 #include <thread>
 
 #include "net/DownloadFile.h"
@@ -17,13 +17,8 @@ namespace {
 using testing_support::ScriptedTcpServer;
 using testing_support::TempFolder;
 
-void WaitForClose(int fd) {
-  char buffer[4096];
-  for (;;) {
-    pollfd pfd{fd, POLLIN, 0};
-    if (::poll(&pfd, 1, 20000) <= 0 || ::recv(fd, buffer, sizeof buffer, 0) <= 0) return;
-  }
-}
+// Reads what the client sends until it hangs up.
+void WaitForClose(int fd) { ScriptedTcpServer::Receive(fd, SIZE_MAX, 20000); }
 
 void SendUntilClosed(int fd, const std::string& head, const std::string& piece, int pauseUs) {
   if (::send(fd, head.data(), head.size(), MSG_NOSIGNAL) < 0) return;

@@ -28,8 +28,7 @@ TEST(Environment, ExpandsNamesWithoutCaseAndFallsBackOnLinux) {
       {"%temp%/kry_openwrt.ini", "/scratch/kry_openwrt.ini"},
       {"%NO_SUCH_NAME%/x", "%NO_SUCH_NAME%/x"},
       {"100%", "100%"},
-      {"a%NO_SUCH%%orb_test_value%b", "a%NO_SUCH%/datab"},
-  };
+      {"a%NO_SUCH%%orb_test_value%b", "a%NO_SUCH%/datab"}};
   for (const auto& [in, out] : cases) EXPECT_EQ(platform::ExpandEnvironment(in), out) << in;
   ::unsetenv("XDG_CONFIG_HOME");
   EXPECT_EQ(platform::ExpandEnvironment("%windir%"), "/home/tech/.config/kry");
@@ -84,8 +83,8 @@ TEST(Files, ScratchFilesAreNeverReachedThroughALink) {
   ::symlink(victim.c_str(), name.c_str());
   EXPECT_EQ(platform::ReadFileNoFollow(name), std::nullopt);
   ASSERT_TRUE(platform::ReplaceFileNoFollow(name, "[release]\n"));
-  EXPECT_EQ(platform::ReadFileNoFollow(name), "[release]\n");
-  EXPECT_EQ(platform::ReadFile(victim), "precious");
+  EXPECT_EQ(platform::ReadFileNoFollow(name).value_or("") + platform::ReadFile(victim).value_or(""),
+            "[release]\nprecious");
   struct stat st {};
   ASSERT_EQ(::lstat(name.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);
@@ -93,8 +92,7 @@ TEST(Files, ScratchFilesAreNeverReachedThroughALink) {
 
 // Bytes that are not UTF-8 end at a bound, never past it.
 TEST(Text, BrokenBytesStayInBounds) {
-  EXPECT_EQ(platform::CutToCapacity("\xC3", 5), "\xC3");
-  EXPECT_EQ(platform::CutToCapacity("abc", 0), "");
+  EXPECT_EQ(platform::CutToCapacity("\xC3", 5) + "|" + platform::CutToCapacity("abc", 0), "\xC3|");
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/ChildReaper.h"
 #include "platform/Files.h"
 #include "tests/support/TempFolder.h"
 
@@ -36,8 +38,7 @@ TEST(Processes, EndsEveryProcessOfTheNameWithoutCaseButNeverItself) {
     for (const auto& p : platform::ListProcesses()) seen += p.exeName == "OrbKillMe";
   }
   EXPECT_EQ(platform::EndProcessesNamed("ORBKILLME"), 2);
-  EXPECT_EQ(a.Wait(), 128 + SIGKILL);
-  EXPECT_EQ(b.Wait(), 128 + SIGKILL);
+  EXPECT_EQ(std::make_pair(a.Wait(), b.Wait()), std::make_pair(128 + SIGKILL, 128 + SIGKILL));
   EXPECT_EQ(platform::EndProcessesNamed("OrbKill"), 0);  // no wildcards or prefixes
   ::kill(other.pid(), SIGKILL);
   other.Wait();
@@ -71,6 +72,36 @@ TEST(Processes, StartsProgramsWithArgumentsFolderAndExecuteBit) {
   EXPECT_FALSE(platform::StartProgram({dir / "missing"}).valid());
   EXPECT_EQ(platform::SplitParameters("  1.0 2.0  http://x/y 12 ABC "),
             (std::vector<std::string>{"1.0", "2.0", "http://x/y", "12", "ABC"}));
+}
+
+// True once `pid` is gone for good; a zombie still answers signal 0.
+bool ReapedSoon(pid_t pid) {
+  for (int pass = 0; pass < 4000; ++pass) {
+    if (::kill(pid, 0) != 0 && errno == ESRCH) return true;
+    ::usleep(5000);
+  }
+  return false;
+}
+
+pid_t Adopt(const std::string& script) {
+  platform::ProcessHandle process = platform::StartProgram({"/bin/sh", {"-c", script}});
+  const pid_t pid = process.pid();
+  platform::ChildReaper::Instance().Adopt(std::move(process));
+  return pid;
+}
+
+// A program still running must not hold up the reaping of those that end after it started.
+TEST(ChildReaper, ReapsEachProgramWhenItEndsWhateverTheOthersDo) {
+  const pid_t longRunning = Adopt("exec sleep 60");
+  ASSERT_GT(longRunning, 0);
+  for (const char* script : {"exit 0", "exit 3", "kill -9 $$"}) {
+    const pid_t quick = Adopt(script);
+    ASSERT_GT(quick, 0);
+    EXPECT_TRUE(ReapedSoon(quick)) << script;
+  }
+  EXPECT_EQ(::kill(longRunning, 0), 0) << "a running program is left alone";
+  ::kill(longRunning, SIGKILL);
+  EXPECT_TRUE(ReapedSoon(longRunning));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 namespace sim {
 namespace {
 
-constexpr std::size_t kPiece = 1024 * 1024;
+constexpr std::size_t kPiece = 1024ul * 1024;
 constexpr std::size_t kSlowPiece = 4096;
 
 std::string ErrorPage(int status) {
@@ -211,7 +211,7 @@ void FileServer::InstallHandlers() {
     open->fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
     if (open->fd < 0 || ::fstat(open->fd, &st) != 0 || !S_ISREG(st.st_mode)) return fail(404);
-    const std::size_t size = static_cast<std::size_t>(st.st_size);
+    const auto size = static_cast<std::size_t>(st.st_size);
     const std::string etag = EntityTag(st);
     res.set_header("ETag", etag);
     // The library answers a Range itself but knows no validators: a range asked for a file

@@ -11,7 +11,7 @@ namespace vcisim {
 namespace {
 
 constexpr unsigned char kIac = 0xFF, kSb = 0xFA, kSe = 0xF0;
-constexpr unsigned char kWill = 0xFB, kWont = 0xFC, kDo = 0xFD, kDont = 0xFE;
+constexpr unsigned char kWill = 0xFB, kWont = 0xFC, kDo = 0xFD;
 constexpr unsigned char kNaws = 0x1F, kSuppressGoAhead = 0x03;
 constexpr std::size_t kMaxLine = 1024;
 
@@ -39,7 +39,7 @@ std::string ConsoleService::Listing() {
 }
 
 std::string ConsoleService::Answer(const std::string& line) {
-  const std::string prompt = noPrompt_ ? "" : "->";
+  std::string prompt = noPrompt_ ? "" : "->";
   if (line.empty()) return prompt;
   record_.Add("console: " + line);
   if (line == "showshortport") return Listing() + prompt;

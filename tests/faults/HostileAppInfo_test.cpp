@@ -53,17 +53,15 @@ class HostileAppInfo : public ::testing::Test {
 TEST_F(HostileAppInfo, AShellLineAsTargetStartsNothing) {
   for (const std::string& target :
        {"touch " + marker, "/bin/true; touch " + marker, "$(touch " + marker + ")",
-        "`touch " + marker + "`", "/bin/true && touch " + marker}) {
-    EXPECT_FALSE(Start(target, "")) << target;
-    EXPECT_FALSE(app.startable()) << target;
-  }
+        "`touch " + marker + "`", "/bin/true && touch " + marker})
+    EXPECT_FALSE(Start(target, "") || app.startable()) << target;
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_FALSE(platform::FileExists(marker));
 }
 
 TEST_F(HostileAppInfo, ATargetOutsideTheInstallFolderGetsItsParametersLiterally) {
-  ASSERT_TRUE(Start(elsewhere, "$(touch " + marker + ") `id` ;&&|"));
-  EXPECT_TRUE(app.startable()) << "a Target outside the install folder is started as configured";
+  // A Target outside the install folder is started as configured.
+  ASSERT_TRUE(Start(elsewhere, "$(touch " + marker + ") `id` ;&&|") && app.startable());
   EXPECT_EQ(Arguments(), "$(touch\n" + marker + ")\n`id`\n;&&|\n");
   EXPECT_FALSE(platform::FileExists(marker));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "apps/ZKRYAPPManager.h"
 #include "apps/ZSPSManager.h"
@@ -26,23 +27,19 @@ std::string Nested(std::size_t levels) {
 }
 
 TEST(XmlNesting, CountedAsTheParserOpensElements) {
-  const struct {
-    const char* text;
-    std::size_t depth;
-  } cases[] = {
+  // An empty element opens nothing; a quoted "/>" or ">" does not end the tag.
+  const std::pair<const char*, std::size_t> cases[] = {
       {"", 0},
-      {"<a/>", 1 - 1},  // an empty element opens nothing
+      {"<a/>", 0},
       {"<a><b></b><c><d/></c></a>", 2},
       {"<?xml version=\"1.0\"?><!DOCTYPE a [<!ENTITY e \"x\">]><a/>", 0},
       {"<a><!-- <b><b><b> --></a>", 1},
       {"<a><![CDATA[<b><b><b>]]></a>", 1},
-      // A quoted "/>" or ">" does not end the tag, so the elements still nest.
       {"<a x=\"/>\"><a y='>'><a>", 3},
       {"<a x = \"/>\"><a>", 2},
       {"<a x=\"unterminated><b><c>", 1},
-      {"</a></a><a>", 1},
-  };
-  for (const auto& c : cases) EXPECT_EQ(core::XmlNestingDepth(c.text), c.depth) << c.text;
+      {"</a></a><a>", 1}};
+  for (const auto& [text, depth] : cases) EXPECT_EQ(core::XmlNestingDepth(text), depth) << text;
 }
 
 class HostileCatalogue : public ::testing::Test {
@@ -65,9 +62,8 @@ TEST_F(HostileCatalogue, DeepNestingIsRefusedBeforeTheParserRecurses) {
 }
 
 TEST_F(HostileCatalogue, AFileLargerThanAnyCatalogueIsNotRead) {
-  std::string text = "<SPS>" + std::string(core::kMaxXmlBytes, ' ') + "</SPS>";
-  apps::ZSPSManager links;
-  EXPECT_FALSE(links.LoadFromFile(folder.Put("sps.xml", text)));
+  EXPECT_FALSE(apps::ZSPSManager().LoadFromFile(
+      folder.Put("sps.xml", "<SPS>" + std::string(core::kMaxXmlBytes, ' ') + "</SPS>")));
 }
 
 TEST_F(HostileCatalogue, OverLongTextsAreCutToTheirFields) {
@@ -79,16 +75,15 @@ TEST_F(HostileCatalogue, OverLongTextsAreCutToTheirFields) {
                       "</VERSION><DOWNLOADURL>" + huge + "</DOWNLOADURL></ITEM></APP></APPS>")));
   const apps::ZKRYApp& app = *catalogue.objects().at(0);
   // A field of N units keeps N - 1 and its terminator.
-  EXPECT_EQ(app.NAME, std::string(63, 'x'));
-  EXPECT_EQ(app.VERSION, Repeat("\xe2\x82\xac", 23));
-  EXPECT_EQ(app.DOWNLOADURL.size(), 259u);
+  EXPECT_EQ(std::tuple(app.NAME, app.VERSION, app.DOWNLOADURL.size()),
+            std::tuple(std::string(63, 'x'), Repeat("\xe2\x82\xac", 23), 259u));
 
   firmware::ZKRYFirmwareManager firmware;
   ASSERT_TRUE(firmware.Load(folder.Put("fws.xml", "<FWS><ITEM><PID>" + Repeat("4097,", 100000) +
                                                       "</PID><VERSION>" + huge +
                                                       "</VERSION></ITEM></FWS>")));
   EXPECT_EQ(firmware.entries().at(0).VERSION.size(), 23u);
-  EXPECT_LE(firmware.entries().at(0).PIDs.size(), 4096u) << "the PID list is cut like any text";
+  EXPECT_LE(firmware.entries().at(0).PIDs.size(), 4096u);  // the PID list is cut like any text
 }
 
 TEST_F(HostileCatalogue, TenThousandItemsAreAllKeptInOrder) {
@@ -101,44 +96,37 @@ TEST_F(HostileCatalogue, TenThousandItemsAreAllKeptInOrder) {
     sps += "<ITEM><ID>" + id + "</ID></ITEM>";
   }
   apps::ZKRYAPPManager catalogue(folder / "Apps");
-  ASSERT_TRUE(catalogue.LoadFromFile(folder.Put("APPS.xml", apps + "</APP></APPS>")));
-  EXPECT_EQ(catalogue.size(), 10000u);
-  EXPECT_EQ(catalogue.classes().at(0)->applications.size(), 10000u);
-  EXPECT_EQ(catalogue.objects().back()->ID, 9999);
   firmware::ZKRYFirmwareManager firmware;
-  ASSERT_TRUE(firmware.Load(folder.Put("fws.xml", fws + "</FWS>")));
-  EXPECT_EQ(firmware.entries().size(), 10000u);
-  EXPECT_TRUE(firmware.IsLatestVersion(9999, "9999"));
   apps::ZSPSManager links;
-  ASSERT_TRUE(links.LoadFromFile(folder.Put("sps.xml", sps + "</SPS>")));
-  EXPECT_EQ(links.size(), 10000u);
+  ASSERT_TRUE(catalogue.LoadFromFile(folder.Put("APPS.xml", apps + "</APP></APPS>")) &&
+              firmware.Load(folder.Put("fws.xml", fws + "</FWS>")) &&
+              links.LoadFromFile(folder.Put("sps.xml", sps + "</SPS>")));
+  EXPECT_EQ(
+      std::vector<std::size_t>({catalogue.size(), catalogue.classes().at(0)->applications.size(),
+                                firmware.entries().size(), links.size()}),
+      std::vector<std::size_t>(4, 10000));
+  EXPECT_EQ(catalogue.objects().back()->ID, 9999);
+  EXPECT_TRUE(firmware.IsLatestVersion(9999, "9999"));
 }
 
 TEST_F(HostileCatalogue, WrongEncodingsGiveTextOrAClearRefusal) {
-  const struct {
-    const char* name;
-    std::string file;
-    bool loads;
-  } cases[] = {
-      {"Latin-1 bytes in a UTF-8 file",
-       "<SPS><ITEM><ID>1</ID><NAME>Gr\xfc\xdf"
-       "e</NAME></ITEM></SPS>",
-       true},
-      {"truncated UTF-8 sequence", "<SPS><ITEM><ID>1</ID><NAME>\xe2\x82</NAME></ITEM></SPS>",
-       false},
-      {"declared Latin-1",
-       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><SPS><ITEM><ID>1</ID></ITEM></SPS>", true},
-      {"UTF-16 with byte order mark", std::string("\xff\xfe<\0S\0P\0S\0/\0>\0", 14), false},
-      {"NUL bytes", std::string("<SPS>\0<ITEM/></SPS>", 19), false},
-      // Found by fuzzing: the parser read past the end of a file cut inside a name.
-      {"file ending inside a multibyte name", "<SPS><ITEM \xe8\xbf", false},
-      {"binary", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), false},
+  const auto named = [](const std::string& name) {
+    return "<SPS><ITEM><ID>1</ID><NAME>" + name + "</NAME></ITEM></SPS>";
   };
-  for (const auto& c : cases) {
+  const std::pair<std::string, bool> cases[] = {
+      {named("Gr\374\337e"), true},  // Latin-1 bytes in a UTF-8 file
+      {named("\xe2\x82"), false},    // a truncated UTF-8 sequence
+      {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + named("x"), true},
+      {std::string("\xff\xfe<\0S\0P\0S\0/\0>\0", 14), false},  // UTF-16 with byte order mark
+      {std::string("<SPS>\0<ITEM/></SPS>", 19), false},
+      // Found by fuzzing: the parser read past the end of a file cut inside a name.
+      {"<SPS><ITEM \xe8\xbf", false},
+      {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), false},
+  };
+  for (const auto& [file, loads] : cases) {
     apps::ZSPSManager links;
-    EXPECT_EQ(links.LoadFromFile(folder.Put("sps.xml", c.file)), c.loads) << c.name;
-    for (const auto& item : links.objects())
-      EXPECT_LE(platform::Utf16Length(item->NAME), 32u) << c.name;
+    EXPECT_EQ(links.LoadFromFile(folder.Put("sps.xml", file)), loads) << file;
+    for (const auto& item : links.objects()) EXPECT_LE(platform::Utf16Length(item->NAME), 32u);
   }
 }
 
@@ -154,15 +142,14 @@ TEST_F(HostileCatalogue, EntitiesAreNeverExpanded) {
   const std::string body =
       "<SPS><ITEM><ID>1</ID><NAME>&l9;</NAME><DESC>&ext;</DESC>"
       "<URL>&amp;&#65;&#x42;</URL></ITEM></SPS>";
+  // A declaration with an internal subset is refused as a whole.
   apps::ZSPSManager links;
-  EXPECT_FALSE(links.LoadFromFile(folder.Put("sps.xml", doctype + body)))
-      << "a declaration with an internal subset is refused as a whole";
+  EXPECT_FALSE(links.LoadFromFile(folder.Put("sps.xml", doctype + body)));
   ASSERT_TRUE(links.LoadFromFile(folder.Put("sps.xml", body)));
+  // An unknown reference loses its '&' and stays text: no outside file is read, and only the
+  // predefined and numeric references are resolved.
   const apps::ZSPSItem& item = *links.objects().at(0);
-  // An unknown reference loses its '&' and stays text.
-  EXPECT_EQ(item.NAME, "l9;");
-  EXPECT_EQ(item.DESC, "ext;") << "no outside file is read";
-  EXPECT_EQ(item.URL, "&AB") << "only the predefined and numeric references are resolved";
+  EXPECT_EQ(item.NAME + " " + item.DESC + " " + item.URL, "l9; ext; &AB");
 }
 
 TEST_F(HostileCatalogue, ServerNamesNeverChooseWhereFilesGo) {
@@ -185,7 +172,7 @@ TEST_F(HostileCatalogue, ServerNamesNeverChooseWhereFilesGo) {
   }
   const std::string apps = folder / "Apps";
   EXPECT_EQ(folders, (std::vector<std::string>{apps + "/0", apps + "/-7", apps + "/12"}));
-  EXPECT_FALSE(platform::FileExists(folder / "x")) << "nothing made outside the Apps folder";
+  EXPECT_FALSE(platform::FileExists(folder / "x"));  // nothing made outside the Apps folder
 }
 
 }  // namespace

@@ -13,8 +13,8 @@
 namespace testing_support {
 
 struct Shown {
-  std::string
-      kind;  // "message", "question", "tip", "progresswindow", "status", "progress", "label"
+  // "message", "question", "tip", "progresswindow", "status", "progress", "label"
+  std::string kind;
   std::string windowName;  // tip and progress windows; the control for labels
   std::string text;
   std::string caption;
@@ -51,16 +51,11 @@ class ScriptedInteraction : public core::Interaction {
   }
   void ShowProgressWindow(const core::ProgressWindowSpec& spec, const std::atomic<bool>&) override {
     // Closes at once: the owner's `done` is not waited for.
-    Shown s{"progresswindow", spec.windowName, spec.tip, spec.title};
-    s.maximum = spec.maximum;
-    Record(s);
+    Record({"progresswindow", spec.windowName, spec.tip, spec.title, {}, 0, spec.maximum});
   }
   void SetStatus(const std::string& text) override { Record({"status", "", text}); }
   void SetProgress(int value, int maximum) override {
-    Shown s{"progress"};
-    s.value = value;
-    s.maximum = maximum;
-    Record(s);
+    Record({"progress", "", "", "", {}, value, maximum});
   }
   void SetLabel(const std::string& control, const std::string& text) override {
     Record({"label", control, text});

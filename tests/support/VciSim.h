@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -20,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Files.h"
 #include "tests/support/TempFolder.h"
 
 extern char** environ;
@@ -50,7 +52,7 @@ class VciSim {
   bool ok() const { return ready_; }
   const std::string& address() const { return address_; }
   std::string sandbox() const { return folder_ / "sandbox"; }
-  std::string output() const { return ReadAll(folder_ / "stdout.txt"); }
+  std::string output() const { return platform::ReadFile(folder_ / "stdout.txt").value_or(""); }
 
   // Ends the simulator (SIGTERM, SIGKILL when it has not ended after 5 s) and waits for it.
   void Stop() {
@@ -62,14 +64,13 @@ class VciSim {
 
   std::vector<std::string> Record() const {
     std::vector<std::string> lines;
-    std::istringstream in(ReadAll(folder_ / "record.txt"));
+    std::istringstream in(platform::ReadFile(folder_ / "record.txt").value_or(""));
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
   }
   bool Recorded(const std::string& line) const {
-    for (const auto& l : Record())
-      if (l == line) return true;
-    return false;
+    const auto lines = Record();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
   }
   // Waits (real time, at most `timeoutMs`) until a record line contains `part`.
   bool WaitFor(const std::string& part, int timeoutMs = 10000) const {
@@ -96,13 +97,6 @@ class VciSim {
     return true;
   }
   bool Ended() { return ::waitpid(pid_, nullptr, WNOHANG) == pid_; }
-
-  static std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
 
   void Start(std::vector<std::string> arguments) {
     std::vector<std::string> args = {

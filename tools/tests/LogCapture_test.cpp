@@ -26,15 +26,11 @@ class LogCaptureTest : public ::testing::Test {
 };
 
 TEST_F(LogCaptureTest, TakesLogsRotatedFilesSettingsAndDumps) {
-  platform::WriteFile(root / "Kavora.log", "current");
-  platform::WriteFile(root / "Kavora.1.log", "older");
-  platform::WriteFile(root / "Kavora.3.log", "oldest");
-  platform::WriteFile(root / "RepairDevice.log", "tool");
-  platform::WriteFile(root / "OrbManager_2026126223011.dmp", "dump");
-  platform::WriteFile(root / "notes.txt", "not taken");
-  platform::WriteFile(sdk / "KRY.ini", "[COMM]\nType=4\n");
-  platform::CreateFolders(sdk / "other");
-  platform::WriteFile(sdk / "other/KRY.ini", "[SDK]\nName=KRY\n");
+  for (const char* name : {"Kavora.log", "Kavora.1.log", "Kavora.3.log", "RepairDevice.log",
+                           "OrbManager_2026126223011.dmp", "notes.txt"})
+    root.Put(name, name);
+  sdk.Put("KRY.ini", "[COMM]\nType=4\n");
+  sdk.Put("other/KRY.ini", "[SDK]\nName=KRY\n");
   // Held open by a writer: its last record still lies in the WAL.
   history::UpdateHistory writer(root / "History.db");
   ASSERT_TRUE(writer.Add({"", "K9ABC00258", 0x0301, history::kVciFirmware}));
@@ -52,7 +48,7 @@ TEST_F(LogCaptureTest, TakesLogsRotatedFilesSettingsAndDumps) {
                            "log/RepairDevice.log", "manifest.txt", "sdk/2/KRY.ini", "sdk/KRY.ini"})
     expected += top + name + "\n";
   EXPECT_EQ(Listing(result.archive), expected);
-  EXPECT_EQ(Extracted(result.archive, top + "log/Kavora.1.log"), "older");
+  EXPECT_EQ(Extracted(result.archive, top + "log/Kavora.1.log"), "Kavora.1.log");
   EXPECT_EQ(Extracted(result.archive, top + "sdk/2/KRY.ini"), "[SDK]\nName=KRY\n");
   platform::WriteFile(sdk / "History.db", Extracted(result.archive, top + "history/History.db"));
   EXPECT_EQ(history::UpdateHistory(sdk / "History.db").List("K9ABC00258")->size(), 1u);
@@ -69,8 +65,8 @@ TEST_F(LogCaptureTest, AnEmptyRootAndAnOutputFolderThatCannotBeMade) {
   const std::string manifest = Extracted(result.archive, "KavoraLog_1/manifest.txt");
   for (const std::string& line : {"missing: " + root / "Kavora.log", "missing: " + sdk / "KRY.ini",
                                   std::string("no crash dumps")})
-    EXPECT_NE(manifest.find(line), std::string::npos) << line << " in " << manifest;
-  platform::WriteFile(root / "file", "x");
+    EXPECT_NE(manifest.find(line), std::string::npos) << manifest;
+  root.Put("file", "x");
   const auto refused = tools::CaptureLogs({root.path(), root / "file/Logs", {}, "1"});
   EXPECT_FALSE(refused.ok);
   EXPECT_NE(refused.error.find("cannot be created"), std::string::npos);

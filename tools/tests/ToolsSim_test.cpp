@@ -3,11 +3,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
-#include <mutex>
 #include <tuple>
 
-#include "codec/MD5.h"
 #include "core/ProgramTexts.h"
 #include "core/ZConfig.h"
 #include "device/AdapterLock.h"
@@ -15,6 +12,7 @@
 #include "history/UpdateHistory.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "tests/support/KeptFirmware.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/SimulatedAdapterTest.h"
 #include "tests/support/VciSim.h"
@@ -69,15 +67,14 @@ TEST_F(DoIPConfigTest, ReadsAndChangesTheModulesLan) {
 
   ASSERT_TRUE(tool.Apply({"static", "10.1.2.3", "255.255.0.0", "10.1.0.1"}, &error)) << error;
   EXPECT_EQ(tool.network(), (ModuleNetwork{"static", "10.1.2.3", "255.255.0.0", "10.1.0.1"}));
-  EXPECT_TRUE(sim.Recorded("uci commit network"));
-  EXPECT_TRUE(sim.Recorded("network restarted"));
-  const auto saved = platform::ReadFile(sim.sandbox() + "/etc/config/network");
-  ASSERT_TRUE(saved);
-  EXPECT_NE(saved->find("network.lan.ipaddr=10.1.2.3\n"), std::string::npos) << *saved;
+  EXPECT_TRUE(sim.Recorded("uci commit network") && sim.Recorded("network restarted"));
+  EXPECT_NE(platform::ReadFile(sim.sandbox() + "/etc/config/network")
+                .value_or("")
+                .find("network.lan.ipaddr=10.1.2.3\n"),
+            std::string::npos);
 
   ASSERT_TRUE(tool.Apply({"dhcp", "", "", ""}, &error)) << error;
-  EXPECT_EQ(tool.network().proto, "dhcp");
-  EXPECT_EQ(tool.network().ipaddr, "10.1.2.3");
+  EXPECT_EQ(tool.network().proto + " " + tool.network().ipaddr, "dhcp 10.1.2.3");
 
   // A refused value never reaches the module's shell.
   const int commands = Count(sim, "exec-cmd:");
@@ -104,9 +101,7 @@ TEST_F(DoIPConfigTest, SaysWhyItCannotReachTheModule) {
     std::string error;
     const bool read = tool.ReadAdapter(&error);
     EXPECT_EQ(read, c.adapterRead) << c.name;
-    if (read) {
-      EXPECT_FALSE(tool.ReadModule(&error)) << c.name;
-    }
+    EXPECT_FALSE(read && tool.ReadModule(&error)) << c.name;
     EXPECT_NE(error.find(c.error), std::string::npos) << c.name << ": " << error;
     EXPECT_FALSE(tool.Apply({"dhcp", "", "", ""}, &error)) << c.name;
   }
@@ -114,6 +109,8 @@ TEST_F(DoIPConfigTest, SaysWhyItCannotReachTheModule) {
 
 TEST_F(ToolsSimTest, VoltageReadings) {
   using Kind = tools::VoltageReading::Kind;
+  const std::string inUse = core::Text(core::TextId::kDeviceInUse);
+  const std::string notConnected = core::Text(core::TextId::kNotConnected);
   struct Case {
     std::vector<std::string> sim;
     Kind kind;
@@ -123,12 +120,8 @@ TEST_F(ToolsSimTest, VoltageReadings) {
   } cases[] = {
       {{}, Kind::Volts, 12340, " 12.34 V", 0xFF00FF00},
       {{"--low-voltage"}, Kind::Volts, 7200, "  7.20 V", 0xFFFF0000},
-      {{"--held"}, Kind::InUse, 0, core::Text(core::TextId::kDeviceInUse), 0xFFFF0000},
-      {{"--unreachable"},
-       Kind::NotConnected,
-       0,
-       core::Text(core::TextId::kNotConnected),
-       0xFFFF0000},
+      {{"--held"}, Kind::InUse, 0, inUse, 0xFFFF0000},
+      {{"--unreachable"}, Kind::NotConnected, 0, notConnected, 0xFFFF0000},
   };
   for (const auto& c : cases) {
     VciSim sim(c.sim);
@@ -143,28 +136,15 @@ TEST_F(ToolsSimTest, VoltageReadings) {
 TEST_F(ToolsSimTest, VoltageMonitorPollsAndStopsPromptly) {
   VciSim sim;
   Meet(sim);
-  std::mutex mutex;
-  std::vector<int> seen;
+  std::atomic<int> readings{0};
   tools::VoltageMonitor monitor(
-      device,
-      [&](const tools::VoltageReading& r) {
-        std::lock_guard<std::mutex> lock(mutex);
-        seen.push_back(r.millivolts);
-      },
-      10);
+      device, [&](const tools::VoltageReading& r) { readings += r.millivolts == 12340; }, 10);
   monitor.Start();
-  for (int i = 0; i < 500; ++i) {
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      if (seen.size() >= 3) break;
-    }
+  for (int i = 0; i < 500 && readings < 3; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
   monitor.Stop();
   EXPECT_FALSE(monitor.running());
-  std::lock_guard<std::mutex> lock(mutex);
-  ASSERT_GE(seen.size(), 3u);
-  EXPECT_EQ(seen[0], 12340);
+  EXPECT_GE(readings, 3);
   // Every read opened and closed the adapter again.
   EXPECT_EQ(Count(sim, "open"), Count(sim, "close"));
 }
@@ -175,10 +155,7 @@ class RepairTest : public ToolsSimTest {
     ToolsSimTest::SetUp();
     core::ZConfig::Instance().root = folder.path();  // the tools run in the root folder
     platform::CreateFolders(folder / "Download");
-    ASSERT_EQ(std::system((std::string(VCI_SIM_PATH) + " --make-vci-image " +
-                           (folder / "Download/KRY.bin") + " KRYVCI 2.0.0.0 2025-01-02 >/dev/null")
-                              .c_str()),
-              0);
+    ASSERT_TRUE(testing_support::WriteKeptFirmware(folder / "Download", false));
   }
   tools::DeviceRepair Repairer() {
     return tools::DeviceRepair({device, folder / "Download", ui,
@@ -187,99 +164,70 @@ class RepairTest : public ToolsSimTest {
                                 },
                                 nullptr, folder / "kry/adapter.lock"});
   }
-  void Catalogue(const std::string& md5) {
-    platform::WriteFile(folder / "Download/fws.xml",
-                        "<FWS><ITEM><ID>1</ID><PID>769</PID><NAME>VCI</NAME><VERSION>2.0.0.0"
-                        "</VERSION><MD5>" +
-                            md5 +
-                            "</MD5><URL>http://127.0.0.1:1/K.bin</URL>"
-                            "</ITEM></FWS>");
-  }
   void TearDown() override { core::ZConfig::Instance().root.clear(); }
   std::atomic<int> highest{0};
   device::AdapterLock held;  // another program's holding
 };
 
+// A write that fails halfway leaves the adapter ready for another try. Either run is in the
+// root folder's update history, with what the tool said.
 TEST_F(RepairTest, WritesTheKeptImageIntoAnAdapterInBootMode) {
-  VciSim sim({"--boot-mode"});
-  Meet(sim);
-  Catalogue(*codec::FileMD5Text(folder / "Download/KRY.bin"));
-  auto repairer = Repairer();
-  std::string error;
-  ASSERT_TRUE(repairer.Find(&error)) << error;
-  ASSERT_TRUE(repairer.Repair(&error)) << error;
-  EXPECT_EQ(highest, 120);
-  EXPECT_FALSE(repairer.adapter().bootLoader);
-  EXPECT_EQ(repairer.adapter().firmwareVersion, "2.0.0.0");
-  EXPECT_TRUE(sim.WaitFor("firmware written: KRYVCI 2.0.0.0", 1000));
-  EXPECT_TRUE(ui.Texts("tip").empty());  // 12.34 V asks nothing
-  EXPECT_FALSE(device.connected());
-}
-
-TEST_F(RepairTest, AFailedWriteLeavesTheAdapterReadyForAnotherTry) {
-  VciSim sim({"--fw-fail-halfway"});
-  Meet(sim);
-  // A firmware update that failed halfway left the adapter in its boot loader.
-  ASSERT_EQ(device.Open(), KRY_OK);
-  std::int32_t counter = 0;
-  const std::string image = folder / "Download/KRY.bin";
-  EXPECT_NE(device.sdk().KRY_DEV_UpdateFirmware(device.handle(), image.c_str(), 0, &counter),
-            KRY_OK);
-  device.Close();
-  auto repairer = Repairer();
-  std::string error;
-  ASSERT_TRUE(repairer.Find(&error)) << error;
-  EXPECT_FALSE(repairer.Repair(&error));
-  EXPECT_NE(error.find("stays in boot mode"), std::string::npos) << error;
-  EXPECT_LT(highest, 120);
-  EXPECT_FALSE(device.connected());
-  EXPECT_TRUE(repairer.Find(&error)) << error;
-  // The failed repair is in the root folder's update history, with what the tool said.
-  const auto runs = history::UpdateHistory(folder / "History.db").List();
-  ASSERT_TRUE(runs && runs->size() == 1u);
-  EXPECT_EQ(runs->front().what, history::kVciFirmware);
-  EXPECT_NE(runs->front().reason.find("stays in boot mode"), std::string::npos);
+  for (const bool failing : {false, true}) {
+    SCOPED_TRACE(failing);
+    VciSim sim(failing ? std::vector<std::string>{"--boot-mode", "--fw-fail-halfway"}
+                       : std::vector<std::string>{"--boot-mode"});
+    Meet(sim);
+    highest = 0;
+    auto repairer = Repairer();
+    std::string error;
+    ASSERT_TRUE(repairer.Find(&error)) << error;
+    EXPECT_EQ(repairer.Repair(&error), !failing) << error;
+    EXPECT_EQ(highest == 120, !failing);
+    EXPECT_EQ(repairer.adapter().bootLoader, failing);
+    EXPECT_FALSE(device.connected());
+    EXPECT_TRUE(ui.Texts("tip").empty());  // 12.34 V asks nothing
+    EXPECT_EQ(sim.WaitFor("firmware written: KRYVCI 2.0.0.0", failing ? 100 : 1000), !failing);
+    EXPECT_EQ(repairer.Find(&error), failing) << error;
+    const auto runs = history::UpdateHistory(folder / "History.db").List();
+    ASSERT_TRUE(runs && runs->size() == (failing ? 2u : 1u));
+    EXPECT_EQ(runs->front().what, history::kVciFirmware);
+    EXPECT_NE(runs->front().reason.find(failing ? "stays in boot mode" : "runs firmware 2.0.0.0"),
+              std::string::npos);
+  }
 }
 
 TEST_F(RepairTest, RefusesWhatWouldNotRepair) {
-  struct Case {
-    const char* name;
+  const std::string image = folder / "Download/KRY.bin", list = folder / "Download/fws.xml";
+  const std::string otherModel = "<FWS><ITEM><PID>769</PID><VERSION>2.0.0.0</VERSION><MD5>" +
+                                 std::string(32, '0') + "</MD5></ITEM></FWS>";
+  const auto holdIt = [this] {
+    held = device::AdapterLock::Take(folder / "kry/adapter.lock", "the device reset", 0);
+  };
+  const std::string notConnected = core::Text(core::TextId::kNotConnected);
+  const struct {
     std::vector<std::string> sim;
-    std::function<void()> prepare;
     std::string error;
+    std::function<void()> prepare;
   } cases[] = {
-      {"runs its firmware", {}, [] {}, "needs no repair"},
-      {"not connected", {"--unreachable"}, [] {}, core::Text(core::TextId::kNotConnected)},
-      {"image of another model",
-       {"--boot-mode"},
-       [this] { Catalogue("00112233445566778899AABBCCDDEEFF"); },
-       "does not match firmware 2.0.0.0"},
-      {"low voltage, cancelled",
-       {"--boot-mode", "--low-voltage"},
-       [this] { ui.Answer({false}); },
-       "Cancelled."},
-      {"no kept image",
-       {"--boot-mode"},
-       [this] { platform::DeleteFile(folder / "Download/KRY.bin"); },
-       "no kept VCI image"},
-      {"another program's procedure",
-       {"--boot-mode"},
-       [this] {
-         held = device::AdapterLock::Take(folder / "kry/adapter.lock", "the device reset", 0);
-       },
-       "busy with the device reset"},
+      {{}, "needs no repair", [] {}},
+      {{"--unreachable"}, notConnected, [] {}},
+      {{"--boot-mode"}, "does not match firmware", [&] { platform::WriteFile(list, otherModel); }},
+      {{"--boot-mode", "--low-voltage"}, "Cancelled.", [this] { ui.Answer({false}); }},
+      {{"--boot-mode"}, "no kept VCI image", [&] { platform::DeleteFile(image); }},
+      {{"--boot-mode"}, "busy with the device reset", holdIt},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
     VciSim sim(c.sim);
     Meet(sim);
     c.prepare();
     auto repairer = Repairer();
     std::string error;
-    EXPECT_FALSE(repairer.Repair(&error)) << c.name;
-    EXPECT_NE(error.find(c.error), std::string::npos) << c.name << ": " << error;
-    EXPECT_EQ(Count(sim, "firmware write begins"), 0) << c.name;
-    EXPECT_FALSE(device.connected()) << c.name;
-    platform::DeleteFile(folder / "Download/fws.xml");
+    EXPECT_FALSE(repairer.Repair(&error));
+    EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    EXPECT_EQ(Count(sim, "firmware write begins"), 0);
+    EXPECT_FALSE(device.connected());
+    platform::DeleteFile(list);
     held.Release();
   }
 }

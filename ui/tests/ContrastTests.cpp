@@ -49,9 +49,7 @@ QColor MeanOf(const ui::ImageSpec& image, const QColor& below) {
 }
 
 enum class State { Normal, Hot, Disabled };
-const char* Name(State s) {
-  return s == State::Normal ? "normal" : s == State::Hot ? "hot" : "disabled";
-}
+const char* const kStateNames[] = {"normal", "hot", "disabled"};
 
 // What a control paints behind itself in a state; invalid where it lets the enclosing
 // control show through.
@@ -194,7 +192,7 @@ QStringList ContrastFailures(QWidget* window, const QString& where) {
       const double ratio = Ratio(pair->text, pair->background);
       if (ratio < kMinimum)
         failures << QString("%1 %2 (%3 \"%4\") %5: %6 on %7 = %8")
-                        .arg(where, c->name(), c->className(), c->text(), Name(s),
+                        .arg(where, c->name(), c->className(), c->text(), kStateNames[int(s)],
                              pair->text.name(QColor::HexArgb),
                              pair->background.name(QColor::HexArgb))
                         .arg(ratio, 0, 'f', 2);

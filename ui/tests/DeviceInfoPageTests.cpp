@@ -46,7 +46,7 @@ class DeviceInfoPageTests : public QObject {
     ::unsetenv("KAVORA_TIME_SCALE");
   }
 
-  void showsTheReportOfTheAdapter() {
+  void theReportAndTheButtons() {
     auto* list = info_->Find<ui::List>("lstDevInfo");
     QCOMPARE(list->GetCount(), 17);
     QCOMPARE(list->GetItemAt(2)->GetText(1), QString("K9ABC00258"));
@@ -54,13 +54,10 @@ class DeviceInfoPageTests : public QObject {
     QCOMPARE(info_->FindControl("deviceConnImage")->widget()->toolTip(), tip);
     QCOMPARE(frame_->FindControl("labelDeviceSN")->text(), QString("K9ABC00258"));
     QCOMPARE(frame_->FindControl("labelOBDVoltage")->text(), QString(" 12.34 V"));
-    // No catalogue offline: the firmware counts as new, marked once however often it runs.
-    uitest::Click(info_, "btnRefreshDevice");
+    // No catalogue offline: the firmware counts as new.
     QCOMPARE(info_->FindControl("btnFWUpdate")->text(), QString("Update Firmware +"));
-  }
 
-  // What each button's procedure showed, and did on the adapter.
-  void theButtonsReachTheProcedures() {
+    // What each button's procedure showed, and did on the adapter.
     const struct {
       const char* button;
       bool cancel;  // the question answered with Cancel
@@ -89,21 +86,8 @@ class DeviceInfoPageTests : public QObject {
     uitest::Click(info_, "btnLog");
     QTRY_VERIFY(platform::FileExists(uitest::Root() + "/captured.txt"));
 
-    int opened = 0;
-    frame_->deviceProcedures()->SetFirmwareWindow([&](firmware::FirmwareJobSetup setup) {
-      ++opened;
-      QCOMPARE(setup.vciPid, 0x0301u);
-      QCOMPARE(setup.doipPid, 0x0401u);
-      QVERIFY(static_cast<bool>(setup.use));
-    });
-    uitest::Click(info_, "btnFWUpdate");
-    QCOMPARE(opened, 1);
-    QVERIFY(!frame_->deviceProcedures()->busy());
-  }
-
-  // The real firmware window: once it is closed, the page's report right after it finds
-  // the adapter free (the window's job held it until the window went).
-  void theClosedFirmwareWindowLeavesTheAdapterFree() {
+    // The real firmware window: once it is closed, the page's report right after it finds
+    // the adapter free (the window's job held it until the window went).
     script_->Clear();
     bool shown = false;
     uitest::WhenShown("FWUPWND", [&](QWidget* window) {
@@ -114,6 +98,13 @@ class DeviceInfoPageTests : public QObject {
     QVERIFY(shown);
     QCOMPARE(script_->Texts("message"), std::vector<std::string>{});
     QVERIFY(!frame_->deviceProcedures()->busy());
+    // The window is given the parts of the adapter the report found, and the holding of it.
+    int opened = 0;
+    frame_->deviceProcedures()->SetFirmwareWindow([&](firmware::FirmwareJobSetup setup) {
+      opened += setup.vciPid == 0x0301u && setup.doipPid == 0x0401u && setup.use;
+    });
+    uitest::Click(info_, "btnFWUpdate");
+    QCOMPARE(opened, 1);
   }
 
  private:

@@ -1,17 +1,13 @@
 // The SPS page and the two web pages, built from the real skins.
-#include <stdlib.h>
-
 #include <QDialog>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWebEnginePage>
 #include <QWebEngineView>
 
 #include "apps/ZSPSManager.h"
 #include "core/ProgramTexts.h"
-#include "core/ZConfig.h"
-#include "platform/Files.h"
 #include "tests/support/ServedFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/VciSim.h"
 #include "ui/ListControl.h"
 #include "ui/RemoteDiagWnd.h"
@@ -48,9 +44,7 @@ class LinkPageTests : public QObject {
     server_->Put("help.html", "<html><head><title>help</title></head><body>H</body></html>");
   }
   void init() {
-    uitest::WriteConfig("SaleURL=" + server_->Url("/sale.html") +
-                        "\nRemoteURL=" + server_->Url("/remote.html") +
-                        "\nRemoteHelpURL=" + server_->Url("/help.html"));
+    uitest::WriteConfig(Addresses());
     uitest::ForgetOpenedAddresses();
   }
 
@@ -58,7 +52,20 @@ class LinkPageTests : public QObject {
   // so two rows of one number open the first; addresses that are not web pages are not
   // handed on.
   void spsOpensTheChosenLink() {
-    auto* page = uitest::ShowNew<ui::SPSWnd>("SPSWND", &Links());
+    testing_support::TempFolder scratch;
+    apps::ZSPSManager links;
+    QVERIFY(links.LoadFromFile(scratch.Put(
+        "sps.xml",
+        "<SPS><ITEM><ID>1</ID><NAME>D</NAME><DESC>Dealer portal</DESC>"
+        "<URL>https://dealer.invalid/login</URL><AUTH>1</AUTH></ITEM>"
+        "<ITEM><ID>2</ID><NAME>O</NAME><DESC>Open data</DESC>"
+        "<URL>http://open.invalid/data</URL><AUTH>0</AUTH></ITEM>"
+        "<ITEM><ID>2</ID><NAME>S</NAME><DESC>Same number</DESC>"
+        "<URL>http://other.invalid/</URL><AUTH></AUTH></ITEM>"
+        "<ITEM><ID>3</ID><NAME>F</NAME><DESC>Local file</DESC>"
+        "<URL>file:///etc/passwd</URL><AUTH>0</AUTH></ITEM>"
+        "<ITEM><ID>x</ID><NAME /><DESC /><URL>javascript:alert(1)</URL><AUTH /></ITEM></SPS>")));
+    auto* page = uitest::ShowNew<ui::SPSWnd>("SPSWND", &links);
     auto* list = page->Find<ui::List>("lstSPS");
     QStringList rows;
     for (int i = 0; i < list->GetCount(); ++i)
@@ -125,10 +132,7 @@ class LinkPageTests : public QObject {
       std::string config;
       core::TextId text;
       bool retry;
-    } cases[] = {{"OfflineMode=1\nSaleURL=" + server_->Url("/sale.html") +
-                      "\nRemoteURL=" + server_->Url("/remote.html") +
-                      "\nRemoteHelpURL=" + server_->Url("/help.html"),
-                  core::TextId::kOfflinePage, false},
+    } cases[] = {{"OfflineMode=1\n" + Addresses(), core::TextId::kOfflinePage, false},
                  {"SaleURL=\nRemoteURL=\nRemoteHelpURL=", core::TextId::kNoPageAddress, false},
                  {"SaleURL=" + dead + "\nRemoteURL=" + dead + "\nRemoteHelpURL=" + dead,
                   core::TextId::kPageLoadFailed, true}};
@@ -186,28 +190,11 @@ class LinkPageTests : public QObject {
   }
 
  private:
-  const apps::ZSPSManager& Links() {
-    const std::string path = scratch_ / "sps.xml";
-    platform::WriteFile(
-        path,
-        "<SPS>"
-        "<ITEM><ID>1</ID><NAME>D</NAME><DESC>Dealer portal</DESC>"
-        "<URL>https://dealer.invalid/login</URL><AUTH>1</AUTH></ITEM>"
-        "<ITEM><ID>2</ID><NAME>O</NAME><DESC>Open data</DESC>"
-        "<URL>http://open.invalid/data</URL><AUTH>0</AUTH></ITEM>"
-        "<ITEM><ID>2</ID><NAME>S</NAME><DESC>Same number</DESC>"
-        "<URL>http://other.invalid/</URL><AUTH></AUTH></ITEM>"
-        "<ITEM><ID>3</ID><NAME>F</NAME><DESC>Local file</DESC>"
-        "<URL>file:///etc/passwd</URL><AUTH>0</AUTH></ITEM>"
-        "<ITEM><ID>x</ID><NAME /><DESC /><URL>javascript:alert(1)</URL><AUTH /></ITEM>"
-        "</SPS>");
-    links_.DeleteAll();
-    [&] { QVERIFY(links_.LoadFromFile(path)); }();
-    return links_;
+  std::string Addresses() const {
+    return "SaleURL=" + server_->Url("/sale.html") + "\nRemoteURL=" + server_->Url("/remote.html") +
+           "\nRemoteHelpURL=" + server_->Url("/help.html");
   }
-  testing_support::TempFolder scratch_;
   std::unique_ptr<testing_support::ServedFolder> server_;
-  apps::ZSPSManager links_;
 };
 
 }  // namespace

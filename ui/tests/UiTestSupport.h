@@ -20,11 +20,8 @@ const std::string& Root();
 std::string KryIni();
 // Rewrites KavoraC.ini with these CONFIG lines and loads the configuration again.
 void WriteConfig(const std::string& configLines);
-std::string ReadFile(const std::string& path);
 void UseSkin(const char* language);
 
-// The top-level window of that window name, once it is shown.
-QWidget* WindowNamed(const QString& windowName);
 // Clicks a control of the window, as the user would.
 void Click(QWidget* window, const QString& control);
 // Text colours of the window's controls that read below 4.5:1 on their backgrounds, in the

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QTest>
 #include <atomic>
+#include <numeric>
 #include <thread>
 
 #include "core/ForwardingInteraction.h"
@@ -22,67 +23,51 @@ class WindowTests : public QObject {
   Q_OBJECT
 
  private slots:
-  void tipResults_data() {
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<int>("result");
-    QTest::newRow("ok of OK-Cancel") << 1 << "btnClose" << 1;
-    QTest::newRow("cancel of OK-Cancel") << 1 << "btnCancel" << 2;
-    QTest::newRow("ok of OK only") << 0 << "btnClose" << 1;
-    QTest::newRow("OK only closed otherwise") << 0 << "system close" << 1;
-    QTest::newRow("OK-Cancel closed otherwise") << 1 << "system close" << 1;
-    QTest::newRow("Enter on OK-Cancel") << 1 << "key Enter" << 1;
-    QTest::newRow("Escape on OK-Cancel") << 1 << "key Escape" << 2;
-    QTest::newRow("Escape on OK only") << 0 << "key Escape" << 1;
-    QTest::newRow("Enter on the focused Cancel") << 1 << "tab Enter" << 2;
-  }
+  // The message window's answer by type (0: OK only, 1: OK-Cancel) and how it was closed.
   void tipResults() {
-    QFETCH(int, type);
-    QFETCH(QString, action);
-    QFETCH(int, result);
-    bool hadCancel = false;
-    uitest::WhenShown("CUSCFG", [&](QWidget* w) {
-      auto* window = static_cast<ui::WindowImplBase*>(w);
-      QCOMPARE(window->FindControl("textTip")->text(), QString("Confirm device config !"));
-      hadCancel = window->FindControl("btnCancel") != nullptr;
-      if (action == "system close") {
-        window->close();
-      } else if (action.startsWith("key ")) {
-        QTest::keyClick(window->FindControl("btnClose")->widget(),
-                        action.endsWith("Enter") ? Qt::Key_Return : Qt::Key_Escape);
-      } else if (action == "tab Enter") {
-        // The focus starts on OK; one step back is Cancel, which Enter then presses.
-        QTest::keyClick(window->FindControl("btnClose")->widget(), Qt::Key_Backtab);
-        QTest::keyClick(w->focusWidget(), Qt::Key_Return);
-      } else {
-        uitest::Click(w, action);
-      }
-    });
-    QCOMPARE(ui::CTipWnd::Show(nullptr, "CUSCFG", "Confirm device config !", type), result);
-    QCOMPARE(hadCancel, type == 1);
+    const struct {
+      int type;
+      QString action;
+      int result;
+    } cases[] = {{1, "btnClose", 1},     {1, "btnCancel", 2},    {0, "btnClose", 1},
+                 {0, "system close", 1}, {1, "system close", 1}, {1, "key Enter", 1},
+                 {1, "key Escape", 2},   {0, "key Escape", 1},   {1, "tab Enter", 2}};
+    for (const auto& c : cases) {
+      bool hadCancel = false;
+      uitest::WhenShown("CUSCFG", [&](QWidget* w) {
+        auto* window = static_cast<ui::WindowImplBase*>(w);
+        QCOMPARE(window->FindControl("textTip")->text(), QString("Confirm device config !"));
+        hadCancel = window->FindControl("btnCancel") != nullptr;
+        if (c.action == "system close") {
+          window->close();
+        } else if (c.action.startsWith("key ")) {
+          QTest::keyClick(window->FindControl("btnClose")->widget(),
+                          c.action.endsWith("Enter") ? Qt::Key_Return : Qt::Key_Escape);
+        } else if (c.action == "tab Enter") {
+          // The focus starts on OK; one step back is Cancel, which Enter then presses.
+          QTest::keyClick(window->FindControl("btnClose")->widget(), Qt::Key_Backtab);
+          QTest::keyClick(w->focusWidget(), Qt::Key_Return);
+        } else {
+          uitest::Click(w, c.action);
+        }
+      });
+      QCOMPARE(ui::CTipWnd::Show(nullptr, "CUSCFG", "Confirm device config !", c.type), c.result);
+      QCOMPARE(hadCancel, c.type == 1);
+    }
   }
 
-  void progressWindowTickRule_data() {
-    QTest::addColumn<int>("doneAfter");  // -1: the owner never sets done
-    QTest::addColumn<int>("ticks");
-    QTest::newRow("never done") << -1 << 14;
-    QTest::newRow("done after two ticks") << 2 << 3;
-  }
-  void progressWindowTickRule() {
-    QFETCH(int, doneAfter);
-    QFETCH(int, ticks);
+  // The window passes the owner's end to its ticker (whose rule is tested on its own).
+  void progressWindowClosesWhenItsOwnerIsDone() {
     platform::ScaledClock fast(0.002);  // a tick every 2 ms
     platform::SetClock(&fast);
     std::atomic<bool> done{false};
     auto* window = new ui::CProgressWnd("tip", "title", "step", 5, &done);
-    window->SetTickObserver([&](int n) {
-      if (n == doneAfter) done = true;
-    });
+    window->SetTickObserver([&](int n) { done = done || n == 2; });
     window->Create(nullptr, "HWRSTWND", false);
     QCOMPARE(window->FindControl("labelTitle")->text(), QString("title"));
     window->ShowModal();
     platform::SetClock(nullptr);
-    QCOMPARE(window->ticks(), ticks);
+    QCOMPARE(window->ticks(), 3);
     QCOMPARE(window->barValue(), 5);
   }
 
@@ -103,7 +88,9 @@ class WindowTests : public QObject {
     worker.join();
     QTRY_COMPARE(int(seen.size()), kChanges);
     QVERIFY(!offThread);
-    for (int i = 0; i < kChanges; ++i) QCOMPARE(seen[i], i);
+    std::vector<int> inOrder(kChanges);
+    std::iota(inOrder.begin(), inOrder.end(), 0);
+    QVERIFY(seen == inOrder);
     QCOMPARE(window->FindControl("textTip")->text(), QString::number(kChanges - 1));
     window->Close();
   }
@@ -171,7 +158,6 @@ class WindowTests : public QObject {
     auto* window = new ui::DeviceBaseWnd("TipWnd2.xml");
     window->Create(nullptr, "IMAGE", false);
     ui::Control* text = window->FindControl("textTip");
-    QVERIFY(text);
     text->SetText("");
     QVERIFY(text->SetAttribute("bkcolor", "#FFFFFFFF"));
     QVERIFY(text->SetAttribute("bkimage", "file='conn_usb.png' dest='10,10,42,42'"));

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "core/Log.h"
 #include "core/ZConfig.h"
+#include "platform/Files.h"
 #include "ui/PaintManager.h"
 #include "ui/tests/UiTestSupport.h"
 
@@ -27,17 +27,12 @@ namespace fs = std::filesystem;
 const std::string& Root() {
   static const std::string root = [] {
     const fs::path dir = fs::temp_directory_path() / ("orb-ui-test-" + std::to_string(::getpid()));
-    fs::create_directories(dir / "Config");
-    fs::create_directories(dir / "Language");
-    fs::create_directories(dir / "kry");
-    fs::create_directories(dir / "Download");
+    for (const char* folder : {"Config", "Language", "kry", "Download"})
+      fs::create_directories(dir / folder);
     // Offline start-up needs the kept application catalogue; an empty one will do.
     std::ofstream(dir / "Download" / "APPS.xml") << "<APPS><CLASS /><APP /></APPS>\n";
-    for (const char* f : {"EN.xml", "CS.xml"})
-      fs::copy_file(fs::path(ORB_SOURCE_DIR) / "Language" / f, dir / "Language" / f,
-                    fs::copy_options::overwrite_existing);
-    fs::copy_file(fs::path(ORB_SOURCE_DIR) / "Config" / "DeviceList.xml",
-                  dir / "Config" / "DeviceList.xml", fs::copy_options::overwrite_existing);
+    for (const char* f : {"Language/EN.xml", "Language/CS.xml", "Config/DeviceList.xml"})
+      fs::copy_file(fs::path(ORB_SOURCE_DIR) / f, dir / f, fs::copy_options::overwrite_existing);
     return dir.string();
   }();
   return root;
@@ -53,19 +48,13 @@ void WriteConfig(const std::string& configLines) {
   core::ZConfig::Instance().LoadFrom(Root());
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 void UseSkin(const char* language) {
   ui::PaintManager::SetResourcePath(QString::fromLocal8Bit(std::getenv("ORB_SKIN_DIR")) + "/" +
                                     language);
 }
 
-QWidget* WindowNamed(const QString& windowName) {
+// The top-level window of that window name, once it is shown.
+static QWidget* WindowNamed(const QString& windowName) {
   for (QWidget* w : QApplication::topLevelWidgets())
     if (w->objectName() == windowName && w->isVisible()) return w;
   return nullptr;
@@ -81,7 +70,8 @@ void Click(QWidget* window, const QString& control) {
 
 std::string OpenedAddresses() {
   QStringList lines =
-      QString::fromStdString(ReadFile(Root() + "/opened.txt")).split('\n', Qt::SkipEmptyParts);
+      QString::fromStdString(platform::ReadFile(Root() + "/opened.txt").value_or(""))
+          .split('\n', Qt::SkipEmptyParts);
   lines.sort();
   return lines.join('\n').toStdString();
 }
