@@ -183,7 +183,8 @@ TEST_F(DeviceProceduresTest, TheUnlockReachesAHeldAdapterThroughItsRecordedAddre
 TEST_F(DeviceProceduresTest, ExternalToolsRunInTheRootFolderFoundThereFirst) {
   VciSim sim;
   ASSERT_TRUE(sim.ok()) << sim.output();
-  // Two tools beside the test program; the second also in the root, where it must win.
+  // Two tools beside the test program; the second also in the root, where it must win. The
+  // ".exe" the configuration may name is not part of the file's name.
   const std::string name = "OrbToolTest" + std::to_string(::getpid());
   const std::string beside = platform::JoinPath(platform::ProgramFolder(), name);
   struct Removed {
@@ -199,16 +200,13 @@ TEST_F(DeviceProceduresTest, ExternalToolsRunInTheRootFolderFoundThereFirst) {
         path, "#!/bin/sh\necho \"$(pwd) " + copy + "\" > ran.tmp && mv ran.tmp ran.txt\n");
     return ::chmod(path.c_str(), 0755) == 0;
   };
-  ASSERT_TRUE(writeTool(root / "OBDVoltage", "root"));
   ASSERT_TRUE(writeTool(root / "tools/Repair", "subfolder"));
   ASSERT_TRUE(writeTool(beside, "beside"));
   ASSERT_TRUE(writeTool(beside + "B", "beside"));
   ASSERT_TRUE(writeTool(root / (name + "B"), "root"));
-  StartCore(sim,
-            "OBDVoltageProgram=OBDVoltage.exe\nRepairDeviceProgram=" + (root / "tools/Repair") +
-                "\nDoIPSwitchProgram=" + name + ".exe\nCaptureLogProgram=" + name + "B\n");
+  StartCore(sim, "RepairDeviceProgram=" + (root / "tools/Repair") + "\nDoIPSwitchProgram=" + name +
+                     ".exe\nCaptureLogProgram=" + name + "B\n");
   const std::pair<device::DeviceTool, const char*> cases[] = {
-      {device::DeviceTool::OBDVoltage, "root"},
       {device::DeviceTool::RepairDevice, "subfolder"},
       {device::DeviceTool::DoIPSwitch, "beside"},
       {device::DeviceTool::CaptureLog, "root"}};
