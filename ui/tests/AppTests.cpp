@@ -90,6 +90,7 @@ class AppTests : public QObject {
 
     // Only the class's applications under its entry; the one of no class only in My Apps.
     QTest::mouseClick(page->entries()[1].first->widget(), Qt::LeftButton);
+    QCOMPARE(page->selectedValue(), 1);
     QCOMPARE(int(page->tiles().size()), 1);
     QCOMPARE(page->tiles()[0].second->ID, 7);
     UITEST_VERIFY_READABLE(page, "applications page");
