@@ -23,7 +23,6 @@ TEST(ZKRYSdkTest, ResolvesTheSubstituteLibraryAndRefusesAMissingLibraryOrEntry) 
   device::ZKRYSdk sdk, missing, broken;
   ASSERT_TRUE(sdk.Load(ui));
   EXPECT_TRUE(sdk.loaded() && ui.shown().empty());
-  EXPECT_EQ(sdk.entries().others.size(), 35u);  // 29 names and 16 ordinals, 10 of them called
   void* library = ::dlopen("libKRY.so", RTLD_NOW | RTLD_NOLOAD);
   EXPECT_EQ(reinterpret_cast<void*>(sdk.entries().KRY_DEV_UpdateFirmware),
             ::dlsym(library, "KRY_Ordinal_39"));
@@ -75,19 +74,16 @@ class ScriptedDeviceTest : public ::testing::Test {
   device::KRYEntries sdk;
 };
 
-TEST_F(ScriptedDeviceTest, InUseHoldsUntilASuccessfulOpenOrClose) {
-  // Each step: the SDK's open result, then connected and in use after it.
-  const std::vector<std::vector<std::tuple<std::int32_t, bool, bool>>> cases = {
-      {{127, false, true}, {1, false, true}, {4, false, true}, {0, true, false}},
-      {{1, false, false}, {127, false, true}, {0, true, false}}};
-  for (const auto& steps : cases) {
-    device::ZKRYDevice dev(sdk);
-    for (const auto& [openResult, connected, inUse] : steps) {
-      g_openResults = {openResult};
-      const std::int32_t opened = dev.Open();
-      EXPECT_EQ(std::make_tuple(opened, dev.connected(), dev.inUse()),
-                std::make_tuple(openResult, connected, inUse));
-    }
+// Only "in use" marks the adapter held by another; it holds until an open succeeds.
+TEST_F(ScriptedDeviceTest, InUseHoldsUntilASuccessfulOpen) {
+  const std::tuple<std::int32_t, bool, bool> steps[] = {
+      {1, false, false}, {127, false, true}, {4, false, true}, {0, true, false}};
+  device::ZKRYDevice dev(sdk);
+  for (const auto& [openResult, connected, inUse] : steps) {
+    g_openResults = {openResult};
+    const std::int32_t opened = dev.Open();
+    EXPECT_EQ(std::make_tuple(opened, dev.connected(), dev.inUse()),
+              std::make_tuple(openResult, connected, inUse));
   }
 }
 
