@@ -108,18 +108,15 @@ TEST_F(DeviceReportTest, OemVariants) {
 
 TEST_F(DeviceReportTest, InUseNotConnectedAndBootMode) {
   const struct {
-    std::vector<std::string> sim;
-    bool stop;
+    const char* fault;
     std::string rows;
     const char* picture;
   } cases[] = {
-      {{"--held"}, false, core::Text(core::TextId::kDeviceInUse) + "!", "conn_used.png"},
-      {{}, true, core::Text(core::TextId::kNotConnected) + "!(USB)", "conn_unknow.png"},
-      {{"--boot-mode"}, false, "VCI Boot!Mode", ""},
-  };
+      {"--held", core::Text(core::TextId::kDeviceInUse) + "!", "conn_used.png"},
+      {"--unreachable", core::Text(core::TextId::kNotConnected) + "!(USB)", "conn_unknow.png"},
+      {"--boot-mode", "VCI Boot!Mode", ""}};
   for (const auto& c : cases) {
-    VciSim sim(c.sim);
-    if (c.stop) sim.Stop();
+    VciSim sim({c.fault});
     const device::DeviceReport r = Report(sim, {"1.2.3.4"});
     // The notice font is for every case but boot mode, which must be updated.
     EXPECT_EQ(
