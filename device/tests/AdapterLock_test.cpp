@@ -38,7 +38,7 @@ TEST(AdapterLock, AnotherProgramIsRefusedAndToldWhoHoldsTheAdapter) {
   platform::ScaledClock fast(0.01);
   platform::SetClock(&fast);
   testing_support::TempFolder dir;
-  const std::string file = dir / "adapter-4-10.0.0.1:6800.lock";
+  std::string file = dir / "adapter-4-10.0.0.1:6800.lock";
   device::DeviceUseGuard gui, cli;
   for (auto* guard : {&gui, &cli}) guard->SetLockFile([file] { return file; });
 
@@ -68,6 +68,7 @@ TEST(DeviceUseGuard, OneHolderAtATimeUnderContention) {
   device::DeviceUseGuard guard;
   std::atomic<int> inside{0}, most{0}, granted{0}, refused{0};
   std::vector<std::thread> threads;
+  threads.reserve(8);
   for (int t = 0; t < 8; ++t) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < 300; ++i) {

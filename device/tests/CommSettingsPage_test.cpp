@@ -126,8 +126,8 @@ TEST_F(CommSettingsPageTest, SaveWritesTheChosenTypeWithItsStoredFields) {
     for (const char* a = c.answers; *a; ++a) ui.Answer({*a == 'y'});
     EXPECT_EQ(page.Save(state, ui), c.outcome);
     std::vector<std::string> tips = {"Confirm device config !"};
-    if (c.position < 0) tips.push_back("Unsupported communication interface!");
-    if (c.outcome != Outcome::Cancelled) tips.push_back("Config was saved !");
+    if (c.position < 0) tips.emplace_back("Unsupported communication interface!");
+    if (c.outcome != Outcome::Cancelled) tips.emplace_back("Config was saved !");
     EXPECT_EQ(ui.Texts("tip"), tips);
     if (c.outcome == Outcome::Cancelled) {
       EXPECT_EQ(platform::ReadFile(path_), before);

@@ -31,7 +31,7 @@ class DeviceReportTest : public testing_support::SimulatedAdapterTest {
     config.deviceModels.push_back({"Ghost", "", "Z", "#", "#", "missing.png", false});
   }
   // Runs the report against `sim` with a catalogue in which only `latest` versions are current.
-  device::DeviceReport Report(const VciSim& sim, std::set<std::string> latest = {},
+  device::DeviceReport Report(const VciSim& sim, const std::set<std::string>& latest = {},
                               device::DeviceReport state = {}) {
     EXPECT_TRUE(sim.ok()) << sim.output();
     sim.WriteKryIni(folder / "kry/KRY.ini");
@@ -153,7 +153,7 @@ TEST_F(DeviceReportTest, TheBatteryVoltageLabelAndQuestion) {
     std::vector<std::string> args = {
         "--profile", Profile("[Adapter]\nSerialChars=Z1XYQ\nVoltage=" + std::to_string(v.mv) +
                              "\n[Interface]\nType=3\n")};
-    if (v.unreadable) args.push_back("--voltage-unreadable");
+    if (v.unreadable) args.emplace_back("--voltage-unreadable");
     VciSim sim(args);
     const device::DeviceReport r = Report(sim);
     EXPECT_EQ(std::make_tuple(
