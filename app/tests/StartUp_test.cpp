@@ -27,10 +27,6 @@ class StartUpTest : public ConfigFixture {
     std::filesystem::current_path(root.path());
   }
   void TearDown() override { std::filesystem::current_path(previous_); }
-  void WriteLanguage(const std::string& name, const std::string& body) {
-    platform::CreateFolders(root / "Language");
-    platform::WriteFile(root / ("Language/" + name), body);
-  }
 
  private:
   std::filesystem::path previous_;
@@ -54,12 +50,12 @@ TEST_F(StartUpTest, RunsTheStepsInOrderAndEndsTheKillList) {
   std::filesystem::copy_file("/bin/sleep", sleeper);
   platform::ProcessHandle stale = platform::StartProgram({sleeper, {"30"}});
   ASSERT_TRUE(stale.valid());
-  for (int i = 0; i < 200; ++i) {
-    bool seen = false;
-    for (const auto& p : platform::ListProcesses()) seen = seen || p.exeName == "OrbStale";
-    if (seen) break;
-    ::usleep(5000);
-  }
+  const auto listed = [] {
+    for (const auto& p : platform::ListProcesses())
+      if (p.exeName == "OrbStale") return true;
+    return false;
+  };
+  for (int i = 0; i < 200 && !listed(); ++i) ::usleep(5000);
   WriteConfig(
       "[CONFIG]\nManagerTittle=OrbManager Test\nLANGUAGE=0\n[PK]\nPKCount=3\nPK_1=orbstale\n"
       "PK_2=NoSuchProgram\nPK_3=\n");
@@ -92,7 +88,7 @@ TEST_F(StartUpTest, AConfigurationThatCannotBeReadIsNamedAndEndsTheStart) {
 
 TEST_F(StartUpTest, InitStopsWhenTheLanguageFileCannotBeLoaded) {
   WriteConfig("[CONFIG]\nLANGUAGE=0\n");
-  WriteLanguage("CS.xml", "<broken");
+  root.Put("Language/CS.xml", "<broken");
   core::ZConfig::Instance().LoadFrom(root.path());
   app::ZCoreManager core;
   testing_support::ScriptedInteraction ui;

@@ -6,7 +6,6 @@
 
 #include "cli/tests/CliRun.h"
 #include "codec/MD5.h"
-#include "platform/Clock.h"
 #include "platform/Files.h"
 #include "tests/support/RecordingInstaller.h"
 #include "tests/support/ServedFolder.h"
@@ -76,8 +75,7 @@ TEST_F(AppCliTest, InstallRunUpdateAndRemoveLikeTheWindow) {
       EXPECT_NE(Stderr().find("[download] 100%"), std::string::npos) << Stderr();
     }
   }
-  for (int i = 0; i < 3000 && !platform::FileExists(root / "Apps/5/started"); ++i)
-    platform::SleepMs(1);
+  EXPECT_TRUE(clitest::WaitForFile(root / "Apps/5/started"));
   EXPECT_EQ(platform::ReadFile(root / "Apps/5/started").value_or(""), "--demo\n") << "in WorkDir";
 
   // The installer ran but wrote 3.0 again: the update did not happen.

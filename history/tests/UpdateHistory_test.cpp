@@ -18,10 +18,7 @@ using history::HistoryRecord;
 using history::UpdateHistory;
 
 HistoryRecord Record(const std::string& serial, const std::string& what) {
-  HistoryRecord r;
-  r.serial = serial;
-  r.what = what;
-  return r;
+  return {"", serial, std::nullopt, what};
 }
 
 std::vector<std::string> AsideFiles(const std::string& folder) {
