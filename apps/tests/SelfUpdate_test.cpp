@@ -25,7 +25,7 @@ apps::Handover Recorder(int* calls) {
 // A program that writes its arguments, one a line, to `out` once it has them all.
 std::string ArgumentRecorder(const TempFolder& dir, const std::string& name,
                              const std::string& out) {
-  const std::string path = dir.Put(
+  std::string path = dir.Put(
       name, "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + out + ".tmp && mv " + out + ".tmp " + out);
   ::chmod(path.c_str(), 0755);
   return path;

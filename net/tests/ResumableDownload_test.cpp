@@ -8,6 +8,7 @@
 #include <atomic>
 #include <ctime>
 #include <tuple>
+#include <utility>
 
 #include "codec/MD5.h"
 #include "platform/Files.h"
@@ -31,7 +32,7 @@ class ResumableDownloadTest : public ::testing::Test {
     net::ResumableRequest request;
     request.url = web.Url("/" + name);
     request.path = target;
-    request.options = options;
+    request.options = std::move(options);
     request.sha256 = true;
     return net::DownloadResumable(request);
   }
@@ -82,7 +83,7 @@ TEST_F(ResumableDownloadTest, AKeptShareThatNoLongerFitsStartsOver) {
        false},
       {"kept for more than seven days",
        [](ResumableDownloadTest& t) {
-         const time_t eightDaysAgo = std::time(nullptr) - 8 * 24 * 60 * 60;
+         const time_t eightDaysAgo = std::time(nullptr) - 8L * 24 * 60 * 60;
          const utimbuf times{eightDaysAgo, eightDaysAgo};
          ::utime(net::ResumePath(t.target).c_str(), &times);
        },

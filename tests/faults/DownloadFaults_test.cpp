@@ -164,7 +164,7 @@ TEST_F(DownloadFaults, AKilledDownloadResumesAtItsNextRun) {
   const std::string target = root / "Download/KRY.dlf";
   const std::string args = "download " + web.Url("/img/KRY.bin") + " " + Quoted(target);
   ASSERT_TRUE(KilledWhenArriving(CliLine(args), [&] {
-    return platform::FileSize(target + ".resume").value_or(0) > 64 * 1024;
+    return platform::FileSize(target + ".resume").value_or(0) > 64ul * 1024;
   }));
   web.server().ClearFaults();
   const auto next = Cli(args);

@@ -32,7 +32,7 @@ TEST(XmlNesting, CountedAsTheParserOpensElements) {
       {"", 0},
       {"<a/>", 0},
       {"<a><b></b><c><d/></c></a>", 2},
-      {"<?xml version=\"1.0\"?><!DOCTYPE a [<!ENTITY e \"x\">]><a/>", 0},
+      {R"(<?xml version="1.0"?><!DOCTYPE a [<!ENTITY e "x">]><a/>)", 0},
       {"<a><!-- <b><b><b> --></a>", 1},
       {"<a><![CDATA[<b><b><b>]]></a>", 1},
       {"<a x=\"/>\"><a y='>'><a>", 3},
