@@ -205,8 +205,16 @@ TEST_F(FirmwareJobTest, ModuleFaultsEndTheRunWithTheirMessage) {
        {"After the update the module reports version V1.0.3 instead of V1.1.0."},
        Stage::VersionCheck},
   };
-  // Pauses (up to the 96 s reboot wait and 256 retries) at a two-hundredth.
-  testing_support::FastPausesClock faster{0.25, 0.005};
+  // Pauses (up to the 96 s reboot wait and 256 retries) at a two-hundredth, the longest one
+  // noted: a refused upgrade starts no reboot, so it must not wait for one.
+  struct CountedPauses : testing_support::FastPausesClock {
+    using FastPausesClock::FastPausesClock;
+    void Sleep(std::int64_t ms) override {
+      if (ms > longest) longest = ms;
+      FastPausesClock::Sleep(ms);
+    }
+    std::atomic<std::int64_t> longest{0};
+  } faster{0.25, 0.005};
   platform::SetClock(&faster);
   EnvGuard simScale("KAVORA_TIME_SCALE", "0.002");
   for (const auto& c : cases) {
@@ -214,7 +222,11 @@ TEST_F(FirmwareJobTest, ModuleFaultsEndTheRunWithTheirMessage) {
     ui.Clear();
     maxVciBar = 0;
     auto sim = Sim({"--module", "--upgrade-ms", "20000", c.fault});
+    faster.longest = 0;
     const auto s = Update(true);
+    if (c.stage == Stage::Upgrade) {
+      EXPECT_LT(faster.longest, 96000);
+    }
     EXPECT_EQ(maxVciBar, 0);  // the unticked VCI is left alone
     EXPECT_EQ(s.lastRun.stage, c.stage);
     EXPECT_EQ(s.status, c.stage == Stage::ModuleCheck ? "Checking DoIP system status ... Failed"
