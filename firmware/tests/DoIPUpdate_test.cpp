@@ -82,7 +82,7 @@ using Arrange = std::function<void(FakeModule&, FakeAdapter&, DoIPUpdateInfo&)>;
 // A module that keeps polling ends the check after its last poll, or, with replies of almost
 // a minute each, at its 25-minute worst case.
 TEST_F(DoIPUpdate, MountCheckWaitsWithinItsBound) {
-  const struct { std::int64_t replyMs, waited; } cases[] = {{0, 500 * 1000}, {58000, 26 * 59000}};
+  const struct { std::int64_t replyMs, waited; } cases[] = {{0, 500L * 1000}, {58000, 26L * 59000}};
   for (const auto& c : cases) {
     FakeModule m(ui, &adapter);
     m.lastMountState = "1\n";

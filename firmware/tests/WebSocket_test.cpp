@@ -237,6 +237,7 @@ TEST(WebSocket, PingsArePongedAndSentFramesAreMaskedInTheirLengthForm) {
       {kWsBinary, medium, true}, {kWsBinary, large, true}, {kWsBinary, "raw", false},
       {kWsClose, "", true}};
   std::vector<std::tuple<int, std::string, bool>> got;
+  got.reserve(frames.size());
   for (const auto& f : frames)
     got.emplace_back(f.opcode, f.payload, f.masked && (f.mask[0] | f.mask[1]) == 0);
   EXPECT_EQ(got, expected);
