@@ -29,10 +29,8 @@ class DeviceProceduresTest : public ConfigFixture {
     ConfigFixture::SetUp();
     ::setenv("KAVORA_TIME_SCALE", "0.01", 1);
     platform::SetClock(&clock);
-    platform::CreateFolders(root / "Language");
-    platform::WriteFile(root / "Language/EN.xml", "<lang></lang>");
-    platform::CreateFolders(root / "Download");
-    platform::WriteFile(root / "Download/APPS.xml", "<APPS/>");
+    root.Put("Language/EN.xml", "<lang></lang>");
+    root.Put("Download/APPS.xml", "<APPS/>");
     // The kept VCI image and the kept catalogue that offers it (offline run).
     ASSERT_TRUE(testing_support::WriteKeptFirmware(root / "Download", false));
   }
@@ -190,20 +188,19 @@ TEST_F(DeviceProceduresTest, ExternalToolsRunInTheRootFolderFoundThereFirst) {
   struct Removed {
     std::string path;
     ~Removed() {
-      ::unlink(path.c_str());
-      ::unlink((path + "B").c_str());
+      for (const std::string& p : {path, path + "B"}) ::unlink(p.c_str());
     }
   } removed{beside};
-  const auto writeTool = [](const std::string& path, const std::string& copy) {
+  const std::pair<std::string, const char*> copies[] = {{root / "tools/Repair", "subfolder"},
+                                                        {beside, "beside"},
+                                                        {beside + "B", "beside"},
+                                                        {root / (name + "B"), "root"}};
+  for (const auto& [path, copy] : copies) {
     platform::CreateFolders(platform::FolderOf(path));
-    platform::WriteFile(
-        path, "#!/bin/sh\necho \"$(pwd) " + copy + "\" > ran.tmp && mv ran.tmp ran.txt\n");
-    return ::chmod(path.c_str(), 0755) == 0;
-  };
-  ASSERT_TRUE(writeTool(root / "tools/Repair", "subfolder"));
-  ASSERT_TRUE(writeTool(beside, "beside"));
-  ASSERT_TRUE(writeTool(beside + "B", "beside"));
-  ASSERT_TRUE(writeTool(root / (name + "B"), "root"));
+    platform::WriteFile(path, "#!/bin/sh\necho \"$(pwd) " + std::string(copy) +
+                                  "\" > ran.tmp && mv ran.tmp ran.txt\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0755), 0);
+  }
   StartCore(sim, "RepairDeviceProgram=" + (root / "tools/Repair") + "\nDoIPSwitchProgram=" + name +
                      ".exe\nCaptureLogProgram=" + name + "B\n");
   const std::pair<device::DeviceTool, const char*> cases[] = {
@@ -231,7 +228,7 @@ TEST_F(DeviceProceduresTest, NoAutomaticOpeningOffline) {
   ASSERT_TRUE(sim.ok()) << sim.output();
   StartCore(sim);
   int opened = 0;
-  procedures->SetFirmwareWindow([&](firmware::FirmwareJobSetup) { ++opened; });
+  procedures->SetFirmwareWindow([&](const firmware::FirmwareJobSetup&) { ++opened; });
   procedures->Report();
   ASSERT_TRUE(procedures->lastReport().firmwareUpdate);
   EXPECT_FALSE(procedures->AutoFirmwareUpdate());
@@ -261,7 +258,7 @@ TEST_F(DeviceProceduresTest, AutomaticOpeningOnlyWhenEveryConditionHolds) {
   int opened = 0;
   const auto fresh = [&] {
     procedures = std::make_unique<app::ZDeviceProcedures>(core, ui, operations);
-    procedures->SetFirmwareWindow([&](firmware::FirmwareJobSetup) { ++opened; });
+    procedures->SetFirmwareWindow([&](const firmware::FirmwareJobSetup&) { ++opened; });
     procedures->Report();
   };
   fresh();
