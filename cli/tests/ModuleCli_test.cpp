@@ -62,25 +62,16 @@ TEST(ModuleCli, ReleaseAndPut) {
 
 TEST(ModuleCli, UnreachableModuleAndBadUsage) {
   testing_support::TempFolder root;
-  std::string port;
-  {
-    ScriptedServer gone([](Peer&) {});
-    port = gone.port();
-  }
-  EXPECT_EQ(Module(root, "release 127.0.0.1:" + port).code, 1);
-  // Header lines without end: each command ends at its read time-out, and fails.
-  for (const char* command : {"exec 127.0.0.1:%s ls", "release 127.0.0.1:%s"}) {
-    ScriptedServer flood([](Peer& peer) {
-      peer.ReadRequest();
-      peer.Send("HTTP/1.1 101 Switching Protocols\r\n");
-      while (!peer.SeesEnd(0)) peer.Send(std::string(4000, 'X') + ": flood\r\n");
-    });
-    std::string args = command;
-    args.replace(args.find("%s"), 2, flood.port());
-    const auto run = Module(root, args);
-    EXPECT_EQ(run.code, 1) << args;
-    EXPECT_EQ(nlohmann::json::parse(run.out)["ok"], false) << args;
-  }
+  // Header lines without end: the command ends at its read time-out, and fails. Every
+  // command connects the same way.
+  ScriptedServer flood([](Peer& peer) {
+    peer.ReadRequest();
+    peer.Send("HTTP/1.1 101 Switching Protocols\r\n");
+    while (!peer.SeesEnd(0)) peer.Send(std::string(4000, 'X') + ": flood\r\n");
+  });
+  const auto run = Module(root, "exec 127.0.0.1:" + flood.port() + " ls");
+  EXPECT_EQ(nlohmann::json({run.code, nlohmann::json::parse(run.out)["ok"]}),
+            nlohmann::json({1, false}));
   EXPECT_EQ(Module(root, "exec 127.0.0.1").code, 2);
   EXPECT_EQ(Module(root, "reboot").code, 2);
 }
