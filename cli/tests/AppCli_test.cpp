@@ -99,9 +99,6 @@ TEST_F(AppCliTest, InstallRunUpdateAndRemoveLikeTheWindow) {
                          "app-removal Scope 3.0> ok: ",
                          "app-update Scope 3.0>3.0 failed: The installed version did not change.",
                          "app-install Scope >3.0 ok: "}));
-}
-
-TEST_F(AppCliTest, BadUsage) {
   EXPECT_EQ(Cli("app show 99").code, 1);
   for (const char* bad : {"app", "app list 5", "app show", "app explode 5"})
     EXPECT_EQ(Cli(bad).code, 2) << bad;

@@ -35,7 +35,7 @@ TEST(Cli, ConfigShowsTheValuesAsUsed) {
   EXPECT_FALSE(platform::FileExists(root / "Kavora.log"));  // the program's log is left alone
 }
 
-// Unreadable configuration fails the command and is left as it was; bytes that are not
+// Unreadable configuration fails each command and is left as it was; bytes that are not
 // UTF-8 are printed replaced, and a Base64 address that decodes to a NUL is empty, as text
 // ends there.
 TEST(Cli, BadConfigurationsAndTexts) {
@@ -46,6 +46,7 @@ TEST(Cli, BadConfigurationsAndTexts) {
   EXPECT_EQ(json({bad.code, json::parse(bad.out)["exitCode"]}), json({1, 1}));
   EXPECT_NE(clitest::CliStderr(root.path()).find(config + ": it holds binary data"),
             std::string::npos);
+  EXPECT_EQ(Cli(root, "start --no").code, 1);  // each command loads it itself
   EXPECT_EQ(platform::ReadFile(config), garbage);
 
   root.Put("Config/KavoraC.ini", "[CONFIG]\nOEMString=O\xff\nUpdateURL=AA==\nLANGUAGE=1\n");
