@@ -68,7 +68,6 @@ class OnlineStartUpTest : public ConfigFixture {
   }
 
   testing_support::ServedFolder web{"127.0.0.44"};
-  app::ZCoreManager core;
   testing_support::ScriptedInteraction ui;
   testing_support::CatalogueSigner signer;
 };
@@ -111,22 +110,6 @@ TEST_F(OnlineStartUpTest, TheVersionCheckDecidesBetweenOnlineAndTheKeptFiles) {
     EXPECT_NE(run.downloadService(), nullptr) << "only configured offline goes without it";
     EXPECT_TRUE(!c.offline || platform::ReadFile(root / "Download/update.ini") == kept);
   }
-}
-
-// OK hands over to the updater; Cancel goes on with the start-up (the terminal's start).
-TEST_F(OnlineStartUpTest, ANewVersionIsOfferedAtStartUp) {
-  web.Put("update.ini",
-          "[UPDATE]\nManagerVersion=1.1.0\nManagerURL=http://127.0.0.44/p\nMD5=AB\nSize=42\n");
-  Configure("AupdateUpdateProgram=OrbUpdate.exe\n");
-  ui.Answer({true});
-  std::vector<std::string> handedOver;
-  core.SetHandover([&](const std::string& program, const std::string& parameters) {
-    handedOver.push_back(program + " " + parameters);
-  });
-  ASSERT_TRUE(core.Init(ui));
-  EXPECT_EQ(ui.Texts("question"), std::vector<std::string>{"Find new version: 1.1.0, Update now?"});
-  EXPECT_EQ(handedOver,
-            std::vector<std::string>{"OrbUpdate.exe 1.0.0 1.1.0 http://127.0.0.44/p 42 AB"});
 }
 
 TEST_F(OnlineStartUpTest, ConfiguredOfflineWorksFromTheKeptFilesOnly) {
