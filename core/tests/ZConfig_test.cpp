@@ -93,7 +93,7 @@ TEST_F(ZConfigTest, DeviceListKeepsThirtyTwoModelsAndMatchesSerials) {
       "<?xml version=\"1.0\"?><Models><Item Name=\"Pro\" SN1=\"9\" SN4=\"#\" SN5=\"1\" "
       "HaveDoIP=\"1\"/><Item Name=\"Wild\" SN1=\"9x\" SN4=\"#\" SN5=\"#\"/>"
       "<Item Name=\"Hash\" SN1=\"#\" SN4=\"#\" SN5=\"#\"/><NotAnItem Name=\"skip\"/>";
-  for (int i = 0; i < 40; ++i) xml += "<Item Name=\"M" + std::to_string(i) + "\" SN1=\"7\"/>";
+  for (int i = 0; i < 40; ++i) xml += R"(<Item Name="M)" + std::to_string(i) + R"(" SN1="7"/>)";
   platform::WriteFile(root / "Config/DeviceList.xml", xml + "</Models>");
   core::ZConfig c;
   c.LoadFrom(root.path());

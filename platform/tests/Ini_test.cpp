@@ -184,7 +184,7 @@ TEST(SettingsFileWrite, OwnersOtherAccountsAndClosedFoldersAreRespected) {
   TempFolder dir;
   ::chmod(dir.path().c_str(), 0777);
   const auto make = [&](const std::string& name, uid_t owner, mode_t mode) {
-    const std::string p = dir.Put(name, kOriginal);
+    std::string p = dir.Put(name, kOriginal);
     ::chown(p.c_str(), owner, owner);
     ::chmod(p.c_str(), mode);
     return p;

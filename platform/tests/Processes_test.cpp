@@ -19,7 +19,7 @@ using testing_support::TempFolder;
 
 // A copy of `program` under a name no other process has.
 std::string CopyNamed(const TempFolder& dir, const char* program, const std::string& name) {
-  const std::string path = dir / name;
+  std::string path = dir / name;
   std::filesystem::copy_file(program, path);
   std::filesystem::permissions(path, std::filesystem::perms::owner_all);
   return path;
