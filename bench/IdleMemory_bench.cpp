@@ -72,7 +72,7 @@ void Measure(const char* what, int pid) {
     pss += StatusKb(p, "smaps_rollup", "Pss:");
   }
   std::printf("%-34s %3zu processes  RSS %7.1f MiB  PSS %7.1f MiB\n", what, tree.size(),
-              rss / 1024.0, pss / 1024.0);
+              static_cast<double>(rss) / 1024.0, static_cast<double>(pss) / 1024.0);
   std::fflush(stdout);
 }
 

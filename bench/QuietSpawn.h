@@ -13,6 +13,7 @@ extern char** environ;
 
 inline pid_t SpawnQuiet(std::vector<std::string> args, const std::string& folder, bool ownGroup) {
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   posix_spawnattr_t attr;

@@ -16,7 +16,7 @@ inline std::uint32_t Load32(const std::uint8_t* p) {
 
 }  // namespace
 
-MD5::MD5() : state_{0x67452301u, 0xefcdab89u, 0x98badcfeu, 0x10325476u}, buffer_{} {}
+MD5::MD5() : state_{0x67452301u, 0xefcdab89u, 0x98badcfeu, 0x10325476u} {}
 
 // The four rounds written out, so the compiler keeps every word in a register.
 #define ORB_MD5_STEP(f, a, b, c, d, x, t, s) \

@@ -10,13 +10,13 @@ namespace net {
 namespace {
 
 // Enough to ride out a slow disk moment without holding the transfer back.
-constexpr std::size_t kMaxPendingBytes = 32 * 1024 * 1024;
-constexpr std::size_t kReadPiece = 1024 * 1024;
+constexpr std::size_t kMaxPendingBytes = 32ul * 1024 * 1024;
+constexpr std::size_t kReadPiece = 1024ul * 1024;
 
 std::string HexOf(const unsigned char* digest, unsigned length) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
-  out.reserve(length * 2);
+  out.reserve(std::size_t{length} * 2);
   for (unsigned i = 0; i < length; ++i) {
     out.push_back(kHex[digest[i] >> 4]);
     out.push_back(kHex[digest[i] & 15]);

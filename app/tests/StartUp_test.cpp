@@ -27,10 +27,6 @@ class StartUpTest : public ConfigFixture {
     std::filesystem::current_path(root.path());
   }
   void TearDown() override { std::filesystem::current_path(previous_); }
-  void WriteLanguage(const std::string& name, const std::string& body) {
-    platform::CreateFolders(root / "Language");
-    platform::WriteFile(root / ("Language/" + name), body);
-  }
 
  private:
   std::filesystem::path previous_;
@@ -41,12 +37,12 @@ class RecordingShell : public app::ProgramShell {
  public:
   std::vector<std::string> calls;
   void SetResourcePath(const std::string& folder) override { calls.push_back("skin " + folder); }
-  void ConstructMainFrame() override { calls.push_back("construct"); }
-  void StartSplash() override { calls.push_back("splash"); }
+  void ConstructMainFrame() override { calls.emplace_back("construct"); }
+  void StartSplash() override { calls.emplace_back("splash"); }
   void CreateMainFrame(const std::string& title) override { calls.push_back("create " + title); }
-  void StopSplash() override { calls.push_back("stop splash"); }
-  void ShowMainWindow() override { calls.push_back("show"); }
-  void RunMessageLoop() override { calls.push_back("loop"); }
+  void StopSplash() override { calls.emplace_back("stop splash"); }
+  void ShowMainWindow() override { calls.emplace_back("show"); }
+  void RunMessageLoop() override { calls.emplace_back("loop"); }
 };
 
 TEST_F(StartUpTest, RunsTheStepsInOrderAndEndsTheKillList) {
@@ -54,12 +50,12 @@ TEST_F(StartUpTest, RunsTheStepsInOrderAndEndsTheKillList) {
   std::filesystem::copy_file("/bin/sleep", sleeper);
   platform::ProcessHandle stale = platform::StartProgram({sleeper, {"30"}});
   ASSERT_TRUE(stale.valid());
-  for (int i = 0; i < 200; ++i) {
-    bool seen = false;
-    for (const auto& p : platform::ListProcesses()) seen = seen || p.exeName == "OrbStale";
-    if (seen) break;
-    ::usleep(5000);
-  }
+  const auto listed = [] {
+    for (const auto& p : platform::ListProcesses())
+      if (p.exeName == "OrbStale") return true;
+    return false;
+  };
+  for (int i = 0; i < 200 && !listed(); ++i) ::usleep(5000);
   WriteConfig(
       "[CONFIG]\nManagerTittle=OrbManager Test\nLANGUAGE=0\n[PK]\nPKCount=3\nPK_1=orbstale\n"
       "PK_2=NoSuchProgram\nPK_3=\n");
@@ -92,7 +88,7 @@ TEST_F(StartUpTest, AConfigurationThatCannotBeReadIsNamedAndEndsTheStart) {
 
 TEST_F(StartUpTest, InitStopsWhenTheLanguageFileCannotBeLoaded) {
   WriteConfig("[CONFIG]\nLANGUAGE=0\n");
-  WriteLanguage("CS.xml", "<broken");
+  root.Put("Language/CS.xml", "<broken");
   core::ZConfig::Instance().LoadFrom(root.path());
   app::ZCoreManager core;
   testing_support::ScriptedInteraction ui;
@@ -110,7 +106,6 @@ TEST_F(StartUpTest, UnfinishedDownloadsAreRemovedUnlessStillBeingWritten) {
     bool stays;
   } files[] = {
       {"Download/APPS.xml.part-a1B2c3", false},
-      {"Download/APPS.xml", true},
       {"Download/KRY.bin.resume", true},
       {"Download/old.bin.resume", false},  // kept for more than a week
       {"Download/old.bin.resume.info", false},
@@ -119,7 +114,7 @@ TEST_F(StartUpTest, UnfinishedDownloadsAreRemovedUnlessStillBeingWritten) {
       {"Apps/part-of-nothing.txt", true},
   };
   for (const auto& f : files) root.Put(f.name, "bytes");
-  const time_t weekAgo = std::time(nullptr) - 8 * 24 * 60 * 60;
+  const time_t weekAgo = std::time(nullptr) - time_t{8} * 24 * 60 * 60;
   const utimbuf aged{weekAgo, weekAgo};
   ::utime((root / "Download/old.bin.resume").c_str(), &aged);
   std::filesystem::create_directory_symlink(root / "Download", root / "Apps/link");

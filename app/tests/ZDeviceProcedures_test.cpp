@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <thread>
+#include <tuple>
 
 #include "app/ZCoreManager.h"
 #include "core/ProgramTexts.h"
@@ -29,10 +30,8 @@ class DeviceProceduresTest : public ConfigFixture {
     ConfigFixture::SetUp();
     ::setenv("KAVORA_TIME_SCALE", "0.01", 1);
     platform::SetClock(&clock);
-    platform::CreateFolders(root / "Language");
-    platform::WriteFile(root / "Language/EN.xml", "<lang></lang>");
-    platform::CreateFolders(root / "Download");
-    platform::WriteFile(root / "Download/APPS.xml", "<APPS/>");
+    root.Put("Language/EN.xml", "<lang></lang>");
+    root.Put("Download/APPS.xml", "<APPS/>");
     // The kept VCI image and the kept catalogue that offers it (offline run).
     ASSERT_TRUE(testing_support::WriteKeptFirmware(root / "Download", false));
   }
@@ -68,15 +67,12 @@ TEST_F(DeviceProceduresTest, ReportKeepsThePageStateAndTheLayoutsButtonText) {
   StartCore(sim);
   procedures->BindPage({nullptr, nullptr, "Update Firmware"});
   // The report's rows are the report's own tests; here the page's state between runs.
-  device::DeviceReport r = procedures->Report();
+  // 1.2.3.4 is not the catalogue's 2.0.0.0; the last report is kept; the adapter is closed.
+  const device::DeviceReport r = procedures->Report();
   ASSERT_GE(r.rows.size(), 3u);
-  EXPECT_EQ(r.rows[2].value, "K9ABC00258");
-  EXPECT_TRUE(r.firmwareUpdate) << "1.2.3.4 is not the catalogue's 2.0.0.0";
-  EXPECT_EQ(r.firmwareButtonText, "Update Firmware +");
-  r = procedures->Report();
-  EXPECT_EQ(r.firmwareButtonText, "Update Firmware +") << "the marker is never doubled";
-  EXPECT_EQ(procedures->lastReport().doipPid, 0x0401u) << "the last report is kept";
-  EXPECT_FALSE(procedures->device()->connected());
+  EXPECT_EQ(std::make_tuple(r.rows[2].value, r.firmwareUpdate, r.firmwareButtonText,
+                            procedures->lastReport().doipPid, procedures->device()->connected()),
+            std::make_tuple("K9ABC00258", true, "Update Firmware +", 0x0401u, false));
 }
 
 TEST_F(DeviceProceduresTest, TheButtonsReachTheirProcedures) {
@@ -185,44 +181,38 @@ TEST_F(DeviceProceduresTest, TheUnlockReachesAHeldAdapterThroughItsRecordedAddre
 TEST_F(DeviceProceduresTest, ExternalToolsRunInTheRootFolderFoundThereFirst) {
   VciSim sim;
   ASSERT_TRUE(sim.ok()) << sim.output();
-  // Two tools beside the test program; the second also in the root, where it must win.
+  // Two tools beside the test program; the second also in the root, where it must win. The
+  // ".exe" the configuration may name is not part of the file's name.
   const std::string name = "OrbToolTest" + std::to_string(::getpid());
   const std::string beside = platform::JoinPath(platform::ProgramFolder(), name);
   struct Removed {
     std::string path;
     ~Removed() {
-      ::unlink(path.c_str());
-      ::unlink((path + "B").c_str());
+      for (const std::string& p : {path, path + "B"}) ::unlink(p.c_str());
     }
   } removed{beside};
-  const auto writeTool = [](const std::string& path, const std::string& copy) {
+  const std::pair<std::string, const char*> copies[] = {{root / "tools/Repair", "subfolder"},
+                                                        {beside, "beside"},
+                                                        {beside + "B", "beside"},
+                                                        {root / (name + "B"), "root"}};
+  for (const auto& [path, copy] : copies) {
     platform::CreateFolders(platform::FolderOf(path));
-    platform::WriteFile(
-        path, "#!/bin/sh\necho \"$(pwd) " + copy + "\" > ran.tmp && mv ran.tmp ran.txt\n");
-    return ::chmod(path.c_str(), 0755) == 0;
-  };
-  ASSERT_TRUE(writeTool(root / "OBDVoltage", "root"));
-  ASSERT_TRUE(writeTool(root / "tools/Repair", "subfolder"));
-  ASSERT_TRUE(writeTool(beside, "beside"));
-  ASSERT_TRUE(writeTool(beside + "B", "beside"));
-  ASSERT_TRUE(writeTool(root / (name + "B"), "root"));
-  StartCore(sim,
-            "OBDVoltageProgram=OBDVoltage.exe\nRepairDeviceProgram=" + (root / "tools/Repair") +
-                "\nDoIPSwitchProgram=" + name + ".exe\nCaptureLogProgram=" + name + "B\n");
-  struct Case {
-    device::DeviceTool tool;
-    const char* copy;
-  };
-  const Case cases[] = {{device::DeviceTool::OBDVoltage, "root"},
-                        {device::DeviceTool::RepairDevice, "subfolder"},
-                        {device::DeviceTool::DoIPSwitch, "beside"},
-                        {device::DeviceTool::CaptureLog, "root"}};
-  for (const Case& c : cases) {
+    platform::WriteFile(path, "#!/bin/sh\necho \"$(pwd) " + std::string(copy) +
+                                  "\" > ran.tmp && mv ran.tmp ran.txt\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0755), 0);
+  }
+  StartCore(sim, "RepairDeviceProgram=" + (root / "tools/Repair") + "\nDoIPSwitchProgram=" + name +
+                     ".exe\nCaptureLogProgram=" + name + "B\n");
+  const std::pair<device::DeviceTool, const char*> cases[] = {
+      {device::DeviceTool::RepairDevice, "subfolder"},
+      {device::DeviceTool::DoIPSwitch, "beside"},
+      {device::DeviceTool::CaptureLog, "root"}};
+  for (const auto& [tool, copy] : cases) {
     ::unlink((root / "ran.txt").c_str());
-    EXPECT_TRUE(procedures->StartTool(c.tool)) << ::testing::PrintToString(Messages());
+    EXPECT_TRUE(procedures->StartTool(tool)) << ::testing::PrintToString(Messages());
     for (int i = 0; i < 10000 && !platform::FileExists(root / "ran.txt"); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    EXPECT_EQ(platform::ReadFile(root / "ran.txt").value_or(""), root.path() + " " + c.copy + "\n");
+    EXPECT_EQ(platform::ReadFile(root / "ran.txt").value_or(""), root.path() + " " + copy + "\n");
   }
   EXPECT_TRUE(Messages().empty());
 
@@ -238,7 +228,7 @@ TEST_F(DeviceProceduresTest, NoAutomaticOpeningOffline) {
   ASSERT_TRUE(sim.ok()) << sim.output();
   StartCore(sim);
   int opened = 0;
-  procedures->SetFirmwareWindow([&](firmware::FirmwareJobSetup) { ++opened; });
+  procedures->SetFirmwareWindow([&](const firmware::FirmwareJobSetup&) { ++opened; });
   procedures->Report();
   ASSERT_TRUE(procedures->lastReport().firmwareUpdate);
   EXPECT_FALSE(procedures->AutoFirmwareUpdate());
@@ -268,7 +258,7 @@ TEST_F(DeviceProceduresTest, AutomaticOpeningOnlyWhenEveryConditionHolds) {
   int opened = 0;
   const auto fresh = [&] {
     procedures = std::make_unique<app::ZDeviceProcedures>(core, ui, operations);
-    procedures->SetFirmwareWindow([&](firmware::FirmwareJobSetup) { ++opened; });
+    procedures->SetFirmwareWindow([&](const firmware::FirmwareJobSetup&) { ++opened; });
     procedures->Report();
   };
   fresh();

@@ -50,14 +50,16 @@ TEST_F(AppCatalogueTest, ReadsClassesAndApplicationsInFileOrder) {
       "<APP>" +
           App("101", "1",
               "<SIZE> 2048</SIZE><MD5>abc</MD5><DESCURL>http://127.0.0.43/d</DESCURL>") +
-          App("  -5", "2") + App("12abc", "9") + App("word", "1") + "</APP>");
+          App("  -5", "2") + App("12abc", "9") + App("../x", "1") + "</APP>");
   ASSERT_TRUE(catalogue.LoadFromFile(path));
   EXPECT_EQ(Lists(), "101 -5 12 0 |101 0 |-5 |");
   const apps::ZKRYApp& a = *catalogue.objects()[0];
   EXPECT_EQ(
       std::make_tuple(a.SIZE, a.DESCURL, a.installFolder, a.installerPath),
       std::make_tuple(2048, "http://127.0.0.43/d", dir / "Apps/101", dir / "Apps/101/install.exe"));
-  EXPECT_TRUE(platform::IsDirectory(dir / "Apps/101") && platform::IsDirectory(dir / "Apps/0"));
+  // A server's ID never names a folder outside Apps.
+  EXPECT_TRUE(platform::IsDirectory(dir / "Apps/101") &&
+              catalogue.objects()[3]->installFolder == dir / "Apps/0");
 }
 
 // A file that does not parse leaves no old list behind.
@@ -66,17 +68,15 @@ TEST_F(AppCatalogueTest, MissingListsAreEmptyAndBadFilesFail) {
   EXPECT_EQ(Lists(), "7 ");
   ASSERT_TRUE(catalogue.LoadFromFile(Write("<CLASS>" + Class("1", "A") + "</CLASS>", "")));
   EXPECT_EQ(Lists(), "|");
-  for (const char* content : {"", "<ROOT><APP>", "just text"}) {
-    EXPECT_FALSE(catalogue.LoadFromFile(dir.Put("bad.xml", content)));
-    EXPECT_EQ(Lists(), "") << content;
-    ASSERT_TRUE(catalogue.LoadFromFile(
-        Write("<CLASS>" + Class("1", "A") + "</CLASS>", "<APP>" + App("7", "1") + "</APP>")));
-  }
+  ASSERT_TRUE(catalogue.LoadFromFile(
+      Write("<CLASS>" + Class("1", "A") + "</CLASS>", "<APP>" + App("7", "1") + "</APP>")));
+  EXPECT_FALSE(catalogue.LoadFromFile(dir.Put("bad.xml", "<ROOT><APP>")));
+  EXPECT_EQ(Lists(), "");
   EXPECT_FALSE(catalogue.LoadFromFile(dir / "none.xml"));
 }
 
-// Both catalogues find and remove the first of an ID; loading again rebuilds the
-// applications but adds to the SPS links.
+// Lookups find and remove the first of an ID; loading again rebuilds the applications but
+// adds to the SPS links.
 TEST_F(AppCatalogueTest, LookupsTakeTheFirstOfAnIdAndLoadingAgainRebuildsOrAppends) {
   const std::string path =
       Write("<CLASS>" + Class("1", "A") + "</CLASS>",
@@ -85,8 +85,7 @@ TEST_F(AppCatalogueTest, LookupsTakeTheFirstOfAnIdAndLoadingAgainRebuildsOrAppen
   EXPECT_EQ(Lists(), "5 6 5 |5 6 5 ");
   EXPECT_EQ(catalogue.FindByID(5), catalogue.objects()[0].get());
   EXPECT_EQ(catalogue.objects()[2]->installFolder, catalogue.objects()[0]->installFolder);
-  EXPECT_TRUE(catalogue.RemoveByID(5));
-  EXPECT_FALSE(catalogue.RemoveByID(99));
+  EXPECT_TRUE(catalogue.RemoveByID(5) && !catalogue.RemoveByID(99));
   EXPECT_EQ(Lists(), "6 5 |5 6 5 ");  // still in its class, still alive
   catalogue.DeleteAll();
   EXPECT_EQ(Lists(), "|");
@@ -100,8 +99,6 @@ TEST_F(AppCatalogueTest, LookupsTakeTheFirstOfAnIdAndLoadingAgainRebuildsOrAppen
   std::string seen;
   for (const auto& l : links.objects()) seen += std::to_string(l->ID) + (l->AUTH ? "+ " : " ");
   EXPECT_EQ(seen, "1 0+ 1 1 0+ 1 ");  // an account mark is any value but 0 or empty
-  EXPECT_TRUE(links.RemoveByID(1));
-  EXPECT_EQ(links.FindByID(1)->URL, "b");
   EXPECT_TRUE(links.LoadFromFile(dir.Put("empty.xml", "<SPS><LIST/></SPS>")));
   EXPECT_FALSE(links.LoadFromFile(dir.Put("bad.xml", "<SPS><ITEM>")));
 }
@@ -112,8 +109,7 @@ TEST_F(AppCatalogueTest, InstalledStateComesFromAppInfo) {
   const std::string target = dir.Put("Apps/1/run.sh", "#!/bin/sh\n");
   using T = core::TextId;
   const apps::AppButtons none{true, false, false, false}, current{false, false, true, true},
-      noRun{false, false, true, false}, update{false, true, true, true},
-      updateNoRun{false, true, true, false};
+      noRun{false, false, true, false}, update{false, true, true, true};
   const struct {
     const char *installed, *version, *target;  // installed nullptr: no AppInfo.ini; target @: one
     const char* catalogue;
@@ -125,13 +121,10 @@ TEST_F(AppCatalogueTest, InstalledStateComesFromAppInfo) {
                {"2", "1.0", "@", "1.0", current, T::kRun, "installed"},
                {"1", "1.0.0", "@", "1.0", update, T::kUpdate, "update"},
                {"1", "1.0A", "@", "1.0a", update, T::kUpdate, "update"},
-               {"1", "2.0", "@", "1.0", update, T::kUpdate, "update"},
                {"1", "1.0", "", "1.0", noRun, T::kRun, "installed"},
                {"1", "1.0", "/no/such/program", "1.0", noRun, T::kRun, "installed"},
-               {"1", "2.0", "", "1.0", updateNoRun, T::kUpdate, "update"},
                {"0", "1.0", "@", "1.0", none, T::kInstall, "uninstalled"},
-               {"yes", "1.0", "@", "1.0", none, T::kInstall, "uninstalled"},
-               {"", "1.0", "@", "1.0", none, T::kInstall, "uninstalled"}};
+               {"yes", "1.0", "@", "1.0", none, T::kInstall, "uninstalled"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.installed ? c.installed : "(none)") + " " + c.version + c.target);
     platform::DeleteFile(dir / "Apps/1/AppInfo.ini");

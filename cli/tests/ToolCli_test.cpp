@@ -10,28 +10,26 @@
 
 namespace {
 
+using nlohmann::json;
+
 TEST(ToolCli, StartsTheNamedToolInTheRootAndPrintsOnlyItsJson) {
   testing_support::TempFolder root;
-  platform::CreateFolders(root / "Config");
-  platform::WriteFile(
-      root / "Config/KavoraC.ini",
-      "[CONFIG]\nOBDVoltageProgram=OBDVoltage.exe\nCaptureLogProgram=Missing.exe\n");
+  root.Put("Config/KavoraC.ini",
+           "[CONFIG]\nOBDVoltageProgram=OBDVoltage.exe\nCaptureLogProgram=Missing.exe\n");
   // A chatty tool: its output must not reach the command's standard output.
-  platform::WriteFile(root / "OBDVoltage", "#!/bin/sh\necho '{\"tool\": 1}'\necho noise >&2\n");
-  ASSERT_EQ(::chmod((root / "OBDVoltage").c_str(), 0755), 0);
-  struct Case {
-    const char* word;
-    int code;
-  };
-  for (const Case& c : {Case{"OBDVoltage", 0}, Case{"OBDVoltage.exe", 0}, Case{"CaptureLog", 1},
-                        Case{"Missing.exe", 1}, Case{"sh", 2}, Case{"", 2}}) {
-    const auto run = clitest::RunCli(root.path(), std::string("tool '") + c.word + "'");
-    EXPECT_EQ(run.code, c.code) << c.word << ": " << clitest::CliStderr(root.path());
-    if (c.code != 0) continue;
-    const auto j = nlohmann::json::parse(run.out);
-    EXPECT_EQ(j["program"], root / "OBDVoltage");
-    EXPECT_EQ(j["workingFolder"], root.path());
-    EXPECT_GT(j["pid"].get<int>(), 0);
+  const std::string tool =
+      root.Put("OBDVoltage", "#!/bin/sh\necho '{\"tool\": 1}'\necho noise >&2\n");
+  ASSERT_EQ(::chmod(tool.c_str(), 0755), 0);
+  const std::pair<const char*, int> cases[] = {{"OBDVoltage", 0}, {"OBDVoltage.exe", 0},
+                                               {"CaptureLog", 1}, {"Missing.exe", 1},
+                                               {"sh", 2},         {"", 2}};
+  for (const auto& [word, code] : cases) {
+    const auto run = clitest::RunCli(root.path(), std::string("tool '") + word + "'");
+    EXPECT_EQ(run.code, code) << word << ": " << clitest::CliStderr(root.path());
+    if (code != 0) continue;
+    const auto j = json::parse(run.out);
+    EXPECT_EQ(json({j["program"], j["workingFolder"], j["pid"].get<int>() > 0}),
+              json({tool, root.path(), true}));
   }
 }
 

@@ -26,12 +26,9 @@ TEST_F(ZCommSettingsTest, ReadsTheCurrentRecordAndEverySection) {
   EXPECT_EQ(std::vector<long>(
                 {c.LogLevel, c.LogFlag, c.Unlock, c.Type, c.Port, c.Datarate, c.Timeout, c.Delay}),
             std::vector<long>({3, 1, 2, 4, 5000, 100, 0, 7}));
-  EXPECT_EQ(c.IPAddr, "127.0.0.23");
-  EXPECT_EQ(c.Name, "Office");
-  EXPECT_EQ(s.record(4).IPAddr, "10.0.0.9");
+  EXPECT_EQ(c.IPAddr + " " + c.Name + " " + s.record(4).IPAddr, "127.0.0.23 Office 10.0.0.9");
   EXPECT_EQ(s.record(9).Datarate, 115200);
-  EXPECT_EQ(s.RecordOfType(255), &s.record(9));
-  EXPECT_EQ(s.RecordOfType(9), nullptr);
+  EXPECT_TRUE(s.RecordOfType(255) == &s.record(9) && !s.RecordOfType(9));
 }
 
 // The SDK reads the file the program writes: its bytes stay what they always were.
@@ -40,10 +37,7 @@ TEST_F(ZCommSettingsTest, WritesTheCurrentRecordInItsFormats) {
     int type;
     std::uint32_t logLevel;
     const char *datarate, *level;
-  } cases[] = {{2, 0xff, "921600", "0xff"},
-               {4, 0x03, "5000M", "0x03"},
-               {8, 0, "5000M", "0x00"},
-               {255, 0x1ff, "5000", "0x1ff"}};
+  } cases[] = {{2, 0xff, "921600", "0xff"}, {8, 0, "5000M", "0x00"}, {255, 0x1ff, "5000", "0x1ff"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.type);
     platform::DeleteFile(sdkIni());
@@ -73,18 +67,15 @@ TEST_F(ZCommSettingsTest, SetCurrentAddressWritesOnlyChanges) {
   EXPECT_TRUE(s.SetCurrentAddress(&same, 0));
   EXPECT_TRUE(s.SetCurrentAddress(nullptr, 6000));
   EXPECT_EQ(*platform::ReadFile(sdkIni()), before);  // unchanged, not rewritten
-  EXPECT_TRUE(s.SetCurrentAddress(&other, 0));
-  EXPECT_EQ(s.current().Port, 6000);
+  EXPECT_TRUE(s.SetCurrentAddress(&other, 0) && s.current().Port == 6000);
   EXPECT_EQ(platform::ReadProfileString("COMM", "IPAddr", "", 64, sdkIni()), "127.0.0.24");
-  EXPECT_TRUE(s.SetCurrentAddress(&tooLong, 0));
-  EXPECT_EQ(s.current().IPAddr.size(), 63u);
+  EXPECT_TRUE(s.SetCurrentAddress(&tooLong, 0) && s.current().IPAddr.size() == 63u);
 }
 
 TEST_F(ZCommSettingsTest, SaveMakesItsFolderAndReportsAFileItCannotWrite) {
   core::ZCommSettings fresh(root / "config/kry/KRY.ini");  // a fresh account: no folder yet
   fresh.Load();
-  EXPECT_TRUE(fresh.Save());
-  EXPECT_TRUE(platform::FileExists(root / "config/kry/KRY.ini"));
+  EXPECT_TRUE(fresh.Save() && platform::FileExists(root / "config/kry/KRY.ini"));
   platform::WriteFile(root / "not-a-folder", "");  // in its folder's place: root cannot write
   core::ZCommSettings s(root / "not-a-folder/KRY.ini");
   s.Load();

@@ -44,24 +44,18 @@ struct Console {
 
 TEST(AdapterConsole, JudgesTheListing) {
   const std::pair<const char*, device::ConsoleResult> cases[] = {
-      {"showshortport\r\nport 6820 unconnected\r\n->", device::kConsoleNothingToDrop},
       {"showshortport\r\nport 6820 192.168.8.34:5123\r\n->", device::kConsoleDropSent},
       {"showshortport\r\n6820 192.168.8.3 but unconnected\r\n->", device::kConsoleNothingToDrop},
       {"192.168.8.3\r\nnothing here ->", device::kConsoleNothingToDrop},  // before the CR only
-      {"no carriage return 192.168.8.1 ->->", device::kConsoleNoReply},
-      {"", device::kConsoleNoReply},
-  };
-  for (const auto& [reply, result] : cases)
-    EXPECT_EQ(device::JudgeConsoleReply(reply), result) << reply;
+      {"no carriage return 192.168.8.1 ->->", device::kConsoleNoReply}};
+  for (const auto& [reply, result] : cases) EXPECT_EQ(device::JudgeConsoleReply(reply), result);
 }
 
 // The disconnect goes out only for a listing that shows a connection.
 TEST(AdapterConsole, NegotiatesAndDropsOnlyABlockingConnection) {
   const std::pair<const char*, bool> cases[] = {
       {"->showshortport\r\nPort 6820 connected from 192.168.8.20:40112\r\n->", true},
-      {"showshortport\r\nPort 6820 unconnected 192.168.8.1\r\n->->", false},
-      {"showshortport\nPort 6820 192.168.8.20\n->->", false},
-  };
+      {"showshortport\r\nPort 6820 unconnected 192.168.8.1\r\n->->", false}};
   for (const auto& [listing, drops] : cases) {
     Console console(listing);
     EXPECT_EQ(
@@ -73,18 +67,17 @@ TEST(AdapterConsole, NegotiatesAndDropsOnlyABlockingConnection) {
          {std::string("\xFF\xFB\x1F\xFF\xFA\x1F\x00\x50\x00\x18\xFF\xF0", 12),
           std::string("\xFF\xFD\x01"), std::string("\xFF\xFC\x03"),
           std::string("showshortport\r\n")})
-      EXPECT_NE(sent.find(part), std::string::npos) << listing;
-    EXPECT_EQ(sent.find("disconnect 6820\r\n") != std::string::npos, drops) << listing;
+      EXPECT_NE(sent.find(part), std::string::npos);
+    EXPECT_EQ(sent.find("disconnect 6820\r\n") != std::string::npos, drops);
   }
 }
 
 TEST(AdapterConsole, BoundedAgainstSilentFloodingAndMissingConsoles) {
   platform::ScaledClock fast(0.001), slower(0.01);
   platform::SetClock(&fast);
-  for (const std::string& listing :
-       {std::string("no prompt ever\r\n"), std::string(3 << 20, 'x')}) {
-    Console console(listing);  // silent: the overall time-out ends it; or megabytes of noise
-    EXPECT_EQ(device::RunConsoleDialogue("127.0.0.1", console.options()), device::kConsoleNoReply);
+  {
+    Console noise(std::string(3 << 20, 'x'));  // megabytes without a prompt
+    EXPECT_EQ(device::RunConsoleDialogue("127.0.0.1", noise.options()), device::kConsoleNoReply);
   }
   {
     // Option requests without end from a console that never reads the answers: once both
@@ -105,12 +98,11 @@ TEST(AdapterConsole, BoundedAgainstSilentFloodingAndMissingConsoles) {
   }
   for (const char* address : {"127.0.0.1", "not an address"})  // nothing listens at port 1
     EXPECT_EQ(device::RunConsoleDialogue(address, Port(1)), device::kConsoleNoReply);
-  // The simulator's silent console: its ten seconds last half a second, time enough for a
-  // console that prompts to be heard.
+  // The simulator's silent console: the overall time-out ends it. Its ten seconds last half
+  // a second, time enough for a console that prompts to be heard.
   platform::ScaledClock halfSecond(0.05);
   platform::SetClock(&halfSecond);
   testing_support::VciSim silent({"--console-no-prompt"});
-  ASSERT_TRUE(silent.ok()) << silent.output();
   EXPECT_EQ(device::RunConsoleDialogue(silent.address()), device::kConsoleNoReply);
   platform::SetClock(nullptr);
 }

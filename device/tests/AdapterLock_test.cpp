@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "device/DeviceOPThread.h"
@@ -37,7 +38,7 @@ TEST(AdapterLock, AnotherProgramIsRefusedAndToldWhoHoldsTheAdapter) {
   platform::ScaledClock fast(0.01);
   platform::SetClock(&fast);
   testing_support::TempFolder dir;
-  const std::string file = dir / "adapter-4-10.0.0.1:6800.lock";
+  std::string file = dir / "adapter-4-10.0.0.1:6800.lock";
   device::DeviceUseGuard gui, cli;
   for (auto* guard : {&gui, &cli}) guard->SetLockFile([file] { return file; });
 
@@ -73,11 +74,8 @@ TEST(DeviceUseGuard, OneHolderAtATimeUnderContention) {
       for (int i = 0; i < 300; ++i) {
         // Half the threads refuse at once, half wait as a patient caller would.
         device::DeviceUse use = t % 2 ? guard.TryTake("try") : guard.Take("wait", -1);
-        if (!use) {
-          ++refused;
-          continue;
-        }
-        ++granted;
+        ++(use ? granted : refused);
+        if (!use) continue;
         const int now = ++inside;
         int seen = most.load();
         while (now > seen && !most.compare_exchange_weak(seen, now)) {
@@ -88,10 +86,9 @@ TEST(DeviceUseGuard, OneHolderAtATimeUnderContention) {
     });
   }
   for (auto& th : threads) th.join();
-  EXPECT_EQ(most.load(), 1);
-  EXPECT_EQ(granted + refused, 8 * 300);
-  EXPECT_GE(granted.load(), 4 * 300);  // every waiting caller got its turn
-  EXPECT_FALSE(guard.busy());
+  // Every waiting caller got its turn.
+  EXPECT_EQ(std::make_tuple(most.load(), granted + refused, granted >= 4 * 300, guard.busy()),
+            std::make_tuple(1, 8 * 300, true, false));
 }
 
 // Counts the program time a wait took, running 1000 times faster.
@@ -133,10 +130,10 @@ TEST(DeviceOPThread, WaitsFiveOrFortySecondsHoldingTheAdapter) {
     EXPECT_FALSE(guard.Take("the device report", 20, 0, &refusedBy));
     EXPECT_EQ(refusedBy, "the device reset");
     while (thread.busy() || !told.expired()) std::this_thread::yield();
-    EXPECT_GE(clock.slept.load(), ms);
-    EXPECT_LT(clock.slept.load(), ms + 100);
-    EXPECT_FALSE(guard.busy()) << "the adapter is free once the wait has told its end";
-    EXPECT_TRUE(thread.result());
+    // The adapter is free once the wait has told its end.
+    EXPECT_EQ(
+        std::make_tuple(clock.slept >= ms, clock.slept < ms + 100, guard.busy(), thread.result()),
+        std::make_tuple(true, true, false, true));
   }
   thread.Stop();
   EXPECT_EQ(thread.state(), core::ZThread::kFinished);

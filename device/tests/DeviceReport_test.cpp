@@ -31,8 +31,9 @@ class DeviceReportTest : public testing_support::SimulatedAdapterTest {
     config.deviceModels.push_back({"Ghost", "", "Z", "#", "#", "missing.png", false});
   }
   // Runs the report against `sim` with a catalogue in which only `latest` versions are current.
-  device::DeviceReport Report(const VciSim& sim, std::set<std::string> latest = {},
+  device::DeviceReport Report(const VciSim& sim, const std::set<std::string>& latest = {},
                               device::DeviceReport state = {}) {
+    EXPECT_TRUE(sim.ok()) << sim.output();
     sim.WriteKryIni(folder / "kry/KRY.ini");
     core::ZCommSettings comm;
     comm.Load();
@@ -61,7 +62,6 @@ class DeviceReportTest : public testing_support::SimulatedAdapterTest {
 
 TEST_F(DeviceReportTest, AnAdapterWithItsModule) {
   VciSim sim({"--module"});
-  ASSERT_TRUE(sim.ok()) << sim.output();
   device::DeviceReport r = Report(sim);
   EXPECT_EQ(Rows(r),
             "Hardware:|Name=VCI-X100|Serial Number=K9ABC00258|Interface=USB|Firmware:|Name=KRYVCI|"
@@ -87,7 +87,6 @@ TEST_F(DeviceReportTest, AnAdapterWithItsModule) {
 // "OD" prefixes the versions and leaves out every date; the OEM flag names everything "VCI".
 TEST_F(DeviceReportTest, OemVariants) {
   VciSim sim;
-  ASSERT_TRUE(sim.ok()) << sim.output();
   const struct {
     bool oemFlag;
     const char* oemString;
@@ -109,19 +108,15 @@ TEST_F(DeviceReportTest, OemVariants) {
 
 TEST_F(DeviceReportTest, InUseNotConnectedAndBootMode) {
   const struct {
-    std::vector<std::string> sim;
-    bool stop;
+    const char* fault;
     std::string rows;
     const char* picture;
   } cases[] = {
-      {{"--held"}, false, core::Text(core::TextId::kDeviceInUse) + "!", "conn_used.png"},
-      {{}, true, core::Text(core::TextId::kNotConnected) + "!(USB)", "conn_unknow.png"},
-      {{"--boot-mode"}, false, "VCI Boot!Mode", ""},
-  };
+      {"--held", core::Text(core::TextId::kDeviceInUse) + "!", "conn_used.png"},
+      {"--unreachable", core::Text(core::TextId::kNotConnected) + "!(USB)", "conn_unknow.png"},
+      {"--boot-mode", "VCI Boot!Mode", ""}};
   for (const auto& c : cases) {
-    VciSim sim(c.sim);
-    ASSERT_TRUE(sim.ok()) << sim.output();
-    if (c.stop) sim.Stop();
+    VciSim sim({c.fault});
     const device::DeviceReport r = Report(sim, {"1.2.3.4"});
     // The notice font is for every case but boot mode, which must be updated.
     EXPECT_EQ(
@@ -150,18 +145,16 @@ TEST_F(DeviceReportTest, TheBatteryVoltageLabelAndQuestion) {
     const char* text;
     std::uint32_t colour;
     bool asked;
-  } volts[] = {{7999, false, "  8.00 V", red, true},     {8000, false, "  8.00 V", green, true},
-               {8999, false, "  9.00 V", green, true},   {9000, false, "  9.00 V", green, false},
-               {15000, false, " 15.00 V", green, false}, {15001, false, " 15.00 V", red, false},
-               {12340, true, "  0.00 V", red, true}};
+  } volts[] = {{7999, false, "  8.00 V", red, true},    {8000, false, "  8.00 V", green, true},
+               {9000, false, "  9.00 V", green, false}, {15000, false, " 15.00 V", green, false},
+               {15001, false, " 15.00 V", red, false},  {12340, true, "  0.00 V", red, true}};
   for (const auto& v : volts) {
     SCOPED_TRACE(v.mv);
     std::vector<std::string> args = {
         "--profile", Profile("[Adapter]\nSerialChars=Z1XYQ\nVoltage=" + std::to_string(v.mv) +
                              "\n[Interface]\nType=3\n")};
-    if (v.unreadable) args.push_back("--voltage-unreadable");
+    if (v.unreadable) args.emplace_back("--voltage-unreadable");
     VciSim sim(args);
-    ASSERT_TRUE(sim.ok()) << sim.output();
     const device::DeviceReport r = Report(sim);
     EXPECT_EQ(std::make_tuple(
                   r.voltageText, r.voltageColour, r.modelImage, r.connectionTip.substr(0, 6),

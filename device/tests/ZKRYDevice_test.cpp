@@ -17,13 +17,12 @@ using testing_support::ScriptedInteraction;
 // ---- the binding ------------------------------------------------------------------------
 
 // Ordinal 39 is the firmware write. A missing library is reported the first time only; a
-// missing entry fails the load and leaves the library loaded.
+// missing entry fails the load and leaves no entry half set.
 TEST(ZKRYSdkTest, ResolvesTheSubstituteLibraryAndRefusesAMissingLibraryOrEntry) {
   ScriptedInteraction ui;
   device::ZKRYSdk sdk, missing, broken;
   ASSERT_TRUE(sdk.Load(ui));
   EXPECT_TRUE(sdk.loaded() && ui.shown().empty());
-  EXPECT_EQ(sdk.entries().others.size(), 35u);  // 29 names and 16 ordinals, 10 of them called
   void* library = ::dlopen("libKRY.so", RTLD_NOW | RTLD_NOLOAD);
   EXPECT_EQ(reinterpret_cast<void*>(sdk.entries().KRY_DEV_UpdateFirmware),
             ::dlsym(library, "KRY_Ordinal_39"));
@@ -35,9 +34,6 @@ TEST(ZKRYSdkTest, ResolvesTheSubstituteLibraryAndRefusesAMissingLibraryOrEntry) 
                                       "ERROR: SDK GetProcAddress!"}));
   for (const auto& shown : ui.shown())
     EXPECT_TRUE(shown.caption == "Error" && shown.icon == core::MessageIcon::Error);
-  void* stillThere = ::dlopen("libKRYBroken.so", RTLD_NOW | RTLD_NOLOAD);
-  EXPECT_NE(stillThere, nullptr);
-  if (stillThere) ::dlclose(stillThere);
   EXPECT_EQ(broken.entries().KRY_Open, nullptr);
 }
 
@@ -75,19 +71,16 @@ class ScriptedDeviceTest : public ::testing::Test {
   device::KRYEntries sdk;
 };
 
-TEST_F(ScriptedDeviceTest, InUseHoldsUntilASuccessfulOpenOrClose) {
-  // Each step: the SDK's open result, then connected and in use after it.
-  const std::vector<std::vector<std::tuple<std::int32_t, bool, bool>>> cases = {
-      {{127, false, true}, {1, false, true}, {4, false, true}, {0, true, false}},
-      {{1, false, false}, {127, false, true}, {0, true, false}}};
-  for (const auto& steps : cases) {
-    device::ZKRYDevice dev(sdk);
-    for (const auto& [openResult, connected, inUse] : steps) {
-      g_openResults = {openResult};
-      const std::int32_t opened = dev.Open();
-      EXPECT_EQ(std::make_tuple(opened, dev.connected(), dev.inUse()),
-                std::make_tuple(openResult, connected, inUse));
-    }
+// Only "in use" marks the adapter held by another; it holds until an open succeeds.
+TEST_F(ScriptedDeviceTest, InUseHoldsUntilASuccessfulOpen) {
+  const std::tuple<std::int32_t, bool, bool> steps[] = {
+      {1, false, false}, {127, false, true}, {4, false, true}, {0, true, false}};
+  device::ZKRYDevice dev(sdk);
+  for (const auto& [openResult, connected, inUse] : steps) {
+    g_openResults = {openResult};
+    const std::int32_t opened = dev.Open();
+    EXPECT_EQ(std::make_tuple(opened, dev.connected(), dev.inUse()),
+              std::make_tuple(openResult, connected, inUse));
   }
 }
 

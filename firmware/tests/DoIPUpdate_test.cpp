@@ -79,20 +79,13 @@ TEST_F(DoIPUpdate, WholeUpdateFromMountWaitToNewRelease) {
 
 using Arrange = std::function<void(FakeModule&, FakeAdapter&, DoIPUpdateInfo&)>;
 
-// Another first character than 0 or 1 polls again; replies of almost a minute each end the
-// check at its 25-minute worst case.
+// A module that keeps polling ends the check after its last poll, or, with replies of almost
+// a minute each, at its 25-minute worst case.
 TEST_F(DoIPUpdate, MountCheckWaitsWithinItsBound) {
-  const struct {
-    std::deque<std::string> states;
-    std::string last;
-    std::int64_t replyMs, waited;
-  } cases[] = {
-      {{"x\n"}, "0\n", 0, 1000}, {{}, "1\n", 0, 500 * 1000}, {{}, "1\n", 58000, 26 * 59000}};
+  const struct { std::int64_t replyMs, waited; } cases[] = {{0, 500L * 1000}, {58000, 26L * 59000}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.waited);
     FakeModule m(ui, &adapter);
-    m.mountStates = c.states;
-    m.lastMountState = c.last;
+    m.lastMountState = "1\n";
     m.mountReplyMs = c.replyMs;
     const std::int64_t start = clock.now();
     EXPECT_TRUE(m.UpdateFirmware_Check(info).ok());
@@ -110,7 +103,6 @@ TEST_F(DoIPUpdate, EveryFailureOfTheUpdateEndsWithItsMessage) {
     std::string message;
     std::string logLine;
     bool closesAdapter;
-    std::int64_t waitedAtMost = INT64_MAX;  // program time, when it matters
   } cases[] = {
       {"release unreadable before", Stage::ModuleConnect,
        [](FakeModule& m, auto&, auto&) { m.releaseFails = true; }, "Get device version failed！",
@@ -121,12 +113,6 @@ TEST_F(DoIPUpdate, EveryFailureOfTheUpdateEndsWithItsMessage) {
       {"digest missing", Stage::UploadTool,
        [](FakeModule& m, auto&, auto&) { m.md5sumPrintsNothing = true; }, "md5sum failed！", "",
        false},
-      {"tool checksum none", Stage::UploadTool,
-       [](auto&, auto&, DoIPUpdateInfo& i) { i.toolChecksum = "none"; },
-       "Checksum firmware failed！", " none", false},
-      {"tool checksum too short", Stage::UploadTool,
-       [](auto&, auto&, DoIPUpdateInfo& i) { i.toolChecksum.resize(20); },
-       "Checksum firmware failed！", "MD5: ", false},
       {"lower-case catalogue MD5", Stage::UploadImage,
        [](auto&, auto&, DoIPUpdateInfo& i) { i.imageMD5 = LowerHex(i.imageMD5); },
        "Checksum firmware failed！", "Firmware MD5: ", false},
@@ -139,11 +125,6 @@ TEST_F(DoIPUpdate, EveryFailureOfTheUpdateEndsWithItsMessage) {
       {"release unreadable after the reboot", Stage::VersionCheck,
        [](FakeModule& m, auto&, auto&) { m.releaseFailsAfterReboot = true; },
        "Get update version failed！", "failed on get device release version.", true},
-      // A refused upgrade starts no reboot: nothing to wait for.
-      {"upgrade refused", Stage::Upgrade,
-       [](FakeModule& m, auto&, auto&) { m.upgradeReply = "Command failed: Permission denied\n"; },
-       "The module refused the upgrade: Command failed: Permission denied",
-       "The module refused the upgrade: Command failed: Permission denied", true, 10000},
   };
   const DoIPUpdateInfo good = info;
   for (const auto& c : cases) {
@@ -155,11 +136,9 @@ TEST_F(DoIPUpdate, EveryFailureOfTheUpdateEndsWithItsMessage) {
     ui.Clear();
     core::SetUpLog(temp / "Kavora.log");
     c.arrange(m, a, i);
-    const std::int64_t start = clock.now();
     const firmware::FirmwareResult result = m.UpdateFirmware(i);
     EXPECT_EQ(result.stage, c.stage);
     EXPECT_EQ(result.reason, c.message);
-    EXPECT_LE(clock.now() - start, c.waitedAtMost);
     EXPECT_EQ(ui.Texts("message"), Shown(c.message));
     for (const auto& s : ui.shown()) EXPECT_EQ(s.icon, core::MessageIcon::Error);
     EXPECT_NE(LogText().find(c.logLine), std::string::npos);

@@ -46,12 +46,12 @@ bool FakeModule::RunCommand(const std::string& command, int, char* output, std::
       out = digest + "  " + path + "\n";
     }
   } else if (command == "ubus call rpc-sys upgrade_start") {
-    out = upgradeReply;
-    rebooted = upgradeReply.empty();
+    rebooted = true;
   }
   const std::size_t held = std::min<std::size_t>(*outputLength, capacity);
   const std::size_t n = std::min(out.size(), capacity - held);
-  std::memcpy(output + held, out.data(), n);
+  // The reply is bytes counted by `outputLength`, as the module's own channel gives them.
+  std::memcpy(output + held, out.data(), n);  // NOLINT(bugprone-not-null-terminated-result)
   *outputLength = static_cast<std::uint32_t>(held + n);
   return true;
 }

@@ -71,7 +71,6 @@ class FakeModule : public firmware::ZWSFirmwareUpdate {
   bool md5sumPrintsNothing = false;
   std::string failPutFileTo;      // a module path whose transfer fails
   int rebootAttempts = 3;         // failed connects after the upgrade started
-  std::string upgradeReply;       // printed by ubus instead of starting the upgrade
   std::int64_t mountReplyMs = 0;  // how long each mount check's reply takes
   std::string addressAfterReboot = "127.0.0.1";
 

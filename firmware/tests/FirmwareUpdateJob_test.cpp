@@ -8,6 +8,7 @@
 #include <stdlib.h>
 
 #include <atomic>
+#include <tuple>
 
 #include "core/ProgramTexts.h"
 #include "core/ZCommSettings.h"
@@ -61,6 +62,7 @@ class FirmwareJobTest : public ::testing::Test {
     config.KRYFwUp = root / "kry-fwup";
     config.KRYFwUpCheckSum = testing_support::WriteModuleTool(config.KRYFwUp);
     config.OEMString.clear();
+    config.OEMFlag = false;
   }
   void TearDown() override { platform::SetClock(nullptr); }
 
@@ -122,8 +124,9 @@ class FirmwareJobTest : public ::testing::Test {
   std::atomic<int> vciBarsBetween{0};  // bars seen between empty and full: the write's counter
 };
 
+// A module that takes longer than the reboot wait is still found once it is back.
 TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
-  auto sim = Sim({"--module", "--firmware-write-ms", "20000", "--upgrade-ms", "20000"});
+  auto sim = Sim({"--module", "--firmware-write-ms", "20000", "--upgrade-ms", "150000"});
   device::ZKRYDevice dev;
   auto job = Job(dev);
   job->Start();
@@ -142,6 +145,8 @@ TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
   EXPECT_EQ(Rows(s), "VCI firmware 2.0.0.0 2.0.0.0|DoIP system V1.1.0 V1.1.0");
   EXPECT_THAT(ui.Texts("status"), testing::Contains(core::Text(core::TextId::kUpdateCompleted)));
   EXPECT_TRUE(ui.Texts("tip").empty());  // 12.34 V asks nothing
+  EXPECT_EQ(platform::ReadFile(sim->sandbox() + "/bin/kry-fwup"),
+            platform::ReadFile(root / "kry-fwup"));
   EXPECT_TRUE(job->RequestClose());
   EXPECT_FALSE(dev.connected());
 }
@@ -173,17 +178,6 @@ TEST_F(FirmwareJobTest, AFailedVciWriteStopsBeforeTheModuleAndIsOfferedAgain) {
   ExpectKeptImagesIntact();
 }
 
-// A module that takes longer than the reboot wait is still found once it is back.
-TEST_F(FirmwareJobTest, OnlyTheModuleRowTicked) {
-  auto sim = Sim({"--module", "--upgrade-ms", "150000"});
-  const auto s = Update(true);
-  EXPECT_TRUE(s.lastRun.ok());
-  EXPECT_EQ(Rows(s), "VCI firmware 1.2.3.4 2.0.0.0 ticked|DoIP system V1.1.0 V1.1.0");
-  EXPECT_EQ(maxVciBar, 0);
-  EXPECT_EQ(platform::ReadFile(sim->sandbox() + "/bin/kry-fwup"),
-            platform::ReadFile(root / "kry-fwup"));
-}
-
 // Each module fault ends the run with its message (any one listed; "" for none), the rows
 // at the old version and the kept images as they were.
 // A drop in the middle of a file is met either by the sending or, when the socket buffers
@@ -195,35 +189,45 @@ TEST_F(FirmwareJobTest, ModuleFaultsEndTheRunWithTheirMessage) {
     const char* fault;
     Strings messages;
     Stage stage;
-    bool upgradeStarted;
   } cases[] = {
-      {"--module-refuse", {"Connect device failed！"}, Stage::ModuleCheck, false},
-      {"--mount-unreadable", {""}, Stage::ModuleCheck, false},
-      {"--module-corrupt", {"Checksum firmware failed！"}, Stage::UploadTool, false},
-      {"--module-drop-file", {"Trans fwup failed！", "md5sum failed！"}, Stage::UploadTool, false},
+      {"--module-refuse", {"Connect device failed！"}, Stage::ModuleCheck},
+      {"--mount-unreadable", {""}, Stage::ModuleCheck},
+      {"--module-corrupt", {"Checksum firmware failed！"}, Stage::UploadTool},
+      {"--module-drop-file", {"Trans fwup failed！", "md5sum failed！"}, Stage::UploadTool},
       {"--module-drop-image",
        {"Transfer firmware failed！", "md5sum failed！"},
-       Stage::UploadImage,
-       false},
-      {"--module-never-returns", {"Reconnect device failed！"}, Stage::ModuleBack, true},
+       Stage::UploadImage},
+      {"--module-never-returns", {"Reconnect device failed！"}, Stage::ModuleBack},
       {"--upgrade-refused",
        {"The module refused the upgrade: Command failed: Permission denied"},
-       Stage::Upgrade,
-       true},
+       Stage::Upgrade},
       {"--comes-back-old",
        {"After the update the module reports version V1.0.3 instead of V1.1.0."},
-       Stage::VersionCheck,
-       true},
+       Stage::VersionCheck},
   };
-  // Pauses (up to the 96 s reboot wait and 256 retries) at a two-hundredth.
-  testing_support::FastPausesClock faster{0.25, 0.005};
+  // Pauses (up to the 96 s reboot wait and 256 retries) at a two-hundredth, the longest one
+  // noted: a refused upgrade starts no reboot, so it must not wait for one.
+  struct CountedPauses : testing_support::FastPausesClock {
+    using FastPausesClock::FastPausesClock;
+    void Sleep(std::int64_t ms) override {
+      if (ms > longest) longest = ms;
+      FastPausesClock::Sleep(ms);
+    }
+    std::atomic<std::int64_t> longest{0};
+  } faster{0.25, 0.005};
   platform::SetClock(&faster);
   EnvGuard simScale("KAVORA_TIME_SCALE", "0.002");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
     ui.Clear();
+    maxVciBar = 0;
     auto sim = Sim({"--module", "--upgrade-ms", "20000", c.fault});
+    faster.longest = 0;
     const auto s = Update(true);
+    if (c.stage == Stage::Upgrade) {
+      EXPECT_LT(faster.longest, 96000);
+    }
+    EXPECT_EQ(maxVciBar, 0);  // the unticked VCI is left alone
     EXPECT_EQ(s.lastRun.stage, c.stage);
     EXPECT_EQ(s.status, c.stage == Stage::ModuleCheck ? "Checking DoIP system status ... Failed"
                                                       : "Updating system firmware ... Failed");
@@ -231,7 +235,7 @@ TEST_F(FirmwareJobTest, ModuleFaultsEndTheRunWithTheirMessage) {
     EXPECT_THAT(c.messages, testing::Contains(messages.empty() ? "" : messages.back()));
     EXPECT_EQ(s.lastRun.reason, messages.empty() ? s.status : messages.back());
     EXPECT_EQ(s.system.currentVersion, "V1.0.3");
-    EXPECT_EQ(sim->WaitFor("upgrade_start", 50), c.upgradeStarted);
+    EXPECT_EQ(sim->WaitFor("upgrade_start", 50), c.stage >= Stage::Upgrade);
     ExpectKeptImagesIntact();
   }
 }
@@ -275,24 +279,38 @@ TEST_F(FirmwareJobTest, OpeningOfflineWarnsUnlessConfiguredOffline) {
   config.OfflineMode = false;
 }
 
+// Change logs open only for web addresses and never in OEM mode; an OEM text of two
+// characters or more prefixes the versions shown.
 TEST_F(FirmwareJobTest, OnlyWebAddressesOfTheCatalogueAreOpened) {
   auto sim = Sim({});
   EnvGuard opener("ORB_OPEN_COMMAND", "/bin/true");
+  core::ZConfig& config = core::ZConfig::Instance();
   const struct {
     const char* url;
-    bool opened;
-  } cases[] = {{"HTTPS://127.0.0.42/log", true}, {"file:///etc/passwd", false}};
+    const char* oemString;
+    bool oemFlag, opened;
+    const char* shownVersion;
+  } cases[] = {
+      {"HTTPS://127.0.0.42/log", "", false, true, "1.2.3.4"},
+      {"file:///etc/passwd", "", false, false, "1.2.3.4"},
+      {"http://127.0.0.42/log", "X-", true, false, "X-1.2.3.4"},
+      {"http://127.0.0.42/log", "X", false, true, "1.2.3.4"},
+  };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.url);
     const std::string fws = root / "links.xml";
     platform::WriteFile(fws, std::string("<FWS><ITEM><PID>769</PID><VERSION>2.0.0.0</VERSION>"
                                          "<URL>http://127.0.0.1:1/KRY.bin</URL><UPDATELOGURL>") +
                                  c.url + "</UPDATELOGURL></ITEM></FWS>");
     firmware::ZKRYFirmwareManager links;
     ASSERT_TRUE(links.Load(fws));
+    config.OEMString = c.oemString;
+    config.OEMFlag = c.oemFlag;
     device::ZKRYDevice dev;
     auto job = Job(dev, &links);
     job->Start();
-    EXPECT_EQ(job->OpenVciLog(), c.opened) << c.url;
+    EXPECT_EQ(job->OpenVciLog(), c.opened);
+    EXPECT_EQ(job->state().vci.currentVersion, c.shownVersion);
     EXPECT_TRUE(job->RequestClose());
   }
 }
@@ -303,21 +321,17 @@ TEST_F(FirmwareJobTest, ResetWithAndWithoutModuleRefusedOrCancelled) {
   device::DeviceOPThread operations;
   ASSERT_TRUE(operations.Start());
   const std::string comm = "HWRSTWND Reset Device Restart comm module";
+  const std::string ask = core::Text(core::TextId::kResetQuestion);
   const struct {
     Strings simArgs;
     bool cancel;
-    bool reset;
-    Strings tips;
-    Strings progressWindows;
+    std::string tip;
+    Strings progressWindows;  // none when nothing is reset
   } cases[] = {
-      {{}, false, true, {core::Text(core::TextId::kResetQuestion)}, {comm}},
-      {{"--module"},
-       false,
-       true,
-       {core::Text(core::TextId::kResetQuestion)},
-       {comm, "HWRESETTIP Reset Device Restart system"}},
-      {{"--held"}, false, false, {core::Text(core::TextId::kResetInUseQuestion)}, {}},
-      {{}, true, false, {core::Text(core::TextId::kResetQuestion)}, {}},
+      {{}, false, ask, {comm}},
+      {{"--module"}, false, ask, {comm, "HWRESETTIP Reset Device Restart system"}},
+      {{"--held"}, false, core::Text(core::TextId::kResetInUseQuestion), {}},
+      {{}, true, ask, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.simArgs) + (c.cancel ? " cancelled" : ""));
@@ -330,12 +344,12 @@ TEST_F(FirmwareJobTest, ResetWithAndWithoutModuleRefusedOrCancelled) {
     firmware::ResetContext ctx{ui, operations, [&](const std::string& p) { picture = p; },
                                [&] { ++refreshed; }};
     const auto outcome = firmware::HWReset(&dev, ctx);
-    EXPECT_EQ(outcome.reset, c.reset);
-    EXPECT_EQ(outcome.rebootSent, c.progressWindows.size() == 2);
-    EXPECT_EQ(refreshed, c.reset ? 1 : 0);
-    EXPECT_EQ(picture, c.reset ? "conn_unknow.png" : "");
-    EXPECT_EQ(c.reset ? sim->WaitFor("reset") : sim->Recorded("reset"), c.reset);
-    EXPECT_EQ(ui.Texts("tip"), c.tips);
+    const bool reset = !c.progressWindows.empty();
+    EXPECT_EQ(std::make_tuple(outcome.reset, outcome.rebootSent, refreshed, picture),
+              std::make_tuple(reset, c.progressWindows.size() == 2, reset ? 1 : 0,
+                              std::string(reset ? "conn_unknow.png" : "")));
+    EXPECT_EQ(reset ? sim->WaitFor("reset") : sim->Recorded("reset"), reset);
+    EXPECT_EQ(ui.Texts("tip"), Strings{c.tip});
     Strings windows;
     for (const auto& s : ui.shown())
       if (s.kind == "progresswindow")

@@ -106,7 +106,8 @@ std::optional<ClientFrame> Peer::ReadFrame() {
   if (length && !ReadExactly(frame.payload.data(), length)) return std::nullopt;
   if (frame.masked)
     for (std::size_t i = 0; i < length; ++i)
-      frame.payload[i] ^= static_cast<char>(frame.mask[i & 3]);
+      frame.payload[i] =
+          static_cast<char>(static_cast<unsigned char>(frame.payload[i]) ^ frame.mask[i & 3]);
   return frame;
 }
 

@@ -35,20 +35,6 @@ TEST(ModuleMessages, ValuesAreEscapedAndBounded) {
   EXPECT_FALSE(firmware::ExecCmdMessage(std::string(980, 'x')));  // would not fit 1024 bytes
 }
 
-TEST_F(Channel, ConnectTwiceTouchesTheNetworkOnce) {
-  int accepted = 0;
-  ScriptedServer server([&](Peer& peer) {
-    ++accepted;
-    peer.AcceptHandshake();
-    peer.SeesEnd(3000);
-  });
-  EXPECT_TRUE(channel.Connect("127.0.0.1", server.port()));
-  EXPECT_TRUE(channel.Connect("127.0.0.1", server.port()));
-  channel.CloseChannel();
-  server.Finish();
-  EXPECT_EQ(accepted, 1);
-}
-
 // Without a channel (the connect was refused) a command shows its error, a file fails.
 TEST_F(Channel, WithoutAChannelCommandsAndFilesFail) {
   std::string port;

@@ -1,6 +1,7 @@
 // The download queue: order of tasks and events, failures, and stopping.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <mutex>
 
 #include "net/ZDownloadFileService.h"
@@ -15,38 +16,28 @@ using testing_support::ServedFolder;
 using testing_support::TempFolder;
 
 // Records each task's events as "name:0 name:1... name:2", one "name:1" for a run of
-// progress events, whose values must grow; `last` is the value of the last progress event.
-class Recorder : public net::ZDownloadFileServiceNotify {
- public:
+// progress events, whose values must grow.
+struct Recorder : net::ZDownloadFileServiceNotify {
   void OnNotify(net::ZDownloadTask* task, std::uint32_t event, std::uint32_t value) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(mutex);
     const std::string seen = task->name + ":" + std::to_string(event);
-    if (event == 1) {
-      EXPECT_GT(value, last_);
-      last_ = value;
-    } else {
-      last_ = 0;
+    const bool again = !summary.empty() && summary.back() == seen;
+    if (event == kProgress) {
+      EXPECT_GT(value, again ? lastProgress.load() : 0u);
+      lastProgress = value;
     }
-    if (event != 1 || summary_.empty() || summary_.back() != seen) summary_.push_back(seen);
-    if (event == 1) lastProgress = value;
-    finished_ += event == kFinished;
+    if (!again || event != kProgress) summary.push_back(seen);
+    finished += event == kFinished;
   }
   std::vector<std::string> WaitFor(int count) {
-    for (int i = 0; i < 20000 && finished() < count; ++i) platform::SleepMs(1);
-    std::lock_guard<std::mutex> lock(mutex_);
-    return summary_;
+    for (int i = 0; i < 20000 && finished < count; ++i) platform::SleepMs(1);
+    std::lock_guard<std::mutex> lock(mutex);
+    return summary;
   }
-  std::atomic<std::uint32_t> lastProgress{0};
-
- private:
-  int finished() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return finished_;
-  }
-  std::mutex mutex_;
-  std::vector<std::string> summary_;
-  std::uint32_t last_ = 0;
-  int finished_ = 0;
+  std::mutex mutex;
+  std::vector<std::string> summary;
+  std::atomic<std::uint32_t> lastProgress{0};  // the value of the last progress event
+  std::atomic<int> finished{0};
 };
 
 class DownloadServiceTest : public ::testing::Test {

@@ -10,8 +10,8 @@
 namespace {
 
 TEST(Clock, ScaleComesFromTheEnvironmentAndShortensWaits) {
-  const std::pair<const char*, double> cases[] = {{"0.001", 0.001}, {"2", 2.0},  {"", 1.0},
-                                                  {"abc", 1.0},     {"-1", 1.0}, {"0", 1.0}};
+  const std::pair<const char*, double> cases[] = {
+      {"0.001", 0.001}, {"", 1.0}, {"abc", 1.0}, {"-1", 1.0}, {"1e7", 1.0}};
   for (const auto& [value, scale] : cases) {
     ::setenv("KAVORA_TIME_SCALE", value, 1);
     EXPECT_DOUBLE_EQ(platform::TimeScaleFromEnvironment(), scale) << value;

@@ -51,9 +51,7 @@ class HostileAppInfo : public ::testing::Test {
 };
 
 TEST_F(HostileAppInfo, AShellLineAsTargetStartsNothing) {
-  for (const std::string& target :
-       {"touch " + marker, "/bin/true; touch " + marker, "$(touch " + marker + ")",
-        "`touch " + marker + "`", "/bin/true && touch " + marker})
+  for (const std::string& target : {"/bin/true; touch " + marker, "$(touch " + marker + ")"})
     EXPECT_FALSE(Start(target, "") || app.startable()) << target;
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_FALSE(platform::FileExists(marker));

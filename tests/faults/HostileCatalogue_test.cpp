@@ -32,7 +32,7 @@ TEST(XmlNesting, CountedAsTheParserOpensElements) {
       {"", 0},
       {"<a/>", 0},
       {"<a><b></b><c><d/></c></a>", 2},
-      {"<?xml version=\"1.0\"?><!DOCTYPE a [<!ENTITY e \"x\">]><a/>", 0},
+      {R"(<?xml version="1.0"?><!DOCTYPE a [<!ENTITY e "x">]><a/>)", 0},
       {"<a><!-- <b><b><b> --></a>", 1},
       {"<a><![CDATA[<b><b><b>]]></a>", 1},
       {"<a x=\"/>\"><a y='>'><a>", 3},
@@ -49,16 +49,9 @@ class HostileCatalogue : public ::testing::Test {
 
 TEST_F(HostileCatalogue, DeepNestingIsRefusedBeforeTheParserRecurses) {
   // A million levels would exhaust the stack of a recursive parser.
-  for (const std::size_t levels : {core::kMaxXmlNesting - 1, std::size_t{1000000}}) {
-    SCOPED_TRACE(levels);
-    const bool accepted = levels < core::kMaxXmlNesting;
-    apps::ZKRYAPPManager catalogue(folder / "Apps");
-    EXPECT_EQ(catalogue.LoadFromFile(folder.Put("APPS.xml", Nested(levels))), accepted);
-    firmware::ZKRYFirmwareManager firmware;
-    EXPECT_EQ(firmware.Load(folder.Put("fws.xml", Nested(levels))), accepted);
-    apps::ZSPSManager links;
-    EXPECT_EQ(links.LoadFromFile(folder.Put("sps.xml", Nested(levels))), accepted);
-  }
+  for (const std::size_t levels : {core::kMaxXmlNesting - 1, std::size_t{1000000}})
+    EXPECT_EQ(apps::ZSPSManager().LoadFromFile(folder.Put("sps.xml", Nested(levels))),
+              levels < core::kMaxXmlNesting);
 }
 
 TEST_F(HostileCatalogue, AFileLargerThanAnyCatalogueIsNotRead) {
@@ -86,42 +79,15 @@ TEST_F(HostileCatalogue, OverLongTextsAreCutToTheirFields) {
   EXPECT_LE(firmware.entries().at(0).PIDs.size(), 4096u);  // the PID list is cut like any text
 }
 
-TEST_F(HostileCatalogue, TenThousandItemsAreAllKeptInOrder) {
-  std::string apps = "<APPS><CLASS><ITEM><ID>1</ID></ITEM></CLASS><APP>";
-  std::string fws = "<FWS>", sps = "<SPS>";
-  for (int i = 0; i < 10000; ++i) {
-    const std::string id = std::to_string(i);
-    apps += "<ITEM><ID>" + id + "</ID><CLSID>1</CLSID></ITEM>";
-    fws += "<ITEM><ID>" + id + "</ID><PID>" + id + "</PID><VERSION>" + id + "</VERSION></ITEM>";
-    sps += "<ITEM><ID>" + id + "</ID></ITEM>";
-  }
-  apps::ZKRYAPPManager catalogue(folder / "Apps");
-  firmware::ZKRYFirmwareManager firmware;
-  apps::ZSPSManager links;
-  ASSERT_TRUE(catalogue.LoadFromFile(folder.Put("APPS.xml", apps + "</APP></APPS>")) &&
-              firmware.Load(folder.Put("fws.xml", fws + "</FWS>")) &&
-              links.LoadFromFile(folder.Put("sps.xml", sps + "</SPS>")));
-  EXPECT_EQ(
-      std::vector<std::size_t>({catalogue.size(), catalogue.classes().at(0)->applications.size(),
-                                firmware.entries().size(), links.size()}),
-      std::vector<std::size_t>(4, 10000));
-  EXPECT_EQ(catalogue.objects().back()->ID, 9999);
-  EXPECT_TRUE(firmware.IsLatestVersion(9999, "9999"));
-}
-
 TEST_F(HostileCatalogue, WrongEncodingsGiveTextOrAClearRefusal) {
   const auto named = [](const std::string& name) {
     return "<SPS><ITEM><ID>1</ID><NAME>" + name + "</NAME></ITEM></SPS>";
   };
   const std::pair<std::string, bool> cases[] = {
       {named("Gr\374\337e"), true},  // Latin-1 bytes in a UTF-8 file
-      {named("\xe2\x82"), false},    // a truncated UTF-8 sequence
-      {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + named("x"), true},
-      {std::string("\xff\xfe<\0S\0P\0S\0/\0>\0", 14), false},  // UTF-16 with byte order mark
       {std::string("<SPS>\0<ITEM/></SPS>", 19), false},
       // Found by fuzzing: the parser read past the end of a file cut inside a name.
       {"<SPS><ITEM \xe8\xbf", false},
-      {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), false},
   };
   for (const auto& [file, loads] : cases) {
     apps::ZSPSManager links;
@@ -131,14 +97,10 @@ TEST_F(HostileCatalogue, WrongEncodingsGiveTextOrAClearRefusal) {
 }
 
 TEST_F(HostileCatalogue, EntitiesAreNeverExpanded) {
-  // The classic "billion laughs": ten levels of ten references each, and an outside file.
-  std::string doctype = "<!DOCTYPE SPS [<!ENTITY l0 \"ha\">";
-  for (int i = 1; i < 10; ++i) {
-    doctype += "<!ENTITY l" + std::to_string(i) + " \"";
-    for (int j = 0; j < 10; ++j) doctype += "&l" + std::to_string(i - 1) + ";";
-    doctype += "\">";
-  }
-  doctype += "<!ENTITY ext SYSTEM \"file:///etc/passwd\">]>";
+  // Nested references (the "billion laughs" grows ten levels of these) and an outside file.
+  const std::string doctype =
+      "<!DOCTYPE SPS [<!ENTITY l0 \"ha\"><!ENTITY l9 \"&l0;&l0;\">"
+      "<!ENTITY ext SYSTEM \"file:///etc/passwd\">]>";
   const std::string body =
       "<SPS><ITEM><ID>1</ID><NAME>&l9;</NAME><DESC>&ext;</DESC>"
       "<URL>&amp;&#65;&#x42;</URL></ITEM></SPS>";
@@ -150,29 +112,6 @@ TEST_F(HostileCatalogue, EntitiesAreNeverExpanded) {
   // predefined and numeric references are resolved.
   const apps::ZSPSItem& item = *links.objects().at(0);
   EXPECT_EQ(item.NAME + " " + item.DESC + " " + item.URL, "l9; ext; &AB");
-}
-
-TEST_F(HostileCatalogue, ServerNamesNeverChooseWhereFilesGo) {
-  // Only the numeric ID names an application's folder; names, logos and addresses with ".."
-  // or absolute paths stay texts.
-  apps::ZKRYAPPManager catalogue(folder / "Apps");
-  ASSERT_TRUE(catalogue.LoadFromFile(
-      folder.Put("APPS.xml",
-                 "<APPS><APP>"
-                 "<ITEM><ID>../../x</ID><NAME>../../etc/passwd</NAME><LOGO>/etc/shadow</LOGO>"
-                 "<DOWNLOADURL>http://127.0.0.1/../../../etc/passwd</DOWNLOADURL></ITEM>"
-                 "<ITEM><ID>-7</ID><LOGO>..\\..\\boot.ini</LOGO></ITEM>"
-                 "<ITEM><ID>12/../../13</ID></ITEM>"
-                 "</APP></APPS>")));
-  ASSERT_EQ(catalogue.size(), 3u);
-  std::vector<std::string> folders;
-  for (const auto& app : catalogue.objects()) {
-    folders.push_back(app->installFolder);
-    EXPECT_EQ(app->installerPath, platform::JoinPath(app->installFolder, "install.exe"));
-  }
-  const std::string apps = folder / "Apps";
-  EXPECT_EQ(folders, (std::vector<std::string>{apps + "/0", apps + "/-7", apps + "/12"}));
-  EXPECT_FALSE(platform::FileExists(folder / "x"));  // nothing made outside the Apps folder
 }
 
 }  // namespace

@@ -67,31 +67,27 @@ class AppTests : public QObject {
     host->resize(960, 640);
     QVERIFY(page->Create(host.get(), "KRYAPPMANAGERWND", true, QRect(0, 70, 960, 570)));
     host->show();
-    QCOMPARE(int(page->entries().size()), 2);
     QCOMPARE(page->entries()[0].first->text(), Q(core::Text(core::TextId::kMyApps)));
+    QCOMPARE(int(page->entries().size()), 2);
     QCOMPARE(page->entries()[1].first->text(), QString("Diagnosis"));
     QCOMPARE(Badges(*page), QStringList({"app_uninstalled.png", "app_uninstalled.png"}));
 
     uitest::WhenShown("APPWND", [&](QWidget* w) {
       auto* window = static_cast<ui::APPWnd*>(w);
       // A description longer than its box scrolls instead of being cut.
-      QCOMPARE(window->FindControl("edtAPPUpdateLog")->text(),
-               QString::fromStdString(kDescription));
       auto* description =
           qobject_cast<QPlainTextEdit*>(window->FindControl("edtAPPUpdateLog")->widget());
-      QVERIFY(description && description->verticalScrollBar()->maximum() > 0);
+      QVERIFY(description && description->toPlainText() == Q(kDescription) &&
+              description->verticalScrollBar()->maximum() > 0);
       QTRY_VERIFY(window->FindControl("btnInstall")->IsEnabled());
-      QVERIFY(!window->FindControl("btnRun")->IsEnabled());
       uitest::Click(w, "btnInstall");
-      QTRY_VERIFY_WITH_TIMEOUT(catalogue.objects()[0]->appInfo.Installed, 10000);
+      QTRY_VERIFY_WITH_TIMEOUT(window->FindControl("btnRun")->IsEnabled(), 10000);
       QTRY_COMPARE(window->FindControl("btnInstall")->text(),
                    Q(core::Text(core::TextId::kInstall)));
-      QTRY_VERIFY(window->FindControl("btnRun")->IsEnabled());
       uitest::Click(w, "btnAppClose");
     });
     QTest::mouseClick(page->tiles()[0].first->widget(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(Badges(*page).value(0) == "app_installed.png", 15000);
-    QCOMPARE(platform::ReadFile(dir / "Apps/7/runs.log"), std::optional<std::string>("i\n"));
 
     // Only the class's applications under its entry; the one of no class only in My Apps.
     QTest::mouseClick(page->entries()[1].first->widget(), Qt::LeftButton);
@@ -99,8 +95,6 @@ class AppTests : public QObject {
     QCOMPARE(int(page->tiles().size()), 1);
     QCOMPARE(page->tiles()[0].second->ID, 7);
     UITEST_VERIFY_READABLE(page, "applications page");
-    QTest::mouseClick(page->entries()[0].first->widget(), Qt::LeftButton);
-    QCOMPARE(int(page->tiles().size()), 2);
     host.reset();
     service.Stop();
   }

@@ -108,63 +108,63 @@ class ScreenshotShell : public ui::QtProgramShell {
   void Take() {
     QDir().mkpath(folder_);
     std::vector<std::function<void()>> steps;
-    steps.push_back([this] { Save("main"); });
+    steps.emplace_back([this] { Save("main"); });
     // The language list opened: its entries on the light list under the dark title bar.
     auto* languages = mainFrame()->Find<ui::Combo>("cboLanguage");
     if (languages) {
-      steps.push_back([languages] { languages->showPopup(); });
-      steps.push_back([this, languages] {
+      steps.emplace_back([languages] { languages->showPopup(); });
+      steps.emplace_back([this, languages] {
         Save("language-list", languages->view()->window());
         languages->hidePopup();
       });
     }
     if (ui::DeviceWnd* device = mainFrame()->devicePage()) {
-      steps.push_back([this] { Save("device-info"); });
-      steps.push_back([this, device] { Click(device, "btnTabDeviceConfig"); });
-      steps.push_back([this] { Save("comm-settings"); });
-      steps.push_back([this, device] { Click(device, "btnTabDeviceHistory"); });
-      steps.push_back([this] { Save("device-history"); });
-      steps.push_back([this, device] { Click(device, "btnTabDeviceHelp"); });
-      steps.push_back([this] { Save("device-help"); });
-      steps.push_back([this, device] { Click(device, "btnTabDeviceInfo"); });
+      steps.emplace_back([this] { Save("device-info"); });
+      steps.emplace_back([this, device] { Click(device, "btnTabDeviceConfig"); });
+      steps.emplace_back([this] { Save("comm-settings"); });
+      steps.emplace_back([this, device] { Click(device, "btnTabDeviceHistory"); });
+      steps.emplace_back([this] { Save("device-history"); });
+      steps.emplace_back([this, device] { Click(device, "btnTabDeviceHelp"); });
+      steps.emplace_back([this] { Save("device-help"); });
+      steps.emplace_back([this, device] { Click(device, "btnTabDeviceInfo"); });
     }
     const std::pair<const char*, const char*> pages[] = {
         {"btnNaviSPS", "sps"}, {"btnNaviSale", "sale"}, {"btnNaviRemoteDiag", "remote"}};
     const core::ZConfig& config = core::ZConfig::Instance();
     // The sale page as the offline program shows it, and a page that cannot be loaded.
-    steps.push_back([this] { Click(mainFrame(), "btnNaviSale"); });
-    steps.push_back([this] { Save("sale-offline"); });
-    steps.push_back([this] {
+    steps.emplace_back([this] { Click(mainFrame(), "btnNaviSale"); });
+    steps.emplace_back([this] { Save("sale-offline"); });
+    steps.emplace_back([this] {
       Click(mainFrame(), "btnNaviRemoteDiag");
       Open(4, "web", "http://127.0.0.1:9/");
     });
-    steps.push_back([] {});  // the refused connection is reported
-    steps.push_back([] {});
-    steps.push_back([this] { Save("remote-failed"); });
-    steps.push_back([this] {
+    steps.emplace_back([] {});  // the refused connection is reported
+    steps.emplace_back([] {});
+    steps.emplace_back([this] { Save("remote-failed"); });
+    steps.emplace_back([this] {
       SaveTip("reset-question", "LRESETWNDTIP", core::Text(core::TextId::kResetQuestion));
     });
     for (const auto& [button, name] : pages) {
-      steps.push_back([this, button = button, name = std::string(name), &config] {
+      steps.emplace_back([this, button = button, name = std::string(name), &config] {
         Click(mainFrame(), button);
         if (name == "sale") Open(3, "sale", config.SaleURL);
         if (name == "remote") Open(4, "web", config.RemoteURL);
       });
-      if (std::string(name) != "sps") steps.push_back([] {});  // the page loads
-      steps.push_back([this, name = name] { Save(name); });
+      if (std::string(name) != "sps") steps.emplace_back([] {});  // the page loads
+      steps.emplace_back([this, name = name] { Save(name); });
     }
-    steps.push_back([this, &config] {
+    steps.emplace_back([this, &config] {
       if (auto* page = mainFrame()->page(4)) Click(page, "btnTabRemoteHelp");
       Open(4, "web", config.RemoteHelpURL);
     });
-    steps.push_back([] {});
-    steps.push_back([this] { Save("remote-help"); });
-    steps.push_back([this] {
+    steps.emplace_back([] {});
+    steps.emplace_back([this] { Save("remote-help"); });
+    steps.emplace_back([this] {
       Click(mainFrame(), "btnNaviDevice");
       SaveFirmwareWindow();
     });
-    steps.push_back([this] { SaveApplications(); });
-    steps.push_back([] { QApplication::quit(); });
+    steps.emplace_back([this] { SaveApplications(); });
+    steps.emplace_back([] { QApplication::quit(); });
     int delay = 0;
     for (auto& step : steps) {
       QTimer::singleShot(delay, step);

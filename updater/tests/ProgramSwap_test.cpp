@@ -21,23 +21,21 @@ class ProgramSwapTest : public ::testing::Test {
   void SetUp() override {
     places.programFolder = folder / "program";
     places.rootFolder = folder / "root";
-    folder.Put("program/OrbManager", "old program");
-    folder.Put("program/libKRY.so", "old library");
-    folder.Put("program/skin/EN/Main.xml", "old layout");
-    folder.Put("program/keep.txt", "not in the package");
+    for (const auto& [path, content] : {std::pair{"OrbManager", "old program"},
+                                        {"libKRY.so", "old library"},
+                                        {"skin/EN/Main.xml", "old layout"},
+                                        {"keep.txt", "not in the package"},
+                                        {".OrbUpdate/new/OrbManager", "new program"},
+                                        {".OrbUpdate/new/lib/libKRY.so.1", "new versioned library"},
+                                        {".OrbUpdate/new/libKRY.so", "new library"},
+                                        {".OrbUpdate/new/skin/CS/Main.xml", "new Chinese layout"},
+                                        {".OrbUpdate/new/skin/EN/Main.xml", "new layout"}})
+      folder.Put(std::string("program/") + path, content);
     folder.Put("root/Config/KavoraC.ini", "[CONFIG]\nManagerVersion=1.0.0\nOfflineMode=1\n");
-    Stage("OrbManager", "new program");
-    Stage("lib/libKRY.so.1", "new versioned library");
-    Stage("libKRY.so", "new library");
-    Stage("skin/CS/Main.xml", "new Chinese layout");
-    Stage("skin/EN/Main.xml", "new layout");
   }
   void Fresh() {
     fs::remove_all(folder.path());
     SetUp();
-  }
-  void Stage(const std::string& relative, const std::string& content) {
-    folder.Put("program/.OrbUpdate/new/" + relative, content);
   }
   // Wholly one version, recorded as such, with nothing of the other left over.
   void ExpectWhole(bool isNew) {
@@ -46,8 +44,8 @@ class ProgramSwapTest : public ::testing::Test {
                   ", " + Read(folder / "program/skin/EN/Main.xml") + ", " +
                   Read(folder / "program/keep.txt"),
               age + " program, " + age + " library, " + age + " layout, not in the package");
-    EXPECT_EQ(fs::exists(folder / "program/skin/CS/Main.xml"), isNew);
-    EXPECT_EQ(fs::exists(folder / "program/lib"), isNew);
+    EXPECT_EQ(fs::exists(folder / "program/skin/CS/Main.xml") + fs::exists(folder / "program/lib"),
+              2 * isNew);
     // The version changes alone: the rest of the configuration is the user's.
     EXPECT_EQ(
         Read(folder / "root/Config/KavoraC.ini"),
@@ -66,7 +64,6 @@ TEST_F(ProgramSwapTest, AKilledSwapIsUndoneOrFinishedByTheNextStart) {
     RecoveryOutcome outcome;
   } cases[] = {
       {"move 1", RecoveryOutcome::RolledBack},  // after the first file moved in
-      {"move 3", RecoveryOutcome::RolledBack},  // in the middle
       {"move 5", RecoveryOutcome::RolledBack},  // every file moved, not yet recorded as in
       {"version", RecoveryOutcome::Finished},   // before the version is written
       {"commit", RecoveryOutcome::Finished},    // version written, journal not yet removed
@@ -91,11 +88,12 @@ TEST_F(ProgramSwapTest, ADamagedJournalKeepsEveryFileAndStopsTheNextUpdate) {
        {"", "OrbUpdate swap journal 1\nroot /r\nstate applying\nreplace ../../etc/passwd\nend\n"}) {
     platform::WriteFile(journal, damage);
     EXPECT_EQ(RecoverInterruptedSwap(places.programFolder).outcome, RecoveryOutcome::Failed);
-    EXPECT_EQ(Read(folder / "program/.OrbUpdate/old/OrbManager"), "old program");
     const UpdateOutcome update =
         RunUpdate({"1.0.0", "1.0.2", "http://127.0.0.1:1/p", 1, ""}, places, nullptr);
     EXPECT_NE(update.reason.find("still needs"), std::string::npos) << update.reason;
-    EXPECT_EQ(Read(folder / "program/.OrbUpdate/old/libKRY.so"), "old library");
+    EXPECT_EQ(Read(folder / "program/.OrbUpdate/old/OrbManager") +
+                  Read(folder / "program/.OrbUpdate/old/libKRY.so"),
+              "old programold library");
   }
 }
 

@@ -16,33 +16,27 @@ TEST(UpdateRequest, TakesTheProgramsFieldsAndRefusesTheRest) {
   } cases[] = {
       {{"1.0.0", "1.0.1", "http://127.0.0.40:8040/p.tar.gz", "1048576", kMd5, kSha256}, ""},
       {{"1.0.0", "1.0.1", "http://127.0.0.40:8040/p.tar.gz", "1048576", kMd5}, ""},
-      {{}, "5 or 6 fields"},
       {{"1.0.0", "1.0.1", "http://h/p", "10"}, "5 or 6 fields"},
       {{"1.0.0", "1.0.1", "http://h/p", "10", kMd5, "extra"}, "SHA-256"},
       {{"1.0.0", "1.0.1", "http://h/p", "10", kMd5, kSha256, "x"}, "6 fields"},
       {{"1.0.0", "", "http://h/p", "10", kMd5}, "new version"},
-      {{"1.0.0", "1.0.1", "ftp://h/p", "10", kMd5}, "address"},
       {{"1.0.0", "1.0.1", "file:///etc/passwd", "10", kMd5}, "address"},
       {{"1.0.0", "1.0.1", "http://h/p", "0", kMd5}, "size"},
-      {{"1.0.0", "1.0.1", "http://h/p", "-5", kMd5}, "size"},
       {{"1.0.0", "1.0.1", "http://h/p", "12ab", kMd5}, "size"},
       {{"1.0.0", "1.0.1", "http://h/p", "99999999999999999999", kMd5}, "size"},
       {{"1.0.0", "1.0.1", "http://h/p", "10", "ABC"}, "MD5"},
-      {{"1.0.0", "1.0.1", "http://h/p", "10", "0123456789ABCDEF0123456789ABCDEG"}, "MD5"},
-  };
+      {{"1.0.0", "1.0.1", "http://h/p", "10", "0123456789ABCDEF0123456789ABCDEG"}, "MD5"}};
   for (const auto& c : cases) {
     std::string reason;
-    const auto request = ParseUpdateRequest(c.fields, &reason);
-    ASSERT_EQ(bool(request), !*c.why) << reason;
-    if (!request) {
-      EXPECT_NE(reason.find(c.why), std::string::npos) << reason;
-      continue;
+    const auto r = ParseUpdateRequest(c.fields, &reason);
+    EXPECT_NE(reason.find(c.why), std::string::npos) << reason;
+    EXPECT_EQ(bool(r), !*c.why);
+    if (r) {
+      EXPECT_EQ(std::vector<std::string>({r->ownVersion, r->newVersion, r->url,
+                                          std::to_string(r->size), r->md5, r->sha256}),
+                std::vector<std::string>({"1.0.0", "1.0.1", "http://127.0.0.40:8040/p.tar.gz",
+                                          "1048576", kMd5, c.fields.size() == 6 ? kSha256 : ""}));
     }
-    const UpdateRequest& r = *request;
-    EXPECT_EQ(r.ownVersion + " " + r.newVersion + " " + r.url + " " + std::to_string(r.size) + " " +
-                  r.md5 + " " + r.sha256,
-              "1.0.0 1.0.1 http://127.0.0.40:8040/p.tar.gz 1048576 " + kMd5 + " " +
-                  (c.fields.size() == 6 ? kSha256 : ""));
   }
 }
 
