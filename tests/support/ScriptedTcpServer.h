@@ -30,8 +30,10 @@ class ScriptedTcpServer {
     sa.sin_family = AF_INET;
     ::inet_pton(AF_INET, address.c_str(), &sa.sin_addr);
     sa.sin_port = 0;
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-    ::listen(listener_, 4);
+    // Without a listening socket port() stays 0, and a client's connect fails at once.
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
+        ::listen(listener_, 4) != 0)
+      return;
     socklen_t len = sizeof sa;
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&sa), &len);
     port_ = ntohs(sa.sin_port);

@@ -24,7 +24,7 @@ double Luminance(const QColor& c) {
 }
 
 QColor Over(const QColor& top, const QColor& below) {
-  const double a = top.alphaF();
+  const float a = top.alphaF();
   return QColor::fromRgbF(top.redF() * a + below.redF() * (1 - a),
                           top.greenF() * a + below.greenF() * (1 - a),
                           top.blueF() * a + below.blueF() * (1 - a));
@@ -45,7 +45,8 @@ QColor MeanOf(const ui::ImageSpec& image, const QColor& below) {
       g += c.greenF();
       b += c.blueF();
     }
-  return QColor::fromRgbF(r / n, g / n, b / n);
+  return QColor::fromRgbF(static_cast<float>(r / n), static_cast<float>(g / n),
+                          static_cast<float>(b / n));
 }
 
 enum class State { Normal, Hot, Disabled };
