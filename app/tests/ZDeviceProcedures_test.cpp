@@ -19,6 +19,7 @@
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/ServedFolder.h"
 #include "tests/support/VciSim.h"
+#include "tests/support/WaitForFile.h"
 
 namespace {
 
@@ -210,8 +211,7 @@ TEST_F(DeviceProceduresTest, ExternalToolsRunInTheRootFolderFoundThereFirst) {
   for (const auto& [tool, copy] : cases) {
     ::unlink((root / "ran.txt").c_str());
     EXPECT_TRUE(procedures->StartTool(tool)) << ::testing::PrintToString(Messages());
-    for (int i = 0; i < 10000 && !platform::FileExists(root / "ran.txt"); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    testing_support::WaitForFile(root / "ran.txt", 20000);
     EXPECT_EQ(platform::ReadFile(root / "ran.txt").value_or(""), root.path() + " " + copy + "\n");
   }
   EXPECT_TRUE(Messages().empty());

@@ -9,6 +9,7 @@
 #include "tests/support/EnvGuard.h"
 #include "tests/support/ScriptedInteraction.h"
 #include "tests/support/ServedFolder.h"
+#include "tests/support/WaitForFile.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ std::string ArgumentRecorder(const TempFolder& dir, const std::string& name,
 }
 
 std::string Awaited(const std::string& path) {
-  for (int i = 0; i < 5000 && !platform::FileExists(path); ++i) platform::SleepMs(1);
+  testing_support::WaitForFile(path);
   return platform::ReadFile(path).value_or("");
 }
 

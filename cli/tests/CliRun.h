@@ -2,13 +2,12 @@
 // Runs orbmanager-cli (ORB_CLI, defined by the test target) as a user does: in a folder of
 // its own, with a few environment words before it, its standard error kept in the file
 // "stderr" of that folder.
-#include <chrono>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <thread>
 
 #include "platform/Files.h"
 #include "tests/support/ShellRun.h"
+#include "tests/support/WaitForFile.h"
 
 namespace clitest {
 
@@ -22,13 +21,8 @@ inline testing_support::ShellResult RunCli(const std::string& folder, const std:
                                    " " + args + stdinPart + " 2>'" + folder + "/stderr'");
 }
 
-// A program the command started writes `path` after the command has ended. The bound is real
-// time: another test in this process may have scaled the program clock.
-inline bool WaitForFile(const std::string& path) {
-  for (int i = 0; i < 5000 && !platform::FileExists(path); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  return platform::FileExists(path);
-}
+// A program the command started writes its file after the command has ended.
+using testing_support::WaitForFile;
 
 inline std::string CliStderr(const std::string& folder) {
   return platform::ReadFile(folder + "/stderr").value_or("");

@@ -10,6 +10,7 @@
 
 #include "platform/Files.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WaitForFile.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ TEST(CrashReport, AFatalSignalLeavesTheDumpAndTheTextAndStartsTheNotice) {
       "OrbManager has an internal error and the program has exited. \r\n"
       "The             error file: " +
       dump;
-  for (int i = 0; i < 5000 && !platform::FileExists(noticed); ++i) ::usleep(1000);
+  testing_support::WaitForFile(noticed);
   EXPECT_EQ(platform::ReadFile(noticed).value_or(""), "--notice|" + text + "|" + dump + "|");
   const std::string content = platform::ReadFile(dump).value_or("");
   for (const char* part : {"SIGSEGV", "Faulting address: 0x0", "Backtrace", "Loaded modules"})

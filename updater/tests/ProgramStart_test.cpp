@@ -8,6 +8,7 @@
 #include "history/UpdateHistory.h"
 #include "tests/support/ShellRun.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WaitForFile.h"
 #include "updater/ProgramSwap.h"
 #include "updater/tests/ScratchInstall.h"
 
@@ -45,8 +46,7 @@ class ProgramStartTest : public ::testing::Test {
   }
   // What the program started last wrote; it runs on its own, so give it a moment.
   std::string Ran() {
-    for (int i = 0; i < 300 && !fs::exists(local / "root/ran"); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    testing_support::WaitForFile(local / "root/ran", 3000);
     return Read(local / "root/ran");
   }
 
