@@ -78,9 +78,9 @@ TEST_F(StartUpTest, AConfigurationThatCannotBeReadIsNamedAndEndsTheStart) {
   testing_support::ScriptedInteraction ui;
   EXPECT_EQ(app::RunProgram(shell, ui), 0);
   EXPECT_TRUE(shell.calls.empty());
-  ASSERT_EQ(ui.Texts("message").size(), 1u);
-  EXPECT_EQ(ui.Texts("message")[0], core::Text(core::TextId::kConfigUnreadable) + "\n" +
-                                        (root / "Config/KavoraC.ini") + "\nit is a folder");
+  EXPECT_EQ(ui.Texts("message"),
+            std::vector<std::string>{core::Text(core::TextId::kConfigUnreadable) + "\n" +
+                                     (root / "Config/KavoraC.ini") + "\nit is a folder"});
   EXPECT_NE(platform::ReadFile(root / "Kavora.log")->find("Failed to read configuration file."),
             std::string::npos);
   EXPECT_TRUE(platform::IsDirectory(root / "Config/KavoraC.ini"));
@@ -94,8 +94,8 @@ TEST_F(StartUpTest, InitStopsWhenTheLanguageFileCannotBeLoaded) {
   testing_support::ScriptedInteraction ui;
   EXPECT_FALSE(core.Init(ui));
   ASSERT_EQ(ui.Texts("message"), std::vector<std::string>{"Load language failed\xEF\xBC\x81"});
-  EXPECT_EQ(ui.shown()[0].icon, core::MessageIcon::Error);
-  EXPECT_EQ(ui.shown()[0].caption, "");
+  EXPECT_EQ(std::make_pair(ui.shown()[0].icon, ui.shown()[0].caption),
+            std::make_pair(core::MessageIcon::Error, std::string()));
 }
 
 // Part files of downloads that ended with their process and resumable shares older than a
