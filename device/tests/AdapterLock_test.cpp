@@ -91,18 +91,11 @@ TEST(DeviceUseGuard, OneHolderAtATimeUnderContention) {
             std::make_tuple(1, 8 * 300, true, false));
 }
 
-// Counts the program time a wait took, running 1000 times faster.
-class CountingClock : public platform::Clock {
- public:
+// Counts the program time the pauses took, running 1000 times faster.
+struct CountingClock : platform::ScaledClock {
+  CountingClock() : ScaledClock(0.001) {}
+  void Sleep(std::int64_t ms) override { slept += ms, ScaledClock::Sleep(ms); }
   std::atomic<std::int64_t> slept{0};
-  void Sleep(std::int64_t ms) override {
-    slept += ms;
-    std::this_thread::sleep_for(std::chrono::microseconds(ms));
-  }
-  std::int64_t NowMs() override { return slept; }
-  std::chrono::nanoseconds ToReal(std::int64_t ms) override {
-    return std::chrono::microseconds(ms);
-  }
 };
 
 // The wait after a reset lasts 5 s (40 s with a module), keeps a second request out and
