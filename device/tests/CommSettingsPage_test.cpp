@@ -60,7 +60,6 @@ TEST_F(CommSettingsPageTest, ShowFillsTheFieldsByStoredType) {
                                                        {"1", "2|port 6000||"},
                                                        {"2", "3|port 6000||"},
                                                        {"3", "4|port 6000|address 10.0.0.9|"},
-                                                       {"6", "7|port 6000|address 10.0.0.9|"},
                                                        {"7", "3|typed||"}};
   for (const auto& [type, fields] : cases) {
     CommPageState state;
