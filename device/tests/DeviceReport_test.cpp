@@ -1,7 +1,6 @@
 #include "device/DeviceReport.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <set>
 #include <tuple>
@@ -9,10 +8,8 @@
 #include "core/ProgramTexts.h"
 #include "device/BatteryVoltage.h"
 #include "device/ZKRYDevice.h"
-#include "device/ZKRYSdk.h"
 #include "platform/Files.h"
 #include "platform/Ini.h"
-#include "tests/support/ScriptedInteraction.h"
 #include "tests/support/SimulatedAdapterTest.h"
 #include "tests/support/VciSim.h"
 
@@ -166,9 +163,8 @@ TEST_F(DeviceReportTest, TheBatteryVoltageLabelAndQuestion) {
     ui.SetDefaultAnswer(false);
     EXPECT_EQ(device::GoOnDespiteLowVoltage(dev, ui), !v.asked);
     dev.Close();
-    std::string shown;
-    for (const auto& s : ui.shown()) shown += s.windowName + s.text;
-    EXPECT_EQ(shown, v.asked ? "LRESETWNDTIP" + core::Text(core::TextId::kLowVoltageQuestion) : "");
+    const std::vector<std::string> question = {core::Text(core::TextId::kLowVoltageQuestion)};
+    EXPECT_EQ(ui.Texts("tip"), v.asked ? question : std::vector<std::string>{});
   }
 }
 
