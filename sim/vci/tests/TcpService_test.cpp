@@ -32,12 +32,9 @@ TEST(TcpService, SpentConnectionsLeaveNoThreadsBehind) {
 }
 
 TEST(VciSimCommandLine, ServesLoopbackAddressesOnly) {
-  for (const char* address : {"0.0.0.0", "192.168.8.1"}) {
-    const auto run =
-        testing_support::RunShell(std::string(VCI_SIM_PATH) + " --address " + address + " 2>&1");
-    EXPECT_EQ(run.code, 2) << address;
-    EXPECT_NE(run.out.find("loopback addresses (127.x.x.x) only"), std::string::npos) << run.out;
-  }
+  const auto run = testing_support::RunShell(std::string(VCI_SIM_PATH) + " --address 0.0.0.0 2>&1");
+  EXPECT_EQ(run.code, 2);
+  EXPECT_NE(run.out.find("loopback addresses (127.x.x.x) only"), std::string::npos) << run.out;
 }
 
 }  // namespace
