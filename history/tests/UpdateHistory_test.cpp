@@ -36,7 +36,6 @@ class UpdateHistoryTest : public ::testing::Test {
   void SetUp() override { core::SetUpLog(temp / "Kavora.log"); }
   void TearDown() override { core::SetUpLog(temp / "other.log"); }
   std::string Db() const { return temp / "History.db"; }
-  std::string LogText() const { return platform::ReadFile(temp / "Kavora.log").value_or(""); }
 
   testing_support::TempFolder temp;
 };
@@ -76,7 +75,9 @@ TEST_F(UpdateHistoryTest, ADamagedDatabaseIsMovedAsideAndANewOneStarted) {
     const std::vector<std::string> aside = {"History.db.damaged-X", "History.db.damaged-X-shm",
                                             "History.db.damaged-X-wal"};
     EXPECT_EQ(AsideFiles(root.path()), c.movedAside ? aside : std::vector<std::string>{});
-    EXPECT_EQ(LogText().find("The damaged update history was moved to " + db) != std::string::npos,
+    EXPECT_EQ(platform::ReadFile(temp / "Kavora.log")
+                      .value_or("")
+                      .find("The damaged update history was moved to " + db) != std::string::npos,
               c.movedAside);
   }
 }
