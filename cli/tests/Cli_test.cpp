@@ -1,9 +1,12 @@
-// orbmanager-cli as a user runs it: JSON out, exit codes, the configuration it reads.
+// orbmanager-cli as a user runs it: JSON out, exit codes, the configuration it reads, the
+// update history and the tools it starts.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
 
 #include "cli/tests/CliRun.h"
+#include "history/UpdateHistory.h"
 #include "platform/Files.h"
 #include "tests/support/TempFolder.h"
 
@@ -73,6 +76,48 @@ TEST(Cli, ModelCodecsAndExitCodes) {
         << args;
   }
   EXPECT_EQ(Cli(root, "--help").code, 0);
+}
+
+// history over a database the procedures wrote.
+TEST(Cli, HistoryFiltersByAdapterAndLimits) {
+  testing_support::TempFolder root;
+  for (const char* bad : {"--limit", "--limit x", "--serial", "--all"})
+    EXPECT_EQ(Cli(root, std::string("history ") + bad).code, 2) << bad;
+  auto run = Cli(root, "history");
+  ASSERT_EQ(run.code, 0) << clitest::CliStderr(root.path());
+  EXPECT_EQ(json::parse(run.out), json::array());
+  EXPECT_FALSE(platform::FileExists(root / "History.db")) << "asking creates nothing";
+
+  history::UpdateHistory store(root / "History.db");
+  for (const char* serial : {"K9ABC00258", "K9ABC00258", "", "K9ABC00999"})
+    ASSERT_TRUE(store.Add({"2026-12-07T10:00:00+01:00", serial, 1, history::kUnlock, "", "1.0"}));
+  run = Cli(root, "history --serial K9ABC00258 --limit 1");
+  ASSERT_EQ(run.code, 0) << clitest::CliStderr(root.path());
+  EXPECT_EQ(json::parse(run.out), json::parse(R"([{"time": "2026-12-07T10:00:00+01:00",
+      "serial": "K9ABC00258", "pid": 1, "what": "unlock", "subject": "", "versionBefore": "1.0",
+      "versionAfter": "", "ok": false, "reason": ""}])"));
+  EXPECT_EQ(json::parse(Cli(root, "history").out).size(), 4u);
+}
+
+// tool NAME: the tool started in the root folder, one JSON document out.
+TEST(Cli, ToolStartsTheNamedToolInTheRootAndPrintsOnlyItsJson) {
+  testing_support::TempFolder root;
+  root.Put("Config/KavoraC.ini",
+           "[CONFIG]\nOBDVoltageProgram=OBDVoltage.exe\nCaptureLogProgram=Missing.exe\n");
+  // A chatty tool: its output must not reach the command's standard output.
+  const std::string tool =
+      root.Put("OBDVoltage", "#!/bin/sh\necho '{\"tool\": 1}'\necho noise >&2\n");
+  ASSERT_EQ(::chmod(tool.c_str(), 0755), 0);
+  const std::pair<const char*, int> cases[] = {
+      {"OBDVoltage", 0}, {"OBDVoltage.exe", 0}, {"CaptureLog", 1}, {"sh", 2}};
+  for (const auto& [word, code] : cases) {
+    const CliRun run = Cli(root, std::string("tool '") + word + "'");
+    EXPECT_EQ(run.code, code) << word << ": " << clitest::CliStderr(root.path());
+    if (code != 0) continue;
+    const auto j = json::parse(run.out);
+    EXPECT_EQ(json({j["program"], j["workingFolder"], j["pid"].get<int>() > 0}),
+              json({tool, root.path(), true}));
+  }
 }
 
 }  // namespace

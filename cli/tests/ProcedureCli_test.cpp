@@ -54,9 +54,6 @@ class ProcedureCli : public ::testing::Test {
     const json r = json::parse(Cli("history --serial K9ABC00258 --limit 1").out).at(0);
     return std::to_string(r["pid"].get<int>()) + " " + clitest::RecordLine(r);
   }
-  // The module's commands time out after a second, scaled: on a loaded machine 10 ms is
-  // too short for the simulator to answer, so the runs that meet the module take longer.
-  static void ModuleTime() { ::setenv("KAVORA_TIME_SCALE", "0.05", 1); }
 
   testing_support::TempFolder root;
   std::string toolSum;
@@ -123,23 +120,16 @@ TEST_F(ProcedureCli, ResetAndFirmwareRefusals) {
 }
 
 TEST_F(ProcedureCli, UnlockDropsAStaleConnection) {
-  const struct {
-    std::vector<std::string> sim;
-    const char* args;
-    int result;
-  } cases[] = {
-      {{}, "unlock --yes", 2},  // connected from 192.168.8.100
-      {{}, "unlock", 0},        // no answer at the terminal: cancelled
-  };
-  for (const auto& c : cases) {
-    VciSim sim(c.sim);
+  // Connected from 192.168.8.100; no answer at the terminal: cancelled.
+  for (const auto& [args, result] : {std::pair{"unlock --yes", 2}, std::pair{"unlock", 0}}) {
+    VciSim sim;
     ASSERT_TRUE(sim.ok()) << sim.output();
-    const auto run = Cli(sim, c.args);
-    EXPECT_EQ(run.code, c.result == 0 ? 1 : 0) << "nothing freed without a reply\n" << Stderr();
-    EXPECT_EQ(json::parse(run.out)["result"], c.result) << c.args;
-    EXPECT_EQ(sim.WaitFor("console: dropped", c.result == 2 ? 2000 : 100), c.result == 2);
+    const auto run = Cli(sim, args);
+    EXPECT_EQ(run.code, result == 0 ? 1 : 0) << "nothing freed without a reply\n" << Stderr();
+    EXPECT_EQ(json::parse(run.out)["result"], result) << args;
+    EXPECT_EQ(sim.WaitFor("console: dropped", result == 2 ? 2000 : 100), result == 2);
     // A cancelled unlock never touches the adapter, not even to learn its address.
-    EXPECT_EQ(sim.Recorded("open"), c.result != 0);
+    EXPECT_EQ(sim.Recorded("open"), result != 0);
   }
 }
 
@@ -201,7 +191,9 @@ TEST_F(ProcedureCli, CommSettingsShownAndSaved) {
 // The module update alone, and a module that comes back old from the firmware command: the
 // run fails at the version check and is recorded so.
 TEST_F(ProcedureCli, ModuleUpdateAndAModuleThatComesBackOld) {
-  ModuleTime();
+  // The module's commands time out after a second, scaled: on a loaded machine 10 ms is
+  // too short for the simulator to answer, so the runs that meet the module take longer.
+  ::setenv("KAVORA_TIME_SCALE", "0.05", 1);
   const std::string image = root / "Download/openwrt.bin";
   std::string md5 = testing_support::Md5sumOf(image);
   std::transform(md5.begin(), md5.end(), md5.begin(), ::toupper);  // either case is accepted
