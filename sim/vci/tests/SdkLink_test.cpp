@@ -1,8 +1,12 @@
 // The substitute SDK against the simulator: how the adapter is found, who may hold it, and
-// the firmware write with its progress counter and its failures.
+// the firmware write with its progress counter and its failures; and the simulator's own
+// service: its connections, its addresses and its module's sandbox.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
+#include <chrono>
+#include <thread>
 #include <tuple>
 
 #include "platform/Files.h"
@@ -11,6 +15,8 @@
 #include "sdk/LinkSocket.h"
 #include "sim/vci/FirmwareImage.h"
 #include "sim/vci/ModuleShell.h"
+#include "sim/vci/TcpService.h"
+#include "tests/support/ShellRun.h"
 #include "tests/support/SimulatedAdapterTest.h"
 #include "tests/support/VciSim.h"
 
@@ -100,6 +106,32 @@ TEST(SandboxPathTest, NoPathLeavesTheSandbox) {
                                                        {"..", ""}};
   for (const auto& [modulePath, expected] : cases)
     EXPECT_EQ(vcisim::SandboxPath("/sb", modulePath).value_or(""), expected);
+}
+
+// A simulator serves every SDK call on a connection of its own; after many of them it holds
+// no more threads than connections still open.
+TEST(TcpService, SpentConnectionsLeaveNoThreadsBehind) {
+  vcisim::TcpService service("test", "127.0.0.57", 47123, [](int) {});
+  ASSERT_TRUE(service.Listen());
+  for (int i = 0; i < 300; ++i) {
+    int fd = kry_link::ConnectTcp("127.0.0.57", 47123, 1000);
+    ASSERT_GE(fd, 0) << i;
+    char byte;
+    EXPECT_EQ(::recv(fd, &byte, 1, 0), 0) << "the service ends the connection";
+    kry_link::CloseSocket(fd);
+  }
+  std::size_t left = service.WorkerCount();
+  for (int i = 0; i < 200 && left > 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    left = service.WorkerCount();
+  }
+  EXPECT_EQ(left, 0u);
+}
+
+TEST(VciSimCommandLine, ServesLoopbackAddressesOnly) {
+  const auto run = testing_support::RunShell(std::string(VCI_SIM_PATH) + " --address 0.0.0.0 2>&1");
+  EXPECT_EQ(run.code, 2);
+  EXPECT_NE(run.out.find("loopback addresses (127.x.x.x) only"), std::string::npos) << run.out;
 }
 
 }  // namespace
