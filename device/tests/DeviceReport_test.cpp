@@ -16,7 +16,6 @@
 namespace {
 
 using testing_support::VciSim;
-using Kind = device::ReportRow::Kind;
 
 class DeviceReportTest : public testing_support::SimulatedAdapterTest {
  protected:
@@ -46,11 +45,7 @@ class DeviceReportTest : public testing_support::SimulatedAdapterTest {
   static std::string Rows(const device::DeviceReport& r) {
     std::string out;
     for (const auto& row : r.rows)
-      out += (out.empty() ? "" : "|") + row.label +
-             (row.kind == Kind::Value    ? "="
-              : row.kind == Kind::Header ? ":"
-                                         : "!") +
-             row.value;
+      out += (out.empty() ? "" : "|") + row.label + ":=!"[static_cast<int>(row.kind)] + row.value;
     return out;
   }
 
@@ -169,9 +164,9 @@ TEST_F(DeviceReportTest, TheBatteryVoltageLabelAndQuestion) {
 }
 
 TEST(DeviceReportRules, ConnectionLabelsAndPictures) {
-  EXPECT_EQ(device::ConnectionLabel(2, 7, "") + "|" + device::ConnectionLabel(8, 80, "1.2.3.4") +
-                "|" + device::ConnectionLabel(255, 0, ""),
-            "Bluetooth\r\nPort 7|Farlink\r\n1.2.3.4 : 80|none device");
+  // The network label is the report's own (LAN, Wi-Fi); here the serial and the unknown.
+  EXPECT_EQ(device::ConnectionLabel(2, 7, "") + "|" + device::ConnectionLabel(255, 0, ""),
+            "Bluetooth\r\nPort 7|none device");
   EXPECT_EQ(device::ConnectionPicture(5) + device::ConnectionPicture(42),
             "conn_wifi.pngconn_auto.png");
 }
