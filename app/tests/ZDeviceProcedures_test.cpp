@@ -126,14 +126,10 @@ TEST_F(DeviceProceduresTest, WhileTheFirmwareJobRunsNothingElseTouchesTheAdapter
   });
   std::thread window([&] { EXPECT_TRUE(procedures->FirmwareUpdate()); });
   // A failure below still closes the window, so the test ends instead of waiting for it.
-  struct Closing {
-    std::atomic<bool>& finish;
-    std::thread& window;
-    ~Closing() {
-      finish = true;
-      if (window.joinable()) window.join();
-    }
-  } closing{finish, window};
+  const std::shared_ptr<void> closing(nullptr, [&](void*) {
+    finish = true;
+    if (window.joinable()) window.join();
+  });
   ASSERT_TRUE(sim->WaitFor("firmware write begins"));
   EXPECT_TRUE(procedures->busy());
 
