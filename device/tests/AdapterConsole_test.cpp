@@ -36,16 +36,13 @@ struct Console {
   std::optional<ScriptedTcpServer> server;
 };
 
-// A connection and "unconnected" are the dialogue's cases below; here the listing's edges.
-TEST(AdapterConsole, JudgesTheListing) {
-  const std::pair<const char*, device::ConsoleResult> cases[] = {
-      {"192.168.8.3\r\nnothing here ->", device::kConsoleNothingToDrop},  // before the CR only
-      {"no carriage return 192.168.8.1 ->->", device::kConsoleNoReply}};
-  for (const auto& [reply, result] : cases) EXPECT_EQ(device::JudgeConsoleReply(reply), result);
-}
-
-// The disconnect goes out only for a listing that shows a connection.
+// The disconnect goes out only for a listing that shows a connection; an address before the
+// line's end only, or no line end at all, frees nothing.
 TEST(AdapterConsole, NegotiatesAndDropsOnlyABlockingConnection) {
+  EXPECT_EQ(device::JudgeConsoleReply("192.168.8.3\r\nnothing here ->"),
+            device::kConsoleNothingToDrop);
+  EXPECT_EQ(device::JudgeConsoleReply("no carriage return 192.168.8.1 ->->"),
+            device::kConsoleNoReply);
   const std::pair<const char*, bool> cases[] = {
       {"->showshortport\r\nPort 6820 connected from 192.168.8.20:40112\r\n->", true},
       {"showshortport\r\nPort 6820 unconnected 192.168.8.1\r\n->->", false}};
