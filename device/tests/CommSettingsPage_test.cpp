@@ -150,7 +150,6 @@ TEST_F(CommSettingsPageTest, UnwritableFileIsReportedAndLeftAsItWas) {
   CommPageState state;
   page.SelectType(3, state);
   testing_support::ScriptedInteraction ui;
-  ui.SetDefaultAnswer(true);
   const auto before = settings.current().Type;
   EXPECT_EQ(page.Save(state, ui), Outcome::WriteFailed);
   EXPECT_EQ(settings.current().Type, before);  // the unsaved choice is not kept

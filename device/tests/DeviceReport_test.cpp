@@ -165,10 +165,9 @@ TEST_F(DeviceReportTest, TheBatteryVoltageLabelAndQuestion) {
 
 TEST(DeviceReportRules, ConnectionLabelsAndPictures) {
   // The network label is the report's own (LAN, Wi-Fi); here the serial and the unknown.
-  EXPECT_EQ(device::ConnectionLabel(2, 7, "") + "|" + device::ConnectionLabel(255, 0, ""),
-            "Bluetooth\r\nPort 7|none device");
-  EXPECT_EQ(device::ConnectionPicture(5) + device::ConnectionPicture(42),
-            "conn_wifi.pngconn_auto.png");
+  EXPECT_EQ(device::ConnectionLabel(2, 7, "") + "|" + device::ConnectionLabel(255, 0, "") + "|" +
+                device::ConnectionPicture(5) + device::ConnectionPicture(42),
+            "Bluetooth\r\nPort 7|none device|conn_wifi.pngconn_auto.png");
 }
 
 }  // namespace
