@@ -72,8 +72,8 @@ class ScriptedDeviceTest : public ::testing::Test {
 };
 
 // Only "in use" marks the adapter held by another; it holds until an open succeeds. Opening
-// again keeps the one handle; closing clears only on success.
-TEST_F(ScriptedDeviceTest, OpenAndClose) {
+// again keeps the one handle; closing clears only on success. Then what the blocks make.
+TEST_F(ScriptedDeviceTest, OpenCloseAndTheBlocks) {
   const std::tuple<std::int32_t, bool, bool> steps[] = {
       {1, false, false}, {127, false, true}, {4, false, true}, {0, true, false}};
   device::ZKRYDevice dev(sdk);
@@ -95,15 +95,13 @@ TEST_F(ScriptedDeviceTest, OpenAndClose) {
               std::make_pair(result != 0, std::uint8_t(result ? 'K' : 0)));
   }
   EXPECT_FALSE(dev._ReadHWInfo());  // reading needs an open adapter
-}
 
-// The blocks hold fixed-width bytes as the adapter sends them, not C strings.
-// NOLINTBEGIN(bugprone-not-null-terminated-result)
-// Serial number, versions, dates, PIDs and address are read from the simulator by the report
-// tests; here the edges the simulator does not send.
-TEST_F(ScriptedDeviceTest, BuildsHardwareNameAndModuleFromTheBlocks) {
+  // The blocks hold fixed-width bytes as the adapter sends them, not C strings. Serial number,
+  // versions, dates, PIDs and address are read from the simulator by the report tests; here
+  // the edges the simulator does not send.
+  // NOLINTBEGIN(bugprone-not-null-terminated-result)
   std::memcpy(g_info + 28, "vci-bootXXXX", 12);  // eight characters, not terminated
-  device::ZKRYDevice dev(sdk);
+  g_openResults.clear();
   ASSERT_EQ(dev.Open(), 0);
   ASSERT_TRUE(dev._ReadHWInfo());
   EXPECT_EQ(std::make_pair(dev.hardwareName(), dev.InBootLoader()),
@@ -116,7 +114,7 @@ TEST_F(ScriptedDeviceTest, BuildsHardwareNameAndModuleFromTheBlocks) {
   std::memcpy(g_extension + 32, "WIFI-\xE9", 6);  // ANSI e-acute
   ASSERT_TRUE(dev._ReadHWInfo());
   EXPECT_EQ(dev.HasDoIPModule() ? dev.module().ssid : "", "WIFI-\xC3\xA9");
+  // NOLINTEND(bugprone-not-null-terminated-result)
 }
-// NOLINTEND(bugprone-not-null-terminated-result)
 
 }  // namespace
