@@ -154,10 +154,6 @@ class OnlineStartUpTest : public ConfigFixture {
   void SetUp() override {
     ConfigFixture::SetUp();
     ASSERT_TRUE(web.started());
-    web.Put("update.ini", kUpdate);
-    web.Put("APPS.xml", kApps);
-    web.Put("fws.xml", kFws);
-    web.Put("sps.xml", kSps);
     root.Put("Language/EN.xml", "<lang/>");
     platform::CreateFolders(root / "Download");
   }
