@@ -47,12 +47,11 @@ TEST(CrashReport, AFatalSignalLeavesTheDumpAndTheTextAndStartsTheNotice) {
           dir.path() + "/OrbManager_");
   std::string dump;
   for (const auto& e : std::filesystem::directory_iterator(dir.path())) dump = e.path().string();
-  const std::string text =
-      "OrbManager has an internal error and the program has exited. \r\n"
-      "The             error file: " +
-      dump;
   testing_support::WaitForFile(noticed);
-  EXPECT_EQ(platform::ReadFile(noticed).value_or(""), "--notice|" + text + "|" + dump + "|");
+  EXPECT_EQ(platform::ReadFile(noticed).value_or(""),
+            "--notice|OrbManager has an internal error and the program has exited. \r\n"
+            "The             error file: " +
+                dump + "|" + dump + "|");
   const std::string content = platform::ReadFile(dump).value_or("");
   for (const char* part : {"SIGSEGV", "Faulting address: 0x0", "Backtrace", "Loaded modules"})
     EXPECT_NE(content.find(part), std::string::npos) << part;

@@ -69,10 +69,8 @@ TEST(Processes, StartsProgramsWithArgumentsFolderAndExecuteBit) {
 
 // True once `pid` is gone for good; a zombie still answers signal 0.
 bool ReapedSoon(pid_t pid) {
-  for (int pass = 0; pass < 4000; ++pass) {
+  for (int pass = 0; pass < 4000; ++pass, ::usleep(5000))
     if (::kill(pid, 0) != 0 && errno == ESRCH) return true;
-    ::usleep(5000);
-  }
   return false;
 }
 
