@@ -86,9 +86,7 @@ QColor Background(ui::Control& c, State s) {
   return bk;
 }
 
-struct Pair {
-  QColor text, background;
-};
+using Pair = std::pair<QColor, QColor>;  // the text's colour and its background's
 
 // The text and background of a control in a state, as it paints them; none where the state
 // does not apply to it.
@@ -121,9 +119,15 @@ bool ShowsText(ui::Control& c) {
   return !(picture && c.text().isEmpty());
 }
 
-double Ratio(const QColor& a, const QColor& b) {
-  const double x = Luminance(a), y = Luminance(b);
-  return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+// Notes "where: text on background = ratio" when the pair reads below the minimum.
+void NoteIfUnreadable(QStringList& failures, const QString& where, const QColor& text,
+                      const QColor& bk) {
+  const double x = Luminance(text), y = Luminance(bk);
+  const double ratio = (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+  if (ratio < kMinimum)
+    failures << QString("%1: %2 on %3 = %4")
+                    .arg(where, text.name(QColor::HexArgb), bk.name(QColor::HexArgb))
+                    .arg(ratio, 0, 'f', 2);
 }
 
 class ContrastTests : public QObject {
@@ -163,13 +167,8 @@ class ContrastTests : public QObject {
     QStringList failures;
     for (const ui::StyleRule& r : rules) {
       if (!r.text.isValid() && !r.background.isValid()) continue;
-      const QColor text = colour(r, &ui::StyleRule::text),
-                   bk = colour(r, &ui::StyleRule::background);
-      const double ratio = Ratio(text, bk);
-      if (ratio < kMinimum)
-        failures << QString("%1: %2 on %3 = %4")
-                        .arg(r.selector, text.name(), bk.name())
-                        .arg(ratio, 0, 'f', 2);
+      NoteIfUnreadable(failures, r.selector, colour(r, &ui::StyleRule::text),
+                       colour(r, &ui::StyleRule::background));
     }
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
   }
@@ -186,17 +185,12 @@ QStringList ContrastFailures(QWidget* window, const QString& where) {
   for (QWidget* w : widgets) {
     ui::Control* c = ui::ControlOf(w);
     if (!c || !ShowsText(*c)) continue;
-    for (State s : {State::Normal, State::Hot, State::Disabled}) {
-      const auto pair = PairOf(*c, s);
-      if (!pair) continue;
-      const double ratio = Ratio(pair->text, pair->background);
-      if (ratio < kMinimum)
-        failures << QString("%1 %2 (%3 \"%4\") %5: %6 on %7 = %8")
-                        .arg(where, c->name(), c->className(), c->text(), kStateNames[int(s)],
-                             pair->text.name(QColor::HexArgb),
-                             pair->background.name(QColor::HexArgb))
-                        .arg(ratio, 0, 'f', 2);
-    }
+    for (State s : {State::Normal, State::Hot, State::Disabled})
+      if (const auto pair = PairOf(*c, s))
+        NoteIfUnreadable(failures,
+                         QString("%1 %2 (%3 \"%4\") %5")
+                             .arg(where, c->name(), c->className(), c->text(), kStateNames[int(s)]),
+                         pair->first, pair->second);
   }
   return failures;
 }
