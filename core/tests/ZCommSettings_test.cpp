@@ -55,28 +55,26 @@ TEST_F(ZCommSettingsTest, WritesTheCurrentRecordInItsFormats) {
   }
 }
 
-TEST_F(ZCommSettingsTest, SetCurrentAddressWritesOnlyChanges) {
+TEST_F(ZCommSettingsTest, SetCurrentAddressWritesOnlyChangesAndSaveReportsFailures) {
   platform::WriteFile(sdkIni(), "[COMM]\nType=3\nPort=6000\nIPAddr=127.0.0.23\n");
   core::ZCommSettings s;
   s.Load();
   const std::string before = *platform::ReadFile(sdkIni());
   const std::string same = "127.0.0.23", other = "127.0.0.24", tooLong(100, '1');
-  EXPECT_TRUE(s.SetCurrentAddress(&same, 0));
-  EXPECT_TRUE(s.SetCurrentAddress(nullptr, 6000));
+  EXPECT_TRUE(s.SetCurrentAddress(&same, 0) && s.SetCurrentAddress(nullptr, 6000));
   EXPECT_EQ(*platform::ReadFile(sdkIni()), before);  // unchanged, not rewritten
   EXPECT_TRUE(s.SetCurrentAddress(&other, 0) && s.current().Port == 6000);
   EXPECT_EQ(platform::ReadProfileString("COMM", "IPAddr", "", 64, sdkIni()), "127.0.0.24");
   EXPECT_TRUE(s.SetCurrentAddress(&tooLong, 0) && s.current().IPAddr.size() == 63u);
-}
 
-TEST_F(ZCommSettingsTest, SaveMakesItsFolderAndReportsAFileItCannotWrite) {
+  // Saving makes its folder, and reports a file it cannot write.
   core::ZCommSettings fresh(root / "config/kry/KRY.ini");  // a fresh account: no folder yet
   fresh.Load();
   EXPECT_TRUE(fresh.Save() && platform::FileExists(root / "config/kry/KRY.ini"));
   platform::WriteFile(root / "not-a-folder", "");  // in its folder's place: root cannot write
-  core::ZCommSettings s(root / "not-a-folder/KRY.ini");
-  s.Load();
-  EXPECT_FALSE(s.Save());
+  core::ZCommSettings blocked(root / "not-a-folder/KRY.ini");
+  blocked.Load();
+  EXPECT_FALSE(blocked.Save());
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ TEST(Environment, ExpandsNamesWithoutCaseAndFallsBackOnLinux) {
   EXPECT_EQ(platform::ExpandEnvironment("%windir%"), "/home/tech/.config/kry");
 }
 
-TEST(Environment, ScratchFolderIsPrivateUnlessOneIsGiven) {
+TEST(Environment, ScratchFolderIsPrivateUnlessOneIsGivenAndNeverFollowsLinks) {
   testing_support::TempFolder dir;
   EnvGuard tmpdir("TMPDIR", ""), runtime("XDG_RUNTIME_DIR", ""), cache("XDG_CACHE_HOME", ""),
       home("HOME", dir / "home");
@@ -62,10 +62,8 @@ TEST(Environment, ScratchFolderIsPrivateUnlessOneIsGiven) {
     EXPECT_TRUE(!platform::ScratchFolder(&reason) && reason.find(planted) != std::string::npos);
     EXPECT_EQ(platform::ExpandEnvironment("%temp%/x"), "%temp%/x");
   }
-}
 
-TEST(Files, ScratchFilesAreNeverReachedThroughALink) {
-  testing_support::TempFolder dir;
+  // Files in it are never reached through a link.
   const std::string victim = dir.Put("victim", "precious");
   const std::string name = dir / "kry_openwrt.ini";
   ::symlink(victim.c_str(), name.c_str());

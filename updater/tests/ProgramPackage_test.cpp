@@ -21,7 +21,7 @@ std::string Renamed(const std::string& name) {
          ",' OrbManager x";
 }
 
-TEST(ProgramPackageTest, AHostilePackageIsRefusedBeforeAnythingIsUnpacked) {
+TEST(ProgramPackageTest, HostilePackagesAreRefusedAndNoFileKeepsSetIdOrStickyBits) {
   // The shell line that writes package.tar in a scratch folder, and why it is refused.
   const std::pair<std::string, const char*> cases[] = {
       {"mkdir p && touch p/OrbManager && ln -s /etc p/skin && tar -cf package.tar -C p .",
@@ -34,16 +34,15 @@ TEST(ProgramPackageTest, AHostilePackageIsRefusedBeforeAnythingIsUnpacked) {
        "more than 1024 MiB"},
       {"echo 'not an archive' > package.tar", "cannot list"}};
   for (const auto& [makePackage, why] : cases) {
-    TempFolder folder;
-    ASSERT_EQ(RunShell("cd '" + folder.path() + "' && " + makePackage).code, 0);
-    fs::create_directory(folder / "new");
+    TempFolder hostile;
+    ASSERT_EQ(RunShell("cd '" + hostile.path() + "' && " + makePackage).code, 0);
+    fs::create_directory(hostile / "new");
     std::string reason;
-    EXPECT_FALSE(UnpackPackage(folder / "package.tar", folder / "new", &reason));
-    EXPECT_TRUE(reason.find(why) != std::string::npos && fs::is_empty(folder / "new")) << reason;
+    EXPECT_FALSE(UnpackPackage(hostile / "package.tar", hostile / "new", &reason));
+    EXPECT_TRUE(reason.find(why) != std::string::npos && fs::is_empty(hostile / "new")) << reason;
   }
-}
 
-TEST(ProgramPackageTest, UnpackedFilesLoseSetIdAndStickyBits) {
+  // What is unpacked loses set-id and sticky bits.
   TempFolder folder;
   folder.Put("p/OrbManager", "program");
   folder.Put("p/a -> b", "a name that looks like a link in tar's long listing");
