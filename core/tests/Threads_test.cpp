@@ -24,7 +24,7 @@ class CountingThread : public core::ZThread {
   void OnExit() override { exited = true; }
 };
 
-TEST(ZThread, StartStopAndWaitFollowTheStates) {
+TEST(ZThread, StatesAndTheLock) {
   platform::ScaledClock fast(0.01);
   platform::SetClock(&fast);
   CountingThread t;
@@ -39,9 +39,8 @@ TEST(ZThread, StartStopAndWaitFollowTheStates) {
   t.StopAndWait();
   EXPECT_EQ(t.state(), core::ZThread::kFinished);
   platform::SetClock(nullptr);
-}
 
-TEST(ZLock, GuardsSharedDataAcrossThreads) {
+  // The lock guards shared data across threads.
   core::ZLock lock;
   std::vector<int> shared;
   const auto fill = [&] {

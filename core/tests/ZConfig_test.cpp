@@ -79,13 +79,15 @@ TEST_F(ZConfigTest, UnreadableConfigurationFailsTheLoadAndIsNeverWritten) {
   }
 }
 
-TEST_F(ZConfigTest, DeviceListKeepsThirtyTwoModelsAndMatchesSerials) {
+TEST_F(ZConfigTest, DeviceListSdkIdentityAndSavedLanguage) {
   std::string xml =
       "<?xml version=\"1.0\"?><Models><Item Name=\"Pro\" SN1=\"9\" SN4=\"#\" SN5=\"1\" "
       "HaveDoIP=\"1\"/><Item Name=\"Wild\" SN1=\"9x\" SN4=\"#\" SN5=\"#\"/>"
       "<Item Name=\"Hash\" SN1=\"#\" SN4=\"#\" SN5=\"#\"/><NotAnItem Name=\"skip\"/>";
   for (int i = 0; i < 40; ++i) xml += R"(<Item Name="M)" + std::to_string(i) + R"(" SN1="7"/>)";
   platform::WriteFile(root / "Config/DeviceList.xml", xml + "</Models>");
+  platform::WriteFile(sdkIni(), "[KRY]\nName=SDK\nVersion=2.0.1\n");
+  WriteConfig("[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0\n");
   core::ZConfig c;
   c.LoadFrom(root.path());
   // SN1 keeps its first character only.
@@ -104,13 +106,8 @@ TEST_F(ZConfigTest, DeviceListKeepsThirtyTwoModelsAndMatchesSerials) {
     other.LoadFrom(root.path());
     EXPECT_TRUE(other.deviceModels.empty()) << bad;
   }
-}
 
-TEST_F(ZConfigTest, SdkIdentityAndSavedLanguage) {
-  platform::WriteFile(sdkIni(), "[KRY]\nName=SDK\nVersion=2.0.1\n");
-  WriteConfig("[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0\n");
-  core::ZConfig c;
-  c.LoadFrom(root.path());
+  // The SDK's identity, and the language saved.
   EXPECT_EQ(c.sdk.Name + " " + c.sdk.Version + " " + c.sdk.Date, "SDK 2.0.1 2015-01-01");
   // The flag changes only at the next start.
   for (const auto& [value, written] : {std::pair{255, "255"}, {0, "0"}, {9, "1"}}) {

@@ -61,7 +61,7 @@ TEST(IniRead, FollowsTheProfileRules) {
     EXPECT_EQ(Read(dir.Put("bin.ini", content), "CONF", "Key"), "DEF");
 }
 
-TEST(IniWrite, KeepsEveryOtherByteOfTheFile) {
+TEST(IniWrite, KeepsEveryOtherByteOfTheFileAndItsEncoding) {
   TempFolder dir;
   const std::string path = dir.Put(
       "a.ini", "; settings\r\n[KRY]\r\nLogLevel = 0x01 \r\nOther=keep ;me\r\n\r\n[COMM]\r\nType=4");
@@ -83,10 +83,8 @@ TEST(IniWrite, KeepsEveryOtherByteOfTheFile) {
     platform::WriteProfileString("COMM", "IPAddr", address, kry);
     EXPECT_EQ(*platform::ReadFile(kry), "[COMM]\nType=4\nIPAddr=10.0.0.1\n[KRY]\nUnlock=0\n");
   }
-}
 
-TEST(IniEncoding, ReadsAndWritesBackUtf16AndBom) {
-  TempFolder dir;
+  // UTF-16 files and byte order marks are read and written back as they were.
   const std::string bom = dir.Put("bom.ini", "\xEF\xBB\xBF[S]\nName=\xE4\xB8\xAD\n");
   EXPECT_EQ(Read(bom, "S", "Name"), "\xE4\xB8\xAD");
   platform::WriteProfileString("S", "More", "x", bom);
@@ -122,7 +120,7 @@ bool Write(const std::string& path, std::string* reason = nullptr) {
   return platform::WriteProfileString("S", "k", "new", path, reason);
 }
 
-TEST(SettingsFileWrite, RefusesWhatItMayNotWriteAndLeavesItAsItWas) {
+TEST(SettingsFileWrite, RefusesWhatItMayNotWriteAndWritesThroughLinks) {
   TempFolder dir;
   std::string junk = kOriginal;
   junk[3] = '\0';
@@ -139,10 +137,8 @@ TEST(SettingsFileWrite, RefusesWhatItMayNotWriteAndLeavesItAsItWas) {
     std::string reason;
     EXPECT_TRUE(!Write(path, &reason) && !reason.empty() && Take(path) == before) << name;
   }
-}
 
-TEST(SettingsFileWrite, WritesThroughLinksAndKeepsModeAndHardLinks) {
-  TempFolder dir;
+  // Written through links, keeping the mode and hard links.
   const std::string target = dir.Put("real/KRY.ini", kOriginal);
   ::chmod(target.c_str(), 0640);
   const std::string link = dir / "KRY.ini";

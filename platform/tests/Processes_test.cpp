@@ -25,7 +25,7 @@ std::string CopyNamed(const TempFolder& dir, const char* program, const std::str
   return path;
 }
 
-TEST(Processes, EndsEveryProcessOfTheNameWithoutCaseButNeverItself) {
+TEST(Processes, EndsEveryProcessOfTheNameButNeverItselfAndStartsPrograms) {
   TempFolder dir;
   const std::string sleeper = CopyNamed(dir, "/bin/sleep", "OrbKillMe");
   platform::ProcessHandle a = platform::StartProgram({sleeper, {"30"}}),
@@ -46,16 +46,8 @@ TEST(Processes, EndsEveryProcessOfTheNameWithoutCaseButNeverItself) {
                               {"--gtest_filter=ProcessesChild.EndsItsOwnNameAndSurvives"}});
   ::unsetenv("ORB_SELF_KILL_CHILD");
   EXPECT_EQ(child.Wait(), 0);
-}
 
-// Run only inside the copy started above.
-TEST(ProcessesChild, EndsItsOwnNameAndSurvives) {
-  if (!std::getenv("ORB_SELF_KILL_CHILD")) GTEST_SKIP() << "runs as a child only";
-  EXPECT_EQ(platform::EndProcessesNamed("orbselfkill"), 0);
-}
-
-TEST(Processes, StartsProgramsWithArgumentsFolderAndExecuteBit) {
-  TempFolder dir;
+  // Programs start with their arguments, folder and execute bit.
   const std::string script =
       dir.Put("tool.exe", "#!/bin/sh\npwd > out.txt\necho \"$1|$2\" >> out.txt\nexit 3\n");
   platform::StartRequest request{script, {"a b", "c"}, dir.path()};
@@ -65,6 +57,12 @@ TEST(Processes, StartsProgramsWithArgumentsFolderAndExecuteBit) {
   EXPECT_FALSE(platform::StartProgram({dir / "missing"}).valid());
   EXPECT_EQ(platform::SplitParameters("  1.0 2.0  http://x/y 12 ABC "),
             (std::vector<std::string>{"1.0", "2.0", "http://x/y", "12", "ABC"}));
+}
+
+// Run only inside the copy started above.
+TEST(ProcessesChild, EndsItsOwnNameAndSurvives) {
+  if (!std::getenv("ORB_SELF_KILL_CHILD")) GTEST_SKIP() << "runs as a child only";
+  EXPECT_EQ(platform::EndProcessesNamed("orbselfkill"), 0);
 }
 
 // True once `pid` is gone for good; a zombie still answers signal 0.
