@@ -4,7 +4,6 @@
 #include <fstream>
 #include <optional>
 
-#include "app/ZCoreManager.h"
 #include "core/ZConfig.h"
 #include "history/UpdateHistory.h"
 #include "platform/Files.h"
