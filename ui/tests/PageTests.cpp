@@ -48,7 +48,8 @@ class PageTests : public QObject {
     ui::SetProgramExit({});
   }
 
-  // An extra tab builds its page once however often it is chosen, and shows it alone.
+  // The device page's tabs. An extra tab builds its page once however often it is chosen,
+  // and shows it alone.
   void deviceTabs() {
     ui::DeviceWnd* device = frame_->devicePage();
     auto* info = device->findChild<QWidget*>("InfoWnd", Qt::FindDirectChildrenOnly);
@@ -75,13 +76,22 @@ class PageTests : public QObject {
     report.serialText = "HISTPAGE01";
     device->infoPage()->ShowReport(report);
     uitest::Click(device, "btnTabDeviceHistory");
-    QCOMPARE(list->GetCount(), 2);
+    QVERIFY(list->GetCount() == 2 && !notice->IsVisible());
     const ui::ListTextElement* failed = list->GetItemAt(0);
     QCOMPARE(failed->GetText(1) + " " + failed->GetText(4) + " " + failed->GetText(5) + " " +
                  list->GetItemAt(1)->GetText(4),
              QString("DoIP system update Failed Checksum firmware failed！ Done"));
     QCOMPARE(failed->look().text, QColor::fromRgba(ui::DeviceHistoryWnd::kFailedText));
-    QVERIFY(!notice->IsVisible());
+
+    // The settings page binds the settings' rules (tested on their own) to its fields:
+    // choosing a type shows that type's stored address, and the caption follows its field.
+    ui::DeviceConfigWnd* page = device->configPage();
+    auto* typeList = page->Find<ui::Combo>("cboConnType");
+    QVERIFY(typeList->GetCurSel() == 1 && !page->FindControl("edtIPAddr")->IsEnabled());
+    typeList->ChooseItem(5);
+    QCOMPARE(page->FindControl("edtIPAddr")->text(), QString("192.168.9.1"));
+    QVERIFY(page->FindControl("edtIPAddr")->IsEnabled() &&
+            page->FindControl("labelIPAddr")->IsEnabled());
   }
 
   // What choosing a language writes ("": the file stays as it was) and shows.
@@ -118,19 +128,6 @@ class PageTests : public QObject {
       // The list shows the stored entry again, so choosing it writes nothing.
       if (unwritable) QVERIFY(config.LANGUAGE == 255 && languages->GetCurSel() == 0);
     }
-  }
-
-  // The page binds the settings' rules (tested on their own) to its fields: choosing a type
-  // shows that type's stored address, and the caption follows its field.
-  void commTypeFillsThePage() {
-    ui::DeviceConfigWnd* page = frame_->devicePage()->configPage();
-    auto* typeList = page->Find<ui::Combo>("cboConnType");
-    QCOMPARE(typeList->GetCurSel(), 1);
-    QVERIFY(!page->FindControl("edtIPAddr")->IsEnabled());
-    typeList->ChooseItem(5);
-    QCOMPARE(page->FindControl("edtIPAddr")->text(), QString("192.168.9.1"));
-    QVERIFY(page->FindControl("edtIPAddr")->IsEnabled() &&
-            page->FindControl("labelIPAddr")->IsEnabled());
   }
 
   // The language list and the connection state the start-up shows, by configuration.
