@@ -26,7 +26,7 @@ class WindowTests : public QObject {
   // The message window's answer by type (0: OK only, 1: OK-Cancel) when it is closed, left
   // with Escape, or answered with Enter one step back from OK (the focus starts on OK). Its
   // buttons and Enter on OK answer the procedure's questions below.
-  void tipResults() {
+  void tipAndProgressWindows() {
     for (const auto& [type, action, result] : {std::tuple{1, Qt::Key_unknown, 1},
                                                {1, Qt::Key_Escape, 2},
                                                {0, Qt::Key_Escape, 1},
@@ -43,10 +43,9 @@ class WindowTests : public QObject {
       QCOMPARE(ui::CTipWnd::Show(nullptr, "CUSCFG", "Confirm device config !", type), result);
       QCOMPARE(seen, QString("Confirm device config !") + (type == 1 ? "+" : ""));
     }
-  }
 
-  // The window passes the owner's end to its ticker (whose rule is tested on its own).
-  void progressWindowClosesWhenItsOwnerIsDone() {
+    // The progress window passes the owner's end to its ticker (whose rule is tested on its
+    // own).
     platform::ScaledClock fast(0.002);  // a tick every 2 ms
     platform::SetClock(&fast);
     std::atomic<bool> done{false};
