@@ -120,10 +120,9 @@ class PageTests : public QObject {
       for (const auto& s : script_->shown())
         shown += s.text + (s.icon == core::MessageIcon::Error ? " (error)" : "");
       QCOMPARE(shown, expected);
-      if (written.empty())
-        QVERIFY(platform::ReadFile(configFile) == before);
-      else
-        QCOMPARE(platform::ReadProfileString("CONFIG", "LANGUAGE", "", 16, configFile), written);
+      QVERIFY(written.empty() ? platform::ReadFile(configFile) == before
+                              : platform::ReadProfileString("CONFIG", "LANGUAGE", "", 16,
+                                                            configFile) == written);
       QCOMPARE(exitCode_.has_value(), ok && !written.empty());
       // The list shows the stored entry again, so choosing it writes nothing.
       if (unwritable) QVERIFY(config.LANGUAGE == 255 && languages->GetCurSel() == 0);
