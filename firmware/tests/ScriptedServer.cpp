@@ -3,25 +3,15 @@
 #include <openssl/evp.h>
 #include <poll.h>
 
-#include <cstring>
-
 namespace fwtest {
 
 std::string Peer::ReadRequest() {
-  // Peeks, so that frames sent right behind the request stay in the socket.
+  // A byte at a time, so that frames sent right behind the request stay in the socket.
   std::string request;
-  char chunk[4096];
-  for (;;) {
-    const ssize_t n = ::recv(fd_, chunk, sizeof chunk, MSG_PEEK);
-    if (n <= 0) return request;
-    const std::string seen = request + std::string(chunk, static_cast<std::size_t>(n));
-    const auto end = seen.find("\r\n\r\n");
-    const std::size_t take =
-        end == std::string::npos ? static_cast<std::size_t>(n) : end + 4 - request.size();
-    if (::recv(fd_, chunk, take, 0) != static_cast<ssize_t>(take)) return request;
-    request.append(chunk, take);
-    if (end != std::string::npos) return request;
-  }
+  char c;
+  while (request.find("\r\n\r\n") == std::string::npos && ::recv(fd_, &c, 1, 0) == 1)
+    request.push_back(c);
+  return request;
 }
 
 std::string Peer::KeyOf(const std::string& request) {
