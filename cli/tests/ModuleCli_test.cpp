@@ -45,19 +45,17 @@ TEST(ModuleCli, ReleasePutFloodAndBadUsage) {
       &got);
   // The release is read for 200 ms only: at full length.
   const ModuleRun run = Module(root, "release 127.0.0.1:" + module.port(), "1");
-  ASSERT_EQ(run.code, 0);
-  EXPECT_EQ(nlohmann::json::parse(run.out), nlohmann::json({{"openwrt", "21.02.3"},
-                                                            {"uboot", "2020.04"},
-                                                            {"device", "KRY-DoIP"},
-                                                            {"checksum", "abc"}}));
+  EXPECT_EQ(nlohmann::json({run.code, nlohmann::json::parse(run.out)}),
+            nlohmann::json::parse(R"([0, {"openwrt": "21.02.3", "uboot": "2020.04",
+                                          "device": "KRY-DoIP", "checksum": "abc"}])"));
   EXPECT_TRUE(platform::FileExists(root / "kry_openwrt.ini"));
 
   platform::WriteFile(root / "tool", "#!/bin/sh\n");
   std::vector<fwtest::ClientFrame> offered;
   ScriptedServer receiver = fwtest::AnsweringModule({"ok"}, &offered);
   const ModuleRun put = Module(root, "put 127.0.0.1:" + receiver.port() + " tool /bin/kry-fwup");
-  ASSERT_EQ(put.code, 0);
-  EXPECT_EQ(nlohmann::json::parse(put.out)["sent"], true);
+  EXPECT_EQ(nlohmann::json({put.code, nlohmann::json::parse(put.out)["sent"]}),
+            nlohmann::json({0, true}));
 
   // Header lines without end: the command ends at its read time-out, and fails. Every
   // command connects the same way.
