@@ -78,8 +78,6 @@ class FirmwareWindowTests : public QObject {
     QVERIFY2(window->Find<ui::Option>("checkVCIUpdate")->IsSelected(), "ticks stay during the run");
 
     QTRY_VERIFY_WITH_TIMEOUT(window->job().state().runs == 1, 60000);
-    const firmware::FirmwareJobState s = window->job().state();
-    QVERIFY2(s.lastRun.ok(), s.status.c_str());
     // The job's state is ahead of the window, which follows on the UI thread.
     QTRY_COMPARE(window->FindControl("textTip")->text(), QString("Update Completed"));
     QTRY_VERIFY(window->FindControl("btnClose")->IsEnabled());
