@@ -49,7 +49,7 @@ TEST_F(DoIPUpdate, WholeUpdateFromMountWaitToNewRelease) {
   adapter.connected = true;
   adapter.addressAfterReboot = module.addressAfterReboot = "127.0.0.2";
   ASSERT_TRUE(module.UpdateFirmware_Check(info));
-  EXPECT_EQ(clock.now(), 2000);
+  EXPECT_EQ(clock.NowMs(), 2000);
   ASSERT_TRUE(module.UpdateFirmware(info));
 
   std::string log;
@@ -66,7 +66,7 @@ TEST_F(DoIPUpdate, WholeUpdateFromMountWaitToNewRelease) {
                               {"/bin/kry-fwup", *platform::ReadFile(info.toolPath)},
                               {"/tmp/firmware.bin", *platform::ReadFile(info.imagePath)}}));
   // 500 ms after the image, 96 s of reboot, three retries a second apart, 5 s before the read.
-  EXPECT_EQ(clock.now(), 2000 + 500 + 96000 + 3000 + 5000);
+  EXPECT_EQ(clock.NowMs(), 2000 + 500 + 96000 + 3000 + 5000);
   EXPECT_EQ(std::make_tuple(ui.shown().size(), adapter.connected, adapter.opens,
                             module.HasChannel(), module.release().openwrt),
             std::make_tuple(0u, false, 1, false, std::string("22.03.5")));
@@ -81,9 +81,9 @@ TEST_F(DoIPUpdate, MountCheckWaitsWithinItsBound) {
     FakeModule m(ui, &adapter);
     m.lastMountState = "1\n";
     m.mountReplyMs = c.replyMs;
-    const std::int64_t start = clock.now();
+    const std::int64_t start = clock.NowMs();
     EXPECT_TRUE(m.UpdateFirmware_Check(info).ok());
-    EXPECT_EQ(clock.now() - start, c.waited);
+    EXPECT_EQ(clock.NowMs() - start, c.waited);
     EXPECT_EQ(ui.Texts("message"), Strings{});
   }
 }
