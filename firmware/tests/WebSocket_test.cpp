@@ -26,11 +26,6 @@ struct Client {
     if (conn) conn_close(conn);
     ws_context_free(context);
   }
-  // Closes the client side (an empty Close frame goes out) before the server is finished.
-  void Close() {
-    conn_close(conn);
-    conn = nullptr;
-  }
   std::string Read(int timeoutMs = 100) {
     char buffer[kWsReadBufferSize];
     const int n = conn_read(conn, buffer, timeoutMs);
@@ -211,7 +206,8 @@ TEST(WebSocket, PingsArePongedAndSentFramesAreMaskedInTheirLengthForm) {
   EXPECT_EQ(conn_send(client.conn, true, kWsBinary, 70000, large.data()), 70000);
   EXPECT_EQ(conn_send(client.conn, false, kWsBinary, 3, "raw"), 3);
   EXPECT_EQ(conn_send(client.conn, true, kWsBinary, -1, "x"), -1);
-  client.Close();
+  conn_close(client.conn);  // an empty Close frame goes out before the server is finished
+  client.conn = nullptr;
   server.Finish();
   // Opcode, payload, masked with the mask's first two bytes zero; conn_close: an empty Close.
   const std::vector<std::tuple<int, std::string, bool>> expected = {
@@ -219,7 +215,6 @@ TEST(WebSocket, PingsArePongedAndSentFramesAreMaskedInTheirLengthForm) {
       {kWsBinary, medium, true}, {kWsBinary, large, true}, {kWsBinary, "raw", false},
       {kWsClose, "", true}};
   std::vector<std::tuple<int, std::string, bool>> got;
-  got.reserve(frames.size());
   for (const auto& f : frames)
     got.emplace_back(f.opcode, f.payload, f.masked && (f.mask[0] | f.mask[1]) == 0);
   EXPECT_EQ(got, expected);

@@ -15,9 +15,7 @@
 namespace {
 
 using firmware::ZWSFirmwareUpdate;
-using fwtest::AnsweringModule;
 using fwtest::ClientFrame;
-using fwtest::Peer;
 using fwtest::ScriptedServer;
 
 class Channel : public testing_support::LoggedTest {
@@ -27,7 +25,7 @@ class Channel : public testing_support::LoggedTest {
   std::vector<ClientFrame> Exchange(std::vector<std::string> replies,
                                     const std::function<void(ZWSFirmwareUpdate&)>& action) {
     std::vector<ClientFrame> got;
-    ScriptedServer server = AnsweringModule(std::move(replies), &got);
+    ScriptedServer server = fwtest::AnsweringModule(std::move(replies), &got);
     EXPECT_TRUE(channel.Connect("127.0.0.1", server.port()));
     action(channel);
     channel.CloseChannel();
@@ -52,7 +50,7 @@ TEST(ModuleMessages, ValuesAreEscapedAndBounded) {
 TEST_F(Channel, WithoutAChannelCommandsAndFilesFail) {
   std::string port;
   {
-    ScriptedServer gone([](Peer&) {});
+    ScriptedServer gone([](fwtest::Peer&) {});
     port = gone.port();
   }
   EXPECT_FALSE(channel.Connect("127.0.0.1", port));
