@@ -156,9 +156,9 @@ TEST_F(FirmwareJobTest, LowVoltageQuestionCancelled) {
   auto sim = Sim({"--profile", Profile("[Adapter]\nVoltage=8999\n")});
   ui.Answer({false});
   const auto run = Update().lastRun;
-  EXPECT_EQ(run.stage, firmware::FirmwareStage::LowVoltage);
-  EXPECT_EQ(run.reason, core::Text(core::TextId::kLowVoltageQuestion));
-  EXPECT_EQ(ui.Texts("tip"), Strings{core::Text(core::TextId::kLowVoltageQuestion)});
+  const std::string question = core::Text(core::TextId::kLowVoltageQuestion);
+  EXPECT_EQ(std::make_tuple(run.stage, run.reason, ui.Texts("tip")),
+            std::make_tuple(firmware::FirmwareStage::LowVoltage, question, Strings{question}));
 }
 
 // The adapter lost halfway through the write: the module is not touched, and the adapter,
@@ -254,7 +254,10 @@ TEST_F(FirmwareJobTest, AForeignKeptImageIsNeverWritten) {
   EXPECT_FALSE(sim->WaitFor("firmware write", 100));
 }
 
-TEST_F(FirmwareJobTest, OpeningOfflineWarnsUnlessConfiguredOffline) {
+// Opening warns when offline, unless configured offline. Change logs open only for web
+// addresses and never in OEM mode; an OEM text of two characters or more prefixes the versions
+// shown, a shorter one nothing.
+TEST_F(FirmwareJobTest, OpeningWarnsWhenOfflineAndOnlyWebLinksOpen) {
   auto sim = Sim({});
   core::ZCommSettings comm(root / "kry/KRY.ini");
   ASSERT_TRUE(comm.Load());
@@ -271,31 +274,22 @@ TEST_F(FirmwareJobTest, OpeningOfflineWarnsUnlessConfiguredOffline) {
     EXPECT_FALSE(dev.connected());
   }
   config.OfflineMode = false;
-}
 
-// Change logs open only for web addresses and never in OEM mode; an OEM text of two
-// characters or more prefixes the versions shown, a shorter one nothing.
-TEST_F(FirmwareJobTest, OnlyWebAddressesOfTheCatalogueAreOpened) {
-  auto sim = Sim({});
   EnvGuard opener("ORB_OPEN_COMMAND", "/bin/true");
-  core::ZConfig& config = core::ZConfig::Instance();
-  const std::tuple<const char*, const char*, bool, bool, const char*> cases[] = {
+  const std::tuple<const char*, const char*, bool, bool, const char*> links[] = {
       {"HTTPS://127.0.0.42/log", "X", false, true, "1.2.3.4"},
       {"file:///etc/passwd", "", false, false, "1.2.3.4"},
       {"http://127.0.0.42/log", "X-", true, false, "X-1.2.3.4"},
   };
-  for (const auto& [url, oemString, oemFlag, opened, shownVersion] : cases) {
+  for (const auto& [url, oemString, oemFlag, opened, shownVersion] : links) {
     SCOPED_TRACE(url);
-    const std::string fws = root / "links.xml";
-    platform::WriteFile(fws, std::string("<FWS><ITEM><PID>769</PID><VERSION>2.0.0.0</VERSION>"
-                                         "<URL>http://127.0.0.1:1/KRY.bin</URL><UPDATELOGURL>") +
-                                 url + "</UPDATELOGURL></ITEM></FWS>");
-    firmware::ZKRYFirmwareManager links;
-    ASSERT_TRUE(links.Load(fws));
+    firmware::ZKRYFirmwareManager offered;
+    const std::string fws = "<FWS><ITEM><PID>769</PID><VERSION>2.0.0.0</VERSION><UPDATELOGURL>";
+    ASSERT_TRUE(offered.Load(root.Put("links.xml", fws + url + "</UPDATELOGURL></ITEM></FWS>")));
     config.OEMString = oemString;
     config.OEMFlag = oemFlag;
     device::ZKRYDevice dev;
-    auto job = Job(dev, &links);
+    auto job = Job(dev, &offered);
     job->Start();
     EXPECT_EQ(job->OpenVciLog(), opened);
     EXPECT_EQ(job->state().vci.currentVersion, shownVersion);
