@@ -50,19 +50,12 @@ void Peer::Send(const std::string& bytes) {
 }
 
 std::string Peer::Frame(std::uint8_t opcode, const std::string& payload) {
-  std::string f(1, static_cast<char>(0x80 | opcode));
   const std::uint64_t n = payload.size();
-  if (n < 126) {
-    f.push_back(static_cast<char>(n));
-  } else if (n <= 0xffff) {
-    f.push_back(126);
-    f.push_back(static_cast<char>(n >> 8));
-    f.push_back(static_cast<char>(n & 0xff));
-  } else {
-    f.push_back(127);
-    for (int shift = 56; shift >= 0; shift -= 8)
-      f.push_back(static_cast<char>((n >> shift) & 0xff));
-  }
+  const int lengthBytes = n < 126 ? 0 : n <= 0xffff ? 2 : 8;
+  std::string f{static_cast<char>(0x80 | opcode), static_cast<char>(lengthBytes == 0   ? n
+                                                                    : lengthBytes == 2 ? 126
+                                                                                       : 127)};
+  for (int i = lengthBytes - 1; i >= 0; --i) f.push_back(static_cast<char>(n >> (8 * i)));
   return f + payload;
 }
 
