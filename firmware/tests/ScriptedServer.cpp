@@ -78,19 +78,14 @@ std::optional<ClientFrame> Peer::ReadFrame() {
   frame.masked = (h[1] & 0x80) != 0;
   std::uint64_t length = h[1] & 0x7f;
   const int lengthBytes = length == 126 ? 2 : length == 127 ? 8 : 0;
-  if (lengthBytes) {
-    std::uint8_t ext[8];
-    if (!ReadExactly(ext, lengthBytes)) return std::nullopt;
-    length = 0;
-    for (int i = 0; i < lengthBytes; ++i) length = (length << 8) | ext[i];
-  }
+  std::uint8_t ext[8];
+  if (!ReadExactly(ext, lengthBytes)) return std::nullopt;
+  for (int i = 0; i < lengthBytes; ++i) length = (i == 0 ? 0 : length << 8) | ext[i];
   if (frame.masked && !ReadExactly(frame.mask, 4)) return std::nullopt;
   frame.payload.resize(length);
   if (length && !ReadExactly(frame.payload.data(), length)) return std::nullopt;
-  if (frame.masked)
-    for (std::size_t i = 0; i < length; ++i)
-      frame.payload[i] =
-          static_cast<char>(static_cast<unsigned char>(frame.payload[i]) ^ frame.mask[i & 3]);
+  for (std::size_t i = 0; frame.masked && i < length; ++i)
+    frame.payload[i] = static_cast<char>(frame.payload[i] ^ frame.mask[i & 3]);
   return frame;
 }
 
