@@ -101,10 +101,6 @@ class FirmwareJobTest : public ::testing::Test {
     EXPECT_FALSE(dev.connected());
     return job->state();
   }
-  std::string Profile(const std::string& text) {
-    platform::WriteFile(root / "profile.ini", text);
-    return root / "profile.ini";
-  }
   void ExpectKeptImagesIntact() {
     EXPECT_EQ(platform::ReadFile(root / "Download/KRY.bin"), kept[0]);
     EXPECT_EQ(platform::ReadFile(root / "Download/openwrt.bin"), kept[1]);
@@ -149,7 +145,7 @@ TEST_F(FirmwareJobTest, UpdatesTheVciAndThenTheModule) {
 
 // The voltage rule itself is the device's; here: a cancelled question ends the run closed.
 TEST_F(FirmwareJobTest, LowVoltageQuestionCancelled) {
-  auto sim = Sim({"--profile", Profile("[Adapter]\nVoltage=8999\n")});
+  auto sim = Sim({"--profile", root.Put("profile.ini", "[Adapter]\nVoltage=8999\n")});
   ui.Answer({false});
   const auto run = Update().lastRun;
   const std::string question = core::Text(core::TextId::kLowVoltageQuestion);
@@ -233,7 +229,7 @@ TEST_F(FirmwareJobTest, ModuleFaultsEndTheRunWithTheirMessage) {
 }
 
 TEST_F(FirmwareJobTest, NothingToOfferAndNothingTicked) {
-  auto sim = Sim({"--profile", Profile("[Adapter]\nPID=0x0999\n")});
+  auto sim = Sim({"--profile", root.Put("profile.ini", "[Adapter]\nPID=0x0999\n")});
   device::ZKRYDevice dev;
   auto job = Job(dev);
   job->Start();
