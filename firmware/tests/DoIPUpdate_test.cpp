@@ -26,12 +26,10 @@ class DoIPUpdate : public testing_support::LoggedTest {
   platform::Clock& TestClock() override { return clock; }
   void SetUp() override {
     LoggedTest::SetUp();
-    platform::WriteFile(temp / "kry-fwup", "#!/bin/sh\necho tool\n");
-    platform::WriteFile(temp / "openwrt.bin", std::string(100000, '\x5a') + "image");
     info.address = "127.0.0.1";
     info.port = "7890";
-    info.toolPath = temp / "kry-fwup";
-    info.imagePath = temp / "openwrt.bin";
+    info.toolPath = temp.Put("kry-fwup", "#!/bin/sh\necho tool\n");
+    info.imagePath = temp.Put("openwrt.bin", std::string(100000, '\x5a') + "image");
     info.toolChecksum = testing_support::Md5sumOf(info.toolPath);
     info.imageMD5 = *codec::FileMD5Text(info.imagePath);
   }

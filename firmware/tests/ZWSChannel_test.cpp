@@ -59,8 +59,7 @@ TEST_F(Channel, WithoutAChannelCommandsAndFilesFail) {
   EXPECT_FALSE(channel.RunCommand("cat /etc/release", 200, output, sizeof output, &length));
   EXPECT_EQ(ui.Texts("message"), std::vector<std::string>{"RunCommand Error!"});
   EXPECT_EQ(ui.shown()[0].icon, core::MessageIcon::Error);
-  platform::WriteFile(temp / "file.bin", "content");
-  EXPECT_FALSE(channel.PutFile(temp / "file.bin", "/tmp/x"));
+  EXPECT_FALSE(channel.PutFile(temp.Put("file.bin", "content"), "/tmp/x"));
 }
 
 TEST_F(Channel, RunCommandCollectsOutputAfterWhatIsHeld) {
