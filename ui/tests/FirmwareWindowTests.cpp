@@ -53,7 +53,11 @@ class FirmwareWindowTests : public QObject {
     QVERIFY2(sim.ok(), sim.output().c_str());
     sim.WriteKryIni(uitest::KryIni());
     device::ZKRYDevice dev;
-    QPointer<ui::HWControlWnd> window = Open(dev);
+    firmware::FirmwareJobSetup setup{
+        dev,    catalogue_, core::ZConfig::Instance(), {scratch_ / "Download", false}, script_,
+        0x0301, 0x0401};
+    QPointer<ui::HWControlWnd> window =
+        uitest::ShowNew<ui::HWControlWnd>("FWUPWND", std::move(setup));
     QCOMPARE(window->FindControl("btnVCINewVer")->text(), QString("2.0.0.0"));
     uitest::Click(window, "btnVCINewVer");
     uitest::Click(window, "btnSysNewVer");
@@ -92,12 +96,6 @@ class FirmwareWindowTests : public QObject {
   }
 
  private:
-  ui::HWControlWnd* Open(device::ZKRYDevice& dev) {
-    firmware::FirmwareJobSetup setup{
-        dev,    catalogue_, core::ZConfig::Instance(), {scratch_ / "Download", false}, script_,
-        0x0301, 0x0401};
-    return uitest::ShowNew<ui::HWControlWnd>("FWUPWND", std::move(setup));
-  }
   // Read time-outs at a fifth (enough for a loaded machine), pauses at a fiftieth like the
   // simulator's.
   testing_support::FastPausesClock clock_{0.5, 0.02};  // replies heard on a loaded machine
