@@ -13,7 +13,6 @@
 
 namespace {
 
-using testing_support::ServedFolder;
 using testing_support::TempFolder;
 
 std::string Item(const std::string& body) { return "<ITEM>" + body + "</ITEM>"; }
@@ -94,7 +93,7 @@ class FetchImageTest : public ::testing::Test {
 
   static constexpr const char* kNew = "new image 2.1";
   static constexpr const char* kOld = "old image 2.0";
-  ServedFolder web{"127.0.0.42"};
+  testing_support::ServedFolder web{"127.0.0.42"};
   TempFolder local;
   testing_support::ScriptedInteraction ui;
 };
