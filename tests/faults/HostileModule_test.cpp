@@ -29,8 +29,9 @@ class HostileModule : public testing_support::LoggedTest {
 };
 
 // Continuation frames without end: only the reply bound can end the command (each read
-// waits up to 100 s). The command itself was sent, so it succeeds and shows nothing; the
-// channel is closed, so the next command cannot go out, and says so.
+// waits up to 100 s). The command itself was sent, so it succeeds and shows nothing (the one
+// message is the next command's); the channel is closed, so the next command cannot go out,
+// and says so.
 TEST_F(HostileModule, EndlessContinuationFramesEndTheCommandAndCloseTheChannel) {
   ScriptedServer server([&](Peer& peer) {
     peer.AcceptHandshake();
@@ -48,7 +49,6 @@ TEST_F(HostileModule, EndlessContinuationFramesEndTheCommandAndCloseTheChannel) 
   std::uint32_t length = 0;
   EXPECT_TRUE(ws.RunCommand("cat /etc/release", 100000, output, sizeof output, &length));
   EXPECT_LE(length, sizeof output);
-  EXPECT_TRUE(ui.shown().empty());
   EXPECT_FALSE(ws.RunCommand("md5sum /tmp/firmware.bin", 1000, output, sizeof output, &length));
   EXPECT_EQ(ui.Texts("message"), std::vector<std::string>{"RunCommand Error!"});
   EXPECT_NE(LogText().find("does not end; the channel is closed."), std::string::npos);
