@@ -227,9 +227,8 @@ TEST(WebSocket, FullSocketBufferIsWaitedOutNotFailed) {
     if (auto f = peer.ReadFrame()) received = f->payload == big ? f->payload.size() : 0;
   });
   Client client(server);
-  EXPECT_EQ(
-      conn_send(client.conn, true, kWsBinary, static_cast<std::int64_t>(big.size()), big.data()),
-      static_cast<std::int64_t>(big.size()));
+  const auto size = static_cast<std::int64_t>(big.size());
+  EXPECT_EQ(conn_send(client.conn, true, kWsBinary, size, big.data()), size);
   EXPECT_TRUE(client.conn->pendingSend.empty());
   server.Finish();
   EXPECT_EQ(received, big.size());
