@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "platform/Files.h"
-#include "platform/Text.h"
 #include "tests/support/Md5sum.h"
 
 namespace fwtest {
