@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/Files.h"
 #include "tests/support/CatalogueSigner.h"
 #include "tests/support/ServedFolder.h"
-#include "tests/support/ShellRun.h"
 
 namespace {
 
@@ -74,22 +72,6 @@ TEST(CatalogueSignature, DownloadsAreCheckedAgainstTheServedSignature) {
   // Without a key nothing is fetched: an unsigned file passes.
   EXPECT_TRUE(CatalogueSignature("", "").CheckDownload(web.Url("/unsigned.ini"),
                                                        local / "unsigned.ini", nullptr));
-}
-
-// What the server's owner runs to sign, and the key the demo root folder is given, are
-// what the program verifies with.
-TEST(CatalogueSignature, TheSigningScriptSignsWhatTheProgramAccepts) {
-  const testing_support::TempFolder dir;
-  const std::string file = dir.Put("fws.xml", "<FWS/>\n");
-  const std::string script = std::string(ORB_SOURCE_DIR) + "/scripts/sign-catalogue";
-  const std::string key = std::string(ORB_SOURCE_DIR) + "/sim/fileserver/demo-catalogue-key.pem";
-  ASSERT_EQ(testing_support::RunShell(script + " '" + key + "' '" + file + "'").code, 0);
-  const auto publicKey = testing_support::RunShell(script + " --public '" + key + "'");
-  ASSERT_EQ(publicKey.code, 0);
-  EXPECT_TRUE(CatalogueSignature(publicKey.out, "")
-                  .Verify("<FWS/>\n", *platform::ReadFile(file + ".sig"), nullptr));
-  EXPECT_NE(testing_support::RunShell(script + " '" + file + "' '" + file + "' 2>/dev/null").code,
-            0);
 }
 
 }  // namespace
