@@ -134,6 +134,12 @@ TEST_F(AppProcedureTest, InstallDownloadsChecksAndRunsTheInstallerOnTheServiceTh
   EXPECT_EQ(Strings(texts.end() - 4, texts.end()),
             (Strings{"100%", core::Text(core::TextId::kChecking),
                      core::Text(core::TextId::kInstalling), core::Text(core::TextId::kInstall)}));
+  // The description comes from web addresses only.
+  server.Put("desc.txt", "Scope reads live data.\n");
+  EXPECT_EQ(p->FetchDescription(), "Scope reads live data.\n");
+  app.DESCURL = "file://" + dir / "APPS.xml";
+  EXPECT_EQ(std::make_pair(p->FetchDescription(), p->Detail()),
+            std::make_pair(std::string(), false));
 }
 
 // A download longer than the announced SIZE is cut there (the bar never passes 100 %), fails
@@ -294,16 +300,6 @@ TEST_F(AppProcedureTest, OfflineInstallUsesTheInstallerOnDiskOrShowsTheCheckMess
                             Strings{core::Text(T::kChecking), core::Text(T::kInstalling),
                                     core::Text(T::kInstall)},
                             "", "i\n", 0u));
-}
-
-TEST_F(AppProcedureTest, TheDescriptionComesFromWebAddressesOnly) {
-  server.Put("desc.txt", "Scope reads live data.\n");
-  apps::ZKRYApp& app = Load();
-  auto p = Procedure(app);
-  EXPECT_EQ(p->FetchDescription(), "Scope reads live data.\n");
-  app.DESCURL = "file://" + dir / "APPS.xml";
-  EXPECT_EQ(std::make_pair(p->FetchDescription(), p->Detail()),
-            std::make_pair(std::string(), false));
 }
 
 TEST(AppPresentation, PercentagesDoNotOverflowAndPicturesStayInTheSkin) {
