@@ -76,7 +76,7 @@ TEST_F(SelfUpdateTest, BothPlacesOfferOnlyARealNewVersion) {
 }
 
 // A package install: the updater could not replace the program, so OK points elsewhere.
-TEST_F(SelfUpdateTest, AProgramFolderThatCannotBeWrittenSendsToThePackageManager) {
+TEST_F(SelfUpdateTest, PackageInstallsFailedServersAndOemModeHandNothingOver) {
   web.Put("update.ini", UpdateIni("2.2.0"));
   ui.SetDefaultAnswer(true);
   const std::string readOnly = local / "no-such-folder";
@@ -87,9 +87,8 @@ TEST_F(SelfUpdateTest, AProgramFolderThatCannotBeWrittenSendsToThePackageManager
   ui.Clear();
   apps::PromptAtStartUp(ui, config, Recorder(&handedOver), readOnly);
   EXPECT_EQ(std::make_pair(ui.Texts("message"), handedOver), std::make_pair(said, 0));
-}
-
-TEST_F(SelfUpdateTest, TheButtonIsSilentWhenTheServerFailsAndOpensTheOemAddress) {
+  // The button is silent when the server fails.
+  ui.Clear();
   web.server().SetFault("/update.ini", {sim::FaultKind::NotFound});
   EXPECT_EQ(apps::OnUpdateButton(ui, config, Recorder(&handedOver)),
             apps::UpdateButtonResult::DownloadFailed);
@@ -106,10 +105,10 @@ TEST_F(SelfUpdateTest, TheButtonIsSilentWhenTheServerFailsAndOpensTheOemAddress)
   EXPECT_EQ(apps::OnUpdateButton(ui, config, Recorder(&handedOver)),
             apps::UpdateButtonResult::OpenedOemAddress);
   EXPECT_EQ(opener.Arguments(), "http://127.0.0.43/oem\n");
-  // OEM and offline fetch nothing.
+  // OEM and offline fetch nothing: the requests were the button's two above.
   EXPECT_EQ(
       std::make_tuple(web.server().RequestCount("/update.ini"), ui.shown().size(), handedOver),
-      std::make_tuple(1, 0u, 0));
+      std::make_tuple(2, 0u, 0));
 }
 
 TEST(SelfUpdateHandover, StartsTheUpdaterWithFiveArgumentsAndEndsWithZero) {

@@ -55,7 +55,6 @@ TEST_F(AppCliTest, InstallRunUpdateAndRemoveLikeTheWindow) {
   EXPECT_EQ(json({list[0]["class"], list[1]["class"], list[0]["state"]}),
             json({"Diagnosis", nullptr, "not installed"}));
   json j = json::parse(Cli("app show 5").out);
-  EXPECT_EQ(j["labelSize"], "Size: " + std::to_string(kInstaller.size()) + "  Byte");
   EXPECT_EQ(j["buttons"],
             json({{"install", true}, {"update", false}, {"uninstall", false}, {"run", false}}));
 

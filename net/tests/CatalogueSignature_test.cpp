@@ -52,22 +52,13 @@ TEST(CatalogueSignature, DownloadsAreCheckedAgainstTheServedSignature) {
   web.Put("update.ini.sig", signer.Sign(good));
   web.Put("tampered.ini.sig", signer.Sign(good));
   web.Put("huge.ini.sig", std::string(4096, 'A'));
-  struct Case {
-    const char* name;
-    std::string kept;
-    bool ok;
-  } cases[] = {
-      {"update.ini", good, true},
-      {"tampered.ini", good + "Size=1\n", false},
-      {"unsigned.ini", good, false},
-      {"huge.ini", good, false},
-  };
   const CatalogueSignature check(signer.PublicKey(), "");
-  for (const auto& c : cases) {
-    const std::string file = local.Put(c.name, c.kept);
+  // Only update.ini arrives as it was signed.
+  for (const std::string name : {"update.ini", "tampered.ini", "unsigned.ini", "huge.ini"}) {
+    const std::string file = local.Put(name, name == "tampered.ini" ? good + "Size=1\n" : good);
     std::string reason;
-    EXPECT_EQ(check.CheckDownload(web.Url(std::string("/") + c.name), file, &reason), c.ok)
-        << c.name << ": " << reason;
+    EXPECT_EQ(check.CheckDownload(web.Url("/" + name), file, &reason), name == "update.ini")
+        << name << ": " << reason;
   }
   // Without a key nothing is fetched: an unsigned file passes.
   EXPECT_TRUE(CatalogueSignature("", "").CheckDownload(web.Url("/unsigned.ini"),

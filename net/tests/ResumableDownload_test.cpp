@@ -71,7 +71,7 @@ TEST_F(ResumableDownloadTest, ACutTransferAsksOnlyForTheRestAndEndsWithTheExactF
 // Whatever makes the kept share useless: the file changed on the server (If-Range no longer
 // matches), another address into the same file, a share kept for more than seven days. The
 // whole file is fetched again and is exact.
-TEST_F(ResumableDownloadTest, AKeptShareThatNoLongerFitsStartsOver) {
+TEST_F(ResumableDownloadTest, AShareThatNoLongerFitsStartsOverOneThatCannotBeContinuedIsNotKept) {
   const time_t eightDaysAgo = std::time(nullptr) - 8L * 24 * 60 * 60;
   const utimbuf old{eightDaysAgo, eightDaysAgo};
   for (const int change : {0, 1, 2}) {
@@ -87,11 +87,8 @@ TEST_F(ResumableDownloadTest, AKeptShareThatNoLongerFitsStartsOver) {
                               platform::ReadFile(target) == Pattern(kSize + 9, 2), r.digests.md5),
               std::make_tuple(true, change == 0, 0u, true, codec::MD5Text(Pattern(kSize + 9, 2))));
   }
-}
-
-// A transfer that is cancelled, passes its bound or gets an error keeps no share to resume,
-// and the previous file stays.
-TEST_F(ResumableDownloadTest, FailuresThatCannotBeContinuedKeepNothing) {
+  // A transfer that is cancelled, passes its bound or gets an error keeps no share to
+  // resume, and the previous file stays.
   web.Put("KRY.bin", Pattern(kSize, 1));
   std::atomic<bool> cancel{true};
   net::TransferOptions cancelled;
