@@ -137,6 +137,8 @@ TEST_F(AppProcedureTest, InstallDownloadsChecksAndRunsTheInstallerOnTheServiceTh
   // The description comes from web addresses only.
   server.Put("desc.txt", "Scope reads live data.\n");
   EXPECT_EQ(p->FetchDescription(), "Scope reads live data.\n");
+  app.DESCURL = server.Url("/none.txt");  // not the one fetched before
+  EXPECT_EQ(p->FetchDescription(), "");
   app.DESCURL = "file://" + dir / "APPS.xml";
   EXPECT_EQ(std::make_pair(p->FetchDescription(), p->Detail()),
             std::make_pair(std::string(), false));
