@@ -9,7 +9,6 @@
 #include "apps/ZSPSManager.h"
 #include "core/XmlFile.h"
 #include "firmware/ZKRYFirmwareManager.h"
-#include "platform/Files.h"
 #include "platform/Text.h"
 #include "tests/support/TempFolder.h"
 
@@ -17,7 +16,6 @@ namespace {
 
 std::string Repeat(const std::string& piece, std::size_t times) {
   std::string out;
-  out.reserve(piece.size() * times);
   for (std::size_t i = 0; i < times; ++i) out += piece;
   return out;
 }
