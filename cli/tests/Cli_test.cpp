@@ -1,12 +1,14 @@
-// orbmanager-cli as a user runs it: JSON out, exit codes, the configuration it reads.
+// orbmanager-cli as a user runs it: JSON out, exit codes, the configuration it reads, the
+// update history and the tools it starts.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
 
 #include "cli/tests/CliRun.h"
+#include "history/UpdateHistory.h"
 #include "platform/Files.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support/VciSim.h"
 
 namespace {
 
@@ -19,26 +21,10 @@ CliRun Cli(const testing_support::TempFolder& root, const std::string& args,
                          "XDG_CONFIG_HOME='" + root.path() + "/sdk' LANG=en_US.UTF-8", input);
 }
 
-TEST(Cli, ConfigShowsTheValuesAsUsed) {
-  testing_support::TempFolder root;
-  root.Put("Config/KavoraC.ini",
-           "[CONFIG]\nOEMFlag=1\nUpdateURL=aHR0cDovLzEyNy4wLjAuMS91cGRhdGUuaW5p\n"
-           "LANGUAGE=0\n[PK]\nPKCount=1\nPK_1=Old.exe\n");
-  root.Put("sdk/kry/KRY.ini", "[COMM]\nType=4\nDatarate=100M\n");
-  const CliRun run = Cli(root, "config");
-  ASSERT_EQ(run.code, 0);
-  const auto j = json::parse(run.out);
-  EXPECT_EQ(json({j["OEMFlag"], j["UpdateURL"], j["language"], j["killList"], j["root"],
-                  j["comm"]["current"]["Datarate"], j["sdk"]["Name"]}),
-            json({true, "http://127.0.0.1/update.ini", 0, json::array({"Old.exe"}), root.path(),
-                  100, "ZADEZO"}));
-  EXPECT_FALSE(platform::FileExists(root / "Kavora.log"));  // the program's log is left alone
-}
-
-// Unreadable configuration fails each command and is left as it was; bytes that are not
-// UTF-8 are printed replaced, and a Base64 address that decodes to a NUL is empty, as text
-// ends there.
-TEST(Cli, BadConfigurationsAndTexts) {
+// Unreadable configuration fails each command and is left as it was. A readable one is shown
+// as used: bytes that are not UTF-8 replaced, a Base64 address that decodes to a NUL empty, as
+// text ends there.
+TEST(Cli, ConfigurationsAndTexts) {
   testing_support::TempFolder root;
   const std::string garbage = std::string("[CONFIG]") + '\0' + "\x01\x02binary";
   const std::string config = root.Put("Config/KavoraC.ini", garbage);
@@ -49,17 +35,25 @@ TEST(Cli, BadConfigurationsAndTexts) {
   EXPECT_EQ(Cli(root, "start --no").code, 1);  // each command loads it itself
   EXPECT_EQ(platform::ReadFile(config), garbage);
 
-  root.Put("Config/KavoraC.ini", "[CONFIG]\nOEMString=O\xff\nUpdateURL=AA==\nLANGUAGE=1\n");
+  root.Put("Config/KavoraC.ini",
+           "[CONFIG]\nOEMFlag=1\nOEMString=O\xff\nUpdateURL=AA==\nLANGUAGE=1\n[PK]\nPKCount=1\n"
+           "PK_1=Old.exe\n");
+  root.Put("sdk/kry/KRY.ini", "[COMM]\nType=4\nDatarate=100M\n");
   EXPECT_EQ(Cli(root, "texts").code, 1);  // no language file in this root
   root.Put("Language/EN.xml", "<l><item id=\"28\" text=\"bad\xfe\"/></l>");
+  platform::DeleteFile(root / "Kavora.log");
   const CliRun run = Cli(root, "config");
   ASSERT_EQ(run.code, 0);
-  EXPECT_EQ(json({json::parse(run.out)["OEMString"], json::parse(run.out)["UpdateURL"]}),
-            json({"O\xef\xbf\xbd", ""}));
+  const auto j = json::parse(run.out);
+  EXPECT_EQ(
+      json({j["OEMFlag"], j["OEMString"], j["UpdateURL"], j["language"], j["killList"], j["root"],
+            j["comm"]["current"]["Datarate"], j["sdk"]["Name"]}),
+      json({true, "O\xef\xbf\xbd", "", 1, json::array({"Old.exe"}), root.path(), 100, "ZADEZO"}));
+  EXPECT_FALSE(platform::FileExists(root / "Kavora.log"));  // the program's log is left alone
   const CliRun texts = Cli(root, "texts");
-  ASSERT_EQ(texts.code, 0);
-  EXPECT_EQ(json::parse(texts.out)["28"], "bad\xef\xbf\xbd");
-  EXPECT_EQ(json::parse(texts.out)["3"], "Device is not connected");
+  const auto t = json::parse(texts.out);
+  EXPECT_EQ(json({texts.code, t["28"], t["3"]}),
+            json({0, "bad\xef\xbf\xbd", "Device is not connected"}));
 }
 
 TEST(Cli, ModelCodecsAndExitCodes) {
@@ -84,34 +78,46 @@ TEST(Cli, ModelCodecsAndExitCodes) {
   EXPECT_EQ(Cli(root, "--help").code, 0);
 }
 
-// ---- device, device led, device beep, against the simulator ------------------------------
-
-TEST(CliDevice, ReportsTheAdapterOrWhyNot) {
-  ::setenv("KAVORA_TIME_SCALE", "0.01", 1);
+// history over a database the procedures wrote.
+TEST(Cli, HistoryFiltersByAdapterAndLimits) {
   testing_support::TempFolder root;
-  platform::CreateFolders(root / "sdk/kry");
-  testing_support::VciSim sim({"--profile", ORB_SOURCE_DIR "/sim/profiles/wifi-module.ini"}),
-      held({"--held"});
-  ASSERT_TRUE(sim.ok() && held.ok()) << sim.output();
-  sim.WriteKryIni(root / "sdk/kry/KRY.ini");
-  CliRun run = Cli(root, "device");
-  ASSERT_EQ(run.code, 0) << run.out;
-  auto j = json::parse(run.out);
-  EXPECT_EQ(json({j["connected"], j["serial"], j["firmwareVersion"], j["module"]["ssid"]}),
-            json({true, "K9ABC00258", "1.2.3.4", "KRY-DoIP-0258"}));
-  EXPECT_EQ(j["interface"], json({{"type", 3}, {"port", 6800}, {"address", sim.address()}}));
+  for (const char* bad : {"--limit", "--limit x", "--serial", "--all"})
+    EXPECT_EQ(Cli(root, std::string("history ") + bad).code, 2) << bad;
+  auto run = Cli(root, "history");
+  ASSERT_EQ(run.code, 0) << clitest::CliStderr(root.path());
+  EXPECT_EQ(json::parse(run.out), json::array());
+  EXPECT_FALSE(platform::FileExists(root / "History.db")) << "asking creates nothing";
 
-  held.WriteKryIni(root / "sdk/kry/KRY.ini");
-  run = Cli(root, "device");
-  j = json::parse(run.out);
-  EXPECT_EQ(json({run.code, j["connected"], j["inUse"], j["openResult"], j["hardwareName"]}),
-            json({1, false, true, 127, nullptr}));
+  history::UpdateHistory store(root / "History.db");
+  for (const char* serial : {"K9ABC00258", "K9ABC00258", "", "K9ABC00999"})
+    ASSERT_TRUE(store.Add({"2026-12-07T10:00:00+01:00", serial, 1, history::kUnlock, "", "1.0"}));
+  run = Cli(root, "history --serial K9ABC00258 --limit 1");
+  ASSERT_EQ(run.code, 0) << clitest::CliStderr(root.path());
+  EXPECT_EQ(json::parse(run.out), json::parse(R"([{"time": "2026-12-07T10:00:00+01:00",
+      "serial": "K9ABC00258", "pid": 1, "what": "unlock", "subject": "", "versionBefore": "1.0",
+      "versionAfter": "", "ok": false, "reason": ""}])"));
+  EXPECT_EQ(json::parse(Cli(root, "history").out).size(), 4u);
+}
 
-  sim.WriteKryIni(root / "sdk/kry/KRY.ini");
-  EXPECT_EQ(json::parse(Cli(root, "device led").out)["results"], json::array({0}));
-  EXPECT_EQ(json::parse(Cli(root, "device beep").out)["results"], json::array({0, 0}));
-  EXPECT_TRUE(sim.WaitFor("beep 0 1"));
-  EXPECT_EQ(Cli(root, "device blink").code, 2);
+// tool NAME: the tool started in the root folder, one JSON document out.
+TEST(Cli, ToolStartsTheNamedToolInTheRootAndPrintsOnlyItsJson) {
+  testing_support::TempFolder root;
+  root.Put("Config/KavoraC.ini",
+           "[CONFIG]\nOBDVoltageProgram=OBDVoltage.exe\nCaptureLogProgram=Missing.exe\n");
+  // A chatty tool: its output must not reach the command's standard output.
+  const std::string tool =
+      root.Put("OBDVoltage", "#!/bin/sh\necho '{\"tool\": 1}'\necho noise >&2\n");
+  ASSERT_EQ(::chmod(tool.c_str(), 0755), 0);
+  const std::pair<const char*, int> cases[] = {
+      {"OBDVoltage", 0}, {"OBDVoltage.exe", 0}, {"CaptureLog", 1}, {"sh", 2}};
+  for (const auto& [word, code] : cases) {
+    const CliRun run = Cli(root, std::string("tool '") + word + "'");
+    EXPECT_EQ(run.code, code) << word << ": " << clitest::CliStderr(root.path());
+    if (code != 0) continue;
+    const auto j = json::parse(run.out);
+    EXPECT_EQ(json({j["program"], j["workingFolder"], j["pid"].get<int>() > 0}),
+              json({tool, root.path(), true}));
+  }
 }
 
 }  // namespace

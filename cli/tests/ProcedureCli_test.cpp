@@ -33,10 +33,12 @@ class ProcedureCli : public ::testing::Test {
     root.Put("Download/APPS.xml", "<APPS/>");
     platform::CreateFolders(root / "kry");
     ASSERT_TRUE(testing_support::WriteKeptFirmware(root / "Download", true));
+    toolSum = testing_support::WriteModuleTool(root / "kry-fwup");
+    Configure("OfflineMode=1\n");
+  }
+  void Configure(const std::string& extra) {
     root.Put("Config/KavoraC.ini",
-             "[CONFIG]\nLANGUAGE=1\nOfflineMode=1\nKRYFwUp=kry-fwup\n"
-             "KRYFwUpCheckSum=" +
-                 testing_support::WriteModuleTool(root / "kry-fwup") + "\n");
+             "[CONFIG]\nLANGUAGE=1\nKRYFwUp=kry-fwup\nKRYFwUpCheckSum=" + toolSum + "\n" + extra);
   }
   testing_support::ShellResult Cli(const VciSim& sim, const std::string& args) {
     sim.WriteKryIni(root / "kry/KRY.ini");
@@ -52,11 +54,9 @@ class ProcedureCli : public ::testing::Test {
     const json r = json::parse(Cli("history --serial K9ABC00258 --limit 1").out).at(0);
     return std::to_string(r["pid"].get<int>()) + " " + clitest::RecordLine(r);
   }
-  // The module's commands time out after a second, scaled: on a loaded machine 10 ms is
-  // too short for the simulator to answer, so the runs that meet the module take longer.
-  static void ModuleTime() { ::setenv("KAVORA_TIME_SCALE", "0.05", 1); }
 
   testing_support::TempFolder root;
+  std::string toolSum;
 };
 
 // The VCI alone, printed once. A newer program on the server does not take the adapter's
@@ -76,46 +76,28 @@ TEST_F(ProcedureCli, FirmwareUpdatesTheVciAndNeverStartsTheUpdater) {
   const std::string started = root / "updater-started";
   const std::string recorder = root.Put("OrbUpdate", "#!/bin/sh\necho \"$@\" >'" + started + "'\n");
   ::chmod(recorder.c_str(), 0755);
-  root.Put("Config/KavoraC.ini",
-           "[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0.0\nOfflineMode=0\nKRYFwUp=kry-fwup\n"
-           "KRYFwUpCheckSum=" +
-               testing_support::Md5sumOf(root / "kry-fwup") +
-               "\nUpdateURL=" + web.Url("/update.ini") +
-               "\nApplicationURL=" + web.Url("/APPS.xml") + "\nFirmwareURL=" + web.Url("/fws.xml") +
-               "\nSPSListURL=" + web.Url("/sps.xml") + "\nAupdateUpdateProgram=" + recorder + "\n");
+  Configure("ManagerVersion=1.0.0\nOfflineMode=0\nUpdateURL=" + web.Url("/update.ini") +
+            "\nApplicationURL=" + web.Url("/APPS.xml") + "\nFirmwareURL=" + web.Url("/fws.xml") +
+            "\nSPSListURL=" + web.Url("/sps.xml") + "\nAupdateUpdateProgram=" + recorder + "\n");
   VciSim sim({"--module", "--firmware-write-ms", "3000"});
   ASSERT_TRUE(sim.ok()) << sim.output();
   const auto run = Cli(sim, "firmware --no-doip --yes");
-  EXPECT_EQ(run.code, 0) << Stderr();
   EXPECT_TRUE(InStderr("Find new version: 9.9.9, Update now? [Cancel]")) << Stderr();
   EXPECT_TRUE(sim.Recorded("firmware written: KRYVCI 2.0.0.0 2025-01-02"));
   EXPECT_FALSE(sim.WaitFor("put-file", 100)) << "the module was left alone";
   EXPECT_FALSE(platform::FileExists(started)) << "the updater was started";
   const json j = json::parse(run.out);  // one document
-  EXPECT_EQ(json({j["status"], j["vci"]["currentVersion"], j["vci"]["newVersion"]}),
-            json({"Update Completed", "1.2.3.4", "2.0.0.0"}));
+  EXPECT_EQ(json({run.code, j["status"], j["vci"]["currentVersion"], j["vci"]["newVersion"]}),
+            json({0, "Update Completed", "1.2.3.4", "2.0.0.0"}));
   const std::string err = Stderr();
   EXPECT_EQ(err.find("Update Completed"), err.rfind("Update Completed")) << "printed once";
   EXPECT_EQ(LastRecord(), "769 vci-firmware VCI firmware 1.2.3.4>2.0.0.0 ok: Update Completed");
 }
 
-// Updates that must not start: nothing chosen, bad usage, Farlink remote mode.
-TEST_F(ProcedureCli, FirmwareRefusals) {
-  VciSim sim;
-  ASSERT_TRUE(sim.ok()) << sim.output();
-  EXPECT_EQ(Cli(sim, "firmware --no-vci --no-doip").code, 1);
-  EXPECT_TRUE(InStderr("nothing to update")) << Stderr();
-  EXPECT_EQ(Cli("firmware --sideways").code, 2);
-  std::string ini = *platform::ReadFile(root / "kry/KRY.ini");
-  platform::WriteFile(root / "kry/KRY.ini", ini.replace(ini.find("Type=4"), 6, "Type=8"));
-  EXPECT_EQ(Cli("firmware --yes").code, 1);
-  EXPECT_TRUE(InStderr("[LUWNDTIP] Upgrade firmware is not allowed in Farlink")) << Stderr();
-  EXPECT_FALSE(sim.WaitFor("firmware write begins", 100));
-}
-
-// The reset itself is the procedures' own; here how the terminal shows its steps and the
-// record the run leaves.
-TEST_F(ProcedureCli, ResetAsksAndRecords) {
+// How the terminal shows the reset's steps and the record the run leaves (the reset itself is
+// the procedures' own); firmware updates that must not start: nothing chosen, bad usage,
+// Farlink remote mode.
+TEST_F(ProcedureCli, ResetAndFirmwareRefusals) {
   VciSim sim;
   ASSERT_TRUE(sim.ok()) << sim.output();
   EXPECT_EQ(Cli(sim, "reset --yes").code, 0) << Stderr();
@@ -125,55 +107,68 @@ TEST_F(ProcedureCli, ResetAsksAndRecords) {
         "[HWRSTWND] Reset Device [1/1] Restart comm module"})
     EXPECT_TRUE(InStderr(shown)) << Stderr();
   EXPECT_EQ(LastRecord(), "769 device-reset  > ok: ");
+
+  EXPECT_EQ(Cli("firmware --no-vci --no-doip").code, 1);
+  EXPECT_TRUE(InStderr("nothing to update")) << Stderr();
+  EXPECT_EQ(Cli("firmware --sideways").code, 2);
+  std::string ini = *platform::ReadFile(root / "kry/KRY.ini");
+  platform::WriteFile(root / "kry/KRY.ini", ini.replace(ini.find("Type=4"), 6, "Type=8"));
+  EXPECT_EQ(Cli("firmware --yes").code, 1);
+  EXPECT_TRUE(InStderr("[LUWNDTIP] Upgrade firmware is not allowed in Farlink")) << Stderr();
+  EXPECT_FALSE(sim.WaitFor("firmware write begins", 100));
 }
 
 TEST_F(ProcedureCli, UnlockDropsAStaleConnection) {
-  const struct {
-    std::vector<std::string> sim;
-    const char* args;
-    int result;
-  } cases[] = {
-      {{}, "unlock --yes", 2},                        // connected from 192.168.8.100
-      {{"--console-client", ""}, "unlock --yes", 1},  // "unconnected": nothing to drop
-      {{}, "unlock", 0},                              // no answer at the terminal: cancelled
-  };
-  for (const auto& c : cases) {
-    VciSim sim(c.sim);
+  // Connected from 192.168.8.100; no answer at the terminal: cancelled.
+  for (const auto& [args, result] : {std::pair{"unlock --yes", 2}, std::pair{"unlock", 0}}) {
+    VciSim sim;
     ASSERT_TRUE(sim.ok()) << sim.output();
-    const auto run = Cli(sim, c.args);
-    EXPECT_EQ(run.code, c.result == 0 ? 1 : 0) << "nothing freed without a reply\n" << Stderr();
-    EXPECT_EQ(json::parse(run.out)["result"], c.result) << c.args;
-    EXPECT_EQ(sim.WaitFor("console: dropped", c.result == 2 ? 2000 : 100), c.result == 2);
+    const auto run = Cli(sim, args);
+    EXPECT_EQ(run.code, result == 0 ? 1 : 0) << "nothing freed without a reply\n" << Stderr();
+    EXPECT_EQ(json::parse(run.out)["result"], result) << args;
+    EXPECT_EQ(sim.WaitFor("console: dropped", result == 2 ? 2000 : 100), result == 2);
     // A cancelled unlock never touches the adapter, not even to learn its address.
-    EXPECT_EQ(sim.Recorded("open"), c.result != 0);
+    EXPECT_EQ(sim.Recorded("open"), result != 0);
   }
 }
 
-// Another program (this test) holds the adapter: "device", which takes the lock itself, is
-// refused and told by whom without opening the adapter, and works once the adapter is free.
-TEST_F(ProcedureCli, AnotherProgramHoldingTheAdapterIsNamed) {
-  VciSim sim;
-  ASSERT_TRUE(sim.ok()) << sim.output();
+// "device" takes the lock itself: another program (this test) holding the adapter is named,
+// and the adapter is not opened. Once it is free, the report, and one held by another SDK user.
+TEST_F(ProcedureCli, DeviceReportsTheAdapterOrWhyNot) {
+  VciSim sim({"--profile", kWifiModule}), held({"--held"});
+  ASSERT_TRUE(sim.ok() && held.ok()) << sim.output();
   sim.WriteKryIni(root / "kry/KRY.ini");
   core::ZCommSettings comm(root / "kry/KRY.ini");
   comm.Load();
-  device::AdapterLock held = device::AdapterLock::Take(
+  device::AdapterLock other = device::AdapterLock::Take(
       device::AdapterLockPath(comm.path(), comm.current()), "the firmware update", 0);
-  ASSERT_TRUE(held);
-  const auto run = Cli("device");
+  ASSERT_TRUE(other);
+  auto run = Cli("device");
   EXPECT_EQ(json({run.code, json::parse(run.out)["ok"]}), json({1, false}));
   EXPECT_TRUE(InStderr("The adapter is busy with the firmware update.")) << Stderr();
   EXPECT_FALSE(sim.Recorded("open"));
-  held.Release();
-  EXPECT_EQ(Cli("device").code, 0) << Stderr();
-  EXPECT_TRUE(sim.Recorded("open"));
+  other.Release();
+  run = Cli("device");
+  ASSERT_EQ(run.code, 0) << Stderr();
+  auto j = json::parse(run.out);
+  EXPECT_EQ(json({j["connected"], j["serial"], j["firmwareVersion"], j["module"]["ssid"]}),
+            json({true, "K9ABC00258", "1.2.3.4", "KRY-DoIP-0258"}));
+  EXPECT_EQ(j["interface"], json({{"type", 3}, {"port", 6800}, {"address", sim.address()}}));
+  EXPECT_EQ(json::parse(Cli("device led").out)["results"], json::array({0}));
+  EXPECT_EQ(json::parse(Cli("device beep").out)["results"], json::array({0, 0}));
+  EXPECT_TRUE(sim.WaitFor("beep 0 1"));
+  EXPECT_EQ(Cli("device blink").code, 2);
+  run = Cli(held, "device");
+  j = json::parse(run.out);
+  EXPECT_EQ(json({run.code, j["connected"], j["inUse"], j["openResult"], j["hardwareName"]}),
+            json({1, false, true, 127, nullptr}));
 }
 
 TEST_F(ProcedureCli, CommSettingsShownAndSaved) {
   const std::string ini = root.Put("kry/KRY.ini", "[COMM]\nType=7\nIPAddr=10.1.2.3\n");
-  auto show = Cli("comm show");
-  ASSERT_EQ(show.code, 0) << Stderr();
-  EXPECT_EQ(json::parse(show.out)["page"]["typePosition"], -1) << "a type the page does not list";
+  // A type the page does not list.
+  const auto show = Cli("comm show");
+  EXPECT_EQ(json({show.code, json::parse(show.out)["page"]["typePosition"]}), json({0, -1}));
   // What each type writes is the page's; here every option reaches it.
   ASSERT_EQ(Cli("comm save --position 5 --address 192.168.1.20 --port 5000 --loglevel 5").code, 0)
       << Stderr();
@@ -195,7 +190,9 @@ TEST_F(ProcedureCli, CommSettingsShownAndSaved) {
 // The module update alone, and a module that comes back old from the firmware command: the
 // run fails at the version check and is recorded so.
 TEST_F(ProcedureCli, ModuleUpdateAndAModuleThatComesBackOld) {
-  ModuleTime();
+  // The module's commands time out after a second, scaled: on a loaded machine 10 ms is
+  // too short for the simulator to answer, so the runs that meet the module take longer.
+  ::setenv("KAVORA_TIME_SCALE", "0.05", 1);
   const std::string image = root / "Download/openwrt.bin";
   std::string md5 = testing_support::Md5sumOf(image);
   std::transform(md5.begin(), md5.end(), md5.begin(), ::toupper);  // either case is accepted

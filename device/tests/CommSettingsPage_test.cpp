@@ -56,15 +56,14 @@ class CommSettingsPageTest : public ::testing::Test {
 // The stored record's fields; types the list has no entry for leave the controls as the
 // user left them.
 TEST_F(CommSettingsPageTest, ShowFillsTheFieldsByStoredType) {
-  const std::pair<const char*, const char*> cases[] = {{"0", "1|||"},
+  const std::pair<const char*, const char*> cases[] = {{"0", "1|typed||"},
                                                        {"1", "2|port 6000||"},
                                                        {"2", "3|port 6000||"},
                                                        {"3", "4|port 6000|address 10.0.0.9|"},
-                                                       {"6", "7|port 6000|address 10.0.0.9|"},
                                                        {"7", "3|typed||"}};
   for (const auto& [type, fields] : cases) {
     CommPageState state;
-    if (type == std::string("7")) state.typePosition = 3, state.portText = "typed";
+    state.typePosition = 3, state.portText = "typed";
     CommSettingsPage(Loaded(KryIni(type))).Show(state);
     EXPECT_EQ(Fields(state) + std::to_string(state.logLevelPosition) +
                   std::to_string(state.logFlagPosition),

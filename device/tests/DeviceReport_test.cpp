@@ -1,7 +1,6 @@
 #include "device/DeviceReport.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <set>
 #include <tuple>
@@ -9,17 +8,14 @@
 #include "core/ProgramTexts.h"
 #include "device/BatteryVoltage.h"
 #include "device/ZKRYDevice.h"
-#include "device/ZKRYSdk.h"
 #include "platform/Files.h"
 #include "platform/Ini.h"
-#include "tests/support/ScriptedInteraction.h"
 #include "tests/support/SimulatedAdapterTest.h"
 #include "tests/support/VciSim.h"
 
 namespace {
 
 using testing_support::VciSim;
-using Kind = device::ReportRow::Kind;
 
 class DeviceReportTest : public testing_support::SimulatedAdapterTest {
  protected:
@@ -49,11 +45,7 @@ class DeviceReportTest : public testing_support::SimulatedAdapterTest {
   static std::string Rows(const device::DeviceReport& r) {
     std::string out;
     for (const auto& row : r.rows)
-      out += (out.empty() ? "" : "|") + row.label +
-             (row.kind == Kind::Value    ? "="
-              : row.kind == Kind::Header ? ":"
-                                         : "!") +
-             row.value;
+      out += (out.empty() ? "" : "|") + row.label + ":=!"[static_cast<int>(row.kind)] + row.value;
     return out;
   }
 
@@ -166,16 +158,15 @@ TEST_F(DeviceReportTest, TheBatteryVoltageLabelAndQuestion) {
     ui.SetDefaultAnswer(false);
     EXPECT_EQ(device::GoOnDespiteLowVoltage(dev, ui), !v.asked);
     dev.Close();
-    std::string shown;
-    for (const auto& s : ui.shown()) shown += s.windowName + s.text;
-    EXPECT_EQ(shown, v.asked ? "LRESETWNDTIP" + core::Text(core::TextId::kLowVoltageQuestion) : "");
+    const std::vector<std::string> question = {core::Text(core::TextId::kLowVoltageQuestion)};
+    EXPECT_EQ(ui.Texts("tip"), v.asked ? question : std::vector<std::string>{});
   }
 }
 
 TEST(DeviceReportRules, ConnectionLabelsAndPictures) {
-  EXPECT_EQ(device::ConnectionLabel(2, 7, "") + "|" + device::ConnectionLabel(8, 80, "1.2.3.4") +
-                "|" + device::ConnectionLabel(255, 0, ""),
-            "Bluetooth\r\nPort 7|Farlink\r\n1.2.3.4 : 80|none device");
+  // The network label is the report's own (LAN, Wi-Fi); here the serial and the unknown.
+  EXPECT_EQ(device::ConnectionLabel(2, 7, "") + "|" + device::ConnectionLabel(255, 0, ""),
+            "Bluetooth\r\nPort 7|none device");
   EXPECT_EQ(device::ConnectionPicture(5) + device::ConnectionPicture(42),
             "conn_wifi.pngconn_auto.png");
 }

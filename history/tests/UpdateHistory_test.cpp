@@ -1,13 +1,17 @@
+// The update history: the store and its damage, and the reason a run leaves in it.
 #include "history/UpdateHistory.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "core/Log.h"
+#include "history/RecordingInteraction.h"
 #include "platform/Files.h"
+#include "tests/support/ScriptedInteraction.h"
 #include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -36,7 +40,6 @@ class UpdateHistoryTest : public ::testing::Test {
   void SetUp() override { core::SetUpLog(temp / "Kavora.log"); }
   void TearDown() override { core::SetUpLog(temp / "other.log"); }
   std::string Db() const { return temp / "History.db"; }
-  std::string LogText() const { return platform::ReadFile(temp / "Kavora.log").value_or(""); }
 
   testing_support::TempFolder temp;
 };
@@ -71,18 +74,15 @@ TEST_F(UpdateHistoryTest, ADamagedDatabaseIsMovedAsideAndANewOneStarted) {
 
     UpdateHistory store(db);
     ASSERT_TRUE(store.Add(Record("SN1", "new")));
-    const auto kept = *store.List();
-    ASSERT_EQ(kept.size(), 1u);
-    EXPECT_EQ(kept[0].what, "new");
-    if (c.movedAside) {
-      EXPECT_EQ(AsideFiles(root.path()),
-                (std::vector<std::string>{"History.db.damaged-X", "History.db.damaged-X-shm",
-                                          "History.db.damaged-X-wal"}));
-      EXPECT_NE(LogText().find("The damaged update history was moved to " + db + ".damaged-"),
-                std::string::npos);
-    } else {
-      EXPECT_TRUE(AsideFiles(root.path()).empty());
-    }
+    const auto kept = store.List();
+    EXPECT_TRUE(kept && kept->size() == 1 && kept->front().what == "new");
+    const std::vector<std::string> aside = {"History.db.damaged-X", "History.db.damaged-X-shm",
+                                            "History.db.damaged-X-wal"};
+    EXPECT_EQ(AsideFiles(root.path()), c.movedAside ? aside : std::vector<std::string>{});
+    EXPECT_EQ(platform::ReadFile(temp / "Kavora.log")
+                      .value_or("")
+                      .find("The damaged update history was moved to " + db) != std::string::npos,
+              c.movedAside);
   }
 }
 
@@ -90,10 +90,9 @@ TEST_F(UpdateHistoryTest, AHistoryThatCannotBeOpenedIsNotTakenForDamage) {
   // A folder where the file belongs: every write fails, nothing is moved.
   platform::CreateFolders(Db());
   UpdateHistory store(Db());
-  EXPECT_FALSE(store.Add(Record("SN1", "a")));
-  EXPECT_FALSE(store.List());
-  EXPECT_TRUE(platform::IsDirectory(Db()));
-  EXPECT_TRUE(AsideFiles(temp.path()).empty());
+  EXPECT_EQ(std::make_tuple(store.Add(Record("SN1", "a")), store.List().has_value(),
+                            platform::IsDirectory(Db()), AsideFiles(temp.path()).empty()),
+            std::make_tuple(false, false, true, true));
 }
 
 TEST_F(UpdateHistoryTest, WritersInParallelLoseNothing) {
@@ -108,6 +107,50 @@ TEST_F(UpdateHistoryTest, WritersInParallelLoseNothing) {
   for (auto& t : writers) t.join();
   EXPECT_EQ(UpdateHistory(Db()).List()->size(), std::size_t{kWriters} * kEach);
   EXPECT_EQ(UpdateHistory(Db()).List("SN1")->size(), std::size_t{kEach});
+}
+
+// Plays steps written "kind text", one a line: s status, m error message, n notice, q OK-Cancel
+// tip, a OK-Cancel box. Returns how many were played.
+std::size_t Play(core::Interaction& i, const std::string& steps) {
+  std::istringstream lines(steps);
+  std::size_t played = 0;
+  for (std::string line; std::getline(lines, line); ++played) {
+    const char kind = line[0];
+    const std::string t = line.substr(2);
+    if (kind == 's') i.SetStatus(t);
+    if (kind == 'm') i.ShowMessage(t, "", core::MessageIcon::Error);
+    if (kind == 'n' || kind == 'q') i.ShowTip("W", t, kind == 'q');
+    if (kind == 'a') i.AskOkCancel(t, "", core::MessageIcon::None);
+  }
+  return played;
+}
+
+TEST(RecordingInteraction, ReasonIsTheLastMessageElseTheLastStatus) {
+  const struct {
+    std::vector<bool> answers;
+    const char* steps;
+    const char* reason;
+    bool cancelled;
+  } cases[] = {
+      {{}, "s Updating...\ns Update Completed", "Update Completed", false},
+      {{}, "m Connect device failed！\ns ... Failed", "Connect device failed！", false},
+      {{}, "s s\nn Device is not connected", "Device is not connected", false},
+      {{true}, "q Low voltage?\ns Update Completed", "Update Completed", false},
+      {{false}, "s s\nq Low voltage?", "Low voltage?", true},
+      {{false}, "a Update now?", "Update now?", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.steps);
+    testing_support::ScriptedInteraction shown;
+    for (bool a : c.answers) shown.Answer({a});
+    history::RecordingInteraction recording(shown);
+    recording.ShowMessage("from an earlier procedure", "", core::MessageIcon::Error);
+    recording.Begin();
+    const std::size_t played = Play(recording, c.steps);
+    EXPECT_EQ(recording.reason(), c.reason);
+    EXPECT_EQ(recording.cancelled(), c.cancelled);
+    EXPECT_EQ(shown.shown().size(), played + 1);  // everything is passed on
+  }
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // The substitute SDK against the simulator: how the adapter is found, who may hold it, and
-// the firmware write with its progress counter and its failures.
+// the firmware write with its progress counter and its failures; and the simulator's own
+// service: its connections, its addresses and its module's sandbox.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
+#include <sys/socket.h>
 
+#include <chrono>
+#include <thread>
 #include <tuple>
 
 #include "platform/Files.h"
@@ -12,38 +15,33 @@
 #include "sdk/LinkSocket.h"
 #include "sim/vci/FirmwareImage.h"
 #include "sim/vci/ModuleShell.h"
-#include "tests/support/TempFolder.h"
+#include "sim/vci/TcpService.h"
+#include "tests/support/ShellRun.h"
+#include "tests/support/SimulatedAdapterTest.h"
 #include "tests/support/VciSim.h"
 
 namespace {
 
 using testing_support::VciSim;
 
-class SdkLinkTest : public ::testing::Test {
+class SdkLinkTest : public testing_support::SimulatedAdapterTest {
  protected:
-  void SetUp() override {
-    ::setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
-    for (const char* name : {"SystemRoot", "windir", "KRY_SIM_ENDPOINT"}) ::unsetenv(name);
-    ::setenv("KAVORA_TIME_SCALE", "0.01", 1);
-    platform::CreateFolders(folder / "kry");
+  // A simulator run with `arguments`, which the SDK's settings lead to.
+  std::unique_ptr<VciSim> Meet(std::vector<std::string> arguments = {}) {
+    auto sim = std::make_unique<VciSim>(std::move(arguments));
+    EXPECT_TRUE(sim->ok()) << sim->output();
+    sim->WriteKryIni(folder / "kry/KRY.ini");
+    return sim;
   }
-  // Leads the SDK's settings to `sim`.
-  void Meet(const VciSim& sim) {
-    ASSERT_TRUE(sim.ok()) << sim.output();
-    sim.WriteKryIni(folder / "kry/KRY.ini");
-  }
-  std::string Info(std::int32_t handle) {
+  std::string HardwareName(std::int32_t handle) {
     std::uint8_t info[KRY_INFO_SIZE] = {};
     EXPECT_EQ(KRY_DEV_GetInfo(handle, info), 0);
-    return std::string(reinterpret_cast<char*>(info), sizeof info);
+    return std::string(reinterpret_cast<char*>(info) + 28, 8);
   }
-  std::string HardwareName(std::int32_t handle) { return Info(handle).substr(28, 8); }
-  testing_support::TempFolder folder;
 };
 
 TEST_F(SdkLinkTest, OneHolderAtATimeAndCallsNeedAnOpenHandle) {
-  VciSim sim({"--low-voltage"});
-  Meet(sim);
+  const auto sim = Meet({"--low-voltage"});
   std::int32_t first = 0, second = 0, mv = 0;
   const std::uint8_t leds[4] = {1, 1, 1, 1};
   ASSERT_EQ(KRY_Open(&first), KRY_OK);
@@ -56,7 +54,7 @@ TEST_F(SdkLinkTest, OneHolderAtATimeAndCallsNeedAnOpenHandle) {
                                      KRY_Enum(nullptr), KRY_Open(&second), KRY_Close(second)};
   EXPECT_THAT(afterwards, testing::ElementsAre(KRY_ERR_BAD_HANDLE, KRY_ERR_BAD_HANDLE,
                                                KRY_ERR_NOT_SUPPORTED, KRY_OK, KRY_OK));
-  EXPECT_TRUE(sim.WaitFor("close") && sim.Recorded("open refused: in use"));
+  EXPECT_TRUE(sim->WaitFor("close") && sim->Recorded("open refused: in use"));
 }
 
 // What the new firmware reports is the repair tool's test; here the counter's full scale and
@@ -72,8 +70,7 @@ TEST_F(SdkLinkTest, FirmwareWriteEndsAtFullScaleOnlyForAGoodImage) {
       {broken, KRY_ERR_FIRMWARE, "VCI-BOOT"},
       {folder / "missing.bin", KRY_ERR_NO_FILE, "VCI-X100"}};
   for (const auto& [path, result, hardwareAfter] : cases) {
-    VciSim sim;
-    Meet(sim);
+    const auto sim = Meet();
     std::int32_t handle = 0, progress = -1;
     ASSERT_EQ(KRY_Open(&handle), KRY_OK);
     EXPECT_EQ(KRY_DEV_UpdateFirmware(handle, path.c_str(), 0, &progress), result);
@@ -84,9 +81,8 @@ TEST_F(SdkLinkTest, FirmwareWriteEndsAtFullScaleOnlyForAGoodImage) {
 }
 
 TEST_F(SdkLinkTest, ALostLinkDuringTheWriteLeavesTheBootLoader) {
-  VciSim sim;
-  Meet(sim);
-  int fd = kry_link::ConnectTcp(sim.address(), VciSim::kSdkPort, 3000);
+  const auto sim = Meet();
+  int fd = kry_link::ConnectTcp(sim->address(), VciSim::kSdkPort, 3000);
   ASSERT_GE(fd, 0);
   std::int32_t result = -1;
   std::string reply, size;
@@ -96,7 +92,7 @@ TEST_F(SdkLinkTest, ALostLinkDuringTheWriteLeavesTheBootLoader) {
                                    {kry_link::kFirmwareData, std::string(1000, 'x')}})
     ASSERT_TRUE(kry_link::Call(fd, call, data, 3000, result, reply));
   kry_link::CloseSocket(fd);
-  ASSERT_TRUE(sim.WaitFor("firmware write interrupted"));
+  ASSERT_TRUE(sim->WaitFor("firmware write interrupted"));
   std::int32_t handle = 0;
   ASSERT_EQ(KRY_Open(&handle), KRY_OK);
   EXPECT_EQ(HardwareName(handle), "VCI-BOOT");
@@ -104,14 +100,38 @@ TEST_F(SdkLinkTest, ALostLinkDuringTheWriteLeavesTheBootLoader) {
 }
 
 TEST(SandboxPathTest, NoPathLeavesTheSandbox) {
-  const std::pair<const char*, const char*> cases[] = {{"../../etc/passwd", "/sb/etc/passwd"},
-                                                       {"/tmp/../../../x", "/sb/x"},
+  const std::pair<const char*, const char*> cases[] = {{"/tmp/../../../x", "/sb/x"},
                                                        {"./a//b/./c", "/sb/a/b/c"},
                                                        {"\\windows\\x", "/sb/windows/x"},
                                                        {"..", ""}};
-  for (const auto& [modulePath, expected] : cases) {
+  for (const auto& [modulePath, expected] : cases)
     EXPECT_EQ(vcisim::SandboxPath("/sb", modulePath).value_or(""), expected);
+}
+
+// A simulator serves every SDK call on a connection of its own; after many of them it holds
+// no more threads than connections still open.
+TEST(TcpService, SpentConnectionsLeaveNoThreadsBehind) {
+  vcisim::TcpService service("test", "127.0.0.57", 47123, [](int) {});
+  ASSERT_TRUE(service.Listen());
+  for (int i = 0; i < 300; ++i) {
+    int fd = kry_link::ConnectTcp("127.0.0.57", 47123, 1000);
+    ASSERT_GE(fd, 0) << i;
+    char byte;
+    EXPECT_EQ(::recv(fd, &byte, 1, 0), 0) << "the service ends the connection";
+    kry_link::CloseSocket(fd);
   }
+  std::size_t left = service.WorkerCount();
+  for (int i = 0; i < 200 && left > 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    left = service.WorkerCount();
+  }
+  EXPECT_EQ(left, 0u);
+}
+
+TEST(VciSimCommandLine, ServesLoopbackAddressesOnly) {
+  const auto run = testing_support::RunShell(std::string(VCI_SIM_PATH) + " --address 0.0.0.0 2>&1");
+  EXPECT_EQ(run.code, 2);
+  EXPECT_NE(run.out.find("loopback addresses (127.x.x.x) only"), std::string::npos) << run.out;
 }
 
 }  // namespace
