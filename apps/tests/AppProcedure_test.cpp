@@ -134,6 +134,14 @@ TEST_F(AppProcedureTest, InstallDownloadsChecksAndRunsTheInstallerOnTheServiceTh
   EXPECT_EQ(Strings(texts.end() - 4, texts.end()),
             (Strings{"100%", core::Text(core::TextId::kChecking),
                      core::Text(core::TextId::kInstalling), core::Text(core::TextId::kInstall)}));
+  // The description comes from web addresses only.
+  server.Put("desc.txt", "Scope reads live data.\n");
+  EXPECT_EQ(p->FetchDescription(), "Scope reads live data.\n");
+  app.DESCURL = server.Url("/none.txt");  // not the one fetched before
+  EXPECT_EQ(p->FetchDescription(), "");
+  app.DESCURL = "file://" + dir / "APPS.xml";
+  EXPECT_EQ(std::make_pair(p->FetchDescription(), p->Detail()),
+            std::make_pair(std::string(), false));
 }
 
 // A download longer than the announced SIZE is cut there (the bar never passes 100 %), fails
@@ -144,13 +152,10 @@ TEST_F(AppProcedureTest, AnInstallerLongerThanItsSizeIsCutAndFailsTheCheck) {
   p->Install();
   for (const auto& t : InstallTexts())
     EXPECT_TRUE(t.empty() || t.back() != '%' || std::stoi(t) <= 100) << t;
-  std::string tips;
-  for (const auto& shown : script.shown())
-    if (shown.kind == "tip") tips += shown.windowName + std::to_string(shown.value) + shown.text;
-  EXPECT_EQ(tips, "FCFWND0The file check failed, please try again ！");
-  EXPECT_EQ(std::make_tuple(InstallTexts().back(), platform::FileExists(app.installerPath), Runs()),
-            std::make_tuple(core::Text(core::TextId::kInstall), false, std::string()));
-  EXPECT_EQ(published.back(), kInstallOnly);
+  EXPECT_EQ(std::make_tuple(script.Texts("tip"), InstallTexts().back(),
+                            platform::FileExists(app.installerPath), Runs(), published.back()),
+            std::make_tuple(Strings{core::Text(core::TextId::kFileCheckFailed)},
+                            core::Text(core::TextId::kInstall), false, "", kInstallOnly));
 }
 
 // An installer cut by the server is resumed at the next Install; a kept share that does not
@@ -250,15 +255,15 @@ TEST_F(AppProcedureTest, AnInstallFolderInUseByAnotherProgramIsRefused) {
                             Strings{core::Text(core::TextId::kInstall)}));
 }
 
-// Records whether the installer had run when the progress window came up.
+// Records each progress window's seconds, or -1 when the installer had run before it came up.
 struct OrderCheckingInteraction : ScriptedInteraction {
   void ShowProgressWindow(const core::ProgressWindowSpec& spec,
                           const std::atomic<bool>& done) override {
-    installerRanBefore.push_back(platform::FileExists(log));
+    windows.push_back(platform::FileExists(log) ? -1 : spec.maximum);
     ScriptedInteraction::ShowProgressWindow(spec, done);
   }
   std::string log;
-  std::vector<bool> installerRanBefore;
+  std::vector<int> windows;
 };
 
 TEST_F(AppProcedureTest, OemModeShowsTheTimedProgressWindowBeforeEachSilentRun) {
@@ -269,13 +274,8 @@ TEST_F(AppProcedureTest, OemModeShowsTheTimedProgressWindowBeforeEachSilentRun) 
   p.Install();
   platform::DeleteFile(oem.log);
   p.Remove();
-  EXPECT_EQ(Runs(), "u s\n");
-  EXPECT_EQ(oem.installerRanBefore, (std::vector<bool>{false, false}));
-  Strings windows;
-  for (const auto& s : oem.shown())
-    if (s.kind == "progresswindow")
-      windows.push_back(s.windowName + "|" + s.caption + "|" + std::to_string(s.maximum));
-  EXPECT_EQ(windows, (Strings{"|Installing ...|5", "|Removing ...|5"}));
+  EXPECT_EQ(std::make_pair(Runs(), oem.windows),
+            std::make_pair(std::string("u s\n"), std::vector<int>{5, 5}));
   EXPECT_FALSE(p.Detail());  // no web page in OEM mode
 }
 
@@ -289,43 +289,26 @@ TEST_F(AppProcedureTest, OfflineInstallUsesTheInstallerOnDiskOrShowsTheCheckMess
   script.Clear();
   dir.Put("Apps/7/install.exe", kInstaller);
   p->Install();
-  EXPECT_EQ(std::make_pair(script.Texts("tip").size(), app.state()),
-            std::make_pair(std::size_t{0}, apps::ZKRYApp::State::Current));
-  EXPECT_EQ(InstallTexts(),
-            (Strings{core::Text(core::TextId::kChecking), core::Text(core::TextId::kInstalling),
-                     core::Text(core::TextId::kInstall)}));
   p->Update();
-  EXPECT_EQ(p->FetchDescription(), "");
-  EXPECT_EQ(std::make_pair(Runs(), server.server().requests().size()),
-            std::make_pair(std::string("i\n"), std::size_t{0}));
-}
-
-TEST_F(AppProcedureTest, TheDescriptionComesFromWebAddressesOnly) {
-  server.Put("desc.txt", "Scope reads live data.\n");
-  apps::ZKRYApp& app = Load();
-  auto p = Procedure(app);
-  EXPECT_EQ(p->FetchDescription(), "Scope reads live data.\n");
-  app.DESCURL = server.Url("/none.txt");
-  EXPECT_EQ(p->FetchDescription(), "");
-  app.DESCURL = "file://" + dir / "APPS.xml";
-  EXPECT_FALSE(p->Detail());
+  using T = core::TextId;
+  EXPECT_EQ(std::make_tuple(script.Texts("tip"), app.state(), InstallTexts(), p->FetchDescription(),
+                            Runs(), server.server().requests().size()),
+            std::make_tuple(Strings{}, apps::ZKRYApp::State::Current,
+                            Strings{core::Text(T::kChecking), core::Text(T::kInstalling),
+                                    core::Text(T::kInstall)},
+                            "", "i\n", 0u));
 }
 
 TEST(AppPresentation, PercentagesDoNotOverflowAndPicturesStayInTheSkin) {
-  EXPECT_EQ(apps::PercentText(199, 200), "99%");
-  EXPECT_EQ(apps::PercentText(4000000000u, 1), "399999991808%");  // single precision, no overflow
-  EXPECT_EQ(apps::PercentText(10, 0), "0%");
-  const std::pair<const char*, const char*> names[] = {
-      {"app101.png", "logos/app101.png"},
-      {"sub\\a.png", "logos/sub/a.png"},
-      {"a..b.png", "logos/a..b.png"},
-      {"", "-"},
-      {"../KavoraG.xml", "-"},
-      {"/etc/passwd", "-"},
-      {"C:\\x.png", "-"},
-      {"a.png' dest='0,0,1,1", "-"}};  // "-": no picture
-  for (const auto& [name, path] : names)
-    EXPECT_EQ(apps::SkinPicture("logos", name).value_or("-"), path) << name;
+  // Single precision, no overflow, nothing of nothing.
+  EXPECT_EQ(
+      apps::PercentText(199, 200) + apps::PercentText(4000000000u, 1) + apps::PercentText(10, 0),
+      "99%399999991808%0%");
+  std::string pictures;  // "-": no picture
+  for (const char* name : {"app101.png", "sub\\a.png", "a..b.png", "", "../KavoraG.xml",
+                           "/etc/passwd", "C:\\x.png", "a.png' dest='0,0,1,1"})
+    pictures += apps::SkinPicture("logos", name).value_or("-") + " ";
+  EXPECT_EQ(pictures, "logos/app101.png logos/sub/a.png logos/a..b.png - - - - - ");
 }
 
 }  // namespace

@@ -48,15 +48,11 @@ class AppCliTest : public ::testing::Test {
 };
 
 TEST_F(AppCliTest, InstallRunUpdateAndRemoveLikeTheWindow) {
-  auto run = Cli("app list");
-  ASSERT_EQ(run.code, 0) << Stderr();
-  const json list = json::parse(run.out);
-  ASSERT_EQ(list.size(), 2u);
+  const json list = json::parse(Cli("app list").out);
+  ASSERT_EQ(list.size(), 2u) << Stderr();
   EXPECT_EQ(json({list[0]["class"], list[1]["class"], list[0]["state"]}),
             json({"Diagnosis", nullptr, "not installed"}));
-  json j = json::parse(Cli("app show 5").out);
-  EXPECT_EQ(j["labelSize"], "Size: " + std::to_string(kInstaller.size()) + "  Byte");
-  EXPECT_EQ(j["buttons"],
+  EXPECT_EQ(json::parse(Cli("app show 5").out)["buttons"],
             json({{"install", true}, {"update", false}, {"uninstall", false}, {"run", false}}));
 
   // Each command is refused where the window's button would be disabled.
@@ -69,26 +65,24 @@ TEST_F(AppCliTest, InstallRunUpdateAndRemoveLikeTheWindow) {
       {"app install 5", 1, "i\n"}, {"app update 5", 1, "i\n"}, {"app run 5", 0, "i\n"},
   };
   for (const auto& s : steps) {
-    EXPECT_EQ(Cli(s.args).code, s.code) << s.args << Stderr();
-    EXPECT_EQ(Runs(), s.runs) << s.args;
+    SCOPED_TRACE(s.args);
+    EXPECT_EQ(json({Cli(s.args).code, Runs()}), json({s.code, s.runs})) << Stderr();
     if (std::string(s.args) == "app install 5" && s.code == 0) {
       EXPECT_NE(Stderr().find("[download] 100%"), std::string::npos) << Stderr();
     }
   }
-  EXPECT_TRUE(clitest::WaitForFile(root / "Apps/5/started"));
-  EXPECT_EQ(platform::ReadFile(root / "Apps/5/started").value_or(""), "--demo\n") << "in WorkDir";
+  EXPECT_TRUE(clitest::WaitForFile(root / "Apps/5/started"));  // in WorkDir
+  EXPECT_EQ(platform::ReadFile(root / "Apps/5/started").value_or(""), "--demo\n");
 
   // The installer ran but wrote 3.0 again: the update did not happen.
   Catalogue("3.1", codec::MD5Text(kInstaller));
-  run = Cli("app update 5");
-  EXPECT_EQ(run.code, 1) << Stderr();
-  EXPECT_EQ(Runs(), "i\nu\ni\n");
-  EXPECT_EQ(json::parse(run.out).at("versionChanged"), false);
-  EXPECT_EQ(json::parse(run.out).at("state"), "update available");
+  auto run = Cli("app update 5");
+  const json j = json::parse(run.out);
+  EXPECT_EQ(json({run.code, Runs(), j.at("versionChanged"), j.at("state")}),
+            json({1, "i\nu\ni\n", false, "update available"}));
   run = Cli("app remove 5");
-  EXPECT_EQ(run.code, 0) << Stderr();
-  EXPECT_EQ(json::parse(run.out)["state"], "not installed");
-  EXPECT_EQ(Runs(), "i\nu\ni\nu\n");
+  EXPECT_EQ(json({run.code, Runs(), json::parse(run.out)["state"]}),
+            json({0, "i\nu\ni\nu\n", "not installed"}));
 
   // Each run leaves its record, with the versions it found and left and, for a failure,
   // what the user was shown.

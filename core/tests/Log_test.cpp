@@ -15,7 +15,7 @@ struct Device {
   void ReadInfo() { LOG_INFO("Device SN: {0}", "9A1B1C2D3E"); }
 };
 
-TEST(Log, FreshFileDefaultPatternSourceAndFunction) {
+TEST(Log, FreshFilePatternRotationAndNowhere) {
   TempFolder dir;
   const std::string path = dir.Put("Kavora.log", "old run\n");
   core::SetUpLog(path);
@@ -29,21 +29,18 @@ TEST(Log, FreshFileDefaultPatternSourceAndFunction) {
       std::regex(
           R"(\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\] \[Kavora\] \[info\] \[Log_test\.cpp:\d+\] Device SN: 9A1B1C2D3E\n)"
           R"(\[[^\]]+\] \[Kavora\] \[warning\] \[Log_test\.cpp:\d+\] Second 2\.\n)")));
-  for (const auto& [pretty, name] :
-       {std::pair{"bool core::ZConfig::Load()", "ZConfig::Load"},
-        {"std::vector<int> ns::Z<T>::Get(int) [with T = int]", "Z<T>::Get"}})
-    EXPECT_EQ(core::FunctionNameOf(pretty), name);
-}
+  EXPECT_EQ(core::FunctionNameOf("bool core::ZConfig::Load()") + " " +
+                core::FunctionNameOf("std::vector<int> ns::Z<T>::Get(int) [with T = int]"),
+            "ZConfig::Load Z<T>::Get");
 
-TEST(Log, RotatesAtFiveMebibytesKeepingThreeFiles) {
-  TempFolder dir;
+  // Rotated at five mebibytes, three files kept.
   core::SetUpLog(dir / "Kavora.log");
   const std::string chunk(1000, 'x');
   for (int i = 0; i < 26000; ++i) LOG_INFO("{0}", chunk);  // about 26 MB
   const auto size = [&](const char* name) { return platform::FileSize(dir / name).value_or(0); };
   EXPECT_TRUE(size("Kavora.2.log") && size("Kavora.3.log") && !size("Kavora.4.log"));
-  EXPECT_LE(size("Kavora.1.log"), 5u * 1024 * 1024);
-  EXPECT_GT(size("Kavora.1.log"), 5u * 1024 * 1024 - 2000);
+  EXPECT_TRUE(size("Kavora.1.log") <= 5u * 1024 * 1024 &&
+              size("Kavora.1.log") > 5u * 1024 * 1024 - 2000);
 
   core::SetUpLog("/nonexistent-folder/Kavora.log");  // logs nowhere without failing
   LOG_ERROR("goes nowhere");

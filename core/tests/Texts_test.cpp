@@ -11,7 +11,7 @@ namespace {
 
 using testing_support::TempFolder;
 
-TEST(Texts, LanguageFileRulesAndMerge) {
+TEST(Texts, LanguageFileRulesMergeAndListPositions) {
   TempFolder dir;
   core::ZGUILanguage language(0, dir.Put("CS.xml",
                                          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<lang>\n"
@@ -37,10 +37,8 @@ TEST(Texts, LanguageFileRulesAndMerge) {
   EXPECT_FALSE(core::ZGUILanguage(1, dir / "missing.xml").Load());
   for (const auto& [content, loads] : files)
     EXPECT_EQ(core::ZGUILanguage(1, dir.Put("L.xml", content)).Load(), loads) << content;
-}
 
-// The main window's list and KavoraC.ini name the languages differently; both ways agree.
-TEST(Texts, LanguageListPositions) {
+  // The main window's list and KavoraC.ini name the languages differently; both ways agree.
   for (const auto& [value, position] : {std::pair{255, 0}, {0, 1}, {1, 2}, {2, -1}}) {
     EXPECT_EQ(core::LanguageListPosition(value), position);
     EXPECT_EQ(core::LanguageOfListPosition(position).value_or(2), value);

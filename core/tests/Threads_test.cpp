@@ -24,25 +24,23 @@ class CountingThread : public core::ZThread {
   void OnExit() override { exited = true; }
 };
 
-TEST(ZThread, StartStopAndWaitFollowTheStates) {
+TEST(ZThread, StatesAndTheLock) {
   platform::ScaledClock fast(0.01);
   platform::SetClock(&fast);
   CountingThread t;
   t.StopAndWait();  // never started: returns at once
   int arg = 0;
-  ASSERT_TRUE(t.Start(&arg));
-  EXPECT_EQ(t.state(), core::ZThread::kRunning);
+  EXPECT_TRUE(t.Start(&arg) && t.state() == core::ZThread::kRunning);
   EXPECT_FALSE(t.Start());  // one thread at a time
   t.StopAndWait();
   EXPECT_TRUE(t.state() == core::ZThread::kFinished && t.exited && t.seenArgument == &arg);
   // A stop asked for right after the start is not lost.
-  ASSERT_TRUE(t.Start());
+  EXPECT_TRUE(t.Start());
   t.StopAndWait();
   EXPECT_EQ(t.state(), core::ZThread::kFinished);
   platform::SetClock(nullptr);
-}
 
-TEST(ZLock, GuardsSharedDataAcrossThreads) {
+  // The lock guards shared data across threads.
   core::ZLock lock;
   std::vector<int> shared;
   const auto fill = [&] {
@@ -61,14 +59,12 @@ TEST(ZLock, GuardsSharedDataAcrossThreads) {
 // Full bar after `maximum` ticks; closed 9 ticks later, or at the first tick that sees the
 // owner done, the bar then full.
 TEST(ProgressTicker, ClosesByItsTickRule) {
-  const struct {
-    int maximum, doneAtTick, closedAfter;
-  } cases[] = {{5, 0, 14}, {5, 3, 3}, {2, 3, 3}};
-  for (const auto& c : cases) {
-    core::ProgressTicker ticker(c.maximum);
+  for (const auto& [maximum, doneAtTick, closedAfter] :
+       {std::tuple{5, 0, 14}, {5, 3, 3}, {2, 3, 3}}) {
+    core::ProgressTicker ticker(maximum);
     int tick = 1;
-    while (!ticker.Tick(tick == c.doneAtTick)) ++tick;
-    EXPECT_EQ(std::pair(ticker.ticks(), ticker.value()), std::pair(c.closedAfter, c.maximum));
+    while (!ticker.Tick(tick == doneAtTick)) ++tick;
+    EXPECT_EQ(std::pair(ticker.ticks(), ticker.value()), std::pair(closedAfter, maximum));
   }
 }
 

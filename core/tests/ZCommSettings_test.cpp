@@ -33,23 +33,20 @@ TEST_F(ZCommSettingsTest, ReadsTheCurrentRecordAndEverySection) {
 
 // The SDK reads the file the program writes: its bytes stay what they always were.
 TEST_F(ZCommSettingsTest, WritesTheCurrentRecordInItsFormats) {
-  const struct {
-    int type;
-    std::uint32_t logLevel;
-    const char *datarate, *level;
-  } cases[] = {{2, 0xff, "921600", "0xff"}, {8, 0, "5000M", "0x00"}, {255, 0x1ff, "5000", "0x1ff"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.type);
+  for (const auto& [type, logLevel, datarate, level] : {std::tuple{2, 0xffu, "921600", "0xff"},
+                                                        {8, 0u, "5000M", "0x00"},
+                                                        {255, 0x1ffu, "5000", "0x1ff"}}) {
+    SCOPED_TRACE(type);
     platform::DeleteFile(sdkIni());
     core::ZCommSettings s;
     s.Load();
-    core::CommRecord r{
-        c.type, 7, c.type == 2 ? 921600 : 5000, 3000, -1, "192.168.1.20", c.logLevel, 1, 0, "LAN"};
+    core::CommRecord r{type, 7, 5000, 3000, -1, "192.168.1.20", logLevel, 1, 0, "LAN"};
+    if (type == 2) r.Datarate = 921600;
     ASSERT_TRUE(s.Save(&r));
     EXPECT_EQ(*platform::ReadFile(sdkIni()),
-              std::string("[KRY]\nLogLevel=") + c.level +
-                  "\nLogFlag=1\nUnlock=0\n[COMM]\nName=LAN\nType=" + std::to_string(c.type) +
-                  "\nPort=7\nDatarate=" + c.datarate +
+              std::string("[KRY]\nLogLevel=") + level +
+                  "\nLogFlag=1\nUnlock=0\n[COMM]\nName=LAN\nType=" + std::to_string(type) +
+                  "\nPort=7\nDatarate=" + datarate +
                   "\nTimeout=3000\nDelay=-1\nIPAddr=192.168.1.20\n");
     core::ZCommSettings again;
     again.Load();
@@ -58,28 +55,26 @@ TEST_F(ZCommSettingsTest, WritesTheCurrentRecordInItsFormats) {
   }
 }
 
-TEST_F(ZCommSettingsTest, SetCurrentAddressWritesOnlyChanges) {
+TEST_F(ZCommSettingsTest, SetCurrentAddressWritesOnlyChangesAndSaveReportsFailures) {
   platform::WriteFile(sdkIni(), "[COMM]\nType=3\nPort=6000\nIPAddr=127.0.0.23\n");
   core::ZCommSettings s;
   s.Load();
   const std::string before = *platform::ReadFile(sdkIni());
   const std::string same = "127.0.0.23", other = "127.0.0.24", tooLong(100, '1');
-  EXPECT_TRUE(s.SetCurrentAddress(&same, 0));
-  EXPECT_TRUE(s.SetCurrentAddress(nullptr, 6000));
+  EXPECT_TRUE(s.SetCurrentAddress(&same, 0) && s.SetCurrentAddress(nullptr, 6000));
   EXPECT_EQ(*platform::ReadFile(sdkIni()), before);  // unchanged, not rewritten
   EXPECT_TRUE(s.SetCurrentAddress(&other, 0) && s.current().Port == 6000);
   EXPECT_EQ(platform::ReadProfileString("COMM", "IPAddr", "", 64, sdkIni()), "127.0.0.24");
   EXPECT_TRUE(s.SetCurrentAddress(&tooLong, 0) && s.current().IPAddr.size() == 63u);
-}
 
-TEST_F(ZCommSettingsTest, SaveMakesItsFolderAndReportsAFileItCannotWrite) {
+  // Saving makes its folder, and reports a file it cannot write.
   core::ZCommSettings fresh(root / "config/kry/KRY.ini");  // a fresh account: no folder yet
   fresh.Load();
   EXPECT_TRUE(fresh.Save() && platform::FileExists(root / "config/kry/KRY.ini"));
   platform::WriteFile(root / "not-a-folder", "");  // in its folder's place: root cannot write
-  core::ZCommSettings s(root / "not-a-folder/KRY.ini");
-  s.Load();
-  EXPECT_FALSE(s.Save());
+  core::ZCommSettings blocked(root / "not-a-folder/KRY.ini");
+  blocked.Load();
+  EXPECT_FALSE(blocked.Save());
 }
 
 }  // namespace

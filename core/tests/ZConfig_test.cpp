@@ -12,22 +12,19 @@ namespace {
 
 using ZConfigTest = ConfigFixture;
 
+// The LANGUAGE key, else the system's locale, picks the language file and the flag.
 TEST_F(ZConfigTest, LanguageRule) {
-  const struct {
-    const char* languageKey;  // nullptr: not in the file
-    const char* locale;
-    int flag;
-  } cases[] = {{nullptr, "zh_CN.UTF-8", 0},
-               {"255", "zh_TW.UTF-8", 1},
-               {"0", "en_US.UTF-8", 0},
-               {"7", "zh_CN.UTF-8", 1}};
-  for (const auto& c : cases) {
-    ::setenv("LANG", c.locale, 1);
-    WriteConfig(c.languageKey ? std::string("[CONFIG]\nLANGUAGE=") + c.languageKey + "\n" : "");
+  const std::tuple<const char*, const char*, int> cases[] = {{"", "zh_CN.UTF-8", 0},
+                                                             {"255", "zh_TW.UTF-8", 1},
+                                                             {"0", "en_US.UTF-8", 0},
+                                                             {"7", "zh_CN.UTF-8", 1}};
+  for (const auto& [languageKey, locale, flag] : cases) {
+    ::setenv("LANG", locale, 1);
+    WriteConfig(*languageKey ? std::string("[CONFIG]\nLANGUAGE=") + languageKey + "\n" : "");
     core::ZConfig config;
     ASSERT_TRUE(config.LoadFrom(root.path()));
-    EXPECT_EQ(config.languageFile, root / (c.flag ? "Language/EN.xml" : "Language/CS.xml"));
-    EXPECT_EQ(config.language, c.flag);
+    EXPECT_EQ(config.languageFile + std::to_string(config.language),
+              root / (flag ? "Language/EN.xml1" : "Language/CS.xml0"));
   }
   EXPECT_TRUE(platform::IsDirectory(root / "Download") && platform::IsDirectory(root / "Apps"));
 }
@@ -45,14 +42,14 @@ TEST_F(ZConfigTest, ValuesAsTheFileGivesThem) {
       "\nPK_2=Tool.exe\n");
   core::ZConfig c;
   c.LoadFrom(root.path());
-  EXPECT_EQ(std::vector<std::string>({c.UpdateURL, c.FirmwareURL, c.SaleURL}),
-            std::vector<std::string>({"http://127.0.0.1/update.ini",
-                                      "aHR0cDovLzEyNy4wLjAuMS91cGRhdGUuaW5p=", "http://sale"}));
+  EXPECT_EQ(c.UpdateURL + " " + c.FirmwareURL + " " + c.SaleURL + " " +
+                std::to_string(c.OfflineMode) + std::to_string(c.OEMFlag) + " " + c.killList.at(0) +
+                "|" + c.killList.at(1),
+            "http://127.0.0.1/update.ini aHR0cDovLzEyNy4wLjAuMS91cGRhdGUuaW5p= http://sale 10 " +
+                std::string(63, 'x') + "|Tool.exe");
   EXPECT_EQ(std::vector<std::size_t>({c.ManagerTittle.size(), c.DoIPSwitchProgram.size(),
                                       c.KRYFwUpCheckSum.size(), c.killList.size()}),
             std::vector<std::size_t>({259, 127, 63, core::ZConfig::kMaxKillListEntries}));
-  EXPECT_TRUE(c.OfflineMode && !c.OEMFlag);
-  EXPECT_EQ(c.killList.at(0) + "|" + c.killList.at(1), std::string(63, 'x') + "|Tool.exe");
 }
 
 // A configuration that cannot be read fails the load (the program must not run on from
@@ -62,72 +59,62 @@ TEST_F(ZConfigTest, UnreadableConfigurationFailsTheLoadAndIsNeverWritten) {
   std::string junk;
   for (int i = 0; i < 3000; ++i) junk.push_back(static_cast<char>((i * 97 + 13) & 0xFF));
   const std::string config = root / "Config/KavoraC.ini";
-  const struct {
-    const char* name;
-    std::string content;
-    bool loads;
-    const char* title;
-  } cases[] = {{"binary", junk, false, "Manager"},
-               {"empty", "", true, "Manager"},
-               {"read-only", "[CONFIG]\nManagerTittle=Mine\n", true, "Mine"}};
-  for (const auto& cs : cases) {
-    SCOPED_TRACE(cs.name);
-    const std::string name = cs.name;
+  const std::tuple<std::string, std::string, bool, const char*> cases[] = {
+      {"binary", junk, false, "Manager"},
+      {"empty", "", true, "Manager"},
+      {"read-only", "[CONFIG]\nManagerTittle=Mine\n", true, "Mine"}};
+  for (const auto& [name, content, loads, title] : cases) {
+    SCOPED_TRACE(name);
     std::filesystem::remove_all(config);
-    WriteConfig(cs.content);
+    WriteConfig(content);
     if (name == "read-only") ::chmod(config.c_str(), 0444);
-    platform::WriteFile(sdkIni(), cs.content);
+    platform::WriteFile(sdkIni(), content);
     core::ZConfig c;
-    EXPECT_EQ(c.LoadFrom(root.path()), cs.loads);
-    EXPECT_EQ(c.loadError().empty(), cs.loads);
-    EXPECT_EQ(c.ManagerTittle, cs.title);
-    EXPECT_EQ(c.sdk.Name, "ZADEZO");
-    const bool writable = cs.loads && name != "read-only";
+    const bool loaded = c.LoadFrom(root.path());
+    EXPECT_EQ(std::make_tuple(loaded, c.loadError().empty(), c.ManagerTittle, c.sdk.Name),
+              std::make_tuple(loads, loads, std::string(title), std::string("ZADEZO")));
+    const bool writable = loads && name != "read-only";
     EXPECT_EQ(c.SaveLanguage(0), writable);
-    EXPECT_TRUE(writable || platform::ReadFile(config) == cs.content);
+    EXPECT_TRUE(writable || platform::ReadFile(config) == content);
   }
 }
 
-TEST_F(ZConfigTest, DeviceListKeepsThirtyTwoModelsAndMatchesSerials) {
+TEST_F(ZConfigTest, DeviceListSdkIdentityAndSavedLanguage) {
   std::string xml =
       "<?xml version=\"1.0\"?><Models><Item Name=\"Pro\" SN1=\"9\" SN4=\"#\" SN5=\"1\" "
       "HaveDoIP=\"1\"/><Item Name=\"Wild\" SN1=\"9x\" SN4=\"#\" SN5=\"#\"/>"
       "<Item Name=\"Hash\" SN1=\"#\" SN4=\"#\" SN5=\"#\"/><NotAnItem Name=\"skip\"/>";
   for (int i = 0; i < 40; ++i) xml += R"(<Item Name="M)" + std::to_string(i) + R"(" SN1="7"/>)";
   platform::WriteFile(root / "Config/DeviceList.xml", xml + "</Models>");
+  platform::WriteFile(sdkIni(), "[KRY]\nName=SDK\nVersion=2.0.1\n");
+  WriteConfig("[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0\n");
   core::ZConfig c;
   c.LoadFrom(root.path());
   // SN1 keeps its first character only.
   EXPECT_TRUE(c.deviceModels.size() == 32u && c.deviceModels[1].SN1 == "9" &&
               c.deviceModels[0].HaveDoIP);
-  const std::pair<const char*, const char*> cases[] = {
-      {"9AB310000A", "Pro"},  {"9ABZ1xxxxx", "Pro"}, {"9ABZ2xxxxx", "Wild"},
-      {"#ABC1xxxxx", "Hash"},  // '#' in SN1 is a plain character
-      {"8ABC1xxxxx", ""},     {"7", "M0"},           {"", ""}};
-  for (const auto& [serial, model] : cases) {
+  // '#' in SN1 is a plain character; "-": no model.
+  std::string models;
+  for (const char* serial : {"9AB310000A", "9ABZ2xxxxx", "#ABC1xxxxx", "8ABC1xxxxx", "7", ""}) {
     const auto m = c.FindDeviceModel(serial);
-    EXPECT_EQ(m ? m->Name : "", model) << serial;
+    models += (m ? m->Name : "-") + " ";
   }
+  EXPECT_EQ(models, "Pro Wild Hash - M0 - ");
   for (const char* bad : {"<Models><Item Name=\"x\"", "<a/><b/>"}) {
     platform::WriteFile(root / "Config/DeviceList.xml", bad);
     core::ZConfig other;
     other.LoadFrom(root.path());
     EXPECT_TRUE(other.deviceModels.empty()) << bad;
   }
-}
 
-TEST_F(ZConfigTest, SdkIdentityAndSavedLanguage) {
-  platform::WriteFile(sdkIni(), "[KRY]\nName=SDK\nVersion=2.0.1\n");
-  WriteConfig("[CONFIG]\nLANGUAGE=1\nManagerVersion=1.0\n");
-  core::ZConfig c;
-  c.LoadFrom(root.path());
+  // The SDK's identity, and the language saved.
   EXPECT_EQ(c.sdk.Name + " " + c.sdk.Version + " " + c.sdk.Date, "SDK 2.0.1 2015-01-01");
-  const std::pair<int, const char*> cases[] = {{255, "255"}, {0, "0"}, {9, "1"}};
-  for (const auto& [value, written] : cases) {
+  // The flag changes only at the next start.
+  for (const auto& [value, written] : {std::pair{255, "255"}, {0, "0"}, {9, "1"}}) {
     EXPECT_TRUE(c.SaveLanguage(value));
-    EXPECT_EQ(platform::ReadProfileString("CONFIG", "LANGUAGE", "", 64, c.configFile), written);
-    EXPECT_EQ(c.LANGUAGE, value);
-    EXPECT_EQ(c.language, 1) << "the flag changes only at the next start";
+    EXPECT_EQ(platform::ReadProfileString("CONFIG", "LANGUAGE", "", 64, c.configFile) + " " +
+                  std::to_string(c.LANGUAGE) + " " + std::to_string(c.language),
+              std::string(written) + " " + std::to_string(value) + " 1");
   }
   EXPECT_EQ(platform::ReadProfileString("CONFIG", "ManagerVersion", "", 64, c.configFile), "1.0");
   c.configFile = root.path();  // a folder: nothing can be written there, not even by root

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "codec/MD5.h"
 #include "platform/Files.h"
-#include "platform/Text.h"
+#include "tests/support/Md5sum.h"
 
 namespace fwtest {
 
@@ -39,12 +38,8 @@ bool FakeModule::RunCommand(const std::string& command, int, char* output, std::
     out = rebooted ? releaseTextAfterReboot : releaseText;
   } else if (command.rfind("md5sum ", 0) == 0) {
     const std::string path = command.substr(7);
-    if (!md5sumPrintsNothing && files.count(path)) {
-      // md5sum prints lower-case digits
-      std::string digest = codec::MD5Text(files[path]);
-      std::transform(digest.begin(), digest.end(), digest.begin(), ::tolower);
-      out = digest + "  " + path + "\n";
-    }
+    if (!md5sumPrintsNothing && files.count(path))
+      out = testing_support::LowerHex(codec::MD5Text(files[path])) + "  " + path + "\n";
   } else if (command == "ubus call rpc-sys upgrade_start") {
     rebooted = true;
   }

@@ -18,11 +18,16 @@ class VirtualClock : public platform::Clock {
   void Sleep(std::int64_t ms) override { now_ += ms > 0 ? ms : 0; }
   std::int64_t NowMs() override { return now_; }
   std::chrono::nanoseconds ToReal(std::int64_t) override { return std::chrono::nanoseconds(0); }
-  std::int64_t now() const { return now_; }
 
  private:
   std::int64_t now_ = 0;
 };
+
+// The module's /etc/release for an OpenWrt version.
+inline std::string ReleaseText(const std::string& openwrt) {
+  return "[release]\nopenwrt=" + openwrt +
+         "\nuboot=2020.04\ndevice=KRY-DoIP\n[checksum]\nopenwrt=0123456789abcdef\n";
+}
 
 class FakeAdapter : public firmware::DoIPDevice {
  public:
@@ -61,12 +66,7 @@ class FakeModule : public firmware::ZWSFirmwareUpdate {
   // The module's behaviour.
   std::deque<std::string> mountStates;  // printed by the mount check, then "0"
   std::string lastMountState = "0\n";
-  std::string releaseText =
-      "[release]\nopenwrt=21.02.3\nuboot=2020.04\ndevice=KRY-DoIP\n"
-      "[checksum]\nopenwrt=0123456789abcdef\n";
-  std::string releaseTextAfterReboot =
-      "[release]\nopenwrt=22.03.5\nuboot=2020.04\ndevice=KRY-DoIP\n"
-      "[checksum]\nopenwrt=fedcba9876543210\n";
+  std::string releaseText = ReleaseText("21.02.3"), releaseTextAfterReboot = ReleaseText("22.03.5");
   bool releaseFails = false, releaseFailsAfterReboot = false;
   bool md5sumPrintsNothing = false;
   std::string failPutFileTo;      // a module path whose transfer fails

@@ -1,6 +1,8 @@
 // The firmware catalogue: reading fws.xml, the new-firmware rule, and fetching an image.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "codec/MD5.h"
 #include "core/ZConfig.h"
 #include "firmware/FetchFirmwareImage.h"
@@ -11,7 +13,6 @@
 
 namespace {
 
-using testing_support::ServedFolder;
 using testing_support::TempFolder;
 
 std::string Item(const std::string& body) { return "<ITEM>" + body + "</ITEM>"; }
@@ -44,20 +45,11 @@ TEST(FirmwareCatalogue, ReadsEveryItemInFileOrder) {
 
 TEST(FirmwareCatalogue, UnreadableFilesFailAndAnEmptyOneLoads) {
   TempFolder dir;
-  const struct {
-    const char* name;
-    const char* content;
-    bool loads;
-  } cases[] = {
-      {"not XML", "<FWS><ITEM>", false},
-      {"no ITEM", "<FWS><LIST/></FWS>", true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string path = dir / (std::string(c.name) + ".xml");
-    platform::WriteFile(path, c.content);
+  const std::pair<const char*, bool> cases[] = {{"<FWS><ITEM>", false},
+                                                {"<FWS><LIST/></FWS>", true}};
+  for (const auto& [content, loads] : cases) {
     firmware::ZKRYFirmwareManager catalogue;
-    EXPECT_EQ(catalogue.Load(path), c.loads);
+    EXPECT_EQ(catalogue.Load(dir.Put("fws.xml", content)), loads) << content;
     EXPECT_TRUE(catalogue.entries().empty());
   }
 }
@@ -69,20 +61,15 @@ TEST(FirmwareCatalogue, OnlyTheFirstEntryOfAPidCountsAndVersionsCompareExactly) 
       dir.Put("fws.xml", Catalogue(Item("<ID>1</ID><PID>10,11</PID><VERSION>V2.1</VERSION>") +
                                    Item("<ID>2</ID><PID>11,12</PID><VERSION>V3.0</VERSION>")))));
   // Any other text, even one that sorts the same, is not the catalogue's version.
-  const struct {
-    std::uint32_t pid;
-    const char* version;
-    bool latest;
-    int foundId;  // 0: none
-  } cases[] = {
+  const std::tuple<std::uint32_t, const char*, bool, int> cases[] = {
       {10, "V2.1", true, 1}, {11, "V3.0", false, 1},  // the second entry is never considered
       {12, "V3.0", true, 2}, {10, "V2.1 ", false, 1}, {13, "V2.1", false, 0},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.pid) + " " + c.version);
-    EXPECT_EQ(catalogue.IsLatestVersion(c.pid, c.version), c.latest);
-    const auto* entry = catalogue.FindEntry(c.pid);
-    EXPECT_EQ(entry ? entry->ID : 0, c.foundId);
+  for (const auto& [pid, version, latest, foundId] : cases) {
+    SCOPED_TRACE(std::to_string(pid) + " " + version);
+    EXPECT_EQ(catalogue.IsLatestVersion(pid, version), latest);
+    const auto* entry = catalogue.FindEntry(pid);
+    EXPECT_EQ(entry ? entry->ID : 0, foundId);  // 0: none
   }
   EXPECT_FALSE(catalogue.DownloadFirmware(13, dir / "x.dlf"));
 }
@@ -104,9 +91,9 @@ class FetchImageTest : public ::testing::Test {
   }
   std::string Kept() { return platform::ReadFile(local / "KRY.bin").value_or("(none)"); }
 
-  const std::string kNew = "new image 2.1";
-  const std::string kOld = "old image 2.0";
-  ServedFolder web{"127.0.0.42"};
+  static constexpr const char* kNew = "new image 2.1";
+  static constexpr const char* kOld = "old image 2.0";
+  testing_support::ServedFolder web{"127.0.0.42"};
   TempFolder local;
   testing_support::ScriptedInteraction ui;
 };
@@ -115,38 +102,25 @@ class FetchImageTest : public ::testing::Test {
 // (or offline) the kept image serves only when it matches the catalogue. A bad download never
 // replaces the kept image and leaves no part behind.
 TEST_F(FetchImageTest, OnlyAnImageThatMatchesTheCatalogueIsUsedOrKept) {
-  const struct {
-    const char* name;
-    const char* url;
-    bool online;
-    const char* kept;  // nullptr: none
-    std::string md5;
-    bool result;
-    const char* lastStatus;
-  } cases[] = {
-      {"fresh image", "/img/KRY-2.1.bin", true, "old image 2.0", codec::MD5Text(kNew), true,
-       "Firmware verifying... "},
-      {"fresh image of another MD5", "/img/KRY-2.1.bin", true, "old image 2.0", codec::MD5Text("x"),
-       false, "Firmware incorrect "},
-      {"download fails, kept image matches", "/img/missing.bin", true, "old image 2.0",
-       codec::MD5Text(kOld), true, "Firmware verifying... "},
-      {"download fails, nothing kept", "/img/missing.bin", true, nullptr, codec::MD5Text(kOld),
-       false, "Firmware not found!"},
-      {"offline, kept image matches", "/img/missing.bin", false, "old image 2.0",
-       codec::MD5Text(kOld), true, "Firmware verifying... "},
+  const std::tuple<const char*, bool, bool, bool, bool, const char*, const char*> cases[] = {
+      {"fresh image", true, true, true, true, kNew, "Firmware verifying... "},
+      {"fresh, other MD5", true, true, true, false, "x", "Firmware incorrect "},
+      {"download fails, kept", false, true, true, true, kOld, "Firmware verifying... "},
+      {"nothing kept", false, true, false, false, kOld, "Firmware not found!"},
+      {"offline, kept", false, false, true, true, kOld, "Firmware verifying... "},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, served, online, kept, ok, md5Of, status] : cases) {
+    SCOPED_TRACE(name);
     platform::DeleteFile(local / "KRY.bin");
-    if (c.kept) local.Put("KRY.bin", c.kept);
+    if (kept) local.Put("KRY.bin", kOld);
     ui.Clear();
     web.server().ClearRequests();
-    EXPECT_EQ(Fetch(c.url, c.md5, c.online), c.result);
-    EXPECT_EQ(ui.Texts("status").back(), c.lastStatus);
-    const bool fresh = c.result && std::string(c.url) != "/img/missing.bin";
-    EXPECT_EQ(Kept(), fresh ? kNew : c.kept ? c.kept : "(none)");
+    const std::string url = served ? "/img/KRY-2.1.bin" : "/img/missing.bin";
+    EXPECT_EQ(Fetch(url, codec::MD5Text(md5Of), online), ok);
+    EXPECT_EQ(ui.Texts("status").back(), status);
+    EXPECT_EQ(Kept(), ok && served ? kNew : kept ? kOld : "(none)");
     EXPECT_FALSE(platform::FileExists(local / "KRY.dlf"));
-    EXPECT_EQ(web.server().RequestCount(c.url), c.online ? 1 : 0);
+    EXPECT_EQ(web.server().RequestCount(url), online ? 1 : 0);
   }
 }
 

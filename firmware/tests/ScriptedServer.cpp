@@ -3,25 +3,15 @@
 #include <openssl/evp.h>
 #include <poll.h>
 
-#include <cstring>
-
 namespace fwtest {
 
 std::string Peer::ReadRequest() {
-  // Peeks, so that frames sent right behind the request stay in the socket.
+  // A byte at a time, so that frames sent right behind the request stay in the socket.
   std::string request;
-  char chunk[4096];
-  for (;;) {
-    const ssize_t n = ::recv(fd_, chunk, sizeof chunk, MSG_PEEK);
-    if (n <= 0) return request;
-    const std::string seen = request + std::string(chunk, static_cast<std::size_t>(n));
-    const auto end = seen.find("\r\n\r\n");
-    const std::size_t take =
-        end == std::string::npos ? static_cast<std::size_t>(n) : end + 4 - request.size();
-    if (::recv(fd_, chunk, take, 0) != static_cast<ssize_t>(take)) return request;
-    request.append(chunk, take);
-    if (end != std::string::npos) return request;
-  }
+  char c;
+  while (request.find("\r\n\r\n") == std::string::npos && ::recv(fd_, &c, 1, 0) == 1)
+    request.push_back(c);
+  return request;
 }
 
 std::string Peer::KeyOf(const std::string& request) {
@@ -60,19 +50,12 @@ void Peer::Send(const std::string& bytes) {
 }
 
 std::string Peer::Frame(std::uint8_t opcode, const std::string& payload) {
-  std::string f(1, static_cast<char>(0x80 | opcode));
   const std::uint64_t n = payload.size();
-  if (n < 126) {
-    f.push_back(static_cast<char>(n));
-  } else if (n <= 0xffff) {
-    f.push_back(126);
-    f.push_back(static_cast<char>(n >> 8));
-    f.push_back(static_cast<char>(n & 0xff));
-  } else {
-    f.push_back(127);
-    for (int shift = 56; shift >= 0; shift -= 8)
-      f.push_back(static_cast<char>((n >> shift) & 0xff));
-  }
+  const int lengthBytes = n < 126 ? 0 : n <= 0xffff ? 2 : 8;
+  std::string f{static_cast<char>(0x80 | opcode), static_cast<char>(lengthBytes == 0   ? n
+                                                                    : lengthBytes == 2 ? 126
+                                                                                       : 127)};
+  for (int i = lengthBytes - 1; i >= 0; --i) f.push_back(static_cast<char>(n >> (8 * i)));
   return f + payload;
 }
 
@@ -95,19 +78,14 @@ std::optional<ClientFrame> Peer::ReadFrame() {
   frame.masked = (h[1] & 0x80) != 0;
   std::uint64_t length = h[1] & 0x7f;
   const int lengthBytes = length == 126 ? 2 : length == 127 ? 8 : 0;
-  if (lengthBytes) {
-    std::uint8_t ext[8];
-    if (!ReadExactly(ext, lengthBytes)) return std::nullopt;
-    length = 0;
-    for (int i = 0; i < lengthBytes; ++i) length = (length << 8) | ext[i];
-  }
+  std::uint8_t ext[8];
+  if (!ReadExactly(ext, lengthBytes)) return std::nullopt;
+  for (int i = 0; i < lengthBytes; ++i) length = (i == 0 ? 0 : length << 8) | ext[i];
   if (frame.masked && !ReadExactly(frame.mask, 4)) return std::nullopt;
   frame.payload.resize(length);
   if (length && !ReadExactly(frame.payload.data(), length)) return std::nullopt;
-  if (frame.masked)
-    for (std::size_t i = 0; i < length; ++i)
-      frame.payload[i] =
-          static_cast<char>(static_cast<unsigned char>(frame.payload[i]) ^ frame.mask[i & 3]);
+  for (std::size_t i = 0; frame.masked && i < length; ++i)
+    frame.payload[i] = static_cast<char>(frame.payload[i] ^ frame.mask[i & 3]);
   return frame;
 }
 

@@ -51,14 +51,13 @@ class Peer {
 class ScriptedServer {
  public:
   using Script = std::function<void(Peer&)>;
-  explicit ScriptedServer(Script script, const std::string& address = "127.0.0.1")
+  explicit ScriptedServer(Script script)
       : server_(std::make_unique<testing_support::ScriptedTcpServer>(
             [script = std::move(script), done = done_](int fd) {
               Peer peer(fd);
               script(peer);
               done->set_value();
-            },
-            address)),
+            })),
         port_(std::to_string(server_->port())) {}
   const std::string& port() const { return port_; }
   // Waits until the script has run to its end (or no client came within the server's wait).

@@ -26,11 +26,6 @@ struct Client {
     if (conn) conn_close(conn);
     ws_context_free(context);
   }
-  // Closes the client side (an empty Close frame goes out) before the server is finished.
-  void Close() {
-    conn_close(conn);
-    conn = nullptr;
-  }
   std::string Read(int timeoutMs = 100) {
     char buffer[kWsReadBufferSize];
     const int n = conn_read(conn, buffer, timeoutMs);
@@ -71,34 +66,25 @@ TEST(WebSocket, HandshakeResponsesAcceptedOrRejected) {
   // "@" stands for the right Sec-WebSocket-Accept value.
   const std::string ok = "HTTP/1.1 101 OK\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n";
   const std::string accept = "Sec-WebSocket-Accept: @\r\n\r\n";
-  struct Case {
-    const char* name;
-    std::string response;
-    bool accepted;
-  } cases[] = {
+  const std::tuple<const char*, std::string, bool> cases[] = {
       {"lower case names, blanks, tabs, other headers",
        "HTTP/1.1    101\r\nupgrade:websocket\r\nServer: x\r\n\tconnection :\tupgrade \r\n"
        "sec-websocket-accept:  @ \r\n\r\n",
        true},
-      {"header line of 8191 bytes", ok + "X-Long: " + std::string(8191 - 10, 'x') + "\r\n" + accept,
-       true},
-      {"header line of 8192 bytes", ok + "X-Long: " + std::string(8192 - 10, 'x') + "\r\n" + accept,
-       false},
+      {"8191-byte line", ok + "X-Long: " + std::string(8191 - 10, 'x') + "\r\n" + accept, true},
+      {"8192-byte line", ok + "X-Long: " + std::string(8192 - 10, 'x') + "\r\n" + accept, false},
       {"two Upgrade headers", ok + "Upgrade: websocket\r\n" + accept, false},
       {"two Sec-WebSocket-Protocol headers",
        ok + "Sec-WebSocket-Protocol: a\r\nSec-WebSocket-Protocol: a\r\n" + accept, false},
       {"no Sec-WebSocket-Accept", ok + "\r\n", false},
-      {"wrong Sec-WebSocket-Accept",
-       ok + "Sec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n\r\n", false},
-      {"status 200", "HTTP/1.1 200 OK\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n" + accept,
-       false},
+      {"wrong accept", ok + "Sec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n\r\n", false},
+      {"status 200", "HTTP/1.1 200" + ok.substr(12) + accept, false},
       {"a line that is no header", ok + "nonsense\r\n" + accept, false},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    ScriptedServer server([&](Peer& peer) {
+  for (const auto& [name, reply, accepted] : cases) {
+    SCOPED_TRACE(name);
+    ScriptedServer server([response = reply](Peer& peer) mutable {
       const std::string key = Peer::KeyOf(peer.ReadRequest());
-      std::string response = c.response;
       if (const auto at = response.find('@'); at != std::string::npos)
         response.replace(at, 1, Peer::AcceptFor(key));
       peer.Send(response);
@@ -107,9 +93,9 @@ TEST(WebSocket, HandshakeResponsesAcceptedOrRejected) {
     });
     Client client(server);
     ASSERT_TRUE(client.conn);
-    EXPECT_EQ(client.Read(c.accepted ? 1000 : 200), c.accepted ? "ok" : "");
-    EXPECT_EQ(client.conn->handshakeComplete, c.accepted);
-    EXPECT_EQ(conn_is_open(client.conn), c.accepted);
+    EXPECT_EQ(client.Read(accepted ? 1000 : 200), accepted ? "ok" : "");
+    EXPECT_EQ(client.conn->handshakeComplete, accepted);
+    EXPECT_EQ(conn_is_open(client.conn), accepted);
   }
 }
 
@@ -122,52 +108,42 @@ ScriptedServer Serving(std::function<void(Peer&)> frames) {
 }
 
 TEST(WebSocket, ReceivedFramesAreJoinedAndKeptPastTheEnd) {
-  struct Case {
-    const char* name;
-    std::vector<std::pair<std::uint8_t, std::string>> frames;
-    bool serverCloses;
-    std::vector<std::string> reads;  // the last read, after which the connection is over
-  } cases[] = {
-      {"frames within one time-out, the pong dropped",
-       {{kWsText, "0123456789"}, {kWsBinary, "abcdefghij"}, {kWsPong, "dropped"}},
+  // The reads end with the last one, after which the connection is over.
+  using Frames = std::vector<std::pair<std::uint8_t, std::string>>;
+  const std::tuple<const char*, Frames, bool, std::vector<std::string>> cases[] = {
+      {"joined in one time-out, pong dropped",
+       {{kWsText, "01234"}, {kWsBinary, "abcde"}, {kWsPong, "x"}},
        false,
-       {"0123456789abcdefghij"}},
+       {"01234abcde"}},
       {"the peer ends the connection", {{kWsText, "last words"}}, true, {"last words", ""}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    ScriptedServer server = Serving([&](Peer& peer) {
-      for (const auto& [opcode, payload] : c.frames) peer.SendFrame(opcode, payload);
-      if (!c.serverCloses) peer.SeesEnd(2000);
+  for (const auto& [name, frames, serverCloses, reads] : cases) {
+    SCOPED_TRACE(name);
+    ScriptedServer server = Serving([frames = frames, closes = serverCloses](Peer& peer) {
+      for (const auto& [opcode, payload] : frames) peer.SendFrame(opcode, payload);
+      if (!closes) peer.SeesEnd(2000);
     });
     Client client(server);
-    for (const auto& expected : c.reads)
-      EXPECT_EQ(client.Read(c.serverCloses ? 2000 : 200), expected);
-    EXPECT_EQ(conn_is_open(client.conn), !c.serverCloses);
+    for (const auto& expected : reads) EXPECT_EQ(client.Read(serverCloses ? 2000 : 200), expected);
+    EXPECT_EQ(conn_is_open(client.conn), !serverCloses);
   }
 }
 
 TEST(WebSocket, FramesThatCloseTheSocket) {
   auto closeFrame = [](const std::string& payload) { return Peer::Frame(kWsClose, payload); };
-  struct Case {
-    const char* name;
-    std::string bytes;
-    int closeStatus;
-    std::string reason;
-  } cases[] = {
+  auto header = [](const char* bytes) { return std::string(bytes, 10); };  // with its NULs
+  const std::tuple<const char*, std::string, int, std::string> cases[] = {
       {"empty text frame", Peer::Frame(kWsText, ""), 1006, ""},
       {"Close 1000", closeFrame(std::string("\x03\xe8", 2) + "bye"), 1000, "bye"},
       {"Close without status", closeFrame(""), 1005, ""},
-      {"64-bit length with upper bytes set",
-       std::string("\x81\x7f\x00\x00\x00\x01\x00\x00\x00\x05", 10) + "hello", 1006, ""},
-      {"longer than the bound", std::string("\x82\x7f\x00\x00\x00\x00\x04\x00\x00\x01", 10) + "x",
-       1006, ""},
+      {"upper length set", header("\x81\x7f\x00\x00\x00\x01\x00\x00\x00\x05") + "hello", 1006, ""},
+      {"longer than the bound", header("\x82\x7f\x00\x00\x00\x00\x04\x00\x00\x01") + "x", 1006, ""},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, bytes, closeStatus, reason] : cases) {
+    SCOPED_TRACE(name);
     std::string afterwards;
-    ScriptedServer server = Serving([&](Peer& peer) {
-      peer.Send(c.bytes);
+    ScriptedServer server = Serving([&afterwards, bytes = bytes](Peer& peer) {
+      peer.Send(bytes);
       // Nothing may come back before the end: no Close reply, no pong.
       char byte;
       while (::recv(peer.fd(), &byte, 1, 0) == 1) afterwards.push_back(byte);
@@ -178,7 +154,7 @@ TEST(WebSocket, FramesThatCloseTheSocket) {
     EXPECT_EQ(
         std::make_tuple(conn_is_open(client.conn), client.conn->closeStatus,
                         client.conn->closeReason, afterwards, conn_send_text(client.conn, "late")),
-        std::make_tuple(false, c.closeStatus, c.reason, std::string(), std::int64_t{0}));
+        std::make_tuple(false, closeStatus, reason, std::string(), std::int64_t{0}));
   }
 }
 
@@ -229,7 +205,8 @@ TEST(WebSocket, PingsArePongedAndSentFramesAreMaskedInTheirLengthForm) {
   EXPECT_EQ(conn_send(client.conn, true, kWsBinary, 70000, large.data()), 70000);
   EXPECT_EQ(conn_send(client.conn, false, kWsBinary, 3, "raw"), 3);
   EXPECT_EQ(conn_send(client.conn, true, kWsBinary, -1, "x"), -1);
-  client.Close();
+  conn_close(client.conn);  // an empty Close frame goes out before the server is finished
+  client.conn = nullptr;
   server.Finish();
   // Opcode, payload, masked with the mask's first two bytes zero; conn_close: an empty Close.
   const std::vector<std::tuple<int, std::string, bool>> expected = {
@@ -237,7 +214,6 @@ TEST(WebSocket, PingsArePongedAndSentFramesAreMaskedInTheirLengthForm) {
       {kWsBinary, medium, true}, {kWsBinary, large, true}, {kWsBinary, "raw", false},
       {kWsClose, "", true}};
   std::vector<std::tuple<int, std::string, bool>> got;
-  got.reserve(frames.size());
   for (const auto& f : frames)
     got.emplace_back(f.opcode, f.payload, f.masked && (f.mask[0] | f.mask[1]) == 0);
   EXPECT_EQ(got, expected);
@@ -251,9 +227,8 @@ TEST(WebSocket, FullSocketBufferIsWaitedOutNotFailed) {
     if (auto f = peer.ReadFrame()) received = f->payload == big ? f->payload.size() : 0;
   });
   Client client(server);
-  EXPECT_EQ(
-      conn_send(client.conn, true, kWsBinary, static_cast<std::int64_t>(big.size()), big.data()),
-      static_cast<std::int64_t>(big.size()));
+  const auto size = static_cast<std::int64_t>(big.size());
+  EXPECT_EQ(conn_send(client.conn, true, kWsBinary, size, big.data()), size);
   EXPECT_TRUE(client.conn->pendingSend.empty());
   server.Finish();
   EXPECT_EQ(received, big.size());

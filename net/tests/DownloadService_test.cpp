@@ -40,32 +40,25 @@ struct Recorder : net::ZDownloadFileServiceNotify {
   std::atomic<int> finished{0};
 };
 
-class DownloadServiceTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(web.started()); }
-  net::ZDownloadTask Task(const std::string& name, const std::string& path) {
-    net::ZDownloadTask t;
-    t.name = name;
-    t.url = web.Url(path);
-    t.path = local / name;
-    t.notify = &recorder;
-    return t;
-  }
-  ServedFolder web{"127.0.0.41"};
-  TempFolder local;
-  Recorder recorder;
-};
-
 // Tasks queued before the start run in order after one wake-up, a failed one ends with its
 // finished event and the queue goes on; stopping the then idle service must wake its thread.
-TEST_F(DownloadServiceTest, QueuedTasksRunInOrderAndAFailureEndsWithItsFinishedEvent) {
+TEST(DownloadService, QueuedTasksRunInOrderAndAFailureEndsWithItsFinishedEvent) {
+  ServedFolder web{"127.0.0.41"};
+  ASSERT_TRUE(web.started());
   web.Put("a.exe", std::string(300000, 'a'));
   web.Put("b.exe", std::string(200000, 'b'));
   web.server().SetFault("/gone.exe", {sim::FaultKind::NotFound});
-  net::ZDownloadTask a = Task("a", "/a.exe"), gone = Task("gone", "/gone.exe"),
-                     b = Task("b", "/b.exe");
+  TempFolder local;
+  Recorder recorder;
+  net::ZDownloadTask a, gone, b;
   net::ZDownloadFileService service{""};
-  for (net::ZDownloadTask* task : {&a, &gone, &b}) service.AddTask(task);
+  for (auto [task, name] : {std::pair{&a, "a"}, {&gone, "gone"}, {&b, "b"}}) {
+    task->name = name;
+    task->url = web.Url("/" + task->name + ".exe");
+    task->path = local / name;
+    task->notify = &recorder;
+    service.AddTask(task);
+  }
   EXPECT_EQ(service.wakeSignals(), 1);  // the later tasks are found by the running loop
   ASSERT_TRUE(service.Start());
   EXPECT_EQ(recorder.WaitFor(3), (std::vector<std::string>{"a:0", "a:1", "a:2", "gone:0", "gone:2",

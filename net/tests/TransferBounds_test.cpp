@@ -36,7 +36,6 @@ std::string Chunk(std::size_t n) {
 TEST(TransferBounds, HostilePeersFailWithinTheirBound) {
   platform::ScaledClock fast(0.001);  // a minute of program time lasts 60 ms
   platform::SetClock(&fast);
-  const auto silent = [](int fd) { WaitForClose(fd); };
   const auto endless = [](int fd) { SendUntilClosed(fd, kChunkedHead, Chunk(16384), 0); };
   const auto trickle = [](int fd) { SendUntilClosed(fd, kChunkedHead, Chunk(1), 500); };
   const auto announcesTooMuch = [](int fd) {
@@ -49,7 +48,7 @@ TEST(TransferBounds, HostilePeersFailWithinTheirBound) {
     net::TransferOptions options;
     const char* reason;
   } cases[] = {
-      {"silent after the request", silent, {}, "no data for 60 s"},
+      {"silent after the request", WaitForClose, {}, "no data for 60 s"},
       {"endless update.ini", endless, net::UpdateInfoTransfer(""), "more than the 65536 bytes"},
       {"update.ini announced too long", announcesTooMuch, net::UpdateInfoTransfer(""), "65536"},
       {"description trickling on", trickle, net::DescriptionTransfer(""), "not done within 5 s"},

@@ -8,7 +8,6 @@
 #include <functional>
 
 #include "platform/Files.h"
-#include "platform/Text.h"
 #include "tests/support/EnvGuard.h"
 #include "tests/support/TempFolder.h"
 
@@ -21,35 +20,33 @@ TEST(Environment, ExpandsNamesWithoutCaseAndFallsBackOnLinux) {
   EnvGuard value("ORB_TEST_VALUE", "/data"), config("XDG_CONFIG_HOME", "/cfg"),
       scratch("TMPDIR", "/scratch"), home("HOME", "/home/tech"), windir("windir", "");
   for (const char* name : {"SystemRoot", "windir", "temp", "TEMP"}) ::unsetenv(name);
-  const std::pair<const char*, const char*> cases[] = {
-      {"%orb_test_value%/x", "/data/x"},
-      {"%SystemRoot%/KRY.ini", "/cfg/kry/KRY.ini"},
-      {"%temp%/kry_openwrt.ini", "/scratch/kry_openwrt.ini"},
-      {"100%", "100%"},
-      {"a%NO_SUCH%%orb_test_value%b", "a%NO_SUCH%/datab"}};
-  for (const auto& [in, out] : cases) EXPECT_EQ(platform::ExpandEnvironment(in), out) << in;
+  std::string expanded;
+  for (const char* in : {"%orb_test_value%/x", "%SystemRoot%/KRY.ini", "%temp%/kry_openwrt.ini",
+                         "100%", "a%NO_SUCH%%orb_test_value%b"})
+    expanded += platform::ExpandEnvironment(in) + "|";
   ::unsetenv("XDG_CONFIG_HOME");
-  EXPECT_EQ(platform::ExpandEnvironment("%windir%"), "/home/tech/.config/kry");
+  EXPECT_EQ(expanded + platform::ExpandEnvironment("%windir%"),
+            "/data/x|/cfg/kry/KRY.ini|/scratch/kry_openwrt.ini|100%|a%NO_SUCH%/datab|"
+            "/home/tech/.config/kry");
 }
 
-TEST(Environment, ScratchFolderIsPrivateUnlessOneIsGiven) {
+TEST(Environment, ScratchFolderIsPrivateUnlessOneIsGivenAndNeverFollowsLinks) {
   testing_support::TempFolder dir;
   EnvGuard tmpdir("TMPDIR", ""), runtime("XDG_RUNTIME_DIR", ""), cache("XDG_CACHE_HOME", ""),
       home("HOME", dir / "home");
   for (const char* name :
        {"TMPDIR", "temp", "TEMP", "tmp", "TMP", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"})
     ::unsetenv(name);
-  const struct {
-    const char* variable;  // set to the folder below, or none
-    std::string value, expected;
-  } cases[] = {{"TEMP", "/given", "/given"},
-               {"XDG_RUNTIME_DIR", dir / "run", dir / "run/orbmanager"},
-               {"XDG_CACHE_HOME", dir / "cache", dir / "cache/orbmanager"},
-               {nullptr, "", dir / "home/.cache/orbmanager"}};
-  for (const auto& c : cases) {
-    if (c.variable) ::setenv(c.variable, c.value.c_str(), 1);
-    EXPECT_EQ(platform::ExpandEnvironment("%temp%/x"), c.expected + "/x");
-    if (c.variable) ::unsetenv(c.variable);
+  // The variable set to the folder (ORB_NONE: none that counts), and where %temp% leads then.
+  const std::tuple<const char*, std::string, std::string> cases[] = {
+      {"TEMP", "/given", "/given"},
+      {"XDG_RUNTIME_DIR", dir / "run", dir / "run/orbmanager"},
+      {"XDG_CACHE_HOME", dir / "cache", dir / "cache/orbmanager"},
+      {"ORB_NONE", "", dir / "home/.cache/orbmanager"}};
+  for (const auto& [variable, value, expected] : cases) {
+    ::setenv(variable, value.c_str(), 1);
+    EXPECT_EQ(platform::ExpandEnvironment("%temp%/x"), expected + "/x");
+    ::unsetenv(variable);
   }
 
   // A folder open to others, a link, or a file in its place is refused, and %temp% is
@@ -64,10 +61,8 @@ TEST(Environment, ScratchFolderIsPrivateUnlessOneIsGiven) {
     EXPECT_TRUE(!platform::ScratchFolder(&reason) && reason.find(planted) != std::string::npos);
     EXPECT_EQ(platform::ExpandEnvironment("%temp%/x"), "%temp%/x");
   }
-}
 
-TEST(Files, ScratchFilesAreNeverReachedThroughALink) {
-  testing_support::TempFolder dir;
+  // Files in it are never reached through a link.
   const std::string victim = dir.Put("victim", "precious");
   const std::string name = dir / "kry_openwrt.ini";
   ::symlink(victim.c_str(), name.c_str());
@@ -77,11 +72,6 @@ TEST(Files, ScratchFilesAreNeverReachedThroughALink) {
             "[release]\nprecious");
   struct stat st {};
   EXPECT_TRUE(::lstat(name.c_str(), &st) == 0 && (st.st_mode & 07777) == 0600u);
-}
-
-// Bytes that are not UTF-8 end at a bound, never past it.
-TEST(Text, BrokenBytesStayInBounds) {
-  EXPECT_EQ(platform::CutToCapacity("\xC3", 5) + "|" + platform::CutToCapacity("abc", 0), "\xC3|");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,7 +24,7 @@ std::string CopyNamed(const TempFolder& dir, const char* program, const std::str
   return path;
 }
 
-TEST(Processes, EndsEveryProcessOfTheNameWithoutCaseButNeverItself) {
+TEST(Processes, EndsEveryProcessOfTheNameButNeverItselfAndStartsPrograms) {
   TempFolder dir;
   const std::string sleeper = CopyNamed(dir, "/bin/sleep", "OrbKillMe");
   platform::ProcessHandle a = platform::StartProgram({sleeper, {"30"}}),
@@ -46,16 +45,8 @@ TEST(Processes, EndsEveryProcessOfTheNameWithoutCaseButNeverItself) {
                               {"--gtest_filter=ProcessesChild.EndsItsOwnNameAndSurvives"}});
   ::unsetenv("ORB_SELF_KILL_CHILD");
   EXPECT_EQ(child.Wait(), 0);
-}
 
-// Run only inside the copy started above.
-TEST(ProcessesChild, EndsItsOwnNameAndSurvives) {
-  if (!std::getenv("ORB_SELF_KILL_CHILD")) GTEST_SKIP() << "runs as a child only";
-  EXPECT_EQ(platform::EndProcessesNamed("orbselfkill"), 0);
-}
-
-TEST(Processes, StartsProgramsWithArgumentsFolderAndExecuteBit) {
-  TempFolder dir;
+  // Programs start with their arguments, folder and execute bit.
   const std::string script =
       dir.Put("tool.exe", "#!/bin/sh\npwd > out.txt\necho \"$1|$2\" >> out.txt\nexit 3\n");
   platform::StartRequest request{script, {"a b", "c"}, dir.path()};
@@ -67,12 +58,16 @@ TEST(Processes, StartsProgramsWithArgumentsFolderAndExecuteBit) {
             (std::vector<std::string>{"1.0", "2.0", "http://x/y", "12", "ABC"}));
 }
 
+// Run only inside the copy started above.
+TEST(ProcessesChild, EndsItsOwnNameAndSurvives) {
+  if (!std::getenv("ORB_SELF_KILL_CHILD")) GTEST_SKIP() << "runs as a child only";
+  EXPECT_EQ(platform::EndProcessesNamed("orbselfkill"), 0);
+}
+
 // True once `pid` is gone for good; a zombie still answers signal 0.
 bool ReapedSoon(pid_t pid) {
-  for (int pass = 0; pass < 4000; ++pass) {
+  for (int pass = 0; pass < 4000; ++pass, ::usleep(5000))
     if (::kill(pid, 0) != 0 && errno == ESRCH) return true;
-    ::usleep(5000);
-  }
   return false;
 }
 

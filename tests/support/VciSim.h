@@ -104,7 +104,6 @@ class VciSim {
         folder_ / "record.txt", "--sandbox", folder_ / "sandbox"};
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
-    argv.reserve(args.size() + 1);
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
@@ -114,10 +113,7 @@ class VciSim {
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     const int rc = ::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-      pid_ = -1;
-      return;
-    }
+    if (rc != 0) return void(pid_ = -1);
     bool ended = false;
     ready_ = Poll(20000, [&] { return Recorded("ready") || (ended = Ended()); }) && !ended;
     if (ended) pid_ = -1;

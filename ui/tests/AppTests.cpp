@@ -23,11 +23,8 @@ const std::string kInstaller = testing_support::RecordingInstaller();
 
 using ui::Q;
 
-const std::string kDescription = [] {
-  std::string text = "Scope reads live data.";
-  for (int i = 1; i <= 30; ++i) text += "\nChange " + std::to_string(i) + ".";
-  return text;
-}();
+// Longer than its box.
+const std::string kDescription = "Scope reads live data." + std::string(30, '\n') + "Changes.";
 
 QStringList Badges(const ui::KRYAPPManagerWnd& page) {
   QStringList out;
@@ -67,9 +64,7 @@ class AppTests : public QObject {
     host->resize(960, 640);
     QVERIFY(page->Create(host.get(), "KRYAPPMANAGERWND", true, QRect(0, 70, 960, 570)));
     host->show();
-    QCOMPARE(page->entries()[0].first->text(), Q(core::Text(core::TextId::kMyApps)));
-    QCOMPARE(int(page->entries().size()), 2);
-    QCOMPARE(page->entries()[1].first->text(), QString("Diagnosis"));
+    QVERIFY(page->entries().size() == 2 && page->entries()[1].first->text() == "Diagnosis");
     QCOMPARE(Badges(*page), QStringList({"app_uninstalled.png", "app_uninstalled.png"}));
 
     uitest::WhenShown("APPWND", [&](QWidget* w) {
@@ -91,9 +86,8 @@ class AppTests : public QObject {
 
     // Only the class's applications under its entry; the one of no class only in My Apps.
     QTest::mouseClick(page->entries()[1].first->widget(), Qt::LeftButton);
-    QCOMPARE(page->selectedValue(), 1);
-    QCOMPARE(int(page->tiles().size()), 1);
-    QCOMPARE(page->tiles()[0].second->ID, 7);
+    QVERIFY(page->selectedValue() == 1 && page->tiles().size() == 1 &&
+            page->tiles()[0].second->ID == 7);
     UITEST_VERIFY_READABLE(page, "applications page");
     host.reset();
     service.Stop();

@@ -1,5 +1,4 @@
 // The SPS page and the two web pages, built from the real skins.
-#include <QDialog>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEngineView>
@@ -23,13 +22,6 @@ const char kNoisyPage[] =
     "<!DOCTYPE html><html><head><title>loading</title></head><body>"
     "<script>alert('hello'); var ok = confirm('sure?'); var said = prompt('name?');"
     "document.title = 'done ' + ok + ' ' + said;</script></body></html>";
-
-// Any dialog box of the web view itself (alert, confirm, prompt, certificate, download).
-bool AnyDialogShown() {
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (w->isVisible() && qobject_cast<QDialog*>(w)) return true;
-  return false;
-}
 
 class LinkPageTests : public QObject {
   Q_OBJECT
@@ -65,15 +57,10 @@ class LinkPageTests : public QObject {
       rows << list->GetItemAt(i)->GetText(0) + " " + list->GetItemAt(i)->GetText(3);
     QCOMPARE(rows, QStringList({"1 Yes", "2 No", "2 No", "0 No"}));
     UITEST_VERIFY_READABLE(page, "SPS page");
-    for (int row : {0, 2, 3, 1}) {
-      QTest::mouseClick(list->GetItemAt(row), Qt::LeftButton);
-      QCOMPARE(list->GetCurSel(), row);
-    }
-    const std::string expected =
-        "http://open.invalid/data\nhttp://open.invalid/data\nhttps://dealer.invalid/login";
-    QTRY_COMPARE(uitest::OpenedAddresses(), expected);
-    QTest::qWait(100);  // nothing more arrives
-    QCOMPARE(uitest::OpenedAddresses(), expected);
+    for (int row : {0, 2, 3, 1}) QTest::mouseClick(list->GetItemAt(row), Qt::LeftButton);
+    QTRY_COMPARE(uitest::OpenedAddresses(),
+                 std::string("http://open.invalid/data\nhttp://open.invalid/data\n"
+                             "https://dealer.invalid/login"));
 
     // By keyboard: the arrows move without opening anything, Enter opens the row.
     uitest::ForgetOpenedAddresses();
@@ -83,7 +70,6 @@ class LinkPageTests : public QObject {
     QCOMPARE(list->cursor(), 1);
     QTest::keyClick(list, Qt::Key_Return);  // only this row: the arrows opened nothing
     QTRY_COMPARE(uitest::OpenedAddresses(), std::string("http://open.invalid/data"));
-    QCOMPARE(list->GetCurSel(), 1);
     delete page;
     page = uitest::ShowNew<ui::SPSWnd>("SPSWND", nullptr);  // no catalogue: no rows
     QVERIFY(page->Find<ui::List>("lstSPS")->GetCount() == 0 && !page->OpenRow(0));
@@ -95,33 +81,25 @@ class LinkPageTests : public QObject {
   // offers to try again.
   void pagesThatCannotLoadSayWhy() {
     const std::string dead = "http://" + testing_support::VciSim::UniqueAddress() + ":9/";
-    struct Case {
-      std::string config;
-      core::TextId text;
-      bool retry;
-    } cases[] = {{"OfflineMode=1\n" + Addresses(), core::TextId::kOfflinePage, false},
-                 {"SaleURL=\nRemoteURL=\nRemoteHelpURL=", core::TextId::kNoPageAddress, false},
-                 {"SaleURL=" + dead + "\nRemoteURL=" + dead + "\nRemoteHelpURL=" + dead,
-                  core::TextId::kPageLoadFailed, true}};
-    const auto requests = [this] {
-      return server_->server().RequestCount("/sale.html") +
-             server_->server().RequestCount("/remote.html") +
-             server_->server().RequestCount("/help.html");
-    };
-    for (const Case& c : cases) {
-      uitest::WriteConfig(c.config);
-      const auto before = requests();
+    const std::tuple<std::string, core::TextId, bool> cases[] = {
+        {"OfflineMode=1\n" + Addresses(), core::TextId::kOfflinePage, false},
+        {"SaleURL=\nRemoteURL=\nRemoteHelpURL=", core::TextId::kNoPageAddress, false},
+        {"SaleURL=" + dead + "\nRemoteURL=" + dead + "\nRemoteHelpURL=" + dead,
+         core::TextId::kPageLoadFailed, true}};
+    for (const auto& [config, text, retry] : cases) {
+      uitest::WriteConfig(config);
+      const int before = Requests();
       auto* sale = uitest::ShowNew<ui::SaleWnd>("SALEWND");
       auto* remote = uitest::ShowNew<ui::RemoteDiagWnd>("REMOTEDIAG");
       uitest::Click(remote, "btnTabRemoteHelp");
-      const QString expected = QString::fromStdString(core::Text(c.text)).section("%s", 0, 0);
+      const QString expected = QString::fromStdString(core::Text(text)).section("%s", 0, 0);
       for (ui::WebBrowser* browser : {sale->browser(), remote->browser()}) {
         QTRY_VERIFY_WITH_TIMEOUT(browser->noticeText().startsWith(expected), 30000);
-        QCOMPARE(browser->retryOffered(), c.retry);
-        if (c.retry) QVERIFY(browser->noticeText().contains(QString::fromStdString(dead)));
+        QCOMPARE(browser->retryOffered(), retry);
+        if (retry) QVERIFY(browser->noticeText().contains(QString::fromStdString(dead)));
       }
-      QCOMPARE(requests(), before);
-      if (c.text == core::TextId::kOfflinePage)
+      QCOMPARE(Requests(), before);
+      if (text == core::TextId::kOfflinePage)
         QVERIFY(!sale->browser()->findChild<QWebEngineView*>());
       delete remote;
       delete sale;
@@ -129,7 +107,8 @@ class LinkPageTests : public QObject {
   }
 
   // The remote page: the first tab loaded once, silently (the script's alert, confirm and
-  // prompt return at once and no dialog box appears); every tab click navigates again.
+  // prompt return at once: a dialog box would hold the script, and the title, until it is
+  // answered); every tab click navigates again, showing it again does not.
   void remotePage() {
     auto* page = uitest::ShowNew<ui::RemoteDiagWnd>("REMOTEDIAG");
     QSignalSpy finished(page->browser()->view(), &QWebEngineView::loadFinished);
@@ -137,8 +116,6 @@ class LinkPageTests : public QObject {
     QTRY_COMPARE(page->browser()->view()->title(), QString("done false null"));
     page->hide();
     page->show();
-    QTest::qWait(200);
-    QCOMPARE(finished.count(), 1);  // shown again: not loaded again
     int loads = 1;
     for (const char* tab : {"btnTabRemoteHelp", "btnTabRemoteHelp", "btnTabRemote"}) {
       uitest::Click(page, tab);
@@ -147,12 +124,16 @@ class LinkPageTests : public QObject {
       QTRY_COMPARE(page->browser()->view()->title(),
                    QString(QString(tab).endsWith("Help") ? "help" : "done false null"));
     }
-    QCOMPARE(server_->server().RequestCount("/help.html"), 2);
-    QVERIFY(!AnyDialogShown());
+    QCOMPARE(Requests(), 4);
     delete page;
   }
 
  private:
+  int Requests() {
+    return server_->server().RequestCount("/sale.html") +
+           server_->server().RequestCount("/remote.html") +
+           server_->server().RequestCount("/help.html");
+  }
   std::string Addresses() const {
     return "SaleURL=" + server_->Url("/sale.html") + "\nRemoteURL=" + server_->Url("/remote.html") +
            "\nRemoteHelpURL=" + server_->Url("/help.html");

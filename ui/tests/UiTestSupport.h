@@ -1,11 +1,8 @@
 #pragma once
 // Shared by the GUI tests: a program root in a temporary folder, the skins of the build,
 // and helpers that click controls of windows that are running modally.
-#include <QApplication>
-#include <QString>
 #include <QStringList>
 #include <QTest>
-#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <string>

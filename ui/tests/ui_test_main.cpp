@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,13 +14,10 @@
 #include "ui/PaintManager.h"
 #include "ui/tests/UiTestSupport.h"
 
-int RunWindowTests(int argc, char** argv);
-int RunPageTests(int argc, char** argv);
-int RunDeviceInfoPageTests(int argc, char** argv);
-int RunFirmwareWindowTests(int argc, char** argv);
-int RunLinkPageTests(int argc, char** argv);
-int RunAppTests(int argc, char** argv);
-int RunContrastTests(int argc, char** argv);
+// What UITEST_RUNNER defines for each test class.
+using Runner = int(int argc, char** argv);
+Runner RunWindowTests, RunPageTests, RunDeviceInfoPageTests, RunFirmwareWindowTests,
+    RunLinkPageTests, RunAppTests, RunContrastTests;
 
 namespace uitest {
 namespace fs = std::filesystem;

@@ -21,36 +21,28 @@ std::string Renamed(const std::string& name) {
          ",' OrbManager x";
 }
 
-TEST(ProgramPackageTest, AHostilePackageIsRefusedBeforeAnythingIsUnpacked) {
-  const struct {
-    const char* name;
-    std::string makePackage;  // run in a scratch folder, writes package.tar
-    const char* why;
-  } cases[] = {
-      {"link out of the program folder",
-       "mkdir p && touch p/OrbManager && ln -s /etc p/skin && tar -cf package.tar -C p .",
+TEST(ProgramPackageTest, HostilePackagesAreRefusedAndNoFileKeepsSetIdOrStickyBits) {
+  // The shell line that writes package.tar in a scratch folder, and why it is refused.
+  const std::pair<std::string, const char*> cases[] = {
+      {"mkdir p && touch p/OrbManager && ln -s /etc p/skin && tar -cf package.tar -C p .",
        "is a symbolic link"},
-      {"absolute name", Renamed("/etc/cron.d/job"), "lies outside"},
-      {"climbing name", Renamed("skin/../../libKRY.so"), "lies outside"},
+      {Renamed("/etc/cron.d/job"), "lies outside"},
+      {Renamed("skin/../../libKRY.so"), "lies outside"},
       // Three sparse files of 400 MiB pack into a few hundred bytes.
-      {"tar bomb",
-       "mkdir p && touch p/OrbManager && for f in a b c; do truncate -s 400M p/$f; done && "
+      {"mkdir p && touch p/OrbManager && for f in a b c; do truncate -s 400M p/$f; done && "
        "tar -cSzf package.tar -C p .",
        "more than 1024 MiB"},
-      {"not an archive", "echo 'not an archive' > package.tar", "cannot list"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    TempFolder folder;
-    ASSERT_EQ(RunShell("cd '" + folder.path() + "' && " + c.makePackage).code, 0);
-    fs::create_directory(folder / "new");
+      {"echo 'not an archive' > package.tar", "cannot list"}};
+  for (const auto& [makePackage, why] : cases) {
+    TempFolder hostile;
+    ASSERT_EQ(RunShell("cd '" + hostile.path() + "' && " + makePackage).code, 0);
+    fs::create_directory(hostile / "new");
     std::string reason;
-    EXPECT_FALSE(UnpackPackage(folder / "package.tar", folder / "new", &reason));
-    EXPECT_NE(reason.find(c.why), std::string::npos) << reason;
-    EXPECT_TRUE(fs::is_empty(folder / "new"));
+    EXPECT_FALSE(UnpackPackage(hostile / "package.tar", hostile / "new", &reason));
+    EXPECT_TRUE(reason.find(why) != std::string::npos && fs::is_empty(hostile / "new")) << reason;
   }
-}
 
-TEST(ProgramPackageTest, UnpackedFilesLoseSetIdAndStickyBits) {
+  // What is unpacked loses set-id and sticky bits.
   TempFolder folder;
   folder.Put("p/OrbManager", "program");
   folder.Put("p/a -> b", "a name that looks like a link in tar's long listing");

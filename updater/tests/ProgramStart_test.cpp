@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <thread>
 
 #include "history/UpdateHistory.h"
 #include "tests/support/ShellRun.h"
-#include "tests/support/TempFolder.h"
 #include "tests/support/WaitForFile.h"
 #include "updater/ProgramSwap.h"
 #include "updater/tests/ScratchInstall.h"
@@ -16,7 +14,6 @@ namespace updater {
 namespace {
 
 using testing_support::RunShell;
-using testing_support::TempFolder;
 namespace fs = std::filesystem;
 
 // A program that only says which version of it ran, and with what.
@@ -24,11 +21,9 @@ std::string Recorder(const std::string& what) {
   return "#!/bin/sh\necho \"" + what + " $*\" > ran.part && mv ran.part ran\n";
 }
 
-class ProgramStartTest : public ::testing::Test {
+class ProgramStartTest : public ScratchInstallTest {
  protected:
   void SetUp() override {
-    places.programFolder = local / "program";
-    places.rootFolder = local / "root";
     PutProgram("program/OrbManager", Recorder("old"));
     local.Put("program/libKRY.so", "old library");
     local.Put("root/Config/KavoraC.ini", "[CONFIG]\nManagerVersion=1.0.0\n");
@@ -49,9 +44,6 @@ class ProgramStartTest : public ::testing::Test {
     testing_support::WaitForFile(local / "root/ran", 3000);
     return Read(local / "root/ran");
   }
-
-  TempFolder local;
-  UpdatePlaces places;
 };
 
 // Killed before the version was written: OrbUpdate started again finishes the swap first,
@@ -63,7 +55,6 @@ TEST_F(ProgramStartTest, OrbUpdateFinishesASwapWhoseFilesWereAllIn) {
   KillSwapAt(places, "version");
   EXPECT_EQ(Run("OrbUpdate", ""), 1);
   EXPECT_EQ(Ran(), "new \n");
-  EXPECT_NE(Read(local / "root/OrbUpdate.log").find("finishing it"), std::string::npos);
   // The run itself is in the root folder's update history, as failed, with its reason.
   const auto runs = history::UpdateHistory(local / "root/History.db").List();
   EXPECT_TRUE(runs && runs->size() == 1 && runs->at(0).what == history::kProgramUpdate &&

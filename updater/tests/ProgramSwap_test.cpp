@@ -4,23 +4,19 @@
 
 #include <filesystem>
 
-#include "tests/support/TempFolder.h"
 #include "updater/UpdateRecovery.h"
 #include "updater/tests/ScratchInstall.h"
 
 namespace updater {
 namespace {
 
-using testing_support::TempFolder;
 namespace fs = std::filesystem;
 
 // An installed version 1.0.0 and version 1.0.1 unpacked beside it, ready to swap in: five
 // files in, three of them replacing old ones, two folders made.
-class ProgramSwapTest : public ::testing::Test {
+class ProgramSwapTest : public ScratchInstallTest {
  protected:
   void SetUp() override {
-    places.programFolder = folder / "program";
-    places.rootFolder = folder / "root";
     for (const auto& [path, content] : {std::pair{"OrbManager", "old program"},
                                         {"libKRY.so", "old library"},
                                         {"skin/EN/Main.xml", "old layout"},
@@ -30,52 +26,47 @@ class ProgramSwapTest : public ::testing::Test {
                                         {".OrbUpdate/new/libKRY.so", "new library"},
                                         {".OrbUpdate/new/skin/CS/Main.xml", "new Chinese layout"},
                                         {".OrbUpdate/new/skin/EN/Main.xml", "new layout"}})
-      folder.Put(std::string("program/") + path, content);
-    folder.Put("root/Config/KavoraC.ini", "[CONFIG]\nManagerVersion=1.0.0\nOfflineMode=1\n");
+      local.Put(std::string("program/") + path, content);
+    local.Put("root/Config/KavoraC.ini", "[CONFIG]\nManagerVersion=1.0.0\nOfflineMode=1\n");
   }
   void Fresh() {
-    fs::remove_all(folder.path());
+    fs::remove_all(local.path());
     SetUp();
   }
-  // Wholly one version, recorded as such, with nothing of the other left over.
+  // Wholly one version, recorded as such, with nothing of the other left over; the version
+  // changes alone, the rest of the configuration is the user's.
   void ExpectWhole(bool isNew) {
+    std::string found;
+    for (const char* name : {"OrbManager", "libKRY.so", "skin/EN/Main.xml", "keep.txt", "skin/CS",
+                             "lib", "../root/Config/KavoraC.ini"}) {
+      const std::string path = local / ("program/" + std::string(name));
+      found += (fs::is_directory(path) ? "folder" : Read(path)) + "|";
+    }
+    if (fs::exists(WorkFolder(places))) found += "work folder left";
     const std::string age = isNew ? "new" : "old";
-    EXPECT_EQ(Read(folder / "program/OrbManager") + ", " + Read(folder / "program/libKRY.so") +
-                  ", " + Read(folder / "program/skin/EN/Main.xml") + ", " +
-                  Read(folder / "program/keep.txt"),
-              age + " program, " + age + " library, " + age + " layout, not in the package");
-    EXPECT_EQ(fs::exists(folder / "program/skin/CS/Main.xml") + fs::exists(folder / "program/lib"),
-              2 * isNew);
-    // The version changes alone: the rest of the configuration is the user's.
-    EXPECT_EQ(
-        Read(folder / "root/Config/KavoraC.ini"),
-        "[CONFIG]\nManagerVersion=" + std::string(isNew ? "1.0.1" : "1.0.0") + "\nOfflineMode=1\n");
+    EXPECT_EQ(found, age + " program|" + age + " library|" + age + " layout|not in the package|" +
+                         (isNew ? "folder|folder|" : "<none>|<none>|") +
+                         "[CONFIG]\nManagerVersion=" + (isNew ? "1.0.1" : "1.0.0") +
+                         "\nOfflineMode=1\n|");
   }
-
-  TempFolder folder;
-  UpdatePlaces places;
 };
 
 // The updater killed at each step of its swap; the next start (OrbUpdate, OrbManager and
 // orbmanager-cli all recover the same way) finds the folder whole.
 TEST_F(ProgramSwapTest, AKilledSwapIsUndoneOrFinishedByTheNextStart) {
-  const struct {
-    const char* killAt;
-    RecoveryOutcome outcome;
-  } cases[] = {
+  const std::pair<const char*, RecoveryOutcome> cases[] = {
       {"move 1", RecoveryOutcome::RolledBack},  // after the first file moved in
       {"move 5", RecoveryOutcome::RolledBack},  // every file moved, not yet recorded as in
       {"version", RecoveryOutcome::Finished},   // before the version is written
       {"commit", RecoveryOutcome::Finished},    // version written, journal not yet removed
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.killAt);
+  for (const auto& [killAt, outcome] : cases) {
+    SCOPED_TRACE(killAt);
     Fresh();
-    KillSwapAt(places, c.killAt);
+    KillSwapAt(places, killAt);
     ASSERT_TRUE(fs::exists(JournalPathOf(places.programFolder)));
-    EXPECT_EQ(RecoverInterruptedSwap(places.programFolder).outcome, c.outcome);
-    ExpectWhole(c.outcome == RecoveryOutcome::Finished);
-    EXPECT_FALSE(fs::exists(WorkFolder(places)));
+    EXPECT_EQ(RecoverInterruptedSwap(places.programFolder).outcome, outcome);
+    ExpectWhole(outcome == RecoveryOutcome::Finished);
     EXPECT_EQ(RecoverInterruptedSwap(places.programFolder).outcome, RecoveryOutcome::NothingToDo);
   }
 }
@@ -91,8 +82,8 @@ TEST_F(ProgramSwapTest, ADamagedJournalKeepsEveryFileAndStopsTheNextUpdate) {
     const UpdateOutcome update =
         RunUpdate({"1.0.0", "1.0.2", "http://127.0.0.1:1/p", 1, ""}, places, nullptr);
     EXPECT_NE(update.reason.find("still needs"), std::string::npos) << update.reason;
-    EXPECT_EQ(Read(folder / "program/.OrbUpdate/old/OrbManager") +
-                  Read(folder / "program/.OrbUpdate/old/libKRY.so"),
+    EXPECT_EQ(Read(local / "program/.OrbUpdate/old/OrbManager") +
+                  Read(local / "program/.OrbUpdate/old/libKRY.so"),
               "old programold library");
   }
 }

@@ -16,18 +16,15 @@ namespace {
 
 using testing_support::RunShell;
 using testing_support::ServedFolder;
-using testing_support::TempFolder;
 namespace fs = std::filesystem;
 
 // Every update of this suite fetches from its own loopback address.
 constexpr const char* kAddress = "127.0.0.90";
 
-class ProgramUpdateTest : public ::testing::Test {
+class ProgramUpdateTest : public ScratchInstallTest {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server.started());
-    places.programFolder = local / "program";
-    places.rootFolder = local / "root";
     Install();
   }
   // Version 1.0.0, installed afresh.
@@ -61,8 +58,6 @@ class ProgramUpdateTest : public ::testing::Test {
             codec::FileMD5Text(path).value_or(std::string(32, '0'))};
   }
   ServedFolder server{kAddress};
-  TempFolder local;
-  UpdatePlaces places;
 };
 
 const std::map<std::string, std::string> kNewVersion = {{"OrbManager*", "#!/bin/sh\necho new\n"},
@@ -74,40 +69,29 @@ const std::map<std::string, std::string> kNewVersion = {{"OrbManager*", "#!/bin/
 // left over.
 TEST_F(ProgramUpdateTest, InstallsTheNewVersionOrLeavesTheOldOneWhole) {
   const UpdateRequest good = Serve("good.tar.gz", kNewVersion);
-  const auto with = [&](auto change) {
-    UpdateRequest r = good;
-    change(r);
-    return r;
-  };
+  UpdateRequest bigger = good, otherMd5 = good, otherSha256 = good;
+  bigger.size += 1, otherMd5.md5 = std::string(32, 'A'), otherSha256.sha256 = std::string(64, 'a');
   const std::string config = local / "root/Config/KavoraC.ini";
-  const struct {
-    const char* name;
-    UpdateRequest request;
-    std::function<void()> spoil;
-    const char* why;  // empty: installed
-  } cases[] = {
-      {"new version", good, [] {}, ""},
-      {"missing package", RequestFor("absent.tar.gz"), [] {}, "cannot download"},
-      {"size differs", with([](auto& r) { r.size += 1; }), [] {}, "bytes, not"},
-      {"MD5 differs", with([](auto& r) { r.md5 = std::string(32, 'A'); }), [] {}, "MD5"},
-      {"SHA-256 differs", with([](auto& r) { r.sha256 = std::string(64, 'a'); }), [] {}, "SHA-256"},
-      {"no program in it", Serve("d.tar.gz", {{"libKRY.so", "new"}}), [] {}, "holds no program"},
-      {"program not executable", Serve("e.tar.gz", {{"OrbManager", "x"}}), [] {},
-       "holds no program"},
-      {"file where a folder is installed",
-       Serve("g.tar.gz", {{"OrbManager*", "new"}, {"libKRY.so", "new"}, {"skin", "a file"}}),
+  // The request, what spoils the install first, and why it fails ("": installed).
+  const std::tuple<UpdateRequest, std::function<void()>, const char*> cases[] = {
+      {good, [] {}, ""},
+      {RequestFor("absent.tar.gz"), [] {}, "cannot download"},
+      {bigger, [] {}, "bytes, not"},
+      {otherMd5, [] {}, "MD5"},
+      {otherSha256, [] {}, "SHA-256"},
+      {Serve("d.tar.gz", {{"libKRY.so", "new"}}), [] {}, "holds no program"},
+      {Serve("e.tar.gz", {{"OrbManager", "x"}}), [] {}, "holds no program"},  // not executable
+      {Serve("g.tar.gz", {{"OrbManager*", "new"}, {"libKRY.so", "new"}, {"skin", "a file"}}),
        [&] { local.Put("program/skin/x", "a folder in the way"); }, "is a folder"},
-      {"version cannot be recorded", good,
-       [&] { fs::remove(config), fs::create_directory(config); }, "cannot record"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+      {good, [&] { fs::remove(config), fs::create_directory(config); }, "cannot record"}};
+  for (const auto& [request, spoil, why] : cases) {
     Install();
-    c.spoil();
+    spoil();
     std::vector<UpdateStage> stages;
     const UpdateOutcome outcome =
-        RunUpdate(c.request, places, [&](UpdateStage s, auto, auto) { stages.push_back(s); });
-    EXPECT_NE(outcome.reason.find(c.why), std::string::npos) << outcome.reason;
-    const bool ok = !*c.why;
+        RunUpdate(request, places, [&](UpdateStage s, auto, auto) { stages.push_back(s); });
+    EXPECT_NE(outcome.reason.find(why), std::string::npos) << outcome.reason;
+    const bool ok = !*why;
     std::string files;
     for (const auto& [path, content] : kNewVersion)
       files += Read(local / "program/" + path.substr(0, path.find('*'))) + "|";

@@ -1,6 +1,6 @@
 #pragma once
-// What the updater's tests share: reading back a scratch install, and an updater killed in
-// the middle of its swap.
+// What the updater's tests share: a scratch install, reading it back, and an updater killed
+// in the middle of its swap.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -9,9 +9,17 @@
 
 #include "platform/Files.h"
 #include "platform/Ini.h"
+#include "tests/support/TempFolder.h"
 #include "updater/ProgramUpdate.h"
 
 namespace updater {
+
+// A scratch folder `local` holding the program folder and the root folder of an install.
+class ScratchInstallTest : public ::testing::Test {
+ protected:
+  testing_support::TempFolder local;
+  UpdatePlaces places{local / "program", local / "root"};
+};
 
 inline std::string Read(const std::string& path) {
   return platform::ReadFile(path).value_or("<none>");
