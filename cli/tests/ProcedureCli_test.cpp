@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cctype>
 #include <nlohmann/json.hpp>
 
@@ -196,9 +195,8 @@ TEST_F(ProcedureCli, ModuleUpdateAndAModuleThatComesBackOld) {
   const std::string image = root / "Download/openwrt.bin";
   VciSim sim({"--profile", kWifiModule, "--upgrade-ms", "2000"});
   ASSERT_TRUE(sim.ok()) << sim.output();
-  std::string md5 = testing_support::Md5sumOf(image);
-  std::transform(md5.begin(), md5.end(), md5.begin(), ::toupper);  // as catalogues give it
-  auto run = Cli(sim, "module update '" + image + "' " + md5);
+  // The MD5 as md5sum prints it, in lower case.
+  auto run = Cli(sim, "module update '" + image + "' " + testing_support::Md5sumOf(image));
   EXPECT_EQ(json({run.code, json::parse(run.out)["openwrt"]}), json({0, "V1.1.0"})) << Stderr();
 
   VciSim old({"--profile", kWifiModule, "--upgrade-ms", "2000", "--comes-back-old"});
