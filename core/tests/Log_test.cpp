@@ -39,8 +39,8 @@ TEST(Log, FreshFilePatternRotationAndNowhere) {
   for (int i = 0; i < 26000; ++i) LOG_INFO("{0}", chunk);  // about 26 MB
   const auto size = [&](const char* name) { return platform::FileSize(dir / name).value_or(0); };
   EXPECT_TRUE(size("Kavora.2.log") && size("Kavora.3.log") && !size("Kavora.4.log"));
-  EXPECT_TRUE(size("Kavora.1.log") <= 5u * 1024 * 1024 &&
-              size("Kavora.1.log") > 5u * 1024 * 1024 - 2000);
+  EXPECT_TRUE(size("Kavora.1.log") <= 5ul * 1024 * 1024 &&
+              size("Kavora.1.log") > 5ul * 1024 * 1024 - 2000);
 
   core::SetUpLog("/nonexistent-folder/Kavora.log");  // logs nowhere without failing
   LOG_ERROR("goes nowhere");

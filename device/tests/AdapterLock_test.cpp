@@ -68,6 +68,7 @@ TEST(DeviceUseGuard, OneHolderAtATimeUnderContention) {
   device::DeviceUseGuard guard;
   std::atomic<int> inside{0}, overlaps{0}, granted{0}, refused{0};
   std::vector<std::thread> threads;
+  threads.reserve(8);
   for (int t = 0; t < 8; ++t) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < 300; ++i) {

@@ -131,13 +131,14 @@ TEST(WebSocket, ReceivedFramesAreJoinedAndKeptPastTheEnd) {
 
 TEST(WebSocket, FramesThatCloseTheSocket) {
   auto closeFrame = [](const std::string& payload) { return Peer::Frame(kWsClose, payload); };
-  auto header = [](const char* bytes) { return std::string(bytes, 10); };  // with its NULs
   const std::tuple<const char*, std::string, int, std::string> cases[] = {
       {"empty text frame", Peer::Frame(kWsText, ""), 1006, ""},
       {"Close 1000", closeFrame(std::string("\x03\xe8", 2) + "bye"), 1000, "bye"},
       {"Close without status", closeFrame(""), 1005, ""},
-      {"upper length set", header("\x81\x7f\x00\x00\x00\x01\x00\x00\x00\x05") + "hello", 1006, ""},
-      {"longer than the bound", header("\x82\x7f\x00\x00\x00\x00\x04\x00\x00\x01") + "x", 1006, ""},
+      {"upper length set", std::string("\x81\x7f\x00\x00\x00\x01\x00\x00\x00\x05", 10) + "hello",
+       1006, ""},
+      {"longer than the bound", std::string("\x82\x7f\x00\x00\x00\x00\x04\x00\x00\x01", 10) + "x",
+       1006, ""},
   };
   for (const auto& [name, bytes, closeStatus, reason] : cases) {
     SCOPED_TRACE(name);
@@ -214,6 +215,7 @@ TEST(WebSocket, PingsArePongedAndSentFramesAreMaskedInTheirLengthForm) {
       {kWsBinary, medium, true}, {kWsBinary, large, true}, {kWsBinary, "raw", false},
       {kWsClose, "", true}};
   std::vector<std::tuple<int, std::string, bool>> got;
+  got.reserve(frames.size());
   for (const auto& f : frames)
     got.emplace_back(f.opcode, f.payload, f.masked && (f.mask[0] | f.mask[1]) == 0);
   EXPECT_EQ(got, expected);

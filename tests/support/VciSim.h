@@ -104,6 +104,7 @@ class VciSim {
         folder_ / "record.txt", "--sandbox", folder_ / "sandbox"};
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
