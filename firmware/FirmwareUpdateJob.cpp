@@ -1,5 +1,7 @@
 #include "firmware/FirmwareUpdateJob.h"
 
+#include <algorithm>
+
 #include "core/ForwardingInteraction.h"
 #include "core/Log.h"
 #include "core/ProgramTexts.h"
@@ -271,7 +273,10 @@ void FirmwareUpdateJob::StartProgressThread(ProgressMode mode) {
         SetBar(progress_.Read());
         platform::SleepMs(20);
       } else {
-        SetBar(progress_.Advance());
+        // The steady bar paces the usual length of a module update. A slower module (long
+        // mount checks, a late return) holds it one step short of full: only the end of a
+        // good run fills it.
+        SetBar(std::min(progress_.Advance(), kDoIPBarMaximum - 1));
         platform::SleepMs(500);
       }
     }
