@@ -16,7 +16,6 @@
 #include "firmware/ZKRYFirmwareManager.h"
 #include "firmware/ZWSFirmwareUpdate.h"
 #include "platform/Files.h"
-#include "platform/Text.h"
 
 namespace cli {
 namespace {
@@ -144,9 +143,7 @@ int Update(const std::vector<std::string>& args) {
   if (!ModuleAddressOf(dev, &address, &pid)) return kFailure;
   firmware::ZKRYDoIPDevice adapter(dev);
   firmware::ZWSFirmwareUpdate ws(ui, &adapter);
-  // The module compares its upper-case digest with this text as it stands; `md5sum` prints
-  // lower case, and both name the same image.
-  auto info = firmware::DoIPUpdateInfo::Make(address, platform::ToUpperAscii(args[1]), args[0]);
+  auto info = firmware::DoIPUpdateInfo::Make(address, args[1], args[0]);
   info.version = ExpectedVersion(args, pid);
   if (!info.version) return kFailure;
   // A failure says where it stopped, beside the fields every failed command prints: the

@@ -64,7 +64,8 @@ class ZWSFirmwareUpdate : public ZWSDevice {
   std::string shownError_;  // since the procedure began
 };
 
-// True when both texts hold at least 32 characters and their first 32 are equal.
+// True when both texts hold at least 32 characters and their first 32 are the same digits in
+// either case: md5sum prints lower case, catalogues and settings may hold upper case.
 bool DigestsMatch(const std::string& a, const std::string& b);
 
 }  // namespace firmware

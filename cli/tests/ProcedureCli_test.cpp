@@ -4,13 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <nlohmann/json.hpp>
 
 #include "cli/tests/CliRun.h"
 #include "core/ZCommSettings.h"
 #include "device/AdapterLock.h"
 #include "platform/Files.h"
+#include "platform/Text.h"
 #include "tests/support/KeptFirmware.h"
 #include "tests/support/Md5sum.h"
 #include "tests/support/ServedFolder.h"
@@ -32,7 +32,7 @@ class ProcedureCli : public ::testing::Test {
     root.Put("Download/APPS.xml", "<APPS/>");
     platform::CreateFolders(root / "kry");
     ASSERT_TRUE(testing_support::WriteKeptFirmware(root / "Download", true));
-    toolSum = testing_support::WriteModuleTool(root / "kry-fwup");
+    toolSum = platform::ToUpperAscii(testing_support::WriteModuleTool(root / "kry-fwup"));
     Configure("OfflineMode=1\n");
   }
   void Configure(const std::string& extra) {

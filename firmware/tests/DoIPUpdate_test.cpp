@@ -18,7 +18,6 @@ using firmware::DoIPUpdateInfo;
 using fwtest::FakeAdapter;
 using fwtest::FakeModule;
 
-using testing_support::LowerHex;
 using Strings = std::vector<std::string>;
 
 class DoIPUpdate : public testing_support::LoggedTest {
@@ -96,8 +95,8 @@ TEST_F(DoIPUpdate, EveryFailureOfTheUpdateEndsWithItsMessage) {
        [](FakeModule& m, auto&, auto&) { m.failPutFileTo = "/bin/kry-fwup"; }},
       {Stage::UploadTool, "md5sum failed！", false,
        [](FakeModule& m, auto&, auto&) { m.md5sumPrintsNothing = true; }},
-      {Stage::UploadImage, "Checksum firmware failed！", false,  // a lower-case catalogue MD5
-       [](auto&, auto&, DoIPUpdateInfo& i) { i.imageMD5 = LowerHex(i.imageMD5); }},
+      {Stage::UploadImage, "Checksum firmware failed！", false,  // another image's MD5
+       [](auto&, auto&, DoIPUpdateInfo& i) { i.imageMD5 = std::string(32, '0'); }},
       {Stage::UploadImage, "Transfer firmware failed！", true,
        [](FakeModule& m, auto&, auto&) { m.failPutFileTo = "/tmp/firmware.bin"; }},
       {Stage::ModuleBack, "", true, [](auto&, FakeAdapter& a, auto&) { a.openResult = 4; }},
