@@ -67,8 +67,8 @@ std::string Filled(std::string text, std::initializer_list<std::string> values) 
 
 bool DigestsMatch(const std::string& a, const std::string& b) {
   return a.size() >= kDigestLength && b.size() >= kDigestLength &&
-         platform::ToUpperAscii(std::string_view(a).substr(0, kDigestLength)) ==
-             platform::ToUpperAscii(std::string_view(b).substr(0, kDigestLength));
+         platform::EqualsNoCase(std::string_view(a).substr(0, kDigestLength),
+                                std::string_view(b).substr(0, kDigestLength));
 }
 
 std::string ZWSFirmwareUpdate::DigestOf(const char* output, std::uint32_t length) {

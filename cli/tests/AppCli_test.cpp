@@ -9,6 +9,7 @@
 #include "platform/Files.h"
 #include "tests/support/RecordingInstaller.h"
 #include "tests/support/ServedFolder.h"
+#include "tests/support/WaitForFile.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ TEST_F(AppCliTest, InstallRunUpdateAndRemoveLikeTheWindow) {
       EXPECT_NE(Stderr().find("[download] 100%"), std::string::npos) << Stderr();
     }
   }
-  EXPECT_TRUE(clitest::WaitForFile(root / "Apps/5/started"));  // in WorkDir
+  EXPECT_TRUE(testing_support::WaitForFile(root / "Apps/5/started"));  // in WorkDir
   EXPECT_EQ(platform::ReadFile(root / "Apps/5/started").value_or(""), "--demo\n");
 
   // The installer ran but wrote 3.0 again: the update did not happen.

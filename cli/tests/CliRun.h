@@ -7,7 +7,6 @@
 
 #include "platform/Files.h"
 #include "tests/support/ShellRun.h"
-#include "tests/support/WaitForFile.h"
 
 namespace clitest {
 
@@ -20,9 +19,6 @@ inline testing_support::ShellResult RunCli(const std::string& folder, const std:
   return testing_support::RunShell("cd '" + folder + "' && " + pipe + environment + " " + ORB_CLI +
                                    " " + args + stdinPart + " 2>'" + folder + "/stderr'");
 }
-
-// A program the command started writes its file after the command has ended.
-using testing_support::WaitForFile;
 
 inline std::string CliStderr(const std::string& folder) {
   return platform::ReadFile(folder + "/stderr").value_or("");

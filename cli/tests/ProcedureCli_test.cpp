@@ -1,7 +1,6 @@
 // report, firmware, reset, unlock and test as a technician runs them, against the adapter
 // simulator with the clock scaled, offline from the kept catalogue and images.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <nlohmann/json.hpp>
@@ -11,6 +10,7 @@
 #include "device/AdapterLock.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "tests/support/ArgumentRecorder.h"
 #include "tests/support/KeptFirmware.h"
 #include "tests/support/Md5sum.h"
 #include "tests/support/ServedFolder.h"
@@ -72,19 +72,18 @@ TEST_F(ProcedureCli, FirmwareUpdatesTheVciAndNeverStartsTheUpdater) {
                             "\nMD5=ABCD\nSize=99\n");
   web.Put("APPS.xml", "<APPS/>");
   web.Put("sps.xml", "<SPS/>");
-  const std::string started = root / "updater-started";
-  const std::string recorder = root.Put("OrbUpdate", "#!/bin/sh\necho \"$@\" >'" + started + "'\n");
-  ::chmod(recorder.c_str(), 0755);
+  const testing_support::ArgumentRecorder updater{root, "OrbUpdate"};
   Configure("ManagerVersion=1.0.0\nOfflineMode=0\nUpdateURL=" + web.Url("/update.ini") +
             "\nApplicationURL=" + web.Url("/APPS.xml") + "\nFirmwareURL=" + web.Url("/fws.xml") +
-            "\nSPSListURL=" + web.Url("/sps.xml") + "\nAupdateUpdateProgram=" + recorder + "\n");
+            "\nSPSListURL=" + web.Url("/sps.xml") + "\nAupdateUpdateProgram=" + updater.program +
+            "\n");
   VciSim sim({"--module", "--firmware-write-ms", "3000"});
   ASSERT_TRUE(sim.ok()) << sim.output();
   const auto run = Cli(sim, "firmware --no-doip --yes");
   EXPECT_TRUE(InStderr("Find new version: 9.9.9, Update now? [Cancel]")) << Stderr();
   EXPECT_TRUE(sim.Recorded("firmware written: KRYVCI 2.0.0.0 2025-01-02"));
   EXPECT_FALSE(sim.WaitFor("put-file", 100)) << "the module was left alone";
-  EXPECT_FALSE(platform::FileExists(started)) << "the updater was started";
+  EXPECT_FALSE(platform::FileExists(updater.out)) << "the updater was started";
   const json j = json::parse(run.out);  // one document
   EXPECT_EQ(json({run.code, j["status"], j["vci"]["currentVersion"], j["vci"]["newVersion"]}),
             json({0, "Update Completed", "1.2.3.4", "2.0.0.0"}));
